@@ -1,0 +1,54 @@
+#pragma once
+// Process-wide services created on first use. Every singleton registers itself in
+// creation order; at exit the registry destroys each before the singletons it
+// depends on, and the first of each destroy-order pair before the second.
+#include <vector>
+
+namespace base {
+
+class NoCopy {
+protected:
+    NoCopy() = default;
+    ~NoCopy() = default;
+
+public:
+    NoCopy(const NoCopy&) = delete;
+    NoCopy& operator=(const NoCopy&) = delete;
+};
+
+class SingletoneBase : private NoCopy {
+public:
+    SingletoneBase();
+    virtual ~SingletoneBase() = default;
+    virtual std::vector<SingletoneBase*> GetDependencies();
+};
+
+template <class T>
+class Singletone : public SingletoneBase {
+public:
+    static T* Instance()
+    {
+        if (!sInstance)
+            sInstance = new T;
+        return sInstance;
+    }
+    static bool Exists() { return sInstance != nullptr; }
+
+protected:
+    static inline T* sInstance = nullptr;
+};
+
+// The first is destroyed before the second.
+void AddDestroyOrder(SingletoneBase* first, SingletoneBase* second);
+
+using DestroyOrderPair = std::pair<SingletoneBase*, SingletoneBase*>;
+
+// Orders `list` so that every entry stands before its dependencies and the first of
+// each pair before its second. Passes are bounded: a cycle is logged and the rest
+// keeps creation order. Returns false when a cycle was found.
+bool SortSingletones(std::vector<SingletoneBase*>& list, const std::vector<DestroyOrderPair>& pairs);
+
+// Sorts the registry and deletes every entry; runs from the atexit hook.
+void DestroySingletones();
+
+} // namespace base

@@ -1,0 +1,2 @@
+#pragma once
+#include "Platform/Win32/WinTypes.h"

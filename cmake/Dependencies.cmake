@@ -1,0 +1,11 @@
+# Debian packages the engine is built on (scripts/setup.sh installs them).
+find_package(PkgConfig REQUIRED)
+find_package(Threads REQUIRED)
+pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
+pkg_check_modules(TINYXML2 REQUIRED IMPORTED_TARGET tinyxml2)
+find_package(ZLIB REQUIRED)
+find_package(PNG REQUIRED)
+find_package(JPEG REQUIRED)
+find_path(UTFCPP_INCLUDE_DIR utf8.h PATH_SUFFIXES utf8cpp REQUIRED)
+add_library(utfcpp INTERFACE)
+target_include_directories(utfcpp INTERFACE ${UTFCPP_INCLUDE_DIR})
