@@ -5,7 +5,8 @@
 //     GE_LOG(L"Max texture Width: %d\n") << width;
 //     GE_LOG_BLOCK(L"Trying to Load already loaded resource '%s'.\n") << name;
 //
-// The statement is written when the expression ends.
+// The statement is written when the expression ends. In HTML outputs the message
+// text is escaped ('<', '&', '>'); only the style around it (and LogMarkup) is markup.
 #include "Core/Base/Singletone.h"
 #include "Core/Base/Types.h"
 #include <fstream>
@@ -82,6 +83,13 @@ struct LogStyle {
 const LogStyle& MakePlainLogDecoration();
 const LogStyle& MakeBlockLogStyle();
 
+// Markup written on purpose inside a message. Message text is escaped in HTML
+// outputs; this is not: HTML outputs take `html` as it stands, plain outputs `text`.
+struct LogMarkup {
+    std::wstring html;
+    std::wstring text;
+};
+
 class LineFormatter;
 
 // One log statement: formats its pattern once per output and writes the lines
@@ -102,15 +110,16 @@ public:
     // formatter's own writers (integer conversions, or the float styles).
     LogRecord& operator<<(int value);
     LogRecord& operator<<(double value);
+    LogRecord& operator<<(const LogMarkup& markup);
 
 private:
     std::vector<LineFormatter*> html;
     std::vector<LineFormatter*> plain;
 };
 
-#define GE_LOG_STYLED(pattern, style)                                                               \
-    LogRecord(*base::MainLog::Instance(), pattern, __FILE__, __DATE__ " " __TIME__, __PRETTY_FUNCTION__, \
-              __LINE__)                                                                             \
+#define GE_LOG_STYLED(pattern, style)                                                                        \
+    LogRecord(*base::MainLog::Instance(), pattern, __FILE__, __DATE__ " " __TIME__, __PRETTY_FUNCTION__,     \
+              __LINE__)                                                                                      \
         .ApplyStyle(style)
 #define GE_LOG(pattern) GE_LOG_STYLED(pattern, MakePlainLogDecoration())
 #define GE_LOG_BLOCK(pattern) GE_LOG_STYLED(pattern, MakeBlockLogStyle())

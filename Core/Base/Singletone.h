@@ -2,6 +2,7 @@
 // Process-wide services created on first use. Every singleton registers itself in
 // creation order; at exit the registry destroys each before the singletons it
 // depends on, and the first of each destroy-order pair before the second.
+#include <utility>
 #include <vector>
 
 namespace base {
@@ -35,7 +36,21 @@ public:
     static bool Exists() { return sInstance != nullptr; }
 
 protected:
+    Singletone() { sSelf = this; }
+    // The registry deletes the instance at exit; clearing the pointer then makes a
+    // later use create a fresh instance instead of touching freed memory.
+    ~Singletone() override
+    {
+        if (sSelf == this) {
+            sSelf = nullptr;
+            sInstance = nullptr;
+        }
+    }
+
     static inline T* sInstance = nullptr;
+
+private:
+    static inline Singletone* sSelf = nullptr;
 };
 
 // The first is destroyed before the second.

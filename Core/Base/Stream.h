@@ -27,6 +27,11 @@ public:
     bool CopyFrom(Stream& source, u32 count);
 };
 
+// The seek of streams over a known size: origin 0 from the start, 1 from `position`,
+// 2 from the end (size + offset), any other keeps `position`; the result is clamped
+// to [0, size].
+u32 ClampedSeek(u32 position, u32 size, i32 offset, u32 origin);
+
 // A deferred opener: each Create opens a fresh stream owned by the caller.
 class StreamCreator {
 public:

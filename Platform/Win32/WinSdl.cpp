@@ -3,7 +3,7 @@
 
 SDL_Window* Win32_SdlWindow(HWND hwnd)
 {
-    return hwnd ? hwnd->sdl : nullptr;
+    return win32::IsKnownWindow(hwnd) ? hwnd->sdl : nullptr;
 }
 
 HWND Win32_AdoptSdlWindow(SDL_Window* window)
@@ -13,11 +13,14 @@ HWND Win32_AdoptSdlWindow(SDL_Window* window)
     auto* record = new HWND__;
     record->sdl = window;
     record->adopted = true;
+    win32::RegisterAdopted(record);
     return record;
 }
 
 void Win32_ReleaseAdopted(HWND hwnd)
 {
-    if (hwnd && hwnd->adopted)
+    if (hwnd && win32::IsKnownWindow(hwnd) && hwnd->adopted) {
+        win32::ForgetAdopted(hwnd);
         delete hwnd;
+    }
 }

@@ -20,6 +20,7 @@ using WCHAR = wchar_t;
 using LPCWSTR = const wchar_t*;
 using LPWSTR = wchar_t*;
 using LPCSTR = const char*;
+using LPSTR = char*;
 using LPVOID = void*;
 using LPCVOID = const void*;
 using HANDLE = void*;

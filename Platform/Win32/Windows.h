@@ -4,4 +4,5 @@
 #include "Platform/Win32/WinTypes.h"
 #include "Platform/Win32/WinProcess.h"
 #include "Platform/Win32/WinFile.h"
+#include "Platform/Win32/WinString.h"
 #include "Platform/Win32/WinWindow.h"

@@ -1,0 +1,44 @@
+#pragma once
+// The platform half of the application: process-level start-up (executable folder,
+// debugger log, per-user folder), the log files, and the main loop's host.
+#include "Core/App/Thread.h"
+#include <string>
+#include <vector>
+
+namespace app {
+
+class ApplicationWin32 : public Thread {
+public:
+    ApplicationWin32();
+    ~ApplicationWin32() override;
+
+    // Handles at most one queued window message.
+    GEResultEnum Tick(float dt) override;
+    // The game stage of start-up, then the loop on this thread.
+    virtual void Main();
+    // The platform stage of start-up; non-zero when the executable's folder or the
+    // per-user folder cannot be found (logged).
+    virtual GEResultEnum Init();
+    virtual GEResultEnum OnStartup();
+
+    // Adds "log.html" in `folder` (which ends in '/') as one more HTML log output.
+    GEResultEnum InitLogFile(const std::wstring& folder);
+
+    std::wstring userDataFolder; // ends in '/'
+    std::wstring exeFolder;      // ends in '/'
+    std::wstring logFolder;
+    std::vector<std::wstring> args; // without the program name
+    u8 secondInstance = 0;
+    u8 directXFailed = 0;
+
+protected:
+    // Takes one message for any window off the queue and hands it to its window
+    // procedure.
+    static void DispatchOneMessage();
+
+private:
+    void AttachDebugLog();
+    bool debugLogAttached = false;
+};
+
+} // namespace app

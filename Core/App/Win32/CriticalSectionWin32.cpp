@@ -1,0 +1,15 @@
+#include "Core/App/Win32/CriticalSectionWin32.h"
+
+namespace app {
+
+CriticalSectionWin32::CriticalSectionWin32()
+{
+    InitializeCriticalSection(&section);
+}
+
+CriticalSectionWin32::~CriticalSectionWin32()
+{
+    DeleteCriticalSection(&section);
+}
+
+} // namespace app

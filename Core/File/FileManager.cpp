@@ -1,0 +1,34 @@
+#include "Core/File/FileManager.h"
+#include "Core/Base/Log.h"
+#include "Core/File/Archiver.h"
+
+namespace file {
+
+FileManager::FileManager() = default;
+
+FileManager::~FileManager()
+{
+    mounts.clear();
+    archives.clear();
+    if (sInstance == this)
+        sInstance = nullptr;
+}
+
+void FileManager::Mount(const std::wstring& prefix, const std::wstring& archivePath)
+{
+    mounts[prefix] = archivePath;
+}
+
+ImageContainer* FileManager::OpenImageContainer(const std::wstring& name)
+{
+    return file::OpenImageContainer(this, name);
+}
+
+ImageContainer* OpenImageContainer(FileContainer*, const std::wstring& name)
+{
+    // Layered-image containers are not part of this build yet.
+    GE_LOG(L"Cannot open layered image '%s': layered images are not supported yet.\n") << name;
+    return nullptr;
+}
+
+} // namespace file

@@ -1,0 +1,36 @@
+#pragma once
+// The container for game data: loose files under the current directory, with pack
+// archives standing in for whole folders through the mount table.
+#include "Core/Base/Singletone.h"
+#include "Core/File/FileManagerWin32.h"
+#include <map>
+#include <string>
+
+namespace file {
+
+class ImageContainer;
+
+class FileManager : public base::Singletone<FileManager>, public FileManagerWin32 {
+public:
+    // The container's Exists, not the singleton's.
+    using FileManagerWin32::Exists;
+
+    FileManager();
+    ~FileManager() override;
+
+    // Serves every path under `prefix` (for example "td/") from the archive file.
+    void Mount(const std::wstring& prefix, const std::wstring& archivePath);
+
+    // A layered image by name (a folder, or a document found as given or with
+    // ".psd"); null when there is none.
+    ImageContainer* OpenImageContainer(const std::wstring& name);
+
+    // Folder prefix -> archive file path, searched in key order.
+    std::map<std::wstring, std::wstring> mounts;
+    float imageScale = 1.0f;     // read by the layered-folder reader
+    float fontImageScale = 1.0f; // read by the bitmap-font parser
+};
+
+ImageContainer* OpenImageContainer(FileContainer* container, const std::wstring& name);
+
+} // namespace file

@@ -1,0 +1,25 @@
+#pragma once
+// The local-disk container: paths relative to the current directory, matched literally.
+#include "Core/File/FileContainer.h"
+
+namespace file {
+
+class FileManagerWin32 : public FileContainer {
+public:
+    base::Stream* OpenRead(const std::wstring& path) override;
+    base::StreamCreator* GetStreamCreator(const std::wstring& path) override;
+    std::wstring GetRootPath() override;
+
+    u32 ListFilesLocal(const std::wstring& prefix, const std::wstring& folder, const std::wstring& sub,
+                       bool recursive, std::vector<std::wstring>& out, bool relative) override;
+    u32 ListDirsLocal(const std::wstring& prefix, const std::wstring& folder, const std::wstring& sub,
+                      std::vector<std::wstring>& out, bool relative) override;
+    bool ExistsLocal(const std::wstring& path, const wchar_t* const* extensions, u32 count,
+                     u32* outIndex) override;
+    bool IsDirectoryLocal(const std::wstring& path) override;
+};
+
+// Opens an existing file for reading; null when it cannot be opened.
+base::Stream* OpenDiskFile(const std::wstring& path);
+
+} // namespace file

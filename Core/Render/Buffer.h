@@ -1,0 +1,69 @@
+#pragma once
+#include "Core/Base/Types.h"
+
+namespace render {
+
+class Render;
+
+// A device vertex or index buffer. It registers with its renderer for as long as
+// it lives, so that the renderer can release and recreate default-pool buffers
+// around a device loss. The buffer caches hand out its elements between Lock
+// and Unlock.
+class Buffer {
+public:
+    explicit Buffer(Render* renderer);
+    virtual ~Buffer();
+    Buffer(const Buffer&) = delete;
+    Buffer& operator=(const Buffer&) = delete;
+
+    // Maps the whole buffer discarding its contents; used = 0. Fails when locked.
+    virtual GEResultEnum Lock() = 0;
+    // Unmaps; used = 0, data = null. Fails when not locked.
+    virtual GEResultEnum Unlock() = 0;
+    virtual GEResultEnum Restore() = 0;
+    virtual GEResultEnum ReleaseDeviceObjects() = 0;
+    // True when there is no device buffer or it is not locked.
+    virtual bool IsUnavailable() const = 0;
+
+    // Hands out up to `count` elements from the used mark: *pointer = the first,
+    // *got = how many. A full buffer gives null and 0. Fails when unavailable.
+    GEResultEnum Take(u32 count, void** pointer, u32* got);
+
+    Render* GetRenderer() const { return renderer; }
+    u32 GetElementSize() const { return elementSize; }
+    u32 GetCapacity() const { return capacity; }
+    u32 GetUsed() const { return used; }
+    u32 GetFree() const { return used < capacity ? capacity - used : 0; }
+    bool IsLocked() const { return locked != 0; }
+
+protected:
+    Render* renderer;
+    u32 elementSize = 0;
+    u32 capacity = 0;
+    u8 locked = 0;
+    u8* data = nullptr;
+    u32 used = 0;
+};
+
+class VertexFormat;
+
+// A device buffer of vertices of one registered format.
+class VertexBufferImpl : public Buffer {
+public:
+    using Buffer::Buffer;
+    virtual GEResultEnum Create(const VertexFormat& format, u32 count, u8 dynamic) = 0;
+    u32 GetFormatId() const { return formatId; }
+
+protected:
+    u32 formatId = 0;
+};
+
+// A device buffer of 16- or 32-bit indices.
+class IndexBufferImpl : public Buffer {
+public:
+    using Buffer::Buffer;
+    virtual GEResultEnum Create(u32 indexSize, u32 count, u8 dynamic) = 0;
+    u32 GetIndexSize() const { return elementSize; }
+};
+
+} // namespace render

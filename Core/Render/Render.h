@@ -1,0 +1,194 @@
+#pragma once
+#include "Core/Base/Types.h"
+#include "Core/Render/CommandBuffer.h"
+#include "Core/Render/Math/Matrix4.h"
+#include "Core/Render/RenderCaps.h"
+#include "Core/Render/RenderInitParam.h"
+#include "Core/Render/RenderState.h"
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace app {
+class Window;
+}
+
+namespace render {
+
+class Buffer;
+class BufferDoubleCacheBase;
+template <class B>
+class BufferDoubleCache;
+template <class T>
+class IndexBuffer;
+class IndexBufferImpl;
+class ShaderImpl;
+class Texture;
+class VertexBufferImpl;
+class VertexFormat;
+
+// The engine's 2-D renderer. This front end owns everything that does not touch
+// the device: the requested and applied render state, the batching of draws, the
+// command stream that every device operation of a frame is recorded into, the
+// projection and screen transform, the buffer caches and the registries of device
+// objects. A back end implements the Create* and Do* operations; the Do*
+// operations are reached only by ExecuteCommands, once per frame.
+class Render {
+public:
+    // Primitive types; NoPrimitive marks an empty batch and is never drawn.
+    enum Primitive : u32 {
+        PointList = 0,
+        LineList = 1,
+        LineStrip = 2,
+        TriangleList = 3,
+        TriangleStrip = 4,
+        TriangleFan = 5,
+        NoPrimitive = 6,
+    };
+
+    static constexpr u32 kIndexCache16Capacity = 10240;
+    static constexpr u32 kIndexCache16Limit = 1024;
+    static constexpr u32 kIndexCache32Capacity = 61440;
+    static constexpr u32 kIndexCache32Limit = 10240;
+
+    Render();
+    virtual ~Render();
+    Render(const Render&) = delete;
+    Render& operator=(const Render&) = delete;
+
+    // The back end creates its device, then calls this base part: buffer caches,
+    // projection, screen transform and both state blocks.
+    virtual GEResultEnum InitRender(app::Window* window, const RenderInitParam& param);
+    virtual GEResultEnum PrepareSwitchScreenMode() = 0;
+    virtual GEResultEnum SwitchScreenMode(const RenderInitParam& param) = 0;
+    // Design pixels to clip space, y down.
+    virtual GEResultEnum MakeOrthoProjection(float w, float h, math::Matrix4* out);
+    virtual GEResultEnum CreateTexture(Texture** out) = 0;
+    virtual GEResultEnum CreateShader(const std::string& vertexText, const std::string& pixelText,
+                                      ShaderImpl** out) = 0;
+    virtual GEResultEnum CreateGeomShader(ShaderImpl** out) = 0;
+    virtual GEResultEnum CreateTexturedMultShader(ShaderImpl** out) = 0;
+    virtual GEResultEnum CreateTexturedTintShader(ShaderImpl** out) = 0;
+    // The caller owns what comes back.
+    virtual GEResultEnum CreateVertexBuffer(const VertexFormat& format, u32 count, bool dynamic,
+                                            VertexBufferImpl** out) = 0;
+    virtual GEResultEnum CreateIndexBuffer(u32 indexSize, u32 count, bool dynamic, IndexBufferImpl** out) = 0;
+    // True when the frame may be drawn.
+    virtual bool CheckDevice() = 0;
+    virtual GEResultEnum DoClear(u32 flags, const float* rgba, float z, u32 stencil) = 0;
+    virtual GEResultEnum DoBeginScene() = 0;
+    virtual GEResultEnum DoEndScene() = 0;
+    virtual GEResultEnum DoPresent() = 0;
+    // null: the back buffer.
+    virtual GEResultEnum DoSetRenderTarget(Texture* target) = 0;
+    virtual GEResultEnum DoSetShader(ShaderImpl* shader) = 0;
+    virtual GEResultEnum DoSetVertexFormat(u32 formatId) = 0;
+    virtual GEResultEnum DoSetVertexStream(VertexBufferImpl* buffer) = 0;
+    virtual GEResultEnum DoSetIndices(IndexBufferImpl* buffer) = 0;
+    virtual GEResultEnum DoSetBlendMode(u32 mode) = 0;
+    virtual GEResultEnum DoEnableScissor(u8 on) = 0;
+    // Device pixels x, y, w, h.
+    virtual GEResultEnum DoSetScissorRect(const int* rect) = 0;
+    virtual GEResultEnum DoSetDepth(u8 test, u8 write) = 0;
+    virtual GEResultEnum DoDrawPrimitive(u32 type, u32 startVertex, u32 primitiveCount) = 0;
+    virtual GEResultEnum DoDrawIndexedPrimitive(u32 type, u32 indexSize, u32 startIndex, u32 primitiveCount,
+                                                u32 minVertex, u32 vertexSpan) = 0;
+    // Called after ResetState.
+    virtual void OnStateReset();
+    // Design rectangle x, y, w, h to device pixels with the requested scale and offset.
+    virtual GEResultEnum ToDeviceRect(const float* rect, int* out);
+
+    // Recording: each returns 1 at once when a write falls short.
+    GEResultEnum Clear(const float* rgba, float z);
+    GEResultEnum BeginScene();
+    GEResultEnum EndScene();
+    GEResultEnum Present();
+    // Makes `source` the requested state; the same block again does nothing
+    // unless forced.
+    GEResultEnum SetState(RenderState* source, bool force);
+    GEResultEnum Draw(u32 type, u32 startVertex, u32 primitiveCount);
+    GEResultEnum DrawIndexed(u32 type, u32 startIndex, u32 primitiveCount, u32 minVertex, u32 vertexSpan);
+    // Records what changed between the requested and the applied state, then the
+    // requested shader's changed variables.
+    GEResultEnum ApplyState();
+    GEResultEnum FlushBatch();
+    // Replays the recorded frame on the Do* operations and rewinds the stream,
+    // whatever the outcome.
+    GEResultEnum ExecuteCommands();
+    // Drops what was recorded since the last replay (device loss, skipped frame).
+    void DiscardCommands();
+
+    void InitState();
+    void ResetState();
+    // Destroys the buffer caches; the back end calls it before its device goes.
+    void ReleaseResources();
+
+    // Device objects register themselves for as long as they live.
+    void RegisterBuffer(Buffer* buffer) { buffers.push_back(buffer); }
+    void RegisterTexture(Texture* texture) { textures.push_back(texture); }
+    void RegisterShader(ShaderImpl* shader) { shaders.push_back(shader); }
+    void UnregisterBuffer(Buffer* buffer);
+    void UnregisterTexture(Texture* texture);
+    void UnregisterShader(ShaderImpl* shader);
+    const std::vector<Buffer*>& GetBuffers() const { return buffers; }
+    const std::vector<Texture*>& GetTextures() const { return textures; }
+    const std::vector<ShaderImpl*>& GetShaders() const { return shaders; }
+
+    const RenderCaps& GetCaps() const { return caps; }
+    const RenderState& GetAppliedState() const { return applied; }
+    // Callers that retarget the renderer directly change it and MarkDirty.
+    RenderState& GetRequestedState() { return requested; }
+    void MarkDirty() { dirty = true; }
+    bool IsDirty() const { return dirty; }
+    bool IsInScene() const { return inScene; }
+    const math::Matrix4& GetProjection() const { return projection; }
+    float GetScreenScaleX() const { return screenScaleX; }
+    float GetScreenScaleY() const { return screenScaleY; }
+    float GetScreenOffsetX() const { return screenOffsetX; }
+    float GetScreenOffsetY() const { return screenOffsetY; }
+    CommandBuffer& GetCommandBuffer() { return commands; }
+
+    // The cache of a vertex format id, or null (see GetVertexCache<V>).
+    BufferDoubleCacheBase* GetVertexCache(u32 formatId) const;
+    BufferDoubleCache<IndexBuffer<u16>>* GetIndexCache16() const { return indexCache16.get(); }
+    BufferDoubleCache<IndexBuffer<u32>>* GetIndexCache32() const { return indexCache32.get(); }
+
+    static u32 VerticesPerPrimitive(u32 type);
+
+protected:
+    struct Batch {
+        bool indexed = false;
+        u32 type = NoPrimitive;
+        u32 start = 0; // first vertex, or first index when indexed
+        u32 count = 0; // primitives
+        u32 minVertex = 0;
+        u32 vertexSpan = 0;
+    };
+
+    bool IsPending() const;
+    bool RecordTarget(Texture* target);
+    GEResultEnum ReplayCommands();
+
+    RenderCaps caps;
+    RenderState applied;
+    RenderState requested;
+    bool dirty = true;
+    RenderState* currentSource = nullptr;
+    Texture* recordedTarget = nullptr;
+    CommandBuffer commands;
+    bool inScene = false;
+    Batch batch;
+    math::Matrix4 projection = math::Matrix4::Identity();
+    float screenScaleX = 1.0f;
+    float screenScaleY = 1.0f;
+    float screenOffsetX = 0.0f;
+    float screenOffsetY = 0.0f;
+    std::vector<std::unique_ptr<BufferDoubleCacheBase>> vertexCaches;
+    std::unique_ptr<BufferDoubleCache<IndexBuffer<u16>>> indexCache16;
+    std::unique_ptr<BufferDoubleCache<IndexBuffer<u32>>> indexCache32;
+    std::vector<Buffer*> buffers;
+    std::vector<Texture*> textures;
+    std::vector<ShaderImpl*> shaders;
+};
+
+} // namespace render

@@ -1,0 +1,41 @@
+#pragma once
+#include "Core/Base/Types.h"
+
+namespace render {
+
+class Render;
+class ImageData;
+
+// A device texture: made from a decoded image, as a render target, or as a
+// dynamic texture the CPU writes. It registers with its renderer for as long as
+// it lives, so that default-pool textures can be released and recreated around
+// a device loss.
+class Texture {
+public:
+    explicit Texture(Render* renderer);
+    virtual ~Texture();
+    Texture(const Texture&) = delete;
+    Texture& operator=(const Texture&) = delete;
+
+    virtual GEResultEnum CreateFromImage(ImageData& image) = 0;
+    virtual GEResultEnum CreateRenderTarget(u32 w, u32 h) = 0;
+    virtual GEResultEnum CreateDynamic(u32 w, u32 h) = 0;
+    // Opacity-mask test for hit tests; false outside the texture.
+    virtual bool IsOpaqueAt(int x, int y) = 0;
+    virtual GEResultEnum Restore() = 0;
+    virtual GEResultEnum ReleaseDeviceObjects() = 0;
+    virtual GEResultEnum Lock(u32* words, u32* pitch, void** bits) = 0;
+    virtual GEResultEnum Unlock() = 0;
+
+    Render* GetRenderer() const { return renderer; }
+    u32 GetWidth() const { return width; }
+    u32 GetHeight() const { return height; }
+
+protected:
+    Render* renderer;
+    u32 width = 0;
+    u32 height = 0;
+    u32 reserved = 0;
+};
+
+} // namespace render

@@ -1,0 +1,160 @@
+#pragma once
+// IDirect3DDevice9 over an OpenGL 3.3 core context on the window's SDL window.
+//
+// Every render target, the back buffer included, is a framebuffer object whose rows
+// are stored top row first, as Direct3D addresses them; the vertex stage mirrors y and
+// moves geometry by half a pixel, so that Direct3D's integer pixel centres land on
+// OpenGL's half-integer ones and a -0.5 shifted quad covers exactly its pixels.
+// Present copies the back buffer to the window upright and swaps.
+#include "Platform/D3D9/D3D9.h"
+#include "Platform/D3D9/D3D9TestHooks.h"
+#include "Platform/D3D9/GlApi.h"
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct SDL_Window;
+
+namespace d3d9 {
+
+class Direct3D9;
+class Surface9;
+class Texture9;
+class VertexBuffer9;
+class IndexBuffer9;
+class VertexShader9;
+class PixelShader9;
+struct LinkedProgram;
+
+constexpr DWORD kMaxStages = 16;        // texture stages and sampler registers
+constexpr GLenum kUploadUnit = 16;      // texture unit used for uploads, never sampled
+constexpr DWORD kVertexRegisters = 256; // float4 constant registers per stage
+constexpr DWORD kPixelRegisters = 224;
+
+class Device9 final : public IDirect3DDevice9 {
+public:
+    static HRESULT Create(Direct3D9* d3d, HWND window, const D3DPRESENT_PARAMETERS& params, Device9** out);
+
+    ULONG AddRef() override { return ++refs_; }
+    ULONG Release() override;
+    HRESULT TestCooperativeLevel() override;
+    HRESULT GetDeviceCaps(D3DCAPS9* caps) override;
+    HRESULT Reset(D3DPRESENT_PARAMETERS* params) override;
+    HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND destWindow, const void* dirtyRegion) override;
+    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                          IDirect3DTexture9** texture, HANDLE* sharedHandle) override;
+    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool, IDirect3DVertexBuffer9** buffer,
+                               HANDLE* sharedHandle) override;
+    HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                              IDirect3DIndexBuffer9** buffer, HANDLE* sharedHandle) override;
+    HRESULT SetRenderTarget(DWORD index, IDirect3DSurface9* surface) override;
+    HRESULT GetRenderTarget(DWORD index, IDirect3DSurface9** surface) override;
+    HRESULT BeginScene() override;
+    HRESULT EndScene() override;
+    HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
+    HRESULT SetViewport(const D3DVIEWPORT9* viewport) override;
+    HRESULT GetViewport(D3DVIEWPORT9* viewport) override;
+    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
+    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override;
+    HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) override;
+    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
+    HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) override;
+    HRESULT GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value) override;
+    HRESULT SetScissorRect(const RECT* rect) override;
+    HRESULT GetScissorRect(RECT* rect) override;
+    HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override;
+    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex, UINT minVertexIndex, UINT numVertices,
+                                 UINT startIndex, UINT primitiveCount) override;
+    HRESULT SetFVF(DWORD fvf) override;
+    HRESULT GetFVF(DWORD* fvf) override;
+    HRESULT CreateVertexShader(const DWORD* function, IDirect3DVertexShader9** shader) override;
+    HRESULT SetVertexShader(IDirect3DVertexShader9* shader) override;
+    HRESULT SetVertexShaderConstantF(UINT startRegister, const float* data, UINT vector4fCount) override;
+    HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offsetInBytes, UINT stride) override;
+    HRESULT SetIndices(IDirect3DIndexBuffer9* indices) override;
+    HRESULT CreatePixelShader(const DWORD* function, IDirect3DPixelShader9** shader) override;
+    HRESULT SetPixelShader(IDirect3DPixelShader9* shader) override;
+    HRESULT SetPixelShaderConstantF(UINT startRegister, const float* data, UINT vector4fCount) override;
+
+    // For the device's resources.
+    const GlApi& Gl() const { return gl_; }
+    void MakeCurrent();
+    bool CpuDxt() const { return cpuDxt_; }
+    DWORD MaxTextureSize() const { return maxTextureSize_; }
+    void CountDefaultPool(int delta) { defaultPoolObjects_ += delta; }
+    // A resource going away leaves no binding behind.
+    void Forget(Texture9* texture);
+    void Forget(VertexBuffer9* buffer);
+    void Forget(IndexBuffer9* buffer);
+    void Forget(VertexShader9* shader);
+    void Forget(PixelShader9* shader);
+    // The failure planted for this call by the test hook, or D3D_OK.
+    HRESULT TakeFailure(D3D9TestCall call);
+
+    // Test hooks.
+    void SetTestState(D3D9TestDeviceState state) { testState_ = state; }
+    void FailNext(D3D9TestCall call, HRESULT hr) { failures_[call] = hr; }
+    bool ReadFramebuffer(GLuint framebuffer, UINT width, UINT height, std::vector<uint32_t>& argb);
+    bool ReadWindow(std::vector<uint32_t>& argb, int& width, int& height);
+
+private:
+    Device9(Direct3D9* d3d, SDL_Window* window);
+    ~Device9() override;
+
+    HRESULT Init(const D3DPRESENT_PARAMETERS& params);
+    HRESULT ApplyPresentParameters(const D3DPRESENT_PARAMETERS& params);
+    void ResetStates();
+    void CreateBackBuffer();
+    void DestroyBackBuffer();
+    void CopyBackBufferToWindow();
+    void UpdateSampler(DWORD sampler);
+    HRESULT PrepareDraw();
+    HRESULT BindVertexStream(const LinkedProgram& program, UINT vertexCount);
+    LinkedProgram* Program();
+    void UploadConstants(LinkedProgram& program);
+    void ApplyPipelineState();
+
+    std::atomic<ULONG> refs_{1};
+    Direct3D9* d3d_;
+    SDL_Window* window_;
+    void* context_ = nullptr; // SDL_GLContext
+    GlApi gl_;
+    bool cpuDxt_ = false;
+    DWORD maxTextureSize_ = 2048;
+    int defaultPoolObjects_ = 0;
+    D3D9TestDeviceState testState_ = D3D9TestDeviceState::Ok;
+    std::map<D3D9TestCall, HRESULT> failures_;
+
+    D3DPRESENT_PARAMETERS params_{};
+    std::unique_ptr<Surface9> backBuffer_;
+    GLuint backFramebuffer_ = 0, backColour_ = 0, backDepth_ = 0;
+    GLuint vertexArray_ = 0;
+    GLuint samplers_[kMaxStages] = {};
+
+    // Direct3D state.
+    Surface9* renderTarget_ = nullptr;
+    D3DVIEWPORT9 viewport_{};
+    RECT scissor_{};
+    DWORD renderStates_[D3DRS_COUNT] = {};
+    DWORD samplerStates_[kMaxStages][14] = {};
+    DWORD stageStates_[kMaxStages][7] = {};
+    Texture9* textures_[kMaxStages] = {};
+    DWORD fvf_ = 0;
+    VertexBuffer9* stream_ = nullptr;
+    UINT streamOffset_ = 0, streamStride_ = 0;
+    IndexBuffer9* indices_ = nullptr;
+    VertexShader9* vertexShader_ = nullptr;
+    PixelShader9* pixelShader_ = nullptr;
+    std::vector<float> vertexConstants_, pixelConstants_;
+    uint64_t vertexConstantsVersion_ = 1, pixelConstantsVersion_ = 1;
+    bool inScene_ = false;
+    bool pipelineDirty_ = true;
+
+    std::map<std::pair<VertexShader9*, PixelShader9*>, std::unique_ptr<LinkedProgram>> programs_;
+};
+
+} // namespace d3d9

@@ -1,0 +1,40 @@
+#pragma once
+// A render-target surface: the device's back buffer or one level of a texture. A
+// texture's surface counts its references on the texture, which it keeps alive; the
+// back buffer belongs to the device and only counts the references handed out, which
+// must all be released before Reset.
+#include "Platform/D3D9/Device9.h"
+
+namespace d3d9 {
+
+class Surface9 final : public IDirect3DSurface9 {
+public:
+    Surface9(Device9* device, GLuint framebuffer, UINT width, UINT height, D3DFORMAT format);
+    Surface9(Device9* device, Texture9* texture, UINT level, UINT width, UINT height, D3DFORMAT format);
+    ~Surface9() override;
+
+    ULONG AddRef() override;
+    ULONG Release() override;
+    HRESULT GetDevice(IDirect3DDevice9** device) override;
+    HRESULT GetDesc(D3DSURFACE_DESC* desc) override;
+
+    // The framebuffer that draws into this surface; made on first use for a texture level.
+    GLuint Framebuffer();
+    Texture9* Texture() const { return texture_; }
+    UINT Width() const { return width_; }
+    UINT Height() const { return height_; }
+    ULONG OutsideReferences() const { return refs_; }
+
+private:
+    Device9* device_;
+    Texture9* texture_ = nullptr; // null for the back buffer
+    UINT level_ = 0;
+    UINT width_, height_;
+    D3DFORMAT format_;
+    GLuint framebuffer_ = 0;
+    GLuint depth_ = 0;
+    bool ownsFramebuffer_ = false;
+    ULONG refs_ = 0;
+};
+
+} // namespace d3d9

@@ -1,0 +1,5 @@
+#include "Source/TD/Game.h"
+
+Game::Game() = default;
+
+Game::~Game() = default;

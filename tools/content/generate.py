@@ -1,0 +1,32 @@
+#!/usr/bin/python3
+"""Builds the demo content tree the program runs on.
+
+Everything is drawn or written from code, deterministically: the same input gives
+the same bytes. Each module of this package adds the files one part of the program
+reads; this script only runs them in order.
+
+Usage: generate.py OUTPUT_FOLDER [--tools FOLDER]
+  --tools names the folder holding the project's own writers (built by CMake).
+"""
+import argparse
+import os
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+GENERATORS = []  # (name, function(out_dir, tools_dir)) in the order they run
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("output")
+    parser.add_argument("--tools", default="")
+    args = parser.parse_args()
+    os.makedirs(args.output, exist_ok=True)
+    for name, generate in GENERATORS:
+        generate(args.output, args.tools)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
