@@ -72,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     for (int i = 0; i < Magic_GetStaticAtlasCount(file); ++i) {
         MagicStaticAtlas atlas;
-        if (Magic_GetStaticAtlas(file, i, &atlas) != MAGIC_OK || !atlas.file || atlas.width < 1 || atlas.height < 1)
+        if (Magic_GetStaticAtlas(file, i, &atlas) != MAGIC_OK || !atlas.file || atlas.width < 1 ||
+            atlas.height < 1)
             std::abort();
     }
     Walk(file, 0);

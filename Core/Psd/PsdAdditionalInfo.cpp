@@ -55,6 +55,34 @@ int ReadLevels(PsdLayerRecord* r, PsdCursor& c, u32 length)
     return PSD_OK;
 }
 
+// The second copy of the curves, which must agree with the first; a copy that does
+// not agree ends the block without failing it.
+int CheckCurvesCopy(PsdCursor& c, u32 length, PsdCurves& curves, const std::vector<u16>& counts)
+{
+    if (i64(c.Position()) >= i64(length) - 4)
+        return PSD_OK;
+    if (c.U32() != PsdKey("Crv "))
+        return PSD_ERR_CURVES_EXTRA_SIGNATURE;
+    if (c.U16() != 4)
+        return PSD_ERR_CURVES_EXTRA_VERSION;
+    if (c.U32() != curves.curves.size())
+        return PSD_OK;
+    for (size_t k = 0; k < curves.curves.size(); ++k) {
+        PsdCurve& curve = curves.curves[k];
+        curve.channel = c.U16();
+        if (c.U16() != counts[k])
+            return PSD_OK;
+        for (u32 i = 0; i < counts[k]; ++i) {
+            const u16 output = c.U16(), input = c.U16();
+            if (c.Overrun())
+                return PSD_OK;
+            if (i < PsdCurve::kMaxPoints && (output != curve.output[i] || input != curve.input[i]))
+                return PSD_OK;
+        }
+    }
+    return PSD_OK;
+}
+
 int ReadCurves(PsdLayerRecord* r, PsdCursor& c, u32 length)
 {
     c.U8();
@@ -84,29 +112,10 @@ int ReadCurves(PsdLayerRecord* r, PsdCursor& c, u32 length)
         counts.push_back(n);
         curves->curves.push_back(curve);
     }
+    const int status = CheckCurvesCopy(c, length, *curves, counts);
+    if (status != PSD_OK)
+        return status;
     SetAdjustmentLayer(r, PSD_ADJ_CURVES, 7, std::move(owned));
-    if (i64(c.Position()) >= i64(length) - 4)
-        return PSD_OK;
-    // The second copy, which must agree with the first.
-    if (c.U32() != PsdKey("Crv "))
-        return PSD_ERR_CURVES_EXTRA_SIGNATURE;
-    if (c.U16() != 4)
-        return PSD_ERR_CURVES_EXTRA_VERSION;
-    if (c.U32() != curves->curves.size())
-        return PSD_OK;
-    for (size_t k = 0; k < curves->curves.size(); ++k) {
-        PsdCurve& curve = curves->curves[k];
-        curve.channel = c.U16();
-        if (c.U16() != counts[k])
-            return PSD_OK;
-        for (u32 i = 0; i < counts[k]; ++i) {
-            const u16 output = c.U16(), input = c.U16();
-            if (c.Overrun())
-                return PSD_OK;
-            if (i < PsdCurve::kMaxPoints && (output != curve.output[i] || input != curve.input[i]))
-                return PSD_OK;
-        }
-    }
     return PSD_OK;
 }
 
@@ -258,15 +267,24 @@ int ReadGradientFill(PsdLayerRecord* r, PsdCursor& c)
     auto fill = Make<PsdGradientFill>();
     PsdDescriptorReader d(c, PSD_ERR_GRADIENT_FILL);
     d.Walk([&](const std::string& key, u32 type) {
-        if (key == "Grad") d.Gradient(type, fill->gradient);
-        else if (key == "Algn") fill->align = d.Bool(type);
-        else if (key == "Angl") fill->angle = d.Number(type);
-        else if (key == "Dthr") fill->dither = d.Bool(type);
-        else if (key == "Rvrs") fill->reverse = d.Bool(type);
-        else if (key == "Scl ") fill->scale = d.Number(type);
-        else if (key == "Type") fill->type = d.GradientType(type);
-        else if (key == "Ofst") fill->offset = d.Point(type);
-        else return false;
+        if (key == "Grad")
+            d.Gradient(type, fill->gradient);
+        else if (key == "Algn")
+            fill->align = d.Bool(type);
+        else if (key == "Angl")
+            fill->angle = d.Number(type);
+        else if (key == "Dthr")
+            fill->dither = d.Bool(type);
+        else if (key == "Rvrs")
+            fill->reverse = d.Bool(type);
+        else if (key == "Scl ")
+            fill->scale = d.Number(type);
+        else if (key == "Type")
+            fill->type = d.GradientType(type);
+        else if (key == "Ofst")
+            fill->offset = d.Point(type);
+        else
+            return false;
         return true;
     });
     if (!d.Ok())
@@ -283,12 +301,18 @@ int ReadPatternFill(PsdLayerRecord* r, PsdCursor& c)
     auto fill = Make<PsdPatternFill>();
     PsdDescriptorReader d(c, PSD_ERR_PATTERN_FILL);
     d.Walk([&](const std::string& key, u32 type) {
-        if (key == "Ptrn") d.Pattern(type, fill->pattern);
-        else if (key == "Algn") fill->align = d.Bool(type);
-        else if (key == "Lnkd") fill->linked = d.Bool(type);
-        else if (key == "Scl ") fill->scale = d.Number(type);
-        else if (key == "phase") fill->phase = d.Point(type);
-        else return false;
+        if (key == "Ptrn")
+            d.Pattern(type, fill->pattern);
+        else if (key == "Algn")
+            fill->align = d.Bool(type);
+        else if (key == "Lnkd")
+            fill->linked = d.Bool(type);
+        else if (key == "Scl ")
+            fill->scale = d.Number(type);
+        else if (key == "phase")
+            fill->phase = d.Point(type);
+        else
+            return false;
         return true;
     });
     if (!d.Ok())
@@ -303,10 +327,23 @@ int ReadPatternFill(PsdLayerRecord* r, PsdCursor& c)
 bool IsPsdAdjustmentKey(u32 key)
 {
     switch (key) {
-    case PsdKey("levl"): case PsdKey("curv"): case PsdKey("brit"): case PsdKey("blnc"): case PsdKey("hue2"):
-    case PsdKey("selc"): case PsdKey("thrs"): case PsdKey("post"): case PsdKey("mixr"): case PsdKey("grdm"):
-    case PsdKey("phfl"): case PsdKey("SoCo"): case PsdKey("GdFl"): case PsdKey("PtFl"): case PsdKey("lrFX"):
-    case PsdKey("lfx2"): case PsdKey("tySh"):
+    case PsdKey("levl"):
+    case PsdKey("curv"):
+    case PsdKey("brit"):
+    case PsdKey("blnc"):
+    case PsdKey("hue2"):
+    case PsdKey("selc"):
+    case PsdKey("thrs"):
+    case PsdKey("post"):
+    case PsdKey("mixr"):
+    case PsdKey("grdm"):
+    case PsdKey("phfl"):
+    case PsdKey("SoCo"):
+    case PsdKey("GdFl"):
+    case PsdKey("PtFl"):
+    case PsdKey("lrFX"):
+    case PsdKey("lfx2"):
+    case PsdKey("tySh"):
         return true;
     default:
         return false;
@@ -444,7 +481,14 @@ int ReadPsdPattern(PsdContext* ctx, PsdCursor& block)
     PsdPattern pattern;
     pattern.imageMode = c.U32();
     switch (pattern.imageMode) {
-    case 0: case 1: case 2: case 3: case 4: case 7: case 8: case 9:
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 7:
+    case 8:
+    case 9:
         break;
     default:
         return PsdFail(ctx, PSD_ERR_COLOR_MODE, L"a pattern's colour mode is not supported");
@@ -477,10 +521,20 @@ int ReadPsdPattern(PsdContext* ctx, PsdCursor& block)
     const u64 plane = PsdPlaneSize(width, height, depth);
     int capacity = 1;
     switch (pattern.imageMode) {
-    case 1: case 8: capacity = 2; break;
-    case 3: case 7: case 9: capacity = 4; break;
-    case 4: capacity = 5; break;
-    default: break;
+    case 1:
+    case 8:
+        capacity = 2;
+        break;
+    case 3:
+    case 7:
+    case 9:
+        capacity = 4;
+        break;
+    case 4:
+        capacity = 5;
+        break;
+    default:
+        break;
     }
     if (!PsdReserveDecoded(ctx, plane * 5 + width * height * 4, L"pattern"))
         return PSD_ERR_SHORT;
@@ -510,10 +564,10 @@ int ReadPsdPattern(PsdContext* ctx, PsdCursor& block)
             return PSD_ERR_COMPRESSION;
         // Channels past the planes of the mode are read over, not kept.
         if (decoded < capacity) {
-            const int status = DecodePsdPlanes(compression, c.Here(), static_cast<u32>(dataSize),
-                                               planes.data() + decoded * plane, static_cast<u32>(height),
-                                               static_cast<u32>(PsdRowBytes(width, depth)),
-                                               static_cast<u32>(width), depth);
+            const int status =
+                DecodePsdPlanes(compression, c.Here(), static_cast<u32>(dataSize),
+                                planes.data() + decoded * plane, static_cast<u32>(height),
+                                static_cast<u32>(PsdRowBytes(width, depth)), static_cast<u32>(width), depth);
             if (status != PSD_OK)
                 return status;
             ++decoded;

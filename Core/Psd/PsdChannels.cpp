@@ -109,7 +109,8 @@ int DecodePsdPlanes(int kind, const u8* src, u32 srcLen, u8* dst, u32 rows, u32 
     switch (kind) {
     case 0:
         // A raw channel shorter than its plane leaves the rest as it is (zeros).
-        std::memcpy(dst, src, std::min<u64>(srcLen, size));
+        if (srcLen != 0 && size != 0)
+            std::memcpy(dst, src, std::min<u64>(srcLen, size));
         return PSD_OK;
     case 1:
         DecodePsdPackBits(src, srcLen, dst, rows, rowBytes);
@@ -198,8 +199,8 @@ bool CombinePsdPlanes(u32 mode, int depth, u32 width, u32 height, const PsdPlane
             return false;
         for (u64 i = 0; i < n; ++i) {
             const i32 index = static_cast<i32>(sample(c[0], i));
-            const bool usable = index < palette.usable && index != palette.transparent && index < palette.count &&
-                                palette.entries;
+            const bool usable = index < palette.usable && index != palette.transparent &&
+                                index < palette.count && palette.entries;
             out[i] = usable ? palette.entries[index] : 0x00FFFFFFu;
         }
         return true;
@@ -295,7 +296,8 @@ int ReadPsdLayerChannels(PsdContext* ctx, PsdLayerRecord* r)
         if (compressed > PsdRemaining(ctx))
             return PsdFail(ctx, PSD_ERR_SHORT, L"a channel's data is short");
         if (ctx->compressedScratch.size() < compressed)
-            ctx->compressedScratch.resize(std::max<u64>({compressed, ctx->compressedScratch.size() * 2, 4096}));
+            ctx->compressedScratch.resize(
+                std::max<u64>({compressed, ctx->compressedScratch.size() * 2, 4096}));
         if (PsdReadBytes(ctx, ctx->compressedScratch.data(), static_cast<int>(compressed)) !=
             static_cast<int>(compressed))
             return PsdFail(ctx, PSD_ERR_SHORT, L"a channel's data is short");
@@ -308,9 +310,9 @@ int ReadPsdLayerChannels(PsdContext* ctx, PsdLayerRecord* r)
         const u64 rows = isMask ? maskHeight : height;
         const u64 rowBytes = isMask ? (M ? PsdRowBytes(maskWidth, depth) : 0) : PsdRowBytes(width, depth);
         const u64 rowWidth = isMask ? maskWidth : width;
-        const int status = DecodePsdPlanes(kind, ctx->compressedScratch.data(), compressed, plane,
-                                           static_cast<u32>(rows), static_cast<u32>(rowBytes),
-                                           static_cast<u32>(rowWidth), depth);
+        const int status =
+            DecodePsdPlanes(kind, ctx->compressedScratch.data(), compressed, plane, static_cast<u32>(rows),
+                            static_cast<u32>(rowBytes), static_cast<u32>(rowWidth), depth);
         if (status != PSD_OK)
             return status;
         present[slot] = true;

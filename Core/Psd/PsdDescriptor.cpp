@@ -70,12 +70,33 @@ void PsdDescriptorReader::SkipItem(u32 type)
         for (u32 i = 0; i < count && Ok() && !c.Overrun(); ++i) {
             const u32 form = c.U32();
             switch (form) {
-            case T("prop"): c.Unicode(); c.Key(); c.Key(); break;
-            case T("Clss"): c.Unicode(); c.Key(); break;
-            case T("Enmr"): c.Unicode(); c.Key(); c.Key(); c.Key(); break;
-            case T("rele"): c.Unicode(); c.Key(); c.U32(); break;
-            case T("Idnt"): case T("indx"): c.U32(); break;
-            case T("name"): c.Unicode(); break;
+            case T("prop"):
+                c.Unicode();
+                c.Key();
+                c.Key();
+                break;
+            case T("Clss"):
+                c.Unicode();
+                c.Key();
+                break;
+            case T("Enmr"):
+                c.Unicode();
+                c.Key();
+                c.Key();
+                c.Key();
+                break;
+            case T("rele"):
+                c.Unicode();
+                c.Key();
+                c.U32();
+                break;
+            case T("Idnt"):
+            case T("indx"):
+                c.U32();
+                break;
+            case T("name"):
+                c.Unicode();
+                break;
             default:
                 // A reference part we cannot size: the rest of the block is unreadable.
                 if (!c.Overrun())
@@ -93,13 +114,28 @@ void PsdDescriptorReader::SkipItem(u32 type)
     case T("VlLs"):
         List(type, [](u32) { return false; });
         break;
-    case T("doub"): c.Skip(8); break;
-    case T("UntF"): c.Skip(12); break;
-    case T("TEXT"): c.Unicode(); break;
-    case T("enum"): c.Key(); c.Key(); break;
-    case T("long"): c.Skip(4); break;
-    case T("comp"): c.Skip(8); break;
-    case T("bool"): c.Skip(1); break;
+    case T("doub"):
+        c.Skip(8);
+        break;
+    case T("UntF"):
+        c.Skip(12);
+        break;
+    case T("TEXT"):
+        c.Unicode();
+        break;
+    case T("enum"):
+        c.Key();
+        c.Key();
+        break;
+    case T("long"):
+        c.Skip(4);
+        break;
+    case T("comp"):
+        c.Skip(8);
+        break;
+    case T("bool"):
+        c.Skip(1);
+        break;
     case T("type"):
     case T("GlbC"):
         c.Unicode();
@@ -125,14 +161,20 @@ void PsdDescriptorReader::SkipItem(u32 type)
 double PsdDescriptorReader::Number(u32 type)
 {
     switch (type) {
-    case T("doub"): return c.Double();
-    case T("UntF"): c.Skip(4); return c.Double();
-    case T("long"): return c.I32();
+    case T("doub"):
+        return c.Double();
+    case T("UntF"):
+        c.Skip(4);
+        return c.Double();
+    case T("long"):
+        return c.I32();
     case T("comp"): {
         const u64 high = c.U32();
         return static_cast<double>(static_cast<i64>((high << 32) | c.U32()));
     }
-    default: SkipItem(type); return 0.0;
+    default:
+        SkipItem(type);
+        return 0.0;
     }
 }
 
@@ -182,9 +224,11 @@ u32 PsdDescriptorReader::Color(u32 type)
     const bool read = Object(type, [&](const std::string& key, u32 itemType) {
         if (colorClass.empty())
             colorClass = classKey;
-        static const char* const keys[][4] = {
-            {"Rd  ", "Grn ", "Bl  ", nullptr}, {"H   ", "Strt", "Brgh", nullptr},
-            {"Cyn ", "Mgnt", "Ylw ", "Blck"}, {"Lmnc", "A   ", "B   ", nullptr}, {"Gry ", nullptr, nullptr, nullptr}};
+        static const char* const keys[][4] = {{"Rd  ", "Grn ", "Bl  ", nullptr},
+                                              {"H   ", "Strt", "Brgh", nullptr},
+                                              {"Cyn ", "Mgnt", "Ylw ", "Blck"},
+                                              {"Lmnc", "A   ", "B   ", nullptr},
+                                              {"Gry ", nullptr, nullptr, nullptr}};
         for (const auto& row : keys)
             for (int i = 0; i < 4; ++i)
                 if (row[i] && key == row[i]) {
@@ -213,8 +257,9 @@ u32 PsdDescriptorReader::BlendMode(u32 type)
 {
     const std::string key = Enum(type);
     static const char* const names[] = {
-        "Nrml", "Dslv", "Drkn", "Mltp", "CBrn", "linearBurn", "Lghn", "Scrn", "CDdg", "linearDodge", "Ovrl", "SftL",
-        "HrdL", "vividLight", "linearLight", "pinLight", "hardMix", "Dfrn", "Xclu", "H   ", "Strt", "Clr ", "Lmns",
+        "Nrml",    "Dslv",        "Drkn", "Mltp", "CBrn", "linearBurn", "Lghn",        "Scrn",
+        "CDdg",    "linearDodge", "Ovrl", "SftL", "HrdL", "vividLight", "linearLight", "pinLight",
+        "hardMix", "Dfrn",        "Xclu", "H   ", "Strt", "Clr ",       "Lmns",
     };
     for (u32 i = 0; i < sizeof names / sizeof names[0]; ++i)
         if (key == names[i])
@@ -370,7 +415,8 @@ void ComputeContourTable(u8* table, int n, const int* x, const int* y, const boo
         table[i] = static_cast<u8>(clamp(y[n - 1]));
     const double d = 1.0 / 512.0;
     for (int i = 0; i + 1 < n; ++i) {
-        const int p[4] = {corner[i] ? i : std::max(i - 1, 0), i, i + 1, corner[i + 1] ? i + 1 : std::min(i + 2, n - 1)};
+        const int p[4] = {corner[i] ? i : std::max(i - 1, 0), i, i + 1,
+                          corner[i + 1] ? i + 1 : std::min(i + 2, n - 1)};
         double f[2][4];
         for (int axis = 0; axis < 2; ++axis) {
             const int* v = axis == 0 ? x : y;
@@ -412,20 +458,34 @@ void ReadShadow(PsdDescriptorReader& r, u32 type, PsdShadow& s, bool outer)
 {
     s = PsdShadow();
     r.Object(type, [&](const std::string& k, u32 t) {
-        if (k == "enab") s.enabled = r.Bool(t);
-        else if (k == "Md  ") s.blendMode = r.BlendMode(t);
-        else if (k == "Clr ") s.color = s.nativeColor = r.Color(t);
-        else if (k == "Opct") s.opacity = r.Opacity(t);
-        else if (k == "uglg") s.useGlobalLight = r.Bool(t);
-        else if (k == "lagl") s.angle = r.Integer(t);
-        else if (k == "Dstn") s.distance = r.Integer(t);
-        else if (k == "Ckmt") s.spread = r.Integer(t);
-        else if (k == "blur") s.size = r.Integer(t);
-        else if (k == "Nose") s.noise = r.Integer(t);
-        else if (k == "AntA") s.antiAliased = r.Bool(t);
-        else if (k == "TrnS") r.Contour(t, s.contour);
-        else if (outer && k == "layerConceals") s.knocksOut = r.Bool(t);
-        else return false;
+        if (k == "enab")
+            s.enabled = r.Bool(t);
+        else if (k == "Md  ")
+            s.blendMode = r.BlendMode(t);
+        else if (k == "Clr ")
+            s.color = s.nativeColor = r.Color(t);
+        else if (k == "Opct")
+            s.opacity = r.Opacity(t);
+        else if (k == "uglg")
+            s.useGlobalLight = r.Bool(t);
+        else if (k == "lagl")
+            s.angle = r.Integer(t);
+        else if (k == "Dstn")
+            s.distance = r.Integer(t);
+        else if (k == "Ckmt")
+            s.spread = r.Integer(t);
+        else if (k == "blur")
+            s.size = r.Integer(t);
+        else if (k == "Nose")
+            s.noise = r.Integer(t);
+        else if (k == "AntA")
+            s.antiAliased = r.Bool(t);
+        else if (k == "TrnS")
+            r.Contour(t, s.contour);
+        else if (outer && k == "layerConceals")
+            s.knocksOut = r.Bool(t);
+        else
+            return false;
         return true;
     });
 }
@@ -434,21 +494,38 @@ void ReadGlow(PsdDescriptorReader& r, u32 type, PsdGlow& g, bool inner)
 {
     g = PsdGlow();
     r.Object(type, [&](const std::string& k, u32 t) {
-        if (k == "enab") g.enabled = r.Bool(t);
-        else if (k == "Md  ") g.blendMode = r.BlendMode(t);
-        else if (k == "Clr ") { g.fillType = 0; g.color = g.nativeColor = r.Color(t); }
-        else if (k == "Grad") { g.fillType = 1; r.Gradient(t, g.gradient); }
-        else if (k == "Opct") g.opacity = r.Opacity(t);
-        else if (k == "GlwT") g.technique = r.BevelTechnique(t);
-        else if (k == "Ckmt") g.spread = r.Integer(t);
-        else if (k == "blur") g.size = r.Integer(t);
-        else if (k == "Nose") g.noise = r.Integer(t);
-        else if (k == "ShdN") g.shadingNoise = r.Integer(t);
-        else if (k == "AntA") g.antiAliased = r.Bool(t);
-        else if (k == "TrnS") r.Contour(t, g.contour);
-        else if (k == "Inpr") g.range = r.Integer(t);
-        else if (inner && k == "glwS") g.source = r.Enum(t) == "SrcC" ? 0 : 1;
-        else return false;
+        if (k == "enab")
+            g.enabled = r.Bool(t);
+        else if (k == "Md  ")
+            g.blendMode = r.BlendMode(t);
+        else if (k == "Clr ") {
+            g.fillType = 0;
+            g.color = g.nativeColor = r.Color(t);
+        } else if (k == "Grad") {
+            g.fillType = 1;
+            r.Gradient(t, g.gradient);
+        } else if (k == "Opct")
+            g.opacity = r.Opacity(t);
+        else if (k == "GlwT")
+            g.technique = r.BevelTechnique(t);
+        else if (k == "Ckmt")
+            g.spread = r.Integer(t);
+        else if (k == "blur")
+            g.size = r.Integer(t);
+        else if (k == "Nose")
+            g.noise = r.Integer(t);
+        else if (k == "ShdN")
+            g.shadingNoise = r.Integer(t);
+        else if (k == "AntA")
+            g.antiAliased = r.Bool(t);
+        else if (k == "TrnS")
+            r.Contour(t, g.contour);
+        else if (k == "Inpr")
+            g.range = r.Integer(t);
+        else if (inner && k == "glwS")
+            g.source = r.Enum(t) == "SrcC" ? 0 : 1;
+        else
+            return false;
         return true;
     });
 }
@@ -457,41 +534,70 @@ void ReadBevel(PsdDescriptorReader& r, u32 type, PsdBevelEmboss& b)
 {
     b = PsdBevelEmboss();
     r.Object(type, [&](const std::string& k, u32 t) {
-        if (k == "enab") b.enabled = r.Bool(t);
+        if (k == "enab")
+            b.enabled = r.Bool(t);
         else if (k == "bvlS") {
             const std::string style = r.Enum(t);
             static const char* const styles[] = {"OtrB", "InrB", "Embs", "PlEb", "strokeEmboss"};
             for (u32 i = 0; i < 5; ++i)
                 if (style == styles[i])
                     b.style = i;
-        } else if (k == "bvlT") b.technique = r.BevelTechnique(t);
-        else if (k == "srgR") b.depth = r.Integer(t);
-        else if (k == "bvlD") b.direction = r.Enum(t) == "Out " ? 1 : 0;
-        else if (k == "blur") b.size = r.Integer(t);
-        else if (k == "Sftn") b.soften = r.Integer(t);
-        else if (k == "lagl") b.angle = r.Integer(t);
-        else if (k == "Lald") b.altitude = r.Integer(t);
-        else if (k == "uglg") b.useGlobalLight = r.Bool(t);
-        else if (k == "TrnS") r.Contour(t, b.glossContour);
-        else if (k == "antialiasGloss") b.antiAliasGloss = r.Bool(t);
-        else if (k == "hglM") b.highlightBlendMode = r.BlendMode(t);
-        else if (k == "hglC") b.highlightColor = r.Color(t);
-        else if (k == "hglO") b.highlightOpacity = r.Opacity(t);
-        else if (k == "sdwM") b.shadowBlendMode = r.BlendMode(t);
-        else if (k == "sdwC") b.shadowColor = r.Color(t);
-        else if (k == "sdwO") b.shadowOpacity = r.Opacity(t);
-        else if (k == "useShape") b.useShape = r.Bool(t);
-        else if (k == "MpgS") r.Contour(t, b.contour);
-        else if (k == "AntA") b.antiAliased = r.Bool(t);
-        else if (k == "Inpr") b.range = r.Integer(t);
-        else if (k == "useTexture") b.useTexture = r.Bool(t);
-        else if (k == "Ptrn") r.Pattern(t, b.pattern);
-        else if (k == "Scl ") b.scale = r.Integer(t);
-        else if (k == "textureDepth") b.textureDepth = r.Integer(t);
-        else if (k == "InvT") b.invertTexture = r.Bool(t);
-        else if (k == "Algn") b.alignWithLayer = r.Bool(t);
-        else if (k == "phase") b.phase = r.Point(t);
-        else return false;
+        } else if (k == "bvlT")
+            b.technique = r.BevelTechnique(t);
+        else if (k == "srgR")
+            b.depth = r.Integer(t);
+        else if (k == "bvlD")
+            b.direction = r.Enum(t) == "Out " ? 1 : 0;
+        else if (k == "blur")
+            b.size = r.Integer(t);
+        else if (k == "Sftn")
+            b.soften = r.Integer(t);
+        else if (k == "lagl")
+            b.angle = r.Integer(t);
+        else if (k == "Lald")
+            b.altitude = r.Integer(t);
+        else if (k == "uglg")
+            b.useGlobalLight = r.Bool(t);
+        else if (k == "TrnS")
+            r.Contour(t, b.glossContour);
+        else if (k == "antialiasGloss")
+            b.antiAliasGloss = r.Bool(t);
+        else if (k == "hglM")
+            b.highlightBlendMode = r.BlendMode(t);
+        else if (k == "hglC")
+            b.highlightColor = r.Color(t);
+        else if (k == "hglO")
+            b.highlightOpacity = r.Opacity(t);
+        else if (k == "sdwM")
+            b.shadowBlendMode = r.BlendMode(t);
+        else if (k == "sdwC")
+            b.shadowColor = r.Color(t);
+        else if (k == "sdwO")
+            b.shadowOpacity = r.Opacity(t);
+        else if (k == "useShape")
+            b.useShape = r.Bool(t);
+        else if (k == "MpgS")
+            r.Contour(t, b.contour);
+        else if (k == "AntA")
+            b.antiAliased = r.Bool(t);
+        else if (k == "Inpr")
+            b.range = r.Integer(t);
+        else if (k == "useTexture")
+            b.useTexture = r.Bool(t);
+        else if (k == "Ptrn")
+            r.Pattern(t, b.pattern);
+        else if (k == "Scl ")
+            b.scale = r.Integer(t);
+        else if (k == "textureDepth")
+            b.textureDepth = r.Integer(t);
+        else if (k == "InvT")
+            b.invertTexture = r.Bool(t);
+        else if (k == "Algn")
+            b.alignWithLayer = r.Bool(t);
+        else if (k == "phase")
+            b.phase = r.Point(t);
+        else
+            return false;
         return true;
     });
 }
@@ -500,17 +606,28 @@ void ReadSatin(PsdDescriptorReader& r, u32 type, PsdSatin& s)
 {
     s = PsdSatin();
     r.Object(type, [&](const std::string& k, u32 t) {
-        if (k == "enab") s.enabled = r.Bool(t);
-        else if (k == "Md  ") s.blendMode = r.BlendMode(t);
-        else if (k == "Clr ") s.color = r.Color(t);
-        else if (k == "AntA") s.antiAliased = r.Bool(t);
-        else if (k == "Invr") s.invert = r.Bool(t);
-        else if (k == "Opct") s.opacity = r.Opacity(t);
-        else if (k == "lagl") s.angle = r.Integer(t);
-        else if (k == "Dstn") s.distance = r.Integer(t);
-        else if (k == "blur") s.size = r.Integer(t);
-        else if (k == "MpgS") r.Contour(t, s.contour);
-        else return false;
+        if (k == "enab")
+            s.enabled = r.Bool(t);
+        else if (k == "Md  ")
+            s.blendMode = r.BlendMode(t);
+        else if (k == "Clr ")
+            s.color = r.Color(t);
+        else if (k == "AntA")
+            s.antiAliased = r.Bool(t);
+        else if (k == "Invr")
+            s.invert = r.Bool(t);
+        else if (k == "Opct")
+            s.opacity = r.Opacity(t);
+        else if (k == "lagl")
+            s.angle = r.Integer(t);
+        else if (k == "Dstn")
+            s.distance = r.Integer(t);
+        else if (k == "blur")
+            s.size = r.Integer(t);
+        else if (k == "MpgS")
+            r.Contour(t, s.contour);
+        else
+            return false;
         return true;
     });
 }
@@ -519,11 +636,16 @@ void ReadSolidFill(PsdDescriptorReader& r, u32 type, PsdSolidFill& s)
 {
     s = PsdSolidFill();
     r.Object(type, [&](const std::string& k, u32 t) {
-        if (k == "enab") s.enabled = r.Bool(t);
-        else if (k == "Md  ") s.blendMode = r.BlendMode(t);
-        else if (k == "Opct") s.opacity = r.Opacity(t);
-        else if (k == "Clr ") s.color = s.nativeColor = r.Color(t);
-        else return false;
+        if (k == "enab")
+            s.enabled = r.Bool(t);
+        else if (k == "Md  ")
+            s.blendMode = r.BlendMode(t);
+        else if (k == "Opct")
+            s.opacity = r.Opacity(t);
+        else if (k == "Clr ")
+            s.color = s.nativeColor = r.Color(t);
+        else
+            return false;
         return true;
     });
 }
@@ -532,17 +654,28 @@ void ReadGradientOverlay(PsdDescriptorReader& r, u32 type, PsdGradientOverlay& g
 {
     g = PsdGradientOverlay();
     r.Object(type, [&](const std::string& k, u32 t) {
-        if (k == "enab") g.enabled = r.Bool(t);
-        else if (k == "Md  ") g.blendMode = r.BlendMode(t);
-        else if (k == "Opct") g.opacity = r.Opacity(t);
-        else if (k == "Grad") r.Gradient(t, g.gradient);
-        else if (k == "Angl") g.angle = r.Integer(t);
-        else if (k == "Type") g.type = r.GradientType(t);
-        else if (k == "Rvrs") g.reverse = r.Bool(t);
-        else if (k == "Algn") g.alignWithLayer = r.Bool(t);
-        else if (k == "Scl ") g.scale = r.Integer(t);
-        else if (k == "Ofst") g.offset = r.Point(t);
-        else return false;
+        if (k == "enab")
+            g.enabled = r.Bool(t);
+        else if (k == "Md  ")
+            g.blendMode = r.BlendMode(t);
+        else if (k == "Opct")
+            g.opacity = r.Opacity(t);
+        else if (k == "Grad")
+            r.Gradient(t, g.gradient);
+        else if (k == "Angl")
+            g.angle = r.Integer(t);
+        else if (k == "Type")
+            g.type = r.GradientType(t);
+        else if (k == "Rvrs")
+            g.reverse = r.Bool(t);
+        else if (k == "Algn")
+            g.alignWithLayer = r.Bool(t);
+        else if (k == "Scl ")
+            g.scale = r.Integer(t);
+        else if (k == "Ofst")
+            g.offset = r.Point(t);
+        else
+            return false;
         return true;
     });
 }
@@ -551,14 +684,22 @@ void ReadPatternOverlay(PsdDescriptorReader& r, u32 type, PsdPatternOverlay& p)
 {
     p = PsdPatternOverlay();
     r.Object(type, [&](const std::string& k, u32 t) {
-        if (k == "enab") p.enabled = r.Bool(t);
-        else if (k == "Md  ") p.blendMode = r.BlendMode(t);
-        else if (k == "Opct") p.opacity = r.Opacity(t);
-        else if (k == "Ptrn") r.Pattern(t, p.pattern);
-        else if (k == "Scl ") p.scale = r.Integer(t);
-        else if (k == "Algn") p.linkWithLayer = r.Bool(t);
-        else if (k == "phase") p.phase = r.Point(t);
-        else return false;
+        if (k == "enab")
+            p.enabled = r.Bool(t);
+        else if (k == "Md  ")
+            p.blendMode = r.BlendMode(t);
+        else if (k == "Opct")
+            p.opacity = r.Opacity(t);
+        else if (k == "Ptrn")
+            r.Pattern(t, p.pattern);
+        else if (k == "Scl ")
+            p.scale = r.Integer(t);
+        else if (k == "Algn")
+            p.linkWithLayer = r.Bool(t);
+        else if (k == "phase")
+            p.phase = r.Point(t);
+        else
+            return false;
         return true;
     });
 }
@@ -567,28 +708,44 @@ void ReadStroke(PsdDescriptorReader& r, u32 type, PsdStroke& s)
 {
     s = PsdStroke();
     r.Object(type, [&](const std::string& k, u32 t) {
-        if (k == "enab") s.enabled = r.Bool(t);
+        if (k == "enab")
+            s.enabled = r.Bool(t);
         else if (k == "Styl") {
             const std::string v = r.Enum(t);
             s.position = v == "InsF" ? 1 : v == "CtrF" ? 2 : 0;
         } else if (k == "PntT") {
             const std::string v = r.Enum(t);
             s.fillType = v == "GrFl" ? 1 : v == "Ptrn" ? 2 : 0;
-        } else if (k == "Md  ") s.blendMode = r.BlendMode(t);
-        else if (k == "Opct") s.opacity = r.Opacity(t);
-        else if (k == "Sz  ") s.size = r.Integer(t);
-        else if (k == "Clr ") s.color = r.Color(t);
-        else if (k == "Grad") r.Gradient(t, s.gradient);
-        else if (k == "Angl") s.angle = r.Integer(t);
-        else if (k == "Type") s.gradientType = r.GradientType(t);
-        else if (k == "Rvrs") s.reverse = r.Bool(t);
-        else if (k == "Algn") s.alignWithLayer = r.Bool(t);
-        else if (k == "Scl ") s.scale = r.Integer(t);
-        else if (k == "Ofst") s.offset = r.Point(t);
-        else if (k == "Ptrn") r.Pattern(t, s.pattern);
-        else if (k == "Lnkd") s.linkWithLayer = r.Bool(t);
-        else if (k == "phase") s.phase = r.Point(t);
-        else return false;
+        } else if (k == "Md  ")
+            s.blendMode = r.BlendMode(t);
+        else if (k == "Opct")
+            s.opacity = r.Opacity(t);
+        else if (k == "Sz  ")
+            s.size = r.Integer(t);
+        else if (k == "Clr ")
+            s.color = r.Color(t);
+        else if (k == "Grad")
+            r.Gradient(t, s.gradient);
+        else if (k == "Angl")
+            s.angle = r.Integer(t);
+        else if (k == "Type")
+            s.gradientType = r.GradientType(t);
+        else if (k == "Rvrs")
+            s.reverse = r.Bool(t);
+        else if (k == "Algn")
+            s.alignWithLayer = r.Bool(t);
+        else if (k == "Scl ")
+            s.scale = r.Integer(t);
+        else if (k == "Ofst")
+            s.offset = r.Point(t);
+        else if (k == "Ptrn")
+            r.Pattern(t, s.pattern);
+        else if (k == "Lnkd")
+            s.linkWithLayer = r.Bool(t);
+        else if (k == "phase")
+            s.phase = r.Point(t);
+        else
+            return false;
         return true;
     });
 }
@@ -762,19 +919,42 @@ int ReadPsdEffectsLfx2(PsdCursor& c, PsdLayerEffects& e)
     PsdDescriptorReader r(c, PSD_ERR_EFFECTS_VERSION);
     r.Walk([&](const std::string& k, u32 t) {
         int section = -1;
-        if (k == "Scl ") e.scale = r.Integer(t);
-        else if (k == "masterFXSwitch") e.visible = r.Bool(t) ? 1 : 0;
-        else if (k == "DrSh") { ReadShadow(r, t, e.dropShadow, true); section = PSD_FX_DROP_SHADOW; }
-        else if (k == "IrSh") { ReadShadow(r, t, e.innerShadow, false); section = PSD_FX_INNER_SHADOW; }
-        else if (k == "OrGl") { ReadGlow(r, t, e.outerGlow, false); section = PSD_FX_OUTER_GLOW; }
-        else if (k == "IrGl") { ReadGlow(r, t, e.innerGlow, true); section = PSD_FX_INNER_GLOW; }
-        else if (k == "ebbl") { ReadBevel(r, t, e.bevel); section = PSD_FX_BEVEL; }
-        else if (k == "ChFX") { ReadSatin(r, t, e.satin); section = PSD_FX_SATIN; }
-        else if (k == "SoFi") { ReadSolidFill(r, t, e.solidFill); section = PSD_FX_SOLID_FILL; }
-        else if (k == "GrFl") { ReadGradientOverlay(r, t, e.gradientOverlay); section = PSD_FX_GRADIENT_OVERLAY; }
-        else if (k == "patternFill") { ReadPatternOverlay(r, t, e.patternOverlay); section = PSD_FX_PATTERN_OVERLAY; }
-        else if (k == "FrFX") { ReadStroke(r, t, e.stroke); section = PSD_FX_STROKE; }
-        else return false;
+        if (k == "Scl ")
+            e.scale = r.Integer(t);
+        else if (k == "masterFXSwitch")
+            e.visible = r.Bool(t) ? 1 : 0;
+        else if (k == "DrSh") {
+            ReadShadow(r, t, e.dropShadow, true);
+            section = PSD_FX_DROP_SHADOW;
+        } else if (k == "IrSh") {
+            ReadShadow(r, t, e.innerShadow, false);
+            section = PSD_FX_INNER_SHADOW;
+        } else if (k == "OrGl") {
+            ReadGlow(r, t, e.outerGlow, false);
+            section = PSD_FX_OUTER_GLOW;
+        } else if (k == "IrGl") {
+            ReadGlow(r, t, e.innerGlow, true);
+            section = PSD_FX_INNER_GLOW;
+        } else if (k == "ebbl") {
+            ReadBevel(r, t, e.bevel);
+            section = PSD_FX_BEVEL;
+        } else if (k == "ChFX") {
+            ReadSatin(r, t, e.satin);
+            section = PSD_FX_SATIN;
+        } else if (k == "SoFi") {
+            ReadSolidFill(r, t, e.solidFill);
+            section = PSD_FX_SOLID_FILL;
+        } else if (k == "GrFl") {
+            ReadGradientOverlay(r, t, e.gradientOverlay);
+            section = PSD_FX_GRADIENT_OVERLAY;
+        } else if (k == "patternFill") {
+            ReadPatternOverlay(r, t, e.patternOverlay);
+            section = PSD_FX_PATTERN_OVERLAY;
+        } else if (k == "FrFX") {
+            ReadStroke(r, t, e.stroke);
+            section = PSD_FX_STROKE;
+        } else
+            return false;
         if (section >= 0) {
             Mark(e, section);
             ++e.effectCount;

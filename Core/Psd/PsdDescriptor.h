@@ -46,7 +46,11 @@ public:
     PsdPoint Point(u32 type);
     void Contour(u32 type, PsdContour& contour);
 
-    void Fail() { if (status == 0) status = failStatus; }
+    void Fail()
+    {
+        if (status == 0)
+            status = failStatus;
+    }
 
 private:
     bool Enter();

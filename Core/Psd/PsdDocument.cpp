@@ -31,22 +31,38 @@ u32 Be32(const u8* p)
 const wchar_t* DescribeStatus(int status)
 {
     switch (status) {
-    case PSD_ERR_MEMORY: return L"out of memory";
-    case PSD_ERR_SHORT: return L"the data is short";
-    case PSD_ERR_DEPTH: return L"unsupported depth";
-    case PSD_ERR_COLOR_MODE: return L"unsupported colour mode";
-    case PSD_ERR_COMPRESSION: return L"unknown compression";
-    case PSD_ERR_BLEND_RANGES: return L"a layer has no blending ranges";
-    case PSD_ERR_ZLIB: return L"compressed data cannot be inflated";
-    case PSD_ERR_SIGNATURE: return L"not a layered document (signature)";
-    case PSD_ERR_VERSION: return L"unsupported version";
-    case PSD_ERR_RESOURCE_SIGNATURE: return L"an image resource has no signature";
-    case PSD_ERR_THUMBNAIL: return L"the thumbnail cannot be decoded";
-    case PSD_ERR_BLEND_SIGNATURE: return L"a layer record has no blend signature";
-    case PSD_ERR_INFO_SIGNATURE: return L"an additional layer block has no signature";
-    case PSD_ERR_SECTION_DIVIDER: return L"malformed section divider";
-    case PSD_ERR_PATTERN: return L"malformed pattern";
-    default: return status <= -503 && status >= -530 ? L"malformed layer block" : L"malformed document";
+    case PSD_ERR_MEMORY:
+        return L"out of memory";
+    case PSD_ERR_SHORT:
+        return L"the data is short";
+    case PSD_ERR_DEPTH:
+        return L"unsupported depth";
+    case PSD_ERR_COLOR_MODE:
+        return L"unsupported colour mode";
+    case PSD_ERR_COMPRESSION:
+        return L"unknown compression";
+    case PSD_ERR_BLEND_RANGES:
+        return L"a layer has no blending ranges";
+    case PSD_ERR_ZLIB:
+        return L"compressed data cannot be inflated";
+    case PSD_ERR_SIGNATURE:
+        return L"not a layered document (signature)";
+    case PSD_ERR_VERSION:
+        return L"unsupported version";
+    case PSD_ERR_RESOURCE_SIGNATURE:
+        return L"an image resource has no signature";
+    case PSD_ERR_THUMBNAIL:
+        return L"the thumbnail cannot be decoded";
+    case PSD_ERR_BLEND_SIGNATURE:
+        return L"a layer record has no blend signature";
+    case PSD_ERR_INFO_SIGNATURE:
+        return L"an additional layer block has no signature";
+    case PSD_ERR_SECTION_DIVIDER:
+        return L"malformed section divider";
+    case PSD_ERR_PATTERN:
+        return L"malformed pattern";
+    default:
+        return status <= -503 && status >= -530 ? L"malformed layer block" : L"malformed document";
     }
 }
 
@@ -186,12 +202,23 @@ int RunPsdLoadStages(PsdContext* ctx)
             return PSD_ERR_STATE;
         int status;
         switch (ctx->state) {
-        case 0: status = ReadPsdFileHeader(ctx); break;
-        case 1: status = ReadPsdColorModeData(ctx); break;
-        case 2: status = ReadPsdImageResources(ctx); break;
-        case 3: status = ReadPsdLayerAndMaskInfo(ctx); break;
-        case 4: status = ReadPsdImageData(ctx); break;
-        default: return PSD_OK;
+        case 0:
+            status = ReadPsdFileHeader(ctx);
+            break;
+        case 1:
+            status = ReadPsdColorModeData(ctx);
+            break;
+        case 2:
+            status = ReadPsdImageResources(ctx);
+            break;
+        case 3:
+            status = ReadPsdLayerAndMaskInfo(ctx);
+            break;
+        case 4:
+            status = ReadPsdImageData(ctx);
+            break;
+        default:
+            return PSD_OK;
         }
         if (status == PSD_ERR_STATE)
             return PSD_ERR_STAGE_HEADER - static_cast<int>(ctx->state);
@@ -209,7 +236,8 @@ int ReadPsdFileHeader(PsdContext* ctx)
     if (std::memcmp(h, "8BPS", 4) != 0)
         return PSD_ERR_SIGNATURE;
     if (Be16(h + 4) != 1)
-        return PsdFail(ctx, PSD_ERR_VERSION, L"version " + std::to_wstring(Be16(h + 4)) + L" is not supported");
+        return PsdFail(ctx, PSD_ERR_VERSION,
+                       L"version " + std::to_wstring(Be16(h + 4)) + L" is not supported");
     ctx->channels = Be16(h + 12);
     ctx->colorChannelCount = static_cast<i16>(ctx->channels);
     ctx->height = Be32(h + 14);
@@ -219,7 +247,14 @@ int ReadPsdFileHeader(PsdContext* ctx)
         return PsdFail(ctx, PSD_ERR_DEPTH, L"depth " + std::to_wstring(ctx->depth) + L" is not supported");
     ctx->colorMode = Be16(h + 24);
     switch (ctx->colorMode) {
-    case 0: case 1: case 2: case 3: case 4: case 7: case 8: case 9:
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 7:
+    case 8:
+    case 9:
         return PSD_OK;
     default:
         return PsdFail(ctx, PSD_ERR_COLOR_MODE,

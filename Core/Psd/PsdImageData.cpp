@@ -72,10 +72,10 @@ int ReadPsdImageData(PsdContext* ctx)
         if (total)
             PsdReadBytes(ctx, ctx->planarBuffer.data(), static_cast<int>(std::min<u64>(total, 0x7FFFFFFF)));
     } else if (total) {
-        const int status = DecodePsdPlanes(kind, data.data(), static_cast<u32>(data.size()), ctx->planarBuffer.data(),
-                                           static_cast<u32>(channels * height),
-                                           static_cast<u32>(PsdRowBytes(width, depth)), static_cast<u32>(width),
-                                           depth);
+        const int status =
+            DecodePsdPlanes(kind, data.data(), static_cast<u32>(data.size()), ctx->planarBuffer.data(),
+                            static_cast<u32>(channels * height), static_cast<u32>(PsdRowBytes(width, depth)),
+                            static_cast<u32>(width), depth);
         if (status != PSD_OK)
             return status;
     }
@@ -101,7 +101,7 @@ int ReadPsdImageData(PsdContext* ctx)
         if (depth == 16) {
             for (u64 i = 0; i < pixels; ++i)
                 out[i] = src[i * 2];
-        } else {
+        } else if (pixels != 0) {
             std::memcpy(out.data(), src, std::min(plane, pixels));
         }
     }

@@ -191,8 +191,23 @@ int ReadResource(PsdContext* ctx, u16 id, PsdCursor& c)
 bool IsKeptResource(u16 id)
 {
     switch (id) {
-    case 1005: case 1006: case 1007: case 1008: case 1024: case 1026: case 1033: case 1034: case 1036:
-    case 1037: case 1042: case 1045: case 1046: case 1047: case 1049: case 1053: case 1057:
+    case 1005:
+    case 1006:
+    case 1007:
+    case 1008:
+    case 1024:
+    case 1026:
+    case 1033:
+    case 1034:
+    case 1036:
+    case 1037:
+    case 1042:
+    case 1045:
+    case 1046:
+    case 1047:
+    case 1049:
+    case 1053:
+    case 1057:
         return true;
     default:
         return false;

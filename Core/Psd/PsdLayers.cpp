@@ -37,23 +37,44 @@ int ReadPropertyBlock(PsdContext* ctx, PsdLayerRecord* r, u32 key, PsdCursor& c,
 {
     (void)ctx;
     switch (key) {
-    case PsdKey("lnsr"): r->nameSource = c.U32(); break;
+    case PsdKey("lnsr"):
+        r->nameSource = c.U32();
+        break;
     case PsdKey("luni"): {
         // A length beyond the block keeps the characters the block holds.
-        const u32 units = std::min<u32>(c.U32(), c.Remaining() / 2);
+        const u32 announced = c.U32();
+        const u32 units = std::min<u32>(announced, c.Remaining() / 2);
         r->unicodeNameLength = units;
         r->unicodeName.assign(c.Here(), c.Here() + u64(units) * 2);
         break;
     }
-    case PsdKey("lyid"): r->layerId = c.U32(); break;
-    case PsdKey("lyvr"): r->layerVersion = c.U32(); break;
-    case PsdKey("clbl"): r->blendClippedElements = c.U8() != 0; break;
-    case PsdKey("infx"): r->blendInteriorElements = c.U8() != 0; break;
-    case PsdKey("knko"): r->knockout = c.U8() != 0; break;
-    case PsdKey("tsly"): r->transparencyShapesLayer = c.U8() != 0; break;
-    case PsdKey("vmgm"): r->vectorMaskHidesEffects = c.U8() != 0; break;
-    case PsdKey("lmgm"): r->layerMaskHidesEffects = c.U8() != 0; break;
-    case PsdKey("iOpa"): r->fillOpacity = c.U8(); break;
+    case PsdKey("lyid"):
+        r->layerId = c.U32();
+        break;
+    case PsdKey("lyvr"):
+        r->layerVersion = c.U32();
+        break;
+    case PsdKey("clbl"):
+        r->blendClippedElements = c.U8() != 0;
+        break;
+    case PsdKey("infx"):
+        r->blendInteriorElements = c.U8() != 0;
+        break;
+    case PsdKey("knko"):
+        r->knockout = c.U8() != 0;
+        break;
+    case PsdKey("tsly"):
+        r->transparencyShapesLayer = c.U8() != 0;
+        break;
+    case PsdKey("vmgm"):
+        r->vectorMaskHidesEffects = c.U8() != 0;
+        break;
+    case PsdKey("lmgm"):
+        r->layerMaskHidesEffects = c.U8() != 0;
+        break;
+    case PsdKey("iOpa"):
+        r->fillOpacity = c.U8();
+        break;
     case PsdKey("lspf"): {
         const u32 flags = c.U32();
         r->protectTransparency = flags & 1;
@@ -108,10 +129,23 @@ int ReadPropertyBlock(PsdContext* ctx, PsdLayerRecord* r, u32 key, PsdCursor& c,
 bool IsPropertyKey(u32 key)
 {
     switch (key) {
-    case PsdKey("lnsr"): case PsdKey("luni"): case PsdKey("lyid"): case PsdKey("lyvr"): case PsdKey("clbl"):
-    case PsdKey("infx"): case PsdKey("knko"): case PsdKey("tsly"): case PsdKey("vmgm"): case PsdKey("lmgm"):
-    case PsdKey("iOpa"): case PsdKey("lspf"): case PsdKey("lclr"): case PsdKey("fxrp"): case PsdKey("brst"):
-    case PsdKey("lsct"): case PsdKey("nvrt"):
+    case PsdKey("lnsr"):
+    case PsdKey("luni"):
+    case PsdKey("lyid"):
+    case PsdKey("lyvr"):
+    case PsdKey("clbl"):
+    case PsdKey("infx"):
+    case PsdKey("knko"):
+    case PsdKey("tsly"):
+    case PsdKey("vmgm"):
+    case PsdKey("lmgm"):
+    case PsdKey("iOpa"):
+    case PsdKey("lspf"):
+    case PsdKey("lclr"):
+    case PsdKey("fxrp"):
+    case PsdKey("brst"):
+    case PsdKey("lsct"):
+    case PsdKey("nvrt"):
         return true;
     default:
         return false;
@@ -180,16 +214,19 @@ int ReadLayerRecord(PsdContext* ctx, PsdLayerRecord* r, std::vector<u8>& block)
     }
     PsdSkipTo(ctx, maskStart + maskLength);
 
-    // Blending ranges: the composite pair, then one range per channel.
+    // Blending ranges: the composite pair, then one range per channel. Writers that
+    // keep no ranges at all write length 0, which is read as no ranges.
     const u32 rangesLength = PsdReadUInt32(ctx);
     const i64 rangesStart = ctx->streamPosition;
-    for (u16& range : r->compositeBlendRanges)
-        range = PsdReadUInt16(ctx);
+    if (rangesLength != 0) {
+        for (u16& range : r->compositeBlendRanges)
+            range = PsdReadUInt16(ctx);
+    }
     const i64 count = (i64(rangesLength) - 8) / 8;
-    if (count < 1)
+    if (count < 1 && rangesLength != 0)
         return PSD_ERR_BLEND_RANGES;
-    const i64 present = std::min<i64>(count, PsdRemaining(ctx) / 8);
-    r->channelRangeCount = static_cast<i32>(count);
+    const i64 present = std::max<i64>(0, std::min<i64>(count, PsdRemaining(ctx) / 8));
+    r->channelRangeCount = static_cast<i32>(present);
     for (std::vector<u16>& array : r->rangeArrays)
         array.assign(static_cast<size_t>(present), 0);
     for (i64 i = 0; i < present; ++i)
@@ -253,8 +290,7 @@ void AddPsdAdjustment(PsdLayerRecord* record, u32 kind, std::unique_ptr<PsdAdjus
 {
     if (record->adjustmentCount >= PsdLayerRecord::kMaxAdjustments) {
         GE_LOG(L"PSD: layer '%s' has more than %d adjustment blocks; the rest are not kept\n")
-            << ConvertToWide(record->name.data(), StringEncoding::Ansi)
-            << PsdLayerRecord::kMaxAdjustments;
+            << ConvertToWide(record->name.data(), StringEncoding::Ansi) << PsdLayerRecord::kMaxAdjustments;
         return;
     }
     PsdAdjustment& entry = record->adjustments[record->adjustmentCount++];
@@ -324,7 +360,10 @@ int ReadPsdLayerAndMaskInfo(PsdContext* ctx)
     ctx->compressedScratch.shrink_to_fit();
     if (status != PSD_OK)
         return status;
-    ReadPsdGlobalLayerMask(ctx);
+    // Some writers count the section a few bytes short of its mask length; nothing
+    // is read past the section's declared end.
+    if (end - ctx->streamPosition >= 4)
+        ReadPsdGlobalLayerMask(ctx);
 
     std::vector<u8> block;
     while (end - ctx->streamPosition >= 13) {

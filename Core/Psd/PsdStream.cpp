@@ -126,7 +126,7 @@ int PsdReadBytes(PsdContext* ctx, void* dest, int count)
     }
     if (wanted > kReadBufferSize) {
         copied += ctx->source->Read(out + copied, wanted);
-    } else if (available > wanted) {
+    } else if (available > static_cast<u32>(count)) {
         std::memcpy(out, ctx->readBuffer.data() + ctx->bufferPosition, wanted);
         ctx->bufferPosition += wanted;
         copied += wanted;
@@ -162,7 +162,7 @@ int PsdSkipBytes(PsdContext* ctx, int count)
         ctx->streamPosition += count;
         return count;
     }
-    if (available > wanted) {
+    if (available > static_cast<u32>(count)) {
         ctx->bufferPosition += wanted;
         skipped += wanted;
     } else if (wanted > 0) {
@@ -279,7 +279,8 @@ bool PsdReserveDecoded(PsdContext* ctx, u64 bytes, const wchar_t* what)
 {
     if (bytes > ctx->decodeBudget) {
         PsdFail(ctx, PSD_ERR_SHORT,
-                std::wstring(what) + L" of " + std::to_wstring(bytes) + L" bytes is more than the data can hold");
+                std::wstring(what) + L" of " + std::to_wstring(bytes) +
+                    L" bytes is more than the data can hold");
         return false;
     }
     ctx->decodeBudget -= bytes;
@@ -290,7 +291,8 @@ bool PsdFitsBudget(PsdContext* ctx, u64 bytes, const wchar_t* what)
 {
     if (bytes > ctx->decodeBudget) {
         PsdFail(ctx, PSD_ERR_SHORT,
-                std::wstring(what) + L" of " + std::to_wstring(bytes) + L" bytes is more than the data can hold");
+                std::wstring(what) + L" of " + std::to_wstring(bytes) +
+                    L" bytes is more than the data can hold");
         return false;
     }
     return true;

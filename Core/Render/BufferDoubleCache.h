@@ -11,8 +11,7 @@
 namespace render {
 
 // What a lease hands out: `count` elements from `start` inside `buffer`.
-template <class B>
-struct BufferLease {
+template <class B> struct BufferLease {
     u32 start = 0;
     u32 count = 0;
     B* buffer = nullptr;
@@ -36,8 +35,7 @@ public:
 //
 // Leasing only ever used the first of each buffer pair, so each slot keeps one
 // buffer.
-template <class B>
-class BufferDoubleCache : public BufferDoubleCacheBase {
+template <class B> class BufferDoubleCache : public BufferDoubleCacheBase {
 public:
     using Element = typename B::Element;
     using LeaseType = BufferLease<B>;
@@ -45,7 +43,8 @@ public:
     BufferDoubleCache(Render* render, u32 leaseLimit) : render(render), leaseLimit(leaseLimit) {}
 
     // A cache whose main buffer holds `capacity` elements.
-    static GEResultEnum Create(Render* render, u32 capacity, u32 leaseLimit, std::unique_ptr<BufferDoubleCache>& out)
+    static GEResultEnum Create(Render* render, u32 capacity, u32 leaseLimit,
+                               std::unique_ptr<BufferDoubleCache>& out)
     {
         auto cache = std::make_unique<BufferDoubleCache>(render, leaseLimit);
         const GEResultEnum result = B::Create(render, capacity, cache->main);
@@ -151,8 +150,7 @@ public:
                                 std::unique_ptr<BufferDoubleCacheBase>& out) = 0;
 };
 
-template <class V>
-class BufferDoubleCacheCreatorConcrete : public BufferDoubleCacheCreator {
+template <class V> class BufferDoubleCacheCreatorConcrete : public BufferDoubleCacheCreator {
 public:
     GEResultEnum Create(Render* render, u32 capacity, u32 limit,
                         std::unique_ptr<BufferDoubleCacheBase>& out) override
@@ -170,8 +168,7 @@ public:
 
 // The renderer's cache of vertices of type V, or null when the format has none
 // (or the renderer is not initialised).
-template <class V>
-BufferDoubleCache<VertexBuffer<V>>* GetVertexCache(Render& render)
+template <class V> BufferDoubleCache<VertexBuffer<V>>* GetVertexCache(Render& render)
 {
     return static_cast<BufferDoubleCache<VertexBuffer<V>>*>(render.GetVertexCache(V::Format().id));
 }

@@ -86,8 +86,8 @@ GEResultEnum ImageDataDDS::Load(base::Stream* source, const wchar_t* /*extension
     if (levelCount > maxLevels)
         levelCount = maxLevels;
     if (GetTopLevelSize() > dataByteCount) {
-        GE_LOG(L"DDS: %u bytes of pixel data, the image needs %u.\n") << dataByteCount
-                                                                       << static_cast<u32>(GetTopLevelSize());
+        GE_LOG(L"DDS: %u bytes of pixel data, the image needs %u.\n")
+            << dataByteCount << static_cast<u32>(GetTopLevelSize());
         return GE_FAIL;
     }
     return GE_OK;
@@ -170,7 +170,8 @@ void ImageDataDDS::FillMask(const u8* data, AlphaMask& mask) const
     }
 }
 
-GEResultEnum ImageDataDDS::CopyPixels(i32 pitch, i32 /*unused1*/, void* bits, AlphaMask* mask, i32 /*unused2*/)
+GEResultEnum ImageDataDDS::CopyPixels(i32 pitch, i32 /*unused1*/, void* bits, AlphaMask* mask,
+                                      i32 /*unused2*/)
 {
     const u64 topLevel = GetTopLevelSize();
     if (!stream || !bits || topLevel == 0) {

@@ -7,8 +7,7 @@
 namespace render {
 
 // Owns one dynamic device buffer of indices of type T (u16 or u32).
-template <class T>
-class IndexBuffer {
+template <class T> class IndexBuffer {
 public:
     using Element = T;
     using Device = IndexBufferImpl;

@@ -23,8 +23,7 @@ int TruncToInt(float v)
     return static_cast<int>(v);
 }
 
-template <class T>
-void EraseFirst(std::vector<T*>& list, T* item)
+template <class T> void EraseFirst(std::vector<T*>& list, T* item)
 {
     auto it = std::find(list.begin(), list.end(), item);
     if (it != list.end())
@@ -56,7 +55,8 @@ GEResultEnum Render::InitRender(app::Window* /*window*/, const RenderInitParam& 
         BufferDoubleCacheCreator* creator = VertexFormat::GetCreator(id);
         if (!format || !creator || (format->bufferCapacity == 0 && format->leaseLimit == 0))
             continue;
-        const GEResultEnum result = creator->Create(this, format->bufferCapacity, format->leaseLimit, vertexCaches[id]);
+        const GEResultEnum result =
+            creator->Create(this, format->bufferCapacity, format->leaseLimit, vertexCaches[id]);
         if (result != GE_OK)
             return result;
     }
@@ -73,7 +73,8 @@ GEResultEnum Render::InitRender(app::Window* /*window*/, const RenderInitParam& 
     }
 
     if (param.useDefaultProjection) {
-        result = MakeOrthoProjection(static_cast<float>(param.width), static_cast<float>(param.height), &projection);
+        result = MakeOrthoProjection(static_cast<float>(param.width), static_cast<float>(param.height),
+                                     &projection);
         if (result != GE_OK)
             return result;
     } else {
@@ -161,10 +162,14 @@ BufferDoubleCacheBase* Render::GetVertexCache(u32 formatId) const
 u32 Render::VerticesPerPrimitive(u32 type)
 {
     switch (type) {
-    case PointList: return 1;
-    case LineList: return 2;
-    case TriangleList: return 3;
-    default: return 0; // strips and fans never join a batch
+    case PointList:
+        return 1;
+    case LineList:
+        return 2;
+    case TriangleList:
+        return 3;
+    default:
+        return 0; // strips and fans never join a batch
     }
 }
 
@@ -185,7 +190,7 @@ GEResultEnum Render::Clear(const float* rgba, float z)
     GEResultEnum result = FlushBatch();
     if (result != GE_OK)
         return result;
-    if (recordedTarget != requested.target) {
+    if (recordedTarget != requested.target || resendAll) {
         if (!RecordTarget(requested.target))
             return GE_FAIL;
         recordedTarget = requested.target;
@@ -290,10 +295,10 @@ GEResultEnum Render::SetState(RenderState* source, bool force)
 GEResultEnum Render::ApplyState()
 {
     if (dirty) {
-        if (recordedTarget != requested.target && !RecordTarget(requested.target))
+        if ((recordedTarget != requested.target || resendAll) && !RecordTarget(requested.target))
             return GE_FAIL;
         const bool targetChanged = applied.target != requested.target;
-        const bool full = targetChanged && caps.resendStateAfterTargetChange;
+        const bool full = (targetChanged && caps.resendStateAfterTargetChange) || resendAll;
         const bool scissorAgain = targetChanged && caps.resendScissorAfterTargetChange;
         applied.target = requested.target;
         applied.scaleX = requested.scaleX;
@@ -307,15 +312,18 @@ GEResultEnum Render::ApplyState()
                 return GE_FAIL;
             if (applied.shader)
                 applied.shader->MarkAllChanged();
-            if (requested.shader)
+            if (requested.shader) {
+                if (resendAll)
+                    requested.shader->MarkAllChanged();
                 requested.shader->OnBind();
+            }
             applied.shader = requested.shader;
         }
 
         if (applied.vertexBuffer != requested.vertexBuffer || full) {
             VertexBufferImpl* next = requested.vertexBuffer;
-            const bool formatChanged =
-                next && (!applied.vertexBuffer || applied.vertexBuffer->GetFormatId() != next->GetFormatId());
+            const bool formatChanged = next && (resendAll || !applied.vertexBuffer ||
+                                                applied.vertexBuffer->GetFormatId() != next->GetFormatId());
             if (formatChanged &&
                 (!commands.PutCode(Command::SetVertexFormat) || !commands.PutU32(next->GetFormatId())))
                 return GE_FAIL;
@@ -365,6 +373,7 @@ GEResultEnum Render::ApplyState()
                 applied.depthWrite = requested.depthWrite;
         }
         dirty = false;
+        resendAll = false;
     }
 
     if (requested.shader && requested.shader->IsDirty()) {
@@ -385,8 +394,8 @@ GEResultEnum Render::FlushBatch()
                  commands.PutU32(indexSize) && commands.PutU32(batch.start) && commands.PutU32(batch.count) &&
                  commands.PutU32(batch.minVertex) && commands.PutU32(batch.vertexSpan);
         } else {
-            ok = commands.PutCode(Command::Draw) && commands.PutU32(batch.type) && commands.PutU32(batch.start) &&
-                 commands.PutU32(batch.count);
+            ok = commands.PutCode(Command::Draw) && commands.PutU32(batch.type) &&
+                 commands.PutU32(batch.start) && commands.PutU32(batch.count);
         }
         if (!ok)
             return GE_FAIL;
@@ -453,6 +462,14 @@ void Render::DiscardCommands()
 {
     batch = Batch{};
     commands.Rewind();
+    // State commands recorded since the last replay are gone with the rest.
+    InvalidateAppliedState();
+}
+
+void Render::InvalidateAppliedState()
+{
+    resendAll = true;
+    dirty = true;
 }
 
 GEResultEnum Render::ExecuteCommands()
@@ -464,7 +481,10 @@ GEResultEnum Render::ExecuteCommands()
     if (result == GE_OK)
         result = commands.Rewind() ? ReplayCommands() : GE_FAIL;
     // The next frame records from the start whatever happened, so that a failure
-    // is not replayed again behind every later frame.
+    // is not replayed again behind every later frame. After a failure the device
+    // missed part of the state, so all of it is recorded again.
+    if (result != GE_OK)
+        InvalidateAppliedState();
     if (!commands.Rewind())
         return GE_FAIL;
     return result;
@@ -491,9 +511,15 @@ GEResultEnum Render::ReplayCommands()
                 result = DoClear(flags, rgba, z, stencil);
             break;
         }
-        case Command::BeginScene: result = DoBeginScene(); break;
-        case Command::EndScene: result = DoEndScene(); break;
-        case Command::Present: result = DoPresent(); break;
+        case Command::BeginScene:
+            result = DoBeginScene();
+            break;
+        case Command::EndScene:
+            result = DoEndScene();
+            break;
+        case Command::Present:
+            result = DoPresent();
+            break;
         case Command::SetRenderTarget: {
             void* target = nullptr;
             ok = commands.GetAddress(&target);
@@ -501,7 +527,9 @@ GEResultEnum Render::ReplayCommands()
                 result = DoSetRenderTarget(static_cast<Texture*>(target));
             break;
         }
-        case Command::SetBackBuffer: result = DoSetRenderTarget(nullptr); break;
+        case Command::SetBackBuffer:
+            result = DoSetRenderTarget(nullptr);
+            break;
         case Command::SetShader: {
             void* shader = nullptr;
             ok = commands.GetAddress(&shader);
@@ -581,8 +609,10 @@ GEResultEnum Render::ReplayCommands()
                 result = DoDrawIndexedPrimitive(v[0], v[1], v[2], v[3], v[4], v[5]);
             break;
         }
-        case Command::End: return GE_OK;
-        default: break; // unused codes carry nothing
+        case Command::End:
+            return GE_OK;
+        default:
+            break; // unused codes carry nothing
         }
         if (!ok) {
             GE_LOG(L"Render::ExecuteCommands: command %u is cut short.\n") << code;

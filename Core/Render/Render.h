@@ -17,10 +17,8 @@ namespace render {
 
 class Buffer;
 class BufferDoubleCacheBase;
-template <class B>
-class BufferDoubleCache;
-template <class T>
-class IndexBuffer;
+template <class B> class BufferDoubleCache;
+template <class T> class IndexBuffer;
 class IndexBufferImpl;
 class ShaderImpl;
 class Texture;
@@ -117,6 +115,9 @@ public:
     GEResultEnum ExecuteCommands();
     // Drops what was recorded since the last replay (device loss, skipped frame).
     void DiscardCommands();
+    // The device no longer holds what the applied state says (a reset device, a
+    // dropped or failed frame): the next state application records all of it.
+    void InvalidateAppliedState();
 
     void InitState();
     void ResetState();
@@ -173,6 +174,7 @@ protected:
     RenderState applied;
     RenderState requested;
     bool dirty = true;
+    bool resendAll = false;
     RenderState* currentSource = nullptr;
     Texture* recordedTarget = nullptr;
     CommandBuffer commands;

@@ -49,7 +49,8 @@ GEResultEnum ShaderImpl::AddVariable(std::unique_ptr<ShaderVariable> variable)
     return GE_OK;
 }
 
-GEResultEnum ShaderImpl::GetMatrixVariable(const std::string& name, ShaderScalarPointer<math::Matrix4, 1>** out)
+GEResultEnum ShaderImpl::GetMatrixVariable(const std::string& name,
+                                           ShaderScalarPointer<math::Matrix4, 1>** out)
 {
     auto impl = CreateScalarVariable(name, 0);
     if (!impl)

@@ -40,7 +40,8 @@ public:
     virtual std::unique_ptr<ShaderTextureVariableImpl> CreateTextureVariable(const std::string& name) = 0;
 
     GEResultEnum GetMatrixVariable(const std::string& name, ShaderScalarPointer<math::Matrix4, 1>** out);
-    GEResultEnum GetVectorVariable(const std::string& name, u32 stage, ShaderScalarVariable<math::Point4, 1>** out);
+    GEResultEnum GetVectorVariable(const std::string& name, u32 stage,
+                                   ShaderScalarVariable<math::Point4, 1>** out);
     GEResultEnum GetTextureVariable(const std::string& name, ShaderTextureVariable<1>** out);
 
     // The variable block: a count byte, then index byte and value of every changed

@@ -53,8 +53,7 @@ inline GEResultEnum ApplyScalar(ShaderScalarVariableImpl& impl, const math::Poin
 
 // Points at a value owned elsewhere (the projection matrix); the stream carries
 // the address, so the replay reads the value as it is at replay time.
-template <class T, u32 N>
-class ShaderScalarPointer : public ShaderVariable {
+template <class T, u32 N> class ShaderScalarPointer : public ShaderVariable {
     static_assert(N == 1, "only single values are supported");
 
 public:
@@ -91,8 +90,7 @@ private:
 };
 
 // Holds its value; the stream carries the value's bytes.
-template <class T, u32 N>
-class ShaderScalarVariable : public ShaderVariable {
+template <class T, u32 N> class ShaderScalarVariable : public ShaderVariable {
     static_assert(N == 1, "only single values are supported");
 
 public:
@@ -131,8 +129,7 @@ private:
 };
 
 // A texture sampler; the stream carries the texture's address.
-template <u32 N>
-class ShaderTextureVariable : public ShaderVariable {
+template <u32 N> class ShaderTextureVariable : public ShaderVariable {
     static_assert(N == 1, "only single textures are supported");
 
 public:

@@ -7,8 +7,7 @@
 namespace render {
 
 // Owns one dynamic device buffer of vertices of type V.
-template <class V>
-class VertexBuffer {
+template <class V> class VertexBuffer {
 public:
     using Element = V;
     using Device = VertexBufferImpl;

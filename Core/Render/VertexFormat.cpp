@@ -22,12 +22,18 @@ Registry& GetRegistry()
 u32 ElementBits(VertexElementKind kind)
 {
     switch (kind) {
-    case VertexElementKind::PositionXYZ: return 0x002;
-    case VertexElementKind::PositionXYZW: return 0x4002;
-    case VertexElementKind::Normal: return 0x010;
-    case VertexElementKind::Diffuse: return 0x040;
-    case VertexElementKind::Specular: return 0x080;
-    case VertexElementKind::TexCoord: return 0;
+    case VertexElementKind::PositionXYZ:
+        return 0x002;
+    case VertexElementKind::PositionXYZW:
+        return 0x4002;
+    case VertexElementKind::Normal:
+        return 0x010;
+    case VertexElementKind::Diffuse:
+        return 0x040;
+    case VertexElementKind::Specular:
+        return 0x080;
+    case VertexElementKind::TexCoord:
+        return 0;
     }
     return 0;
 }
@@ -36,10 +42,14 @@ u32 ElementBits(VertexElementKind kind)
 u32 TexCoordSizeCode(u32 components)
 {
     switch (components) {
-    case 1: return 3;
-    case 3: return 1;
-    case 4: return 2;
-    default: return 0;
+    case 1:
+        return 3;
+    case 3:
+        return 1;
+    case 4:
+        return 2;
+    default:
+        return 0;
     }
 }
 
@@ -101,7 +111,8 @@ VertexFormat::VertexFormat(u32 bufferCapacity, u32 leaseLimit, u32 stride,
         fvf |= n << 8;
 }
 
-const VertexFormat& VertexFormat::Register(VertexFormat format, std::unique_ptr<BufferDoubleCacheCreator> creator)
+const VertexFormat& VertexFormat::Register(VertexFormat format,
+                                           std::unique_ptr<BufferDoubleCacheCreator> creator)
 {
     Registry& registry = GetRegistry();
     const u32 id = registry.nextId++;

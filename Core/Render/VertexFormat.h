@@ -53,7 +53,8 @@ public:
 
     // Gives `format` the next id and registers a copy of it with its cache creator
     // (null when the format has no cache). Returns the registered copy.
-    static const VertexFormat& Register(VertexFormat format, std::unique_ptr<BufferDoubleCacheCreator> creator);
+    static const VertexFormat& Register(VertexFormat format,
+                                        std::unique_ptr<BufferDoubleCacheCreator> creator);
     // Number of registered formats (ids 0 .. count - 1).
     static u32 GetCount();
     // The registered format of `id`, or null.

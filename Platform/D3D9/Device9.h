@@ -123,6 +123,7 @@ private:
     SDL_Window* window_;
     void* context_ = nullptr; // SDL_GLContext
     GlApi gl_;
+    bool glLoaded_ = false;
     bool cpuDxt_ = false;
     DWORD maxTextureSize_ = 2048;
     int defaultPoolObjects_ = 0;

@@ -45,7 +45,7 @@ template <class Shader> Shader* Build(Device9* device, const DWORD* function, Sh
     auto* shader = new Shader(device, std::move(*code));
     std::string error;
     if (!shader->Compile(error)) {
-        SDL_LogError(SDL_LOG_CATEGORY_RENDER, "GL shader compile failed: %s", error.c_str());
+        SDL_LogError(SDL_LOG_CATEGORY_APPLICATION, "GL shader compile failed: %s", error.c_str());
         shader->Release();
         return nullptr;
     }

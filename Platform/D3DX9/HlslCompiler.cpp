@@ -332,16 +332,23 @@ bool SpirvToGlsl(std::vector<uint32_t> spirv, d3d9::ShaderStage stage, d3d9::Sha
     if (vertex) {
         // Direct3D 9 samples pixels at integer positions, OpenGL at half-integers, and
         // their clip-space depth ranges differ; the device supplies the viewport terms.
-        const size_t versionEnd = code.glsl.find('\n');
+        // The declaration goes after the leading #version / #extension block, the
+        // statements at the end of main, which the translator writes last.
+        size_t declarations = 0;
+        while (declarations < code.glsl.size() &&
+               (code.glsl[declarations] == '#' || code.glsl[declarations] == '\n')) {
+            const size_t lineEnd = code.glsl.find('\n', declarations);
+            declarations = lineEnd == std::string::npos ? code.glsl.size() : lineEnd + 1;
+        }
         const size_t mainEnd = code.glsl.rfind('}');
-        if (versionEnd == std::string::npos || mainEnd == std::string::npos || mainEnd < versionEnd) {
+        if (declarations == 0 || mainEnd == std::string::npos || mainEnd < declarations) {
             messages += "error: unexpected translator output\n";
             return false;
         }
         code.glsl.insert(mainEnd, "    gl_Position.xy += ge_ViewAdjust.xy * gl_Position.w;\n"
                                   "    gl_Position.y *= ge_ViewAdjust.z;\n"
                                   "    gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;\n");
-        code.glsl.insert(versionEnd + 1, "uniform vec4 ge_ViewAdjust;\n");
+        code.glsl.insert(declarations, "uniform vec4 ge_ViewAdjust;\n");
     }
     return true;
 }

@@ -234,7 +234,8 @@ void EmitterSim::Spawn(const ResolvedType& type, std::vector<Particle>& into)
 {
     const PtcParticleType& params = type.params;
     // Always the same draws in the same order, whatever the ranges are.
-    const float angle = (params.angle + mDirection + mRandom.Range(-0.5f, 0.5f) * params.spread) * kDegreesToRadians;
+    const float angle =
+        (params.angle + mDirection + mRandom.Range(-0.5f, 0.5f) * params.spread) * kDegreesToRadians;
     const float speed = mRandom.Range(params.speedMin, params.speedMax);
     const float offsetX = mRandom.Range(-0.5f, 0.5f) * mDesc->params.spawnWidth;
     const float offsetY = mRandom.Range(-0.5f, 0.5f) * mDesc->params.spawnHeight;
@@ -274,8 +275,10 @@ bool EmitterSim::Quad(int type, int index, MagicParticleQuad& quad) const
 
     const float c = std::cos(rotation), s = std::sin(rotation);
     const float corners[4][2] = {{-half, -half}, {half, -half}, {half, half}, {-half, half}};
-    const float uv[4][2] = {
-        {resolved.u0, resolved.v0}, {resolved.u1, resolved.v0}, {resolved.u1, resolved.v1}, {resolved.u0, resolved.v1}};
+    const float uv[4][2] = {{resolved.u0, resolved.v0},
+                            {resolved.u1, resolved.v0},
+                            {resolved.u1, resolved.v1},
+                            {resolved.u0, resolved.v1}};
     for (int i = 0; i < 4; ++i) {
         const float ox = corners[i][0], oy = corners[i][1];
         quad.vertex[i].x = x + ox * c + oy * s;

@@ -146,7 +146,8 @@ const char* FindFrom(const OpenFile& file, MagicFindData* find)
         find->position = i + 1;
         find->type = isFolder ? MAGIC_FIND_FOLDERS : MAGIC_FIND_EMITTERS;
         find->animate = isFolder ? 0 : 1;
-        find->name = isFolder ? folder.folders[i].name.c_str() : folder.emitters[i - folderCount].name.c_str();
+        find->name =
+            isFolder ? folder.folders[i].name.c_str() : folder.emitters[i - folderCount].name.c_str();
         return find->name;
     }
     find->position = total;
@@ -195,7 +196,8 @@ int Magic_SetCurrentFolder(MagicFile file, const char* path)
         return MAGIC_ERROR;
     const int folder = open->Resolve(path ? path : "");
     if (folder < 0)
-        return Fail(std::string("no folder '") + (path ? path : "") + "' from '/" + open->folders[open->current].path + "'");
+        return Fail(std::string("no folder '") + (path ? path : "") + "' from '/" +
+                    open->folders[open->current].path + "'");
     open->current = folder;
     return MAGIC_OK;
 }
@@ -254,8 +256,9 @@ MagicEmitter Magic_LoadEmitter(MagicFile file, const char* name)
     const std::string_view path = name ? name : "";
     const size_t slash = path.rfind('/');
     const std::string_view leaf = slash == std::string_view::npos ? path : path.substr(slash + 1);
-    const int folder = slash == std::string_view::npos ? open->current
-                                                       : open->Resolve(slash == 0 ? "/" : path.substr(0, slash));
+    const int folder = slash == std::string_view::npos
+                           ? open->current
+                           : open->Resolve(slash == 0 ? "/" : path.substr(0, slash));
     if (folder >= 0) {
         for (const magic::PtcEmitter& emitter : open->folders[folder].folder->emitters) {
             if (emitter.name == leaf)
@@ -495,7 +498,7 @@ int Magic_CreateFirstRenderedParticlesList(MagicEmitter emitter, MagicRenderedLi
 
 int Magic_CreateNextRenderedParticlesList(MagicRenderedList* list)
 {
-    if (!list || list->particleType < 0) {
+    if (!list || list->particleType < 0 || list->particleType == INT_MAX) {
         Lib().cursor = RenderCursor{};
         return MAGIC_ERROR;
     }

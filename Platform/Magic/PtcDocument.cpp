@@ -99,7 +99,8 @@ bool CheckEmitter(const PtcDocument& document, const PtcEmitter& emitter, const 
         return fail("interpolation flag is neither 0 nor 1");
     if (emitter.loopMode > 2)
         return fail("loop mode out of range");
-    if (!InRange(emitter.spawnWidth, 0.0f, kMaxMagnitude) || !InRange(emitter.spawnHeight, 0.0f, kMaxMagnitude))
+    if (!InRange(emitter.spawnWidth, 0.0f, kMaxMagnitude) ||
+        !InRange(emitter.spawnHeight, 0.0f, kMaxMagnitude))
         return fail("spawn box out of range");
     if (emitter.types.size() > kMaxParticleTypes)
         return fail("too many particle types");
@@ -158,7 +159,8 @@ bool ValidatePtcDocument(const PtcDocument& document, std::string& error)
             error = what + " has no file name";
             return false;
         }
-        if (atlas.width < 1 || atlas.width > kMaxAtlasSide || atlas.height < 1 || atlas.height > kMaxAtlasSide) {
+        if (atlas.width < 1 || atlas.width > kMaxAtlasSide || atlas.height < 1 ||
+            atlas.height > kMaxAtlasSide) {
             error = what + " has an invalid size";
             return false;
         }

@@ -16,13 +16,13 @@ constexpr uint32_t kMaxFolderDepth = 32;
 constexpr uint32_t kMaxParticleTypes = 64;
 constexpr uint32_t kMaxParticlesPerType = 10000;
 constexpr uint32_t kMaxParticlesPerEmitter = 20000;
-constexpr float kMinUpdateTime = 1.0f;       // ms
-constexpr float kMaxUpdateTime = 1000.0f;    // ms
-constexpr float kMaxDuration = 3600000.0f;   // ms: one hour
-constexpr uint32_t kMaxLeadInSteps = 10000;  // interval 1 / update time
-constexpr float kMaxRate = 10000.0f;         // particles per second
-constexpr float kMaxMagnitude = 1.0e6f;      // any speed, size, gravity, spin, offset
-constexpr uint32_t kNoAtlas = 0xFFFFFFFFu;   // a particle type drawn without texture
+constexpr float kMinUpdateTime = 1.0f;      // ms
+constexpr float kMaxUpdateTime = 1000.0f;   // ms
+constexpr float kMaxDuration = 3600000.0f;  // ms: one hour
+constexpr uint32_t kMaxLeadInSteps = 10000; // interval 1 / update time
+constexpr float kMaxRate = 10000.0f;        // particles per second
+constexpr float kMaxMagnitude = 1.0e6f;     // any speed, size, gravity, spin, offset
+constexpr uint32_t kNoAtlas = 0xFFFFFFFFu;  // a particle type drawn without texture
 
 struct PtcFrame {
     uint32_t x = 0, y = 0, width = 0, height = 0; // pixels inside the atlas
@@ -41,12 +41,12 @@ struct PtcParticleType {
     uint8_t intense = 0;       // additive blending
     float rate = 10.0f;        // new particles per second
     uint32_t maxParticles = 100;
-    float lifeMin = 1000.0f, lifeMax = 1000.0f;     // ms
-    float speedMin = 0.0f, speedMax = 0.0f;         // pixels per second
-    float angle = 90.0f, spread = 0.0f;             // degrees: direction and full cone width
-    float gravityX = 0.0f, gravityY = 0.0f;         // pixels per second squared, y down
-    float sizeStart = 8.0f, sizeEnd = 8.0f;         // pixels, edge of the square quad
-    float spinMin = 0.0f, spinMax = 0.0f;           // degrees per second
+    float lifeMin = 1000.0f, lifeMax = 1000.0f;                // ms
+    float speedMin = 0.0f, speedMax = 0.0f;                    // pixels per second
+    float angle = 90.0f, spread = 0.0f;                        // degrees: direction and full cone width
+    float gravityX = 0.0f, gravityY = 0.0f;                    // pixels per second squared, y down
+    float sizeStart = 8.0f, sizeEnd = 8.0f;                    // pixels, edge of the square quad
+    float spinMin = 0.0f, spinMax = 0.0f;                      // degrees per second
     uint32_t colorStart = 0xFFFFFFFFu, colorEnd = 0xFFFFFFFFu; // 0xAARRGGBB
 };
 

@@ -37,7 +37,8 @@ constexpr size_t kTypeSize = 4 + 4 + 1 + 4 + 4 + 12 * 4 + 2 * 4;
 
 class Cursor {
 public:
-    Cursor(const unsigned char* data, size_t size, std::string& error) : mData(data), mSize(size), mError(error)
+    Cursor(const unsigned char* data, size_t size, std::string& error)
+        : mData(data), mSize(size), mError(error)
     {
     }
 
@@ -118,8 +119,8 @@ bool ReadType(Cursor& in, PtcParticleType& type)
            in.U32(type.maxParticles, "particle limit") && in.F32(type.lifeMin, "life") &&
            in.F32(type.lifeMax, "life") && in.F32(type.speedMin, "speed") && in.F32(type.speedMax, "speed") &&
            in.F32(type.angle, "angle") && in.F32(type.spread, "spread") && in.F32(type.gravityX, "gravity") &&
-           in.F32(type.gravityY, "gravity") && in.F32(type.sizeStart, "size") && in.F32(type.sizeEnd, "size") &&
-           in.F32(type.spinMin, "spin") && in.F32(type.spinMax, "spin") &&
+           in.F32(type.gravityY, "gravity") && in.F32(type.sizeStart, "size") &&
+           in.F32(type.sizeEnd, "size") && in.F32(type.spinMin, "spin") && in.F32(type.spinMax, "spin") &&
            in.U32(type.colorStart, "colour") && in.U32(type.colorEnd, "colour");
 }
 

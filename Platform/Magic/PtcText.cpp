@@ -126,7 +126,8 @@ private:
 
     bool U32(size_t index, uint32_t& value, int base = 10)
     {
-        return ParseU32((*mTokens)[index], value, base) || Fail("'" + (*mTokens)[index] + "' is not a whole number");
+        return ParseU32((*mTokens)[index], value, base) ||
+               Fail("'" + (*mTokens)[index] + "' is not a whole number");
     }
 
     bool U8Flag(size_t index, uint8_t& value, uint32_t highest)
@@ -162,7 +163,8 @@ private:
             if (mDocument.atlases.empty())
                 return Fail("'frame' before any 'atlas'");
             PtcFrame frame;
-            if (!Args(4) || !U32(1, frame.x) || !U32(2, frame.y) || !U32(3, frame.width) || !U32(4, frame.height))
+            if (!Args(4) || !U32(1, frame.x) || !U32(2, frame.y) || !U32(3, frame.width) ||
+                !U32(4, frame.height))
                 return false;
             mDocument.atlases.back().frames.push_back(frame);
             return true;
@@ -170,6 +172,8 @@ private:
         if (key == "folder") {
             if (!Args(1))
                 return false;
+            if (mStack.size() > kMaxFolderDepth)
+                return Fail("folders nested too deeply");
             folder.folders.emplace_back().name = t[1];
             mStack.push_back({Kind::Folder, &folder.folders.back(), nullptr, nullptr});
             return true;

@@ -40,8 +40,9 @@ void WriteType(Sink& out, const PtcParticleType& type)
     out.U8(type.intense);
     out.F32(type.rate);
     out.U32(type.maxParticles);
-    for (float value : {type.lifeMin, type.lifeMax, type.speedMin, type.speedMax, type.angle, type.spread,
-                        type.gravityX, type.gravityY, type.sizeStart, type.sizeEnd, type.spinMin, type.spinMax})
+    for (float value :
+         {type.lifeMin, type.lifeMax, type.speedMin, type.speedMax, type.angle, type.spread, type.gravityX,
+          type.gravityY, type.sizeStart, type.sizeEnd, type.spinMin, type.spinMax})
         out.F32(value);
     out.U32(type.colorStart);
     out.U32(type.colorEnd);

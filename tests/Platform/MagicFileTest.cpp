@@ -79,7 +79,8 @@ TEST(MagicFile, FoldersListFoldersFirstAndWalkLikeTheEngine)
     for (const char* name = Magic_FindFirst(f.file, &find, MAGIC_FIND_ALL); name;
          name = Magic_FindNext(f.file, &find))
         root.emplace_back(name, find.animate);
-    EXPECT_EQ(root, (std::vector<std::pair<std::string, int>>{{"ui", 0}, {"empty", 0}, {"steady", 1}, {"leadin", 1}}));
+    EXPECT_EQ(root, (std::vector<std::pair<std::string, int>>{
+                        {"ui", 0}, {"empty", 0}, {"steady", 1}, {"leadin", 1}}));
 
     EXPECT_STREQ(Magic_FindFirst(f.file, &find, MAGIC_FIND_EMITTERS), "steady");
     EXPECT_STREQ(Magic_FindFirst(f.file, &find, MAGIC_FIND_FOLDERS), "ui");
@@ -106,9 +107,14 @@ TEST(MagicFile, FolderPathsAndFailedChangesKeepTheCurrentFolder)
         const char* after; // current folder afterwards, starting from "ui/"
     };
     const Case cases[] = {
-        {"deep", true, "ui/deep/"},   {"..", true, ""},      {"/", true, ""},
-        {"/ui/deep/..", true, "ui/"}, {"./deep/", true, "ui/deep/"},
-        {"missing", false, "ui/"},    {"../..", false, "ui/"}, {"deep/glow", false, "ui/"},
+        {"deep", true, "ui/deep/"},
+        {"..", true, ""},
+        {"/", true, ""},
+        {"/ui/deep/..", true, "ui/"},
+        {"./deep/", true, "ui/deep/"},
+        {"missing", false, "ui/"},
+        {"../..", false, "ui/"},
+        {"deep/glow", false, "ui/"},
     };
     for (const Case& c : cases) {
         ASSERT_EQ(Magic_SetCurrentFolder(f.file, "/ui"), MAGIC_OK);
@@ -272,7 +278,11 @@ TEST(MagicFile, DamagedHeadersCountsAndValuesAreRefused)
         {"emitter count", [](auto& b) { PatchU32(b, 16, 2); }},
         {"name length past the end", [](auto& b) { PatchU32(b, 20, 1000); }},
         {"name length huge", [](auto& b) { PatchU32(b, 20, 0xFFFFFFF0u); }},
-        {"empty name", [](auto& b) { PatchU32(b, 20, 0); b.erase(b.begin() + 24); }},
+        {"empty name",
+         [](auto& b) {
+             PatchU32(b, 20, 0);
+             b.erase(b.begin() + 24);
+         }},
         {"zero byte in name", [](auto& b) { b[24] = 0; }},
         {"slash as name", [](auto& b) { b[24] = '/'; }},
         {"update time NaN", [=](auto& b) { PatchU32(b, 33, nanBits); }},
@@ -341,7 +351,11 @@ TEST(MagicFile, DocumentsBreakingTheRulesAreNotWritten)
              emitter(d).types.push_back(type(d));
              emitter(d).types.push_back(type(d));
          }},
-        {"lead-in too long", [=](auto& d) { emitter(d).interval1 = 1000; emitter(d).updateTime = 0.05f; }},
+        {"lead-in too long",
+         [=](auto& d) {
+             emitter(d).interval1 = 1000;
+             emitter(d).updateTime = 0.05f;
+         }},
         {"name too long", [=](auto& d) { emitter(d).name.assign(1025, 'x'); }},
     };
     for (const Case& c : cases) {
@@ -376,6 +390,9 @@ end)");
 
 TEST(MagicText, ErrorsNameTheLine)
 {
+    std::string deep;
+    for (int i = 0; i < 33; ++i)
+        deep += "folder a\n";
     struct Case {
         const char* text;
         const char* expected; // start of the message
@@ -392,6 +409,7 @@ TEST(MagicText, ErrorsNameTheLine)
         {"emitter \"a\n", "line 1: unterminated quote"},
         {"emitter a\n  particles\n    color ff00zz00 0\n  end\nend\n", "line 3: 'ff00zz00'"},
         {"emitter a\n  particles\n    atlas 0\n  end\nend\n", "emitter 'a' particle type 0: atlas index"},
+        {deep.c_str(), "line 33: folders nested too deeply"},
     };
     for (const Case& c : cases) {
         magic::PtcDocument document;

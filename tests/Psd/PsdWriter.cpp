@@ -1,5 +1,6 @@
 #include "tests/Psd/PsdWriter.h"
 
+#include <algorithm>
 #include <cstring>
 #include <zlib.h>
 
@@ -201,10 +202,14 @@ std::vector<u8> Encode(const std::vector<u8>& plane, int compression, u32 rows, 
                        int depth)
 {
     switch (compression) {
-    case 1: return PackBits(plane, rows, rowBytes);
-    case 2: return Zip(plane);
-    case 3: return ZipPredicted(plane, rowWidth, depth);
-    default: return plane;
+    case 1:
+        return PackBits(plane, rows, rowBytes);
+    case 2:
+        return Zip(plane);
+    case 3:
+        return ZipPredicted(plane, rowWidth, depth);
+    default:
+        return plane;
     }
 }
 
@@ -265,7 +270,7 @@ std::vector<u8> WriteLayerInfo(const Document& doc)
         } else if (!layer.blendingRanges.empty()) {
             extra.U32(static_cast<u32>(layer.blendingRanges.size())).Raw(layer.blendingRanges);
         } else {
-            const u32 ranges = static_cast<u32>(layer.channels.size()) + 1;
+            const u32 ranges = static_cast<u32>(std::max<size_t>(layer.channels.size(), 1)) + 1;
             extra.U32(8 * ranges);
             for (u32 i = 0; i < ranges; ++i)
                 extra.U32(0x0000FFFF).U32(0x0000FFFF);
@@ -286,8 +291,14 @@ std::vector<u8> WriteLayerInfo(const Document& doc)
 std::vector<u8> Write(const Document& doc)
 {
     ByteWriter w;
-    w.Tag("8BPS").U16(doc.version).Zeros(6).U16(doc.channels).U32(doc.height).U32(doc.width).U16(doc.depth).U16(
-        doc.mode);
+    w.Tag("8BPS")
+        .U16(doc.version)
+        .Zeros(6)
+        .U16(doc.channels)
+        .U32(doc.height)
+        .U32(doc.width)
+        .U16(doc.depth)
+        .U16(doc.mode);
     w.U32(static_cast<u32>(doc.colorModeData.size())).Raw(doc.colorModeData);
 
     ByteWriter resources;
@@ -325,7 +336,8 @@ std::vector<u8> Write(const Document& doc)
         w.Raw(doc.merged);
     } else {
         const u32 rowBytes = RowBytes(doc.width, doc.depth);
-        w.Raw(Encode(doc.merged, doc.mergedCompression, doc.channels * doc.height, rowBytes, doc.width, doc.depth));
+        w.Raw(Encode(doc.merged, doc.mergedCompression, doc.channels * doc.height, rowBytes, doc.width,
+                     doc.depth));
     }
     return w.bytes;
 }

@@ -42,6 +42,20 @@ public:
 };
 
 struct Channel {
+    Channel() = default;
+    Channel(i16 id, std::vector<u8> plane, int compression = 0)
+        : id(id), plane(std::move(plane)), compression(compression)
+    {
+    }
+    // Data written as given after the compression word.
+    static Channel Explicit(i16 id, int compression, std::vector<u8> payload)
+    {
+        Channel c(id, {}, compression);
+        c.useExplicit = true;
+        c.payload = std::move(payload);
+        return c;
+    }
+
     i16 id = 0;
     std::vector<u8> plane;    // decoded bytes
     int compression = 0;      // 0 raw, 1 PackBits, 2 zip, 3 zip with prediction
@@ -50,6 +64,12 @@ struct Channel {
 };
 
 struct Block {
+    Block() = default;
+    Block(std::string key, std::vector<u8> data, bool exactLength = false)
+        : key(std::move(key)), data(std::move(data)), exactLength(exactLength)
+    {
+    }
+
     std::string key;
     std::vector<u8> data;
     bool exactLength = false; // write the length as is, without padding to even
@@ -63,12 +83,12 @@ struct Layer {
     u8 clipping = 0;
     u8 flags = 0;
     std::vector<Channel> channels;
-    std::vector<u8> mask;                 // mask data after its length (empty: length 0)
-    std::vector<u8> blendingRanges;       // after its length; empty: composite + one range per channel
-    bool noBlendingRanges = false;        // length 0
+    std::vector<u8> mask;           // mask data after its length (empty: length 0)
+    std::vector<u8> blendingRanges; // after its length; empty: composite + one range per channel
+    bool noBlendingRanges = false;  // length 0
     std::vector<Block> blocks;
-    u32 depth = 8;                        // of the document, for compression sizes
-    u32 maskWidth = 0, maskHeight = 0;    // for the mask channel
+    u32 depth = 8;                     // of the document, for compression sizes
+    u32 maskWidth = 0, maskHeight = 0; // for the mask channel
 };
 
 struct Resource {
@@ -86,12 +106,12 @@ struct Document {
     std::vector<u8> colorModeData;
     std::vector<Resource> resources;
     std::vector<Layer> layers;
-    bool layersInLr16 = false;   // empty first layer info, then an "Lr16" block
+    bool layersInLr16 = false; // empty first layer info, then an "Lr16" block
     bool negativeLayerCount = false;
     std::vector<u8> globalMask;
     std::vector<Block> globalBlocks;
     bool noLayerSection = false;
-    std::vector<u8> merged;      // channel planes one after another
+    std::vector<u8> merged; // channel planes one after another
     int mergedCompression = 0;
 };
 

@@ -150,7 +150,14 @@ TEST(VertexFormats, BuiltInDescriptors)
         std::vector<u32> offsets;
     };
     const Expected table[] = {
-        {render::SVertex2D::Format(), 0, 40960, 10240, 32, 0x41C2, {"pos", "diff", "spec", "tutv"}, {0, 16, 20, 24}},
+        {render::SVertex2D::Format(),
+         0,
+         40960,
+         10240,
+         32,
+         0x41C2,
+         {"pos", "diff", "spec", "tutv"},
+         {0, 16, 20, 24}},
         {render::SVertexGeom::Format(), 1, 5120, 1024, 16, 0x042, {"pos", "diff"}, {0, 12}},
         {render::SVertexRT::Format(), 2, 0, 0, 24, 0x4102, {"pos", "tutv"}, {0, 16}},
     };

@@ -14,8 +14,7 @@ struct DecodedCommand {
     u32 code = 0;
     std::vector<u8> operands;
 
-    template <class T>
-    T At(size_t offset) const
+    template <class T> T At(size_t offset) const
     {
         T value{};
         EXPECT_LE(offset + sizeof(T), operands.size());
@@ -30,14 +29,26 @@ struct DecodedCommand {
 inline size_t FixedOperandSize(u32 code)
 {
     switch (code) {
-    case 0: return 4 + 16 + 4 + 4;
-    case 4: case 6: case 9: case 10: return 8;
-    case 8: case 11: return 4;
-    case 12: return 1;
-    case 13: return 16;
-    case 16: return 12;
-    case 17: return 24;
-    default: return 0;
+    case 0:
+        return 4 + 16 + 4 + 4;
+    case 4:
+    case 6:
+    case 9:
+    case 10:
+        return 8;
+    case 8:
+    case 11:
+        return 4;
+    case 12:
+        return 1;
+    case 13:
+        return 16;
+    case 16:
+        return 12;
+    case 17:
+        return 24;
+    default:
+        return 0;
     }
 }
 
@@ -82,7 +93,8 @@ inline std::vector<DecodedCommand> Decode(const render::CommandBuffer& buffer, u
                     break;
                 const u8 index = c.operands.back();
                 auto* variable = shader->GetVariables().at(index).get();
-                const bool vector = dynamic_cast<render::ShaderScalarVariable<math::Point4, 1>*>(variable) != nullptr;
+                const bool vector =
+                    dynamic_cast<render::ShaderScalarVariable<math::Point4, 1>*>(variable) != nullptr;
                 take(c, vector ? 16 : 8);
             }
         } else {

@@ -14,8 +14,7 @@
 namespace test {
 
 // A device buffer over a byte vector.
-template <class Base>
-class MemoryBufferT : public Base {
+template <class Base> class MemoryBufferT : public Base {
 public:
     using Base::Base;
 
@@ -82,7 +81,9 @@ public:
 // Device variables append "name=value" to a shared log.
 class LoggingScalarVariable : public render::ShaderScalarVariableImpl {
 public:
-    LoggingScalarVariable(std::vector<std::string>* log, std::string name) : log(log), name(std::move(name)) {}
+    LoggingScalarVariable(std::vector<std::string>* log, std::string name) : log(log), name(std::move(name))
+    {
+    }
     GEResultEnum SetMatrix(const math::Matrix4* value) override
     {
         lastMatrix = value;
@@ -108,7 +109,9 @@ private:
 
 class LoggingTextureVariable : public render::ShaderTextureVariableImpl {
 public:
-    LoggingTextureVariable(std::vector<std::string>* log, std::string name) : log(log), name(std::move(name)) {}
+    LoggingTextureVariable(std::vector<std::string>* log, std::string name) : log(log), name(std::move(name))
+    {
+    }
     GEResultEnum SetTexture(render::Texture* texture) override
     {
         lastTexture = texture;
@@ -181,8 +184,14 @@ public:
         return GE_OK;
     }
     GEResultEnum CreateGeomShader(render::ShaderImpl** out) override { return CreateShader("", "", out); }
-    GEResultEnum CreateTexturedMultShader(render::ShaderImpl** out) override { return CreateShader("", "", out); }
-    GEResultEnum CreateTexturedTintShader(render::ShaderImpl** out) override { return CreateShader("", "", out); }
+    GEResultEnum CreateTexturedMultShader(render::ShaderImpl** out) override
+    {
+        return CreateShader("", "", out);
+    }
+    GEResultEnum CreateTexturedTintShader(render::ShaderImpl** out) override
+    {
+        return CreateShader("", "", out);
+    }
     GEResultEnum CreateVertexBuffer(const render::VertexFormat& format, u32 count, bool dynamic,
                                     render::VertexBufferImpl** out) override
     {
@@ -196,7 +205,8 @@ public:
         *out = buffer.release();
         return GE_OK;
     }
-    GEResultEnum CreateIndexBuffer(u32 indexSize, u32 count, bool dynamic, render::IndexBufferImpl** out) override
+    GEResultEnum CreateIndexBuffer(u32 indexSize, u32 count, bool dynamic,
+                                   render::IndexBufferImpl** out) override
     {
         if (failCreateBuffers)
             return GE_FAIL;

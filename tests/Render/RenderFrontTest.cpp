@@ -5,6 +5,7 @@
 #include "Core/Render/Render.h"
 #include "Core/Render/Vertex.h"
 #include "RecordingRender.h"
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -79,6 +80,9 @@ TEST_F(RenderFront, ConsecutiveDrawsJoinOnlyWhenContiguousListsOfOneType)
         {"triangle strips", 4, 0, 2, 4, 2, {{4, 0, 2}, {4, 4, 2}}},
         {"triangle fans", 5, 0, 2, 4, 2, {{5, 0, 2}, {5, 4, 2}}},
         {"strip drawn right after the strip's last vertex", 4, 0, 2, 2, 2, {{4, 0, 2}, {4, 2, 2}}},
+        {"strip at a triangle-list offset", 4, 0, 2, 6, 1, {{4, 0, 2}, {4, 6, 1}}},
+        {"fan at a triangle-list offset", 5, 0, 2, 6, 1, {{5, 0, 2}, {5, 6, 1}}},
+        {"line strip at a line-list offset", 2, 0, 3, 6, 1, {{2, 0, 3}, {2, 6, 1}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -124,8 +128,8 @@ TEST_F(RenderFront, IndexedDrawsJoinWithMergedVertexRangeAndFlushAfterPlainDraws
     state.indexBuffer = &indices;
     ASSERT_EQ(GE_OK, r.SetState(&state, false));
     ASSERT_EQ(GE_OK, r.Draw(3, 0, 2));
-    ASSERT_EQ(GE_OK, r.DrawIndexed(3, 0, 2, 4, 4));  // flushes the plain batch
-    ASSERT_EQ(GE_OK, r.DrawIndexed(3, 6, 2, 0, 4));  // contiguous: joins
+    ASSERT_EQ(GE_OK, r.DrawIndexed(3, 0, 2, 4, 4));   // flushes the plain batch
+    ASSERT_EQ(GE_OK, r.DrawIndexed(3, 6, 2, 0, 4));   // contiguous: joins
     ASSERT_EQ(GE_OK, r.DrawIndexed(3, 12, 1, 6, 10)); // contiguous: joins
     ASSERT_EQ(GE_OK, r.DrawIndexed(4, 15, 2, 0, 4));  // a strip never joins
     ASSERT_EQ(GE_OK, r.FlushBatch());
@@ -248,8 +252,9 @@ TEST_F(RenderFront, ScissorRectIsConvertedToDevicePixelsTruncatingTowardZero)
     EXPECT_EQ(std::vector<u8>{1}, on[0].operands);
     ASSERT_EQ(1u, rects.size());
     // -31 x 0.5 + 10 = -5.5 -> -5; 5 x 0.5 + 20 = 22.5 -> 22; 50.5 -> 50; 25.45 -> 25
-    EXPECT_EQ((std::vector<i32>{-5, 22, 50, 25}), (std::vector<i32>{rects[0].At<i32>(0), rects[0].At<i32>(4),
-                                                                     rects[0].At<i32>(8), rects[0].At<i32>(12)}));
+    EXPECT_EQ((std::vector<i32>{-5, 22, 50, 25}),
+              (std::vector<i32>{rects[0].At<i32>(0), rects[0].At<i32>(4), rects[0].At<i32>(8),
+                                rects[0].At<i32>(12)}));
 
     // A rectangle change while the scissor is off is neither copied nor recorded.
     Mark();
@@ -335,8 +340,8 @@ TEST_F(RenderFront, FrameReplaysInRecordedOrderWithFullWidthAddresses)
     ASSERT_EQ(GE_OK, r.EndScene());
     ASSERT_EQ(GE_OK, r.Present());
     ASSERT_EQ(GE_OK, r.ExecuteCommands());
-    EXPECT_EQ((std::vector<std::string>{"begin", "clear 1 0 0 0 1 1 0", "shader", "format 1", "stream", "indices",
-                                        "blend 1", "drawindexed 3 2 0 2 0 4", "end", "present"}),
+    EXPECT_EQ((std::vector<std::string>{"begin", "clear 1 0 0 0 1 1 0", "shader", "format 1", "stream",
+                                        "indices", "blend 1", "drawindexed 3 2 0 2 0 4", "end", "present"}),
               r.log);
     // Objects arrive as the very addresses that were recorded.
     EXPECT_EQ(&shaderA, r.lastShader);
@@ -360,6 +365,42 @@ TEST_F(RenderFront, FailedReplayRewindsSoTheNextFrameStartsClean)
     ASSERT_EQ(GE_OK, r.Present());
     ASSERT_EQ(GE_OK, r.ExecuteCommands());
     EXPECT_EQ((std::vector<std::string>{"present"}), r.log);
+}
+
+TEST_F(RenderFront, FailedOrDiscardedFramesRecordTheWholeStateAgain)
+{
+    const std::function<void(test::RecordingRender&)> losses[] = {
+        [](test::RecordingRender& rr) {
+            rr.failOn = "draw";
+            EXPECT_EQ(GE_FAIL, rr.ExecuteCommands());
+            rr.failOn.clear();
+        },
+        [](test::RecordingRender& rr) { rr.DiscardCommands(); },
+    };
+    for (size_t i = 0; i < std::size(losses); ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(GE_OK, r.SetState(&state, false));
+        ASSERT_EQ(GE_OK, r.Draw(3, 0, 1));
+        ASSERT_EQ(GE_OK, r.FlushBatch());
+        losses[i](r);
+        mark = 0;
+
+        // The same state block: the front end had nothing left to send, yet the
+        // device never saw (all of) it.
+        ASSERT_EQ(GE_OK, r.SetState(&state, false));
+        ASSERT_EQ(GE_OK, r.Draw(3, 0, 1));
+        ASSERT_EQ(GE_OK, r.FlushBatch());
+        EXPECT_EQ((std::vector<u32>{5, 6, 8, 9, 10, 11, 12, 13, 14, 7, 16}), Codes(Recorded()));
+        Mark();
+        ASSERT_EQ(GE_OK, r.Draw(3, 3, 1));
+        ASSERT_EQ(GE_OK, r.FlushBatch());
+        EXPECT_EQ((std::vector<u32>{16}), Codes(Recorded())); // once only
+        r.DiscardCommands();
+        ASSERT_EQ(GE_OK, r.SetState(&state, false));
+        ASSERT_EQ(GE_OK, r.ApplyState());
+        ASSERT_EQ(GE_OK, r.ExecuteCommands());
+        r.log.clear();
+    }
 }
 
 TEST_F(RenderFront, ReplayStopsAtTheFirstFailingDeviceCall)
@@ -456,8 +497,8 @@ TEST_F(RenderFront, ChangedVariablesAreRecordedAndAppliedAtReplay)
     r.log.clear();
     ASSERT_EQ(GE_OK, r.ExecuteCommands());
     EXPECT_EQ((std::vector<std::string>{"shader", "format 1", "stream", "blend 1", "Proj matrix 0.002500",
-                                        "color2 vector 0.500000 0.250000", "TextureSampler texture", "draw 3 0 2",
-                                        "color2 vector 1.000000 1.000000", "draw 3 6 1"}),
+                                        "color2 vector 0.500000 0.250000", "TextureSampler texture",
+                                        "draw 3 0 2", "color2 vector 1.000000 1.000000", "draw 3 6 1"}),
               r.log);
     auto* samplerImpl = static_cast<test::LoggingTextureVariable*>(sampler->GetImpl());
     EXPECT_EQ(&texture, samplerImpl->lastTexture);

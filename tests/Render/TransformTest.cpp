@@ -23,26 +23,66 @@ TEST(Transform2D, ComponentOrMatrixModeAndWherePointsGo)
     const Case2D cases[] = {
         {"fresh", [](Transform2D&) {}, false, 3, 4, 3, 4},
         {"translate then scale: pre translation forces a matrix",
-         [](Transform2D& t) { t.Translate(10, 0); t.Scale(2, 2); }, true, 1, 1, 22, 2},
-        {"scale then translate: post translation", [](Transform2D& t) { t.Scale(2, 2); t.Translate(10, 0); },
+         [](Transform2D& t) {
+             t.Translate(10, 0);
+             t.Scale(2, 2);
+         },
+         true, 1, 1, 22, 2},
+        {"scale then translate: post translation",
+         [](Transform2D& t) {
+             t.Scale(2, 2);
+             t.Translate(10, 0);
+         },
          false, 1, 1, 12, 2},
         {"mirror x (1 x -1 = -1)", [](Transform2D& t) { t.Scale(-1, 1); }, false, 3, 4, -3, 4},
         {"negative x other than a mirror", [](Transform2D& t) { t.Scale(-2, 1); }, true, 3, 4, -6, 4},
         {"negative y", [](Transform2D& t) { t.Scale(1, -1); }, true, 3, 4, 3, -4},
-        {"mirror twice", [](Transform2D& t) { t.Scale(-1, 1); t.Scale(-1, 1); }, true, 3, 4, 3, 4},
+        {"mirror twice",
+         [](Transform2D& t) {
+             t.Scale(-1, 1);
+             t.Scale(-1, 1);
+         },
+         true, 3, 4, 3, 4},
         {"rotation alone keeps components", [](Transform2D& t) { t.Rotate(90); }, false, 1, 0, 0, -1},
-        {"rotate then translate: post", [](Transform2D& t) { t.Rotate(90); t.Translate(5, 0); }, false, 1, 0, 5,
-         -1},
-        {"translate then rotate: pre", [](Transform2D& t) { t.Translate(1, 0); t.Rotate(90); }, false, 0, 0, 0,
-         -1},
-        {"rotate then scale", [](Transform2D& t) { t.Rotate(90); t.Scale(2, 2); }, true, 1, 0, 0, -2},
-        {"scale then rotate", [](Transform2D& t) { t.Scale(2, 3); t.Rotate(90); }, true, 1, 0, 0, -2},
-        {"translate in matrix mode applies last", [](Transform2D& t) { t.Scale(-2, 1); t.Translate(1, 0); },
+        {"rotate then translate: post",
+         [](Transform2D& t) {
+             t.Rotate(90);
+             t.Translate(5, 0);
+         },
+         false, 1, 0, 5, -1},
+        {"translate then rotate: pre",
+         [](Transform2D& t) {
+             t.Translate(1, 0);
+             t.Rotate(90);
+         },
+         false, 0, 0, 0, -1},
+        {"rotate then scale",
+         [](Transform2D& t) {
+             t.Rotate(90);
+             t.Scale(2, 2);
+         },
+         true, 1, 0, 0, -2},
+        {"scale then rotate",
+         [](Transform2D& t) {
+             t.Scale(2, 3);
+             t.Rotate(90);
+         },
+         true, 1, 0, 0, -2},
+        {"translate in matrix mode applies last",
+         [](Transform2D& t) {
+             t.Scale(-2, 1);
+             t.Translate(1, 0);
+         },
          true, 3, 4, -5, 4},
-        {"negligible translation leaves points exactly", [](Transform2D& t) { t.Translate(0.0001f, 0.0001f); },
-         false, 3, 4, 3, 4},
-        {"reset forgets matrix mode", [](Transform2D& t) { t.Scale(-2, 1); t.Reset(); t.Translate(1, 1); }, false,
-         3, 4, 4, 5},
+        {"negligible translation leaves points exactly",
+         [](Transform2D& t) { t.Translate(0.0001f, 0.0001f); }, false, 3, 4, 3, 4},
+        {"reset forgets matrix mode",
+         [](Transform2D& t) {
+             t.Scale(-2, 1);
+             t.Reset();
+             t.Translate(1, 1);
+         },
+         false, 3, 4, 4, 5},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -100,22 +140,70 @@ TEST(Transform3D, ComponentOrMatrixModeAndWherePointsGo)
     const Case3D cases[] = {
         {"fresh", [](Transform3D&) {}, false, {1, 2, 3}, {1, 2, 3}},
         {"translate then scale keeps components: the scale applies to pre",
-         [](Transform3D& t) { t.Translate(10, 0, 0); t.Scale(2, 2, 2); }, false, {1, 1, 1}, {22, 2, 2}},
-        {"scale then translate: post", [](Transform3D& t) { t.Scale(2, 2, 2); t.Translate(5, 0, 0); }, false,
-         {1, 1, 1}, {7, 2, 2}},
-        {"scale after a post translation", [](Transform3D& t) { t.Scale(2, 2, 2); t.Translate(5, 0, 0); t.Scale(3, 1, 1); },
-         true, {1, 1, 1}, {21, 2, 2}},
+         [](Transform3D& t) {
+             t.Translate(10, 0, 0);
+             t.Scale(2, 2, 2);
+         },
+         false,
+         {1, 1, 1},
+         {22, 2, 2}},
+        {"scale then translate: post",
+         [](Transform3D& t) {
+             t.Scale(2, 2, 2);
+             t.Translate(5, 0, 0);
+         },
+         false,
+         {1, 1, 1},
+         {7, 2, 2}},
+        {"scale after a post translation",
+         [](Transform3D& t) {
+             t.Scale(2, 2, 2);
+             t.Translate(5, 0, 0);
+             t.Scale(3, 1, 1);
+         },
+         true,
+         {1, 1, 1},
+         {21, 2, 2}},
         {"negative factor", [](Transform3D& t) { t.Scale(-1, 1, 1); }, true, {1, 2, 3}, {-1, 2, 3}},
-        {"rotation about z", [q = quarter](Transform3D& t) { t.Rotate(0, 0, q); }, false, {1, 0, 0}, {0, 1, 0}},
-        {"second rotation", [q = quarter](Transform3D& t) { t.Rotate(0, 0, q); t.Rotate(0, 0, q); }, true,
-         {1, 0, 0}, {-1, 0, 0}},
-        {"rotate then scale", [q = quarter](Transform3D& t) { t.Rotate(0, 0, q); t.Scale(2, 2, 2); }, true,
-         {1, 0, 0}, {0, 2, 0}},
-        {"translate in matrix mode", [](Transform3D& t) { t.Scale(-1, 1, 1); t.Translate(0, 0, 4); }, true,
-         {1, 2, 3}, {-1, 2, 7}},
-        {"multiply", [](Transform3D& t) { t.Multiply(math::Matrix4::Identity()); }, true, {1, 2, 3}, {1, 2, 3}},
-        {"negligible translation", [](Transform3D& t) { t.Translate(0.0001f, -0.0002f, 0.0001f); }, false,
-         {1, 2, 3}, {1, 2, 3}},
+        {"rotation about z",
+         [q = quarter](Transform3D& t) { t.Rotate(0, 0, q); },
+         false,
+         {1, 0, 0},
+         {0, 1, 0}},
+        {"second rotation",
+         [q = quarter](Transform3D& t) {
+             t.Rotate(0, 0, q);
+             t.Rotate(0, 0, q);
+         },
+         true,
+         {1, 0, 0},
+         {-1, 0, 0}},
+        {"rotate then scale",
+         [q = quarter](Transform3D& t) {
+             t.Rotate(0, 0, q);
+             t.Scale(2, 2, 2);
+         },
+         true,
+         {1, 0, 0},
+         {0, 2, 0}},
+        {"translate in matrix mode",
+         [](Transform3D& t) {
+             t.Scale(-1, 1, 1);
+             t.Translate(0, 0, 4);
+         },
+         true,
+         {1, 2, 3},
+         {-1, 2, 7}},
+        {"multiply",
+         [](Transform3D& t) { t.Multiply(math::Matrix4::Identity()); },
+         true,
+         {1, 2, 3},
+         {1, 2, 3}},
+        {"negligible translation",
+         [](Transform3D& t) { t.Translate(0.0001f, -0.0002f, 0.0001f); },
+         false,
+         {1, 2, 3},
+         {1, 2, 3}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -134,8 +222,15 @@ TEST(Transform3D, AppendAppliesTheChildAfterTheParent)
 {
     const std::function<void(Transform3D&)> children[] = {
         [](Transform3D& c) { c.Scale(2, 3, 1); },
-        [](Transform3D& c) { c.Translate(1, 2, 0); c.Rotate(0, 0, 0.3f); c.Translate(4, 0, 0); },
-        [](Transform3D& c) { c.Scale(-1, 1, 1); c.Translate(5, 0, 0); }, // matrix mode
+        [](Transform3D& c) {
+            c.Translate(1, 2, 0);
+            c.Rotate(0, 0, 0.3f);
+            c.Translate(4, 0, 0);
+        },
+        [](Transform3D& c) {
+            c.Scale(-1, 1, 1);
+            c.Translate(5, 0, 0);
+        }, // matrix mode
     };
     for (size_t i = 0; i < std::size(children); ++i) {
         SCOPED_TRACE(i);

@@ -23,15 +23,33 @@ void BoundingBox::AddPoint(const Point3& p)
 void BoundingBox::GetCorner(int index, Point3* out) const
 {
     switch (index) {
-    case 0: *out = Point3{min.x, min.y, min.z}; break;
-    case 1: *out = Point3{min.x, min.y, max.z}; break;
-    case 2: *out = Point3{max.x, min.y, max.z}; break;
-    case 3: *out = Point3{max.x, min.y, min.z}; break;
-    case 4: *out = Point3{max.x, max.y, max.z}; break;
-    case 5: *out = Point3{min.x, max.y, max.z}; break;
-    case 6: *out = Point3{min.x, max.y, min.z}; break;
-    case 7: *out = Point3{max.x, max.y, min.z}; break;
-    default: *out = Point3{}; break;
+    case 0:
+        *out = Point3{min.x, min.y, min.z};
+        break;
+    case 1:
+        *out = Point3{min.x, min.y, max.z};
+        break;
+    case 2:
+        *out = Point3{max.x, min.y, max.z};
+        break;
+    case 3:
+        *out = Point3{max.x, min.y, min.z};
+        break;
+    case 4:
+        *out = Point3{max.x, max.y, max.z};
+        break;
+    case 5:
+        *out = Point3{min.x, max.y, max.z};
+        break;
+    case 6:
+        *out = Point3{min.x, max.y, min.z};
+        break;
+    case 7:
+        *out = Point3{max.x, max.y, min.z};
+        break;
+    default:
+        *out = Point3{};
+        break;
     }
 }
 

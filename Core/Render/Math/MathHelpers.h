@@ -6,8 +6,7 @@
 
 // Copies four 32-bit words from `source` to `dest` unless both are the same
 // record; returns `dest`.
-template <class T>
-T* AssignFourWords(T* dest, const T* source)
+template <class T> T* AssignFourWords(T* dest, const T* source)
 {
     static_assert(sizeof(T) == 4, "AssignFourWords copies 32-bit words");
     if (dest != source)

@@ -1,0 +1,98 @@
+#pragma once
+// The drawing context handed to every draw callback: a copy of the render state
+// for one target, the current colour, tint, colour mode and an optional 3-D
+// transform applied to every drawn vertex. Its Draw* operations return draw
+// requests (see DrawParam.h).
+#include "Core/Base/Types.h"
+#include "Core/Render/BufferDoubleCache.h"
+#include "Core/Render/DrawCustomParam.h"
+#include "Core/Render/DrawImageParam.h"
+#include "Core/Render/DrawParam.h"
+#include "Core/Render/Math/Matrix4.h"
+#include "Core/Render/Math/Point4.h"
+#include "Core/Render/Math/Transform3D.h"
+#include "Core/Render/RenderState.h"
+#include "Core/Render/Vertex.h"
+
+namespace render {
+
+class Font;
+class RenderTarget;
+class Image;
+class Render;
+class Shader;
+class ShaderTextured;
+
+// The renderer's built-in programs a context draws with.
+struct GraphicsShaders {
+    Shader* geom = nullptr;
+    ShaderTextured* mult = nullptr; // colour mode 1
+    ShaderTextured* tint = nullptr; // colour mode 2
+};
+
+class Graphics {
+public:
+    enum ColorMode : u32 { Multiply = 1, Tint = 2 };
+
+    // Draws into the back buffer with the render's screen scale and offset.
+    Graphics(Render* render, const GraphicsShaders& shaders);
+    ~Graphics();
+    Graphics(const Graphics&) = delete;
+    Graphics& operator=(const Graphics&) = delete;
+
+    GEResultEnum SetBlendMode(u32 mode);
+    // 1 multiply, 2 tint; any other value changes nothing.
+    GEResultEnum SetColorMode(u32 mode);
+    void SetColor(float r, float g, float b, float a);
+    math::Transform3D* GetTransform() const { return transform; }
+    void SetTransform(math::Transform3D* value) { transform = value; }
+    GEResultEnum Clear(const float* rgba, float z);
+
+    DrawUntransformedParam<DrawImageParam> DrawImage(Image* image);
+    DrawUntransformedParam<DrawImageParam> DrawImagePart(Image* image, const float* src);
+    DrawTransform2DParam<DrawImageParam> DrawImageStretched(Image* image, const float* dest);
+    DrawTransform2DParam<DrawImageParam> DrawImagePartStretched(Image* image, const float* src, const float* dest);
+    DrawUntransformedParam<DrawCustomParam> DrawLine(const float* p1, const float* p2);
+    DrawUntransformedParam<DrawCustomParam> FillRect(const float* rect);
+    // Over vertices the caller leased and filled, through the geometry shader.
+    DrawUntransformedParam<DrawCustomParam> DrawLines(const BufferLease<VertexBuffer<SVertexGeom>>& vertices,
+                                                      void* written);
+    DrawUntransformedParam<DrawCustomParam> DrawTriangles(const BufferLease<VertexBuffer<SVertexGeom>>& vertices,
+                                                          void* written,
+                                                          const BufferLease<IndexBuffer<u16>>& indices);
+
+    // 0xAARRGGBB of the current colour, each channel clamped to 0..255.
+    u32 GetPackedColor() const;
+    static u32 PackColor(float r, float g, float b, float a);
+    // Tint weights for the specular colour: t in green, 255 - t in blue.
+    u32 GetPackedTint() const;
+
+    // Hands the context's state to the render (forced while it is dirty).
+    GEResultEnum HandOverState();
+    // -0.5 in x and y and z = 0 on every vertex: pixel-centre alignment.
+    static void SnapVertices(void* vertices, const VertexFormat& format, u32 count);
+
+    Render* render = nullptr;
+    RenderTarget* target = nullptr;
+    Shader* geomShader = nullptr;
+    ShaderTextured* texturedShader = nullptr;
+    RenderState state;
+    u8 dirty = 1;
+    Font* font = nullptr;
+    u32 colorMode = Multiply;
+    math::Point4 color{1.0f, 1.0f, 1.0f, 1.0f};
+    float tint = 0.0f;
+    math::Transform3D* transform = nullptr;
+    u8 openedScene = 0;
+    // The projection image and custom draws point their shader at.
+    const math::Matrix4* projection = nullptr;
+    ShaderTextured* multShader = nullptr;
+    ShaderTextured* tintShader = nullptr;
+
+private:
+    DrawCustomParam CustomBody(u32 type, void* written, const VertexFormat& format, u32 firstVertex, u32 vertexCount,
+                               VertexBufferImpl* vertexBuffer);
+    DrawImageParam ImageBody(Image* image);
+};
+
+} // namespace render

@@ -1,0 +1,257 @@
+#include "Core/Render/ImageDataDevil.h"
+#include "Core/Base/Log.h"
+#include "Core/Base/Stream.h"
+#include "Core/Render/AlphaMask.h"
+#include <IL/il.h>
+#include <cstring>
+#include <cwchar>
+#include <memory>
+
+namespace render {
+
+namespace {
+
+// DevIL is initialised while any decoder holds an image, so that one decoder's
+// shutdown cannot pull the library from under another.
+int gDevilUsers = 0;
+
+void AcquireDevil()
+{
+    if (gDevilUsers++ == 0)
+        ilInit();
+}
+
+void ReleaseDevil()
+{
+    if (gDevilUsers > 0 && --gDevilUsers == 0)
+        ilShutDown();
+}
+
+// Drains DevIL's error stack; the first error, or IL_NO_ERROR.
+ILenum TakeError()
+{
+    const ILenum first = ilGetError();
+    for (int i = 0; i < 64 && ilGetError() != IL_NO_ERROR; ++i) {
+    }
+    return first;
+}
+
+// DevIL's PNG reader ignores short reads and then spins on stale bytes, so a PNG
+// must be whole before it gets there: every chunk inside the buffer, up to IEND.
+bool PngIsWhole(const u8* p, u32 size)
+{
+    u64 at = 8;
+    while (at + 12 <= size) {
+        const u32 length = u32(p[at]) << 24 | u32(p[at + 1]) << 16 | u32(p[at + 2]) << 8 | p[at + 3];
+        if (length > 0x7FFFFFFFu || at + 12 + length > size)
+            return false;
+        if (std::memcmp(p + at + 4, "IEND", 4) == 0)
+            return true;
+        at += 12 + u64(length);
+    }
+    return false;
+}
+
+bool LooksLikePng(const u8* p, u32 size)
+{
+    static const u8 kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    return size >= 8 && std::memcmp(p, kSignature, 8) == 0;
+}
+
+bool LooksLikeGif(const u8* p, u32 size)
+{
+    return size >= 6 && (std::memcmp(p, "GIF87a", 6) == 0 || std::memcmp(p, "GIF89a", 6) == 0);
+}
+
+// DevIL's GIF reader trusts frame rectangles and block lengths and writes past its
+// buffers when they lie, so a GIF must be well formed before it gets there: every
+// block inside the file up to the trailer, every frame inside the logical screen.
+bool GifIsSound(const u8* p, u32 size)
+{
+    auto le16 = [p](u64 at) { return u32(p[at]) | u32(p[at + 1]) << 8; };
+    if (size < 13)
+        return false;
+    const u32 screenW = le16(6);
+    const u32 screenH = le16(8);
+    if (screenW == 0 || screenH == 0 || screenW > u32(kMaxImageSide) || screenH > u32(kMaxImageSide))
+        return false;
+    u64 at = 13;
+    if (p[10] & 0x80)
+        at += 3u << ((p[10] & 7) + 1);
+    // Data sub-blocks: a length byte and that many bytes, until a zero length.
+    auto skipSubBlocks = [&]() {
+        while (at < size) {
+            const u32 n = p[at++];
+            if (n == 0)
+                return true;
+            at += n;
+        }
+        return false;
+    };
+    int frames = 0;
+    while (at < size) {
+        const u8 kind = p[at++];
+        if (kind == 0x3B)
+            return frames > 0;
+        if (kind == 0x21) {
+            if (at >= size)
+                return false;
+            ++at; // label
+            if (!skipSubBlocks())
+                return false;
+        } else if (kind == 0x2C) {
+            if (at + 9 > size)
+                return false;
+            const u32 left = le16(at), top = le16(at + 2), w = le16(at + 4), h = le16(at + 6);
+            const u8 flags = p[at + 8];
+            at += 9;
+            if (w == 0 || h == 0 || left + w > screenW || top + h > screenH)
+                return false;
+            if (flags & 0x80)
+                at += 3u << ((flags & 7) + 1);
+            if (at >= size)
+                return false;
+            const u8 codeSize = p[at++];
+            if (codeSize < 2 || codeSize > 8 || !skipSubBlocks())
+                return false;
+            ++frames;
+        } else {
+            return false;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+ImageDataDevil::~ImageDataDevil()
+{
+    ReleaseImage();
+}
+
+void ImageDataDevil::ReleaseImage()
+{
+    if (!haveImage)
+        return;
+    ILuint name = imageName;
+    ilDeleteImages(1, &name);
+    haveImage = false;
+    data = nullptr;
+    ReleaseDevil();
+}
+
+u32 ImageDataDevil::TypeForExtension(const wchar_t* ext)
+{
+    if (!ext)
+        return IL_TYPE_UNKNOWN;
+    struct Entry {
+        const wchar_t* extension;
+        u32 type;
+    };
+    static const Entry kTypes[] = {
+        {L".bmp", IL_BMP}, {L".dds", IL_DDS}, {L".gif", IL_GIF},
+        {L".jpg", IL_JPG}, {L".png", IL_PNG}, {L".tga", IL_TGA},
+    };
+    for (const Entry& e : kTypes)
+        if (std::wcsncmp(ext, e.extension, 4) == 0)
+            return e.type;
+    return IL_TYPE_UNKNOWN;
+}
+
+GEResultEnum ImageDataDevil::Load(base::Stream* stream, const wchar_t* ext)
+{
+    ReleaseImage();
+    AcquireDevil();
+    extension = ext ? ext : L"";
+    ILuint name = 0;
+    ilGenImages(1, &name);
+    ilBindImage(name);
+    imageName = name;
+    haveImage = true;
+    TakeError();
+
+    if (!stream) {
+        GE_LOG(L"Image '%s': no stream to read.\n") << extension;
+        return GE_FAIL;
+    }
+    const u32 size = stream->GetSize();
+    std::unique_ptr<u8[]> buffer(new u8[size ? size : 1]);
+    if (stream->Read(buffer.get(), size) != size) {
+        GE_LOG(L"Image '%s': the file could not be read whole.\n") << extension;
+        return GE_FAIL;
+    }
+
+    if (LooksLikePng(buffer.get(), size) && !PngIsWhole(buffer.get(), size)) {
+        GE_LOG(L"Image '%s': the PNG data is cut short or damaged.\n") << extension;
+        return GE_FAIL;
+    }
+    if (LooksLikeGif(buffer.get(), size) && !GifIsSound(buffer.get(), size)) {
+        GE_LOG(L"Image '%s': the GIF data is cut short or damaged.\n") << extension;
+        return GE_FAIL;
+    }
+    ilLoadL(TypeForExtension(extension.c_str()), buffer.get(), size);
+    ILenum error = TakeError();
+    if (error == IL_NO_ERROR) {
+        ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE);
+        error = TakeError();
+    }
+    if (error == IL_NO_ERROR) {
+        width = ilGetInteger(IL_IMAGE_WIDTH);
+        height = ilGetInteger(IL_IMAGE_HEIGHT);
+        bytesPerPixel = ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL);
+        lowerLeft = ilGetInteger(IL_IMAGE_ORIGIN) == IL_ORIGIN_LOWER_LEFT;
+        data = ilGetData();
+        error = TakeError();
+    }
+    if (error != IL_NO_ERROR) {
+        GE_LOG(L"Image '%s': DevIL could not decode it (error 0x%x).\n")
+            << extension << static_cast<u32>(error);
+        return GE_FAIL;
+    }
+    // CopyPixels reads three or four bytes per texel over width x height texels.
+    if (!data || width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide ||
+        bytesPerPixel < 3 || bytesPerPixel > 4) {
+        GE_LOG(L"Image '%s': DevIL gave an unusable image (%d x %d, %d bytes per pixel).\n")
+            << extension << width << height << bytesPerPixel;
+        return GE_FAIL;
+    }
+    return GE_OK;
+}
+
+GEResultEnum ImageDataDevil::CopyPixels(i32 pitch, i32 /*unused1*/, void* bits, AlphaMask* mask,
+                                        i32 /*unused2*/)
+{
+    if (!haveImage || !data || !bits || width <= 0 || height <= 0) {
+        GE_LOG(L"Image '%s': nothing to copy.\n") << extension;
+        ReleaseImage();
+        return GE_FAIL;
+    }
+    if (pitch < 0 || u64(pitch) < u64(width) * 4) {
+        GE_LOG(L"Image '%s': a row pitch of %d bytes is too small.\n") << extension << pitch;
+        ReleaseImage();
+        return GE_FAIL;
+    }
+    const u32 w = u32(width);
+    const u32 h = u32(height);
+    const u32 bpp = u32(bytesPerPixel);
+    u8* out = static_cast<u8*>(bits);
+    for (u32 y = 0; y < h; ++y) {
+        const u32 sourceRow = lowerLeft ? h - 1 - y : y;
+        u8* row = out + u64(y) * u32(pitch);
+        for (u32 x = 0; x < w; ++x) {
+            const u8* texel = data + (u64(sourceRow) * w + x) * bpp;
+            const u8 a = bpp == 4 ? texel[3] : 255;
+            // A8R8G8B8: bytes B, G, R, A in memory.
+            row[x * 4 + 0] = texel[2];
+            row[x * 4 + 1] = texel[1];
+            row[x * 4 + 2] = texel[0];
+            row[x * 4 + 3] = a;
+            if (mask)
+                mask->Set(y * w + x, a >= kOpaqueFrom);
+        }
+    }
+    ReleaseImage();
+    return GE_OK;
+}
+
+} // namespace render

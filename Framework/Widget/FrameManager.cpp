@@ -1,0 +1,486 @@
+#include "Framework/Widget/FrameManager.h"
+#include "Core/Base/Log.h"
+#include "Framework/Layer/Layer.h"
+#include "Framework/Widget/Frame.h"
+#include "Framework/Widget/WidgetListener.h"
+
+namespace widget {
+
+namespace {
+
+template <typename Event>
+const layer::HitTestHookHandle<Event>& HookFor()
+{
+    if constexpr (std::is_same_v<Event, layer::OnMouseDown>)
+        return layer::MouseDownHook();
+    else if constexpr (std::is_same_v<Event, layer::OnMouseUp>)
+        return layer::MouseUpHook();
+    else if constexpr (std::is_same_v<Event, layer::OnMouseMove>)
+        return layer::MouseMoveHook();
+    else if constexpr (std::is_same_v<Event, layer::OnMouseDrag>)
+        return layer::MouseDragHook();
+    else
+        return layer::MouseWheelHook();
+}
+
+void KeepFirst(GEResultEnum* first, GEResultEnum result)
+{
+    if (*first == GE_OK)
+        *first = result;
+}
+
+} // namespace
+
+FrameManager::FrameManager() : base::Task(false, false, false, false) {}
+
+FrameManager::~FrameManager()
+{
+    // Frames left in the stack outlive the manager: they must not call back into it.
+    for (const FrameEntry& entry : stack)
+        entry.frame->manager = nullptr;
+    Flush();
+    if (ownsCursorFrame)
+        delete cursorFrame;
+}
+
+GEResultEnum FrameManager::Update(float dt)
+{
+    return base::Task::Update(dt);
+}
+
+GEResultEnum FrameManager::UpdateFrame(Frame* frame, float dt)
+{
+    if (frame->listener) {
+        if (GEResultEnum result = frame->listener->OnUpdate(dt))
+            return result;
+    }
+    for (size_t i = 0; i < frame->children.size(); ++i) {
+        if (GEResultEnum result = frame->children[i]->UpdateTree(dt))
+            return result;
+    }
+    return GE_OK;
+}
+
+GEResultEnum FrameManager::Tick(float dt)
+{
+    for (size_t i = 0; i < stack.size(); ++i) {
+        if (GEResultEnum result = UpdateFrame(stack[i].frame, dt))
+            return result;
+    }
+    if (cursorFrame) {
+        if (GEResultEnum result = UpdateFrame(cursorFrame, dt))
+            return result;
+    }
+    // A failing record does not stop the others, and no record stays queued to fail
+    // again next frame; the first failure is returned.
+    GEResultEnum first = ApplyAddQueue();
+    KeepFirst(&first, ApplyRemoveQueue());
+    Flush();
+    return first;
+}
+
+GEResultEnum FrameManager::ApplyAddQueue()
+{
+    GEResultEnum first = GE_OK;
+    while (!addQueue.vectors[addQueue.current].empty()) {
+        std::vector<FrameAddRecord>& applying = addQueue.vectors[addQueue.current];
+        addQueue.current ^= 1;
+        for (size_t i = 0; i < applying.size(); ++i) {
+            const FrameAddRecord record = applying[i];
+            GEResultEnum result = GE_OK;
+            if (!record.frame) {
+                GE_LOG(L"Frame manager: an add record names no frame.\n");
+                result = GE_FAIL;
+            } else if (record.mode == kFrameModal) {
+                stack.push_back(FrameEntry{record.frame, kFrameModal});
+                result = Attach(record.frame);
+                if (result == GE_OK)
+                    result = ActivateFrame(record.frame);
+            } else if (record.mode == kFrameNormal || record.mode == kFrameOverlay) {
+                result = AddFrame(record.frame, record.mode == kFrameOverlay, record.activate, false);
+            } else {
+                GE_LOG(L"Frame manager: unknown frame mode %d.\n") << record.mode;
+                result = GE_FAIL;
+            }
+            KeepFirst(&first, result);
+        }
+        applying.clear();
+    }
+    return first;
+}
+
+GEResultEnum FrameManager::ApplyRemoveQueue()
+{
+    GEResultEnum first = GE_OK;
+    while (!removeQueue.vectors[removeQueue.current].empty()) {
+        std::vector<FrameRemoveRecord>& applying = removeQueue.vectors[removeQueue.current];
+        removeQueue.current ^= 1;
+        for (size_t i = 0; i < applying.size(); ++i) {
+            const FrameRemoveRecord record = applying[i];
+            KeepFirst(&first, RemoveFrame(record.frame, record.deleteAfterRemoval, false));
+        }
+        applying.clear();
+    }
+    return first;
+}
+
+GEResultEnum FrameManager::Attach(Frame* frame)
+{
+    frame->manager = this;
+    if (frame->listener) {
+        if (GEResultEnum result = frame->listener->OnAttachedToManager())
+            return result;
+    }
+    for (size_t i = 0; i < frame->children.size(); ++i) {
+        if (GEResultEnum result = frame->children[i]->SetFrameManager(this))
+            return result;
+    }
+    return GE_OK;
+}
+
+GEResultEnum FrameManager::AddFrame(Frame* frame, bool overlay, bool activate, bool deferred)
+{
+    if (deferred) {
+        QueueAdd(FrameAddRecord{frame, overlay ? kFrameOverlay : kFrameNormal, activate});
+        return GE_OK;
+    }
+    if (!frame)
+        return GE_FAIL;
+    if (!overlay) {
+        if (stack.empty() || stack.back().mode == kFrameNormal) {
+            stack.push_back(FrameEntry{frame, kFrameNormal});
+        } else {
+            size_t at = 0;
+            while (at < stack.size() && stack[at].mode == kFrameNormal)
+                ++at;
+            stack.insert(stack.begin() + at, FrameEntry{frame, kFrameNormal});
+        }
+    } else {
+        if (!stack.empty() && stack.back().mode == kFrameModal) {
+            size_t at = 0;
+            while (at < stack.size() && stack[at].mode != kFrameModal)
+                ++at;
+            stack.insert(stack.begin() + at, FrameEntry{frame, kFrameOverlay});
+        } else {
+            stack.push_back(FrameEntry{frame, kFrameOverlay});
+        }
+    }
+    if (GEResultEnum result = Attach(frame))
+        return result;
+    if (activate)
+        return ActivateFrame(frame);
+    return GE_OK;
+}
+
+GEResultEnum FrameManager::RemoveFrame(Frame* frame, bool deleteFrame, bool deferred)
+{
+    if (deferred) {
+        QueueRemove(FrameRemoveRecord{frame, deleteFrame});
+        return GE_OK;
+    }
+    size_t at = 0;
+    while (at < stack.size() && stack[at].frame != frame)
+        ++at;
+    if (at == stack.size()) {
+        if (GEResultEnum result = OnMouseMove(lastPointer))
+            return result;
+        return GE_FAIL;
+    }
+    if (hoverFrame == frame)
+        hoverFrame = nullptr;
+    if (activeFrame == frame)
+        activeFrame = nullptr;
+    // A widget of this frame must not keep the pointer once the frame is gone.
+    DropCapture(frame);
+    GEResultEnum first = GE_OK;
+    if (frame->listener)
+        KeepFirst(&first, frame->listener->OnDetachedFromManager());
+    for (size_t i = 0; i < frame->children.size(); ++i)
+        KeepFirst(&first, frame->children[i]->SetFrameManager(nullptr));
+    frame->manager = nullptr;
+    // Look the entry up again: a listener may not touch the stack, but an erase must
+    // never use a stale position.
+    for (auto it = stack.begin(); it != stack.end(); ++it) {
+        if (it->frame == frame) {
+            stack.erase(it);
+            break;
+        }
+    }
+    if (deleteFrame)
+        delete frame;
+    return first;
+}
+
+GEResultEnum FrameManager::ActivateFrame(Frame* frame)
+{
+    if (activeFrame == frame)
+        return GE_OK;
+    if (activeFrame && activeFrame->active) {
+        activeFrame->active = false;
+        if (GEResultEnum result = activeFrame->OnDeactivated())
+            return result;
+    }
+    activeFrame = frame;
+    if (frame && !frame->active) {
+        frame->active = true;
+        return frame->OnActivated();
+    }
+    return GE_OK;
+}
+
+void FrameManager::SetCursorFrame(Frame* frame, bool owns)
+{
+    if (ownsCursorFrame && cursorFrame != frame)
+        delete cursorFrame;
+    cursorFrame = frame;
+    ownsCursorFrame = owns;
+}
+
+void FrameManager::ForgetFrame(Frame* frame)
+{
+    std::erase_if(stack, [frame](const FrameEntry& e) { return e.frame == frame; });
+    for (auto& v : addQueue.vectors)
+        std::erase_if(v, [frame](const FrameAddRecord& r) { return r.frame == frame; });
+    for (auto& v : removeQueue.vectors)
+        std::erase_if(v, [frame](const FrameRemoveRecord& r) { return r.frame == frame; });
+    if (activeFrame == frame)
+        activeFrame = nullptr;
+    if (hoverFrame == frame)
+        hoverFrame = nullptr;
+    if (cursorFrame == frame) {
+        cursorFrame = nullptr;
+        ownsCursorFrame = false;
+    }
+    DropCapture(frame);
+}
+
+GEResultEnum FrameManager::SetCapture(const CaptureInfo& record)
+{
+    if (&record != &capture)
+        capture = record;
+    if (capture.widget)
+        capture.widget->pressed = true;
+    return GE_OK;
+}
+
+void FrameManager::DropCapture(Widget* root)
+{
+    Widget* held = capture.widget;
+    if (!held || !root)
+        return;
+    for (Widget* w = held; w; w = w->parent) {
+        if (w == root) {
+            held->pressed = false;
+            capture = CaptureInfo{};
+            return;
+        }
+    }
+}
+
+GEResultEnum FrameManager::Draw(render::Graphics* g)
+{
+    for (size_t i = 0; i < stack.size(); ++i) {
+        if (layer::Layer* l = stack[i].frame->layer) {
+            if (GEResultEnum result = l->DrawTree(g))
+                return result;
+        }
+    }
+    if (cursorFrame && cursorFrame->layer)
+        return cursorFrame->layer->DrawTree(g);
+    return GE_OK;
+}
+
+GEResultEnum FrameManager::DetachAll()
+{
+    // Shutdown goes through every frame even when a listener fails.
+    GEResultEnum first = GE_OK;
+    std::vector<FrameEntry> entries;
+    entries.swap(stack);
+    activeFrame = nullptr;
+    hoverFrame = nullptr;
+    if (capture.widget)
+        capture.widget->pressed = false;
+    capture = CaptureInfo{};
+    for (const FrameEntry& entry : entries) {
+        Frame* frame = entry.frame;
+        if (frame->listener)
+            KeepFirst(&first, frame->listener->OnDetachedFromManager());
+        for (size_t i = 0; i < frame->children.size(); ++i)
+            KeepFirst(&first, frame->children[i]->SetFrameManager(nullptr));
+        frame->manager = nullptr;
+        delete frame;
+    }
+    return first;
+}
+
+void FrameManager::TrackPointer(const input::point& pos)
+{
+    lastPointer = pos;
+    if (cursorFrame && cursorFrame->layer) {
+        layer::Layer* l = cursorFrame->layer;
+        if (l->position.x != pos.x)
+            l->SetX(pos.x);
+        if (l->position.y != pos.y)
+            l->SetY(pos.y);
+    }
+}
+
+math::Point3 FrameManager::CapturedPoint(const input::point& pos) const
+{
+    const math::Point3 p{pos.x, pos.y, 0.0f};
+    const layer::Layer* l = capture.layer;
+    if (!l)
+        return p;
+    if (capture.captureFlag)
+        return l->parent ? l->parent->GlobalToLocal(p) : p;
+    return l->GlobalToLocal(p);
+}
+
+template <typename Event>
+GEResultEnum FrameManager::WalkFrames(const Event& event, bool* taken)
+{
+    *taken = false;
+    const layer::HitTestHookHandle<Event>& hook = HookFor<Event>();
+    if (!hook)
+        return GE_OK;
+    for (size_t i = stack.size(); i-- > 0;) {
+        if (i >= stack.size())
+            continue;
+        const FrameEntry entry = stack[i];
+        if (layer::Layer* l = entry.frame->layer) {
+            l->Update();
+            math::Point3 point{event.x, event.y, 0.0f};
+            layer::HitTestLevel top;
+            top.point = &point;
+            top.layer = l;
+            layer::HitTestContext<Event> context;
+            context.event = &event;
+            context.hook = hook.get();
+            if (GEResultEnum result = l->HitTestWalk(top, context))
+                return result;
+            if (context.state == layer::kHitTaken) {
+                *taken = true;
+                return GE_OK;
+            }
+        }
+        if (entry.mode == kFrameModal)
+            break;
+    }
+    return GE_OK;
+}
+
+GEResultEnum FrameManager::OnMouseDown(const input::point& pos, int button)
+{
+    TrackPointer(pos);
+    if (capture.widget) {
+        WidgetListener* l = capture.widget->listener;
+        return l ? l->OnCapturedMouseDown(capture, CapturedPoint(pos), button) : GE_OK;
+    }
+    layer::OnMouseDown event;
+    event.x = pos.x;
+    event.y = pos.y;
+    event.button = button;
+    bool taken = false;
+    if (GEResultEnum result = WalkFrames(event, &taken))
+        return result;
+    if (taken || !activeFrame)
+        return GE_OK;
+    for (const FrameEntry& entry : stack) {
+        if (entry.frame == activeFrame && entry.mode == kFrameModal)
+            return GE_OK; // a press outside a modal frame leaves it active
+    }
+    Frame* old = activeFrame;
+    activeFrame = nullptr;
+    if (old->active) {
+        old->active = false;
+        return old->OnDeactivated();
+    }
+    return GE_OK;
+}
+
+GEResultEnum FrameManager::OnMouseUp(const input::point& pos, int button)
+{
+    TrackPointer(pos);
+    if (capture.widget) {
+        WidgetListener* l = capture.widget->listener;
+        return l ? l->OnCapturedMouseUp(capture, CapturedPoint(pos), button) : GE_OK;
+    }
+    layer::OnMouseUp event;
+    event.x = pos.x;
+    event.y = pos.y;
+    event.button = button;
+    bool taken = false;
+    return WalkFrames(event, &taken);
+}
+
+GEResultEnum FrameManager::OnMouseDoubleClick(const input::point& pos, int button)
+{
+    TrackPointer(pos);
+    if (capture.widget) {
+        WidgetListener* l = capture.widget->listener;
+        return l ? l->OnCapturedMouseDoubleClick(capture, CapturedPoint(pos), button) : GE_OK;
+    }
+    layer::OnMouseDown event;
+    event.x = pos.x;
+    event.y = pos.y;
+    event.button = button;
+    bool taken = false;
+    return WalkFrames(event, &taken);
+}
+
+GEResultEnum FrameManager::OnMouseMove(const input::point& pos)
+{
+    TrackPointer(pos);
+    if (capture.widget) {
+        WidgetListener* l = capture.widget->listener;
+        return l ? l->OnCapturedMouseMove(capture, CapturedPoint(pos)) : GE_OK;
+    }
+    layer::OnMouseMove event;
+    event.x = pos.x;
+    event.y = pos.y;
+    bool taken = false;
+    if (GEResultEnum result = WalkFrames(event, &taken))
+        return result;
+    if (taken || !hoverFrame)
+        return GE_OK;
+    Frame* frame = hoverFrame;
+    hoverFrame = nullptr;
+    return frame->SetHoverWidget(nullptr);
+}
+
+GEResultEnum FrameManager::OnMouseDrag(const input::point& pos)
+{
+    TrackPointer(pos);
+    if (capture.widget) {
+        WidgetListener* l = capture.widget->listener;
+        return l ? l->OnCapturedMouseDrag(capture, CapturedPoint(pos)) : GE_OK;
+    }
+    layer::OnMouseDrag event;
+    event.x = pos.x;
+    event.y = pos.y;
+    bool taken = false;
+    if (GEResultEnum result = WalkFrames(event, &taken))
+        return result;
+    if (taken || !hoverFrame)
+        return GE_OK;
+    Frame* frame = hoverFrame;
+    hoverFrame = nullptr;
+    return frame->SetHoverWidget(nullptr);
+}
+
+GEResultEnum FrameManager::OnMouseWheel(const input::point& pos, int delta)
+{
+    TrackPointer(pos);
+    if (capture.widget) {
+        WidgetListener* l = capture.widget->listener;
+        return l ? l->OnCapturedMouseWheel(capture, CapturedPoint(pos), delta) : GE_OK;
+    }
+    layer::OnMouseWheel event;
+    event.x = pos.x;
+    event.y = pos.y;
+    event.delta = delta;
+    bool taken = false;
+    return WalkFrames(event, &taken);
+}
+
+} // namespace widget

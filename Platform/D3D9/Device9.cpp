@@ -1,0 +1,1188 @@
+#include "Platform/D3D9/Device9.h"
+#include "Platform/D3D9/Buffer9.h"
+#include "Platform/D3D9/Direct3D9.h"
+#include "Platform/D3D9/Shader9.h"
+#include "Platform/D3D9/Surface9.h"
+#include "Platform/D3D9/Texture9.h"
+#include "Platform/Win32/WinSdl.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace d3d9 {
+
+namespace {
+
+// Where each element of a flexible vertex format lies in the vertex.
+struct VertexElement {
+    int location;
+    GLint size; // components, or GL_BGRA for a D3DCOLOR
+    GLenum type;
+    GLboolean normalized;
+    UINT offset;
+};
+
+bool DecodeFvf(DWORD fvf, std::vector<VertexElement>& elements, UINT& vertexSize)
+{
+    elements.clear();
+    UINT offset = 0;
+    const DWORD position = fvf & D3DFVF_POSITION_MASK;
+    if (position == D3DFVF_XYZ) {
+        elements.push_back({AttributeLocation("POSITION", 0), 3, GL_FLOAT, GL_FALSE, offset});
+        offset += 12;
+    } else if (position == D3DFVF_XYZW || position == D3DFVF_XYZRHW) {
+        elements.push_back({AttributeLocation("POSITION", 0), 4, GL_FLOAT, GL_FALSE, offset});
+        offset += 16;
+    } else if (position != 0) {
+        return false; // blend weights are not supported
+    }
+    if (fvf & D3DFVF_NORMAL) {
+        elements.push_back({AttributeLocation("NORMAL", 0), 3, GL_FLOAT, GL_FALSE, offset});
+        offset += 12;
+    }
+    if (fvf & D3DFVF_PSIZE) {
+        elements.push_back({AttributeLocation("PSIZE", 0), 1, GL_FLOAT, GL_FALSE, offset});
+        offset += 4;
+    }
+    if (fvf & D3DFVF_DIFFUSE) {
+        elements.push_back({AttributeLocation("COLOR", 0), GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, offset});
+        offset += 4;
+    }
+    if (fvf & D3DFVF_SPECULAR) {
+        elements.push_back({AttributeLocation("COLOR", 1), GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, offset});
+        offset += 4;
+    }
+    const DWORD texCount = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
+    if (texCount > 8)
+        return false;
+    static constexpr GLint kSizes[4] = {2, 3, 4, 1}; // by the two format bits
+    for (DWORD t = 0; t < texCount; ++t) {
+        const GLint size = kSizes[(fvf >> (16 + 2 * t)) & 3];
+        elements.push_back({AttributeLocation("TEXCOORD", t), size, GL_FLOAT, GL_FALSE, offset});
+        offset += static_cast<UINT>(size) * 4;
+    }
+    vertexSize = offset;
+    return true;
+}
+
+// Primitive type to GL mode and the vertex (or index) count of n primitives.
+bool PrimitiveShape(D3DPRIMITIVETYPE type, UINT primitives, GLenum& mode, UINT& vertices)
+{
+    switch (type) {
+    case D3DPT_POINTLIST:
+        mode = GL_POINTS;
+        vertices = primitives;
+        return true;
+    case D3DPT_LINELIST:
+        mode = GL_LINES;
+        vertices = primitives * 2;
+        return true;
+    case D3DPT_LINESTRIP:
+        mode = GL_LINE_STRIP;
+        vertices = primitives + 1;
+        return true;
+    case D3DPT_TRIANGLELIST:
+        mode = GL_TRIANGLES;
+        vertices = primitives * 3;
+        return true;
+    case D3DPT_TRIANGLESTRIP:
+        mode = GL_TRIANGLE_STRIP;
+        vertices = primitives + 2;
+        return true;
+    case D3DPT_TRIANGLEFAN:
+        mode = GL_TRIANGLE_FAN;
+        vertices = primitives + 2;
+        return true;
+    }
+    return false;
+}
+
+GLenum BlendFactor(DWORD blend)
+{
+    switch (blend) {
+    case D3DBLEND_ZERO:
+        return GL_ZERO;
+    case D3DBLEND_ONE:
+        return GL_ONE;
+    case D3DBLEND_SRCCOLOR:
+        return GL_SRC_COLOR;
+    case D3DBLEND_INVSRCCOLOR:
+        return GL_ONE_MINUS_SRC_COLOR;
+    case D3DBLEND_SRCALPHA:
+        return GL_SRC_ALPHA;
+    case D3DBLEND_INVSRCALPHA:
+        return GL_ONE_MINUS_SRC_ALPHA;
+    case D3DBLEND_DESTALPHA:
+        return GL_DST_ALPHA;
+    case D3DBLEND_INVDESTALPHA:
+        return GL_ONE_MINUS_DST_ALPHA;
+    case D3DBLEND_DESTCOLOR:
+        return GL_DST_COLOR;
+    case D3DBLEND_INVDESTCOLOR:
+        return GL_ONE_MINUS_DST_COLOR;
+    case D3DBLEND_SRCALPHASAT:
+        return GL_SRC_ALPHA_SATURATE;
+    default:
+        return GL_ONE;
+    }
+}
+
+GLenum BlendEquation(DWORD op)
+{
+    switch (op) {
+    case D3DBLENDOP_SUBTRACT:
+        return GL_FUNC_SUBTRACT;
+    case D3DBLENDOP_REVSUBTRACT:
+        return GL_FUNC_REVERSE_SUBTRACT;
+    case D3DBLENDOP_MIN:
+        return GL_MIN;
+    case D3DBLENDOP_MAX:
+        return GL_MAX;
+    default:
+        return GL_FUNC_ADD;
+    }
+}
+
+GLenum AddressMode(DWORD mode)
+{
+    switch (mode) {
+    case D3DTADDRESS_MIRROR:
+        return GL_MIRRORED_REPEAT;
+    case D3DTADDRESS_CLAMP:
+        return GL_CLAMP_TO_EDGE;
+    case D3DTADDRESS_BORDER:
+        return GL_CLAMP_TO_BORDER;
+    default:
+        return GL_REPEAT;
+    }
+}
+
+Device9* AsDevice(IDirect3DDevice9* device)
+{
+    return dynamic_cast<Device9*>(device);
+}
+
+} // namespace
+
+HRESULT Device9::Create(Direct3D9* d3d, HWND window, const D3DPRESENT_PARAMETERS& params, Device9** out)
+{
+    SDL_Window* sdl = Win32_SdlWindow(window);
+    if (!sdl || !(SDL_GetWindowFlags(sdl) & SDL_WINDOW_OPENGL))
+        return D3DERR_INVALIDCALL;
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GLContext context = SDL_GL_CreateContext(sdl);
+    if (!context) {
+        SDL_LogError(SDL_LOG_CATEGORY_APPLICATION, "OpenGL 3.3 context: %s", SDL_GetError());
+        return D3DERR_NOTAVAILABLE;
+    }
+    auto* device = new Device9(d3d, sdl);
+    device->context_ = context;
+    const HRESULT hr = device->Init(params);
+    if (FAILED(hr)) {
+        device->Release();
+        return hr;
+    }
+    *out = device;
+    return D3D_OK;
+}
+
+Device9::Device9(Direct3D9* d3d, SDL_Window* window) : d3d_(d3d), window_(window)
+{
+    d3d_->AddRef();
+    vertexConstants_.assign(kVertexRegisters * 4, 0.0f);
+    pixelConstants_.assign(kPixelRegisters * 4, 0.0f);
+}
+
+Device9::~Device9()
+{
+    if (context_) {
+        MakeCurrent();
+        for (auto& [key, program] : programs_)
+            program->Destroy(gl_);
+        programs_.clear();
+        if (glLoaded_) {
+            DestroyBackBuffer();
+            gl_.DeleteSamplers(static_cast<GLsizei>(kMaxStages), samplers_);
+            gl_.DeleteVertexArrays(1, &vertexArray_);
+        }
+        SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context_));
+    }
+    d3d_->Release();
+}
+
+ULONG Device9::Release()
+{
+    const ULONG left = --refs_;
+    if (left == 0)
+        delete this;
+    return left;
+}
+
+void Device9::MakeCurrent()
+{
+    if (SDL_GL_GetCurrentContext() != context_)
+        SDL_GL_MakeCurrent(window_, static_cast<SDL_GLContext>(context_));
+}
+
+HRESULT Device9::Init(const D3DPRESENT_PARAMETERS& params)
+{
+    MakeCurrent();
+    glLoaded_ = gl_.Load();
+    if (!glLoaded_) {
+        SDL_LogError(SDL_LOG_CATEGORY_APPLICATION, "OpenGL 3.3 entry points are missing");
+        return D3DERR_NOTAVAILABLE;
+    }
+    GLint major = 0, minor = 0, maxSize = 0;
+    gl_.GetIntegerv(GL_MAJOR_VERSION, &major);
+    gl_.GetIntegerv(GL_MINOR_VERSION, &minor);
+    if (major < 3 || (major == 3 && minor < 3))
+        return D3DERR_NOTAVAILABLE;
+    gl_.GetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    maxTextureSize_ = static_cast<DWORD>(std::max(maxSize, 64));
+    d3d_->NoteMaxTextureSize(maxTextureSize_);
+    cpuDxt_ = D3D9Test_Adapter().forceCpuDxt || !gl_.HasExtension("GL_EXT_texture_compression_s3tc");
+    gl_.GenVertexArrays(1, &vertexArray_);
+    gl_.BindVertexArray(vertexArray_);
+    gl_.GenSamplers(static_cast<GLsizei>(kMaxStages), samplers_);
+    const HRESULT hr = ApplyPresentParameters(params);
+    if (FAILED(hr))
+        return hr;
+    ResetStates();
+    return D3D_OK;
+}
+
+HRESULT Device9::ApplyPresentParameters(const D3DPRESENT_PARAMETERS& params)
+{
+    D3DPRESENT_PARAMETERS p = params;
+    if (p.BackBufferWidth == 0 || p.BackBufferHeight == 0) {
+        int w = 0, h = 0;
+        SDL_GL_GetDrawableSize(window_, &w, &h);
+        if (p.BackBufferWidth == 0)
+            p.BackBufferWidth = static_cast<UINT>(std::max(w, 1));
+        if (p.BackBufferHeight == 0)
+            p.BackBufferHeight = static_cast<UINT>(std::max(h, 1));
+    }
+    if (p.BackBufferWidth > maxTextureSize_ || p.BackBufferHeight > maxTextureSize_)
+        return D3DERR_INVALIDCALL;
+    if (p.BackBufferFormat == D3DFMT_UNKNOWN)
+        p.BackBufferFormat = D3DFMT_X8R8G8B8;
+    params_ = p;
+    // The offscreen driver may refuse a swap interval; drawing goes on regardless.
+    SDL_GL_SetSwapInterval(p.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
+    DestroyBackBuffer();
+    CreateBackBuffer();
+    return backFramebuffer_ ? D3D_OK : D3DERR_OUTOFVIDEOMEMORY;
+}
+
+void Device9::CreateBackBuffer()
+{
+    const auto w = static_cast<GLsizei>(params_.BackBufferWidth), h = static_cast<GLsizei>(params_.BackBufferHeight);
+    gl_.GenRenderbuffers(1, &backColour_);
+    gl_.BindRenderbuffer(GL_RENDERBUFFER, backColour_);
+    gl_.RenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
+    gl_.GenRenderbuffers(1, &backDepth_);
+    gl_.BindRenderbuffer(GL_RENDERBUFFER, backDepth_);
+    gl_.RenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, w, h);
+    gl_.GenFramebuffers(1, &backFramebuffer_);
+    gl_.BindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
+    gl_.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, backColour_);
+    gl_.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, backDepth_);
+    if (gl_.CheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        DestroyBackBuffer();
+        return;
+    }
+    backBuffer_ = std::make_unique<Surface9>(this, backFramebuffer_, params_.BackBufferWidth,
+                                             params_.BackBufferHeight, params_.BackBufferFormat);
+}
+
+void Device9::DestroyBackBuffer()
+{
+    if (renderTarget_ == backBuffer_.get())
+        renderTarget_ = nullptr;
+    backBuffer_.reset();
+    gl_.DeleteFramebuffers(1, &backFramebuffer_);
+    gl_.DeleteRenderbuffers(1, &backColour_);
+    gl_.DeleteRenderbuffers(1, &backDepth_);
+    backFramebuffer_ = backColour_ = backDepth_ = 0;
+}
+
+void Device9::ResetStates()
+{
+    std::fill(std::begin(renderStates_), std::end(renderStates_), 0u);
+    renderStates_[D3DRS_ZENABLE] = params_.EnableAutoDepthStencil ? D3DZB_TRUE : D3DZB_FALSE;
+    renderStates_[D3DRS_FILLMODE] = 3; // solid
+    renderStates_[D3DRS_SHADEMODE] = 2; // Gouraud
+    renderStates_[D3DRS_ZWRITEENABLE] = TRUE;
+    renderStates_[D3DRS_SRCBLEND] = D3DBLEND_ONE;
+    renderStates_[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
+    renderStates_[D3DRS_CULLMODE] = D3DCULL_CCW;
+    renderStates_[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
+    renderStates_[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
+    renderStates_[D3DRS_LIGHTING] = TRUE;
+    renderStates_[D3DRS_COLORVERTEX] = TRUE;
+    renderStates_[D3DRS_DIFFUSEMATERIALSOURCE] = D3DMCS_COLOR1;
+    renderStates_[D3DRS_SPECULARMATERIALSOURCE] = D3DMCS_COLOR2;
+    renderStates_[D3DRS_COLORWRITEENABLE] = 0xF;
+    renderStates_[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
+    renderStates_[D3DRS_SRCBLENDALPHA] = D3DBLEND_ONE;
+    renderStates_[D3DRS_DESTBLENDALPHA] = D3DBLEND_ZERO;
+    renderStates_[D3DRS_BLENDOPALPHA] = D3DBLENDOP_ADD;
+    for (DWORD s = 0; s < kMaxStages; ++s) {
+        std::fill(std::begin(samplerStates_[s]), std::end(samplerStates_[s]), 0u);
+        samplerStates_[s][D3DSAMP_ADDRESSU] = D3DTADDRESS_WRAP;
+        samplerStates_[s][D3DSAMP_ADDRESSV] = D3DTADDRESS_WRAP;
+        samplerStates_[s][D3DSAMP_ADDRESSW] = D3DTADDRESS_WRAP;
+        samplerStates_[s][D3DSAMP_MAGFILTER] = D3DTEXF_POINT;
+        samplerStates_[s][D3DSAMP_MINFILTER] = D3DTEXF_POINT;
+        samplerStates_[s][D3DSAMP_MIPFILTER] = D3DTEXF_NONE;
+        samplerStates_[s][D3DSAMP_MAXANISOTROPY] = 1;
+        UpdateSampler(s);
+        std::fill(std::begin(stageStates_[s]), std::end(stageStates_[s]), 0u);
+        stageStates_[s][D3DTSS_COLOROP] = s == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
+        stageStates_[s][D3DTSS_COLORARG1] = D3DTA_TEXTURE;
+        stageStates_[s][D3DTSS_COLORARG2] = D3DTA_CURRENT;
+        stageStates_[s][D3DTSS_ALPHAOP] = s == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
+        stageStates_[s][D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
+        stageStates_[s][D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
+        textures_[s] = nullptr;
+    }
+    renderTarget_ = backBuffer_.get();
+    viewport_ = {0, 0, params_.BackBufferWidth, params_.BackBufferHeight, 0.0f, 1.0f};
+    scissor_ = {0, 0, static_cast<LONG>(params_.BackBufferWidth), static_cast<LONG>(params_.BackBufferHeight)};
+    fvf_ = 0;
+    stream_ = nullptr;
+    streamOffset_ = streamStride_ = 0;
+    indices_ = nullptr;
+    vertexShader_ = nullptr;
+    pixelShader_ = nullptr;
+    std::fill(vertexConstants_.begin(), vertexConstants_.end(), 0.0f);
+    std::fill(pixelConstants_.begin(), pixelConstants_.end(), 0.0f);
+    ++vertexConstantsVersion_;
+    ++pixelConstantsVersion_;
+    inScene_ = false;
+    pipelineDirty_ = true;
+}
+
+HRESULT Device9::TakeFailure(D3D9TestCall call)
+{
+    auto it = failures_.find(call);
+    if (it == failures_.end())
+        return D3D_OK;
+    const HRESULT hr = it->second;
+    failures_.erase(it);
+    return hr;
+}
+
+HRESULT Device9::TestCooperativeLevel()
+{
+    switch (testState_) {
+    case D3D9TestDeviceState::Lost:
+        return D3DERR_DEVICELOST;
+    case D3D9TestDeviceState::NotReset:
+        return D3DERR_DEVICENOTRESET;
+    default:
+        return D3D_OK;
+    }
+}
+
+HRESULT Device9::GetDeviceCaps(D3DCAPS9* caps)
+{
+    if (!caps)
+        return D3DERR_INVALIDCALL;
+    d3d_->FillCaps(*caps);
+    return D3D_OK;
+}
+
+HRESULT Device9::Reset(D3DPRESENT_PARAMETERS* params)
+{
+    if (HRESULT hr = TakeFailure(D3D9TestCall::Reset); FAILED(hr))
+        return hr;
+    if (!params)
+        return D3DERR_INVALIDCALL;
+    if (testState_ == D3D9TestDeviceState::Lost)
+        return D3DERR_DEVICELOST;
+    // As in Direct3D 9: default-pool objects and handed-out back-buffer references
+    // must all be released first.
+    if (defaultPoolObjects_ > 0 || (backBuffer_ && backBuffer_->OutsideReferences() > 0))
+        return D3DERR_INVALIDCALL;
+    MakeCurrent();
+    const HRESULT hr = ApplyPresentParameters(*params);
+    if (FAILED(hr))
+        return hr;
+    params->BackBufferWidth = params_.BackBufferWidth;
+    params->BackBufferHeight = params_.BackBufferHeight;
+    ResetStates();
+    testState_ = D3D9TestDeviceState::Ok;
+    return D3D_OK;
+}
+
+void Device9::CopyBackBufferToWindow()
+{
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(window_, &w, &h);
+    gl_.BindFramebuffer(GL_READ_FRAMEBUFFER, backFramebuffer_);
+    gl_.BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    gl_.Disable(GL_SCISSOR_TEST);
+    gl_.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    const auto bw = static_cast<GLint>(params_.BackBufferWidth), bh = static_cast<GLint>(params_.BackBufferHeight);
+    // The back buffer's first row is the top; the window's is the bottom.
+    gl_.BlitFramebuffer(0, 0, bw, bh, 0, h, w, 0, GL_COLOR_BUFFER_BIT, (bw == w && bh == h) ? GL_NEAREST : GL_LINEAR);
+    pipelineDirty_ = true;
+}
+
+HRESULT Device9::Present(const RECT*, const RECT*, HWND, const void*)
+{
+    if (HRESULT hr = TakeFailure(D3D9TestCall::Present); FAILED(hr))
+        return hr;
+    if (testState_ != D3D9TestDeviceState::Ok)
+        return D3DERR_DEVICELOST;
+    MakeCurrent();
+    CopyBackBufferToWindow();
+    SDL_GL_SwapWindow(window_);
+    return D3D_OK;
+}
+
+HRESULT Device9::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                               IDirect3DTexture9** texture, HANDLE*)
+{
+    if (!texture)
+        return D3DERR_INVALIDCALL;
+    *texture = nullptr;
+    if (HRESULT hr = TakeFailure(D3D9TestCall::CreateTexture); FAILED(hr))
+        return hr;
+    Texture9* created = nullptr;
+    const HRESULT hr = Texture9::Create(this, width, height, levels, usage, format, pool, &created);
+    *texture = created;
+    return hr;
+}
+
+HRESULT Device9::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool, IDirect3DVertexBuffer9** buffer,
+                                    HANDLE*)
+{
+    if (!buffer)
+        return D3DERR_INVALIDCALL;
+    *buffer = nullptr;
+    if (HRESULT hr = TakeFailure(D3D9TestCall::CreateVertexBuffer); FAILED(hr))
+        return hr;
+    VertexBuffer9* created = nullptr;
+    const HRESULT hr = VertexBuffer9::Create(this, length, usage, fvf, pool, &created);
+    *buffer = created;
+    return hr;
+}
+
+HRESULT Device9::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                   IDirect3DIndexBuffer9** buffer, HANDLE*)
+{
+    if (!buffer)
+        return D3DERR_INVALIDCALL;
+    *buffer = nullptr;
+    if (HRESULT hr = TakeFailure(D3D9TestCall::CreateIndexBuffer); FAILED(hr))
+        return hr;
+    IndexBuffer9* created = nullptr;
+    const HRESULT hr = IndexBuffer9::Create(this, length, usage, format, pool, &created);
+    *buffer = created;
+    return hr;
+}
+
+HRESULT Device9::SetRenderTarget(DWORD index, IDirect3DSurface9* surface)
+{
+    if (HRESULT hr = TakeFailure(D3D9TestCall::SetRenderTarget); FAILED(hr))
+        return hr;
+    auto* target = dynamic_cast<Surface9*>(surface);
+    if (index != 0 || !target)
+        return D3DERR_INVALIDCALL;
+    MakeCurrent();
+    if (target->Framebuffer() == 0)
+        return D3DERR_INVALIDCALL;
+    renderTarget_ = target;
+    // Direct3D 9 resets the viewport to the whole new target; the scissor rectangle stays.
+    viewport_ = {0, 0, target->Width(), target->Height(), 0.0f, 1.0f};
+    pipelineDirty_ = true;
+    return D3D_OK;
+}
+
+HRESULT Device9::GetRenderTarget(DWORD index, IDirect3DSurface9** surface)
+{
+    if (!surface)
+        return D3DERR_INVALIDCALL;
+    *surface = nullptr;
+    if (HRESULT hr = TakeFailure(D3D9TestCall::GetRenderTarget); FAILED(hr))
+        return hr;
+    if (index != 0 || !renderTarget_)
+        return D3DERR_NOTFOUND;
+    renderTarget_->AddRef();
+    *surface = renderTarget_;
+    return D3D_OK;
+}
+
+HRESULT Device9::BeginScene()
+{
+    if (HRESULT hr = TakeFailure(D3D9TestCall::BeginScene); FAILED(hr))
+        return hr;
+    if (inScene_)
+        return D3DERR_INVALIDCALL;
+    inScene_ = true;
+    return D3D_OK;
+}
+
+HRESULT Device9::EndScene()
+{
+    if (HRESULT hr = TakeFailure(D3D9TestCall::EndScene); FAILED(hr))
+        return hr;
+    if (!inScene_)
+        return D3DERR_INVALIDCALL;
+    inScene_ = false;
+    return D3D_OK;
+}
+
+HRESULT Device9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil)
+{
+    if (HRESULT hr = TakeFailure(D3D9TestCall::Clear); FAILED(hr))
+        return hr;
+    if ((count > 0 && !rects) || !renderTarget_ ||
+        (flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0)
+        return D3DERR_INVALIDCALL;
+    MakeCurrent();
+    gl_.BindFramebuffer(GL_FRAMEBUFFER, renderTarget_->Framebuffer());
+    GLbitfield mask = 0;
+    if (flags & D3DCLEAR_TARGET) {
+        mask |= GL_COLOR_BUFFER_BIT;
+        gl_.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        gl_.ClearColor(((color >> 16) & 255) / 255.0f, ((color >> 8) & 255) / 255.0f, (color & 255) / 255.0f,
+                       ((color >> 24) & 255) / 255.0f);
+    }
+    if (flags & D3DCLEAR_ZBUFFER) {
+        mask |= GL_DEPTH_BUFFER_BIT;
+        gl_.DepthMask(GL_TRUE);
+        gl_.ClearDepth(std::clamp(z, 0.0f, 1.0f));
+    }
+    if (flags & D3DCLEAR_STENCIL) {
+        mask |= GL_STENCIL_BUFFER_BIT;
+        gl_.ClearStencil(static_cast<GLint>(stencil));
+    }
+    // The cleared area is the viewport, cut by the scissor rectangle when that test is on.
+    LONG left = static_cast<LONG>(viewport_.X), top = static_cast<LONG>(viewport_.Y);
+    LONG right = left + static_cast<LONG>(viewport_.Width), bottom = top + static_cast<LONG>(viewport_.Height);
+    if (renderStates_[D3DRS_SCISSORTESTENABLE]) {
+        left = std::max(left, scissor_.left);
+        top = std::max(top, scissor_.top);
+        right = std::min(right, scissor_.right);
+        bottom = std::min(bottom, scissor_.bottom);
+    }
+    gl_.Enable(GL_SCISSOR_TEST);
+    auto clearArea = [&](LONG l, LONG t, LONG r, LONG b) {
+        l = std::max(l, left);
+        t = std::max(t, top);
+        r = std::min(r, right);
+        b = std::min(b, bottom);
+        if (r <= l || b <= t)
+            return;
+        gl_.Scissor(l, t, r - l, b - t);
+        gl_.Clear(mask);
+    };
+    if (count == 0)
+        clearArea(left, top, right, bottom);
+    for (DWORD i = 0; i < count; ++i)
+        clearArea(rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2);
+    pipelineDirty_ = true;
+    return D3D_OK;
+}
+
+HRESULT Device9::SetViewport(const D3DVIEWPORT9* viewport)
+{
+    if (HRESULT hr = TakeFailure(D3D9TestCall::SetViewport); FAILED(hr))
+        return hr;
+    if (!viewport || !renderTarget_ || viewport->Width == 0 || viewport->Height == 0 ||
+        static_cast<uint64_t>(viewport->X) + viewport->Width > renderTarget_->Width() ||
+        static_cast<uint64_t>(viewport->Y) + viewport->Height > renderTarget_->Height())
+        return D3DERR_INVALIDCALL;
+    viewport_ = *viewport;
+    pipelineDirty_ = true;
+    return D3D_OK;
+}
+
+HRESULT Device9::GetViewport(D3DVIEWPORT9* viewport)
+{
+    if (!viewport)
+        return D3DERR_INVALIDCALL;
+    *viewport = viewport_;
+    return D3D_OK;
+}
+
+HRESULT Device9::SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
+{
+    if (HRESULT hr = TakeFailure(D3D9TestCall::SetRenderState); FAILED(hr))
+        return hr;
+    if (state >= D3DRS_COUNT)
+        return D3DERR_INVALIDCALL;
+    renderStates_[state] = value;
+    pipelineDirty_ = true;
+    return D3D_OK;
+}
+
+HRESULT Device9::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value)
+{
+    if (state >= D3DRS_COUNT || !value)
+        return D3DERR_INVALIDCALL;
+    *value = renderStates_[state];
+    return D3D_OK;
+}
+
+HRESULT Device9::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture)
+{
+    if (HRESULT hr = TakeFailure(D3D9TestCall::SetTexture); FAILED(hr))
+        return hr;
+    auto* t = dynamic_cast<Texture9*>(texture);
+    if (stage >= kMaxStages || (texture && !t))
+        return D3DERR_INVALIDCALL;
+    textures_[stage] = t;
+    return D3D_OK;
+}
+
+HRESULT Device9::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value)
+{
+    if (HRESULT hr = TakeFailure(D3D9TestCall::SetTextureStageState); FAILED(hr))
+        return hr;
+    // Kept for completeness: with a pixel shader bound, Direct3D 9 ignores these.
+    if (stage >= kMaxStages || type == 0 || type > D3DTSS_ALPHAARG2)
+        return D3DERR_INVALIDCALL;
+    stageStates_[stage][type] = value;
+    return D3D_OK;
+}
+
+HRESULT Device9::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value)
+{
+    if (HRESULT hr = TakeFailure(D3D9TestCall::SetSamplerState); FAILED(hr))
+        return hr;
+    if (sampler >= kMaxStages || type == 0 || type > D3DSAMP_MAXANISOTROPY)
+        return D3DERR_INVALIDCALL;
+    samplerStates_[sampler][type] = value;
+    MakeCurrent();
+    UpdateSampler(sampler);
+    return D3D_OK;
+}
+
+HRESULT Device9::GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value)
+{
+    if (sampler >= kMaxStages || type == 0 || type > D3DSAMP_MAXANISOTROPY || !value)
+        return D3DERR_INVALIDCALL;
+    *value = samplerStates_[sampler][type];
+    return D3D_OK;
+}
+
+void Device9::UpdateSampler(DWORD s)
+{
+    const DWORD* st = samplerStates_[s];
+    const GLuint sampler = samplers_[s];
+    const bool minLinear = st[D3DSAMP_MINFILTER] >= D3DTEXF_LINEAR; // anisotropic filters linearly here
+    GLenum minFilter = minLinear ? GL_LINEAR : GL_NEAREST;
+    if (st[D3DSAMP_MIPFILTER] == D3DTEXF_POINT)
+        minFilter = minLinear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+    else if (st[D3DSAMP_MIPFILTER] >= D3DTEXF_LINEAR)
+        minFilter = minLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+    gl_.SamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(minFilter));
+    gl_.SamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER,
+                          st[D3DSAMP_MAGFILTER] >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
+    gl_.SamplerParameteri(sampler, GL_TEXTURE_WRAP_S, static_cast<GLint>(AddressMode(st[D3DSAMP_ADDRESSU])));
+    gl_.SamplerParameteri(sampler, GL_TEXTURE_WRAP_T, static_cast<GLint>(AddressMode(st[D3DSAMP_ADDRESSV])));
+    gl_.SamplerParameteri(sampler, GL_TEXTURE_WRAP_R, static_cast<GLint>(AddressMode(st[D3DSAMP_ADDRESSW])));
+    const DWORD border = st[D3DSAMP_BORDERCOLOR];
+    const float colour[4] = {((border >> 16) & 255) / 255.0f, ((border >> 8) & 255) / 255.0f, (border & 255) / 255.0f,
+                             ((border >> 24) & 255) / 255.0f};
+    gl_.SamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, colour);
+    float bias = 0.0f;
+    std::memcpy(&bias, &st[D3DSAMP_MIPMAPLODBIAS], sizeof bias);
+    gl_.SamplerParameterf(sampler, GL_TEXTURE_LOD_BIAS, bias);
+    gl_.SamplerParameterf(sampler, GL_TEXTURE_MIN_LOD, static_cast<float>(st[D3DSAMP_MAXMIPLEVEL]));
+}
+
+HRESULT Device9::SetScissorRect(const RECT* rect)
+{
+    if (HRESULT hr = TakeFailure(D3D9TestCall::SetScissorRect); FAILED(hr))
+        return hr;
+    if (!rect || rect->right < rect->left || rect->bottom < rect->top)
+        return D3DERR_INVALIDCALL;
+    scissor_ = *rect;
+    pipelineDirty_ = true;
+    return D3D_OK;
+}
+
+HRESULT Device9::GetScissorRect(RECT* rect)
+{
+    if (!rect)
+        return D3DERR_INVALIDCALL;
+    *rect = scissor_;
+    return D3D_OK;
+}
+
+HRESULT Device9::SetFVF(DWORD fvf)
+{
+    if (HRESULT hr = TakeFailure(D3D9TestCall::SetFVF); FAILED(hr))
+        return hr;
+    std::vector<VertexElement> elements;
+    UINT size = 0;
+    if (!DecodeFvf(fvf, elements, size))
+        return D3DERR_INVALIDCALL;
+    fvf_ = fvf;
+    return D3D_OK;
+}
+
+HRESULT Device9::GetFVF(DWORD* fvf)
+{
+    if (!fvf)
+        return D3DERR_INVALIDCALL;
+    *fvf = fvf_;
+    return D3D_OK;
+}
+
+HRESULT Device9::CreateVertexShader(const DWORD* function, IDirect3DVertexShader9** shader)
+{
+    if (!shader)
+        return D3DERR_INVALIDCALL;
+    *shader = nullptr;
+    if (HRESULT hr = TakeFailure(D3D9TestCall::CreateVertexShader); FAILED(hr))
+        return hr;
+    VertexShader9* created = nullptr;
+    const HRESULT hr = VertexShader9::Create(this, function, &created);
+    *shader = created;
+    return hr;
+}
+
+HRESULT Device9::SetVertexShader(IDirect3DVertexShader9* shader)
+{
+    if (HRESULT hr = TakeFailure(D3D9TestCall::SetVertexShader); FAILED(hr))
+        return hr;
+    auto* s = dynamic_cast<VertexShader9*>(shader);
+    if (shader && !s)
+        return D3DERR_INVALIDCALL;
+    vertexShader_ = s;
+    return D3D_OK;
+}
+
+HRESULT Device9::SetVertexShaderConstantF(UINT start, const float* data, UINT count)
+{
+    if (!data || start > kVertexRegisters || count > kVertexRegisters - start)
+        return D3DERR_INVALIDCALL;
+    std::memcpy(vertexConstants_.data() + static_cast<size_t>(start) * 4, data, static_cast<size_t>(count) * 16);
+    ++vertexConstantsVersion_;
+    return D3D_OK;
+}
+
+HRESULT Device9::SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offsetInBytes, UINT stride)
+{
+    if (HRESULT hr = TakeFailure(D3D9TestCall::SetStreamSource); FAILED(hr))
+        return hr;
+    auto* b = dynamic_cast<VertexBuffer9*>(buffer);
+    if (stream != 0 || (buffer && !b))
+        return D3DERR_INVALIDCALL;
+    stream_ = b;
+    streamOffset_ = offsetInBytes;
+    streamStride_ = stride;
+    return D3D_OK;
+}
+
+HRESULT Device9::SetIndices(IDirect3DIndexBuffer9* indices)
+{
+    if (HRESULT hr = TakeFailure(D3D9TestCall::SetIndices); FAILED(hr))
+        return hr;
+    auto* b = dynamic_cast<IndexBuffer9*>(indices);
+    if (indices && !b)
+        return D3DERR_INVALIDCALL;
+    indices_ = b;
+    return D3D_OK;
+}
+
+HRESULT Device9::CreatePixelShader(const DWORD* function, IDirect3DPixelShader9** shader)
+{
+    if (!shader)
+        return D3DERR_INVALIDCALL;
+    *shader = nullptr;
+    if (HRESULT hr = TakeFailure(D3D9TestCall::CreatePixelShader); FAILED(hr))
+        return hr;
+    PixelShader9* created = nullptr;
+    const HRESULT hr = PixelShader9::Create(this, function, &created);
+    *shader = created;
+    return hr;
+}
+
+HRESULT Device9::SetPixelShader(IDirect3DPixelShader9* shader)
+{
+    if (HRESULT hr = TakeFailure(D3D9TestCall::SetPixelShader); FAILED(hr))
+        return hr;
+    auto* s = dynamic_cast<PixelShader9*>(shader);
+    if (shader && !s)
+        return D3DERR_INVALIDCALL;
+    pixelShader_ = s;
+    return D3D_OK;
+}
+
+HRESULT Device9::SetPixelShaderConstantF(UINT start, const float* data, UINT count)
+{
+    if (!data || start > kPixelRegisters || count > kPixelRegisters - start)
+        return D3DERR_INVALIDCALL;
+    std::memcpy(pixelConstants_.data() + static_cast<size_t>(start) * 4, data, static_cast<size_t>(count) * 16);
+    ++pixelConstantsVersion_;
+    return D3D_OK;
+}
+
+void Device9::Forget(Texture9* texture)
+{
+    for (Texture9*& t : textures_)
+        if (t == texture)
+            t = nullptr;
+    if (renderTarget_ && renderTarget_->Texture() == texture) {
+        renderTarget_ = backBuffer_.get();
+        viewport_ = {0, 0, params_.BackBufferWidth, params_.BackBufferHeight, 0.0f, 1.0f};
+        pipelineDirty_ = true;
+    }
+}
+
+void Device9::Forget(VertexBuffer9* buffer)
+{
+    if (stream_ == buffer)
+        stream_ = nullptr;
+}
+
+void Device9::Forget(IndexBuffer9* buffer)
+{
+    if (indices_ == buffer)
+        indices_ = nullptr;
+}
+
+void Device9::Forget(VertexShader9* shader)
+{
+    if (vertexShader_ == shader)
+        vertexShader_ = nullptr;
+    MakeCurrent();
+    for (auto it = programs_.begin(); it != programs_.end();) {
+        if (it->first.first == shader) {
+            it->second->Destroy(gl_);
+            it = programs_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void Device9::Forget(PixelShader9* shader)
+{
+    if (pixelShader_ == shader)
+        pixelShader_ = nullptr;
+    MakeCurrent();
+    for (auto it = programs_.begin(); it != programs_.end();) {
+        if (it->first.second == shader) {
+            it->second->Destroy(gl_);
+            it = programs_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+LinkedProgram* Device9::Program()
+{
+    if (!vertexShader_ || !pixelShader_)
+        return nullptr;
+    auto& slot = programs_[{vertexShader_, pixelShader_}];
+    if (!slot) {
+        slot = std::make_unique<LinkedProgram>();
+        std::string error;
+        slot->Link(gl_, vertexShader_->Object(), pixelShader_->Object(), error);
+        if (!slot->name)
+            SDL_LogError(SDL_LOG_CATEGORY_APPLICATION, "GL program link failed: %s", error.c_str());
+    }
+    return slot->name ? slot.get() : nullptr;
+}
+
+void Device9::UploadConstants(LinkedProgram& program)
+{
+    using MatrixUpload = PFNGLUNIFORMMATRIX4FVPROC;
+    // [GLSL columns - 2][GLSL rows - 2]
+    const MatrixUpload matrix[3][3] = {
+        {gl_.UniformMatrix2fv, gl_.UniformMatrix2x3fv, gl_.UniformMatrix2x4fv},
+        {gl_.UniformMatrix3x2fv, gl_.UniformMatrix3fv, gl_.UniformMatrix3x4fv},
+        {gl_.UniformMatrix4x2fv, gl_.UniformMatrix4x3fv, gl_.UniformMatrix4fv},
+    };
+    const bool vertexStale = program.vertexVersion != vertexConstantsVersion_;
+    const bool pixelStale = program.pixelVersion != pixelConstantsVersion_;
+    if (!vertexStale && !pixelStale)
+        return;
+    for (const LinkedProgram::Uniform& u : program.uniforms) {
+        if (u.vertex ? !vertexStale : !pixelStale)
+            continue;
+        const ShaderConstant& c = *u.constant;
+        const std::vector<float>& regs = u.vertex ? vertexConstants_ : pixelConstants_;
+        const DWORD registers = u.vertex ? kVertexRegisters : kPixelRegisters;
+        const DWORD perElement = c.rows > 1 ? c.columns : 1;
+        for (size_t e = 0; e < u.locations.size(); ++e) {
+            const DWORD base = c.registerIndex + static_cast<DWORD>(e) * perElement;
+            if (u.locations[e] < 0 || base + perElement > registers)
+                continue;
+            const float* r = regs.data() + static_cast<size_t>(base) * 4;
+            if (c.rows == 1) {
+                switch (c.columns) {
+                case 1:
+                    gl_.Uniform1fv(u.locations[e], 1, r);
+                    break;
+                case 2:
+                    gl_.Uniform2fv(u.locations[e], 1, r);
+                    break;
+                case 3:
+                    gl_.Uniform3fv(u.locations[e], 1, r);
+                    break;
+                default:
+                    gl_.Uniform4fv(u.locations[e], 1, r);
+                    break;
+                }
+                continue;
+            }
+            // Register j holds column j of the HLSL matrix. The GLSL value is its
+            // transpose (rows x columns swapped), given row by row: GLSL row j = register j.
+            float data[16];
+            for (DWORD j = 0; j < c.columns; ++j)
+                for (DWORD i = 0; i < c.rows; ++i)
+                    data[j * c.rows + i] = r[j * 4 + i];
+            matrix[c.rows - 2][c.columns - 2](u.locations[e], 1, GL_TRUE, data);
+        }
+    }
+    program.vertexVersion = vertexConstantsVersion_;
+    program.pixelVersion = pixelConstantsVersion_;
+}
+
+void Device9::ApplyPipelineState()
+{
+    const DWORD* rs = renderStates_;
+    if (rs[D3DRS_ALPHABLENDENABLE]) {
+        gl_.Enable(GL_BLEND);
+        const bool separate = rs[D3DRS_SEPARATEALPHABLENDENABLE] != 0;
+        gl_.BlendFuncSeparate(BlendFactor(rs[D3DRS_SRCBLEND]), BlendFactor(rs[D3DRS_DESTBLEND]),
+                              BlendFactor(separate ? rs[D3DRS_SRCBLENDALPHA] : rs[D3DRS_SRCBLEND]),
+                              BlendFactor(separate ? rs[D3DRS_DESTBLENDALPHA] : rs[D3DRS_DESTBLEND]));
+        gl_.BlendEquationSeparate(BlendEquation(rs[D3DRS_BLENDOP]),
+                                  BlendEquation(separate ? rs[D3DRS_BLENDOPALPHA] : rs[D3DRS_BLENDOP]));
+    } else {
+        gl_.Disable(GL_BLEND);
+    }
+    if (rs[D3DRS_ZENABLE]) {
+        gl_.Enable(GL_DEPTH_TEST);
+        const DWORD func = std::clamp<DWORD>(rs[D3DRS_ZFUNC], D3DCMP_NEVER, D3DCMP_ALWAYS);
+        gl_.DepthFunc(GL_NEVER + (func - D3DCMP_NEVER));
+    } else {
+        gl_.Disable(GL_DEPTH_TEST);
+    }
+    gl_.DepthMask(rs[D3DRS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE);
+    // Rows are stored top first, so window winding equals Direct3D's screen winding
+    // mirrored: Direct3D's clockwise is OpenGL's counter-clockwise.
+    if (rs[D3DRS_CULLMODE] == D3DCULL_NONE) {
+        gl_.Disable(GL_CULL_FACE);
+    } else {
+        gl_.Enable(GL_CULL_FACE);
+        gl_.FrontFace(GL_CCW);
+        gl_.CullFace(rs[D3DRS_CULLMODE] == D3DCULL_CCW ? GL_BACK : GL_FRONT);
+    }
+    const DWORD mask = rs[D3DRS_COLORWRITEENABLE];
+    gl_.ColorMask((mask & 1) != 0, (mask & 2) != 0, (mask & 4) != 0, (mask & 8) != 0);
+    if (rs[D3DRS_SCISSORTESTENABLE]) {
+        gl_.Enable(GL_SCISSOR_TEST);
+        const LONG left = std::max<LONG>(scissor_.left, 0), top = std::max<LONG>(scissor_.top, 0);
+        gl_.Scissor(left, top, std::max<LONG>(scissor_.right - left, 0), std::max<LONG>(scissor_.bottom - top, 0));
+    } else {
+        gl_.Disable(GL_SCISSOR_TEST);
+    }
+    gl_.Viewport(static_cast<GLint>(viewport_.X), static_cast<GLint>(viewport_.Y),
+                 static_cast<GLsizei>(viewport_.Width), static_cast<GLsizei>(viewport_.Height));
+    gl_.DepthRange(viewport_.MinZ, viewport_.MaxZ);
+    pipelineDirty_ = false;
+}
+
+HRESULT Device9::PrepareDraw()
+{
+    if (!inScene_ || !renderTarget_)
+        return D3DERR_INVALIDCALL;
+    MakeCurrent();
+    LinkedProgram* program = Program(); // there is no fixed-function pipeline here
+    if (!program)
+        return D3DERR_INVALIDCALL;
+    gl_.BindFramebuffer(GL_FRAMEBUFFER, renderTarget_->Framebuffer());
+    if (pipelineDirty_)
+        ApplyPipelineState();
+    gl_.UseProgram(program->name);
+    UploadConstants(*program);
+    const float adjust[4] = {1.0f / static_cast<float>(viewport_.Width), -1.0f / static_cast<float>(viewport_.Height),
+                             -1.0f, 0.0f};
+    if (std::memcmp(adjust, program->adjust, sizeof adjust) != 0) {
+        gl_.Uniform4fv(program->viewAdjust, 1, adjust);
+        std::memcpy(program->adjust, adjust, sizeof adjust);
+    }
+    for (DWORD stage : program->samplerStages) {
+        gl_.ActiveTexture(GL_TEXTURE0 + stage);
+        gl_.BindTexture(GL_TEXTURE_2D, textures_[stage] ? textures_[stage]->Name() : 0);
+        gl_.BindSampler(stage, samplers_[stage]);
+    }
+    return D3D_OK;
+}
+
+HRESULT Device9::BindVertexStream(const LinkedProgram&, UINT vertexCount)
+{
+    std::vector<VertexElement> elements;
+    UINT vertexSize = 0;
+    if (!stream_ || !DecodeFvf(fvf_, elements, vertexSize) || vertexSize == 0 || streamStride_ < vertexSize)
+        return D3DERR_INVALIDCALL;
+    // Every vertex the draw can reach must lie inside the buffer.
+    const uint64_t length = stream_->Storage().Length();
+    if (vertexCount > 0 &&
+        streamOffset_ + static_cast<uint64_t>(vertexCount - 1) * streamStride_ + vertexSize > length)
+        return D3DERR_INVALIDCALL;
+    gl_.BindVertexArray(vertexArray_);
+    gl_.BindBuffer(GL_ARRAY_BUFFER, stream_->Storage().Name());
+    bool used[kMaxStages] = {};
+    for (const VertexElement& e : elements) {
+        const auto location = static_cast<GLuint>(e.location);
+        used[location] = true;
+        gl_.EnableVertexAttribArray(location);
+        gl_.VertexAttribPointer(location, e.size, e.type, e.normalized, static_cast<GLsizei>(streamStride_),
+                                reinterpret_cast<const void*>(static_cast<uintptr_t>(streamOffset_ + e.offset)));
+    }
+    for (GLuint location = 0; location < kMaxStages; ++location)
+        if (!used[location])
+            gl_.DisableVertexAttribArray(location);
+    return D3D_OK;
+}
+
+HRESULT Device9::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount)
+{
+    if (HRESULT hr = TakeFailure(D3D9TestCall::DrawPrimitive); FAILED(hr))
+        return hr;
+    GLenum mode = 0;
+    UINT vertices = 0;
+    if (!PrimitiveShape(type, primitiveCount, mode, vertices))
+        return D3DERR_INVALIDCALL;
+    if (primitiveCount == 0)
+        return D3D_OK;
+    if (HRESULT hr = PrepareDraw(); FAILED(hr))
+        return hr;
+    if (HRESULT hr = BindVertexStream(*Program(), startVertex + vertices); FAILED(hr))
+        return hr;
+    gl_.DrawArrays(mode, static_cast<GLint>(startVertex), static_cast<GLsizei>(vertices));
+    return D3D_OK;
+}
+
+HRESULT Device9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex, UINT, UINT, UINT startIndex,
+                                      UINT primitiveCount)
+{
+    if (HRESULT hr = TakeFailure(D3D9TestCall::DrawIndexedPrimitive); FAILED(hr))
+        return hr;
+    GLenum mode = 0;
+    UINT count = 0;
+    if (!PrimitiveShape(type, primitiveCount, mode, count) || !indices_)
+        return D3DERR_INVALIDCALL;
+    if (primitiveCount == 0)
+        return D3D_OK;
+    const BufferStorage& ib = indices_->Storage();
+    const UINT size = indices_->IndexSize();
+    if ((static_cast<uint64_t>(startIndex) + count) * size > ib.Length())
+        return D3DERR_INVALIDCALL;
+    // The largest vertex the indices reach decides the range the draw reads.
+    int64_t highest = -1, lowest = INT64_MAX;
+    for (UINT i = 0; i < count; ++i) {
+        const unsigned char* p = ib.Bytes() + (static_cast<size_t>(startIndex) + i) * size;
+        uint32_t index = 0;
+        if (size == 4)
+            std::memcpy(&index, p, 4);
+        else
+            index = static_cast<uint32_t>(p[0] | p[1] << 8);
+        const int64_t vertex = static_cast<int64_t>(index) + baseVertexIndex;
+        highest = std::max(highest, vertex);
+        lowest = std::min(lowest, vertex);
+    }
+    if (lowest < 0 || highest >= INT32_MAX)
+        return D3DERR_INVALIDCALL;
+    if (HRESULT hr = PrepareDraw(); FAILED(hr))
+        return hr;
+    if (HRESULT hr = BindVertexStream(*Program(), static_cast<UINT>(highest + 1)); FAILED(hr))
+        return hr;
+    gl_.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, ib.Name());
+    gl_.DrawElementsBaseVertex(mode, static_cast<GLsizei>(count), size == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+                               reinterpret_cast<const void*>(static_cast<uintptr_t>(startIndex) * size),
+                               baseVertexIndex);
+    return D3D_OK;
+}
+
+bool Device9::ReadFramebuffer(GLuint framebuffer, UINT width, UINT height, std::vector<uint32_t>& argb)
+{
+    if (!framebuffer)
+        return false;
+    MakeCurrent();
+    argb.assign(static_cast<size_t>(width) * height, 0);
+    gl_.BindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    gl_.PixelStorei(GL_PACK_ALIGNMENT, 4);
+    // Stored top row first, and B, G, R, A bytes are 0xAARRGGBB words.
+    gl_.ReadPixels(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height), GL_BGRA, GL_UNSIGNED_BYTE,
+                   argb.data());
+    pipelineDirty_ = true;
+    return gl_.GetError() == GL_NO_ERROR;
+}
+
+bool Device9::ReadWindow(std::vector<uint32_t>& argb, int& width, int& height)
+{
+    MakeCurrent();
+    CopyBackBufferToWindow();
+    SDL_GL_GetDrawableSize(window_, &width, &height);
+    std::vector<uint32_t> rows(static_cast<size_t>(width) * height);
+    gl_.BindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    gl_.PixelStorei(GL_PACK_ALIGNMENT, 4);
+    gl_.ReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, rows.data());
+    argb.resize(rows.size());
+    for (int y = 0; y < height; ++y) // the window's first row is its bottom
+        std::memcpy(&argb[static_cast<size_t>(y) * width], &rows[static_cast<size_t>(height - 1 - y) * width],
+                    static_cast<size_t>(width) * 4);
+    return gl_.GetError() == GL_NO_ERROR;
+}
+
+} // namespace d3d9
+
+void D3D9Test_SetDeviceState(IDirect3DDevice9* device, D3D9TestDeviceState state)
+{
+    if (auto* d = d3d9::AsDevice(device))
+        d->SetTestState(state);
+}
+
+void D3D9Test_FailNext(IDirect3DDevice9* device, D3D9TestCall call, HRESULT hr)
+{
+    if (auto* d = d3d9::AsDevice(device))
+        d->FailNext(call, hr);
+}
+
+bool D3D9Test_ReadSurface(IDirect3DSurface9* surface, std::vector<std::uint32_t>& argb)
+{
+    auto* s = dynamic_cast<d3d9::Surface9*>(surface);
+    if (!s)
+        return false;
+    IDirect3DDevice9* device = nullptr;
+    s->GetDevice(&device);
+    auto* d = d3d9::AsDevice(device);
+    bool ok = false;
+    if (d) {
+        d->MakeCurrent(); // a texture level makes its framebuffer on first use
+        ok = d->ReadFramebuffer(s->Framebuffer(), s->Width(), s->Height(), argb);
+    }
+    if (device)
+        device->Release();
+    return ok;
+}
+
+bool D3D9Test_ReadWindow(IDirect3DDevice9* device, std::vector<std::uint32_t>& argb, int& width, int& height)
+{
+    auto* d = d3d9::AsDevice(device);
+    return d && d->ReadWindow(argb, width, height);
+}
+
+bool D3D9Test_DecodesDxtOnCpu(IDirect3DDevice9* device)
+{
+    auto* d = d3d9::AsDevice(device);
+    return d && d->CpuDxt();
+}

@@ -1,0 +1,161 @@
+// The program itself, run as a separate process on the headless display: it opens its
+// window and runs frames until the window is closed, and it ends cleanly when it
+// cannot start.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <spawn.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const char* const kProgram = GE_BINARY_DIR "/bin/zavavedovari";
+
+class ProgramRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        root = fs::temp_directory_path() /
+               ("gameapp-program-" + std::to_string(getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root);
+        fs::create_directories(root / "data");
+        fs::create_directories(root / "run");
+        fs::create_directories(root / "home");
+    }
+    void TearDown() override
+    {
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+        fs::remove_all(root);
+    }
+
+    // Starts the program with the headless drivers (or the given video driver), its
+    // per-user state under the test's folder and its stderr in a file.
+    void Start(const std::vector<std::string>& args, const std::string& videoDriver = "offscreen")
+    {
+        const auto replaced = [](const std::string& entry) {
+            for (const char* name : {"SDL_VIDEODRIVER=", "XDG_DATA_HOME=", "XDG_RUNTIME_DIR=", "HOME="})
+                if (entry.rfind(name, 0) == 0)
+                    return true;
+            return false;
+        };
+        std::vector<std::string> env;
+        for (char** e = environ; *e; ++e)
+            if (!replaced(*e))
+                env.push_back(*e);
+        env.push_back("SDL_VIDEODRIVER=" + videoDriver);
+        env.push_back("SDL_AUDIODRIVER=dummy");
+        env.push_back("XDG_DATA_HOME=" + (root / "data").string());
+        env.push_back("XDG_RUNTIME_DIR=" + (root / "run").string());
+        env.push_back("HOME=" + (root / "home").string());
+
+        std::vector<std::string> argv{kProgram};
+        argv.insert(argv.end(), args.begin(), args.end());
+        std::vector<char*> argvPtrs, envPtrs;
+        for (std::string& a : argv)
+            argvPtrs.push_back(a.data());
+        argvPtrs.push_back(nullptr);
+        for (std::string& e : env)
+            envPtrs.push_back(e.data());
+        envPtrs.push_back(nullptr);
+
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        const std::string errPath = (root / "stderr.txt").string();
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        ASSERT_EQ(posix_spawn(&pid, kProgram, &actions, nullptr, argvPtrs.data(), envPtrs.data()), 0);
+        posix_spawn_file_actions_destroy(&actions);
+    }
+
+    // The exit status, or -1 when the program is still running after `limit`.
+    int WaitExit(std::chrono::milliseconds limit)
+    {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        for (;;) {
+            int status = 0;
+            const pid_t done = waitpid(pid, &status, WNOHANG);
+            if (done == pid) {
+                pid = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            if (std::chrono::steady_clock::now() > end)
+                return -1;
+            std::this_thread::sleep_for(20ms);
+        }
+    }
+
+    std::string Stderr() const
+    {
+        std::ifstream in(root / "stderr.txt");
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    fs::path UserFolder() const { return root / "data" / "Brenwick" / "ZavavEdovari"; }
+
+    fs::path root;
+    pid_t pid = -1;
+};
+
+TEST_F(ProgramRun, RunsItsFrameLoopUntilTheWindowIsClosed)
+{
+    // No arguments at all: the working folder is the executable's.
+    Start({});
+    const auto end = std::chrono::steady_clock::now() + 60s;
+    while (!fs::exists(UserFolder() / "log.html") && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(20ms);
+    ASSERT_TRUE(fs::exists(UserFolder() / "log.html")) << Stderr();
+    // It keeps running: the window is open and frames go on.
+    EXPECT_EQ(WaitExit(1500ms), -1) << Stderr();
+    // SIGTERM arrives as a quit request, which closes the window.
+    ASSERT_EQ(kill(pid, SIGTERM), 0);
+    EXPECT_EQ(WaitExit(60s), 0) << Stderr();
+    EXPECT_NE(Stderr().find("Max texture Width"), std::string::npos) << Stderr();
+}
+
+TEST_F(ProgramRun, WrongDataPathArgumentsEndStartUp)
+{
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--data_path"}, {"--data_path", "a", "b"}}) {
+        SCOPED_TRACE(args.size());
+        Start(args);
+        EXPECT_EQ(WaitExit(60s), 1);
+        EXPECT_NE(Stderr().find("--data_path"), std::string::npos) << Stderr();
+        EXPECT_FALSE(fs::exists(UserFolder() / "log.html"));
+    }
+}
+
+TEST_F(ProgramRun, PackWithoutItsFolderEndsStartUp)
+{
+    Start({"--pack"});
+    EXPECT_EQ(WaitExit(60s), 1);
+    EXPECT_NE(Stderr().find("--pack"), std::string::npos) << Stderr();
+}
+
+TEST_F(ProgramRun, EndsCleanlyWhenNoWindowCanBeOpened)
+{
+    Start({"--data_path", root.string()}, "no-such-video-driver");
+    EXPECT_EQ(WaitExit(60s), 1);
+    EXPECT_NE(Stderr().find("Start-up failed"), std::string::npos) << Stderr();
+}
+
+} // namespace

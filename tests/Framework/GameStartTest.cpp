@@ -1,0 +1,398 @@
+// The game application started for real on the headless display: start-up, frames
+// drawn to the window, a lost device, and the Alt+Enter screen-mode switch.
+#include "Core/Input/Win32/InputWin32.h"
+#include "Core/Render/DX9/RenderDX9.h"
+#include "Core/Render/Graphics.h"
+#include "Core/Render/RenderTarget.h"
+#include "Framework/GameApplication.h"
+#include "Framework/GameWindow.h"
+#include "Framework/Layer/Layer.h"
+#include "Framework/Widget/BaseBoard.h"
+#include "Framework/Widget/FrameManager.h"
+#include "Platform/D3D9/D3D9TestHooks.h"
+#include "Platform/Win32/WinTest.h"
+#include "tests/File/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A rectangle of one colour, in design units.
+class FillLayer : public layer::Layer {
+public:
+    FillLayer(const float (&area)[4], const float (&rgba)[4])
+    {
+        for (int i = 0; i < 4; ++i) {
+            rect[i] = area[i];
+            color[i] = rgba[i];
+        }
+    }
+    GEResultEnum Draw(render::Graphics* g) override
+    {
+        ++draws;
+        if (failNext) {
+            failNext = false;
+            return GE_FAIL;
+        }
+        g->SetColor(color[0], color[1], color[2], color[3]);
+        g->FillRect(rect);
+        return GE_OK;
+    }
+    float rect[4];
+    float color[4];
+    int draws = 0;
+    bool failNext = false;
+};
+
+class SceneBoard : public widget::BaseBoard {
+public:
+    GEResultEnum Init() override
+    {
+        const float redArea[4] = {100, 100, 100, 50};
+        const float red[4] = {1, 0, 0, 1};
+        const float greenArea[4] = {900, 700, 124, 68};
+        const float green[4] = {0, 1, 0, 1};
+        red_ = new FillLayer(redArea, red);
+        green_ = new FillLayer(greenArea, green);
+        layer->AddChild(red_);
+        layer->AddChild(green_);
+        return GE_OK;
+    }
+    ~SceneBoard() override
+    {
+        delete red_;
+        delete green_;
+    }
+    FillLayer* red_ = nullptr;
+    FillLayer* green_ = nullptr;
+};
+
+class HeadlessGame : public framework::GameApplication {
+public:
+    HeadlessGame()
+    {
+        companyFolder = L"GameappCompany";
+        gameFolder = L"GameappGame";
+        screenSize = app::size{1024, 768};
+    }
+    GEResultEnum PreInit() override
+    {
+        // Unique, so that a parallel test's window is not taken for a first instance.
+        caption = L"gameapp start test " + std::to_wstring(getpid());
+        virtualWidth = 1024;
+        windowed = 1;
+        ++preInits;
+        return GE_OK;
+    }
+    GEResultEnum InitContent() override
+    {
+        scene = new SceneBoard;
+        return SetRootFrame(scene);
+    }
+    GEResultEnum Update(float dt) override
+    {
+        ++updates;
+        gameTime += dt;
+        return GE_OK;
+    }
+    int preInits = 0;
+    int updates = 0;
+    float gameTime = 0.0f;
+    SceneBoard* scene = nullptr;
+};
+
+} // namespace
+
+app::Application* CreateApplicationInstance()
+{
+    return new HeadlessGame;
+}
+
+namespace {
+
+HeadlessGame* Game()
+{
+    return static_cast<HeadlessGame*>(GetApplication());
+}
+
+fs::path TempRoot()
+{
+    static const fs::path root = fs::temp_directory_path() / ("gameapp-start-" + std::to_string(getpid()));
+    return root;
+}
+
+u32 PixelAt(const std::vector<std::uint32_t>& argb, int width, int x, int y)
+{
+    return argb[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] & 0x00FFFFFFu;
+}
+
+void ExpectScene(HeadlessGame* game)
+{
+    std::vector<std::uint32_t> argb;
+    int width = 0, height = 0;
+    ASSERT_TRUE(D3D9Test_ReadWindow(game->render->GetDevice(), argb, width, height));
+    ASSERT_EQ(width, 1024);
+    ASSERT_EQ(height, 768);
+    struct Probe {
+        int x, y;
+        u32 rgb;
+    };
+    const Probe probes[] = {
+        {100, 100, 0xFF0000}, {199, 149, 0xFF0000}, {150, 120, 0xFF0000}, // red rectangle, corners included
+        {99, 100, 0x000000},  {200, 120, 0x000000}, {150, 150, 0x000000}, // just outside it
+        {900, 700, 0x00FF00}, {1023, 767, 0x00FF00},                      // green up to the corner
+        {0, 0, 0x000000},     {512, 384, 0x000000},
+    };
+    for (const Probe& p : probes) {
+        EXPECT_EQ(PixelAt(argb, width, p.x, p.y), p.rgb) << "at " << p.x << "," << p.y;
+    }
+}
+
+class HeadlessStart : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        fs::remove_all(TempRoot());
+        fs::create_directories(TempRoot() / "data");
+        fs::create_directories(TempRoot() / "run");
+        setenv("XDG_DATA_HOME", (TempRoot() / "data").c_str(), 1);
+        setenv("XDG_RUNTIME_DIR", (TempRoot() / "run").c_str(), 1);
+        HeadlessGame* game = Game();
+        initResult = game->Init();
+        game->args = {L"--data_path", TempRoot().wstring()};
+        startResult = game->Startup();
+    }
+    static void TearDownTestSuite() { fs::remove_all(TempRoot()); }
+
+    // Runs whole passes of the window task, as the main loop does.
+    static void Pass(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            ASSERT_EQ(Game()->window->Update(1.0f / 60.0f), GE_OK);
+    }
+
+    static inline GEResultEnum initResult = GE_FAIL;
+    static inline GEResultEnum startResult = GE_FAIL;
+};
+
+TEST_F(HeadlessStart, StartsWithWindowRendererAndContent)
+{
+    ASSERT_EQ(initResult, GE_OK);
+    ASSERT_EQ(startResult, GE_OK);
+    HeadlessGame* game = Game();
+    EXPECT_EQ(game->preInits, 1);
+    ASSERT_NE(game->window, nullptr);
+    EXPECT_EQ(game->window->created, 1);
+    EXPECT_EQ(game->window->caption, game->caption);
+    ASSERT_NE(game->render->GetDevice(), nullptr);
+    ASSERT_NE(game->frameManager, nullptr);
+    ASSERT_NE(game->input, nullptr);
+    EXPECT_EQ(game->input->converter, game);
+    EXPECT_EQ(game->input->listener, game);
+    // The window runs as a child task of the application.
+    const auto& pending = game->pendingChildren;
+    const auto& children = game->children;
+    EXPECT_TRUE(std::find(pending.begin(), pending.end(), game->window.get()) != pending.end() ||
+                std::find(children.begin(), children.end(), game->window.get()) != children.end());
+    // The per-user folder with its log, and the working folder from "--data_path".
+    EXPECT_TRUE(fs::exists(TempRoot() / "data" / "GameappCompany" / "GameappGame" / "log.html"));
+    EXPECT_EQ(fs::current_path(), TempRoot());
+    EXPECT_FLOAT_EQ(game->virtualRect.width, 1024.0f);
+    EXPECT_FLOAT_EQ(game->virtualRect.x, 0.0f);
+}
+
+TEST_F(HeadlessStart, FramesDrawTheSceneIntoTheWindow)
+{
+    ASSERT_EQ(startResult, GE_OK);
+    HeadlessGame* game = Game();
+    const int before = game->updates;
+    Pass(3);
+    EXPECT_GE(game->updates, before + 1);
+    ASSERT_NE(game->scene, nullptr);
+    // The root board entered the stack at the first frame and was drawn in it.
+    ASSERT_EQ(game->frameManager->stack.size(), 1u);
+    EXPECT_GT(game->scene->red_->draws, 0);
+    ExpectScene(game);
+}
+
+TEST_F(HeadlessStart, AFailedDrawLeavesTheNextFrameWhole)
+{
+    ASSERT_EQ(startResult, GE_OK);
+    HeadlessGame* game = Game();
+    game->scene->red_->failNext = true;
+    EXPECT_EQ(game->FrameTick(0.01f), GE_FAIL);
+    EXPECT_FALSE(game->render->IsInScene());
+    ASSERT_EQ(game->FrameTick(0.01f), GE_OK);
+    ExpectScene(game);
+}
+
+TEST_F(HeadlessStart, ALostDeviceSkipsTheGameUpdate)
+{
+    ASSERT_EQ(startResult, GE_OK);
+    HeadlessGame* game = Game();
+    IDirect3DDevice9* device = game->render->GetDevice();
+    ASSERT_EQ(game->FrameTick(0.01f), GE_OK);
+    const int updates = game->updates;
+    const float time = game->gameTime;
+    const int draws = game->scene->red_->draws;
+
+    D3D9Test_SetDeviceState(device, D3D9TestDeviceState::Lost);
+    EXPECT_EQ(game->FrameTick(0.5f), GE_OK);
+    // While the device stays lost, whatever was recorded meanwhile is dropped: the
+    // stream starts over at each skipped frame.
+    const float grey[4] = {0.5f, 0.5f, 0.5f, 1.0f};
+    ASSERT_EQ(game->render->Clear(grey, 0.0f), GE_OK);
+    ASSERT_GT(game->render->GetCommandBuffer().Seek(0, base::SeekCurrent), 0u);
+    EXPECT_EQ(game->FrameTick(0.5f), GE_OK);
+    EXPECT_EQ(game->updates, updates);
+    EXPECT_FLOAT_EQ(game->gameTime, time);
+    EXPECT_EQ(game->scene->red_->draws, draws);
+    EXPECT_EQ(game->render->GetCommandBuffer().Seek(0, base::SeekCurrent), 0u);
+
+    // The reset frame still draws nothing; the one after it runs again.
+    D3D9Test_SetDeviceState(device, D3D9TestDeviceState::NotReset);
+    EXPECT_EQ(game->FrameTick(0.5f), GE_OK);
+    EXPECT_EQ(game->updates, updates);
+    EXPECT_EQ(game->FrameTick(0.25f), GE_OK);
+    EXPECT_EQ(game->updates, updates + 1);
+    EXPECT_FLOAT_EQ(game->gameTime, time + 0.25f);
+    ExpectScene(game);
+}
+
+// The log lines of the switch, one entry per line in the order written.
+std::vector<std::wstring> SwitchLines(const std::wstring& text)
+{
+    const std::wstring names[] = {L"mRender->PrepareSwitchScreenMode()", L"SwitchWindowMode(false)",
+                                  L"mWindow->SetWindowedSize()", L"mRender->SwitchScreenMode()",
+                                  L"SwitchWindowMode(true)"};
+    std::vector<std::wstring> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(L'\n', start);
+        if (end == std::wstring::npos)
+            end = text.size();
+        const std::wstring line = text.substr(start, end - start);
+        for (const std::wstring& name : names)
+            if (line.find(name) != std::wstring::npos)
+                lines.push_back(name);
+        start = end + 1;
+    }
+    return lines;
+}
+
+void PressAltEnter(HWND hwnd)
+{
+    Win32_TestPostMessage(hwnd, WM_SYSKEYDOWN, VK_MENU, 0x20000000, 0);
+    Win32_TestPostMessage(hwnd, WM_SYSKEYDOWN, VK_RETURN, 0x20000000, 0);
+}
+
+app::MonitorInfo Monitor(i32 width, i32 height, i32 workWidth, i32 workHeight)
+{
+    app::MonitorInfo monitor;
+    monitor.width = width;
+    monitor.height = height;
+    monitor.workWidth = workWidth;
+    monitor.workHeight = workHeight;
+    monitor.primary = 1;
+    return monitor;
+}
+
+TEST_F(HeadlessStart, AltEnterSwitchesWithItsLogLinesInOrder)
+{
+    ASSERT_EQ(startResult, GE_OK);
+    HeadlessGame* game = Game();
+    framework::GameWindow* window = game->window.get();
+    game->monitors = {Monitor(1024, 768, 1024, 768)};
+    ASSERT_EQ(window->windowed, 1);
+    Pass(2);
+
+    {
+        LogCapture log;
+        PressAltEnter(window->hwnd);
+        Pass(3);
+        EXPECT_EQ(window->windowed, 0);
+        EXPECT_EQ(SwitchLines(log.text),
+                  (std::vector<std::wstring>{L"mRender->PrepareSwitchScreenMode()", L"SwitchWindowMode(false)",
+                                             L"mRender->SwitchScreenMode()"}));
+    }
+    Pass(2);
+    ExpectScene(game);
+
+    // Back to a window: no window fits a work area this small, so nothing changes.
+    {
+        game->monitors = {Monitor(1024, 768, 1024, 700)};
+        LogCapture log;
+        PressAltEnter(window->hwnd);
+        Pass(3);
+        EXPECT_EQ(window->windowed, 0);
+        EXPECT_TRUE(SwitchLines(log.text).empty());
+    }
+
+    {
+        game->monitors = {Monitor(1024, 768, 1024, 768)};
+        LogCapture log;
+        PressAltEnter(window->hwnd);
+        Pass(3);
+        EXPECT_EQ(window->windowed, 1);
+        EXPECT_EQ(SwitchLines(log.text),
+                  (std::vector<std::wstring>{L"mRender->PrepareSwitchScreenMode()", L"mWindow->SetWindowedSize()",
+                                             L"mRender->SwitchScreenMode()", L"SwitchWindowMode(true)"}));
+    }
+    Pass(2);
+    ExpectScene(game);
+}
+
+TEST_F(HeadlessStart, AnOffScreenTargetIsDrawnOnceOntoTheBackBuffer)
+{
+    ASSERT_EQ(startResult, GE_OK);
+    HeadlessGame* game = Game();
+    // A 1600 x 1200 display: the frames go through a design-sized target that is
+    // scaled by 1.5625 onto the back buffer (of which 1024 x 768 exist here).
+    game->monitors = {Monitor(1600, 1200, 1600, 1200)};
+    framework::DisplaySettings settings;
+    ASSERT_EQ(game->ChooseScreenMode(false, settings), GE_OK);
+    ASSERT_EQ(settings.targetEnabled, 1);
+    ASSERT_EQ(game->InitDisplay(settings), GE_OK);
+    ASSERT_NE(game->target, nullptr);
+
+    ASSERT_EQ(game->FrameTick(0.01f), GE_OK);
+    std::vector<std::uint32_t> argb;
+    ASSERT_TRUE(D3D9Test_ReadSurface(game->render->GetBackBuffer(), argb));
+    const int width = static_cast<int>(game->render->GetWidth());
+    // Red spans design (100..200, 100..150): back-buffer pixels 156.25..312.5 by 156.25..234.4.
+    EXPECT_EQ(PixelAt(argb, width, 160, 160), 0xFF0000u);
+    EXPECT_EQ(PixelAt(argb, width, 310, 230), 0xFF0000u);
+    EXPECT_EQ(PixelAt(argb, width, 150, 160), 0x000000u);
+    EXPECT_EQ(PixelAt(argb, width, 320, 160), 0x000000u);
+    EXPECT_EQ(PixelAt(argb, width, 160, 240), 0x000000u);
+
+    // Back to the window's own mode for whatever runs next.
+    game->target.reset();
+    game->monitors = {Monitor(1024, 768, 1024, 768)};
+    framework::DisplaySettings windowedSettings;
+    ASSERT_EQ(game->ChooseScreenMode(true, windowedSettings), GE_OK);
+    ASSERT_EQ(game->FrameTick(0.01f), GE_OK);
+    ExpectScene(game);
+}
+
+TEST_F(HeadlessStart, ClosingTheWindowEndsItsTask)
+{
+    ASSERT_EQ(startResult, GE_OK);
+    HeadlessGame* game = Game();
+    Win32_TestPostMessage(game->window->hwnd, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 10 && !game->window->IsDone(); ++i)
+        game->window->Update(0.01f);
+    EXPECT_TRUE(game->window->IsDone());
+}
+
+} // namespace

@@ -1,0 +1,469 @@
+// Pixels drawn by the Direct3D 9 stand-in with the renderer's own shader programs,
+// read back and compared exactly or within one step where blending rounds.
+#include "Core/Render/Shaders/DX9/BuiltinShaders.h"
+#include "tests/Platform/D3D9Fixture.h"
+
+#include <cmath>
+
+namespace d3d9test {
+namespace {
+
+constexpr uint32_t kClear = 0xFF102030;
+
+// 8x8 texels, each different, so a flip, a shift or a mirrored row shows.
+std::vector<uint32_t> Pattern(UINT w = 8, UINT h = 8)
+{
+    std::vector<uint32_t> t(w * h);
+    for (UINT y = 0; y < h; ++y)
+        for (UINT x = 0; x < w; ++x)
+            t[y * w + x] = 0xFF000000u | (x * 30 + 10) << 16 | (y * 30 + 10) << 8 | ((x + y) * 12);
+    return t;
+}
+
+class D3D9Draw : public DeviceTest {
+protected:
+    void SetUp() override
+    {
+        DeviceTest::SetUp();
+        ASSERT_NE(device_, nullptr);
+        // What the renderer sets as its default states.
+        for (DWORD s = 0; s < 2; ++s) {
+            device_->SetSamplerState(s, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+            device_->SetSamplerState(s, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+            device_->SetSamplerState(s, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR);
+            device_->SetSamplerState(s, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
+            device_->SetSamplerState(s, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
+        }
+        device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+        device_->SetRenderState(D3DRS_SEPARATEALPHABLENDENABLE, TRUE);
+        device_->SetRenderState(D3DRS_SRCBLENDALPHA, D3DBLEND_ONE);
+        device_->SetRenderState(D3DRS_DESTBLENDALPHA, D3DBLEND_ONE);
+        device_->SetRenderState(D3DRS_ZENABLE, FALSE);
+    }
+
+    void Begin(uint32_t clear = kClear)
+    {
+        ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, clear, 1.0f, 0), D3D_OK);
+        ASSERT_EQ(device_->BeginScene(), D3D_OK);
+    }
+
+    void End() { ASSERT_EQ(device_->EndScene(), D3D_OK); }
+
+    // Expected picture: the clear colour with a w x h block of texels at (x, y).
+    static std::vector<uint32_t> Expected(int width, int height, int x, int y, int w, int h,
+                                          const std::vector<uint32_t>& block, uint32_t clear = kClear)
+    {
+        std::vector<uint32_t> img(static_cast<size_t>(width) * height, clear);
+        for (int j = 0; j < h; ++j)
+            for (int i = 0; i < w; ++i)
+                img[(y + j) * width + x + i] = block[j * w + i];
+        return img;
+    }
+
+    static void ExpectSame(const std::vector<uint32_t>& got, const std::vector<uint32_t>& want, int width)
+    {
+        ASSERT_EQ(got.size(), want.size());
+        int wrong = 0;
+        for (size_t i = 0; i < got.size() && wrong < 5; ++i)
+            if (got[i] != want[i]) {
+                ++wrong;
+                ADD_FAILURE() << "pixel (" << i % width << ", " << i / width << "): got " << std::hex << got[i]
+                              << ", expected " << want[i];
+            }
+    }
+};
+
+TEST_F(D3D9Draw, BuiltinProgramsDrawAtExactPixelPositions)
+{
+    Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
+    Program& mult = MakeProgram(render::gVertexShaderTexturedMultText, render::gPixelShaderTexturedMultText);
+    Program& tint = MakeProgram(render::gVertexShaderTexturedTintText, render::gPixelShaderTexturedTintText);
+    IDirect3DTexture9* tex = MakeTexture(8, 8, Pattern());
+    const std::vector<uint32_t> solid(8 * 8, 0xFF80C040);
+
+    struct Case {
+        const char* name;
+        Program* program;
+        uint32_t specular; // tint program: green weighs the vertex colour, blue the texture
+    };
+    for (const Case& c : {Case{"geometry", &geom, 0}, Case{"multiply", &mult, 0}, Case{"tint", &tint, 0x000000FF}}) {
+        SCOPED_TRACE(c.name);
+        Begin();
+        Use(*c.program, Ortho(kWidth, kHeight));
+        if (c.program == &geom) {
+            const float s = -0.5f;
+            const std::vector<VertexGeom> quad{{10 + s, 20 + s, 0, 0xFF80C040}, {18 + s, 20 + s, 0, 0xFF80C040},
+                                               {10 + s, 28 + s, 0, 0xFF80C040}, {18 + s, 28 + s, 0, 0xFF80C040}};
+            Draw(D3DPT_TRIANGLESTRIP, quad, kFvfGeom, 2);
+        } else {
+            ASSERT_EQ(device_->SetTexture(SamplerStage(*c.program), tex), D3D_OK);
+            Draw(D3DPT_TRIANGLELIST, Quad(10, 20, 18, 28, 0xFFFFFFFF, c.specular), kFvf2D, 2);
+        }
+        End();
+        ExpectSame(ReadBackBuffer(), Expected(kWidth, kHeight, 10, 20, 8, 8, c.program == &geom ? solid : Pattern()),
+                   kWidth);
+    }
+    device_->SetTexture(0, nullptr);
+    tex->Release();
+}
+
+TEST_F(D3D9Draw, MatrixSetThroughTheConstantTableMultipliesRowVectors)
+{
+    Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
+    // v * S * O where S swaps x and y: row 0 of the product is row 1 of O and back.
+    const D3DXMATRIX o = Ortho(kWidth, kHeight);
+    D3DXMATRIX p = o;
+    for (int k = 0; k < 4; ++k) {
+        p.m[0][k] = o.m[1][k];
+        p.m[1][k] = o.m[0][k];
+    }
+    Begin();
+    Use(geom, p);
+    const float s = -0.5f;
+    const uint32_t c = 0xFFE0A060;
+    // x 4..12, y 10..14 lands at x 10..14, y 4..12 once swapped.
+    const std::vector<VertexGeom> quad{{4 + s, 10 + s, 0, c}, {12 + s, 10 + s, 0, c}, {4 + s, 14 + s, 0, c},
+                                       {12 + s, 14 + s, 0, c}};
+    device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE); // the swap mirrors the winding
+    Draw(D3DPT_TRIANGLESTRIP, quad, kFvfGeom, 2);
+    End();
+    ExpectSame(ReadBackBuffer(), Expected(kWidth, kHeight, 10, 4, 4, 8, std::vector<uint32_t>(32, c)), kWidth);
+}
+
+TEST_F(D3D9Draw, TintAndMultiplyProgramsMixColoursAsTheirFormulasSay)
+{
+    Program& mult = MakeProgram(render::gVertexShaderTexturedMultText, render::gPixelShaderTexturedMultText);
+    Program& tint = MakeProgram(render::gVertexShaderTexturedTintText, render::gPixelShaderTexturedTintText);
+    const uint32_t texel = 0x80C04020, colour = 0xC0206080;
+    IDirect3DTexture9* tex = MakeTexture(4, 4, std::vector<uint32_t>(16, texel));
+    auto ch = [](uint32_t v, int shift) { return static_cast<double>((v >> shift) & 255) / 255.0; };
+    auto pack = [](double a, double r, double g, double b) {
+        auto q = [](double v) { return static_cast<uint32_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0)); };
+        return q(a) << 24 | q(r) << 16 | q(g) << 8 | q(b);
+    };
+
+    struct Case {
+        const char* name;
+        bool tinted;
+        int t; // the image draw's tint amount: specular green t, blue 255 - t
+    };
+    const Case cases[] = {{"multiply", false, 0}, {"tint 0", true, 0},     {"tint 64", true, 64},
+                          {"tint 128", true, 128}, {"tint 255", true, 255}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Program& p = c.tinted ? tint : mult;
+        Begin();
+        Use(p, Ortho(kWidth, kHeight));
+        ASSERT_EQ(device_->SetTexture(SamplerStage(p), tex), D3D_OK);
+        const uint32_t specular = static_cast<uint32_t>(c.t) << 8 | static_cast<uint32_t>(255 - c.t);
+        Draw(D3DPT_TRIANGLELIST, Quad(0, 0, 4, 4, colour, specular), kFvf2D, 2);
+        End();
+        uint32_t want = 0;
+        if (!c.tinted) {
+            want = pack(ch(texel, 24) * ch(colour, 24), ch(texel, 16) * ch(colour, 16), ch(texel, 8) * ch(colour, 8),
+                        ch(texel, 0) * ch(colour, 0));
+        } else {
+            const double x = c.t / 255.0, y = (255 - c.t) / 255.0; // Tint.x, Tint.y
+            auto mix = [&](int shift) { return ch(texel, shift) * y + ch(colour, shift) * x; };
+            want = pack(ch(texel, 24) * ch(colour, 24), mix(16), mix(8), mix(0));
+        }
+        const uint32_t got = ReadBackBuffer()[1 * kWidth + 2];
+        EXPECT_TRUE(Near(got, want, 1)) << std::hex << got << " vs " << want;
+    }
+    device_->SetTexture(0, nullptr);
+    tex->Release();
+}
+
+TEST_F(D3D9Draw, BlendStatesOfTheRenderer)
+{
+    Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
+    const uint32_t background = 0x40404040, source = 0x80FF2000;
+    struct Case {
+        const char* name;
+        BOOL enable;
+        DWORD src, dest;
+    };
+    const Case cases[] = {{"opaque", FALSE, D3DBLEND_ONE, D3DBLEND_ZERO},
+                          {"alpha", TRUE, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA},
+                          {"additive", TRUE, D3DBLEND_SRCALPHA, D3DBLEND_ONE}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Begin(background);
+        Use(geom, Ortho(kWidth, kHeight));
+        device_->SetRenderState(D3DRS_ALPHABLENDENABLE, c.enable);
+        device_->SetRenderState(D3DRS_SRCBLEND, c.src);
+        device_->SetRenderState(D3DRS_DESTBLEND, c.dest);
+        const std::vector<VertexGeom> quad{{-0.5f, -0.5f, 0, source}, {7.5f, -0.5f, 0, source},
+                                           {-0.5f, 7.5f, 0, source}, {7.5f, 7.5f, 0, source}};
+        Draw(D3DPT_TRIANGLESTRIP, quad, kFvfGeom, 2);
+        End();
+        const double a = 128.0 / 255.0;
+        auto channel = [&](int shift) {
+            const double s = (source >> shift) & 255, d = (background >> shift) & 255;
+            if (!c.enable)
+                return s;
+            return std::min(255.0, s * a + d * (c.dest == D3DBLEND_ONE ? 1.0 : 1.0 - a));
+        };
+        // The colour's alpha is blended separately: source + destination.
+        const double alpha = c.enable ? std::min(255.0, 128.0 + 64.0) : 128.0;
+        const uint32_t want = static_cast<uint32_t>(std::lround(alpha)) << 24 |
+                              static_cast<uint32_t>(std::lround(channel(16))) << 16 |
+                              static_cast<uint32_t>(std::lround(channel(8))) << 8 |
+                              static_cast<uint32_t>(std::lround(channel(0)));
+        const std::vector<uint32_t> pixels = ReadBackBuffer();
+        EXPECT_TRUE(Near(pixels[3 * kWidth + 3], want, 1)) << std::hex << pixels[3 * kWidth + 3] << " vs " << want;
+        EXPECT_EQ(pixels[3 * kWidth + 9], background);
+    }
+}
+
+TEST_F(D3D9Draw, ScissorLimitsDrawsAndClears)
+{
+    Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0), D3D_OK);
+    const RECT scissor{5, 6, 20, 30};
+    ASSERT_EQ(device_->SetScissorRect(&scissor), D3D_OK);
+    ASSERT_EQ(device_->SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE), D3D_OK);
+    Begin(); // the clear colour reaches only the scissor rectangle
+    Use(geom, Ortho(kWidth, kHeight));
+    const uint32_t c = 0xFF00FF00;
+    const std::vector<VertexGeom> quad{{-0.5f, -0.5f, 0, c}, {63.5f, -0.5f, 0, c}, {-0.5f, 23.5f, 0, c},
+                                       {63.5f, 23.5f, 0, c}};
+    Draw(D3DPT_TRIANGLESTRIP, quad, kFvfGeom, 2); // covers rows 0..23
+    End();
+    const std::vector<uint32_t> pixels = ReadBackBuffer();
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const bool inside = x >= 5 && x < 20 && y >= 6 && y < 30;
+            const uint32_t want = !inside ? 0xFF000000u : (y < 24 ? c : kClear);
+            ASSERT_EQ(pixels[y * kWidth + x], want) << "at " << x << ", " << y;
+        }
+}
+
+TEST_F(D3D9Draw, RenderTargetIsDrawnBackUpright)
+{
+    Program& mult = MakeProgram(render::gVertexShaderTexturedMultText, render::gPixelShaderTexturedMultText);
+    IDirect3DTexture9* image = MakeTexture(8, 8, Pattern());
+    IDirect3DTexture9* target = nullptr;
+    ASSERT_EQ(device_->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target,
+                                     nullptr),
+              D3D_OK);
+    IDirect3DSurface9* targetSurface = nullptr;
+    ASSERT_EQ(target->GetSurfaceLevel(0, &targetSurface), D3D_OK);
+    IDirect3DSurface9* backBuffer = nullptr;
+    ASSERT_EQ(device_->GetRenderTarget(0, &backBuffer), D3D_OK);
+
+    // Into the target: the image at (4, 2) on transparent black.
+    ASSERT_EQ(device_->SetRenderTarget(0, targetSurface), D3D_OK);
+    D3DVIEWPORT9 vp{};
+    ASSERT_EQ(device_->GetViewport(&vp), D3D_OK);
+    EXPECT_EQ(vp.Width, 16u);
+    EXPECT_EQ(vp.Height, 16u);
+    Begin(0x00000000);
+    Use(mult, Ortho(16, 16));
+    const UINT stage = SamplerStage(mult);
+    device_->SetTexture(stage, image);
+    Draw(D3DPT_TRIANGLELIST, Quad(4, 2, 12, 10), kFvf2D, 2);
+    End();
+    std::vector<uint32_t> inTarget;
+    ASSERT_TRUE(D3D9Test_ReadSurface(targetSurface, inTarget));
+    ExpectSame(inTarget, Expected(16, 16, 4, 2, 8, 8, Pattern(), 0x00000000), 16);
+
+    // Back on the screen, the target drawn 1:1 at (20, 10) shows the image upright.
+    ASSERT_EQ(device_->SetRenderTarget(0, backBuffer), D3D_OK);
+    Begin();
+    Use(mult, Ortho(kWidth, kHeight));
+    device_->SetTexture(stage, target);
+    Draw(D3DPT_TRIANGLELIST, Quad(24, 12, 32, 20, 0xFFFFFFFF, 0, 4 / 16.0f, 2 / 16.0f, 12 / 16.0f, 10 / 16.0f),
+         kFvf2D, 2);
+    End();
+    ExpectSame(ReadBackBuffer(), Expected(kWidth, kHeight, 24, 12, 8, 8, Pattern()), kWidth);
+
+    device_->SetTexture(stage, nullptr);
+    backBuffer->Release();
+    targetSurface->Release();
+    target->Release();
+    image->Release();
+}
+
+// One DXT block per 4x4 texels, little-endian fields.
+void PutColourBlock(unsigned char* b, uint16_t c0, uint16_t c1, const uint8_t rows[4])
+{
+    b[0] = c0 & 255;
+    b[1] = c0 >> 8;
+    b[2] = c1 & 255;
+    b[3] = c1 >> 8;
+    for (int r = 0; r < 4; ++r)
+        b[4 + r] = rows[r];
+}
+
+class D3D9Dxt : public D3D9Draw, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override
+    {
+        D3D9Test_Adapter().forceCpuDxt = GetParam();
+        D3D9Draw::SetUp();
+    }
+
+    // Draws the 8x4 texture 1:1 at the origin with point sampling and returns its texels.
+    std::vector<uint32_t> DrawTexture(IDirect3DTexture9* tex)
+    {
+        Program& mult = MakeProgram(render::gVertexShaderTexturedMultText, render::gPixelShaderTexturedMultText);
+        const UINT stage = SamplerStage(mult);
+        device_->SetSamplerState(stage, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+        device_->SetSamplerState(stage, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+        device_->SetSamplerState(stage, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+        Begin(0xFF000000);
+        Use(mult, Ortho(kWidth, kHeight));
+        device_->SetTexture(stage, tex);
+        Draw(D3DPT_TRIANGLELIST, Quad(0, 0, 8, 4), kFvf2D, 2);
+        End();
+        device_->SetTexture(stage, nullptr);
+        const std::vector<uint32_t> all = ReadBackBuffer();
+        std::vector<uint32_t> texels;
+        for (int y = 0; y < 4; ++y)
+            texels.insert(texels.end(), all.begin() + y * kWidth, all.begin() + y * kWidth + 8);
+        return texels;
+    }
+};
+
+TEST_P(D3D9Dxt, Dxt1BlocksDecodeWithTheirPunchThroughAlpha)
+{
+    if (GetParam()) {
+        EXPECT_TRUE(D3D9Test_DecodesDxtOnCpu(device_));
+    }
+    RecordProperty("dxt_decoder", D3D9Test_DecodesDxtOnCpu(device_) ? "cpu" : "s3tc");
+    IDirect3DTexture9* tex = nullptr;
+    ASSERT_EQ(device_->CreateTexture(8, 4, 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, &tex, nullptr), D3D_OK);
+    D3DLOCKED_RECT locked{};
+    ASSERT_EQ(tex->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    ASSERT_EQ(locked.Pitch, 16); // two 8-byte blocks per row of blocks
+    const uint8_t rows[4] = {0x00, 0x55, 0xAA, 0xFF}; // row r uses index r everywhere
+    auto* bits = static_cast<unsigned char*>(locked.pBits);
+    PutColourBlock(bits, 0xF800, 0x001F, rows);     // red > blue: four opaque colours
+    PutColourBlock(bits + 8, 0x001F, 0xF800, rows); // blue <= red: index 3 is transparent
+    ASSERT_EQ(tex->UnlockRect(0), D3D_OK);
+
+    const std::vector<uint32_t> texels = DrawTexture(tex);
+    const uint32_t left[4] = {0xFFFF0000, 0xFF0000FF, 0xFFAA0055, 0xFF5500AA};
+    const uint32_t right[4] = {0xFF0000FF, 0xFFFF0000, 0xFF800080, 0x00000000};
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const uint32_t want = x < 4 ? left[y] : right[y];
+            EXPECT_TRUE(Near(texels[y * 8 + x], want, 2))
+                << "texel " << x << ", " << y << ": " << std::hex << texels[y * 8 + x] << " vs " << want;
+        }
+    tex->Release();
+}
+
+TEST_P(D3D9Dxt, Dxt5BlocksDecodeTheirInterpolatedAlpha)
+{
+    IDirect3DTexture9* tex = nullptr;
+    ASSERT_EQ(device_->CreateTexture(8, 4, 1, 0, D3DFMT_DXT5, D3DPOOL_MANAGED, &tex, nullptr), D3D_OK);
+    D3DLOCKED_RECT locked{};
+    ASSERT_EQ(tex->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    ASSERT_EQ(locked.Pitch, 32);
+    auto* bits = static_cast<unsigned char*>(locked.pBits);
+    const uint8_t white[4] = {0, 0, 0, 0};
+    // Texel t takes alpha index t % 8: 48 bits of 3-bit indices 0,1,..,7,0,1,..,7.
+    uint64_t indices = 0;
+    for (int t = 0; t < 16; ++t)
+        indices |= static_cast<uint64_t>(t % 8) << (3 * t);
+    for (int block = 0; block < 2; ++block) {
+        unsigned char* b = bits + block * 16;
+        b[0] = block == 0 ? 255 : 40; // a0 > a1: eight-value table; a0 <= a1: six values, then 0 and 255
+        b[1] = block == 0 ? 0 : 200;
+        for (int i = 0; i < 6; ++i)
+            b[2 + i] = static_cast<unsigned char>(indices >> (8 * i));
+        PutColourBlock(b + 8, 0xFFFF, 0xFFFF, white);
+    }
+    ASSERT_EQ(tex->UnlockRect(0), D3D_OK);
+
+    const std::vector<uint32_t> texels = DrawTexture(tex);
+    const int eight[8] = {255, 0, 218, 182, 145, 109, 72, 36};
+    const int six[8] = {40, 200, 72, 104, 136, 168, 0, 255};
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const int t = y * 4 + x % 4;
+            const int alpha = (x < 4 ? eight : six)[t % 8];
+            const uint32_t want = static_cast<uint32_t>(alpha) << 24 | 0x00FFFFFF;
+            EXPECT_TRUE(Near(texels[y * 8 + x], want, 2))
+                << "texel " << x << ", " << y << ": " << std::hex << texels[y * 8 + x] << " vs " << want;
+        }
+    tex->Release();
+}
+
+INSTANTIATE_TEST_SUITE_P(Decoder, D3D9Dxt, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? std::string("Cpu") : std::string("DriverOrCpu");
+                         });
+
+TEST_F(D3D9Draw, PresentShowsTheBackBufferUprightInTheWindow)
+{
+    Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
+    Begin();
+    Use(geom, Ortho(kWidth, kHeight));
+    const uint32_t c = 0xFFFFFF00;
+    const std::vector<VertexGeom> quad{{-0.5f, -0.5f, 0, c}, {3.5f, -0.5f, 0, c}, {-0.5f, 1.5f, 0, c},
+                                       {3.5f, 1.5f, 0, c}};
+    Draw(D3DPT_TRIANGLESTRIP, quad, kFvfGeom, 2);
+    End();
+    ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    std::vector<uint32_t> window;
+    int w = 0, h = 0;
+    ASSERT_TRUE(D3D9Test_ReadWindow(device_, window, w, h));
+    ASSERT_EQ(w, kWidth);
+    ASSERT_EQ(h, kHeight);
+    EXPECT_EQ(window[0] & 0x00FFFFFF, c & 0x00FFFFFF);
+    EXPECT_EQ(window[1 * kWidth + 3] & 0x00FFFFFF, c & 0x00FFFFFF);
+    EXPECT_EQ(window[2 * kWidth + 0] & 0x00FFFFFF, kClear & 0x00FFFFFF);
+    EXPECT_EQ(window[(kHeight - 1) * kWidth] & 0x00FFFFFF, kClear & 0x00FFFFFF);
+}
+
+TEST_F(D3D9Draw, IndexedDrawsUseTheBaseVertexAndRefuseIndicesBeyondTheVertices)
+{
+    Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
+    const uint32_t c = 0xFF3366CC;
+    const float s = -0.5f;
+    // Two unused vertices first: the base vertex skips them.
+    const std::vector<VertexGeom> vertices{{0, 0, 0, 0},          {0, 0, 0, 0},          {2 + s, 2 + s, 0, c},
+                                           {6 + s, 2 + s, 0, c}, {2 + s, 6 + s, 0, c}, {6 + s, 6 + s, 0, c}};
+    IDirect3DVertexBuffer9* vb = nullptr;
+    ASSERT_EQ(device_->CreateVertexBuffer(sizeof(VertexGeom) * 6, D3DUSAGE_WRITEONLY, kFvfGeom, D3DPOOL_MANAGED, &vb,
+                                          nullptr),
+              D3D_OK);
+    void* data = nullptr;
+    ASSERT_EQ(vb->Lock(0, 0, &data, 0), D3D_OK);
+    std::memcpy(data, vertices.data(), sizeof(VertexGeom) * 6);
+    ASSERT_EQ(vb->Unlock(), D3D_OK);
+
+    for (D3DFORMAT format : {D3DFMT_INDEX16, D3DFMT_INDEX32}) {
+        SCOPED_TRACE(format == D3DFMT_INDEX16 ? "16-bit" : "32-bit");
+        const UINT size = format == D3DFMT_INDEX16 ? 2 : 4;
+        IDirect3DIndexBuffer9* ib = nullptr;
+        ASSERT_EQ(device_->CreateIndexBuffer(7 * size, D3DUSAGE_WRITEONLY, format, D3DPOOL_MANAGED, &ib, nullptr),
+                  D3D_OK);
+        const uint32_t indices[7] = {0, 1, 2, 1, 3, 2, 9}; // the last one lies beyond the buffer
+        ASSERT_EQ(ib->Lock(0, 0, &data, 0), D3D_OK);
+        for (int i = 0; i < 7; ++i)
+            std::memcpy(static_cast<char*>(data) + i * size, &indices[i], size);
+        ASSERT_EQ(ib->Unlock(), D3D_OK);
+
+        Begin();
+        Use(geom, Ortho(kWidth, kHeight));
+        device_->SetFVF(kFvfGeom);
+        device_->SetStreamSource(0, vb, 0, sizeof(VertexGeom));
+        device_->SetIndices(ib);
+        EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 2, 0, 4, 0, 2), D3D_OK);
+        EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 2, 0, 4, 4, 1), D3DERR_INVALIDCALL);
+        EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 2, 0, 4, 6, 1), D3DERR_INVALIDCALL);
+        End();
+        ExpectSame(ReadBackBuffer(), Expected(kWidth, kHeight, 2, 2, 4, 4, std::vector<uint32_t>(16, c)), kWidth);
+        device_->SetIndices(nullptr);
+        ib->Release();
+    }
+    device_->SetStreamSource(0, nullptr, 0, 0);
+    vb->Release();
+}
+
+} // namespace
+} // namespace d3d9test

@@ -1,0 +1,509 @@
+// Image decoders: DDS read by the engine, the DevIL formats, raw layer pixels, the
+// loader's choice by extension, and the opacity masks they fill.
+#include "Core/Base/ImageInfo.h"
+#include "Core/Base/MemoryStream.h"
+#include "Core/Render/AlphaMask.h"
+#include "Core/Render/ImageDataDDS.h"
+#include "Core/Render/ImageDataDevil.h"
+#include "Core/Render/ImageDataRaw.h"
+#include "Core/Render/ImageLoader.h"
+#include "tests/File/LogCapture.h"
+#include "tests/Render/ImageTestSupport.h"
+#include <gtest/gtest.h>
+
+using imgtest::Argb;
+using imgtest::Decoded;
+
+namespace {
+
+struct LoadResult {
+    std::unique_ptr<base::MemoryStream> stream;
+    std::unique_ptr<render::ImageData> data;
+};
+
+// Loads through the loader; data is null when it gave no decoder.
+LoadResult LoadBytes(const std::vector<u8>& bytes, const wchar_t* extension, const base::ImageInfo* info = nullptr)
+{
+    LoadResult r;
+    r.stream = std::make_unique<base::MemoryStream>(bytes.data(), u32(bytes.size()));
+    r.data.reset(render::ImageLoader::Instance()->CreateImageData(r.stream.get(), extension, info));
+    return r;
+}
+
+// Decodes an uncompressed result fully.
+bool DecodeArgb(const std::vector<u8>& bytes, const wchar_t* extension, Decoded& out)
+{
+    LoadResult r = LoadBytes(bytes, extension);
+    if (!r.data)
+        return false;
+    imgtest::CopyInto(*r.data, out, r.data->GetWidth() * 4, r.data->GetHeight());
+    return out.copy == GE_OK;
+}
+
+// An 8 x 4 picture: every texel different, left half half-transparent, right half opaque.
+std::vector<u32> TestPicture()
+{
+    std::vector<u32> p;
+    for (u32 y = 0; y < 4; ++y)
+        for (u32 x = 0; x < 8; ++x)
+            p.push_back(Argb(x < 4 ? 0x80 : 0xFF, x * 30, y * 60, 200));
+    return p;
+}
+
+} // namespace
+
+TEST(AlphaMask, BitsAreLeastSignificantFirstAndBounded)
+{
+    render::AlphaMask mask;
+    mask.Resize(10);
+    ASSERT_EQ(mask.GetCount(), 10u);
+    for (u32 i = 0; i < 10; ++i)
+        EXPECT_FALSE(mask.Get(i)) << i;
+    mask.Set(0, true);
+    mask.Set(9, true);
+    mask.Set(10, true); // past the end: ignored
+    EXPECT_EQ(mask.GetData()[0], 0x01);
+    EXPECT_EQ(mask.GetData()[1], 0x02);
+    EXPECT_FALSE(mask.Get(10));
+    mask.Set(0, false);
+    EXPECT_FALSE(mask.Get(0));
+    mask.Resize(0);
+    EXPECT_EQ(mask.GetCount(), 0u);
+    EXPECT_EQ(mask.GetData(), nullptr);
+}
+
+TEST(ImageLoader, ChoosesByTheFirstFourLowerCaseUnits)
+{
+    using K = render::ImageLoader::Kind;
+    const struct {
+        const wchar_t* extension;
+        K kind;
+    } cases[] = {
+        {L".dds", K::Dds},   {L".bmp", K::Devil}, {L".gif", K::Devil}, {L".jpg", K::Devil},
+        {L".png", K::Devil}, {L".tga", K::Devil}, {L".pngx", K::Devil}, {L".ddsfoo", K::Dds},
+        {L".Png", K::None},  {L".DDS", K::None},  {L".jpeg", K::None}, {L".pn", K::None},
+        {L"", K::None},      {nullptr, K::None},  {L"png", K::None},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(render::ImageLoader::KindForExtension(c.extension), c.kind)
+            << (c.extension ? std::string(c.extension, c.extension + wcslen(c.extension)) : "null");
+}
+
+TEST(ImageLoader, UnknownExtensionLoadsNothingAndFailedDecodeGivesNoDecoder)
+{
+    const std::vector<u8> garbage(64, 0x42);
+    LoadResult unknown = LoadBytes(garbage, L".Png");
+    EXPECT_EQ(unknown.data, nullptr);
+    EXPECT_EQ(unknown.stream->Position(), 0u) << "nothing may be read for an unknown extension";
+
+    LogCapture log;
+    EXPECT_EQ(LoadBytes(garbage, L".dds").data, nullptr);
+    EXPECT_EQ(LoadBytes(garbage, L".png").data, nullptr);
+    EXPECT_EQ(log.Lines(), 2) << "one line per failed decode";
+}
+
+// Files written by ImageMagick from known pixels decode to those pixels.
+class ImageMagickFiles : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!imgtest::ConvertTool())
+            GTEST_SKIP() << "ImageMagick's convert is not installed";
+    }
+    std::vector<u8> Write(const std::vector<u32>& pixels, int w, int h, const std::string& options,
+                          const std::string& file)
+    {
+        const auto target = dir.path / file;
+        EXPECT_TRUE(imgtest::WriteWithImageMagick(dir.path, w, h, pixels, options, target)) << file;
+        return imgtest::ReadFile(target);
+    }
+    imgtest::TempDir dir;
+};
+
+TEST_F(ImageMagickFiles, LosslessFormatsGiveTheirPixelsUpright)
+{
+    const std::vector<u32> picture = TestPicture();
+    const struct {
+        const char* file;
+        const char* options;
+        const wchar_t* extension;
+        bool bottomUp; // as ImageMagick stores it
+        bool alpha;    // the format keeps alpha (else it reads as 255)
+    } cases[] = {
+        {"a.png", "", L".png", false, true},
+        // A longer extension that starts with .png is decoded as PNG.
+        {"b.png", "", L".pngx", false, true},
+        // ImageMagick's TGA writer stores the rows top-down while its header says
+        // bottom-up (Pillow and DevIL agree on that), so this one comes from Pillow.
+        {"a.tga", "pil", L".tga", true, true},
+        // The BMP versions that carry alpha are beyond DevIL; version 3 is 24-bit.
+        {"a.bmp", "-define bmp:format=bmp3", L".bmp", true, false},
+        {"a.dds", "-define dds:compression=none -define dds:mipmaps=0", L".dds", false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::vector<u8> bytes;
+        if (std::string(c.options) == "pil") {
+            if (!imgtest::PilPython())
+                continue;
+            ASSERT_TRUE(imgtest::WriteWithPil(dir.path, 8, 4, picture, dir.path / c.file));
+            bytes = imgtest::ReadFile(dir.path / c.file);
+        } else {
+            bytes = Write(picture, 8, 4, c.options, c.file);
+        }
+        ASSERT_FALSE(bytes.empty());
+        LoadResult r = LoadBytes(bytes, c.extension);
+        ASSERT_NE(r.data, nullptr);
+        EXPECT_EQ(r.data->GetWidth(), 8);
+        EXPECT_EQ(r.data->GetHeight(), 4);
+        EXPECT_EQ(r.data->GetBytesPerPixel(), 4);
+        EXPECT_EQ(r.data->GetLevelCount(), 1u);
+        EXPECT_EQ(r.data->GetCompression(), 0u);
+        if (auto* devil = dynamic_cast<render::ImageDataDevil*>(r.data.get())) {
+            EXPECT_EQ(devil->IsLowerLeft(), c.bottomUp);
+        }
+        Decoded d;
+        imgtest::CopyInto(*r.data, d, 32, 4);
+        ASSERT_EQ(d.copy, GE_OK);
+        for (int y = 0; y < 4; ++y) {
+            for (int x = 0; x < 8; ++x) {
+                const u32 expected = c.alpha ? picture[y * 8 + x] : picture[y * 8 + x] | 0xFF000000u;
+                EXPECT_EQ(d.Pixel(x, y), expected) << x << "," << y;
+                // Alpha 0x80 is opaque for every decoder's threshold.
+                EXPECT_TRUE(d.Opaque(x, y));
+            }
+            for (int pad = 32; pad < d.pitch; ++pad)
+                EXPECT_EQ(d.bits[size_t(y) * d.pitch + pad], imgtest::kPadding) << "row padding written";
+        }
+    }
+}
+
+TEST_F(ImageMagickFiles, GifKeepsColoursAndBinaryTransparency)
+{
+    std::vector<u32> picture = TestPicture();
+    for (int i = 0; i < 32; ++i)
+        if (i % 8 < 4)
+            picture[i] = 0; // fully transparent left half
+    LoadResult r = LoadBytes(Write(picture, 8, 4, "", "a.gif"), L".gif");
+    ASSERT_NE(r.data, nullptr);
+    Decoded d;
+    imgtest::CopyInto(*r.data, d, 32, 4);
+    ASSERT_EQ(d.copy, GE_OK);
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            if (x < 4) {
+                EXPECT_EQ(d.Pixel(x, y) >> 24, 0u);
+                EXPECT_FALSE(d.Opaque(x, y));
+            } else {
+                EXPECT_EQ(d.Pixel(x, y), picture[y * 8 + x]) << x << "," << y;
+                EXPECT_TRUE(d.Opaque(x, y));
+            }
+        }
+    }
+}
+
+TEST_F(ImageMagickFiles, JpegGivesOpaqueNearlyExactColours)
+{
+    // Four flat 8 x 8 quadrants, so that compression keeps their centres close.
+    const u32 colours[4] = {Argb(255, 220, 30, 30), Argb(255, 30, 200, 40), Argb(255, 20, 40, 210),
+                            Argb(255, 240, 240, 240)};
+    std::vector<u32> picture;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            picture.push_back(colours[(y / 8) * 2 + x / 8]);
+    LoadResult r = LoadBytes(Write(picture, 16, 16, "-quality 95", "a.jpg"), L".jpg");
+    ASSERT_NE(r.data, nullptr);
+    Decoded d;
+    imgtest::CopyInto(*r.data, d, 64, 16);
+    ASSERT_EQ(d.copy, GE_OK);
+    for (int q = 0; q < 4; ++q) {
+        const int x = (q % 2) * 8 + 4, y = (q / 2) * 8 + 4;
+        const u32 got = d.Pixel(x, y);
+        EXPECT_EQ(got >> 24, 255u);
+        for (int shift : {0, 8, 16})
+            EXPECT_NEAR(int((got >> shift) & 255), int((colours[q] >> shift) & 255), 12) << "quadrant " << q;
+        EXPECT_TRUE(d.Opaque(x, y));
+    }
+}
+
+TEST_F(ImageMagickFiles, DxtFilesKeepTheirBlocksAndMaskTheirAlpha)
+{
+    // Left half alpha 0, right half opaque: DXT5 keeps it, ImageMagick's DXT1 drops it.
+    std::vector<u32> picture;
+    for (u32 y = 0; y < 4; ++y)
+        for (u32 x = 0; x < 8; ++x)
+            picture.push_back(Argb(x < 4 ? 0 : 255, x * 30, y * 60, 200));
+    const struct {
+        const char* compression;
+        u32 kind;
+        u32 blockSize;
+        bool leftOpaque;
+    } cases[] = {{"dxt1", 1, 8, true}, {"dxt5", 3, 16, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.compression);
+        const std::vector<u8> bytes = Write(
+            picture, 8, 4, std::string("-define dds:compression=") + c.compression + " -define dds:mipmaps=0",
+            std::string("a_") + c.compression + ".dds");
+        LoadResult r = LoadBytes(bytes, L".dds");
+        ASSERT_NE(r.data, nullptr);
+        EXPECT_EQ(r.data->GetCompression(), c.kind);
+        Decoded d;
+        // One row of two blocks.
+        imgtest::CopyInto(*r.data, d, 2 * c.blockSize, 1);
+        ASSERT_EQ(d.copy, GE_OK);
+        EXPECT_EQ(0, std::memcmp(d.bits.data(), bytes.data() + 128, 2 * c.blockSize)) << "blocks as stored";
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 8; ++x)
+                EXPECT_EQ(d.Opaque(x, y), x >= 4 || c.leftOpaque) << x << "," << y;
+    }
+}
+
+// Each decoder's opacity threshold: DDS alpha > 10, DevIL alpha >= 50, raw alpha >= 10.
+TEST(ImageMasks, ThresholdsOfEachDecoder)
+{
+    const struct {
+        const char* decoder;
+        u32 alpha;
+        bool opaque;
+    } cases[] = {
+        {"dds", 10, false}, {"dds", 11, true},   {"dds", 0, false},   {"dds", 255, true},
+        {"devil", 49, false}, {"devil", 50, true}, {"devil", 0, false}, {"devil", 255, true},
+        {"raw", 9, false},  {"raw", 10, true},   {"raw", 255, true},
+    };
+    imgtest::TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.decoder) + " alpha " + std::to_string(c.alpha));
+        const u32 texel = Argb(c.alpha, 10, 20, 30);
+        Decoded d;
+        const std::string kind = c.decoder;
+        if (kind == "dds") {
+            ASSERT_TRUE(DecodeArgb(imgtest::MakeDds(1, 1, 0, 0x41, nullptr, 32, imgtest::BgraBytes({texel})),
+                                   L".dds", d));
+        } else if (kind == "devil") {
+            if (!imgtest::ConvertTool())
+                GTEST_SKIP() << "ImageMagick's convert is not installed";
+            const auto png = dir.path / "t.png";
+            ASSERT_TRUE(imgtest::WriteWithImageMagick(dir.path, 1, 1, {texel}, "", png));
+            ASSERT_TRUE(DecodeArgb(imgtest::ReadFile(png), L".png", d));
+        } else {
+            base::ImageInfo info(L"layer", 0, 0, 1, 1, 255, 0, true, true, 1.0f);
+            const std::vector<u8> words = imgtest::BgraBytes({texel});
+            LoadResult r = LoadBytes(words, L"", &info);
+            ASSERT_NE(r.data, nullptr);
+            imgtest::CopyInto(*r.data, d, 4, 1);
+            ASSERT_EQ(d.copy, GE_OK);
+        }
+        EXPECT_EQ(d.Pixel(0, 0), texel);
+        EXPECT_EQ(d.Opaque(0, 0), c.opaque);
+    }
+}
+
+TEST(ImageDataDDS, HeaderFieldsAndUncompressedLayout)
+{
+    const std::vector<u32> texels = {Argb(255, 1, 2, 3), Argb(0, 4, 5, 6), Argb(200, 7, 8, 9),
+                                     Argb(11, 10, 11, 12)};
+    // Bit count 24 and no FourCC: still read as 32-bit texels.
+    std::vector<u8> bytes = imgtest::MakeDds(2, 2, 0, 0x40, nullptr, 24, imgtest::BgraBytes(texels));
+    LoadResult r = LoadBytes(bytes, L".dds");
+    ASSERT_NE(r.data, nullptr);
+    EXPECT_EQ(r.data->GetLevelCount(), 1u) << "a mip count of 0 counts as 1";
+    EXPECT_EQ(r.data->GetDataSize(), 16u);
+    Decoded d;
+    imgtest::CopyInto(*r.data, d, 8, 2);
+    ASSERT_EQ(d.copy, GE_OK);
+    EXPECT_EQ(d.Pixel(0, 0), texels[0]);
+    EXPECT_EQ(d.Pixel(1, 0), texels[1]);
+    EXPECT_EQ(d.Pixel(0, 1), texels[2]);
+    EXPECT_EQ(d.Pixel(1, 1), texels[3]);
+    EXPECT_EQ(d.bits[8], imgtest::kPadding) << "the pitch is honoured";
+
+    // Stored mip levels: the header's count is kept (capped at a full chain) and only
+    // the top level is copied.
+    std::vector<u8> withMips = imgtest::BgraBytes(texels);
+    withMips.insert(withMips.end(), {1, 2, 3, 4});
+    for (u32 mips : {2u, 1000u}) {
+        LoadResult m = LoadBytes(imgtest::MakeDds(2, 2, mips, 0x41, nullptr, 32, withMips), L".dds");
+        ASSERT_NE(m.data, nullptr);
+        EXPECT_EQ(m.data->GetLevelCount(), 2u);
+        Decoded md;
+        imgtest::CopyInto(*m.data, md, 8, 2, 0);
+        EXPECT_EQ(md.copy, GE_OK);
+        EXPECT_EQ(md.bits, imgtest::BgraBytes(texels));
+    }
+}
+
+TEST(ImageDataDDS, BlockAlphaModes)
+{
+    u8 alpha[16];
+    // DXT1, c0 <= c1: only index 3 is transparent. Row 0 indices 0,1,2,3.
+    const u8 dxt1Punch[8] = {0x00, 0x10, 0x00, 0x20, 0xE4, 0xFF, 0x00, 0x00};
+    render::ImageDataDDS::BlockAlpha(1, dxt1Punch, alpha);
+    const u8 expect1[16] = {255, 255, 255, 0, 0, 0, 0, 0, 255, 255, 255, 255, 255, 255, 255, 255};
+    EXPECT_EQ(0, std::memcmp(alpha, expect1, 16));
+    // c0 > c1: four colours, nothing transparent.
+    const u8 dxt1Opaque[8] = {0x00, 0x30, 0x00, 0x20, 0xFF, 0xFF, 0xFF, 0xFF};
+    render::ImageDataDDS::BlockAlpha(1, dxt1Opaque, alpha);
+    for (u8 a : alpha)
+        EXPECT_EQ(a, 255);
+    // DXT3: four bits per texel times 17.
+    const u8 dxt3[16] = {0x10, 0xF0, 0, 0, 0, 0, 0, 0};
+    render::ImageDataDDS::BlockAlpha(2, dxt3, alpha);
+    EXPECT_EQ(alpha[0], 0);
+    EXPECT_EQ(alpha[1], 17);
+    EXPECT_EQ(alpha[3], 255);
+    // DXT5 with a0 <= a1: a0, a1, four steps, then 0 and 255. Indices 0..7 in texels 0..7.
+    u8 dxt5[16] = {20, 70};
+    const u64 indices = 0 | 1ull << 3 | 2ull << 6 | 3ull << 9 | 4ull << 12 | 5ull << 15 | 6ull << 18 | 7ull << 21;
+    for (int i = 0; i < 6; ++i)
+        dxt5[2 + i] = static_cast<u8>(indices >> (8 * i));
+    render::ImageDataDDS::BlockAlpha(3, dxt5, alpha);
+    const u8 expect5[8] = {20, 70, 30, 40, 50, 60, 0, 255};
+    EXPECT_EQ(0, std::memcmp(alpha, expect5, 8));
+    // a0 > a1: seven-step table.
+    dxt5[0] = 70;
+    dxt5[1] = 0;
+    render::ImageDataDDS::BlockAlpha(3, dxt5, alpha);
+    const u8 expect7[8] = {70, 0, 60, 50, 40, 30, 20, 10};
+    EXPECT_EQ(0, std::memcmp(alpha, expect7, 8));
+}
+
+TEST(ImageDataDDS, PartialEdgeBlocksGetMaskBits)
+{
+    // 5 x 5 DXT5: 2 x 2 blocks, the right and bottom ones partly outside.
+    std::vector<u8> blocks(4 * 16, 0); // a0 = a1 = 0, index 0: alpha 0
+    blocks[3 * 16 + 0] = 255;          // bottom-right block: alpha 255
+    blocks[3 * 16 + 1] = 255;
+    LoadResult r = LoadBytes(imgtest::MakeDds(5, 5, 1, 4, "DXT5", 0, blocks), L".dds");
+    ASSERT_NE(r.data, nullptr);
+    Decoded d;
+    imgtest::CopyInto(*r.data, d, 32, 2);
+    ASSERT_EQ(d.copy, GE_OK);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(d.Opaque(x, y), x == 4 && y == 4) << x << "," << y;
+}
+
+TEST(ImageDataDDS, DamagedFilesFailWithALogLine)
+{
+    const std::vector<u8> good = imgtest::MakeDds(4, 4, 1, 4, "DXT1", 0, std::vector<u8>(8, 0));
+    auto with = [&](size_t at, u32 value) {
+        std::vector<u8> b = good;
+        imgtest::PutLe32(b, at, value);
+        return b;
+    };
+    const struct {
+        const char* what;
+        std::vector<u8> bytes;
+    } cases[] = {
+        {"wrong magic", with(0, 0x20534444 ^ 1)},
+        {"unknown FourCC", with(84, 0x31545844 ^ 0x100)},
+        {"zero width", with(16, 0)},
+        {"zero height", with(12, 0)},
+        {"huge size", with(16, 0x40000000)},
+        {"size past the data", with(16, 8)},
+        {"uncompressed size past the data", imgtest::MakeDds(4, 4, 1, 0, nullptr, 32, std::vector<u8>(63, 0))},
+        {"empty", {}},
+    };
+    for (const auto& c : cases) {
+        LogCapture log;
+        EXPECT_EQ(LoadBytes(c.bytes, L".dds").data, nullptr) << c.what;
+        EXPECT_EQ(log.Lines(), 1) << c.what;
+    }
+    // Every cut of a good file fails cleanly.
+    for (size_t n = 0; n < good.size(); ++n) {
+        LogCapture log;
+        std::vector<u8> cut(good.begin(), good.begin() + n);
+        EXPECT_EQ(LoadBytes(cut, L".dds").data, nullptr) << n;
+        EXPECT_EQ(log.Lines(), 1) << n;
+    }
+}
+
+TEST(ImageDataDDS, CopyRefusesAShortPitchAndAShortStream)
+{
+    const std::vector<u8> file = imgtest::MakeDds(2, 1, 1, 0, nullptr, 32, std::vector<u8>(8, 0x55));
+    LoadResult r = LoadBytes(file, L".dds");
+    ASSERT_NE(r.data, nullptr);
+    std::vector<u8> bits(16, 0);
+    render::AlphaMask mask;
+    mask.Resize(2);
+    LogCapture log;
+    EXPECT_EQ(r.data->CopyPixels(7, 0, bits.data(), &mask, 0), GE_FAIL);
+    EXPECT_EQ(log.Lines(), 1);
+    // The stream lost its tail after Load looked at it.
+    render::ImageDataDDS dds;
+    base::MemoryStream whole(file.data(), u32(file.size()));
+    ASSERT_EQ(dds.Load(&whole, L".dds"), GE_OK);
+    base::MemoryStream shorter(file.data(), u32(file.size() - 1));
+    render::ImageDataDDS other;
+    EXPECT_EQ(other.Load(&shorter, L".dds"), GE_FAIL);
+}
+
+TEST_F(ImageMagickFiles, DamagedAndTruncatedDevilFilesFailWithALogLine)
+{
+    const std::vector<u32> picture = TestPicture();
+    const struct {
+        const char* file;
+        const wchar_t* extension;
+    } formats[] = {{"d.png", L".png"}, {"d.bmp", L".bmp"}, {"d.tga", L".tga"}, {"d.gif", L".gif"},
+                   {"d.jpg", L".jpg"}};
+    for (const auto& f : formats) {
+        SCOPED_TRACE(f.file);
+        const std::vector<u8> bytes = Write(picture, 8, 4, "", f.file);
+        ASSERT_GT(bytes.size(), 40u);
+        std::vector<std::vector<u8>> damaged;
+        damaged.push_back({});
+        damaged.emplace_back(bytes.begin(), bytes.begin() + 10);
+        damaged.emplace_back(bytes.begin(), bytes.begin() + bytes.size() / 2);
+        std::vector<u8> noise(bytes.size(), 0xA5);
+        damaged.push_back(noise);
+        for (const auto& d : damaged) {
+            LogCapture log;
+            EXPECT_EQ(LoadBytes(d, f.extension).data, nullptr) << d.size() << " bytes";
+            EXPECT_EQ(log.Lines(), 1) << d.size() << " bytes";
+        }
+    }
+    // A failed load leaves DevIL able to decode the next file.
+    LoadResult after = LoadBytes(Write(picture, 8, 4, "", "after.png"), L".png");
+    EXPECT_NE(after.data, nullptr);
+}
+
+TEST(ImageDataRaw, DecodesAtTheRealSizeUnderAContentScale)
+{
+    // A 4 x 2 layer whose record was made at content scale 0.5: rectangle 2 x 1.
+    base::ImageInfo info(L"menu/ok", 10, 20, 4, 2, 255, 3, true, true, 0.5f);
+    ASSERT_FLOAT_EQ(info.width, 2.0f);
+    std::vector<u32> words;
+    for (u32 i = 0; i < 8; ++i)
+        words.push_back(Argb(i * 30, i, i + 1, i + 2));
+    LoadResult r = LoadBytes(imgtest::BgraBytes(words), L".png", &info);
+    ASSERT_NE(r.data, nullptr);
+    ASSERT_NE(dynamic_cast<render::ImageDataRaw*>(r.data.get()), nullptr) << "raw pixels win over the extension";
+    EXPECT_EQ(r.data->GetWidth(), 4);
+    EXPECT_EQ(r.data->GetHeight(), 2);
+    Decoded d;
+    imgtest::CopyInto(*r.data, d, 16, 2);
+    ASSERT_EQ(d.copy, GE_OK);
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(d.Pixel(i % 4, i / 4), words[i]);
+        EXPECT_EQ(d.Opaque(i % 4, i / 4), i * 30 >= 10);
+    }
+}
+
+TEST(ImageDataRaw, ShortStreamFailsAfterWritingTheWholeRows)
+{
+    base::ImageInfo info(L"layer", 0, 0, 2, 2, 255, 0, true, true, 1.0f);
+    const std::vector<u8> words = imgtest::BgraBytes({Argb(255, 1, 1, 1), Argb(255, 2, 2, 2), Argb(255, 3, 3, 3)});
+    LoadResult r = LoadBytes(words, L"", &info);
+    ASSERT_NE(r.data, nullptr);
+    LogCapture log;
+    Decoded d;
+    imgtest::CopyInto(*r.data, d, 8, 2);
+    EXPECT_EQ(d.copy, GE_FAIL);
+    EXPECT_EQ(log.Lines(), 1);
+    EXPECT_EQ(d.Pixel(0, 0), Argb(255, 1, 1, 1));
+    EXPECT_EQ(d.Pixel(1, 0), Argb(255, 2, 2, 2));
+    EXPECT_EQ(d.Pixel(0, 1), Argb(255, 3, 3, 3));
+
+    base::ImageInfo empty(L"box", 0, 0, 0, 0, 255, 0, false, true, 1.0f);
+    EXPECT_EQ(LoadBytes(words, L"", &empty).data, nullptr);
+}
