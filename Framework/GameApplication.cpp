@@ -65,7 +65,8 @@ math::Matrix4 Scaling(float x, float y)
 
 render::GraphicsShaders BuiltinShaders(render::RenderDX9* renderer)
 {
-    return render::GraphicsShaders{renderer->GetGeomShader(), renderer->GetMultShader(), renderer->GetTintShader()};
+    return render::GraphicsShaders{renderer->GetGeomShader(), renderer->GetMultShader(),
+                                   renderer->GetTintShader()};
 }
 
 // A context on the back buffer's renderer that draws into `target` with the
@@ -90,6 +91,22 @@ widget::WidgetListener* KeyListener(widget::FrameManager* manager)
     return manager->activeFrame->focusedWidget->listener;
 }
 
+// The game's window. A closing window takes the device and everything drawn with it
+// along before the OS window itself is destroyed: device objects must not outlive
+// the surface they were made for.
+class ApplicationWindow : public GameWindow {
+public:
+    using GameWindow::GameWindow;
+
+    GEResultEnum Tick(float dt) override
+    {
+        if (created && closeRequested && !destroyIssued)
+            if (GameApplication* application = GetGameApplication())
+                application->ReleaseGraphics();
+        return GameWindow::Tick(dt);
+    }
+};
+
 } // namespace
 
 GameApplication* GetGameApplication()
@@ -112,6 +129,16 @@ GameApplication::~GameApplication()
         SetGameWindowHost(nullptr);
     if (gGameApplication == this)
         gGameApplication = nullptr;
+}
+
+void GameApplication::ReleaseGraphics()
+{
+    Flush();
+    target.reset();
+    if (frameManager)
+        frameManager->DetachAll();
+    rootFrame = nullptr;
+    render.reset();
 }
 
 void GameApplication::DeleteOwnedObjects()
@@ -180,7 +207,7 @@ GEResultEnum GameApplication::StartGame()
     virtualRect.height = static_cast<float>(screenSize.height);
 
     input = std::make_unique<input::InputWin32>(this, this);
-    window = std::make_unique<GameWindow>(input.get());
+    window = std::make_unique<ApplicationWindow>(input.get());
 
     app::EnumerateMonitors(monitors);
 
@@ -396,9 +423,9 @@ GEResultEnum GameApplication::InitDisplay(const DisplaySettings& settings)
     if (!settings.targetEnabled)
         return GE_OK;
     render::RenderTarget* created = nullptr;
-    if (GEResultEnum result = render->CreateRenderTarget(static_cast<int>(settings.targetSize.width),
-                                                         static_cast<int>(settings.targetSize.height),
-                                                         &created, 0)) {
+    if (GEResultEnum result =
+            render->CreateRenderTarget(static_cast<int>(settings.targetSize.width),
+                                       static_cast<int>(settings.targetSize.height), &created, 0)) {
         GE_LOG(L"Cannot create the %ux%u off-screen target\n")
             << settings.targetSize.width << settings.targetSize.height;
         return result;
@@ -415,14 +442,16 @@ GEResultEnum GameApplication::InitDisplay(const DisplaySettings& settings)
 GEResultEnum GameApplication::SetRootFrame(widget::BaseBoard* frame)
 {
     if (!frame || !frameManager) {
-        GE_LOG(L"Cannot make a root frame %s\n") << (frame ? L"before the frame manager exists" : L"of nothing");
+        GE_LOG(L"Cannot make a root frame %s\n")
+            << (frame ? L"before the frame manager exists" : L"of nothing");
         return GE_FAIL;
     }
     if (rootFrame)
         frameManager->QueueRemove(widget::FrameRemoveRecord{rootFrame, true});
     rootFrame = frame;
     if (frame->hitLayer)
-        frame->hitLayer->SetRect(layer::Rect{virtualRect.x, virtualRect.y, virtualRect.width, virtualRect.height});
+        frame->hitLayer->SetRect(
+            layer::Rect{virtualRect.x, virtualRect.y, virtualRect.width, virtualRect.height});
     if (GEResultEnum result = frame->Init())
         return result;
     frameManager->QueueAdd(widget::FrameAddRecord{frame, widget::kFrameNormal, true});
@@ -465,20 +494,19 @@ GEResultEnum GameApplication::FrameTick(float dt)
         return result;
     Flush();
 
-    if (GEResultEnum result = render->BeginScene())
-        return result;
-    GEResultEnum result = GE_OK;
-    {
+    GEResultEnum result = render->BeginScene();
+    if (result == GE_OK) {
         render::Graphics g(render.get(), BuiltinShaders(render.get()));
-        g.Clear(kClearColor, 0.0f);
-        if (!target) {
+        result = g.Clear(kClearColor, 0.0f);
+        if (result == GE_OK && !target) {
             result = frameManager->Draw(&g);
-        } else {
+        } else if (result == GE_OK) {
             {
                 render::Graphics targetGraphics(render.get(), BuiltinShaders(render.get()));
                 AimAtTarget(targetGraphics, target.get());
-                targetGraphics.Clear(kClearColor, 0.0f);
-                result = frameManager->Draw(&targetGraphics);
+                result = targetGraphics.Clear(kClearColor, 0.0f);
+                if (result == GE_OK)
+                    result = frameManager->Draw(&targetGraphics);
             }
             if (result == GE_OK) {
                 math::Transform2D placement;
@@ -544,8 +572,8 @@ GEResultEnum GameApplication::SwitchScreenMode()
     } else {
         GE_LOG(L"mWindow->SetWindowedSize()\n");
         window->windowSize = settings.windowSize;
-        SetWindowPos(window->hwnd, nullptr, settings.position.x, settings.position.y, settings.windowSize.width,
-                     settings.windowSize.height, SWP_NOZORDER | SWP_FRAMECHANGED);
+        SetWindowPos(window->hwnd, nullptr, settings.position.x, settings.position.y,
+                     settings.windowSize.width, settings.windowSize.height, SWP_NOZORDER | SWP_FRAMECHANGED);
         GE_LOG(L"mRender->SwitchScreenMode()\n");
         if (GEResultEnum result = render->SwitchScreenMode(settings.renderSettings))
             return result;

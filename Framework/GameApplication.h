@@ -89,6 +89,10 @@ public:
     // screen is part of the engine yet, so start-up fails with a log line.
     virtual GEResultEnum ShowPackScreen(const std::wstring& folder);
 
+    // The window is closing: the frames, the off-screen target and the renderer go
+    // before the OS window does; the frame tick does nothing from then on.
+    void ReleaseGraphics();
+
     GEResultEnum ChooseScreenMode(bool wantWindowed, DisplaySettings& out);
     GEResultEnum InitDisplay(const DisplaySettings& settings);
     // Queues the old root for removal (and deletion) and the new one for adding; the

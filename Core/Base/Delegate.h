@@ -6,8 +6,7 @@
 
 namespace base {
 
-template <typename R = void>
-class Delegate0 {
+template <typename R = void> class Delegate0 {
 public:
     virtual ~Delegate0() = default;
     virtual R operator()() const = 0;
@@ -16,8 +15,7 @@ public:
     bool operator==(const Delegate0& other) const { return Equals(other); }
 };
 
-template <typename A1, typename R = void>
-class Delegate1 {
+template <typename A1, typename R = void> class Delegate1 {
 public:
     virtual ~Delegate1() = default;
     virtual R operator()(A1 a1) const = 0;
@@ -26,8 +24,7 @@ public:
     bool operator==(const Delegate1& other) const { return Equals(other); }
 };
 
-template <typename A1, typename A2, typename R = void>
-class Delegate2 {
+template <typename A1, typename A2, typename R = void> class Delegate2 {
 public:
     virtual ~Delegate2() = default;
     virtual R operator()(A1 a1, A2 a2) const = 0;
@@ -36,8 +33,7 @@ public:
     bool operator==(const Delegate2& other) const { return Equals(other); }
 };
 
-template <typename C, typename R = void>
-class MemberDelegate0 : public Delegate0<R> {
+template <typename C, typename R = void> class MemberDelegate0 : public Delegate0<R> {
 public:
     using Method = R (C::*)();
     MemberDelegate0(C* object, Method method) : object(object), method(method) {}
@@ -53,8 +49,7 @@ public:
     Method method;
 };
 
-template <typename C, typename A1, typename R = void>
-class MemberDelegate1 : public Delegate1<A1, R> {
+template <typename C, typename A1, typename R = void> class MemberDelegate1 : public Delegate1<A1, R> {
 public:
     using Method = R (C::*)(A1);
     MemberDelegate1(C* object, Method method) : object(object), method(method) {}
@@ -87,8 +82,7 @@ public:
     Method method;
 };
 
-template <typename A1, typename A2, typename R = void>
-class StaticDelegate2 : public Delegate2<A1, A2, R> {
+template <typename A1, typename A2, typename R = void> class StaticDelegate2 : public Delegate2<A1, A2, R> {
 public:
     using Function = R (*)(A1, A2);
     explicit StaticDelegate2(Function function) : function(function) {}
@@ -105,7 +99,6 @@ public:
 
 // The counted handle by which layers, buttons and sliders share a delegate: the
 // delegate dies with its last handle.
-template <typename D>
-using DelegateHandle = std::shared_ptr<D>;
+template <typename D> using DelegateHandle = std::shared_ptr<D>;
 
 } // namespace base

@@ -22,8 +22,8 @@ public:
 
     // The layer `name` with where to open it and a copy of its record, owned by the
     // caller; null when there is no such layer (or image file for it).
-    virtual ImageFileInfo* GetImageFileInfo(const std::wstring& name, const wchar_t* const* extensions, u32 count,
-                                            u32* outIndex) = 0;
+    virtual ImageFileInfo* GetImageFileInfo(const std::wstring& name, const wchar_t* const* extensions,
+                                            u32 count, u32* outIndex) = 0;
     // Exact-name lookup; null when absent. The container keeps the record.
     virtual base::ImageInfo* FindLayer(const std::wstring& name) = 0;
     // The caller keeps `index` below GetLayerCount.
@@ -36,7 +36,7 @@ public:
     virtual bool HasImageFile(const std::wstring& name) = 0;
     virtual bool IsFolder(const std::wstring& name) = 0;
 
-    std::wstring containerName;  // folder or document path
+    std::wstring containerName; // folder or document path
     Container* owner = nullptr; // what it was opened through; not owned
 };
 

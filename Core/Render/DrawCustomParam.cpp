@@ -10,13 +10,19 @@ namespace render {
 u32 DrawCustomParam::DerivePrimitiveCount(u32 type, u32 n)
 {
     switch (type) {
-    case Render::PointList: return n;
-    case Render::LineList: return n / 2;
-    case Render::LineStrip: return n > 0 ? n - 1 : 0;
-    case Render::TriangleList: return n / 3;
+    case Render::PointList:
+        return n;
+    case Render::LineList:
+        return n / 2;
+    case Render::LineStrip:
+        return n > 0 ? n - 1 : 0;
+    case Render::TriangleList:
+        return n / 3;
     case Render::TriangleStrip:
-    case Render::TriangleFan: return n > 1 ? n - 2 : 0;
-    default: return 0;
+    case Render::TriangleFan:
+        return n > 1 ? n - 2 : 0;
+    default:
+        return 0;
     }
 }
 
@@ -39,8 +45,9 @@ GEResultEnum DrawCustomParam::Draw(DrawParam& request)
         graphics->dirty = 1;
     }
     shader->SetMatrix(graphics->projection);
-    const u32 count =
-        primitiveCount ? primitiveCount : DerivePrimitiveCount(primitiveType, indexBuffer ? indexCount : vertexCount);
+    const u32 count = primitiveCount
+                          ? primitiveCount
+                          : DerivePrimitiveCount(primitiveType, indexBuffer ? indexCount : vertexCount);
     if (state->vertexBuffer != vertexBuffer) {
         state->vertexBuffer = vertexBuffer;
         graphics->dirty = 1;

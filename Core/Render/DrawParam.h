@@ -42,8 +42,7 @@ struct TagTranslate2D {};
 struct TagTransform2D {};
 
 // The part of a request through which callers reach its body.
-template <class Tag, class P>
-class DrawParamInterface {
+template <class Tag, class P> class DrawParamInterface {
 public:
     P* operator->() const { return body; }
     P& Body() const { return *body; }
@@ -52,10 +51,8 @@ protected:
     P* body = nullptr;
 };
 
-template <class P>
-class DrawTranslate2DParam;
-template <class P>
-class DrawTransform2DParam;
+template <class P> class DrawTranslate2DParam;
+template <class P> class DrawTransform2DParam;
 
 // Adds (x, y) to the position of `count` vertices; positions of 3 or 4 components.
 GEResultEnum TranslateVertices(void* vertices, const VertexFormat& format, u32 count, float x, float y);
@@ -78,7 +75,10 @@ public:
 
     GEResultEnum ApplyTransform(void*, const VertexFormat&, u32) override { return GE_OK; }
 
-    DrawTranslate2DParam<P> Translate(float x, float y) { return DrawTranslate2DParam<P>(std::move(*this), x, y); }
+    DrawTranslate2DParam<P> Translate(float x, float y)
+    {
+        return DrawTranslate2DParam<P>(std::move(*this), x, y);
+    }
     DrawTransform2DParam<P> Scale(float s)
     {
         math::Transform2D t;
@@ -101,10 +101,8 @@ public:
     P params;
 
 private:
-    template <class>
-    friend class DrawTranslate2DParam;
-    template <class>
-    friend class DrawTransform2DParam;
+    template <class> friend class DrawTranslate2DParam;
+    template <class> friend class DrawTransform2DParam;
 
     void Flush()
     {
@@ -157,8 +155,7 @@ public:
     float offsetY;
 
 private:
-    template <class>
-    friend class DrawTransform2DParam;
+    template <class> friend class DrawTransform2DParam;
 };
 
 template <class P>

@@ -1,9 +1,11 @@
 #include "Core/Render/Graphics.h"
 #include "Core/Render/Image.h"
 #include "Core/Render/Render.h"
+#include "Core/Render/RenderTarget.h"
 #include "Core/Render/Shader.h"
 #include "Core/Render/ShaderImpl.h"
 #include "Core/Render/ShaderTextured.h"
+#include "Core/Render/Texture.h"
 #include "Core/Render/Vertex.h"
 #include <cmath>
 #include <cstring>
@@ -37,6 +39,27 @@ Graphics::Graphics(Render* render, const GraphicsShaders& shaders)
         state.offsetY = render->GetScreenOffsetY();
         projection = &render->GetProjection();
     }
+}
+
+Graphics::Graphics(RenderTarget* renderTarget, const GraphicsShaders& shaders)
+    : target(renderTarget), geomShader(shaders.geom), texturedShader(shaders.mult), multShader(shaders.mult),
+      tintShader(shaders.tint)
+{
+    state.blendMode = 1;
+    Texture* texture = target ? target->GetTexture() : nullptr;
+    render = texture ? texture->GetRenderer() : nullptr;
+    if (!render)
+        return;
+    if (!render->IsInScene()) {
+        openedScene = 1;
+        render->BeginScene();
+    }
+    state.target = texture;
+    state.scaleX = target->screenScaleX;
+    state.scaleY = target->screenScaleY;
+    state.offsetX = target->screenOffsetX;
+    state.offsetY = target->screenOffsetY;
+    projection = &target->projection;
 }
 
 Graphics::~Graphics()
@@ -192,11 +215,12 @@ DrawCustomParam Graphics::CustomBody(u32 type, void* written, const VertexFormat
     return body;
 }
 
-DrawUntransformedParam<DrawCustomParam> Graphics::DrawLines(const BufferLease<VertexBuffer<SVertexGeom>>& vertices,
-                                                            void* written)
+DrawUntransformedParam<DrawCustomParam>
+Graphics::DrawLines(const BufferLease<VertexBuffer<SVertexGeom>>& vertices, void* written)
 {
-    DrawCustomParam body = CustomBody(Render::LineList, written, SVertexGeom::Format(), vertices.start,
-                                      vertices.count, vertices.buffer ? vertices.buffer->GetDevice() : nullptr);
+    DrawCustomParam body =
+        CustomBody(Render::LineList, written, SVertexGeom::Format(), vertices.start, vertices.count,
+                   vertices.buffer ? vertices.buffer->GetDevice() : nullptr);
     return DrawUntransformedParam<DrawCustomParam>(body, written && vertices.buffer);
 }
 
@@ -204,8 +228,9 @@ DrawUntransformedParam<DrawCustomParam>
 Graphics::DrawTriangles(const BufferLease<VertexBuffer<SVertexGeom>>& vertices, void* written,
                         const BufferLease<IndexBuffer<u16>>& indices)
 {
-    DrawCustomParam body = CustomBody(Render::TriangleList, written, SVertexGeom::Format(), vertices.start,
-                                      vertices.count, vertices.buffer ? vertices.buffer->GetDevice() : nullptr);
+    DrawCustomParam body =
+        CustomBody(Render::TriangleList, written, SVertexGeom::Format(), vertices.start, vertices.count,
+                   vertices.buffer ? vertices.buffer->GetDevice() : nullptr);
     body.firstIndex = indices.start;
     body.indexCount = indices.count;
     body.indexBuffer = indices.buffer ? indices.buffer->GetDevice() : nullptr;

@@ -8,15 +8,21 @@
 #include "Core/Render/DrawCustomParam.h"
 #include "Core/Render/DrawImageParam.h"
 #include "Core/Render/DrawParam.h"
+#include "Core/Render/DrawParticlesParam.h"
+#include "Core/Render/DrawTextParam.h"
 #include "Core/Render/Math/Matrix4.h"
 #include "Core/Render/Math/Point4.h"
 #include "Core/Render/Math/Transform3D.h"
 #include "Core/Render/RenderState.h"
 #include "Core/Render/Vertex.h"
+#include "Core/Resource/ResourceHandle.h"
+#include <string>
 
 namespace render {
 
+class BMFont;
 class Font;
+class ParticleEmitter;
 class RenderTarget;
 class Image;
 class Render;
@@ -36,6 +42,10 @@ public:
 
     // Draws into the back buffer with the render's screen scale and offset.
     Graphics(Render* render, const GraphicsShaders& shaders);
+    // Draws into `target` with its projection, scale and offset. When the target's
+    // renderer is not in a scene, this context begins one and, when it goes, ends
+    // it and replays the recorded commands.
+    Graphics(RenderTarget* target, const GraphicsShaders& shaders);
     ~Graphics();
     Graphics(const Graphics&) = delete;
     Graphics& operator=(const Graphics&) = delete;
@@ -51,15 +61,24 @@ public:
     DrawUntransformedParam<DrawImageParam> DrawImage(Image* image);
     DrawUntransformedParam<DrawImageParam> DrawImagePart(Image* image, const float* src);
     DrawTransform2DParam<DrawImageParam> DrawImageStretched(Image* image, const float* dest);
-    DrawTransform2DParam<DrawImageParam> DrawImagePartStretched(Image* image, const float* src, const float* dest);
+    DrawTransform2DParam<DrawImageParam> DrawImagePartStretched(Image* image, const float* src,
+                                                                const float* dest);
+    // A handle holding no font gives GE_FAIL and keeps the current font; the context
+    // takes no reference of its own.
+    GEResultEnum SetFont(const resource::ResourceHandle<BMFont>& handle);
+    // In the current font; `text` must outlive the request.
+    DrawUntransformedParam<DrawTextParam> DrawText(const std::wstring& text);
+    DrawUntransformedParam<DrawTextParam> DrawTextEx(const std::wstring& text, float indent, u32 alignment,
+                                                     float maxWidth);
+    DrawUntransformedParam<DrawParticlesParam> DrawParticles(ParticleEmitter* emitter);
     DrawUntransformedParam<DrawCustomParam> DrawLine(const float* p1, const float* p2);
     DrawUntransformedParam<DrawCustomParam> FillRect(const float* rect);
     // Over vertices the caller leased and filled, through the geometry shader.
     DrawUntransformedParam<DrawCustomParam> DrawLines(const BufferLease<VertexBuffer<SVertexGeom>>& vertices,
                                                       void* written);
-    DrawUntransformedParam<DrawCustomParam> DrawTriangles(const BufferLease<VertexBuffer<SVertexGeom>>& vertices,
-                                                          void* written,
-                                                          const BufferLease<IndexBuffer<u16>>& indices);
+    DrawUntransformedParam<DrawCustomParam>
+    DrawTriangles(const BufferLease<VertexBuffer<SVertexGeom>>& vertices, void* written,
+                  const BufferLease<IndexBuffer<u16>>& indices);
 
     // 0xAARRGGBB of the current colour, each channel clamped to 0..255.
     u32 GetPackedColor() const;
@@ -90,8 +109,8 @@ public:
     ShaderTextured* tintShader = nullptr;
 
 private:
-    DrawCustomParam CustomBody(u32 type, void* written, const VertexFormat& format, u32 firstVertex, u32 vertexCount,
-                               VertexBufferImpl* vertexBuffer);
+    DrawCustomParam CustomBody(u32 type, void* written, const VertexFormat& format, u32 firstVertex,
+                               u32 vertexCount, VertexBufferImpl* vertexBuffer);
     DrawImageParam ImageBody(Image* image);
 };
 

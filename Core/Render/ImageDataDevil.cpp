@@ -122,6 +122,123 @@ bool GifIsSound(const u8* p, u32 size)
     return false;
 }
 
+// DevIL's TGA reader decodes as many texels as the header claims whatever the file
+// holds (a few bytes can keep it busy for minutes) and does not clip run packets,
+// so the header and the pixel data must agree before it gets there.
+bool TgaIsSound(const u8* p, u32 size)
+{
+    if (size < 18)
+        return false;
+    const u32 type = p[2];
+    const bool rle = type == 9 || type == 10 || type == 11;
+    if (!rle && type != 1 && type != 2 && type != 3)
+        return false;
+    const u32 width = u32(p[12]) | u32(p[13]) << 8;
+    const u32 height = u32(p[14]) | u32(p[15]) << 8;
+    const u32 bits = p[16];
+    if (width == 0 || height == 0 || width > u32(kMaxImageSide) || height > u32(kMaxImageSide))
+        return false;
+    if (bits != 8 && bits != 15 && bits != 16 && bits != 24 && bits != 32)
+        return false;
+    const u64 texelBytes = (bits + 7) / 8;
+    u64 at = 18 + u64(p[0]);
+    if (p[1] == 1) {
+        const u32 entries = u32(p[5]) | u32(p[6]) << 8;
+        at += u64(entries) * ((u32(p[7]) + 7) / 8);
+    }
+    const u64 texels = u64(width) * height;
+    if (!rle)
+        return at + texels * texelBytes <= size;
+    u64 done = 0;
+    while (done < texels) {
+        if (at >= size)
+            return false;
+        const u8 packet = p[at++];
+        const u64 count = u64(packet & 0x7F) + 1;
+        at += (packet & 0x80) ? texelBytes : count * texelBytes;
+        if (at > size)
+            return false;
+        done += count;
+    }
+    return done == texels;
+}
+
+// Run-length BMP data (RLE8, or RLE4 with two texels a byte) walked to its end
+// marker: every run inside the image and inside the data.
+bool BmpRunsAreSound(const u8* p, u64 at, u64 size, u32 width, u32 height, bool fourBits)
+{
+    u64 x = 0, y = 0;
+    while (at + 2 <= size) {
+        const u32 count = p[at], value = p[at + 1];
+        at += 2;
+        if (count > 0) {
+            x += count;
+        } else if (value == 0) {
+            x = 0;
+            ++y;
+        } else if (value == 1) {
+            return true;
+        } else if (value == 2) {
+            if (at + 2 > size)
+                return false;
+            x += p[at];
+            y += p[at + 1];
+            at += 2;
+        } else {
+            const u64 bytes = fourBits ? (value + 1) / 2 : value;
+            at += bytes + (bytes & 1);
+            x += value;
+            if (at > size)
+                return false;
+        }
+        if (x > width || y > height || (y == height && x > 0))
+            return false;
+    }
+    return false;
+}
+
+// DevIL's BMP reader seeks to the header's pixel offset and reads rows without
+// looking at the file's size, so the header and the pixel data must agree first.
+bool BmpIsSound(const u8* p, u32 size)
+{
+    auto le16 = [p](u64 at) { return u32(p[at]) | u32(p[at + 1]) << 8; };
+    auto le32 = [p](u64 at) {
+        return u32(p[at]) | u32(p[at + 1]) << 8 | u32(p[at + 2]) << 16 | u32(p[at + 3]) << 24;
+    };
+    if (size < 26 || p[0] != 'B' || p[1] != 'M')
+        return false;
+    const u64 offset = le32(10);
+    const u64 infoSize = le32(14);
+    i64 width = 0, height = 0;
+    u32 bits = 0, compression = 0;
+    if (infoSize == 12) {
+        width = le16(18);
+        height = le16(20);
+        bits = le16(24);
+    } else {
+        if (infoSize < 40 || 14 + infoSize > size)
+            return false;
+        width = i32(le32(18));
+        height = i32(le32(22));
+        bits = le16(28);
+        compression = le32(30);
+    }
+    const i64 rows = height < 0 ? -height : height;
+    if (width <= 0 || rows <= 0 || width > kMaxImageSide || rows > kMaxImageSide)
+        return false;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        return false;
+    if (offset < 14 + infoSize || offset > size)
+        return false;
+    if (compression == 0 || compression == 3) {
+        const u64 stride = (u64(width) * bits + 31) / 32 * 4;
+        return offset + stride * u64(rows) <= size;
+    }
+    if ((compression == 1 && bits == 8) || (compression == 2 && bits == 4))
+        return height > 0 && BmpRunsAreSound(p, offset, size, u32(width), u32(rows), compression == 2);
+    return false;
+}
+
 } // namespace
 
 ImageDataDevil::~ImageDataDevil()
@@ -189,7 +306,16 @@ GEResultEnum ImageDataDevil::Load(base::Stream* stream, const wchar_t* ext)
         GE_LOG(L"Image '%s': the GIF data is cut short or damaged.\n") << extension;
         return GE_FAIL;
     }
-    ilLoadL(TypeForExtension(extension.c_str()), buffer.get(), size);
+    const u32 type = TypeForExtension(extension.c_str());
+    if (type == IL_TGA && !TgaIsSound(buffer.get(), size)) {
+        GE_LOG(L"Image '%s': the TGA data is cut short or damaged.\n") << extension;
+        return GE_FAIL;
+    }
+    if (type == IL_BMP && !BmpIsSound(buffer.get(), size)) {
+        GE_LOG(L"Image '%s': the BMP data is cut short or damaged.\n") << extension;
+        return GE_FAIL;
+    }
+    ilLoadL(type, buffer.get(), size);
     ILenum error = TakeError();
     if (error == IL_NO_ERROR) {
         ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE);

@@ -11,8 +11,8 @@
 
 namespace resource {
 
-const wchar_t* const ResourceTexture::kExtensions[kExtensionCount] = {L"", L".dds", L".jpg", L".gif", L".png",
-                                                                      L".tga"};
+const wchar_t* const ResourceTexture::kExtensions[kExtensionCount] = {L"",     L".dds", L".jpg",
+                                                                      L".gif", L".png", L".tga"};
 
 ResourceTexture::ResourceTexture() = default;
 
@@ -64,7 +64,8 @@ GEResultEnum ResourceTexture::DoLoad()
             return LoadAtlas();
         found = std::move(layer);
     } else {
-        found.reset(file::FileManager::Instance()->GetFileInfo(Resource::name, kExtensions, kExtensionCount, &index));
+        found.reset(
+            file::FileManager::Instance()->GetFileInfo(Resource::name, kExtensions, kExtensionCount, &index));
         if (!found) {
             GE_LOG(L"Texture '%s' not found.\n") << Resource::name;
             return GE_FAIL;
@@ -79,8 +80,8 @@ GEResultEnum ResourceTexture::DoLoad()
         GE_LOG(L"Texture '%s': '%s' could not be opened.\n") << Resource::name << found->path;
         return GE_FAIL;
     }
-    const std::wstring extension =
-        index != 0 ? std::wstring(kExtensions[index]) : OwnExtension(container ? nameInContainer : Resource::name);
+    const std::wstring extension = index != 0 ? std::wstring(kExtensions[index])
+                                              : OwnExtension(container ? nameInContainer : Resource::name);
     std::unique_ptr<render::ImageData> image(render::ImageLoader::Instance()->CreateImageData(
         stream.get(), extension.c_str(), container ? static_cast<const base::ImageInfo*>(this) : nullptr));
     if (!image) {

@@ -42,7 +42,7 @@ public:
     // empty when that dot belongs to a folder name.
     static std::wstring OwnExtension(const std::wstring& name);
 
-    render::Render* renderer = nullptr;      // set by the caller before loading
+    render::Render* renderer = nullptr;        // set by the caller before loading
     file::ImageContainer* container = nullptr; // not owned; null for plain files
     std::wstring nameInContainer;
 

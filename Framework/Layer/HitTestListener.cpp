@@ -14,8 +14,7 @@ void CopyIn(HitTestParam& param)
     listener->takenBelow = param.takenBelow;
 }
 
-template <typename Call>
-GEResultEnum Deliver(HitTestParam& param, Call call)
+template <typename Call> GEResultEnum Deliver(HitTestParam& param, Call call)
 {
     if (!param.listener)
         return GE_OK;

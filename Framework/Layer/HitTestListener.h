@@ -88,8 +88,7 @@ public:
 
 template <typename Event>
 using HitTestHook = base::StaticDelegate2<HitTestParam&, const Event&, GEResultEnum>;
-template <typename Event>
-using HitTestHookHandle = base::DelegateHandle<HitTestHook<Event>>;
+template <typename Event> using HitTestHookHandle = base::DelegateHandle<HitTestHook<Event>>;
 
 // The process-wide hooks, created on first use and bound to the default handlers.
 // A walk whose hook handle is empty does nothing.
@@ -117,8 +116,7 @@ struct HitTestLevel {
 };
 
 // The state of one walk.
-template <typename Event>
-struct HitTestContext {
+template <typename Event> struct HitTestContext {
     const Event* event = nullptr;
     const HitTestHook<Event>* hook = nullptr;
     int state = kHitNotTaken;

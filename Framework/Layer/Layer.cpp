@@ -12,37 +12,31 @@ bool Rotated(float angle)
 }
 
 // Which child-event bit each event kind answers to.
-template <typename Event>
-constexpr u32 ChildBit();
-template <>
-constexpr u32 ChildBit<OnMouseDown>()
+template <typename Event> constexpr u32 ChildBit();
+template <> constexpr u32 ChildBit<OnMouseDown>()
 {
     return kChildMouseDown;
 }
-template <>
-constexpr u32 ChildBit<OnMouseUp>()
+template <> constexpr u32 ChildBit<OnMouseUp>()
 {
     return kChildMouseUp;
 }
-template <>
-constexpr u32 ChildBit<OnMouseMove>()
+template <> constexpr u32 ChildBit<OnMouseMove>()
 {
     return kChildMouseMove;
 }
-template <>
-constexpr u32 ChildBit<OnMouseDrag>()
+template <> constexpr u32 ChildBit<OnMouseDrag>()
 {
     return kChildMouseDrag;
 }
-template <>
-constexpr u32 ChildBit<OnMouseWheel>()
+template <> constexpr u32 ChildBit<OnMouseWheel>()
 {
     return kChildMouseWheel;
 }
 
 template <typename Event>
-GEResultEnum NotifyOne(HitTestContext<Event>& context, Layer* layer, const HitTestLevel& level, bool childEvent,
-                       bool takenBelow)
+GEResultEnum NotifyOne(HitTestContext<Event>& context, Layer* layer, const HitTestLevel& level,
+                       bool childEvent, bool takenBelow)
 {
     HitTestParam param;
     param.acceptingLayer = context.acceptingLayer;
@@ -88,8 +82,7 @@ bool InsideLocalBounds(const math::BoundingBox& box, const math::Point3& p)
     return box.min.x <= p.x && p.x < box.max.x && box.min.y <= p.y && p.y < box.max.y && p.z <= box.min.z;
 }
 
-template <typename Event>
-GEResultEnum Walk(Layer* layer, HitTestLevel& in, HitTestContext<Event>& context)
+template <typename Event> GEResultEnum Walk(Layer* layer, HitTestLevel& in, HitTestContext<Event>& context)
 {
     if (!layer->visible || (!layer->hitEnabled && !layer->childrenHitTestable))
         return GE_OK;

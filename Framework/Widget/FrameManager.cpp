@@ -8,8 +8,7 @@ namespace widget {
 
 namespace {
 
-template <typename Event>
-const layer::HitTestHookHandle<Event>& HookFor()
+template <typename Event> const layer::HitTestHookHandle<Event>& HookFor()
 {
     if constexpr (std::is_same_v<Event, layer::OnMouseDown>)
         return layer::MouseDownHook();
@@ -336,8 +335,7 @@ math::Point3 FrameManager::CapturedPoint(const input::point& pos) const
     return l->GlobalToLocal(p);
 }
 
-template <typename Event>
-GEResultEnum FrameManager::WalkFrames(const Event& event, bool* taken)
+template <typename Event> GEResultEnum FrameManager::WalkFrames(const Event& event, bool* taken)
 {
     *taken = false;
     const layer::HitTestHookHandle<Event>& hook = HookFor<Event>();

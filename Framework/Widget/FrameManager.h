@@ -53,8 +53,7 @@ struct CaptureInfo {
 
 // Records queued from now on go to the vector named by `current`; Update applies the
 // other one.
-template <typename Record>
-struct DoubleQueue {
+template <typename Record> struct DoubleQueue {
     std::vector<Record> vectors[2];
     u32 current = 0;
     void Push(const Record& record) { vectors[current].push_back(record); }
@@ -115,8 +114,7 @@ private:
     GEResultEnum UpdateFrame(Frame* frame, float dt);
     void TrackPointer(const input::point& pos);
     math::Point3 CapturedPoint(const input::point& pos) const;
-    template <typename Event>
-    GEResultEnum WalkFrames(const Event& event, bool* taken);
+    template <typename Event> GEResultEnum WalkFrames(const Event& event, bool* taken);
 };
 
 } // namespace widget

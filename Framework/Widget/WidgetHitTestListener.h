@@ -22,7 +22,10 @@ public:
     // The widget-level events; `point` is the notified layer's local point.
     virtual GEResultEnum OnWidgetMouseDown(const math::Point3&, const layer::OnMouseDown&) { return GE_OK; }
     virtual GEResultEnum OnWidgetMouseUp(const math::Point3&, const layer::OnMouseUp&) { return GE_OK; }
-    virtual GEResultEnum OnWidgetMouseDoubleClick(const math::Point3&, const layer::OnMouseDown&) { return GE_OK; }
+    virtual GEResultEnum OnWidgetMouseDoubleClick(const math::Point3&, const layer::OnMouseDown&)
+    {
+        return GE_OK;
+    }
     virtual GEResultEnum OnWidgetMouseMove(const math::Point3&) { return GE_OK; }
     virtual GEResultEnum OnWidgetMouseDrag(const math::Point3&) { return GE_OK; }
     virtual GEResultEnum OnWidgetMouseWheel(const math::Point3&, const layer::OnMouseWheel&) { return GE_OK; }

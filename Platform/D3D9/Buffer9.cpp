@@ -117,7 +117,8 @@ HRESULT VertexBuffer9::Unlock()
 HRESULT IndexBuffer9::Create(Device9* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                              IndexBuffer9** out)
 {
-    if (!out || length == 0 || !ValidPool(pool, usage) || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32))
+    if (!out || length == 0 || !ValidPool(pool, usage) ||
+        (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32))
         return D3DERR_INVALIDCALL;
     *out = new IndexBuffer9(device, length, usage, format, pool);
     return D3D_OK;

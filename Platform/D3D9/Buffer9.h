@@ -36,7 +36,8 @@ private:
 
 class VertexBuffer9 final : public DeviceChild<IDirect3DVertexBuffer9> {
 public:
-    static HRESULT Create(Device9* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool, VertexBuffer9** out);
+    static HRESULT Create(Device9* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                          VertexBuffer9** out);
 
     HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags) override;
     HRESULT Unlock() override;

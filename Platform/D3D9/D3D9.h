@@ -96,8 +96,8 @@ struct IDirect3DDevice9 : IUnknown {
 struct IDirect3D9 : IUnknown {
     virtual UINT GetAdapterCount() = 0;
     virtual HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) = 0;
-    virtual HRESULT CheckDeviceFormat(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT adapterFormat, DWORD usage,
-                                      D3DRESOURCETYPE resourceType, D3DFORMAT checkFormat) = 0;
+    virtual HRESULT CheckDeviceFormat(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT adapterFormat,
+                                      DWORD usage, D3DRESOURCETYPE resourceType, D3DFORMAT checkFormat) = 0;
     virtual HRESULT GetDeviceCaps(UINT adapter, D3DDEVTYPE deviceType, D3DCAPS9* caps) = 0;
     // The window must be an SDL window made for OpenGL; the device owns a GL context on it.
     virtual HRESULT CreateDevice(UINT adapter, D3DDEVTYPE deviceType, HWND focusWindow, DWORD behaviorFlags,

@@ -32,7 +32,8 @@ constexpr UINT D3DADAPTER_DEFAULT = 0;
 constexpr DWORD MakeFourCC(char a, char b, char c, char d)
 {
     return static_cast<DWORD>(static_cast<BYTE>(a)) | (static_cast<DWORD>(static_cast<BYTE>(b)) << 8) |
-           (static_cast<DWORD>(static_cast<BYTE>(c)) << 16) | (static_cast<DWORD>(static_cast<BYTE>(d)) << 24);
+           (static_cast<DWORD>(static_cast<BYTE>(c)) << 16) |
+           (static_cast<DWORD>(static_cast<BYTE>(d)) << 24);
 }
 
 enum D3DFORMAT : DWORD {

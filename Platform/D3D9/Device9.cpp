@@ -280,7 +280,8 @@ HRESULT Device9::ApplyPresentParameters(const D3DPRESENT_PARAMETERS& params)
 
 void Device9::CreateBackBuffer()
 {
-    const auto w = static_cast<GLsizei>(params_.BackBufferWidth), h = static_cast<GLsizei>(params_.BackBufferHeight);
+    const auto w = static_cast<GLsizei>(params_.BackBufferWidth),
+               h = static_cast<GLsizei>(params_.BackBufferHeight);
     gl_.GenRenderbuffers(1, &backColour_);
     gl_.BindRenderbuffer(GL_RENDERBUFFER, backColour_);
     gl_.RenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
@@ -314,7 +315,7 @@ void Device9::ResetStates()
 {
     std::fill(std::begin(renderStates_), std::end(renderStates_), 0u);
     renderStates_[D3DRS_ZENABLE] = params_.EnableAutoDepthStencil ? D3DZB_TRUE : D3DZB_FALSE;
-    renderStates_[D3DRS_FILLMODE] = 3; // solid
+    renderStates_[D3DRS_FILLMODE] = 3;  // solid
     renderStates_[D3DRS_SHADEMODE] = 2; // Gouraud
     renderStates_[D3DRS_ZWRITEENABLE] = TRUE;
     renderStates_[D3DRS_SRCBLEND] = D3DBLEND_ONE;
@@ -352,7 +353,8 @@ void Device9::ResetStates()
     }
     renderTarget_ = backBuffer_.get();
     viewport_ = {0, 0, params_.BackBufferWidth, params_.BackBufferHeight, 0.0f, 1.0f};
-    scissor_ = {0, 0, static_cast<LONG>(params_.BackBufferWidth), static_cast<LONG>(params_.BackBufferHeight)};
+    scissor_ = {0, 0, static_cast<LONG>(params_.BackBufferWidth),
+                static_cast<LONG>(params_.BackBufferHeight)};
     fvf_ = 0;
     stream_ = nullptr;
     streamOffset_ = streamStride_ = 0;
@@ -428,9 +430,11 @@ void Device9::CopyBackBufferToWindow()
     gl_.BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     gl_.Disable(GL_SCISSOR_TEST);
     gl_.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    const auto bw = static_cast<GLint>(params_.BackBufferWidth), bh = static_cast<GLint>(params_.BackBufferHeight);
+    const auto bw = static_cast<GLint>(params_.BackBufferWidth),
+               bh = static_cast<GLint>(params_.BackBufferHeight);
     // The back buffer's first row is the top; the window's is the bottom.
-    gl_.BlitFramebuffer(0, 0, bw, bh, 0, h, w, 0, GL_COLOR_BUFFER_BIT, (bw == w && bh == h) ? GL_NEAREST : GL_LINEAR);
+    gl_.BlitFramebuffer(0, 0, bw, bh, 0, h, w, 0, GL_COLOR_BUFFER_BIT,
+                        (bw == w && bh == h) ? GL_NEAREST : GL_LINEAR);
     pipelineDirty_ = true;
 }
 
@@ -440,14 +444,16 @@ HRESULT Device9::Present(const RECT*, const RECT*, HWND, const void*)
         return hr;
     if (testState_ != D3D9TestDeviceState::Ok)
         return D3DERR_DEVICELOST;
+    if (!backBuffer_)
+        return D3DERR_INVALIDCALL;
     MakeCurrent();
     CopyBackBufferToWindow();
     SDL_GL_SwapWindow(window_);
     return D3D_OK;
 }
 
-HRESULT Device9::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                               IDirect3DTexture9** texture, HANDLE*)
+HRESULT Device9::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                               D3DPOOL pool, IDirect3DTexture9** texture, HANDLE*)
 {
     if (!texture)
         return D3DERR_INVALIDCALL;
@@ -460,8 +466,8 @@ HRESULT Device9::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage
     return hr;
 }
 
-HRESULT Device9::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool, IDirect3DVertexBuffer9** buffer,
-                                    HANDLE*)
+HRESULT Device9::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                                    IDirect3DVertexBuffer9** buffer, HANDLE*)
 {
     if (!buffer)
         return D3DERR_INVALIDCALL;
@@ -493,7 +499,7 @@ HRESULT Device9::SetRenderTarget(DWORD index, IDirect3DSurface9* surface)
     if (HRESULT hr = TakeFailure(D3D9TestCall::SetRenderTarget); FAILED(hr))
         return hr;
     auto* target = dynamic_cast<Surface9*>(surface);
-    if (index != 0 || !target)
+    if (index != 0 || !target || target->Owner() != this)
         return D3DERR_INVALIDCALL;
     MakeCurrent();
     if (target->Framebuffer() == 0)
@@ -566,7 +572,8 @@ HRESULT Device9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR 
     }
     // The cleared area is the viewport, cut by the scissor rectangle when that test is on.
     LONG left = static_cast<LONG>(viewport_.X), top = static_cast<LONG>(viewport_.Y);
-    LONG right = left + static_cast<LONG>(viewport_.Width), bottom = top + static_cast<LONG>(viewport_.Height);
+    LONG right = left + static_cast<LONG>(viewport_.Width),
+         bottom = top + static_cast<LONG>(viewport_.Height);
     if (renderStates_[D3DRS_SCISSORTESTENABLE]) {
         left = std::max(left, scissor_.left);
         top = std::max(top, scissor_.top);
@@ -637,7 +644,7 @@ HRESULT Device9::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture)
     if (HRESULT hr = TakeFailure(D3D9TestCall::SetTexture); FAILED(hr))
         return hr;
     auto* t = dynamic_cast<Texture9*>(texture);
-    if (stage >= kMaxStages || (texture && !t))
+    if (stage >= kMaxStages || (texture && (!t || t->Device() != this)))
         return D3DERR_INVALIDCALL;
     textures_[stage] = t;
     return D3D_OK;
@@ -691,8 +698,8 @@ void Device9::UpdateSampler(DWORD s)
     gl_.SamplerParameteri(sampler, GL_TEXTURE_WRAP_T, static_cast<GLint>(AddressMode(st[D3DSAMP_ADDRESSV])));
     gl_.SamplerParameteri(sampler, GL_TEXTURE_WRAP_R, static_cast<GLint>(AddressMode(st[D3DSAMP_ADDRESSW])));
     const DWORD border = st[D3DSAMP_BORDERCOLOR];
-    const float colour[4] = {((border >> 16) & 255) / 255.0f, ((border >> 8) & 255) / 255.0f, (border & 255) / 255.0f,
-                             ((border >> 24) & 255) / 255.0f};
+    const float colour[4] = {((border >> 16) & 255) / 255.0f, ((border >> 8) & 255) / 255.0f,
+                             (border & 255) / 255.0f, ((border >> 24) & 255) / 255.0f};
     gl_.SamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, colour);
     float bias = 0.0f;
     std::memcpy(&bias, &st[D3DSAMP_MIPMAPLODBIAS], sizeof bias);
@@ -757,7 +764,7 @@ HRESULT Device9::SetVertexShader(IDirect3DVertexShader9* shader)
     if (HRESULT hr = TakeFailure(D3D9TestCall::SetVertexShader); FAILED(hr))
         return hr;
     auto* s = dynamic_cast<VertexShader9*>(shader);
-    if (shader && !s)
+    if (shader && (!s || s->Device() != this))
         return D3DERR_INVALIDCALL;
     vertexShader_ = s;
     return D3D_OK;
@@ -767,7 +774,8 @@ HRESULT Device9::SetVertexShaderConstantF(UINT start, const float* data, UINT co
 {
     if (!data || start > kVertexRegisters || count > kVertexRegisters - start)
         return D3DERR_INVALIDCALL;
-    std::memcpy(vertexConstants_.data() + static_cast<size_t>(start) * 4, data, static_cast<size_t>(count) * 16);
+    std::memcpy(vertexConstants_.data() + static_cast<size_t>(start) * 4, data,
+                static_cast<size_t>(count) * 16);
     ++vertexConstantsVersion_;
     return D3D_OK;
 }
@@ -777,7 +785,7 @@ HRESULT Device9::SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UI
     if (HRESULT hr = TakeFailure(D3D9TestCall::SetStreamSource); FAILED(hr))
         return hr;
     auto* b = dynamic_cast<VertexBuffer9*>(buffer);
-    if (stream != 0 || (buffer && !b))
+    if (stream != 0 || (buffer && (!b || b->Device() != this)))
         return D3DERR_INVALIDCALL;
     stream_ = b;
     streamOffset_ = offsetInBytes;
@@ -790,7 +798,7 @@ HRESULT Device9::SetIndices(IDirect3DIndexBuffer9* indices)
     if (HRESULT hr = TakeFailure(D3D9TestCall::SetIndices); FAILED(hr))
         return hr;
     auto* b = dynamic_cast<IndexBuffer9*>(indices);
-    if (indices && !b)
+    if (indices && (!b || b->Device() != this))
         return D3DERR_INVALIDCALL;
     indices_ = b;
     return D3D_OK;
@@ -814,7 +822,7 @@ HRESULT Device9::SetPixelShader(IDirect3DPixelShader9* shader)
     if (HRESULT hr = TakeFailure(D3D9TestCall::SetPixelShader); FAILED(hr))
         return hr;
     auto* s = dynamic_cast<PixelShader9*>(shader);
-    if (shader && !s)
+    if (shader && (!s || s->Device() != this))
         return D3DERR_INVALIDCALL;
     pixelShader_ = s;
     return D3D_OK;
@@ -824,7 +832,8 @@ HRESULT Device9::SetPixelShaderConstantF(UINT start, const float* data, UINT cou
 {
     if (!data || start > kPixelRegisters || count > kPixelRegisters - start)
         return D3DERR_INVALIDCALL;
-    std::memcpy(pixelConstants_.data() + static_cast<size_t>(start) * 4, data, static_cast<size_t>(count) * 16);
+    std::memcpy(pixelConstants_.data() + static_cast<size_t>(start) * 4, data,
+                static_cast<size_t>(count) * 16);
     ++pixelConstantsVersion_;
     return D3D_OK;
 }
@@ -989,7 +998,8 @@ void Device9::ApplyPipelineState()
     if (rs[D3DRS_SCISSORTESTENABLE]) {
         gl_.Enable(GL_SCISSOR_TEST);
         const LONG left = std::max<LONG>(scissor_.left, 0), top = std::max<LONG>(scissor_.top, 0);
-        gl_.Scissor(left, top, std::max<LONG>(scissor_.right - left, 0), std::max<LONG>(scissor_.bottom - top, 0));
+        gl_.Scissor(left, top, std::max<LONG>(scissor_.right - left, 0),
+                    std::max<LONG>(scissor_.bottom - top, 0));
     } else {
         gl_.Disable(GL_SCISSOR_TEST);
     }
@@ -1012,8 +1022,8 @@ HRESULT Device9::PrepareDraw()
         ApplyPipelineState();
     gl_.UseProgram(program->name);
     UploadConstants(*program);
-    const float adjust[4] = {1.0f / static_cast<float>(viewport_.Width), -1.0f / static_cast<float>(viewport_.Height),
-                             -1.0f, 0.0f};
+    const float adjust[4] = {1.0f / static_cast<float>(viewport_.Width),
+                             -1.0f / static_cast<float>(viewport_.Height), -1.0f, 0.0f};
     if (std::memcmp(adjust, program->adjust, sizeof adjust) != 0) {
         gl_.Uniform4fv(program->viewAdjust, 1, adjust);
         std::memcpy(program->adjust, adjust, sizeof adjust);
@@ -1026,7 +1036,7 @@ HRESULT Device9::PrepareDraw()
     return D3D_OK;
 }
 
-HRESULT Device9::BindVertexStream(const LinkedProgram&, UINT vertexCount)
+HRESULT Device9::BindVertexStream(UINT vertexCount)
 {
     std::vector<VertexElement> elements;
     UINT vertexSize = 0;
@@ -1044,8 +1054,9 @@ HRESULT Device9::BindVertexStream(const LinkedProgram&, UINT vertexCount)
         const auto location = static_cast<GLuint>(e.location);
         used[location] = true;
         gl_.EnableVertexAttribArray(location);
-        gl_.VertexAttribPointer(location, e.size, e.type, e.normalized, static_cast<GLsizei>(streamStride_),
-                                reinterpret_cast<const void*>(static_cast<uintptr_t>(streamOffset_ + e.offset)));
+        gl_.VertexAttribPointer(
+            location, e.size, e.type, e.normalized, static_cast<GLsizei>(streamStride_),
+            reinterpret_cast<const void*>(static_cast<uintptr_t>(streamOffset_ + e.offset)));
     }
     for (GLuint location = 0; location < kMaxStages; ++location)
         if (!used[location])
@@ -1065,7 +1076,7 @@ HRESULT Device9::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT pri
         return D3D_OK;
     if (HRESULT hr = PrepareDraw(); FAILED(hr))
         return hr;
-    if (HRESULT hr = BindVertexStream(*Program(), startVertex + vertices); FAILED(hr))
+    if (HRESULT hr = BindVertexStream(startVertex + vertices); FAILED(hr))
         return hr;
     gl_.DrawArrays(mode, static_cast<GLint>(startVertex), static_cast<GLsizei>(vertices));
     return D3D_OK;
@@ -1103,12 +1114,12 @@ HRESULT Device9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex
         return D3DERR_INVALIDCALL;
     if (HRESULT hr = PrepareDraw(); FAILED(hr))
         return hr;
-    if (HRESULT hr = BindVertexStream(*Program(), static_cast<UINT>(highest + 1)); FAILED(hr))
+    if (HRESULT hr = BindVertexStream(static_cast<UINT>(highest + 1)); FAILED(hr))
         return hr;
     gl_.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, ib.Name());
-    gl_.DrawElementsBaseVertex(mode, static_cast<GLsizei>(count), size == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                               reinterpret_cast<const void*>(static_cast<uintptr_t>(startIndex) * size),
-                               baseVertexIndex);
+    gl_.DrawElementsBaseVertex(
+        mode, static_cast<GLsizei>(count), size == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+        reinterpret_cast<const void*>(static_cast<uintptr_t>(startIndex) * size), baseVertexIndex);
     return D3D_OK;
 }
 

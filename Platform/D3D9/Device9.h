@@ -44,18 +44,20 @@ public:
     HRESULT TestCooperativeLevel() override;
     HRESULT GetDeviceCaps(D3DCAPS9* caps) override;
     HRESULT Reset(D3DPRESENT_PARAMETERS* params) override;
-    HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND destWindow, const void* dirtyRegion) override;
+    HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND destWindow,
+                    const void* dirtyRegion) override;
     HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                           IDirect3DTexture9** texture, HANDLE* sharedHandle) override;
-    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool, IDirect3DVertexBuffer9** buffer,
-                               HANDLE* sharedHandle) override;
+    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                               IDirect3DVertexBuffer9** buffer, HANDLE* sharedHandle) override;
     HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                               IDirect3DIndexBuffer9** buffer, HANDLE* sharedHandle) override;
     HRESULT SetRenderTarget(DWORD index, IDirect3DSurface9* surface) override;
     HRESULT GetRenderTarget(DWORD index, IDirect3DSurface9** surface) override;
     HRESULT BeginScene() override;
     HRESULT EndScene() override;
-    HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
+    HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
+                  DWORD stencil) override;
     HRESULT SetViewport(const D3DVIEWPORT9* viewport) override;
     HRESULT GetViewport(D3DVIEWPORT9* viewport) override;
     HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
@@ -67,14 +69,15 @@ public:
     HRESULT SetScissorRect(const RECT* rect) override;
     HRESULT GetScissorRect(RECT* rect) override;
     HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override;
-    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex, UINT minVertexIndex, UINT numVertices,
-                                 UINT startIndex, UINT primitiveCount) override;
+    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex, UINT minVertexIndex,
+                                 UINT numVertices, UINT startIndex, UINT primitiveCount) override;
     HRESULT SetFVF(DWORD fvf) override;
     HRESULT GetFVF(DWORD* fvf) override;
     HRESULT CreateVertexShader(const DWORD* function, IDirect3DVertexShader9** shader) override;
     HRESULT SetVertexShader(IDirect3DVertexShader9* shader) override;
     HRESULT SetVertexShaderConstantF(UINT startRegister, const float* data, UINT vector4fCount) override;
-    HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offsetInBytes, UINT stride) override;
+    HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offsetInBytes,
+                            UINT stride) override;
     HRESULT SetIndices(IDirect3DIndexBuffer9* indices) override;
     HRESULT CreatePixelShader(const DWORD* function, IDirect3DPixelShader9** shader) override;
     HRESULT SetPixelShader(IDirect3DPixelShader9* shader) override;
@@ -113,7 +116,7 @@ private:
     void CopyBackBufferToWindow();
     void UpdateSampler(DWORD sampler);
     HRESULT PrepareDraw();
-    HRESULT BindVertexStream(const LinkedProgram& program, UINT vertexCount);
+    HRESULT BindVertexStream(UINT vertexCount);
     LinkedProgram* Program();
     void UploadConstants(LinkedProgram& program);
     void ApplyPipelineState();

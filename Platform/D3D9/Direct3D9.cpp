@@ -55,8 +55,8 @@ HRESULT Direct3D9::GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode)
     return D3D_OK;
 }
 
-HRESULT Direct3D9::CheckDeviceFormat(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT /*adapterFormat*/, DWORD usage,
-                                     D3DRESOURCETYPE resourceType, D3DFORMAT checkFormat)
+HRESULT Direct3D9::CheckDeviceFormat(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT /*adapterFormat*/,
+                                     DWORD usage, D3DRESOURCETYPE resourceType, D3DFORMAT checkFormat)
 {
     if (adapter != 0 || deviceType != D3DDEVTYPE_HAL)
         return D3DERR_INVALIDCALL;
@@ -80,8 +80,9 @@ void Direct3D9::FillCaps(D3DCAPS9& caps) const
     caps.AdapterOrdinal = 0;
     caps.DevCaps = D3DDEVCAPS_HWTRANSFORMANDLIGHT;
     caps.RasterCaps = D3DPRASTERCAPS_SCISSORTEST;
-    caps.TextureFilterCaps = D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MINFLINEAR | D3DPTFILTERCAPS_MIPFPOINT |
-                             D3DPTFILTERCAPS_MIPFLINEAR | D3DPTFILTERCAPS_MAGFPOINT | D3DPTFILTERCAPS_MAGFLINEAR;
+    caps.TextureFilterCaps = D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MINFLINEAR |
+                             D3DPTFILTERCAPS_MIPFPOINT | D3DPTFILTERCAPS_MIPFLINEAR |
+                             D3DPTFILTERCAPS_MAGFPOINT | D3DPTFILTERCAPS_MAGFLINEAR;
     caps.MaxTextureWidth = maxTextureSize_;
     caps.MaxTextureHeight = maxTextureSize_;
     caps.MaxTextureBlendStages = 8;
@@ -125,8 +126,8 @@ HRESULT Direct3D9::CreateDevice(UINT adapter, D3DDEVTYPE deviceType, HWND focusW
         return D3DERR_NOTAVAILABLE;
     }
     Device9* created = nullptr;
-    const HRESULT hr = Device9::Create(this, params->hDeviceWindow ? params->hDeviceWindow : focusWindow, *params,
-                                       &created);
+    const HRESULT hr =
+        Device9::Create(this, params->hDeviceWindow ? params->hDeviceWindow : focusWindow, *params, &created);
     if (SUCCEEDED(hr))
         *device = created;
     return hr;

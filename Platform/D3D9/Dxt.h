@@ -15,6 +15,7 @@ constexpr size_t DxtBlockBytes(DxtKind kind)
 // Decodes a level of width x height texels stored as whole 4x4 blocks, rows of
 // blocks ((width + 3) / 4) * block bytes apart, into width * height words, top row
 // first. The destination must hold width * height words.
-void DecodeDxt(DxtKind kind, const std::uint8_t* blocks, unsigned width, unsigned height, std::uint32_t* argb);
+void DecodeDxt(DxtKind kind, const std::uint8_t* blocks, unsigned width, unsigned height,
+               std::uint32_t* argb);
 
 } // namespace d3d9

@@ -9,8 +9,8 @@ namespace d3d9 {
 bool GlApi::Load()
 {
     bool complete = true;
-#define GE_GL_LOAD(type, name)                                                                                   \
-    name = reinterpret_cast<type>(SDL_GL_GetProcAddress("gl" #name));                                            \
+#define GE_GL_LOAD(type, name)                                                                               \
+    name = reinterpret_cast<type>(SDL_GL_GetProcAddress("gl" #name));                                        \
     complete = complete && name != nullptr;
     GE_GL_FUNCTIONS(GE_GL_LOAD)
 #undef GE_GL_LOAD

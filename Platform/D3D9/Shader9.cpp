@@ -104,7 +104,8 @@ void LinkedProgram::Link(const GlApi& gl, const ShaderObject& vs, const ShaderOb
         for (const ShaderConstant& c : stage->Code().constants) {
             Uniform u{&c, vertex, {}};
             for (DWORD e = 0; e < c.elements; ++e) {
-                const std::string element = c.elements > 1 ? c.glslName + "[" + std::to_string(e) + "]" : c.glslName;
+                const std::string element =
+                    c.elements > 1 ? c.glslName + "[" + std::to_string(e) + "]" : c.glslName;
                 u.locations.push_back(gl.GetUniformLocation(program, element.c_str()));
             }
             if (c.registerSet == kRegisterSetSampler) {

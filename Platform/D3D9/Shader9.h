@@ -63,7 +63,7 @@ struct LinkedProgram {
     GLuint name = 0; // 0 when linking failed
     GLint viewAdjust = -1;
     std::vector<Uniform> uniforms;
-    std::vector<DWORD> samplerStages; // texture stages the pixel shader samples
+    std::vector<DWORD> samplerStages;             // texture stages the pixel shader samples
     uint64_t vertexVersion = 0, pixelVersion = 0; // constant versions last uploaded
     float adjust[4] = {0, 0, 0, 0};
 

@@ -57,7 +57,8 @@ private:
 
 std::vector<DWORD> EncodeShaderCode(const ShaderCode& code)
 {
-    std::vector<DWORD> out{kMagic, 0, static_cast<DWORD>(code.stage), static_cast<DWORD>(code.constants.size())};
+    std::vector<DWORD> out{kMagic, 0, static_cast<DWORD>(code.stage),
+                           static_cast<DWORD>(code.constants.size())};
     for (const ShaderConstant& c : code.constants) {
         for (DWORD v : {c.registerSet, c.registerIndex, c.registerCount, c.rows, c.columns, c.elements,
                         c.parameterClass, c.parameterType})
@@ -91,8 +92,9 @@ std::optional<ShaderCode> DecodeShaderCode(const DWORD* words)
                 return std::nullopt;
         if (!r.String(c.name) || !r.String(c.glslName))
             return std::nullopt;
+        // A matrix has 2 to 4 rows and columns; a vector or scalar one row.
         if (c.registerSet > kRegisterSetSampler || c.rows == 0 || c.rows > 4 || c.columns == 0 ||
-            c.columns > 4 || c.elements == 0)
+            c.columns > 4 || (c.rows > 1 && c.columns < 2) || c.elements == 0)
             return std::nullopt;
     }
     if (!r.String(code.glsl) || !r.AtEnd())

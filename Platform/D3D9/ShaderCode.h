@@ -17,14 +17,14 @@ enum class ShaderStage : DWORD { Vertex = 0, Pixel = 1 };
 // element takes one register, a matrix element one register per column, as Direct3D 9
 // packs column-major matrices); samplers take one sampler register per element.
 struct ShaderConstant {
-    std::string name;     // the HLSL name
-    std::string glslName; // the uniform's name in the GL program
+    std::string name;      // the HLSL name
+    std::string glslName;  // the uniform's name in the GL program
     DWORD registerSet = 0; // 0 float4 registers, 1 sampler registers
     DWORD registerIndex = 0;
     DWORD registerCount = 0;
     DWORD rows = 1;
     DWORD columns = 1;
-    DWORD elements = 1; // array length, 1 for a single value
+    DWORD elements = 1;       // array length, 1 for a single value
     DWORD parameterClass = 0; // D3DXPARAMETER_CLASS
     DWORD parameterType = 0;  // D3DXPARAMETER_TYPE
 };

@@ -20,6 +20,7 @@ public:
 
     // The framebuffer that draws into this surface; made on first use for a texture level.
     GLuint Framebuffer();
+    Device9* Owner() const { return device_; }
     Texture9* Texture() const { return texture_; }
     UINT Width() const { return width_; }
     UINT Height() const { return height_; }

@@ -15,7 +15,9 @@ bool IsDxt(D3DFORMAT f)
 
 DxtKind KindOf(D3DFORMAT f)
 {
-    return f == D3DFMT_DXT1 ? DxtKind::Dxt1 : (f == D3DFMT_DXT2 || f == D3DFMT_DXT3) ? DxtKind::Dxt3 : DxtKind::Dxt5;
+    return f == D3DFMT_DXT1                         ? DxtKind::Dxt1
+           : (f == D3DFMT_DXT2 || f == D3DFMT_DXT3) ? DxtKind::Dxt3
+                                                    : DxtKind::Dxt5;
 }
 
 GLenum S3tcFormat(D3DFORMAT f)
@@ -187,7 +189,8 @@ HRESULT Texture9::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect,
             static_cast<UINT>(rect->right) > l.width || static_cast<UINT>(rect->bottom) > l.height ||
             rect->left % block != 0 || rect->top % block != 0)
             return D3DERR_INVALIDCALL;
-        offset = static_cast<size_t>(rect->top / block) * pitch + static_cast<size_t>(rect->left / block) * BlockBytes();
+        offset = static_cast<size_t>(rect->top / block) * pitch +
+                 static_cast<size_t>(rect->left / block) * BlockBytes();
     }
     if (l.bytes.empty())
         l.bytes.assign(static_cast<size_t>(pitch) * Rows(l), 0);

@@ -11,8 +11,8 @@ namespace d3d9 {
 
 class Texture9 final : public DeviceChild<IDirect3DTexture9> {
 public:
-    static HRESULT Create(Device9* device, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
-                          D3DPOOL pool, Texture9** out);
+    static HRESULT Create(Device9* device, UINT width, UINT height, UINT levels, DWORD usage,
+                          D3DFORMAT format, D3DPOOL pool, Texture9** out);
 
     DWORD GetLevelCount() override { return static_cast<DWORD>(levels_.size()); }
     HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override;

@@ -97,8 +97,9 @@ HRESULT ConstantTable::WriteRegisters(IDirect3DDevice9* device, const Entry& e, 
         return D3DERR_INVALIDCALL;
     if (count > e.info.registerCount)
         count = e.info.registerCount;
-    return stage_ == d3d9::ShaderStage::Vertex ? device->SetVertexShaderConstantF(e.info.registerIndex, regs, count)
-                                               : device->SetPixelShaderConstantF(e.info.registerIndex, regs, count);
+    return stage_ == d3d9::ShaderStage::Vertex
+               ? device->SetVertexShaderConstantF(e.info.registerIndex, regs, count)
+               : device->SetPixelShaderConstantF(e.info.registerIndex, regs, count);
 }
 
 HRESULT ConstantTable::SetFloat(IDirect3DDevice9* device, D3DXHANDLE constant, float value)

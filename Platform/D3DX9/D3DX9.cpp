@@ -5,9 +5,10 @@
 
 #include <cstring>
 
-HRESULT D3DXCompileShader(const char* srcData, UINT srcDataLen, const D3DXMACRO* defines, ID3DXInclude* include,
-                          const char* functionName, const char* profile, DWORD /*flags*/, ID3DXBuffer** shader,
-                          ID3DXBuffer** errorMessages, ID3DXConstantTable** constantTable)
+HRESULT D3DXCompileShader(const char* srcData, UINT srcDataLen, const D3DXMACRO* defines,
+                          ID3DXInclude* include, const char* functionName, const char* profile,
+                          DWORD /*flags*/, ID3DXBuffer** shader, ID3DXBuffer** errorMessages,
+                          ID3DXConstantTable** constantTable)
 {
     if (shader)
         *shader = nullptr;
@@ -46,7 +47,7 @@ HRESULT D3DXCompileShader(const char* srcData, UINT srcDataLen, const D3DXMACRO*
     if (errorMessages && !result.messages.empty())
         *errorMessages = d3dx9::XBuffer::FromText(result.messages);
     if (constantTable)
-        *constantTable =
-            new d3dx9::ConstantTable(result.code.stage, result.code.constants, std::move(result.samplerStates));
+        *constantTable = new d3dx9::ConstantTable(result.code.stage, result.code.constants,
+                                                  std::move(result.samplerStates));
     return D3D_OK;
 }

@@ -92,6 +92,7 @@ using LPD3DXCONSTANTTABLE = ID3DXConstantTable*;
 // holds byte code for CreateVertexShader / CreatePixelShader, *errorMessages (when
 // asked for) the compiler's warnings or null, *constantTable the constants. On failure
 // *errorMessages holds the compiler's text and the other outputs are null.
-HRESULT D3DXCompileShader(const char* srcData, UINT srcDataLen, const D3DXMACRO* defines, ID3DXInclude* include,
-                          const char* functionName, const char* profile, DWORD flags, ID3DXBuffer** shader,
-                          ID3DXBuffer** errorMessages, ID3DXConstantTable** constantTable);
+HRESULT D3DXCompileShader(const char* srcData, UINT srcDataLen, const D3DXMACRO* defines,
+                          ID3DXInclude* include, const char* functionName, const char* profile, DWORD flags,
+                          ID3DXBuffer** shader, ID3DXBuffer** errorMessages,
+                          ID3DXConstantTable** constantTable);

@@ -226,7 +226,8 @@ bool ReflectConstants(spvc_compiler compiler, const spvc_reflected_resource& blo
     return true;
 }
 
-bool SpirvToGlsl(std::vector<uint32_t> spirv, d3d9::ShaderStage stage, d3d9::ShaderCode& code, std::string& messages)
+bool SpirvToGlsl(std::vector<uint32_t> spirv, d3d9::ShaderStage stage, d3d9::ShaderCode& code,
+                 std::string& messages)
 {
     const bool vertex = stage == d3d9::ShaderStage::Vertex;
     const std::map<uint32_t, InterfaceVariable> vars = FixPositionSemantics(spirv, vertex);
@@ -241,7 +242,8 @@ bool SpirvToGlsl(std::vector<uint32_t> spirv, d3d9::ShaderStage stage, d3d9::Sha
     spvc_compiler compiler = nullptr;
     spvc_compiler_options options = nullptr;
     auto fail = [&](const char* what) {
-        messages += std::string("error: ") + what + ": " + spvc_context_get_last_error_string(rawContext) + "\n";
+        messages +=
+            std::string("error: ") + what + ": " + spvc_context_get_last_error_string(rawContext) + "\n";
         return false;
     };
     if (spvc_context_parse_spirv(rawContext, spirv.data(), spirv.size(), &ir) != SPVC_SUCCESS)
@@ -289,7 +291,8 @@ bool SpirvToGlsl(std::vector<uint32_t> spirv, d3d9::ShaderStage stage, d3d9::Sha
         }
         return true;
     };
-    if (!nameInterface(SPVC_RESOURCE_TYPE_STAGE_INPUT, true) || !nameInterface(SPVC_RESOURCE_TYPE_STAGE_OUTPUT, false))
+    if (!nameInterface(SPVC_RESOURCE_TYPE_STAGE_INPUT, true) ||
+        !nameInterface(SPVC_RESOURCE_TYPE_STAGE_OUTPUT, false))
         return false;
 
     spvc_resources_get_resource_list_for_type(resources, SPVC_RESOURCE_TYPE_UNIFORM_BUFFER, &list, &count);

@@ -3,6 +3,7 @@
 #include "Platform/D3DX9/D3DX9.h"
 
 #include <atomic>
+#include <string>
 #include <vector>
 
 namespace d3dx9 {

@@ -55,6 +55,7 @@ struct LayerState {
     HCURSOR currentCursor = &gArrowCursor;
     SDL_Cursor* sdlArrow = nullptr;
     HWND capture = nullptr;
+    std::vector<SDL_Window*> closing; // destroyed windows whose GL surface is still current
     Clock::time_point start = Clock::now();
 };
 
@@ -153,6 +154,10 @@ bool EnsureVideo()
         std::fprintf(stderr, "Win32: SDL video cannot start: %s\n", SDL_GetError());
         return false;
     }
+    // The GL driver stays loaded for the life of the process, as the system's display
+    // driver would: windows come and go (screen-mode switches recreate them) without
+    // reloading it, and leak reports can still name its modules at exit.
+    SDL_GL_LoadLibrary(nullptr);
     SDL_StartTextInput();
     return true;
 }
@@ -435,6 +440,15 @@ void ServeInstanceRequests()
 // Fills the queue from SDL and from other processes' requests.
 void Pump()
 {
+    auto& closing = State().closing;
+    for (auto it = closing.begin(); it != closing.end();) {
+        if (SDL_GL_GetCurrentWindow() == *it) {
+            ++it;
+        } else {
+            SDL_DestroyWindow(*it);
+            it = closing.erase(it);
+        }
+    }
     if (SDL_WasInit(SDL_INIT_VIDEO)) {
         SDL_Event e;
         while (SDL_PollEvent(&e))
@@ -595,7 +609,14 @@ BOOL DestroyWindow(HWND hwnd)
     if (s.capture == hwnd)
         s.capture = nullptr;
     if (hwnd->sdl) {
-        SDL_DestroyWindow(hwnd->sdl);
+        // A GL context still current on the window (the Direct3D 9 stand-in's device)
+        // keeps its surface: the window only hides until the context lets go of it.
+        if (SDL_GL_GetCurrentWindow() == hwnd->sdl) {
+            SDL_HideWindow(hwnd->sdl);
+            s.closing.push_back(hwnd->sdl);
+        } else {
+            SDL_DestroyWindow(hwnd->sdl);
+        }
         hwnd->sdl = nullptr;
     }
     return TRUE;

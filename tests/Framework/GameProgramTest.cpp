@@ -5,8 +5,8 @@
 
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <spawn.h>
@@ -30,9 +30,8 @@ class ProgramRun : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root = fs::temp_directory_path() /
-               ("gameapp-program-" + std::to_string(getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        root = fs::temp_directory_path() / ("gameapp-program-" + std::to_string(getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(root);
         fs::create_directories(root / "data");
         fs::create_directories(root / "run");
@@ -80,8 +79,8 @@ protected:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         const std::string errPath = (root / "stderr.txt").string();
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ASSERT_EQ(posix_spawn(&pid, kProgram, &actions, nullptr, argvPtrs.data(), envPtrs.data()), 0);
         posix_spawn_file_actions_destroy(&actions);
     }
@@ -135,7 +134,8 @@ TEST_F(ProgramRun, RunsItsFrameLoopUntilTheWindowIsClosed)
 
 TEST_F(ProgramRun, WrongDataPathArgumentsEndStartUp)
 {
-    for (const auto& args : std::vector<std::vector<std::string>>{{"--data_path"}, {"--data_path", "a", "b"}}) {
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"--data_path"}, {"--data_path", "a", "b"}}) {
         SCOPED_TRACE(args.size());
         Start(args);
         EXPECT_EQ(WaitExit(60s), 1);

@@ -151,8 +151,8 @@ TEST_P(ScreenModeTest, FitsTheVirtualScreenIntoTheClient)
         ProjectToClient(out.renderSettings.projection, c.visibleX, 0.0f, c.clientW, c.clientH, &px, &py);
         EXPECT_NEAR(px, left, 1e-2);
         EXPECT_NEAR(py, top, 1e-2);
-        ProjectToClient(out.renderSettings.projection, c.visibleX + c.visibleW, 768.0f, c.clientW, c.clientH, &px,
-                        &py);
+        ProjectToClient(out.renderSettings.projection, c.visibleX + c.visibleW, 768.0f, c.clientW, c.clientH,
+                        &px, &py);
         EXPECT_NEAR(px, left + usedW, 1e-2);
         EXPECT_NEAR(py, top + usedH, 1e-2);
         EXPECT_FLOAT_EQ(out.renderSettings.screenScaleX, usedW / c.visibleW);
@@ -161,6 +161,7 @@ TEST_P(ScreenModeTest, FitsTheVirtualScreenIntoTheClient)
 }
 
 // Design 1024 x 768 throughout.
+// clang-format off
 const ScreenCase kScreenCases[] = {
     {"Window1024x768", true, Monitor(1920, 1080, 1920, 1040), 1024, true,
      true, false, 1024, 768, false, false, {}, false, 0, 0, 1.0f, 1.0f, 0.0f, 0.0f, 0.0f, 1024.0f},
@@ -186,6 +187,7 @@ const ScreenCase kScreenCases[] = {
      false, false, 1920, 1080, false, false, {}, true, 1365, 768, 1365.0f / 1920.0f, 768.0f / 1080.0f,
      -170.5f * 1920.0f / 1365.0f, 0.0f, -170.5f, 1365.0f},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Cases, ScreenModeTest, ::testing::ValuesIn(kScreenCases),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -409,10 +411,22 @@ TEST_F(WithFrameManager, PointerAndTouchEventsReachTheFrameManager)
         {"move", [](framework::GameApplication* a, const input::point& p) { a->OnMouseMove(p); }},
         {"drag", [](framework::GameApplication* a, const input::point& p) { a->OnMouseDrag(p); }},
         {"wheel", [](framework::GameApplication* a, const input::point& p) { a->OnMouseWheel(p, 120); }},
-        {"touch begin", [](framework::GameApplication* a, const input::point& p) { a->OnTouchBegin({{7, p}}); }},
-        {"touch move", [](framework::GameApplication* a, const input::point& p) { a->OnTouchMove({{7, p}}); }},
-        {"touch end", [](framework::GameApplication* a, const input::point& p) { a->OnTouchEnd({{7, p}}); }},
-        {"touch cancel", [](framework::GameApplication* a, const input::point& p) { a->OnTouchCancel({{7, p}}); }},
+        {"touch begin",
+         [](framework::GameApplication* a, const input::point& p) {
+             a->OnTouchBegin({{7, p}});
+         }},
+        {"touch move",
+         [](framework::GameApplication* a, const input::point& p) {
+             a->OnTouchMove({{7, p}});
+         }},
+        {"touch end",
+         [](framework::GameApplication* a, const input::point& p) {
+             a->OnTouchEnd({{7, p}});
+         }},
+        {"touch cancel",
+         [](framework::GameApplication* a, const input::point& p) {
+             a->OnTouchCancel({{7, p}});
+         }},
     };
     float x = 1.0f;
     for (const Event& e : events) {

@@ -1,11 +1,17 @@
 // The game application started for real on the headless display: start-up, frames
 // drawn to the window, a lost device, and the Alt+Enter screen-mode switch.
+#include "Core/Base/ImageInfo.h"
+#include "Core/Base/MemoryStream.h"
 #include "Core/Input/Win32/InputWin32.h"
 #include "Core/Render/DX9/RenderDX9.h"
 #include "Core/Render/Graphics.h"
+#include "Core/Render/Image.h"
+#include "Core/Render/ImageDataRaw.h"
 #include "Core/Render/RenderTarget.h"
+#include "Core/Render/Texture.h"
 #include "Framework/GameApplication.h"
 #include "Framework/GameWindow.h"
+#include "Framework/Layer/ImageLayer.h"
 #include "Framework/Layer/Layer.h"
 #include "Framework/Widget/BaseBoard.h"
 #include "Framework/Widget/FrameManager.h"
@@ -54,10 +60,39 @@ public:
     bool failNext = false;
 };
 
+// An image of one colour made straight from pixels in memory.
+render::Image* MakeImage(render::RenderDX9* renderer, int w, int h, u32 argb)
+{
+    const std::vector<u32> pixels(static_cast<size_t>(w) * static_cast<size_t>(h), argb);
+    base::MemoryStream stream(pixels.data(), static_cast<u32>(pixels.size() * sizeof(u32)));
+    render::ImageDataRaw data(base::ImageInfo(L"test", 0, 0, w, h, 255, 0, true, true, 1.0f));
+    render::Texture* texture = nullptr;
+    if (data.Load(&stream, L"") != GE_OK || renderer->CreateTexture(&texture) != GE_OK || !texture)
+        return nullptr;
+    if (texture->CreateFromImage(data) != GE_OK) {
+        delete texture;
+        return nullptr;
+    }
+    return new render::Image(texture);
+}
+
 class SceneBoard : public widget::BaseBoard {
 public:
     GEResultEnum Init() override
     {
+        auto* renderer = framework::GetGameApplication()->render.get();
+        image_ = new layer::ImageLayer;
+        image_->SetImage(MakeImage(renderer, 8, 8, 0xFF0000FFu), true);
+        image_->SetPosition(300, 300, 0);
+        centred_ = new layer::ImageLayer;
+        centred_->SetImage(MakeImage(renderer, 10, 6, 0xFFFFFF00u), true);
+        centred_->SetAlign(layer::ImageLayer::HCenter, layer::ImageLayer::VCenter);
+        centred_->SetPosition(500, 500, 0);
+        if (!image_->GetImage() || !centred_->GetImage())
+            return GE_FAIL;
+        layer->AddChild(image_);
+        layer->AddChild(centred_);
+
         const float redArea[4] = {100, 100, 100, 50};
         const float red[4] = {1, 0, 0, 1};
         const float greenArea[4] = {900, 700, 124, 68};
@@ -72,9 +107,13 @@ public:
     {
         delete red_;
         delete green_;
+        delete image_;
+        delete centred_;
     }
     FillLayer* red_ = nullptr;
     FillLayer* green_ = nullptr;
+    layer::ImageLayer* image_ = nullptr;
+    layer::ImageLayer* centred_ = nullptr;
 };
 
 class HeadlessGame : public framework::GameApplication {
@@ -148,10 +187,13 @@ void ExpectScene(HeadlessGame* game)
         u32 rgb;
     };
     const Probe probes[] = {
-        {100, 100, 0xFF0000}, {199, 149, 0xFF0000}, {150, 120, 0xFF0000}, // red rectangle, corners included
-        {99, 100, 0x000000},  {200, 120, 0x000000}, {150, 150, 0x000000}, // just outside it
-        {900, 700, 0x00FF00}, {1023, 767, 0x00FF00},                      // green up to the corner
-        {0, 0, 0x000000},     {512, 384, 0x000000},
+        {100, 100, 0xFF0000}, {199, 149, 0xFF0000},  {150, 120, 0xFF0000}, // red rectangle, corners included
+        {99, 100, 0x000000},  {200, 120, 0x000000},  {150, 150, 0x000000}, // just outside it
+        {900, 700, 0x00FF00}, {1023, 767, 0x00FF00},                       // green up to the corner
+        {0, 0, 0x000000},     {512, 384, 0x000000},  {300, 300, 0x0000FF}, {307, 307, 0x0000FF},
+        {308, 304, 0x000000}, {304, 308, 0x000000},                                              // image
+        {495, 497, 0xFFFF00}, {504, 502, 0xFFFF00},  {494, 500, 0x000000}, {505, 500, 0x000000}, // centred
+        {500, 496, 0x000000}, {500, 503, 0x000000},
     };
     for (const Probe& p : probes) {
         EXPECT_EQ(PixelAt(argb, width, p.x, p.y), p.rgb) << "at " << p.x << "," << p.y;
@@ -322,8 +364,8 @@ TEST_F(HeadlessStart, AltEnterSwitchesWithItsLogLinesInOrder)
         Pass(3);
         EXPECT_EQ(window->windowed, 0);
         EXPECT_EQ(SwitchLines(log.text),
-                  (std::vector<std::wstring>{L"mRender->PrepareSwitchScreenMode()", L"SwitchWindowMode(false)",
-                                             L"mRender->SwitchScreenMode()"}));
+                  (std::vector<std::wstring>{L"mRender->PrepareSwitchScreenMode()",
+                                             L"SwitchWindowMode(false)", L"mRender->SwitchScreenMode()"}));
     }
     Pass(2);
     ExpectScene(game);
@@ -344,9 +386,10 @@ TEST_F(HeadlessStart, AltEnterSwitchesWithItsLogLinesInOrder)
         PressAltEnter(window->hwnd);
         Pass(3);
         EXPECT_EQ(window->windowed, 1);
-        EXPECT_EQ(SwitchLines(log.text),
-                  (std::vector<std::wstring>{L"mRender->PrepareSwitchScreenMode()", L"mWindow->SetWindowedSize()",
-                                             L"mRender->SwitchScreenMode()", L"SwitchWindowMode(true)"}));
+        EXPECT_EQ(
+            SwitchLines(log.text),
+            (std::vector<std::wstring>{L"mRender->PrepareSwitchScreenMode()", L"mWindow->SetWindowedSize()",
+                                       L"mRender->SwitchScreenMode()", L"SwitchWindowMode(true)"}));
     }
     Pass(2);
     ExpectScene(game);
@@ -393,6 +436,10 @@ TEST_F(HeadlessStart, ClosingTheWindowEndsItsTask)
     for (int i = 0; i < 10 && !game->window->IsDone(); ++i)
         game->window->Update(0.01f);
     EXPECT_TRUE(game->window->IsDone());
+    // The device went before the OS window did, and no frame runs after it.
+    EXPECT_EQ(game->render, nullptr);
+    EXPECT_TRUE(game->frameManager->stack.empty());
+    EXPECT_EQ(game->FrameTick(0.01f), GE_OK);
 }
 
 } // namespace

@@ -2,9 +2,9 @@
 // child events.
 #include "Framework/Layer/Layer.h"
 #include "Framework/Layer/RectHitLayer.h"
+#include <cmath>
 #include <gtest/gtest.h>
 #include <numbers>
-#include <cmath>
 #include <string>
 #include <vector>
 
@@ -97,12 +97,10 @@ TEST_F(SmallTree, BoxEdgesMinimumHitsMaximumMisses)
         float x, y;
         const char* expected;
     } cases[] = {
-        {10.0f, 10.0f, "child"}, // minimum corner hits
-        {29.9f, 29.9f, "child"},
-        {30.0f, 15.0f, "root"}, // maximum x edge misses the child
-        {15.0f, 30.0f, "root"}, // maximum y edge misses the child
-        {9.99f, 15.0f, "root"},
-        {100.0f, 50.0f, ""}, // the root's own maximum edge misses everything
+        {10.0f, 10.0f, "child"},                         // minimum corner hits
+        {29.9f, 29.9f, "child"}, {30.0f, 15.0f, "root"}, // maximum x edge misses the child
+        {15.0f, 30.0f, "root"},                          // maximum y edge misses the child
+        {9.99f, 15.0f, "root"},  {100.0f, 50.0f, ""},    // the root's own maximum edge misses everything
         {-0.01f, 50.0f, ""},
     };
     for (const Case& c : cases) {

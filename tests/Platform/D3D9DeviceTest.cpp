@@ -37,29 +37,35 @@ TEST_F(D3D9Device, ResetNeedsDefaultPoolObjectsReleasedAndKeepsManagedOnes)
         std::function<IUnknown*()> make;
     };
     const Holder holders[] = {
-        {"render target", [&]() -> IUnknown* {
+        {"render target",
+         [&]() -> IUnknown* {
              IDirect3DTexture9* t = nullptr;
-             device_->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &t, nullptr);
+             device_->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &t,
+                                    nullptr);
              return t;
          }},
-        {"dynamic texture", [&]() -> IUnknown* {
+        {"dynamic texture",
+         [&]() -> IUnknown* {
              IDirect3DTexture9* t = nullptr;
              device_->CreateTexture(8, 8, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &t, nullptr);
              return t;
          }},
-        {"dynamic vertex buffer", [&]() -> IUnknown* {
+        {"dynamic vertex buffer",
+         [&]() -> IUnknown* {
              IDirect3DVertexBuffer9* b = nullptr;
-             device_->CreateVertexBuffer(64, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, kFvf2D, D3DPOOL_DEFAULT, &b,
-                                         nullptr);
+             device_->CreateVertexBuffer(64, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, kFvf2D, D3DPOOL_DEFAULT,
+                                         &b, nullptr);
              return b;
          }},
-        {"dynamic index buffer", [&]() -> IUnknown* {
+        {"dynamic index buffer",
+         [&]() -> IUnknown* {
              IDirect3DIndexBuffer9* b = nullptr;
-             device_->CreateIndexBuffer(64, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
-                                        &b, nullptr);
+             device_->CreateIndexBuffer(64, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
+                                        D3DPOOL_DEFAULT, &b, nullptr);
              return b;
          }},
-        {"back buffer reference", [&]() -> IUnknown* {
+        {"back buffer reference",
+         [&]() -> IUnknown* {
              IDirect3DSurface9* s = nullptr;
              device_->GetRenderTarget(0, &s);
              return s;
@@ -166,15 +172,16 @@ TEST_F(D3D9Device, AdapterReportsWhatTheRendererRequiresAndHonoursItsHooks)
     EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, hwnd_, D3DCREATE_HARDWARE_VERTEXPROCESSING, &p, &second),
               D3DERR_NOTAVAILABLE);
     EXPECT_EQ(second, nullptr);
-    ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, hwnd_, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &second), D3D_OK);
+    ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, hwnd_, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &second),
+              D3D_OK);
     second->Release();
 }
 
 TEST_F(D3D9Device, BufferLocksFollowTheDirect3DRules)
 {
     IDirect3DVertexBuffer9* vb = nullptr;
-    ASSERT_EQ(device_->CreateVertexBuffer(64, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, kFvfGeom, D3DPOOL_DEFAULT, &vb,
-                                          nullptr),
+    ASSERT_EQ(device_->CreateVertexBuffer(64, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, kFvfGeom,
+                                          D3DPOOL_DEFAULT, &vb, nullptr),
               D3D_OK);
     void* data = nullptr;
     EXPECT_EQ(vb->Unlock(), D3DERR_INVALIDCALL);
@@ -187,10 +194,12 @@ TEST_F(D3D9Device, BufferLocksFollowTheDirect3DRules)
     vb->Release();
 
     IDirect3DVertexBuffer9* managedDynamic = nullptr;
-    EXPECT_EQ(device_->CreateVertexBuffer(64, D3DUSAGE_DYNAMIC, kFvfGeom, D3DPOOL_MANAGED, &managedDynamic, nullptr),
+    EXPECT_EQ(device_->CreateVertexBuffer(64, D3DUSAGE_DYNAMIC, kFvfGeom, D3DPOOL_MANAGED, &managedDynamic,
+                                          nullptr),
               D3DERR_INVALIDCALL);
     IDirect3DIndexBuffer9* ib = nullptr;
-    EXPECT_EQ(device_->CreateIndexBuffer(64, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &ib, nullptr), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->CreateIndexBuffer(64, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &ib, nullptr),
+              D3DERR_INVALIDCALL);
     EXPECT_EQ(ib, nullptr);
 }
 
@@ -198,8 +207,8 @@ TEST_F(D3D9Device, DiscardLocksRefillDynamicBuffersBetweenDraws)
 {
     Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
     IDirect3DVertexBuffer9* vb = nullptr;
-    ASSERT_EQ(device_->CreateVertexBuffer(4 * sizeof(VertexGeom), D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, kFvfGeom,
-                                          D3DPOOL_DEFAULT, &vb, nullptr),
+    ASSERT_EQ(device_->CreateVertexBuffer(4 * sizeof(VertexGeom), D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY,
+                                          kFvfGeom, D3DPOOL_DEFAULT, &vb, nullptr),
               D3D_OK);
     ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0), D3D_OK);
     ASSERT_EQ(device_->BeginScene(), D3D_OK);
@@ -209,7 +218,8 @@ TEST_F(D3D9Device, DiscardLocksRefillDynamicBuffersBetweenDraws)
     for (int frame = 0; frame < 2; ++frame) {
         const float x = frame * 4.0f - 0.5f;
         const uint32_t c = frame == 0 ? 0xFFFF0000 : 0xFF00FF00;
-        const VertexGeom quad[4] = {{x, -0.5f, 0, c}, {x + 4, -0.5f, 0, c}, {x, 3.5f, 0, c}, {x + 4, 3.5f, 0, c}};
+        const VertexGeom quad[4] = {
+            {x, -0.5f, 0, c}, {x + 4, -0.5f, 0, c}, {x, 3.5f, 0, c}, {x + 4, 3.5f, 0, c}};
         void* data = nullptr;
         ASSERT_EQ(vb->Lock(0, 0, &data, D3DLOCK_DISCARD), D3D_OK);
         std::memcpy(data, quad, sizeof quad);
@@ -246,17 +256,21 @@ TEST_F(D3D9Device, TextureCreationAndLockRules)
     };
     for (const Bad& b : bad) {
         SCOPED_TRACE(b.what);
-        EXPECT_EQ(device_->CreateTexture(b.w, b.h, 1, b.usage, b.format, b.pool, &t, nullptr), D3DERR_INVALIDCALL);
+        EXPECT_EQ(device_->CreateTexture(b.w, b.h, 1, b.usage, b.format, b.pool, &t, nullptr),
+                  D3DERR_INVALIDCALL);
         EXPECT_EQ(t, nullptr);
     }
 
     D3DLOCKED_RECT locked{};
-    ASSERT_EQ(device_->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &t, nullptr),
-              D3D_OK);
+    ASSERT_EQ(
+        device_->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &t, nullptr),
+        D3D_OK);
     EXPECT_EQ(t->LockRect(0, &locked, nullptr, 0), D3DERR_INVALIDCALL);
     t->Release();
 
-    ASSERT_EQ(device_->CreateTexture(8, 8, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &t, nullptr), D3D_OK);
+    ASSERT_EQ(
+        device_->CreateTexture(8, 8, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &t, nullptr),
+        D3D_OK);
     ASSERT_EQ(t->LockRect(0, &locked, nullptr, D3DLOCK_DISCARD), D3D_OK);
     EXPECT_EQ(locked.Pitch, 32);
     EXPECT_EQ(t->LockRect(0, &locked, nullptr, 0), D3DERR_INVALIDCALL); // already locked
@@ -284,8 +298,9 @@ TEST_F(D3D9Device, TextureCreationAndLockRules)
 TEST_F(D3D9Device, SurfacesKeepTheirTextureAliveAndReferencesBalance)
 {
     IDirect3DTexture9* t = nullptr;
-    ASSERT_EQ(device_->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &t, nullptr),
-              D3D_OK);
+    ASSERT_EQ(
+        device_->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &t, nullptr),
+        D3D_OK);
     IDirect3DSurface9* s = nullptr;
     ASSERT_EQ(t->GetSurfaceLevel(0, &s), D3D_OK);
     EXPECT_EQ(t->AddRef(), 3u);
@@ -320,7 +335,8 @@ TEST_F(D3D9Device, DrawsNeedAScenePairedShadersAndValidByteCode)
     device_->SetPixelShader(geom.ps);
     const std::vector<VertexGeom> tri{{0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}};
     IDirect3DVertexBuffer9* vb = nullptr;
-    ASSERT_EQ(device_->CreateVertexBuffer(sizeof(VertexGeom) * 3, 0, kFvfGeom, D3DPOOL_MANAGED, &vb, nullptr), D3D_OK);
+    ASSERT_EQ(device_->CreateVertexBuffer(sizeof(VertexGeom) * 3, 0, kFvfGeom, D3DPOOL_MANAGED, &vb, nullptr),
+              D3D_OK);
     device_->SetFVF(kFvfGeom);
     device_->SetStreamSource(0, vb, 0, sizeof(VertexGeom));
     EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3DERR_INVALIDCALL); // outside a scene

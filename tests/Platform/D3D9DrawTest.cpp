@@ -67,8 +67,8 @@ protected:
         for (size_t i = 0; i < got.size() && wrong < 5; ++i)
             if (got[i] != want[i]) {
                 ++wrong;
-                ADD_FAILURE() << "pixel (" << i % width << ", " << i / width << "): got " << std::hex << got[i]
-                              << ", expected " << want[i];
+                ADD_FAILURE() << "pixel (" << i % width << ", " << i / width << "): got " << std::hex
+                              << got[i] << ", expected " << want[i];
             }
     }
 };
@@ -86,22 +86,25 @@ TEST_F(D3D9Draw, BuiltinProgramsDrawAtExactPixelPositions)
         Program* program;
         uint32_t specular; // tint program: green weighs the vertex colour, blue the texture
     };
-    for (const Case& c : {Case{"geometry", &geom, 0}, Case{"multiply", &mult, 0}, Case{"tint", &tint, 0x000000FF}}) {
+    for (const Case& c :
+         {Case{"geometry", &geom, 0}, Case{"multiply", &mult, 0}, Case{"tint", &tint, 0x000000FF}}) {
         SCOPED_TRACE(c.name);
         Begin();
         Use(*c.program, Ortho(kWidth, kHeight));
         if (c.program == &geom) {
             const float s = -0.5f;
-            const std::vector<VertexGeom> quad{{10 + s, 20 + s, 0, 0xFF80C040}, {18 + s, 20 + s, 0, 0xFF80C040},
-                                               {10 + s, 28 + s, 0, 0xFF80C040}, {18 + s, 28 + s, 0, 0xFF80C040}};
+            const std::vector<VertexGeom> quad{{10 + s, 20 + s, 0, 0xFF80C040},
+                                               {18 + s, 20 + s, 0, 0xFF80C040},
+                                               {10 + s, 28 + s, 0, 0xFF80C040},
+                                               {18 + s, 28 + s, 0, 0xFF80C040}};
             Draw(D3DPT_TRIANGLESTRIP, quad, kFvfGeom, 2);
         } else {
             ASSERT_EQ(device_->SetTexture(SamplerStage(*c.program), tex), D3D_OK);
             Draw(D3DPT_TRIANGLELIST, Quad(10, 20, 18, 28, 0xFFFFFFFF, c.specular), kFvf2D, 2);
         }
         End();
-        ExpectSame(ReadBackBuffer(), Expected(kWidth, kHeight, 10, 20, 8, 8, c.program == &geom ? solid : Pattern()),
-                   kWidth);
+        ExpectSame(ReadBackBuffer(),
+                   Expected(kWidth, kHeight, 10, 20, 8, 8, c.program == &geom ? solid : Pattern()), kWidth);
     }
     device_->SetTexture(0, nullptr);
     tex->Release();
@@ -122,12 +125,13 @@ TEST_F(D3D9Draw, MatrixSetThroughTheConstantTableMultipliesRowVectors)
     const float s = -0.5f;
     const uint32_t c = 0xFFE0A060;
     // x 4..12, y 10..14 lands at x 10..14, y 4..12 once swapped.
-    const std::vector<VertexGeom> quad{{4 + s, 10 + s, 0, c}, {12 + s, 10 + s, 0, c}, {4 + s, 14 + s, 0, c},
-                                       {12 + s, 14 + s, 0, c}};
+    const std::vector<VertexGeom> quad{
+        {4 + s, 10 + s, 0, c}, {12 + s, 10 + s, 0, c}, {4 + s, 14 + s, 0, c}, {12 + s, 14 + s, 0, c}};
     device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE); // the swap mirrors the winding
     Draw(D3DPT_TRIANGLESTRIP, quad, kFvfGeom, 2);
     End();
-    ExpectSame(ReadBackBuffer(), Expected(kWidth, kHeight, 10, 4, 4, 8, std::vector<uint32_t>(32, c)), kWidth);
+    ExpectSame(ReadBackBuffer(), Expected(kWidth, kHeight, 10, 4, 4, 8, std::vector<uint32_t>(32, c)),
+               kWidth);
 }
 
 TEST_F(D3D9Draw, TintAndMultiplyProgramsMixColoursAsTheirFormulasSay)
@@ -147,8 +151,11 @@ TEST_F(D3D9Draw, TintAndMultiplyProgramsMixColoursAsTheirFormulasSay)
         bool tinted;
         int t; // the image draw's tint amount: specular green t, blue 255 - t
     };
-    const Case cases[] = {{"multiply", false, 0}, {"tint 0", true, 0},     {"tint 64", true, 64},
-                          {"tint 128", true, 128}, {"tint 255", true, 255}};
+    const Case cases[] = {{"multiply", false, 0},
+                          {"tint 0", true, 0},
+                          {"tint 64", true, 64},
+                          {"tint 128", true, 128},
+                          {"tint 255", true, 255}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Program& p = c.tinted ? tint : mult;
@@ -160,8 +167,8 @@ TEST_F(D3D9Draw, TintAndMultiplyProgramsMixColoursAsTheirFormulasSay)
         End();
         uint32_t want = 0;
         if (!c.tinted) {
-            want = pack(ch(texel, 24) * ch(colour, 24), ch(texel, 16) * ch(colour, 16), ch(texel, 8) * ch(colour, 8),
-                        ch(texel, 0) * ch(colour, 0));
+            want = pack(ch(texel, 24) * ch(colour, 24), ch(texel, 16) * ch(colour, 16),
+                        ch(texel, 8) * ch(colour, 8), ch(texel, 0) * ch(colour, 0));
         } else {
             const double x = c.t / 255.0, y = (255 - c.t) / 255.0; // Tint.x, Tint.y
             auto mix = [&](int shift) { return ch(texel, shift) * y + ch(colour, shift) * x; };
@@ -172,6 +179,37 @@ TEST_F(D3D9Draw, TintAndMultiplyProgramsMixColoursAsTheirFormulasSay)
     }
     device_->SetTexture(0, nullptr);
     tex->Release();
+}
+
+TEST_F(D3D9Draw, PixelConstantsReachTheShaderAndFollowEveryChange)
+{
+    // A game shader's pattern: a second colour multiplied in, set per draw.
+    const char* pixel =
+        "float4 color2;\n"
+        "float fade;\n"
+        "struct PS_INPUT { float4 Pos : POSITION; float4 Color : COLOR0; };\n"
+        "float4 pixel_shader(PS_INPUT Input) : COLOR0 { return Input.Color * color2 * fade; }\n";
+    Program& p = MakeProgram(render::gVertexShaderGeomText, pixel);
+    D3DXHANDLE color2 = p.psTable->GetConstantByName(nullptr, "color2");
+    D3DXHANDLE fade = p.psTable->GetConstantByName(nullptr, "fade");
+    ASSERT_NE(color2, nullptr);
+    ASSERT_NE(fade, nullptr);
+    Begin();
+    Use(p, Ortho(kWidth, kHeight));
+    const uint32_t white = 0xFFFFFFFF;
+    const D3DXVECTOR4 colours[2] = {{1.0f, 0.0f, 0.0f, 1.0f}, {0.0f, 0.0f, 1.0f, 1.0f}};
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(p.psTable->SetVector(device_, color2, &colours[i]), D3D_OK);
+        ASSERT_EQ(p.psTable->SetFloat(device_, fade, i == 0 ? 1.0f : 0.5f), D3D_OK);
+        const float x = i * 4.0f - 0.5f;
+        const std::vector<VertexGeom> quad{
+            {x, -0.5f, 0, white}, {x + 4, -0.5f, 0, white}, {x, 3.5f, 0, white}, {x + 4, 3.5f, 0, white}};
+        Draw(D3DPT_TRIANGLESTRIP, quad, kFvfGeom, 2);
+    }
+    End();
+    const std::vector<uint32_t> pixels = ReadBackBuffer();
+    EXPECT_EQ(pixels[kWidth + 1], 0xFFFF0000u);
+    EXPECT_TRUE(Near(pixels[kWidth + 5], 0x80000080u, 1)) << std::hex << pixels[kWidth + 5];
 }
 
 TEST_F(D3D9Draw, BlendStatesOfTheRenderer)
@@ -193,8 +231,10 @@ TEST_F(D3D9Draw, BlendStatesOfTheRenderer)
         device_->SetRenderState(D3DRS_ALPHABLENDENABLE, c.enable);
         device_->SetRenderState(D3DRS_SRCBLEND, c.src);
         device_->SetRenderState(D3DRS_DESTBLEND, c.dest);
-        const std::vector<VertexGeom> quad{{-0.5f, -0.5f, 0, source}, {7.5f, -0.5f, 0, source},
-                                           {-0.5f, 7.5f, 0, source}, {7.5f, 7.5f, 0, source}};
+        const std::vector<VertexGeom> quad{{-0.5f, -0.5f, 0, source},
+                                           {7.5f, -0.5f, 0, source},
+                                           {-0.5f, 7.5f, 0, source},
+                                           {7.5f, 7.5f, 0, source}};
         Draw(D3DPT_TRIANGLESTRIP, quad, kFvfGeom, 2);
         End();
         const double a = 128.0 / 255.0;
@@ -211,7 +251,8 @@ TEST_F(D3D9Draw, BlendStatesOfTheRenderer)
                               static_cast<uint32_t>(std::lround(channel(8))) << 8 |
                               static_cast<uint32_t>(std::lround(channel(0)));
         const std::vector<uint32_t> pixels = ReadBackBuffer();
-        EXPECT_TRUE(Near(pixels[3 * kWidth + 3], want, 1)) << std::hex << pixels[3 * kWidth + 3] << " vs " << want;
+        EXPECT_TRUE(Near(pixels[3 * kWidth + 3], want, 1))
+            << std::hex << pixels[3 * kWidth + 3] << " vs " << want;
         EXPECT_EQ(pixels[3 * kWidth + 9], background);
     }
 }
@@ -226,8 +267,8 @@ TEST_F(D3D9Draw, ScissorLimitsDrawsAndClears)
     Begin(); // the clear colour reaches only the scissor rectangle
     Use(geom, Ortho(kWidth, kHeight));
     const uint32_t c = 0xFF00FF00;
-    const std::vector<VertexGeom> quad{{-0.5f, -0.5f, 0, c}, {63.5f, -0.5f, 0, c}, {-0.5f, 23.5f, 0, c},
-                                       {63.5f, 23.5f, 0, c}};
+    const std::vector<VertexGeom> quad{
+        {-0.5f, -0.5f, 0, c}, {63.5f, -0.5f, 0, c}, {-0.5f, 23.5f, 0, c}, {63.5f, 23.5f, 0, c}};
     Draw(D3DPT_TRIANGLESTRIP, quad, kFvfGeom, 2); // covers rows 0..23
     End();
     const std::vector<uint32_t> pixels = ReadBackBuffer();
@@ -244,8 +285,8 @@ TEST_F(D3D9Draw, RenderTargetIsDrawnBackUpright)
     Program& mult = MakeProgram(render::gVertexShaderTexturedMultText, render::gPixelShaderTexturedMultText);
     IDirect3DTexture9* image = MakeTexture(8, 8, Pattern());
     IDirect3DTexture9* target = nullptr;
-    ASSERT_EQ(device_->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target,
-                                     nullptr),
+    ASSERT_EQ(device_->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
+                                     &target, nullptr),
               D3D_OK);
     IDirect3DSurface9* targetSurface = nullptr;
     ASSERT_EQ(target->GetSurfaceLevel(0, &targetSurface), D3D_OK);
@@ -273,8 +314,8 @@ TEST_F(D3D9Draw, RenderTargetIsDrawnBackUpright)
     Begin();
     Use(mult, Ortho(kWidth, kHeight));
     device_->SetTexture(stage, target);
-    Draw(D3DPT_TRIANGLELIST, Quad(24, 12, 32, 20, 0xFFFFFFFF, 0, 4 / 16.0f, 2 / 16.0f, 12 / 16.0f, 10 / 16.0f),
-         kFvf2D, 2);
+    Draw(D3DPT_TRIANGLELIST,
+         Quad(24, 12, 32, 20, 0xFFFFFFFF, 0, 4 / 16.0f, 2 / 16.0f, 12 / 16.0f, 10 / 16.0f), kFvf2D, 2);
     End();
     ExpectSame(ReadBackBuffer(), Expected(kWidth, kHeight, 24, 12, 8, 8, Pattern()), kWidth);
 
@@ -307,7 +348,8 @@ protected:
     // Draws the 8x4 texture 1:1 at the origin with point sampling and returns its texels.
     std::vector<uint32_t> DrawTexture(IDirect3DTexture9* tex)
     {
-        Program& mult = MakeProgram(render::gVertexShaderTexturedMultText, render::gPixelShaderTexturedMultText);
+        Program& mult =
+            MakeProgram(render::gVertexShaderTexturedMultText, render::gPixelShaderTexturedMultText);
         const UINT stage = SamplerStage(mult);
         device_->SetSamplerState(stage, D3DSAMP_MINFILTER, D3DTEXF_POINT);
         device_->SetSamplerState(stage, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
@@ -336,7 +378,7 @@ TEST_P(D3D9Dxt, Dxt1BlocksDecodeWithTheirPunchThroughAlpha)
     ASSERT_EQ(device_->CreateTexture(8, 4, 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, &tex, nullptr), D3D_OK);
     D3DLOCKED_RECT locked{};
     ASSERT_EQ(tex->LockRect(0, &locked, nullptr, 0), D3D_OK);
-    ASSERT_EQ(locked.Pitch, 16); // two 8-byte blocks per row of blocks
+    ASSERT_EQ(locked.Pitch, 16);                      // two 8-byte blocks per row of blocks
     const uint8_t rows[4] = {0x00, 0x55, 0xAA, 0xFF}; // row r uses index r everywhere
     auto* bits = static_cast<unsigned char*>(locked.pBits);
     PutColourBlock(bits, 0xF800, 0x001F, rows);     // red > blue: four opaque colours
@@ -403,8 +445,8 @@ TEST_F(D3D9Draw, PresentShowsTheBackBufferUprightInTheWindow)
     Begin();
     Use(geom, Ortho(kWidth, kHeight));
     const uint32_t c = 0xFFFFFF00;
-    const std::vector<VertexGeom> quad{{-0.5f, -0.5f, 0, c}, {3.5f, -0.5f, 0, c}, {-0.5f, 1.5f, 0, c},
-                                       {3.5f, 1.5f, 0, c}};
+    const std::vector<VertexGeom> quad{
+        {-0.5f, -0.5f, 0, c}, {3.5f, -0.5f, 0, c}, {-0.5f, 1.5f, 0, c}, {3.5f, 1.5f, 0, c}};
     Draw(D3DPT_TRIANGLESTRIP, quad, kFvfGeom, 2);
     End();
     ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
@@ -425,11 +467,11 @@ TEST_F(D3D9Draw, IndexedDrawsUseTheBaseVertexAndRefuseIndicesBeyondTheVertices)
     const uint32_t c = 0xFF3366CC;
     const float s = -0.5f;
     // Two unused vertices first: the base vertex skips them.
-    const std::vector<VertexGeom> vertices{{0, 0, 0, 0},          {0, 0, 0, 0},          {2 + s, 2 + s, 0, c},
+    const std::vector<VertexGeom> vertices{{0, 0, 0, 0},         {0, 0, 0, 0},         {2 + s, 2 + s, 0, c},
                                            {6 + s, 2 + s, 0, c}, {2 + s, 6 + s, 0, c}, {6 + s, 6 + s, 0, c}};
     IDirect3DVertexBuffer9* vb = nullptr;
-    ASSERT_EQ(device_->CreateVertexBuffer(sizeof(VertexGeom) * 6, D3DUSAGE_WRITEONLY, kFvfGeom, D3DPOOL_MANAGED, &vb,
-                                          nullptr),
+    ASSERT_EQ(device_->CreateVertexBuffer(sizeof(VertexGeom) * 6, D3DUSAGE_WRITEONLY, kFvfGeom,
+                                          D3DPOOL_MANAGED, &vb, nullptr),
               D3D_OK);
     void* data = nullptr;
     ASSERT_EQ(vb->Lock(0, 0, &data, 0), D3D_OK);
@@ -440,8 +482,9 @@ TEST_F(D3D9Draw, IndexedDrawsUseTheBaseVertexAndRefuseIndicesBeyondTheVertices)
         SCOPED_TRACE(format == D3DFMT_INDEX16 ? "16-bit" : "32-bit");
         const UINT size = format == D3DFMT_INDEX16 ? 2 : 4;
         IDirect3DIndexBuffer9* ib = nullptr;
-        ASSERT_EQ(device_->CreateIndexBuffer(7 * size, D3DUSAGE_WRITEONLY, format, D3DPOOL_MANAGED, &ib, nullptr),
-                  D3D_OK);
+        ASSERT_EQ(
+            device_->CreateIndexBuffer(7 * size, D3DUSAGE_WRITEONLY, format, D3DPOOL_MANAGED, &ib, nullptr),
+            D3D_OK);
         const uint32_t indices[7] = {0, 1, 2, 1, 3, 2, 9}; // the last one lies beyond the buffer
         ASSERT_EQ(ib->Lock(0, 0, &data, 0), D3D_OK);
         for (int i = 0; i < 7; ++i)
@@ -457,7 +500,8 @@ TEST_F(D3D9Draw, IndexedDrawsUseTheBaseVertexAndRefuseIndicesBeyondTheVertices)
         EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 2, 0, 4, 4, 1), D3DERR_INVALIDCALL);
         EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 2, 0, 4, 6, 1), D3DERR_INVALIDCALL);
         End();
-        ExpectSame(ReadBackBuffer(), Expected(kWidth, kHeight, 2, 2, 4, 4, std::vector<uint32_t>(16, c)), kWidth);
+        ExpectSame(ReadBackBuffer(), Expected(kWidth, kHeight, 2, 2, 4, 4, std::vector<uint32_t>(16, c)),
+                   kWidth);
         device_->SetIndices(nullptr);
         ib->Release();
     }

@@ -83,6 +83,19 @@ inline HRESULT Compile(const char* text, const char* entry, const char* profile,
     return hr;
 }
 
+// Keeps SDL's video subsystem, and with it the GL driver, loaded until the process
+// ends, so the leak checker can still name the driver's modules in its reports.
+class KeepVideoLoaded : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
+            SDL_GL_LoadLibrary(nullptr); // each GL window's destruction would unload it otherwise
+    }
+};
+inline ::testing::Environment* const gKeepVideoLoaded =
+    ::testing::AddGlobalTestEnvironment(new KeepVideoLoaded);
+
 class DeviceTest : public ::testing::Test {
 protected:
     static constexpr int kWidth = 64;
@@ -144,15 +157,19 @@ protected:
         Program& p = programs_.emplace_back();
         ID3DXBuffer* code = nullptr;
         std::string messages;
-        EXPECT_EQ(Compile(vsText, "vertex_shader", "vs_1_1", &code, &p.vsTable, &messages), D3D_OK) << messages;
+        EXPECT_EQ(Compile(vsText, "vertex_shader", "vs_1_1", &code, &p.vsTable, &messages), D3D_OK)
+            << messages;
         if (code) {
-            EXPECT_EQ(device_->CreateVertexShader(static_cast<const DWORD*>(code->GetBufferPointer()), &p.vs), D3D_OK);
+            EXPECT_EQ(device_->CreateVertexShader(static_cast<const DWORD*>(code->GetBufferPointer()), &p.vs),
+                      D3D_OK);
             code->Release();
         }
         code = nullptr;
-        EXPECT_EQ(Compile(psText, "pixel_shader", "ps_2_0", &code, &p.psTable, &messages), D3D_OK) << messages;
+        EXPECT_EQ(Compile(psText, "pixel_shader", "ps_2_0", &code, &p.psTable, &messages), D3D_OK)
+            << messages;
         if (code) {
-            EXPECT_EQ(device_->CreatePixelShader(static_cast<const DWORD*>(code->GetBufferPointer()), &p.ps), D3D_OK);
+            EXPECT_EQ(device_->CreatePixelShader(static_cast<const DWORD*>(code->GetBufferPointer()), &p.ps),
+                      D3D_OK);
             code->Release();
         }
         return p;
@@ -183,7 +200,8 @@ protected:
     IDirect3DTexture9* MakeTexture(UINT w, UINT h, const std::vector<uint32_t>& texels)
     {
         IDirect3DTexture9* tex = nullptr;
-        EXPECT_EQ(device_->CreateTexture(w, h, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &tex, nullptr), D3D_OK);
+        EXPECT_EQ(device_->CreateTexture(w, h, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &tex, nullptr),
+                  D3D_OK);
         if (!tex)
             return nullptr;
         D3DLOCKED_RECT locked{};
@@ -196,12 +214,13 @@ protected:
 
     // Writes vertices into a fresh dynamic buffer, draws them as one primitive run and
     // releases the buffer.
-    template <class V> void Draw(D3DPRIMITIVETYPE type, const std::vector<V>& vertices, DWORD fvf, UINT primitives)
+    template <class V>
+    void Draw(D3DPRIMITIVETYPE type, const std::vector<V>& vertices, DWORD fvf, UINT primitives)
     {
         IDirect3DVertexBuffer9* vb = nullptr;
         const UINT bytes = static_cast<UINT>(vertices.size() * sizeof(V));
-        ASSERT_EQ(device_->CreateVertexBuffer(bytes, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, fvf, D3DPOOL_DEFAULT, &vb,
-                                              nullptr),
+        ASSERT_EQ(device_->CreateVertexBuffer(bytes, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, fvf,
+                                              D3DPOOL_DEFAULT, &vb, nullptr),
                   D3D_OK);
         void* data = nullptr;
         ASSERT_EQ(vb->Lock(0, 0, &data, D3DLOCK_DISCARD), D3D_OK);
@@ -216,7 +235,8 @@ protected:
 
     // An engine-style quad: corners at pixel edges, every vertex moved by -0.5.
     static std::vector<Vertex2D> Quad(float x0, float y0, float x1, float y1, uint32_t diffuse = 0xFFFFFFFF,
-                                      uint32_t specular = 0, float u0 = 0, float v0 = 0, float u1 = 1, float v1 = 1)
+                                      uint32_t specular = 0, float u0 = 0, float v0 = 0, float u1 = 1,
+                                      float v1 = 1)
     {
         const float s = -0.5f;
         return {{x0 + s, y0 + s, 0, 1, diffuse, specular, u0, v0},

@@ -115,9 +115,8 @@ TEST(D3DX9Compile, ConstantsAreLaidOutOnConsecutiveRegistersAndSetOnlyThroughThe
         UINT reg, count;
         D3DXPARAMETER_CLASS cls;
     };
-    const Expect expected[] = {{"World", 0, 4, D3DXPC_MATRIX_COLUMNS},
-                               {"Tint", 4, 1, D3DXPC_VECTOR},
-                               {"Fade", 5, 1, D3DXPC_SCALAR}};
+    const Expect expected[] = {
+        {"World", 0, 4, D3DXPC_MATRIX_COLUMNS}, {"Tint", 4, 1, D3DXPC_VECTOR}, {"Fade", 5, 1, D3DXPC_SCALAR}};
     for (UINT i = 0; i < 3; ++i) {
         D3DXHANDLE byIndex = r.table->GetConstant(nullptr, i);
         EXPECT_EQ(byIndex, r.table->GetConstantByName(nullptr, expected[i].name));
@@ -137,22 +136,23 @@ TEST(D3DX9Compile, ConstantsAreLaidOutOnConsecutiveRegistersAndSetOnlyThroughThe
     EXPECT_EQ(r.table->GetConstantDesc(nullptr, &desc, &count), D3DERR_INVALIDCALL);
     EXPECT_EQ(r.table->GetConstantDesc("World", &desc, &count), D3DERR_INVALIDCALL);
     D3DXMATRIX m{};
-    EXPECT_EQ(r.table->SetMatrix(nullptr, r.table->GetConstantByName(nullptr, "World"), &m), D3DERR_INVALIDCALL);
+    EXPECT_EQ(r.table->SetMatrix(nullptr, r.table->GetConstantByName(nullptr, "World"), &m),
+              D3DERR_INVALIDCALL);
     EXPECT_EQ(r.table->SetFloat(nullptr, nullptr, 1.0f), D3DERR_INVALIDCALL);
 }
 
 TEST(D3DX9Compile, ErrorsFailWithTheCompilersMessageAtTheAuthorsLine)
 {
     // The sampler_state block spans several lines before the fault on line 9.
-    const std::string text = "texture g_Tex;\n"                            // 1
-                             "sampler S = sampler_state\n"                 // 2
-                             "{\n"                                         // 3
-                             "    Texture = <g_Tex>;\n"                    // 4
-                             "    MinFilter = LINEAR;\n"                   // 5
-                             "};\n"                                        // 6
+    const std::string text = "texture g_Tex;\n"                                      // 1
+                             "sampler S = sampler_state\n"                           // 2
+                             "{\n"                                                   // 3
+                             "    Texture = <g_Tex>;\n"                              // 4
+                             "    MinFilter = LINEAR;\n"                             // 5
+                             "};\n"                                                  // 6
                              "float4 pixel_shader(float2 uv : TEXCOORD0) : COLOR0\n" // 7
-                             "{\n"                                         // 8
-                             "    return tex2D(S, uv) * undeclaredThing;\n" // 9
+                             "{\n"                                                   // 8
+                             "    return tex2D(S, uv) * undeclaredThing;\n"          // 9
                              "}\n";
     Compiled r;
     CompileInto(r, text, "pixel_shader", "ps_2_0");
@@ -185,8 +185,8 @@ TEST(D3DX9Compile, RefusesWhatItCannotCompile)
         EXPECT_FALSE(r.messages.empty());
     }
     ID3DXBuffer* code = nullptr;
-    EXPECT_EQ(D3DXCompileShader(ok.c_str(), static_cast<UINT>(ok.size()), nullptr, nullptr, nullptr, "vs_1_1", 0,
-                                &code, nullptr, nullptr),
+    EXPECT_EQ(D3DXCompileShader(ok.c_str(), static_cast<UINT>(ok.size()), nullptr, nullptr, nullptr, "vs_1_1",
+                                0, &code, nullptr, nullptr),
               D3DERR_INVALIDCALL);
 }
 
@@ -231,7 +231,8 @@ TEST(HlslShim, RewritesEffectDeclarationsKeepingLinesAndRecordsSamplerStates)
     const d3dx9::SamplerStateBlock& first = shim.SamplerStates()[0];
     EXPECT_EQ(first.sampler, "TextureSampler");
     using State = std::pair<std::string, std::string>;
-    const std::vector<State> states{{"Texture", "g_MeshTexture"}, {"MipFilter", "LINEAR"}, {"MinFilter", "POINT"}};
+    const std::vector<State> states{
+        {"Texture", "g_MeshTexture"}, {"MipFilter", "LINEAR"}, {"MinFilter", "POINT"}};
     EXPECT_EQ(first.states, states);
     EXPECT_EQ(shim.SamplerStates()[1].sampler, "Second");
 }

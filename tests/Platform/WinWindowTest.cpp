@@ -348,6 +348,26 @@ TEST_F(WinWindowTest, DestroySendsDestroyDropsTheQueueAndLeavesAStaleHandleHarml
     EXPECT_EQ(FindWindowW(L"DoubleClickClass", caption.c_str()), nullptr);
 }
 
+TEST_F(WinWindowTest, AWindowWhoseGlContextIsCurrentClosesOnlyWhenTheContextLetsGo)
+{
+    SDL_Window* sdl = Win32_SdlWindow(hwnd);
+    const Uint32 id = SDL_GetWindowID(sdl);
+    SDL_GLContext context = SDL_GL_CreateContext(sdl);
+    ASSERT_NE(context, nullptr) << SDL_GetError();
+    ASSERT_EQ(SDL_GL_MakeCurrent(sdl, context), 0);
+    ASSERT_TRUE(DestroyWindow(hwnd));
+    EXPECT_EQ(Win32_SdlWindow(hwnd), nullptr);
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);
+    EXPECT_EQ(SDL_GetWindowFromID(id), sdl); // the device may still draw and release
+    EXPECT_EQ(SDL_GL_GetCurrentWindow(), sdl);
+
+    SDL_GL_MakeCurrent(sdl, nullptr);
+    SDL_GL_DeleteContext(context);
+    PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);
+    EXPECT_EQ(SDL_GetWindowFromID(id), nullptr);
+}
+
 TEST_F(WinWindowTest, CloseByDefaultDestroysAndAltF4AsksToClose)
 {
     Win32_TestPostMessage(hwnd, WM_SYSKEYDOWN, VK_F4, KF_ALTDOWN_BIT);

@@ -3,6 +3,7 @@
 #include "Core/Render/BufferDoubleCache.h"
 #include "Core/Render/Graphics.h"
 #include "Core/Render/Image.h"
+#include "Core/Render/RenderTarget.h"
 #include "Core/Render/Shader.h"
 #include "Core/Render/ShaderTextured.h"
 #include "Core/Render/Vertex.h"
@@ -11,9 +12,10 @@
 #include "tests/Render/FakeImageContainer.h"
 #include "tests/Render/ImageTestSupport.h"
 #include "tests/Render/MemoryTexture.h"
+#include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
-#include <functional>
 #include <sstream>
 
 namespace {
@@ -45,7 +47,8 @@ protected:
         ASSERT_EQ(geom->InitVariables(), GE_OK);
         ASSERT_EQ(mult->InitVariables(), GE_OK);
         ASSERT_EQ(tint->InitVariables(), GE_OK);
-        graphics = std::make_unique<render::Graphics>(&render, render::GraphicsShaders{geom.get(), mult.get(), tint.get()});
+        graphics = std::make_unique<render::Graphics>(
+            &render, render::GraphicsShaders{geom.get(), mult.get(), tint.get()});
         image = MakeImage(64, 32);
         texture = static_cast<test::MemoryTexture*>(image->GetTexture());
         ASSERT_EQ(render.BeginScene(), GE_OK);
@@ -90,8 +93,7 @@ protected:
         return calls;
     }
 
-    template <class V>
-    std::vector<V> Vertices(u32 first, u32 count)
+    template <class V> std::vector<V> Vertices(u32 first, u32 count)
     {
         auto* cache = render::GetVertexCache<V>(render);
         auto* device = static_cast<test::MemoryVertexBuffer*>(cache->GetMainBuffer()->GetDevice());
@@ -101,7 +103,8 @@ protected:
     }
     std::vector<u16> Indices(u32 first, u32 count)
     {
-        auto* device = static_cast<test::MemoryIndexBuffer*>(render.GetIndexCache16()->GetMainBuffer()->GetDevice());
+        auto* device =
+            static_cast<test::MemoryIndexBuffer*>(render.GetIndexCache16()->GetMainBuffer()->GetDevice());
         std::vector<u16> out(count);
         std::memcpy(out.data(), device->storage.data() + size_t(first) * 2, count * 2);
         return out;
@@ -322,7 +325,8 @@ TEST_F(DrawTest, FillRectAndLineAreSeparateDraws)
 TEST_F(DrawTest, AtlasMemberDrawsItsPartOfTheAtlas)
 {
     // An 8 x 8 atlas; the member is its 4 x 4 part at (4, 2).
-    Put("menu/sheet.dds", imgtest::Bytes(imgtest::MakeDds(8, 8, 1, 0x41, nullptr, 32, std::vector<u8>(256, 0xFF))));
+    Put("menu/sheet.dds",
+        imgtest::Bytes(imgtest::MakeDds(8, 8, 1, 0x41, nullptr, 32, std::vector<u8>(256, 0xFF))));
     test::FakeImageContainer container;
     base::ImageInfo info(L"icon", 0, 0, 4, 4, 255, 0, true, false, 1.0f);
     info.inAtlas = true;
@@ -361,4 +365,35 @@ TEST_F(DrawTest, NullImageDrawsNothing)
 {
     graphics->DrawImage(nullptr).Translate(1, 1);
     EXPECT_TRUE(Replay().empty());
+}
+
+TEST_F(DrawTest, RenderTargetContextOpensAndClosesItsOwnScene)
+{
+    auto* targetTexture = new test::MemoryTexture(&render);
+    targetTexture->SetSize(32, 16);
+    render::RenderTarget target(targetTexture, 1);
+    const render::GraphicsShaders shaders{geom.get(), mult.get(), tint.get()};
+    {
+        // A scene is open (SetUp began one): the context leaves it alone.
+        render::Graphics g(&target, shaders);
+        EXPECT_EQ(g.openedScene, 0);
+        g.DrawImage(image.get());
+    }
+    EXPECT_TRUE(render.IsInScene());
+    const auto calls = Replay();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(render.lastTarget, targetTexture) << "drawn into the target";
+    EXPECT_EQ(mult->GetMatrixVariable()->GetValue(), &target.projection);
+
+    // Outside a scene it begins one, and ends and replays it when it goes.
+    render.log.clear();
+    {
+        render::Graphics g(&target, shaders);
+        EXPECT_EQ(g.openedScene, 1);
+        EXPECT_TRUE(render.IsInScene());
+        g.DrawImage(image.get());
+    }
+    EXPECT_FALSE(render.IsInScene());
+    EXPECT_NE(std::find(render.log.begin(), render.log.end(), "drawindexed 3 2 0 2 0 4"), render.log.end());
+    EXPECT_NE(std::find(render.log.begin(), render.log.end(), "end"), render.log.end());
 }

@@ -10,8 +10,8 @@ namespace test {
 // A layered image in memory: layers with records, pixels served from memory.
 class FakeImageContainer : public file::ImageContainer {
 public:
-    file::ImageFileInfo* GetImageFileInfo(const std::wstring& name, const wchar_t* const* extensions, u32 count,
-                                          u32* outIndex) override
+    file::ImageFileInfo* GetImageFileInfo(const std::wstring& name, const wchar_t* const* extensions,
+                                          u32 count, u32* outIndex) override
     {
         ++lookups;
         auto found = layers.find(name);

@@ -22,7 +22,8 @@ struct LoadResult {
 };
 
 // Loads through the loader; data is null when it gave no decoder.
-LoadResult LoadBytes(const std::vector<u8>& bytes, const wchar_t* extension, const base::ImageInfo* info = nullptr)
+LoadResult LoadBytes(const std::vector<u8>& bytes, const wchar_t* extension,
+                     const base::ImageInfo* info = nullptr)
 {
     LoadResult r;
     r.stream = std::make_unique<base::MemoryStream>(bytes.data(), u32(bytes.size()));
@@ -79,9 +80,9 @@ TEST(ImageLoader, ChoosesByTheFirstFourLowerCaseUnits)
         const wchar_t* extension;
         K kind;
     } cases[] = {
-        {L".dds", K::Dds},   {L".bmp", K::Devil}, {L".gif", K::Devil}, {L".jpg", K::Devil},
+        {L".dds", K::Dds},   {L".bmp", K::Devil}, {L".gif", K::Devil},  {L".jpg", K::Devil},
         {L".png", K::Devil}, {L".tga", K::Devil}, {L".pngx", K::Devil}, {L".ddsfoo", K::Dds},
-        {L".Png", K::None},  {L".DDS", K::None},  {L".jpeg", K::None}, {L".pn", K::None},
+        {L".Png", K::None},  {L".DDS", K::None},  {L".jpeg", K::None},  {L".pn", K::None},
         {L"", K::None},      {nullptr, K::None},  {L"png", K::None},
     };
     for (const auto& c : cases)
@@ -138,6 +139,7 @@ TEST_F(ImageMagickFiles, LosslessFormatsGiveTheirPixelsUpright)
         {"a.tga", "pil", L".tga", true, true},
         // The BMP versions that carry alpha are beyond DevIL; version 3 is 24-bit.
         {"a.bmp", "-define bmp:format=bmp3", L".bmp", true, false},
+        {"r.bmp", "-define bmp:format=bmp3 -type Palette -compress RLE", L".bmp", true, false},
         {"a.dds", "-define dds:compression=none -define dds:mipmaps=0", L".dds", false, true},
     };
     for (const auto& c : cases) {
@@ -266,9 +268,9 @@ TEST(ImageMasks, ThresholdsOfEachDecoder)
         u32 alpha;
         bool opaque;
     } cases[] = {
-        {"dds", 10, false}, {"dds", 11, true},   {"dds", 0, false},   {"dds", 255, true},
+        {"dds", 10, false},   {"dds", 11, true},   {"dds", 0, false},   {"dds", 255, true},
         {"devil", 49, false}, {"devil", 50, true}, {"devil", 0, false}, {"devil", 255, true},
-        {"raw", 9, false},  {"raw", 10, true},   {"raw", 255, true},
+        {"raw", 9, false},    {"raw", 10, true},   {"raw", 255, true},
     };
     imgtest::TempDir dir;
     for (const auto& c : cases) {
@@ -353,7 +355,8 @@ TEST(ImageDataDDS, BlockAlphaModes)
     EXPECT_EQ(alpha[3], 255);
     // DXT5 with a0 <= a1: a0, a1, four steps, then 0 and 255. Indices 0..7 in texels 0..7.
     u8 dxt5[16] = {20, 70};
-    const u64 indices = 0 | 1ull << 3 | 2ull << 6 | 3ull << 9 | 4ull << 12 | 5ull << 15 | 6ull << 18 | 7ull << 21;
+    const u64 indices =
+        0 | 1ull << 3 | 2ull << 6 | 3ull << 9 | 4ull << 12 | 5ull << 15 | 6ull << 18 | 7ull << 21;
     for (int i = 0; i < 6; ++i)
         dxt5[2 + i] = static_cast<u8>(indices >> (8 * i));
     render::ImageDataDDS::BlockAlpha(3, dxt5, alpha);
@@ -401,7 +404,8 @@ TEST(ImageDataDDS, DamagedFilesFailWithALogLine)
         {"zero height", with(12, 0)},
         {"huge size", with(16, 0x40000000)},
         {"size past the data", with(16, 8)},
-        {"uncompressed size past the data", imgtest::MakeDds(4, 4, 1, 0, nullptr, 32, std::vector<u8>(63, 0))},
+        {"uncompressed size past the data",
+         imgtest::MakeDds(4, 4, 1, 0, nullptr, 32, std::vector<u8>(63, 0))},
         {"empty", {}},
     };
     for (const auto& c : cases) {
@@ -444,8 +448,8 @@ TEST_F(ImageMagickFiles, DamagedAndTruncatedDevilFilesFailWithALogLine)
     const struct {
         const char* file;
         const wchar_t* extension;
-    } formats[] = {{"d.png", L".png"}, {"d.bmp", L".bmp"}, {"d.tga", L".tga"}, {"d.gif", L".gif"},
-                   {"d.jpg", L".jpg"}};
+    } formats[] = {
+        {"d.png", L".png"}, {"d.bmp", L".bmp"}, {"d.tga", L".tga"}, {"d.gif", L".gif"}, {"d.jpg", L".jpg"}};
     for (const auto& f : formats) {
         SCOPED_TRACE(f.file);
         const std::vector<u8> bytes = Write(picture, 8, 4, "", f.file);
@@ -462,6 +466,20 @@ TEST_F(ImageMagickFiles, DamagedAndTruncatedDevilFilesFailWithALogLine)
             EXPECT_EQ(log.Lines(), 1) << d.size() << " bytes";
         }
     }
+    // Headers that DevIL would trust: a frame outside the GIF's screen, a TGA whose
+    // size needs far more run packets than the file holds.
+    std::vector<u8> gif = {'G', 'I', 'F', '8', '9', 'a', 4, 0, 4, 0, 0,    0,    0, 0x2C, 2,
+                           0,   2,   0,   4,   0,   4,   0, 0, 2, 2, 0x4C, 0x01, 0, 0x3B};
+    std::vector<u8> tga(18, 0);
+    tga[2] = 10;                                  // run-length true colour
+    tga[12] = tga[13] = tga[14] = tga[15] = 0x3E; // 15934 x 15934
+    tga[16] = 32;
+    tga.insert(tga.end(), {0xFF, 1, 2, 3, 4});
+    for (const auto& [bytes, extension] : {std::pair{gif, L".gif"}, std::pair{tga, L".tga"}}) {
+        LogCapture log;
+        EXPECT_EQ(LoadBytes(bytes, extension).data, nullptr);
+        EXPECT_EQ(log.Lines(), 1);
+    }
     // A failed load leaves DevIL able to decode the next file.
     LoadResult after = LoadBytes(Write(picture, 8, 4, "", "after.png"), L".png");
     EXPECT_NE(after.data, nullptr);
@@ -477,7 +495,8 @@ TEST(ImageDataRaw, DecodesAtTheRealSizeUnderAContentScale)
         words.push_back(Argb(i * 30, i, i + 1, i + 2));
     LoadResult r = LoadBytes(imgtest::BgraBytes(words), L".png", &info);
     ASSERT_NE(r.data, nullptr);
-    ASSERT_NE(dynamic_cast<render::ImageDataRaw*>(r.data.get()), nullptr) << "raw pixels win over the extension";
+    ASSERT_NE(dynamic_cast<render::ImageDataRaw*>(r.data.get()), nullptr)
+        << "raw pixels win over the extension";
     EXPECT_EQ(r.data->GetWidth(), 4);
     EXPECT_EQ(r.data->GetHeight(), 2);
     Decoded d;
@@ -492,7 +511,8 @@ TEST(ImageDataRaw, DecodesAtTheRealSizeUnderAContentScale)
 TEST(ImageDataRaw, ShortStreamFailsAfterWritingTheWholeRows)
 {
     base::ImageInfo info(L"layer", 0, 0, 2, 2, 255, 0, true, true, 1.0f);
-    const std::vector<u8> words = imgtest::BgraBytes({Argb(255, 1, 1, 1), Argb(255, 2, 2, 2), Argb(255, 3, 3, 3)});
+    const std::vector<u8> words =
+        imgtest::BgraBytes({Argb(255, 1, 1, 1), Argb(255, 2, 2, 2), Argb(255, 3, 3, 3)});
     LoadResult r = LoadBytes(words, L"", &info);
     ASSERT_NE(r.data, nullptr);
     LogCapture log;

@@ -1,9 +1,9 @@
 // Texture resources: the lookup order of extensions, decoding into a device
 // texture, layers of layered images, atlas members, and failures on the way.
+#include "Core/Resource/ResourceTexture.h"
 #include "Core/Base/MemoryStream.h"
 #include "Core/File/ImageContainer.h"
 #include "Core/Resource/ResourceManager.h"
-#include "Core/Resource/ResourceTexture.h"
 #include "tests/File/FileTestSupport.h"
 #include "tests/File/LogCapture.h"
 #include "tests/Render/FakeImageContainer.h"
@@ -25,7 +25,8 @@ using imgtest::Bytes;
 
 std::string SolidDds(u32 colour, u32 w = 2, u32 h = 2)
 {
-    return Bytes(imgtest::MakeDds(w, h, 1, 0x41, nullptr, 32, imgtest::BgraBytes(std::vector<u32>(w * h, colour))));
+    return Bytes(
+        imgtest::MakeDds(w, h, 1, 0x41, nullptr, 32, imgtest::BgraBytes(std::vector<u32>(w * h, colour))));
 }
 
 using test::FakeImageContainer;
@@ -43,8 +44,8 @@ protected:
         TempFolderTest::TearDown();
     }
 
-    resource::ResourceHandle<ResourceTexture> Get(const std::wstring& name, file::ImageContainer* container = nullptr,
-                                                  const std::wstring& inside = L"")
+    resource::ResourceHandle<ResourceTexture>
+    Get(const std::wstring& name, file::ImageContainer* container = nullptr, const std::wstring& inside = L"")
     {
         auto handle = resource::ResourceManager::Get<ResourceTexture>(name);
         handle->renderer = &render;
@@ -91,8 +92,11 @@ TEST_F(ResourceTextureTest, ExtensionsAreTriedInOrder)
         bool loads;
         u32 colour;
     } cases[] = {
-        {"dds before png and tga", {{"ui/panel.dds", SolidDds(kRed)}, {"ui/panel.png", png}, {"ui/panel.tga", tga}},
-         L"ui/panel", true, kRed},
+        {"dds before png and tga",
+         {{"ui/panel.dds", SolidDds(kRed)}, {"ui/panel.png", png}, {"ui/panel.tga", tga}},
+         L"ui/panel",
+         true,
+         kRed},
         {"png before tga", {{"ui/panel.png", png}, {"ui/panel.tga", tga}}, L"ui/panel", true, kGreen},
         {"tga last", {{"ui/panel.tga", tga}}, L"ui/panel", true, kBlue},
         {"bmp is never searched", {{"ui/panel.bmp", bmp}}, L"ui/panel", false, 0},

@@ -1,6 +1,7 @@
 #include "Core/App/Win32/WindowWin32.h"
 #include "Core/App/Application.h"
 #include "Core/App/CriticalSection.h"
+#include "Core/Base/Log.h"
 #include "Core/Input/Win32/InputWin32.h"
 
 namespace app {
@@ -88,6 +89,7 @@ GEResultEnum WindowWin32::Create(const point& windowPosition, const size& outerS
         if (!hwnd) {
             gCreatingWindow = nullptr;
             section.Unlock();
+            GE_LOG(L"Failed to create the window.\n");
             return GE_FAIL;
         }
         SetWindowLongW(hwnd, GWL_USERDATA, reinterpret_cast<LONG_PTR>(this));
