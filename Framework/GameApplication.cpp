@@ -14,6 +14,7 @@
 #include "Framework/Widget/FrameManager.h"
 #include "Platform/Win32/Windows.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace framework {
@@ -131,13 +132,34 @@ GameApplication::~GameApplication()
         gGameApplication = nullptr;
 }
 
+void GameApplication::DropFrames()
+{
+    if (!frameManager) {
+        rootFrame = nullptr;
+        return;
+    }
+    widget::FrameManager& manager = *frameManager;
+    const bool rootShown =
+        std::any_of(manager.stack.begin(), manager.stack.end(),
+                    [&](const widget::FrameEntry& entry) { return entry.frame == rootFrame; });
+    manager.DetachAll();
+    // A root frame still waiting in the add queue is ours to delete; every record
+    // left in the queues now names a frame that is gone.
+    if (rootFrame && !rootShown)
+        delete rootFrame;
+    rootFrame = nullptr;
+    for (auto& records : manager.addQueue.vectors)
+        records.clear();
+    for (auto& records : manager.removeQueue.vectors)
+        records.clear();
+    manager.Flush();
+}
+
 void GameApplication::ReleaseGraphics()
 {
     Flush();
     target.reset();
-    if (frameManager)
-        frameManager->DetachAll();
-    rootFrame = nullptr;
+    DropFrames();
     render.reset();
 }
 
@@ -146,8 +168,7 @@ void GameApplication::DeleteOwnedObjects()
     Flush();
     target.reset();
     input.reset();
-    if (frameManager)
-        frameManager->DetachAll();
+    DropFrames();
     frameManager.reset();
     render.reset();
     if (window) {

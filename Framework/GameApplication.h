@@ -155,6 +155,8 @@ public:
 
 private:
     GEResultEnum StartGame();
+    // Detaches and deletes every frame, the root frame too when it never got shown.
+    void DropFrames();
     // The monitor the screen mode is chosen on; null when none is known.
     const app::MonitorInfo* ChooseMonitor() const;
     void DeleteOwnedObjects();

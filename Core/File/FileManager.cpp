@@ -24,11 +24,4 @@ ImageContainer* FileManager::OpenImageContainer(const std::wstring& name)
     return file::OpenImageContainer(this, name);
 }
 
-ImageContainer* OpenImageContainer(FileContainer*, const std::wstring& name)
-{
-    // Layered-image containers are not part of this build yet.
-    GE_LOG(L"Cannot open layered image '%s': layered images are not supported yet.\n") << name;
-    return nullptr;
-}
-
 } // namespace file

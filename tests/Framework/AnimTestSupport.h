@@ -3,6 +3,7 @@
 // current folder, DDS textures for the libraries, and a renderer that keeps its
 // textures in memory.
 #include "Core/Resource/ResourceManager.h"
+#include "Core/Resource/ResourceTexture.h"
 #include "tests/File/FileTestSupport.h"
 #include "tests/File/LogCapture.h"
 #include "tests/Render/ImageTestSupport.h"

@@ -411,3 +411,19 @@ TEST_F(FontTest, SetFontWithAnEmptyHandleKeepsTheFont)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FontTest, EveryGeneratedGameFontLoads)
+{
+    const std::string content = GE_BINARY_DIR "/content/";
+    for (const char* name : {"main_32_1", "main_32_2", "main_42_2", "main_80", "main_42_3"}) {
+        const std::string path = content + "td/data/fonts/" + name;
+        auto handle = Load(std::wstring(path.begin(), path.end()));
+        EXPECT_TRUE(handle->IsLoaded()) << name;
+        EXPECT_TRUE(handle->HasGlyph(L'W')) << name;
+        EXPECT_FALSE(handle->pages.empty()) << name;
+    }
+}
+
+} // namespace
