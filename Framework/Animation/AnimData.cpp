@@ -5,6 +5,7 @@
 #include "Core/File/Path.h"
 #include "Core/Resource/ResourceManager.h"
 #include "Framework/Lightwave/ByteCursor.h"
+#include <cmath>
 
 namespace animation {
 
@@ -106,6 +107,9 @@ GEResultEnum AnimData::Parse(const u8* data, size_t size)
     if (!in.ReadString(&sceneName) || !in.ReadF32(&startTime) || !in.ReadF32(&endTime) ||
         !in.ReadU32(&objectCount))
         return Fail(L"the header is cut short");
+    // A time that is not a number would never be reached by a player.
+    if (!std::isfinite(startTime) || !std::isfinite(endTime))
+        return Fail(L"its start or end time is not a finite number");
     if (!in.Fits(objectCount, kSmallestObject))
         return Fail(L"the file holds fewer objects than its count");
 
