@@ -22,8 +22,8 @@ std::string NameOf(const PsdLayerRecord& record)
 
 int ClampToInt(i64 value)
 {
-    return static_cast<int>(std::clamp<i64>(value, std::numeric_limits<int>::min(),
-                                            std::numeric_limits<int>::max()));
+    return static_cast<int>(
+        std::clamp<i64>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 } // namespace
@@ -136,8 +136,8 @@ std::wstring PsdFile::GetRootPath()
     return (owner ? owner->GetRootPath() : std::wstring()) + containerName + L"/";
 }
 
-ImageFileInfo* PsdFile::GetImageFileInfo(const std::wstring& name, const wchar_t* const* extensions, u32 count,
-                                         u32* outIndex)
+ImageFileInfo* PsdFile::GetImageFileInfo(const std::wstring& name, const wchar_t* const* extensions,
+                                         u32 count, u32* outIndex)
 {
     const auto it = layers.find(name);
     if (it == layers.end())
@@ -172,7 +172,9 @@ base::ImageInfo* PsdFile::GetLayer(i32 index)
 
 i32 PsdFile::GetLayerCount()
 {
-    return static_cast<i32>(layers.size());
+    // The list, not the distinct names: with a repeated name the list is longer,
+    // and every entry must stay reachable through GetLayer.
+    return static_cast<i32>(layerList.size());
 }
 
 u32 PsdFile::ListLayers(const std::wstring&, bool, std::vector<std::wstring>&, bool)

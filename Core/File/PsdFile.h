@@ -39,7 +39,7 @@ public:
                                     u32* outIndex) override;
     base::ImageInfo* FindLayer(const std::wstring& name) override;
     base::ImageInfo* GetLayer(i32 index) override;
-    // Distinct layer names.
+    // Entries of the layer list (a repeated name counts each time).
     i32 GetLayerCount() override;
     u32 ListLayers(const std::wstring& prefix, bool recursive, std::vector<std::wstring>& out,
                    bool stripPrefix) override;

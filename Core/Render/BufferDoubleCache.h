@@ -59,6 +59,8 @@ public:
         if (inFrame)
             return GE_FAIL;
         inFrame = 1;
+        skipExtras = 0;
+        skipBelow = 0;
         return GE_OK;
     }
 
@@ -68,6 +70,8 @@ public:
         for (auto& extra : extras)
             if (Unlock(*extra) != GE_OK)
                 result = GE_FAIL;
+        skipExtras = 0;
+        skipBelow = 0;
         if (!inFrame)
             return GE_FAIL;
         inFrame = 0;
@@ -84,12 +88,19 @@ public:
         if (main->GetDevice()->GetFree() >= count) {
             chosen = main.get();
         } else {
-            for (auto& extra : extras) {
-                if (extra->GetDevice()->GetFree() >= count) {
-                    chosen = extra.get();
+            // First fit over the extras. Room only shrinks within a frame, so the
+            // extras that had too little for an earlier lease of at most `count`
+            // still have too little and are skipped: a frame of equal leases no
+            // longer rescans every filled extra for each lease.
+            size_t i = count >= skipBelow ? skipExtras : 0;
+            for (; i < extras.size(); ++i) {
+                if (extras[i]->GetDevice()->GetFree() >= count) {
+                    chosen = extras[i].get();
                     break;
                 }
             }
+            skipExtras = i;
+            skipBelow = count;
         }
         if (!chosen) {
             if (count > leaseLimit)
@@ -138,6 +149,9 @@ private:
     std::unique_ptr<B> main;
     u32 leaseLimit;
     std::vector<std::unique_ptr<B>> extras;
+    // Every extra before index skipExtras has fewer than skipBelow free elements.
+    size_t skipExtras = 0;
+    u32 skipBelow = 0;
 };
 
 // Makes the cache of one vertex format; InitRender asks each registered format's

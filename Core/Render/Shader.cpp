@@ -31,8 +31,8 @@ GEResultEnum Shader::DoLoad()
     const std::string vertexText = file::ReadUtf8TextFile(name + L"VS.hlsl");
     // An empty text could only fail to compile; say which file is missing instead.
     if (pixelText.empty() || vertexText.empty()) {
-        GE_LOG(L"Shader '%s': \"%s\" is missing or empty.\n") << name
-                                                             << (pixelText.empty() ? L"PS.hlsl" : L"VS.hlsl");
+        GE_LOG(L"Shader '%s': \"%s\" is missing or empty.\n")
+            << name << (pixelText.empty() ? L"PS.hlsl" : L"VS.hlsl");
         return GE_FAIL;
     }
 

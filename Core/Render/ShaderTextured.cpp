@@ -1,5 +1,6 @@
 #include "Core/Render/ShaderTextured.h"
 #include "Core/Base/Log.h"
+#include "Core/Render/Image.h"
 #include "Core/Render/ShaderImpl.h"
 #include "Core/Resource/ResourceManager.h"
 
@@ -20,7 +21,8 @@ GEResultEnum ShaderTextured::InitVariables()
         return result;
     result = program->GetTextureVariable(samplerName, &textureVariable);
     if (result != GE_OK)
-        GE_LOG(L"Shader '%s' has no sampler \"%s\".\n") << name << std::wstring(samplerName.begin(), samplerName.end());
+        GE_LOG(L"Shader '%s' has no sampler \"%s\".\n")
+            << name << std::wstring(samplerName.begin(), samplerName.end());
     return result;
 }
 
@@ -29,6 +31,11 @@ GEResultEnum ShaderTextured::SetTexture(Texture* texture)
     if (textureVariable)
         textureVariable->SetValue(texture);
     return GE_OK;
+}
+
+GEResultEnum ShaderTextured::SetTexture(const Image& image)
+{
+    return SetTexture(image.GetTexture());
 }
 
 } // namespace render

@@ -3,6 +3,7 @@
 
 namespace render {
 
+class Image;
 class Texture;
 
 // A shader that samples one texture through its "TextureSampler".
@@ -17,6 +18,8 @@ public:
     // A texture other than the current one marks the variable and the program
     // changed; the same texture again changes nothing. Always GE_OK.
     GEResultEnum SetTexture(Texture* texture);
+    // The image's device texture (its atlas's when it lives in one).
+    GEResultEnum SetTexture(const Image& image);
     ShaderTextureVariable<1>* GetTextureVariable() const { return textureVariable; }
 
 protected:

@@ -148,7 +148,8 @@ GEResultEnum AnimData::Parse(const u8* data, size_t size)
 GEResultEnum AnimData::ResolveMeshes(const std::wstring& folder)
 {
     for (const std::unique_ptr<AnimObject>& object : objects) {
-        if (object->libraryName == "null" || object->libraryName == "screen_res" || object->meshName == "null")
+        if (object->libraryName == "null" || object->libraryName == "screen_res" ||
+            object->meshName == "null")
             continue;
         auto found = meshLibraries.find(object->libraryName);
         if (found == meshLibraries.end()) {

@@ -58,12 +58,12 @@ bool ApplyBehaviour(const std::vector<EnvelopeKey>& keys, u32 behaviour, bool be
     case kBehaviourLinear:
         if (before) {
             const EnvelopeKey& second = keys[1];
-            result = first.value + (time - first.time) * Ratio(Outgoing(first, second, nullptr),
-                                                                 second.time - first.time);
+            result = first.value +
+                     (time - first.time) * Ratio(Outgoing(first, second, nullptr), second.time - first.time);
         } else {
             const EnvelopeKey& previous = keys[keys.size() - 2];
-            result = last.value + (time - last.time) * Ratio(Incoming(previous, last, nullptr),
-                                                               last.time - previous.time);
+            result = last.value +
+                     (time - last.time) * Ratio(Incoming(previous, last, nullptr), last.time - previous.time);
         }
         return true;
     case kBehaviourConstant:

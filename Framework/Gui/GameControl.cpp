@@ -76,8 +76,8 @@ void GameControl::UpdateLayout()
 {
     const float cx = std::floor(static_cast<float>(unionRect[0]) + static_cast<float>(unionRect[2]) * 0.5f);
     const float cy = std::floor(static_cast<float>(unionRect[1]) + static_cast<float>(unionRect[3]) * 0.5f);
-    const math::Point3 centre{static_cast<float>(static_cast<i32>(cx)), static_cast<float>(static_cast<i32>(cy)),
-                              0.0f};
+    const math::Point3 centre{static_cast<float>(static_cast<i32>(cx)),
+                              static_cast<float>(static_cast<i32>(cy)), 0.0f};
     if (Differs(position, centre))
         SetPosition(centre.x, centre.y, centre.z);
     for (layer::Layer* state : stateLayers) {

@@ -3,6 +3,10 @@
 #include "Core/Base/Log.h"
 #include "Core/File/FileManager.h"
 #include "Core/File/ImageContainer.h"
+#include "Core/Render/DX9/RenderDX9.h"
+#include "Core/Render/Image.h"
+#include "Core/Resource/ResourceManager.h"
+#include "Core/Resource/ResourceTexture.h"
 #include "Framework/GameApplication.h"
 #include "Framework/Layer/ImageLayer.h"
 #include "Framework/Layer/Layer.h"
@@ -12,6 +16,55 @@
 #include <cmath>
 
 namespace gui {
+
+namespace {
+
+// The texture of `name` (inside `container` when given) as a new image, loaded through
+// the texture cache; `info` receives the texture's record.
+GEResultEnum LoadImage(render::Render* renderer, const std::wstring& name, file::ImageContainer* container,
+                       render::Image** out, base::ImageInfo* info)
+{
+    const std::wstring key = container ? container->GetRootPath() + name : name;
+    resource::ResourceHandle<resource::ResourceTexture> texture =
+        resource::ResourceManager::Get<resource::ResourceTexture>(key);
+    if (!texture)
+        return GE_FAIL;
+    texture->renderer = renderer;
+    if (container) {
+        texture->container = container;
+        texture->nameInContainer = name;
+    }
+    if (!texture->IsLoaded()) {
+        if (GEResultEnum result = texture->Load())
+            return result;
+    }
+    *out = new render::Image(texture);
+    if (info)
+        *info = static_cast<const base::ImageInfo&>(*texture);
+    return GE_OK;
+}
+
+// An image layer owning the image of `name`, standing at the image's x, y.
+GEResultEnum CreateImageLayer(render::Render* renderer, const std::wstring& name,
+                              file::ImageContainer* container, layer::ImageLayer** out, base::ImageInfo* info)
+{
+    base::ImageInfo loaded;
+    render::Image* image = nullptr;
+    if (GEResultEnum result = LoadImage(renderer, name, container, &image, &loaded))
+        return result;
+    auto* made = new layer::ImageLayer;
+    made->SetImage(image, true);
+    if (made->position.x != loaded.x)
+        made->SetX(loaded.x);
+    if (made->position.y != loaded.y)
+        made->SetY(loaded.y);
+    if (info)
+        *info = loaded;
+    *out = made;
+    return GE_OK;
+}
+
+} // namespace
 
 GameControlHelper::GameControlHelper() = default;
 
@@ -42,14 +95,18 @@ GEResultEnum GameControlHelper::Open(const std::wstring& containerName, widget::
 GEResultEnum GameControlHelper::LoadLayer(const std::wstring& entryName, layer::Rect* rectOut,
                                           layer::ImageLayer** layerOut)
 {
-    framework::GameApplication* app = framework::GetGameApplication();
-    if (!app) {
-        GE_LOG(L"Cannot load control image '%s': there is no game application.\n") << entryName;
+    render::Render* images = renderer;
+    if (!images) {
+        framework::GameApplication* app = framework::GetGameApplication();
+        images = app ? app->render.get() : nullptr;
+    }
+    if (!images) {
+        GE_LOG(L"Cannot load control image '%s': there is no renderer.\n") << entryName;
         return GE_FAIL;
     }
     base::ImageInfo info;
     layer::ImageLayer* made = nullptr;
-    if (GEResultEnum result = app->CreateImageLayer(entryName, container.get(), &made, 0, &info))
+    if (GEResultEnum result = CreateImageLayer(images, entryName, container.get(), &made, &info))
         return result;
     if (!made)
         return GE_FAIL;
@@ -126,7 +183,8 @@ GEResultEnum GameControlHelper::LoadRelativeLayer(const std::wstring& name, laye
     return GE_OK;
 }
 
-GEResultEnum GameControlHelper::AddNamedLayer(const std::wstring& name, int mode, layer::ImageLayer** layerOut)
+GEResultEnum GameControlHelper::AddNamedLayer(const std::wstring& name, int mode,
+                                              layer::ImageLayer** layerOut)
 {
     layer::ImageLayer* made = nullptr;
     if (GEResultEnum result = LoadRelativeLayer(name, &made))

@@ -16,6 +16,9 @@ class HitTestListener;
 class ImageLayer;
 class Layer;
 } // namespace layer
+namespace render {
+class Render;
+}
 namespace widget {
 class TrapHitTestListener;
 class Widget;
@@ -25,9 +28,9 @@ namespace gui {
 
 // How InsertLayer treats the layer's pointer events.
 enum InsertMode : int {
-    kInsertKeepHits = 0,  // as it is
-    kInsertNoHits = 1,    // hit-enabled cleared
-    kInsertTrapHits = 2,  // swallows every event over its area (trap listener)
+    kInsertKeepHits = 0, // as it is
+    kInsertNoHits = 1,   // hit-enabled cleared
+    kInsertTrapHits = 2, // swallows every event over its area (trap listener)
 };
 
 class GameControlHelper {
@@ -41,11 +44,12 @@ public:
     // Opens the layered image `containerName` through the file manager; 1 when it
     // cannot be opened. The owner's layer becomes the root of the added layers, and
     // `listener` the hit listener of every layer made from the container.
-    GEResultEnum Open(const std::wstring& containerName, widget::Widget* owner, layer::HitTestListener* listener);
+    GEResultEnum Open(const std::wstring& containerName, widget::Widget* owner,
+                      layer::HitTestListener* listener);
 
     // An image layer for the entry, standing at the entry's x, y, with the stored hit
     // listener; `rectOut` (optional) receives the entry's rectangle. The caller owns
-    // the layer. A failure of the application's image loading is returned.
+    // the layer. A failure of the image loading is returned.
     GEResultEnum LoadLayer(const std::wstring& entryName, layer::Rect* rectOut, layer::ImageLayer** layerOut);
 
     // Adopts the layer (hit-enabled cleared) as the top-most child of the root layer.
@@ -71,6 +75,8 @@ public:
     layer::Layer* rootLayer = nullptr;
     layer::HitTestListener* hitListener = nullptr;
     std::unique_ptr<widget::TrapHitTestListener> trapListener;
+    // The renderer the images are made with; the application's when null.
+    render::Render* renderer = nullptr;
 
 protected:
     // Takes ownership once; false when the layer was adopted already.

@@ -17,7 +17,8 @@ constexpr u64 kSmallestMeshRecord = 4 + 4 + 4 * 4;
 constexpr u64 kVertexRecord = 5 * 4;
 
 // The image of a texture file, loaded through the renderer's texture cache.
-GEResultEnum LoadImage(render::Render* renderer, const std::wstring& path, std::unique_ptr<render::Image>& out)
+GEResultEnum LoadImage(render::Render* renderer, const std::wstring& path,
+                       std::unique_ptr<render::Image>& out)
 {
     resource::ResourceHandle<resource::ResourceTexture> texture =
         resource::ResourceManager::Get<resource::ResourceTexture>(path);

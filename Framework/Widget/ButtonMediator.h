@@ -22,7 +22,8 @@ public:
     // WidgetListener
     GEResultEnum OnHoverChange(bool hovered) override;
     GEResultEnum OnDisabledChange(bool disabled) override;
-    GEResultEnum OnCapturedMouseUp(const CaptureInfo& capture, const math::Point3& point, int button) override;
+    GEResultEnum OnCapturedMouseUp(const CaptureInfo& capture, const math::Point3& point,
+                                   int button) override;
 
     // WidgetHitTestListener
     GEResultEnum OnWidgetMouseDown(const math::Point3& point, const layer::OnMouseDown& event) override;

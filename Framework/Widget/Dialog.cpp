@@ -1,5 +1,6 @@
 #include "Framework/Widget/Dialog.h"
 #include "Core/Base/Log.h"
+#include "Core/Base/StringEncoding.h"
 #include "Framework/Layer/RectHitLayer.h"
 #include "Framework/Widget/DialogEffects.h"
 #include "Framework/Widget/DialogEffectsManager.h"
@@ -29,7 +30,7 @@ void Dialog::DropEffects()
 GEResultEnum Dialog::Close()
 {
     if (!manager) {
-        GE_LOG(L"Dialog '%s' cannot close: it is not shown.\n") << name;
+        GE_LOG(L"Dialog '%s' cannot close: it is not shown.\n") << ConvertToWide(name);
         return GE_FAIL;
     }
     manager->QueueRemove(FrameRemoveRecord{this, deleteOnClose});
@@ -51,7 +52,7 @@ GEResultEnum Dialog::SetEffects(DialogEffects* newEffects)
         return OnShown();
     if (!manager) {
         // Nothing would ever drive (or delete) an effects task without a manager.
-        GE_LOG(L"Dialog '%s' got effects while it is not shown; they are dropped.\n") << name;
+        GE_LOG(L"Dialog '%s' got effects while it is not shown; they are dropped.\n") << ConvertToWide(name);
         newEffects->Stop();
         delete newEffects;
         return GE_FAIL;
@@ -62,6 +63,12 @@ GEResultEnum Dialog::SetEffects(DialogEffects* newEffects)
 }
 
 GEResultEnum Dialog::OnDetachedFromFrame()
+{
+    DropEffects();
+    return GE_OK;
+}
+
+GEResultEnum Dialog::OnDetachedFromManager()
 {
     DropEffects();
     return GE_OK;

@@ -35,6 +35,9 @@ public:
     GEResultEnum OnDetachedFromFrame() override;
     // Asks the dialog-effects manager for this dialog's effects (none when unnamed).
     GEResultEnum OnAttachedToManager() override;
+    // Removed from the manager: the effects are done with. Their task is deleted by the
+    // manager later, so the dialog must not keep pointing at it.
+    GEResultEnum OnDetachedFromManager() override;
 
     std::string name;                 // key of the dialog's effects
     DialogEffects* effects = nullptr; // current show/hide effects; owned by its task parent

@@ -23,7 +23,8 @@ GEResultEnum ReadName(const tinyxml2::XMLElement* element, const char* attribute
 
 } // namespace
 
-GEResultEnum LoadDialogAnimation(const std::wstring& name, resource::ResourceHandle<animation::AnimData>& handle)
+GEResultEnum LoadDialogAnimation(const std::wstring& name,
+                                 resource::ResourceHandle<animation::AnimData>& handle)
 {
     handle = resource::ResourceManager::Get<animation::AnimData>(name);
     if (!handle) {

@@ -34,6 +34,7 @@ public:
 
 // Puts the animation named `name` into `handle` (releasing what it held) and loads it
 // unless it is loaded already: 0, or 1 when it cannot be had, or the load's result.
-GEResultEnum LoadDialogAnimation(const std::wstring& name, resource::ResourceHandle<animation::AnimData>& handle);
+GEResultEnum LoadDialogAnimation(const std::wstring& name,
+                                 resource::ResourceHandle<animation::AnimData>& handle);
 
 } // namespace widget

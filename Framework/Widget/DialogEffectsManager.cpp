@@ -70,7 +70,8 @@ GEResultEnum DialogEffectsManager::AddEffect(const std::string& effectName, cons
 {
     const auto creator = dataCreators.find(kind);
     if (creator == dataCreators.end()) {
-        GE_LOG(L"Dialog effect '%s': unknown kind '%s'.\n") << ConvertToWide(effectName) << ConvertToWide(kind);
+        GE_LOG(L"Dialog effect '%s': unknown kind '%s'.\n")
+            << ConvertToWide(effectName) << ConvertToWide(kind);
         return GE_FAIL;
     }
     std::unique_ptr<DialogEffectsData> data(creator->second->Create());
@@ -100,7 +101,8 @@ GEResultEnum DialogEffectsManager::LoadDescriptions(const tinyxml2::XMLElement* 
         if (element == "effect") {
             const char* kind = child->Attribute("kind");
             if (!name || !kind) {
-                GE_LOG(L"Dialog effects: an \"effect\" lacks its name or kind (line %d).\n") << child->GetLineNum();
+                GE_LOG(L"Dialog effects: an \"effect\" lacks its name or kind (line %d).\n")
+                    << child->GetLineNum();
                 return GE_FAIL;
             }
             if (const GEResultEnum result = AddEffect(name, kind, child))

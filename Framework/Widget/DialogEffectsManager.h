@@ -47,7 +47,8 @@ public:
     // attributes beside) and <dialog name=".." effect=".."/>. Stops at the first failure.
     GEResultEnum LoadDescriptions(const tinyxml2::XMLElement* root);
 
-    void RegisterEffectCreator(const std::string& effectName, std::unique_ptr<DialogEffectsCreatorBase> creator);
+    void RegisterEffectCreator(const std::string& effectName,
+                               std::unique_ptr<DialogEffectsCreatorBase> creator);
     void RegisterDataCreator(const std::string& kind, std::unique_ptr<DialogEffectsDataCreatorBase> creator);
 
     // The renderer given to the animations; the application's when null.

@@ -4,8 +4,8 @@
 #include "Framework/Animation/LayerAnim.h"
 #include "Framework/Layer/Layer.h"
 #include "tests/Framework/AnimTestSupport.h"
-#include <gtest/gtest.h>
 #include <cmath>
+#include <gtest/gtest.h>
 
 using animation::AnimData;
 using animtest::AnimFolderTest;

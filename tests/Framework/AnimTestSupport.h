@@ -40,9 +40,10 @@ inline animwrite::Object Object(const std::string& name, const std::string& libr
 inline void AddQuad(animwrite::MeshLibraryFile& library, const std::string& name, const std::string& texture,
                     float x, float y, float size)
 {
-    library.AddMesh(name, texture,
-                    {{x, y, 0, 0, 0}, {x + size, y, 0, 1, 0}, {x + size, y + size, 0, 1, 1}, {x, y + size, 0, 0, 1}},
-                    {0, 1, 2, 0, 2, 3});
+    library.AddMesh(
+        name, texture,
+        {{x, y, 0, 0, 0}, {x + size, y, 0, 1, 0}, {x + size, y + size, 0, 1, 1}, {x, y + size, 0, 0, 1}},
+        {0, 1, 2, 0, 2, 3});
 }
 
 inline std::string Text(const std::vector<u8>& bytes)
@@ -57,10 +58,7 @@ protected:
         Put(path, imgtest::Bytes(imgtest::MakeDds(2, 2, 1, 0x41, nullptr, 32,
                                                   imgtest::BgraBytes(std::vector<u32>(4, 0xFF336699u)))));
     }
-    static size_t Cached()
-    {
-        return resource::ResourceManager::GetMap<resource::ResourceTexture>().size();
-    }
+    static size_t Cached() { return resource::ResourceManager::GetMap<resource::ResourceTexture>().size(); }
 
     test::TextureRender render;
 };

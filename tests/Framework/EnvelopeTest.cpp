@@ -1,8 +1,8 @@
 // Envelope evaluation: every key shape, every behaviour outside the key range, the
 // folding of times into the range, and spans that would never converge.
 #include "Framework/Animation/Envelope.h"
-#include <gtest/gtest.h>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <string>
 
 using namespace animation;
@@ -47,8 +47,8 @@ TEST(Envelope, EvaluatesEveryShapeAndBehaviour)
     // TCB, all parameters zero: 0 -> 10 -> 0 over two seconds.
     const Envelope tcb = Make({Key(0, 0, kShapeTcb), Key(10, 1, kShapeTcb), Key(0, 2, kShapeTcb)});
     // Keys that start later than 0, oscillating after the end.
-    const Envelope late = Make({Key(5, 1, kShapeLinear), Key(10, 3, kShapeLinear)}, kBehaviourConstant,
-                               kBehaviourOscillate);
+    const Envelope late =
+        Make({Key(5, 1, kShapeLinear), Key(10, 3, kShapeLinear)}, kBehaviourConstant, kBehaviourOscillate);
 
     const Case cases[] = {
         {"no keys", Make({}), 3.0f, 0.0f},
@@ -63,17 +63,19 @@ TEST(Envelope, EvaluatesEveryShapeAndBehaviour)
          Make({Key(0, 0, kShapeTcb, 0, 0, 0.5f), Key(10, 1, kShapeTcb), Key(0, 2, kShapeTcb)}), 0.5f, 5.625f},
         {"tcb continuity on the incoming key",
          Make({Key(0, 0, kShapeTcb), Key(10, 1, kShapeTcb, 0, 0.5f), Key(0, 2, kShapeTcb)}), 0.5f, 6.875f},
-        {"tcb full tension", Make({Key(0, 0, kShapeTcb, 1), Key(10, 1, kShapeTcb), Key(0, 2, kShapeTcb)}), 0.5f,
-         5.0f},
-        {"hermite tangents", Make({Key(0, 0, kShapeHermite, 0, 4), Key(10, 2, kShapeHermite, 8)}), 1.0f, 4.5f},
+        {"tcb full tension", Make({Key(0, 0, kShapeTcb, 1), Key(10, 1, kShapeTcb), Key(0, 2, kShapeTcb)}),
+         0.5f, 5.0f},
+        {"hermite tangents", Make({Key(0, 0, kShapeHermite, 0, 4), Key(10, 2, kShapeHermite, 8)}), 1.0f,
+         4.5f},
         {"hermite tangent scaled by the previous key",
          Make({Key(0, 0, kShapeHermite), Key(0, 1, kShapeHermite, 0, 6), Key(10, 3, kShapeHermite, 2)}), 2.0f,
          5.25f},
         {"bezier tangents", Make({Key(0, 0, kShapeBezier, 0, 4), Key(10, 2, kShapeBezier, 8)}), 1.0f, 4.5f},
-        {"2d bezier", Make({Key(0, 0, kShapeBezier2D, 0, 0, 1.0f / 3, 0), Key(10, 1, kShapeBezier2D, -1.0f / 3, 0)}),
+        {"2d bezier",
+         Make({Key(0, 0, kShapeBezier2D, 0, 0, 1.0f / 3, 0), Key(10, 1, kShapeBezier2D, -1.0f / 3, 0)}),
          0.25f, 1.5625f},
-        {"2d bezier after a linear key", Make({Key(0, 0, kShapeLinear, 0, 0), Key(10, 1, kShapeBezier2D, -1.0f / 3, 0)}),
-         0.5f, 5.0f},
+        {"2d bezier after a linear key",
+         Make({Key(0, 0, kShapeLinear, 0, 0), Key(10, 1, kShapeBezier2D, -1.0f / 3, 0)}), 0.5f, 5.0f},
         {"reset before", with(kBehaviourReset, kBehaviourReset), -1.0f, 0.0f},
         {"reset after", with(kBehaviourReset, kBehaviourReset), 3.0f, 0.0f},
         {"constant before", linear, -1.0f, 5.0f},
@@ -102,8 +104,8 @@ TEST(Envelope, FoldTimeCountsWholeRanges)
         float time, lo, hi, folded, cycles;
     };
     const Fold cases[] = {
-        {2.5f, 0, 1, 0.5f, 2}, {-0.5f, 0, 1, 0.5f, -1}, {0.25f, 0, 1, 0.25f, 0},
-        {-2.5f, 0, 1, 0.5f, -3}, {5.0f, 3, 3, 3.0f, 0}, {7.0f, 1, 3, 1.0f, 3},
+        {2.5f, 0, 1, 0.5f, 2},   {-0.5f, 0, 1, 0.5f, -1}, {0.25f, 0, 1, 0.25f, 0},
+        {-2.5f, 0, 1, 0.5f, -3}, {5.0f, 3, 3, 3.0f, 0},   {7.0f, 1, 3, 1.0f, 3},
     };
     for (const Fold& c : cases) {
         const FoldedTime out = FoldTime(c.time, c.lo, c.hi);
@@ -116,7 +118,8 @@ TEST(Envelope, FoldTimeCountsWholeRanges)
 // the evaluation with a value (they used to bisect forever).
 TEST(Envelope, DegenerateSpansEnd)
 {
-    const Envelope shared = Make({Key(0, 1, kShapeBezier2D), Key(10, 1, kShapeBezier2D), Key(20, 2, kShapeLinear)});
+    const Envelope shared =
+        Make({Key(0, 1, kShapeBezier2D), Key(10, 1, kShapeBezier2D), Key(20, 2, kShapeLinear)});
     EXPECT_EQ(EvaluateEnvelope(shared, 1.0001f), 10.0f);
     EXPECT_EQ(EvaluateEnvelope(shared, 1.0f), 0.0f); // exactly on the first key
     EXPECT_NEAR(EvaluateEnvelope(shared, 1.5f), 15.0f, 1e-4f);
@@ -138,8 +141,8 @@ TEST(Envelope, DegenerateSpansEnd)
     EXPECT_EQ(EvaluateEnvelope(flatStart, -1.0f), 5.0f);
 
     // Keys stored out of order (a damaged file) still give a value.
-    const Envelope backwards =
-        Make({Key(0, 2, kShapeTcb), Key(10, 1, kShapeTcb), Key(5, 0, kShapeTcb)}, kBehaviourRepeat, kBehaviourRepeat);
+    const Envelope backwards = Make({Key(0, 2, kShapeTcb), Key(10, 1, kShapeTcb), Key(5, 0, kShapeTcb)},
+                                    kBehaviourRepeat, kBehaviourRepeat);
     for (float t : {-1.0f, 0.5f, 1.5f, 3.0f})
         EXPECT_TRUE(std::isfinite(EvaluateEnvelope(backwards, t))) << t;
 }

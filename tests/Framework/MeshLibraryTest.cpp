@@ -129,13 +129,12 @@ TEST_F(MeshLibraryTest, MissingFileOrTextureFails)
 
 TEST(MeshLibraryParse, EveryCutShortFileFails)
 {
-    const std::vector<u8> bytes = animwrite::WriteMeshLibrary(
-        [] {
-            animwrite::MeshLibraryFile file;
-            animtest::AddQuad(file, "a", "t", 0, 0, 1);
-            animtest::AddQuad(file, "b", "t", 1, 1, 1);
-            return file;
-        }());
+    const std::vector<u8> bytes = animwrite::WriteMeshLibrary([] {
+        animwrite::MeshLibraryFile file;
+        animtest::AddQuad(file, "a", "t", 0, 0, 1);
+        animtest::AddQuad(file, "b", "t", 1, 1, 1);
+        return file;
+    }());
     MeshLibrary library;
     library.name = L"cut.lib";
     ASSERT_EQ(library.Parse(bytes.data(), bytes.size()), GE_OK);
@@ -163,7 +162,8 @@ TEST(MeshLibraryParse, CountsAndRangesAreCheckedAgainstTheData)
         void (*bytes)(const File&, Bytes&);
     };
     const Damage cases[] = {
-        {"index count beyond the file", nullptr, [](const File&, Bytes& b) { imgtest::PutLe32(b, 0, 0x40000000u); }},
+        {"index count beyond the file", nullptr,
+         [](const File&, Bytes& b) { imgtest::PutLe32(b, 0, 0x40000000u); }},
         {"vertex count beyond the file", nullptr,
          [](const File& f, Bytes& b) { imgtest::PutLe32(b, 4 + 4 * f.indices.size(), 0xFFFFFFFFu); }},
         {"mesh count beyond the file", nullptr,

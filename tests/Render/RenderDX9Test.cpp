@@ -6,6 +6,7 @@
 #include "Core/Render/Math/Matrix4.h"
 #include "Core/Render/RenderTarget.h"
 #include "tests/File/LogCapture.h"
+#include "tests/Render/CommandDecoder.h"
 #include "tests/Render/Dx9TestSupport.h"
 
 #include <chrono>
@@ -200,8 +201,9 @@ TEST_F(Dx9Fixture, BuiltinShadersComeWithTheRenderer)
     ASSERT_NE(renderer->GetGeomShader(), nullptr);
     ASSERT_NE(renderer->GetMultShader(), nullptr);
     ASSERT_NE(renderer->GetTintShader(), nullptr);
-    for (render::Shader* builtin : {renderer->GetGeomShader(), static_cast<render::Shader*>(renderer->GetMultShader()),
-                                    static_cast<render::Shader*>(renderer->GetTintShader())}) {
+    for (render::Shader* builtin :
+         {renderer->GetGeomShader(), static_cast<render::Shader*>(renderer->GetMultShader()),
+          static_cast<render::Shader*>(renderer->GetTintShader())}) {
         EXPECT_TRUE(builtin->IsLoaded());
         EXPECT_NE(builtin->GetMatrixVariable(), nullptr);
     }
@@ -272,8 +274,10 @@ TEST_F(Dx9Fixture, RenderTargetsOwnTheirTextureAndMayMapTheirOwnPixels)
 TEST(RenderDX9Primitive, TypesMapToDeviceTypesAndUnknownOnesDrawLists)
 {
     const std::pair<u32, D3DPRIMITIVETYPE> cases[] = {
-        {0, D3DPT_POINTLIST},     {1, D3DPT_LINELIST},     {2, D3DPT_LINESTRIP},    {3, D3DPT_TRIANGLELIST},
-        {4, D3DPT_TRIANGLESTRIP}, {5, D3DPT_TRIANGLEFAN},  {6, D3DPT_TRIANGLELIST}, {0xFFFFFFFF, D3DPT_TRIANGLELIST},
+        {0, D3DPT_POINTLIST},     {1, D3DPT_LINELIST},
+        {2, D3DPT_LINESTRIP},     {3, D3DPT_TRIANGLELIST},
+        {4, D3DPT_TRIANGLESTRIP}, {5, D3DPT_TRIANGLEFAN},
+        {6, D3DPT_TRIANGLELIST},  {0xFFFFFFFF, D3DPT_TRIANGLELIST},
     };
     for (auto [type, expected] : cases)
         EXPECT_EQ(render::RenderDX9::ToPrimitiveType(type), expected) << type;
@@ -373,7 +377,20 @@ TEST_F(Dx9Fixture, LossAndResetRestoreDefaultPoolObjectsAndResumeDrawing)
     FillQuads({{0, 0, 8, 8}});
     Begin(kBlue);
     DrawQuad(0);
-    ASSERT_EQ(End(), GE_OK);
+    ASSERT_EQ(renderer->EndScene(), GE_OK);
+    // The frame binds the program again and sends all of its variables.
+    bool shaderBound = false;
+    size_t variablesSent = 0;
+    for (const test::DecodedCommand& command : test::Decode(renderer->GetCommandBuffer())) {
+        if (command.code == u32(render::Command::SetShader))
+            shaderBound |= command.Address(0) == u64(std::uintptr_t(shader->GetProgram()));
+        if (command.code == u32(render::Command::ShaderVariables) &&
+            command.Address(0) == u64(std::uintptr_t(shader->GetProgram())))
+            variablesSent = command.At<u8>(8);
+    }
+    EXPECT_TRUE(shaderBound);
+    EXPECT_EQ(variablesSent, shader->GetProgram()->GetVariables().size());
+    ASSERT_EQ(renderer->ExecuteCommands(), GE_OK);
     const auto pixels = ReadBackBuffer();
     EXPECT_EQ(At(pixels, 4, 4) & kRgb, 0xFF00FFu);
     EXPECT_EQ(At(pixels, 12, 4) & kRgb, 0x0000FFu);
@@ -489,6 +506,24 @@ TEST_F(Dx9Fixture, ScreenModeSwitchResizesTheBackBufferAndProjection)
     math::Matrix4 expected;
     renderer->MakeOrthoProjection(32.0f, 48.0f, &expected);
     EXPECT_EQ(renderer->GetProjection(), expected);
+    EXPECT_TRUE(renderer->CheckDevice());
+}
+
+TEST_F(Dx9Fixture, AFailedScreenModeSwitchIsRetriedBeforeDrawing)
+{
+    render::TextureDX9* target = MakeRenderTarget(16, 16);
+    ASSERT_EQ(renderer->PrepareSwitchScreenMode(), GE_OK);
+    render::RenderInitParam param;
+    param.width = 40;
+    param.height = 40;
+    D3D9Test_FailNext(device, D3D9TestCall::Reset, D3DERR_DRIVERINTERNALERROR);
+    EXPECT_EQ(renderer->SwitchScreenMode(param), GE_FAIL);
+    EXPECT_EQ(target->GetDeviceTexture(), nullptr);
+
+    EXPECT_FALSE(renderer->CheckDevice()); // the reset again, no drawing
+    EXPECT_NE(target->GetDeviceTexture(), nullptr);
+    EXPECT_TRUE(renderer->CheckDevice());
+    EXPECT_EQ(renderer->GetPresentParameters().BackBufferWidth, 40u);
 }
 
 // --- Start-up ------------------------------------------------------------------------

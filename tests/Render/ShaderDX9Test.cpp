@@ -50,7 +50,8 @@ TEST_F(ShaderDX9Test, BuiltinProgramsCompileWithTheirVariables)
             shaderObject = std::make_unique<render::Shader>(program, renderer.get());
         EXPECT_TRUE(shaderObject->IsLoaded());
         EXPECT_EQ(shaderObject->InitVariables(), GE_OK);
-        auto* matrix = static_cast<render::ShaderScalarVariableImplDX9*>(shaderObject->GetMatrixVariable()->GetImpl());
+        auto* matrix =
+            static_cast<render::ShaderScalarVariableImplDX9*>(shaderObject->GetMatrixVariable()->GetImpl());
         EXPECT_TRUE(matrix->IsBound());
     }
 }
@@ -249,7 +250,8 @@ protected:
 
 TEST_F(MobShaderContent, LoadsThroughTheResourceManagerAndTintsWithColor2)
 {
-    resource::ResourceHandle<TMobShader> mob = resource::ResourceManager::Get<TMobShader>(TMobShader::kFolder);
+    resource::ResourceHandle<TMobShader> mob =
+        resource::ResourceManager::Get<TMobShader>(TMobShader::kFolder);
     ASSERT_TRUE(mob);
     mob->SetRenderer(renderer.get());
     ASSERT_EQ(mob->Load(), GE_OK);
@@ -282,7 +284,8 @@ TEST_F(MobShaderContent, LoadsThroughTheResourceManagerAndTintsWithColor2)
     EXPECT_TRUE(Near(At(pixels, 20, 4), 0x0080FF, 1));
 
     // The manager gives the same shader again; the last handle unloads it.
-    resource::ResourceHandle<TMobShader> again = resource::ResourceManager::Get<TMobShader>(TMobShader::kFolder);
+    resource::ResourceHandle<TMobShader> again =
+        resource::ResourceManager::Get<TMobShader>(TMobShader::kFolder);
     EXPECT_EQ(again.Get(), mob.Get());
     again.Reset();
     state.shader = shader->GetProgram();

@@ -21,7 +21,7 @@ TEST_F(TextureDX9Test, IsOpaqueAtReadsTheMaskInsideTheTextureOnly)
         bool opaque;
     };
     const Case cases[] = {
-        {0, 0, true},   {1, 0, false}, {2, 0, true},  {0, 1, true},   {1, 1, false}, {2, 1, true},
+        {0, 0, true},   {1, 0, false},  {2, 0, true},  {0, 1, true},  {1, 1, false},   {2, 1, true},
         {-1, 0, false}, {0, -1, false}, {3, 0, false}, {0, 2, false}, {-7, 99, false},
     };
     for (const Case& c : cases)

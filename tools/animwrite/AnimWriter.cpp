@@ -44,8 +44,8 @@ void WriteEnvelope(Out& out, const Envelope& envelope)
     }
 }
 
-const char* const kChannels[] = {"px", "py", "pz", "rx", "ry", "rz", "sx", "sy", "sz", "dissolve",
-                                 "red", "green", "blue", "tint"};
+const char* const kChannels[] = {"px", "py", "pz",       "rx",  "ry",    "rz",   "sx",
+                                 "sy", "sz", "dissolve", "red", "green", "blue", "tint"};
 const char* const kBehaviours[] = {"reset", "constant", "repeat", "oscillate", "offset", "linear"};
 const char* const kShapes[] = {"tcb", "hermite", "bezier", "linear", "stepped", "bezier2d"};
 

@@ -1,7 +1,7 @@
 #include "Core/Render/DX9/RenderDX9.h"
 #include "Core/App/Application.h"
-#include "Core/App/Window.h"
 #include "Core/App/Win32/WindowWin32.h"
+#include "Core/App/Window.h"
 #include "Core/Base/Log.h"
 #include "Core/Render/DX9/IndexBufferImplDX9.h"
 #include "Core/Render/DX9/ShaderImplDX9.h"
@@ -96,11 +96,12 @@ GEResultEnum RenderDX9::InitRender(app::Window* windowIn, const RenderInitParam&
         return result;
 
     const DWORD threading = multithreaded ? D3DCREATE_MULTITHREADED : 0;
-    if (FAILED(d3d->CreateDevice(kAdapter, D3DDEVTYPE_HAL, hwnd, D3DCREATE_HARDWARE_VERTEXPROCESSING | threading,
-                                 &presentParams, &device))) {
+    if (FAILED(d3d->CreateDevice(kAdapter, D3DDEVTYPE_HAL, hwnd,
+                                 D3DCREATE_HARDWARE_VERTEXPROCESSING | threading, &presentParams, &device))) {
         device = nullptr;
         if (FAILED(d3d->CreateDevice(kAdapter, D3DDEVTYPE_HAL, hwnd,
-                                     D3DCREATE_SOFTWARE_VERTEXPROCESSING | threading, &presentParams, &device))) {
+                                     D3DCREATE_SOFTWARE_VERTEXPROCESSING | threading, &presentParams,
+                                     &device))) {
             device = nullptr;
             GE_LOG(L"CreateDevice failed.\n");
             return GE_FAIL;
@@ -128,7 +129,8 @@ GEResultEnum RenderDX9::InitRender(app::Window* windowIn, const RenderInitParam&
         return GE_FAIL;
     }
 
-    if (deviceCaps.VertexShaderVersion < D3DVS_VERSION(1, 1) || deviceCaps.PixelShaderVersion < D3DPS_VERSION(2, 0)) {
+    if (deviceCaps.VertexShaderVersion < D3DVS_VERSION(1, 1) ||
+        deviceCaps.PixelShaderVersion < D3DPS_VERSION(2, 0)) {
         app::Application* application = GetApplication();
         application->directXFailed = 1;
         application->Stop();
@@ -368,6 +370,9 @@ GEResultEnum RenderDX9::ResetDevice()
 
 GEResultEnum RenderDX9::PrepareSwitchScreenMode()
 {
+    // Released as on a loss: should the switch's reset fail, the next frames retry
+    // it instead of drawing with objects that are gone.
+    deviceLost = 1;
     return LostDevice();
 }
 
@@ -388,10 +393,13 @@ GEResultEnum RenderDX9::SwitchScreenMode(const RenderInitParam& param)
     } else {
         projection = param.projection;
     }
-    const GEResultEnum result = FillPresentParameters();
+    GEResultEnum result = FillPresentParameters();
     if (result != GE_OK)
         return result;
-    return ResetDevice();
+    result = ResetDevice();
+    if (result == GE_OK)
+        deviceLost = 0;
+    return result;
 }
 
 GEResultEnum RenderDX9::CreateTexture(Texture** out)
@@ -400,7 +408,8 @@ GEResultEnum RenderDX9::CreateTexture(Texture** out)
     return GE_OK;
 }
 
-GEResultEnum RenderDX9::CreateShader(const std::string& vertexText, const std::string& pixelText, ShaderImpl** out)
+GEResultEnum RenderDX9::CreateShader(const std::string& vertexText, const std::string& pixelText,
+                                     ShaderImpl** out)
 {
     auto shader = std::make_unique<ShaderImplDX9>(this);
     const GEResultEnum result = shader->Create(vertexText, pixelText);
@@ -544,12 +553,23 @@ GEResultEnum RenderDX9::DoPresent()
         return GE_OK;
     GE_LOG(L"mDevice->Present failed\n");
     switch (hr) {
-    case D3DERR_DEVICELOST: GE_LOG(L"\tD3DERR_DEVICELOST\n"); break;
-    case D3DERR_DRIVERINTERNALERROR: GE_LOG(L"\tD3DERR_DRIVERINTERNALERROR\n"); break;
-    case D3DERR_INVALIDCALL: GE_LOG(L"\tD3DERR_INVALIDCALL\n"); break;
-    case D3DERR_OUTOFVIDEOMEMORY: GE_LOG(L"\tD3DERR_OUTOFVIDEOMEMORY\n"); break;
-    case E_OUTOFMEMORY: GE_LOG(L"\tE_OUTOFMEMORY\n"); break;
-    default: break;
+    case D3DERR_DEVICELOST:
+        GE_LOG(L"\tD3DERR_DEVICELOST\n");
+        break;
+    case D3DERR_DRIVERINTERNALERROR:
+        GE_LOG(L"\tD3DERR_DRIVERINTERNALERROR\n");
+        break;
+    case D3DERR_INVALIDCALL:
+        GE_LOG(L"\tD3DERR_INVALIDCALL\n");
+        break;
+    case D3DERR_OUTOFVIDEOMEMORY:
+        GE_LOG(L"\tD3DERR_OUTOFVIDEOMEMORY\n");
+        break;
+    case E_OUTOFMEMORY:
+        GE_LOG(L"\tE_OUTOFMEMORY\n");
+        break;
+    default:
+        break;
     }
     return GE_FAIL;
 }
@@ -628,7 +648,8 @@ GEResultEnum RenderDX9::DoSetBlendMode(u32 mode)
             .Stage(D3DTSS_ALPHAARG1, D3DTA_TEXTURE)
             .Stage(D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
         break;
-    default: break;
+    default:
+        break;
     }
     return w.Result();
 }
@@ -666,12 +687,18 @@ GEResultEnum RenderDX9::DoSetDepth(u8 test, u8 write)
 D3DPRIMITIVETYPE RenderDX9::ToPrimitiveType(u32 type)
 {
     switch (type) {
-    case 0: return D3DPT_POINTLIST;
-    case 1: return D3DPT_LINELIST;
-    case 2: return D3DPT_LINESTRIP;
-    case 4: return D3DPT_TRIANGLESTRIP;
-    case 5: return D3DPT_TRIANGLEFAN;
-    default: return D3DPT_TRIANGLELIST;
+    case 0:
+        return D3DPT_POINTLIST;
+    case 1:
+        return D3DPT_LINELIST;
+    case 2:
+        return D3DPT_LINESTRIP;
+    case 4:
+        return D3DPT_TRIANGLESTRIP;
+    case 5:
+        return D3DPT_TRIANGLEFAN;
+    default:
+        return D3DPT_TRIANGLELIST;
     }
 }
 
@@ -682,13 +709,13 @@ GEResultEnum RenderDX9::DoDrawPrimitive(u32 type, u32 startVertex, u32 primitive
     return Check(device->DrawPrimitive(ToPrimitiveType(type), startVertex, primitiveCount));
 }
 
-GEResultEnum RenderDX9::DoDrawIndexedPrimitive(u32 type, u32 /*indexSize*/, u32 startIndex, u32 primitiveCount,
-                                               u32 minVertexIndex, u32 vertexCount)
+GEResultEnum RenderDX9::DoDrawIndexedPrimitive(u32 type, u32 /*indexSize*/, u32 startIndex,
+                                               u32 primitiveCount, u32 minVertexIndex, u32 vertexCount)
 {
     if (!device)
         return GE_FAIL;
-    return Check(device->DrawIndexedPrimitive(ToPrimitiveType(type), 0, minVertexIndex, vertexCount, startIndex,
-                                              primitiveCount));
+    return Check(device->DrawIndexedPrimitive(ToPrimitiveType(type), 0, minVertexIndex, vertexCount,
+                                              startIndex, primitiveCount));
 }
 
 } // namespace render

@@ -57,9 +57,10 @@ GEResultEnum ShaderImplDX9::Compile(const std::string& source, bool pixel)
 
     ID3DXBuffer* code = nullptr;
     ID3DXBuffer* messages = nullptr;
-    const HRESULT hr = D3DXCompileShader(source.data(), static_cast<UINT>(source.size()), nullptr, nullptr,
-                                         pixel ? "pixel_shader" : "vertex_shader", pixel ? "ps_2_0" : "vs_1_1",
-                                         D3DXSHADER_DEBUG, &code, &messages, &table);
+    const HRESULT hr =
+        D3DXCompileShader(source.data(), static_cast<UINT>(source.size()), nullptr, nullptr,
+                          pixel ? "pixel_shader" : "vertex_shader", pixel ? "ps_2_0" : "vs_1_1",
+                          D3DXSHADER_DEBUG, &code, &messages, &table);
     std::wstring text;
     if (messages) {
         const char* bytes = static_cast<const char*>(messages->GetBufferPointer());
@@ -110,7 +111,8 @@ GEResultEnum ShaderImplDX9::Compile(const std::string& source, bool pixel)
     return SUCCEEDED(created) ? GE_OK : GE_FAIL;
 }
 
-std::unique_ptr<ShaderScalarVariableImpl> ShaderImplDX9::CreateScalarVariable(const std::string& name, u32 stage)
+std::unique_ptr<ShaderScalarVariableImpl> ShaderImplDX9::CreateScalarVariable(const std::string& name,
+                                                                              u32 stage)
 {
     return std::make_unique<ShaderScalarVariableImplDX9>(this, stage, name);
 }

@@ -19,7 +19,8 @@ public:
     GEResultEnum CreateVertexShader(const std::string& source);
     GEResultEnum CreatePixelShader(const std::string& source);
 
-    std::unique_ptr<ShaderScalarVariableImpl> CreateScalarVariable(const std::string& name, u32 stage) override;
+    std::unique_ptr<ShaderScalarVariableImpl> CreateScalarVariable(const std::string& name,
+                                                                   u32 stage) override;
     std::unique_ptr<ShaderTextureVariableImpl> CreateTextureVariable(const std::string& name) override;
 
     RenderDX9* GetRenderDX9() const { return dx9; }

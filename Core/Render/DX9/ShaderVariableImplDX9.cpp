@@ -15,7 +15,8 @@ IDirect3DDevice9* DeviceOf(ShaderImplDX9* owner)
 
 } // namespace
 
-ShaderScalarVariableImplDX9::ShaderScalarVariableImplDX9(ShaderImplDX9* owner, u32 stage, const std::string& name)
+ShaderScalarVariableImplDX9::ShaderScalarVariableImplDX9(ShaderImplDX9* owner, u32 stage,
+                                                         const std::string& name)
     : owner(owner), stage(stage), name(name)
 {
     if (stage == 0)
@@ -91,7 +92,8 @@ GEResultEnum ShaderTextureVariableImplDX9::SetTexture(Texture* texture)
     IDirect3DDevice9* device = DeviceOf(owner);
     if (!device)
         return GE_FAIL;
-    IDirect3DTexture9* deviceTexture = texture ? static_cast<TextureDX9*>(texture)->GetDeviceTexture() : nullptr;
+    IDirect3DTexture9* deviceTexture =
+        texture ? static_cast<TextureDX9*>(texture)->GetDeviceTexture() : nullptr;
     return SUCCEEDED(device->SetTexture(desc.RegisterIndex, deviceTexture)) ? GE_OK : GE_FAIL;
 }
 

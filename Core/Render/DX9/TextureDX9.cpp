@@ -9,10 +9,14 @@ namespace {
 D3DFORMAT FormatOf(u32 compression)
 {
     switch (compression) {
-    case ImageData::Dxt1: return D3DFMT_DXT1;
-    case ImageData::Dxt3: return D3DFMT_DXT3;
-    case ImageData::Dxt5: return D3DFMT_DXT5;
-    default: return D3DFMT_A8R8G8B8;
+    case ImageData::Dxt1:
+        return D3DFMT_DXT1;
+    case ImageData::Dxt3:
+        return D3DFMT_DXT3;
+    case ImageData::Dxt5:
+        return D3DFMT_DXT5;
+    default:
+        return D3DFMT_A8R8G8B8;
     }
 }
 
@@ -101,7 +105,8 @@ GEResultEnum TextureDX9::CreateDynamic(u32 w, u32 h)
 
 bool TextureDX9::IsOpaqueAt(int x, int y)
 {
-    if (x < 0 || y < 0 || static_cast<u32>(x) >= width || static_cast<u32>(y) >= height || mask.GetCount() == 0)
+    if (x < 0 || y < 0 || static_cast<u32>(x) >= width || static_cast<u32>(y) >= height ||
+        mask.GetCount() == 0)
         return false;
     return mask.Get(static_cast<u32>(y) * width + static_cast<u32>(x));
 }

@@ -1,0 +1,138 @@
+// Layered RLE documents decoded by the engine's reader against ImageMagick's
+// convert writing every layer out of the same file, in the same run. The baseline
+// writes uncompressed PAM files, so that it pays for decoding and not for an
+// encoder. Documents: a 2048 x 2048 one with 8 layers made by convert (kept in the
+// build folder once made) and every document of the demo content.
+#include "Core/Psd/PsdDocument.h"
+#include "bench/BenchRatio.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path WorkFolder()
+{
+    return fs::path(GE_BINARY_DIR) / "bench_psd";
+}
+
+bool Run(const std::string& command)
+{
+    return std::system(command.c_str()) == 0;
+}
+
+std::string Quoted(const fs::path& path)
+{
+    return "'" + path.string() + "'";
+}
+
+// 8 layers of the kinds game art has: smooth fills, shapes on transparency, a
+// pattern and one busy layer; the first image is the composite.
+fs::path LargeDocument()
+{
+    const fs::path dir = WorkFolder();
+    const fs::path doc = dir / "large_8_layers.psd";
+    if (fs::exists(doc))
+        return doc;
+    fs::create_directories(dir);
+    const std::string s = "-size 2048x2048 ";
+    const std::string shapes = "xc:none -fill 'rgba(255,200,0,0.8)' -draw 'circle 700,700 700,1200' "
+                               "-fill 'rgba(0,128,255,0.6)' -draw 'rectangle 1100,300 1900,1500' ";
+    const std::string command =
+        "cd " + Quoted(dir) + " && convert " +
+        "\\( " + s + "gradient:'#203040'-'#c0a080' -set label Composite \\) " +
+        "\\( " + s + "gradient:'#102030'-'#e0c0a0' -set label Sky \\) " +
+        "\\( " + s + "radial-gradient:'rgba(255,255,255,0.9)'-'rgba(0,0,0,0)' -set label Glow \\) " +
+        "\\( " + s + shapes + "-set label Shapes \\) " +
+        "\\( " + s + "pattern:checkerboard -set label Checker \\) " +
+        "\\( -seed 7 " + s + "plasma:fractal -set label Plasma \\) " +
+        "\\( " + s + "xc:none -stroke '#ff0000' -strokewidth 9 -draw 'line 0,0 2047,2047' "
+                     "-draw 'line 2047,0 0,2047' -set label Lines \\) " +
+        "\\( " + s + "gradient:'rgba(0,255,0,0)'-'rgba(0,255,0,1)' -set label Fade \\) " +
+        "\\( " + s + "xc:none -fill '#ffffff' -draw 'roundrectangle 200,1600 1800,1950 40,40' -set label Panel "
+                     "\\) " +
+        "-colorspace sRGB -type TrueColorAlpha -depth 8 -compress RLE large_8_layers.psd > /dev/null 2>&1";
+    if (!Run(command))
+        return {};
+    return doc;
+}
+
+std::vector<fs::path> ContentDocuments()
+{
+    std::vector<fs::path> docs;
+    const fs::path content = fs::path(GE_BINARY_DIR) / "content";
+    std::error_code error;
+    if (!fs::is_directory(content, error))
+        return docs;
+    for (const auto& entry : fs::recursive_directory_iterator(content, error))
+        if (entry.is_regular_file() && entry.path().extension() == ".psd")
+            docs.push_back(entry.path());
+    return docs;
+}
+
+void DecodeDocument(benchmark::State& state, const fs::path& doc)
+{
+    const fs::path out = WorkFolder() / ("out_" + doc.stem().string());
+    fs::create_directories(out);
+    const std::string convert =
+        "convert " + Quoted(doc) + " " + Quoted(out / "layer-%d.pam") + " > /dev/null 2>&1";
+    const std::string path = doc.string();
+
+    bench::RatioTimer timer;
+    bool ok = true;
+    int layers = 0;
+    for (auto _ : state) {
+        timer.Iteration(
+            state,
+            [&] {
+                PsdContext* ctx = nullptr;
+                ok = LoadPsdDocument(&ctx, path.c_str()) == 0 && ok;
+                if (ctx) {
+                    layers = ctx->layerCount;
+                    benchmark::DoNotOptimize(ctx->layerRecords.data());
+                }
+                FreePsdDocument(ctx);
+            },
+            [&] { ok = Run(convert) && ok; });
+    }
+    if (!ok) {
+        state.SkipWithError("a document failed to decode");
+        return;
+    }
+    timer.Report(state);
+    state.counters["layers"] = benchmark::Counter(layers < 0 ? -layers : layers);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    if (!Run("command -v convert > /dev/null 2>&1")) {
+        std::fprintf(stderr, "ImageMagick's convert is not installed (scripts/setup.sh installs it)\n");
+        return 1;
+    }
+    std::vector<fs::path> docs;
+    if (fs::path large = LargeDocument(); !large.empty())
+        docs.push_back(large);
+    else
+        std::fprintf(stderr, "convert could not make the 2048 x 2048 document\n");
+    for (const fs::path& doc : ContentDocuments())
+        docs.push_back(doc);
+    for (const fs::path& doc : docs) {
+        const std::string name = "BM_PsdDecode/" + doc.filename().string();
+        benchmark::RegisterBenchmark(name.c_str(), [doc](benchmark::State& state) { DecodeDocument(state, doc); })
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

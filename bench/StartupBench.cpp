@@ -1,0 +1,135 @@
+// Process start to the first presented frame, headless: the program on the demo
+// content against a minimal SDL + OpenGL program, each started fresh in every
+// iteration with a probe preloaded that stamps each start-up step and ends the
+// process once the first frame is presented.
+#include "bench/BenchRatio.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kBin = fs::path(GE_BINARY_DIR) / "bin";
+const fs::path kWork = fs::path(GE_BINARY_DIR) / "bench_startup";
+
+long long Now()
+{
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec;
+}
+
+// Stamps relative to the spawn, in milliseconds; empty when the run failed.
+std::map<std::string, double> Start(const std::vector<std::string>& argv)
+{
+    const fs::path out = kWork / "stamps.txt";
+    fs::remove(out);
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        for (const char* replaced : {"LD_PRELOAD=", "SDL_VIDEODRIVER=", "SDL_AUDIODRIVER=", "XDG_DATA_HOME="})
+            if (entry.rfind(replaced, 0) == 0)
+                goto skip;
+        env.push_back(entry);
+    skip:;
+    }
+    env.push_back(std::string("LD_PRELOAD=") + GE_STARTUP_PROBE);
+    env.push_back("GE_STARTUP_PROBE_OUT=" + out.string());
+    env.push_back("SDL_VIDEODRIVER=offscreen");
+    env.push_back("SDL_AUDIODRIVER=dummy");
+    // The per-user folder (log, profiles) stays inside the build folder.
+    env.push_back("XDG_DATA_HOME=" + (kWork / "userdata").string());
+    std::vector<char*> envp, args;
+    for (std::string& e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::vector<std::string> argvCopy = argv;
+    for (std::string& a : argvCopy)
+        args.push_back(a.data());
+    args.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const long long start = Now();
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        return {};
+    int status = 0;
+    waitpid(pid, &status, 0);
+    std::map<std::string, double> stamps;
+    std::ifstream in(out);
+    std::string name;
+    long long ns = 0;
+    while (in >> name >> ns)
+        stamps[name] = double(ns - start) / 1e6;
+    if (!stamps.count("present_end"))
+        return {};
+    return stamps;
+}
+
+void BM_Startup(benchmark::State& state)
+{
+    fs::create_directories(kWork / "userdata");
+    const std::vector<std::string> program = {(kBin / "zavavedovari").string(), "--data_path",
+                                              (fs::path(GE_BINARY_DIR) / "content").string()};
+    const std::vector<std::string> baseline = {(kBin / "bench_startup_baseline").string()};
+
+    // The step of each stamp: the time from the stamp before it.
+    static const char* const kSteps[][2] = {
+        {"loaded", "step1_exec_and_load_ms"},         {"sdl_init", "step2_to_first_sdl_call_ms"},
+        {"window_begin", "step3_to_window_ms"},        {"window_end", "step4_window_ms"},
+        {"context_begin", "step5_to_gl_context_ms"},   {"context_end", "step6_gl_context_ms"},
+        {"present_begin", "step7_renderer_content_frame_ms"}, {"present_end", "step8_present_ms"},
+    };
+    std::map<std::string, double> sums;
+    bench::RatioTimer timer;
+    bool ok = true;
+    for (auto _ : state) {
+        std::map<std::string, double> engine;
+        timer.Iteration(
+            state, [&] { engine = Start(program); }, [&] { ok = !Start(baseline).empty() && ok; });
+        if (engine.empty()) {
+            ok = false;
+            continue;
+        }
+        double previous = 0.0;
+        for (const auto& step : kSteps) {
+            const auto it = engine.find(step[0]);
+            if (it == engine.end())
+                continue; // a step the program skipped
+            sums[step[1]] += it->second - previous;
+            previous = it->second;
+        }
+    }
+    if (!ok) {
+        state.SkipWithError("a start-up did not reach its first presented frame");
+        return;
+    }
+    timer.Report(state);
+    for (const auto& [name, sum] : sums)
+        state.counters[name] = benchmark::Counter(sum / double(state.iterations()));
+}
+
+} // namespace
+
+BENCHMARK(BM_Startup)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+BENCHMARK_MAIN();
