@@ -50,6 +50,7 @@ __attribute__((constructor)) void Loaded()
 
 extern "C" {
 
+// The first SDL start, by either entry point.
 int SDL_Init(Uint32 flags)
 {
     if (!gInit) {
@@ -57,6 +58,16 @@ int SDL_Init(Uint32 flags)
         Mark("sdl_init");
     }
     static auto next = Next<int (*)(Uint32)>("SDL_Init");
+    return next(flags);
+}
+
+int SDL_InitSubSystem(Uint32 flags)
+{
+    if (!gInit) {
+        gInit = true;
+        Mark("sdl_init");
+    }
+    static auto next = Next<int (*)(Uint32)>("SDL_InitSubSystem");
     return next(flags);
 }
 

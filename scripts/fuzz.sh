@@ -19,7 +19,7 @@ for target in $targets; do
   corpus="fuzz/corpus/${target#fuzz_}"
   mkdir -p "$work/$target"
   [ -d "$corpus" ] && cp -r "$corpus/." "$work/$target/"
-  if build-fuzz/bin/"$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  if LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp build-fuzz/bin/"$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
        -print_final_stats=1 -artifact_prefix="$work/$target-" "$work/$target" > "$work/$target.log" 2>&1; then
     echo "fuzz: $target ok ($(grep -o 'stat::number_of_executed_units: *[0-9]*' "$work/$target.log" | grep -o '[0-9]*$' || true) runs)"
     passed=$((passed + 1))

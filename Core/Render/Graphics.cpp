@@ -1,5 +1,6 @@
 #include "Core/Render/Graphics.h"
 #include "Core/Render/Image.h"
+#include "Core/Render/Math/Color.h"
 #include "Core/Render/Render.h"
 #include "Core/Render/RenderTarget.h"
 #include "Core/Render/Shader.h"
@@ -11,21 +12,6 @@
 #include <cstring>
 
 namespace render {
-
-namespace {
-
-// trunc(c x 255) clamped to a byte: 1.01 is 255, not 1; NaN is 0.
-u32 ChannelByte(float c)
-{
-    const float v = c * 255.0f;
-    if (!(v > 0.0f))
-        return 0;
-    if (v >= 255.0f)
-        return 255;
-    return static_cast<u32>(v);
-}
-
-} // namespace
 
 Graphics::Graphics(Render* render, const GraphicsShaders& shaders)
     : render(render), geomShader(shaders.geom), texturedShader(shaders.mult), multShader(shaders.mult),
@@ -112,7 +98,7 @@ GEResultEnum Graphics::Clear(const float* rgba, float z)
 
 u32 Graphics::PackColor(float r, float g, float b, float a)
 {
-    return ChannelByte(a) << 24 | ChannelByte(r) << 16 | ChannelByte(g) << 8 | ChannelByte(b);
+    return ColorToArgb(r, g, b, a);
 }
 
 u32 Graphics::GetPackedColor() const
@@ -122,7 +108,7 @@ u32 Graphics::GetPackedColor() const
 
 u32 Graphics::GetPackedTint() const
 {
-    const u32 t = ChannelByte(tint);
+    const u32 t = ColorToArgb(0.0f, 0.0f, tint, 0.0f);
     return t << 8 | (255 - t);
 }
 

@@ -60,7 +60,7 @@ TEST(BoundingBox, EmptyBoxAndCorners)
     }
 }
 
-TEST(Color, PackingTruncatesEachChannelAndKeepsItsLowByte)
+TEST(Color, PackingTruncatesEachChannelAndClampsItToAByte)
 {
     struct Case {
         math::Point4 rgba;
@@ -70,9 +70,10 @@ TEST(Color, PackingTruncatesEachChannelAndKeepsItsLowByte)
         {{1.0f, 0.5f, 0.0f, 1.0f}, 0xFFFF7F00u}, // 127.5 truncates to 127
         {{0.0f, 0.0f, 1.0f, 0.0f}, 0x000000FFu},
         {{0.999f, 0.0f, 0.0f, 1.0f}, 0xFFFE0000u}, // 254.7 truncates to 254
-        {{1.5f, 0.0f, 0.0f, 1.0f}, 0xFF7E0000u},   // 382 keeps its low byte
-        {{-0.5f, 0.0f, 0.0f, 1.0f}, 0xFF810000u},  // -127 keeps its low byte
-        {{std::nanf(""), 0.0f, 0.0f, 1e30f}, 0x00000000u},
+        {{1.5f, 0.0f, 0.0f, 1.0f}, 0xFFFF0000u},   // 382 clamps to 255
+        {{-0.5f, 0.0f, 0.0f, 1.0f}, 0xFF000000u},  // -127 clamps to 0
+        {{1.01f, 0.0f, 0.0f, 1.0f}, 0xFFFF0000u},  // 257.55 clamps to 255
+        {{std::nanf(""), 0.0f, 0.0f, 1e30f}, 0xFF000000u}, // NaN is 0, a huge alpha 255
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.argb);

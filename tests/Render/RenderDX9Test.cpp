@@ -613,6 +613,29 @@ TEST_F(RenderDX9Init, OldShaderModelsStopTheApplication)
     application->directXFailed = 0;
 }
 
+// InitRender refuses such a device; should one get this far, scissor calls do nothing.
+TEST_F(RenderDX9Init, ScissorCallsWithoutTheCapabilityDoNothing)
+{
+    struct NoScissorRender : render::RenderDX9 {
+        void DropScissor() { caps.scissorTest = 0; }
+    };
+    NoScissorRender renderer;
+    ASSERT_EQ(renderer.InitRender(window.get(), param), GE_OK);
+    renderer.DropScissor();
+    IDirect3DDevice9* device = renderer.GetDevice();
+    const RECT before{1, 2, 3, 4};
+    ASSERT_EQ(device->SetScissorRect(&before), D3D_OK);
+    EXPECT_EQ(renderer.DoEnableScissor(1), GE_OK);
+    const int rect[4] = {5, 6, 7, 8};
+    EXPECT_EQ(renderer.DoSetScissorRect(rect), GE_OK);
+    DWORD enabled = 7;
+    ASSERT_EQ(device->GetRenderState(D3DRS_SCISSORTESTENABLE, &enabled), D3D_OK);
+    EXPECT_EQ(enabled, 0u);
+    RECT after{};
+    ASSERT_EQ(device->GetScissorRect(&after), D3D_OK);
+    EXPECT_EQ(after.right, 3);
+}
+
 TEST_F(RenderDX9Init, SoftwareVertexProcessingIsTheOneFallback)
 {
     D3D9Test_Adapter().failHardwareDevices = 1;

@@ -79,6 +79,16 @@ RenderDX9::~RenderDX9()
 
 GEResultEnum RenderDX9::InitRender(app::Window* windowIn, const RenderInitParam& param)
 {
+    // A second start begins from nothing rather than leaking the first device.
+    ReleaseBuiltinShaders();
+    ReleaseResources();
+    for (IUnknown** held : {reinterpret_cast<IUnknown**>(&backBuffer), reinterpret_cast<IUnknown**>(&device),
+                            reinterpret_cast<IUnknown**>(&d3d)}) {
+        if (*held) {
+            (*held)->Release();
+            *held = nullptr;
+        }
+    }
     window = windowIn;
     hwnd = window ? window->GetHandle() : nullptr;
     width = param.width;
@@ -124,7 +134,7 @@ GEResultEnum RenderDX9::InitRender(app::Window* windowIn, const RenderInitParam&
     caps.pixelShader1 = deviceCaps.PixelShaderVersion >= D3DPS_VERSION(1, 0);
     caps.pixelShader2 = deviceCaps.PixelShaderVersion >= D3DPS_VERSION(2, 0);
     if (caps.maxVertexIndex < 0xFFFF) {
-        GE_LOG(L"Failed to init DirectX 9 render: the device addresses only %d vertices (65535 needed).\n")
+        GE_LOG(L"Failed to init DirectX 9 render: the largest vertex index is %d, 65535 is needed.\n")
             << static_cast<unsigned int>(caps.maxVertexIndex);
         return GE_FAIL;
     }

@@ -2,14 +2,15 @@
 
 namespace {
 
-// trunc(c x 255), low 8 bits; values outside the int range (and NaN) give 0
-// instead of an undefined conversion.
+// trunc(c x 255) clamped to a byte, so 1.01 is 255 and not 1; NaN is 0.
 u32 ChannelByte(float c)
 {
     const float v = c * 255.0f;
-    if (!(v > -2147483648.0f && v < 2147483648.0f))
+    if (!(v > 0.0f))
         return 0;
-    return static_cast<u32>(static_cast<i32>(v)) & 0xFFu;
+    if (v >= 255.0f)
+        return 255;
+    return static_cast<u32>(v);
 }
 
 } // namespace
