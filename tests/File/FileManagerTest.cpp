@@ -1,5 +1,6 @@
 #include "Core/File/FileInfo.h"
 #include "Core/File/FileUtils.h"
+#include "Core/File/ImageContainer.h"
 #include "Core/File/UserDataFileContainer.h"
 #include "tests/File/FileTestSupport.h"
 #include "tests/File/LogCapture.h"
@@ -170,12 +171,13 @@ TEST_F(FileManagerTest, UserDataContainerServesItsRoot)
     user->root = savedRoot;
 }
 
-TEST_F(FileManagerTest, LayeredImagesAreNotAvailableYet)
+TEST_F(FileManagerTest, LayeredImagesOpenFromFoldersAndNothingGivesNull)
 {
     std::filesystem::create_directories("ui/menu");
-    LogCapture log;
-    EXPECT_EQ(FileManager::Instance()->OpenImageContainer(L"ui/menu"), nullptr);
-    EXPECT_EQ(log.Count(L"ui/menu"), 1);
+    std::unique_ptr<file::ImageContainer> folder(FileManager::Instance()->OpenImageContainer(L"ui/menu"));
+    ASSERT_NE(folder, nullptr);
+    EXPECT_EQ(folder->GetLayerCount(), 0); // no "layers.xml" yet: an empty folder container
+    EXPECT_EQ(FileManager::Instance()->OpenImageContainer(L"ui/missing"), nullptr);
 }
 
 } // namespace

@@ -636,6 +636,18 @@ TEST_F(RenderDX9Init, ScissorCallsWithoutTheCapabilityDoNothing)
     EXPECT_EQ(after.right, 3);
 }
 
+TEST_F(RenderDX9Init, ASecondStartReplacesTheFirst)
+{
+    render::RenderDX9 renderer;
+    ASSERT_EQ(renderer.InitRender(window.get(), param), GE_OK);
+    IDirect3DDevice9* first = renderer.GetDevice();
+    ASSERT_EQ(renderer.InitRender(window.get(), param), GE_OK);
+    EXPECT_NE(renderer.GetDevice(), nullptr);
+    EXPECT_NE(renderer.GetDevice(), first);
+    EXPECT_EQ(renderer.GetShaders().size(), 3u); // the built-in programs, once
+    EXPECT_TRUE(renderer.CheckDevice());
+}
+
 TEST_F(RenderDX9Init, SoftwareVertexProcessingIsTheOneFallback)
 {
     D3D9Test_Adapter().failHardwareDevices = 1;

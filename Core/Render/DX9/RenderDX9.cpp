@@ -25,6 +25,14 @@ constexpr DWORD kBlack = 0xFF000000u;
 // A frame that cannot be drawn waits this long, so that it does not spin a core.
 constexpr DWORD kIdleSleepMs = 100;
 
+template <class T> void SafeRelease(T*& object)
+{
+    if (object) {
+        object->Release();
+        object = nullptr;
+    }
+}
+
 GEResultEnum Check(HRESULT hr)
 {
     return SUCCEEDED(hr) ? GE_OK : GE_FAIL;
@@ -69,12 +77,9 @@ RenderDX9::~RenderDX9()
 {
     ReleaseBuiltinShaders();
     ReleaseResources();
-    if (backBuffer)
-        backBuffer->Release();
-    if (device)
-        device->Release();
-    if (d3d)
-        d3d->Release();
+    SafeRelease(backBuffer);
+    SafeRelease(device);
+    SafeRelease(d3d);
 }
 
 GEResultEnum RenderDX9::InitRender(app::Window* windowIn, const RenderInitParam& param)
@@ -82,13 +87,9 @@ GEResultEnum RenderDX9::InitRender(app::Window* windowIn, const RenderInitParam&
     // A second start begins from nothing rather than leaking the first device.
     ReleaseBuiltinShaders();
     ReleaseResources();
-    for (IUnknown** held : {reinterpret_cast<IUnknown**>(&backBuffer), reinterpret_cast<IUnknown**>(&device),
-                            reinterpret_cast<IUnknown**>(&d3d)}) {
-        if (*held) {
-            (*held)->Release();
-            *held = nullptr;
-        }
-    }
+    SafeRelease(backBuffer);
+    SafeRelease(device);
+    SafeRelease(d3d);
     window = windowIn;
     hwnd = window ? window->GetHandle() : nullptr;
     width = param.width;
@@ -241,10 +242,7 @@ GEResultEnum RenderDX9::CreateRenderTarget(int w, int h, RenderTarget** out, u8 
 
 GEResultEnum RenderDX9::PrepareBackBuffer()
 {
-    if (backBuffer) {
-        backBuffer->Release();
-        backBuffer = nullptr;
-    }
+    SafeRelease(backBuffer);
     if (FAILED(device->GetRenderTarget(0, &backBuffer))) {
         backBuffer = nullptr;
         return GE_FAIL;
@@ -331,10 +329,7 @@ GEResultEnum RenderDX9::LostDevice()
         texture->ReleaseDeviceObjects();
     for (ShaderImpl* shader : shaders)
         shader->OnDeviceLost();
-    if (backBuffer) {
-        backBuffer->Release();
-        backBuffer = nullptr;
-    }
+    SafeRelease(backBuffer);
     return GE_OK;
 }
 
