@@ -12,12 +12,14 @@
 #include "Core/Render/ImageData.h"
 #include "Core/Render/RenderInitParam.h"
 #include "Core/Render/Texture.h"
+#include "Platform/D3D9/D3D9TestHooks.h"
 #include "Platform/Win32/Windows.h"
 #include "bench/BenchRatio.h"
 
 #include <SDL.h>
 #include <SDL_opengl.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -138,7 +140,8 @@ public:
     X(decltype(&glViewport), Viewport)                                                                             \
     X(decltype(&glClearColor), ClearColor)                                                                         \
     X(decltype(&glClear), Clear)                                                                                   \
-    X(decltype(&glDrawElements), DrawElements)                                                                     \
+    X(decltype(&glReadPixels), ReadPixels)                                                                     \
+    X(decltype(&glDrawElements), DrawElements)                                                                 \
     X(decltype(&glFinish), Finish)
 
 struct Gl {
@@ -249,7 +252,8 @@ public:
         vertices.resize(size_t(count) * 4);
     }
 
-    void Frame(const std::vector<Sprite>& sprites)
+    // `pixels`, when given, receives the frame before it is presented.
+    void Frame(const std::vector<Sprite>& sprites, std::vector<u32>* pixels = nullptr)
     {
         MakeCurrent();
         gl.Clear(GL_COLOR_BUFFER_BIT);
@@ -270,6 +274,10 @@ public:
             const int n = std::min(kRun, count - first);
             gl.BindTexture(GL_TEXTURE_2D, textures[run & 1]);
             gl.DrawElements(GL_TRIANGLES, n * 6, GL_UNSIGNED_INT, reinterpret_cast<void*>(size_t(first) * 6 * 4));
+        }
+        if (pixels) {
+            pixels->assign(size_t(kWidth) * kHeight, 0);
+            gl.ReadPixels(0, 0, kWidth, kHeight, GL_BGRA, GL_UNSIGNED_BYTE, pixels->data());
         }
         SDL_GL_SwapWindow(window);
         gl.Finish();
@@ -368,6 +376,8 @@ public:
         return ok;
     }
 
+    bool ReadBack(std::vector<u32>& pixels) { return D3D9Test_ReadSurface(renderer->GetBackBuffer(), pixels); }
+
     ~Engine()
     {
         for (auto& image : images)
@@ -391,6 +401,8 @@ struct Programs {
     bool ready = false;
 };
 
+// Made once and kept to the end of the process, so that no window or context is
+// torn down between benchmarks.
 Programs* TheSetUp()
 {
     static Programs* programs = [] {
@@ -415,7 +427,25 @@ void BM_Sprites(benchmark::State& state)
         state.SkipWithError("engine frame failed");
         return;
     }
-    p->baseline.Frame(sprites);
+    // Both must have drawn the same picture, or the comparison means nothing: the
+    // count of covered pixels may differ only by edge pixels.
+    std::vector<u32> enginePixels, baselinePixels;
+    p->baseline.Frame(sprites, &baselinePixels);
+    if (!p->engine.ReadBack(enginePixels)) {
+        state.SkipWithError("the engine's frame cannot be read back");
+        return;
+    }
+    auto covered = [](const std::vector<u32>& pixels) {
+        size_t n = 0;
+        for (u32 argb : pixels)
+            n += (argb & 0xFFFF00u) != 0; // anything but the dark blue clear colour
+        return double(n);
+    };
+    const double engineCovered = covered(enginePixels), baselineCovered = covered(baselinePixels);
+    if (baselineCovered == 0.0 || std::abs(engineCovered - baselineCovered) > 0.02 * baselineCovered) {
+        state.SkipWithError("the engine's frame differs from the baseline's");
+        return;
+    }
 
     bench::RatioTimer timer;
     bool ok = true;

@@ -1,4 +1,5 @@
 #include "Core/File/ArchiveIndex.h"
+#include "Core/Base/ByteReader.h"
 #include "Core/Base/Log.h"
 
 #include <algorithm>
@@ -20,33 +21,19 @@ u32 Remaining(base::Stream& stream)
     return position < size ? size - position : 0;
 }
 
-u32 GetU32(const u8* p)
-{
-    return static_cast<u32>(p[0]) | static_cast<u32>(p[1]) << 8 | static_cast<u32>(p[2]) << 16 |
-           static_cast<u32>(p[3]) << 24;
-}
-
-void PutU32(u8* p, u32 value)
-{
-    p[0] = static_cast<u8>(value);
-    p[1] = static_cast<u8>(value >> 8);
-    p[2] = static_cast<u8>(value >> 16);
-    p[3] = static_cast<u8>(value >> 24);
-}
-
 bool ReadU32(base::Stream& stream, u32& value)
 {
     u8 bytes[4];
     if (stream.Read(bytes, 4) != 4)
         return false;
-    value = GetU32(bytes);
+    value = base::GetU32LE(bytes);
     return true;
 }
 
 bool WriteU32(base::Stream& stream, u32 value)
 {
     u8 bytes[4];
-    PutU32(bytes, value);
+    base::PutU32LE(bytes, value);
     return stream.Write(bytes, 4) == 4;
 }
 
@@ -113,9 +100,9 @@ u32 ReadStreamWString(base::Stream& stream, std::wstring& out)
     out.clear();
     out.reserve(length);
     for (u32 i = 0; i < length; ++i) {
-        const u32 unit = bytes[2 * i] | bytes[2 * i + 1] << 8;
+        const u32 unit = base::GetU16LE(&bytes[2 * i]);
         if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < length) {
-            const u32 next = bytes[2 * i + 2] | bytes[2 * i + 3] << 8;
+            const u32 next = base::GetU16LE(&bytes[2 * i + 2]);
             if (next >= 0xDC00 && next < 0xE000) {
                 out += static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
                 ++i;
@@ -137,10 +124,8 @@ u32 WriteStreamWString(base::Stream& stream, const std::wstring& text)
     if (!WriteU32(stream, static_cast<u32>(units.size())))
         return 1;
     std::vector<u8> bytes(units.size() * 2);
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        bytes[2 * i] = static_cast<u8>(units[i]);
-        bytes[2 * i + 1] = static_cast<u8>(units[i] >> 8);
-    }
+    for (std::size_t i = 0; i < units.size(); ++i)
+        base::PutU16LE(&bytes[2 * i], units[i]);
     const auto count = static_cast<u32>(bytes.size());
     return count && stream.Write(bytes.data(), count) != count ? 1 : 0;
 }
@@ -150,20 +135,20 @@ u32 ReadArchiveEntry(ArchiveEntry& entry, base::Stream& stream)
     u8 bytes[13];
     if (stream.Read(bytes, 13) != 13)
         return 1;
-    entry.size = GetU32(bytes);
-    entry.offset = GetU32(bytes + 4);
+    entry.size = base::GetU32LE(bytes);
+    entry.offset = base::GetU32LE(bytes + 4);
     entry.flag = bytes[8];
-    entry.reserved = GetU32(bytes + 9);
+    entry.reserved = base::GetU32LE(bytes + 9);
     return 0;
 }
 
 u32 WriteArchiveEntry(const ArchiveEntry& entry, base::Stream& stream)
 {
     u8 bytes[13];
-    PutU32(bytes, entry.size);
-    PutU32(bytes + 4, entry.offset);
+    base::PutU32LE(bytes, entry.size);
+    base::PutU32LE(bytes + 4, entry.offset);
     bytes[8] = entry.flag;
-    PutU32(bytes + 9, entry.reserved);
+    base::PutU32LE(bytes + 9, entry.reserved);
     return stream.Write(bytes, 13) == 13 ? 0 : 1;
 }
 

@@ -142,9 +142,20 @@ bool TgaIsSound(const u8* p, u32 size)
         return false;
     const u64 texelBytes = (bits + 7) / 8;
     u64 at = 18 + u64(p[0]);
-    if (p[1] == 1) {
+    // A colour map goes with the colour-mapped image types only; DevIL sizes its
+    // palette from the first index plus the length, which must fit the 8-bit indexes.
+    const bool mapped = type == 1 || type == 9;
+    if (p[1] > 1 || mapped != (p[1] == 1))
+        return false;
+    if (mapped) {
+        const u32 first = u32(p[3]) | u32(p[4]) << 8;
         const u32 entries = u32(p[5]) | u32(p[6]) << 8;
-        at += u64(entries) * ((u32(p[7]) + 7) / 8);
+        const u32 entryBits = p[7];
+        if (bits != 8 || entries == 0 || first + entries > 256)
+            return false;
+        if (entryBits != 15 && entryBits != 16 && entryBits != 24 && entryBits != 32)
+            return false;
+        at += u64(entries) * ((entryBits + 7) / 8);
     }
     const u64 texels = u64(width) * height;
     if (!rle)
@@ -161,6 +172,62 @@ bool TgaIsSound(const u8* p, u32 size)
         done += count;
     }
     return done == texels;
+}
+
+// DevIL's JPEG source keeps asking for data the buffer no longer has and never
+// ends, so a JPEG must run from its start marker through its frame and scans to an
+// end marker inside the buffer, with every segment length inside the data.
+bool JpegIsSound(const u8* p, u32 size)
+{
+    if (size < 4 || p[0] != 0xFF || p[1] != 0xD8)
+        return false;
+    bool frame = false;
+    bool scan = false;
+    u64 at = 2;
+    while (at + 2 <= size) {
+        if (p[at] != 0xFF)
+            return false;
+        const u8 marker = p[at + 1];
+        at += 2;
+        if (marker == 0xFF) { // fill byte
+            --at;
+            continue;
+        }
+        if (marker == 0xD9)
+            return frame && scan;
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7))
+            continue;
+        if (marker == 0xD8 || at + 2 > size)
+            return false;
+        const u32 length = u32(p[at]) << 8 | p[at + 1];
+        if (length < 2 || at + length > size)
+            return false;
+        const bool startOfFrame =
+            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (startOfFrame) {
+            if (length < 8)
+                return false;
+            const u32 height = u32(p[at + 3]) << 8 | p[at + 4];
+            const u32 width = u32(p[at + 5]) << 8 | p[at + 6];
+            if (width == 0 || height == 0 || width > u32(kMaxImageSide) || height > u32(kMaxImageSide))
+                return false;
+            frame = true;
+        }
+        at += length;
+        if (marker == 0xDA) {
+            if (!frame)
+                return false;
+            scan = true;
+            // Entropy-coded data runs to the next marker that is neither a stuffed
+            // zero nor a restart marker.
+            while (at + 1 < size) {
+                if (p[at] == 0xFF && p[at + 1] != 0x00 && !(p[at + 1] >= 0xD0 && p[at + 1] <= 0xD7))
+                    break;
+                ++at;
+            }
+        }
+    }
+    return false;
 }
 
 // Run-length BMP data (RLE8, or RLE4 with two texels a byte) walked to its end
@@ -298,22 +365,27 @@ GEResultEnum ImageDataDevil::Load(base::Stream* stream, const wchar_t* ext)
         return GE_FAIL;
     }
 
-    if (LooksLikePng(buffer.get(), size) && !PngIsWhole(buffer.get(), size)) {
-        GE_LOG(L"Image '%s': the PNG data is cut short or damaged.\n") << extension;
-        return GE_FAIL;
-    }
-    if (LooksLikeGif(buffer.get(), size) && !GifIsSound(buffer.get(), size)) {
-        GE_LOG(L"Image '%s': the GIF data is cut short or damaged.\n") << extension;
-        return GE_FAIL;
-    }
+    // The decoder is chosen by extension, so the data is checked for the decoder that
+    // will read it, whatever its first bytes claim.
     const u32 type = TypeForExtension(extension.c_str());
-    if (type == IL_TGA && !TgaIsSound(buffer.get(), size)) {
-        GE_LOG(L"Image '%s': the TGA data is cut short or damaged.\n") << extension;
-        return GE_FAIL;
-    }
-    if (type == IL_BMP && !BmpIsSound(buffer.get(), size)) {
-        GE_LOG(L"Image '%s': the BMP data is cut short or damaged.\n") << extension;
-        return GE_FAIL;
+    const u8* bytes = buffer.get();
+    struct Check {
+        u32 type;
+        const wchar_t* format;
+        bool (*sound)(const u8*, u32);
+    };
+    static const Check kChecks[] = {
+        {IL_PNG, L"PNG", [](const u8* b, u32 n) { return LooksLikePng(b, n) && PngIsWhole(b, n); }},
+        {IL_GIF, L"GIF", [](const u8* b, u32 n) { return LooksLikeGif(b, n) && GifIsSound(b, n); }},
+        {IL_JPG, L"JPEG", JpegIsSound},
+        {IL_TGA, L"TGA", TgaIsSound},
+        {IL_BMP, L"BMP", BmpIsSound},
+    };
+    for (const Check& check : kChecks) {
+        if (check.type == type && !check.sound(bytes, size)) {
+            GE_LOG(L"Image '%s': the %s data is cut short or damaged.\n") << extension << check.format;
+            return GE_FAIL;
+        }
     }
     ilLoadL(type, buffer.get(), size);
     ILenum error = TakeError();

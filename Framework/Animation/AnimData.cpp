@@ -1,10 +1,9 @@
 #include "Framework/Animation/AnimData.h"
+#include "Core/Base/ByteReader.h"
 #include "Core/Base/Log.h"
-#include "Core/File/FileInfo.h"
-#include "Core/File/FileManager.h"
 #include "Core/File/Path.h"
 #include "Core/Resource/ResourceManager.h"
-#include "Framework/Lightwave/ByteCursor.h"
+#include "Framework/Lightwave/LightwaveFile.h"
 #include <cmath>
 
 namespace animation {
@@ -17,16 +16,7 @@ constexpr u64 kKeyRecord = sizeof(EnvelopeKey);
 // Three empty strings, the four u32 fields and ten envelopes without keys.
 constexpr u64 kSmallestObject = 3 * 4 + 4 * 4 + kMotionChannelCount * kEnvelopeHeader;
 
-std::wstring Widen(const std::string& bytes)
-{
-    std::wstring wide;
-    wide.reserve(bytes.size());
-    for (const char c : bytes)
-        wide += static_cast<wchar_t>(static_cast<unsigned char>(c));
-    return wide;
-}
-
-bool ReadEnvelope(lightwave::ByteCursor& in, Envelope& out)
+bool ReadEnvelope(base::ByteReader& in, Envelope& out)
 {
     u32 count = 0;
     if (!in.ReadU32(&count) || !in.ReadU32(&out.preBehaviour) || !in.ReadU32(&out.postBehaviour))
@@ -78,16 +68,9 @@ GEResultEnum AnimData::Fail(const wchar_t* why)
 GEResultEnum AnimData::DoLoad()
 {
     Clear();
-    std::unique_ptr<file::FileInfo> info(file::FileManager::Instance()->GetFileInfo(name));
-    if (!info || !info->container)
-        return Fail(L"file not found");
-    std::unique_ptr<base::Stream> stream(info->container->OpenRead(info->path));
-    if (!stream)
-        return Fail(L"the file could not be opened");
-    const u32 length = stream->GetSize();
-    std::vector<u8> bytes(length);
-    if (stream->Read(bytes.data(), length) != length)
-        return Fail(L"the file could not be read whole");
+    std::vector<u8> bytes;
+    if (const wchar_t* why = lightwave::ReadWholeFile(name, bytes))
+        return Fail(why);
     if (const GEResultEnum result = Parse(bytes.data(), bytes.size()))
         return result;
     return ResolveMeshes(file::GetFolderWithoutDrive(name));
@@ -102,7 +85,7 @@ GEResultEnum AnimData::DoUnLoad()
 GEResultEnum AnimData::Parse(const u8* data, size_t size)
 {
     Clear();
-    lightwave::ByteCursor in(data, size);
+    base::ByteReader in(data, size);
     u32 objectCount = 0;
     if (!in.ReadString(&sceneName) || !in.ReadF32(&startTime) || !in.ReadF32(&endTime) ||
         !in.ReadU32(&objectCount))
@@ -154,8 +137,8 @@ GEResultEnum AnimData::ResolveMeshes(const std::wstring& folder)
         auto found = meshLibraries.find(object->libraryName);
         if (found == meshLibraries.end()) {
             resource::ResourceHandle<lightwave::MeshLibrary> library =
-                resource::ResourceManager::Get<lightwave::MeshLibrary>(folder + Widen(object->libraryName) +
-                                                                       L".lib");
+                resource::ResourceManager::Get<lightwave::MeshLibrary>(
+                    folder + lightwave::WidenBytes(object->libraryName) + L".lib");
             if (!library)
                 return Fail(L"a mesh library could not be made");
             found = meshLibraries.emplace(object->libraryName, std::move(library)).first;
@@ -171,7 +154,7 @@ GEResultEnum AnimData::ResolveMeshes(const std::wstring& folder)
         object->mesh = found->second->FindMesh(object->meshName);
         if (!object->mesh) {
             GE_LOG(L"Animation '%s': mesh '%s' is not in library '%s'.\n")
-                << name << Widen(object->meshName) << found->second->name;
+                << name << lightwave::WidenBytes(object->meshName) << found->second->name;
             return GE_FAIL;
         }
     }

@@ -1,12 +1,11 @@
 #include "Framework/Lightwave/MeshLibrary.h"
+#include "Core/Base/ByteReader.h"
 #include "Core/Base/Log.h"
-#include "Core/File/FileInfo.h"
-#include "Core/File/FileManager.h"
 #include "Core/File/Path.h"
 #include "Core/Render/Image.h"
 #include "Core/Resource/ResourceManager.h"
 #include "Core/Resource/ResourceTexture.h"
-#include "Framework/Lightwave/ByteCursor.h"
+#include "Framework/Lightwave/LightwaveFile.h"
 
 namespace lightwave {
 
@@ -32,15 +31,6 @@ GEResultEnum LoadImage(render::Render* renderer, const std::wstring& path,
     }
     out = std::make_unique<render::Image>(texture);
     return GE_OK;
-}
-
-std::wstring Widen(const std::string& bytes)
-{
-    std::wstring wide;
-    wide.reserve(bytes.size());
-    for (const char c : bytes)
-        wide += static_cast<wchar_t>(static_cast<unsigned char>(c));
-    return wide;
 }
 
 } // namespace
@@ -73,16 +63,9 @@ GEResultEnum MeshLibrary::Fail(const wchar_t* why)
 GEResultEnum MeshLibrary::DoLoad()
 {
     Clear();
-    std::unique_ptr<file::FileInfo> info(file::FileManager::Instance()->GetFileInfo(name));
-    if (!info || !info->container)
-        return Fail(L"file not found");
-    std::unique_ptr<base::Stream> stream(info->container->OpenRead(info->path));
-    if (!stream)
-        return Fail(L"the file could not be opened");
-    const u32 length = stream->GetSize();
-    std::vector<u8> bytes(length);
-    if (stream->Read(bytes.data(), length) != length)
-        return Fail(L"the file could not be read whole");
+    std::vector<u8> bytes;
+    if (const wchar_t* why = ReadWholeFile(name, bytes))
+        return Fail(why);
     if (const GEResultEnum result = Parse(bytes.data(), bytes.size()))
         return result;
     return LoadTextures(file::GetFolderWithoutDrive(name) + L"images/");
@@ -106,7 +89,7 @@ Mesh* MeshLibrary::FindMesh(const std::string& meshName)
 GEResultEnum MeshLibrary::Parse(const u8* data, size_t size)
 {
     Clear();
-    ByteCursor in(data, size);
+    base::ByteReader in(data, size);
 
     u32 indexCount = 0;
     if (!in.ReadU32(&indexCount))
@@ -166,7 +149,7 @@ GEResultEnum MeshLibrary::Parse(const u8* data, size_t size)
             if (indices[i] < vertexBase || indices[i] - vertexBase >= meshVertices)
                 return Fail(L"a mesh's index lies outside its vertices");
         }
-        mesh.textureName = Widen(textureName);
+        mesh.textureName = WidenBytes(textureName);
         mesh.indexCount = meshIndices;
         mesh.indices = indices.data() + indexStart;
         mesh.vertexCount = meshVertices;

@@ -1,39 +1,12 @@
 #include "Platform/Magic/PtcWriter.h"
 
 #include "Platform/Magic/PtcReader.h"
-
-#include <cstring>
+#include "tools/common/ByteWriter.h"
 
 namespace magic {
 namespace {
 
-class Sink {
-public:
-    explicit Sink(std::vector<unsigned char>& out) : mOut(out) {}
-
-    void U8(uint8_t value) { mOut.push_back(value); }
-    void U32(uint32_t value)
-    {
-        for (int shift = 0; shift < 32; shift += 8)
-            mOut.push_back(static_cast<unsigned char>(value >> shift));
-    }
-    void F32(float value)
-    {
-        uint32_t bits;
-        std::memcpy(&bits, &value, 4);
-        U32(bits);
-    }
-    void String(const std::string& text)
-    {
-        U32(static_cast<uint32_t>(text.size()));
-        mOut.insert(mOut.end(), text.begin(), text.end());
-    }
-
-private:
-    std::vector<unsigned char>& mOut;
-};
-
-void WriteType(Sink& out, const PtcParticleType& type)
+void WriteType(tools::ByteWriter& out, const PtcParticleType& type)
 {
     out.U32(type.atlas);
     out.U32(type.frame);
@@ -48,7 +21,7 @@ void WriteType(Sink& out, const PtcParticleType& type)
     out.U32(type.colorEnd);
 }
 
-void WriteEmitter(Sink& out, const PtcEmitter& emitter)
+void WriteEmitter(tools::ByteWriter& out, const PtcEmitter& emitter)
 {
     out.String(emitter.name);
     out.String(emitter.textureFile);
@@ -65,7 +38,7 @@ void WriteEmitter(Sink& out, const PtcEmitter& emitter)
         WriteType(out, type);
 }
 
-void WriteBody(Sink& out, const PtcFolder& folder)
+void WriteBody(tools::ByteWriter& out, const PtcFolder& folder)
 {
     out.U32(static_cast<uint32_t>(folder.folders.size()));
     for (const PtcFolder& child : folder.folders) {
@@ -84,8 +57,8 @@ bool WritePtcDocument(const PtcDocument& document, std::vector<unsigned char>& o
     out.clear();
     if (!ValidatePtcDocument(document, error))
         return false;
-    Sink sink(out);
-    out.insert(out.end(), kPtcMagic, kPtcMagic + 4);
+    tools::ByteWriter sink(out);
+    sink.Bytes(kPtcMagic, 4);
     sink.U32(kPtcVersion);
     sink.U32(static_cast<uint32_t>(document.atlases.size()));
     for (const PtcAtlas& atlas : document.atlases) {

@@ -1,5 +1,6 @@
 #include "Platform/Win32/WinString.h"
 #include "Platform/Win32/WinProcess.h"
+#include "Platform/Win32/WinUtf8.h"
 
 #include <climits>
 #include <cstring>
@@ -7,13 +8,6 @@
 #include <string>
 
 namespace {
-
-// Windows-1252 for 0x80..0x9F; every other byte maps to the same code point.
-const char32_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
 
 bool KnownCodePage(UINT codePage)
 {
@@ -23,65 +17,20 @@ bool KnownCodePage(UINT codePage)
 // Decodes UTF-8; false when an invalid byte was met and `strict` is set.
 bool Decode(UINT codePage, bool strict, const unsigned char* bytes, std::size_t size, std::u32string& out)
 {
-    std::size_t i = 0;
-    while (i < size) {
-        const unsigned char lead = bytes[i];
-        if (lead < 0x80) {
-            out.push_back(lead);
-            ++i;
-            continue;
-        }
-        std::size_t length = 0;
+    for (std::size_t i = 0; i < size;) {
         char32_t cp = 0;
-        char32_t minimum = 0;
-        if ((lead & 0xE0) == 0xC0)
-            length = 2, cp = lead & 0x1F, minimum = 0x80;
-        else if ((lead & 0xF0) == 0xE0)
-            length = 3, cp = lead & 0x0F, minimum = 0x800;
-        else if ((lead & 0xF8) == 0xF0)
-            length = 4, cp = lead & 0x07, minimum = 0x10000;
-        bool valid = length != 0 && i + length <= size;
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            if ((bytes[i + k] & 0xC0) != 0x80)
-                valid = false;
-            else
-                cp = (cp << 6) | (bytes[i + k] & 0x3F);
-        }
-        if (valid && (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)))
-            valid = false;
-        if (valid) {
+        const std::size_t length = Win32_DecodeUtf8(bytes + i, size - i, cp);
+        if (length != 0) {
             out.push_back(cp);
             i += length;
             continue;
         }
         if (strict)
             return false;
-        if (codePage == CP_UTF8)
-            out.push_back(0xFFFD);
-        else
-            out.push_back(lead < 0xA0 ? kCp1252High[lead - 0x80] : lead);
+        out.push_back(codePage == CP_UTF8 ? char32_t{0xFFFD} : Win32_Cp1252ToCodePoint(bytes[i]));
         ++i;
     }
     return true;
-}
-
-void EncodeOne(char32_t cp, std::string& out)
-{
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
 }
 
 int Fail(DWORD error)
@@ -126,13 +75,13 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR source, int sourceLe
     bool replaced = false;
     for (std::size_t i = 0; i < size; ++i) {
         auto cp = static_cast<char32_t>(source[i]);
-        if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        if (!Win32_IsScalarValue(cp)) {
             if (flags & WC_ERR_INVALID_CHARS)
                 return Fail(ERROR_NO_UNICODE_TRANSLATION);
             cp = 0xFFFD;
             replaced = true;
         }
-        EncodeOne(cp, encoded);
+        Win32_AppendUtf8(cp, encoded);
     }
     if (usedDefault)
         *usedDefault = replaced ? TRUE : FALSE;

@@ -14,7 +14,6 @@
 #include "Core/Render/Vertex.h"
 #include "Platform/D3D9/D3D9TestHooks.h"
 #include "Platform/Win32/Windows.h"
-#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -26,19 +25,6 @@
 #include <vector>
 
 namespace dx9test {
-
-// Keeps SDL's video subsystem, and with it the GL driver, loaded until the process
-// ends, so that the leak checker can still name the driver's modules.
-class KeepVideoLoaded : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
-            SDL_GL_LoadLibrary(nullptr);
-    }
-};
-inline ::testing::Environment* const gKeepVideoLoaded =
-    ::testing::AddGlobalTestEnvironment(new KeepVideoLoaded);
 
 // The engine's window is an app::Window and an app::WindowWin32 at once; the
 // renderer reads the latter's windowed, minimized and active fields.

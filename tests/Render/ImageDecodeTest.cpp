@@ -475,7 +475,26 @@ TEST_F(ImageMagickFiles, DamagedAndTruncatedDevilFilesFailWithALogLine)
     tga[12] = tga[13] = tga[14] = tga[15] = 0x3E; // 15934 x 15934
     tga[16] = 32;
     tga.insert(tga.end(), {0xFF, 1, 2, 3, 4});
-    for (const auto& [bytes, extension] : {std::pair{gif, L".gif"}, std::pair{tga, L".tga"}}) {
+    // A colour map whose first index and length overflow DevIL's palette size; data
+    // named ".gif" that is no GIF (its reader would size a screen from any bytes); a
+    // JPEG whose scan never reaches an end marker (its reader would wait forever).
+    std::vector<u8> mappedTga(18, 0);
+    mappedTga[1] = 1;                   // colour map present
+    mappedTga[2] = 1;                   // colour-mapped image
+    mappedTga[3] = mappedTga[4] = 0xFF; // first entry 65535
+    mappedTga[5] = 0xFF;                // 255 entries
+    mappedTga[7] = 24;
+    mappedTga[12] = mappedTga[14] = 1; // 1 x 1
+    mappedTga[16] = 8;
+    mappedTga.resize(18 + 255 * 3 + 1, 0);
+    const std::vector<u8> notGif = {'g', 'I', 'F', '8', '9', 'a', 0x47, 0xFF, 0xFF, 0xFF, 0x64, 0x61};
+    std::vector<u8> endlessJpeg = Write(picture, 8, 4, "", "endless.jpg");
+    ASSERT_GE(endlessJpeg.size(), 2u);
+    endlessJpeg.resize(endlessJpeg.size() - 2); // drop the end marker
+    for (const auto& [bytes, extension] :
+         {std::pair{gif, L".gif"}, std::pair{tga, L".tga"}, std::pair{mappedTga, L".tga"},
+          std::pair{notGif, L".gif"}, std::pair{endlessJpeg, L".jpg"}}) {
+        SCOPED_TRACE(extension);
         LogCapture log;
         EXPECT_EQ(LoadBytes(bytes, extension).data, nullptr);
         EXPECT_EQ(log.Lines(), 1);

@@ -1,36 +1,15 @@
 #include "tools/animwrite/AnimWriter.h"
+#include "tools/common/ByteWriter.h"
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <sstream>
 
 namespace animwrite {
 
 namespace {
 
-class Out {
-public:
-    void U32(u32 value)
-    {
-        for (int i = 0; i < 4; ++i)
-            bytes.push_back(static_cast<u8>(value >> (8 * i)));
-    }
-    void F32(float value)
-    {
-        u32 bits = 0;
-        std::memcpy(&bits, &value, sizeof bits);
-        U32(bits);
-    }
-    void String(const std::string& text)
-    {
-        U32(static_cast<u32>(text.size()));
-        bytes.insert(bytes.end(), text.begin(), text.end());
-    }
-    std::vector<u8> bytes;
-};
-
-void WriteEnvelope(Out& out, const Envelope& envelope)
+void WriteEnvelope(tools::ByteWriter& out, const Envelope& envelope)
 {
     out.U32(static_cast<u32>(envelope.keys.size()));
     out.U32(envelope.pre);
@@ -131,7 +110,8 @@ void MeshLibraryFile::AddMesh(const std::string& name, const std::string& textur
 
 std::vector<u8> WriteAnimation(const Animation& animation)
 {
-    Out out;
+    std::vector<u8> bytes;
+    tools::ByteWriter out(bytes);
     out.String(animation.scene);
     out.F32(animation.start);
     out.F32(animation.end);
@@ -151,12 +131,13 @@ std::vector<u8> WriteAnimation(const Animation& animation)
         for (const Envelope& envelope : object.motion)
             WriteEnvelope(out, envelope);
     }
-    return out.bytes;
+    return bytes;
 }
 
 std::vector<u8> WriteMeshLibrary(const MeshLibraryFile& library)
 {
-    Out out;
+    std::vector<u8> bytes;
+    tools::ByteWriter out(bytes);
     out.U32(static_cast<u32>(library.indices.size()));
     for (u32 index : library.indices)
         out.U32(index);
@@ -178,7 +159,7 @@ std::vector<u8> WriteMeshLibrary(const MeshLibraryFile& library)
         out.U32(mesh.indexCount);
     }
     out.U32(library.endMarker);
-    return out.bytes;
+    return bytes;
 }
 
 int ChannelIndex(const std::string& name)

@@ -6,32 +6,11 @@
 // The statements of both descriptions are listed in tools/animwrite/AnimWriter.h. On
 // any error the tool prints one line to stderr, leaves OUTPUT untouched and exits with 1.
 #include "tools/animwrite/AnimWriter.h"
+#include "tools/common/ToolFiles.h"
 
-#include <cstdio>
-#include <fstream>
 #include <iostream>
-#include <iterator>
-#include <sstream>
 #include <string>
-
-namespace {
-
-bool ReadAll(const std::string& path, std::string& text)
-{
-    if (path == "-") {
-        text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-        return !std::cin.bad();
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    text = buffer.str();
-    return !in.bad();
-}
-
-} // namespace
+#include <vector>
 
 int main(int argc, char** argv)
 {
@@ -42,7 +21,7 @@ int main(int argc, char** argv)
     }
     const std::string input = argv[2], output = argv[3];
     std::string text;
-    if (!ReadAll(input, text)) {
+    if (!tools::ReadAll(input, text)) {
         std::cerr << "animwrite: cannot read " << input << "\n";
         return 1;
     }
@@ -63,20 +42,7 @@ int main(int argc, char** argv)
         }
         bytes = animwrite::WriteMeshLibrary(library);
     }
-    // Written beside the target and renamed, so a failed write never leaves half a file.
-    const std::string temporary = output + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            std::remove(temporary.c_str());
-            std::cerr << "animwrite: cannot write " << output << "\n";
-            return 1;
-        }
-    }
-    if (std::rename(temporary.c_str(), output.c_str()) != 0) {
-        std::remove(temporary.c_str());
+    if (!tools::ReplaceFile(output, bytes)) {
         std::cerr << "animwrite: cannot write " << output << "\n";
         return 1;
     }
