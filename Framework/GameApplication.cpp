@@ -1,4 +1,5 @@
 #include "Framework/GameApplication.h"
+#include "Core/Base/ImageInfo.h"
 #include "Core/Base/Log.h"
 #include "Core/File/FileUtils.h"
 #include "Core/File/UserDataFileContainer.h"
@@ -8,6 +9,7 @@
 #include "Core/Render/RenderTarget.h"
 #include "Core/Resource/ResourceManager.h"
 #include "Framework/GameWindow.h"
+#include "Framework/Layer/ImageLayer.h"
 #include "Framework/Layer/RectHitLayer.h"
 #include "Framework/ScreenModeSignal.h"
 #include "Framework/Widget/BaseBoard.h"
@@ -476,6 +478,27 @@ GEResultEnum GameApplication::SetRootFrame(widget::BaseBoard* frame)
     if (GEResultEnum result = frame->Init())
         return result;
     frameManager->QueueAdd(widget::FrameAddRecord{frame, widget::kFrameNormal, true});
+    return GE_OK;
+}
+
+GEResultEnum GameApplication::CreateImageLayer(const std::wstring& name, file::ImageContainer* container,
+                                               layer::ImageLayer** out, void*, base::ImageInfo* info)
+{
+    if (!render || !out)
+        return GE_FAIL;
+    render::Image* image = nullptr;
+    base::ImageInfo loaded;
+    if (GEResultEnum result = render->LoadTexture(name, container, &image, &loaded))
+        return result;
+    auto* created = new layer::ImageLayer;
+    *out = created;
+    created->SetImage(image, true);
+    if (created->position.x != loaded.x)
+        created->SetX(loaded.x);
+    if (created->position.y != loaded.y)
+        created->SetY(loaded.y);
+    if (info)
+        *info = loaded;
     return GE_OK;
 }
 

@@ -14,7 +14,7 @@
 #include <string>
 
 namespace base {
-struct ImageInfo;
+class ImageInfo;
 }
 namespace file {
 class ImageContainer;
@@ -101,6 +101,10 @@ public:
     // Whether a window of the design size would not fit the work area of the monitor
     // that ChooseScreenMode picks.
     bool IsWindowTooLarge();
+    // Loads the image through the renderer and makes an image layer of it, placed at
+    // the image's origin; `info` (optional) receives the image's record.
+    GEResultEnum CreateImageLayer(const std::wstring& name, file::ImageContainer* container,
+                                  layer::ImageLayer** out, void* unused, base::ImageInfo* info = nullptr);
 
     // input::CoordConverter
     input::point ScreenToVirtual(const input::point& windowPos) override;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds every libFuzzer target with clang-14 and runs each on a copy of its seed
-# corpus for a bounded time, so a regression that crashes on a known input fails.
+# corpus for a bounded time (fixed seed, bounded runs: the same work every time),
+# so a regression that crashes on a known input fails.
 # Usage: scripts/fuzz.sh [SECONDS_PER_TARGET]   (default 5)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,7 +20,7 @@ for target in $targets; do
   corpus="fuzz/corpus/${target#fuzz_}"
   mkdir -p "$work/$target"
   [ -d "$corpus" ] && cp -r "$corpus/." "$work/$target/"
-  if LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp build-fuzz/bin/"$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  if LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp build-fuzz/bin/"$target" -seed=1 -runs=50000 -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
        -print_final_stats=1 -artifact_prefix="$work/$target-" "$work/$target" > "$work/$target.log" 2>&1; then
     echo "fuzz: $target ok ($(grep -o 'stat::number_of_executed_units: *[0-9]*' "$work/$target.log" | grep -o '[0-9]*$' || true) runs)"
     passed=$((passed + 1))

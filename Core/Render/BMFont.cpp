@@ -134,22 +134,6 @@ template <class T> bool ReadList(const tinyxml2::XMLElement* element, const char
     return read == count;
 }
 
-// The image of a texture file, loaded through the renderer's texture cache.
-GEResultEnum LoadImage(Render* renderer, const std::wstring& path, std::unique_ptr<Image>& out)
-{
-    resource::ResourceHandle<resource::ResourceTexture> texture =
-        resource::ResourceManager::Get<resource::ResourceTexture>(path);
-    if (!texture)
-        return GE_FAIL;
-    texture->renderer = renderer;
-    if (!texture->IsLoaded()) {
-        const GEResultEnum result = texture->Load();
-        if (result != GE_OK)
-            return result;
-    }
-    out = std::make_unique<Image>(texture);
-    return GE_OK;
-}
 
 } // namespace
 
@@ -287,10 +271,10 @@ GEResultEnum BMFont::Parse(const char* data, size_t length, const std::wstring& 
         std::wstring fileName;
         if (!TryConvertToWide(file, fileName, L"font page name"))
             return fail(L"a page file name is not UTF-8");
-        std::unique_ptr<Image> image;
-        if (LoadImage(renderer, folder + fileName, image) != GE_OK)
+        Image* image = nullptr;
+        if (!renderer || renderer->LoadTexture(folder + fileName, nullptr, &image) != GE_OK)
             return fail(L"a page texture could not be loaded");
-        pages[id] = std::move(image);
+        pages[id].reset(image);
     }
 
     const tinyxml2::XMLElement* chars = root->FirstChildElement("chars");

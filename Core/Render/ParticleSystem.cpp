@@ -5,30 +5,13 @@
 #include "Core/File/FileManager.h"
 #include "Core/Render/Image.h"
 #include "Core/Render/ParticleEmitter.h"
-#include "Core/Resource/ResourceManager.h"
-#include "Core/Resource/ResourceTexture.h"
+#include "Core/Render/Render.h"
 #include <vector>
 
 namespace render {
 
 namespace {
 
-// The image of a texture file, loaded through the renderer's texture cache.
-GEResultEnum LoadImage(Render* renderer, const std::wstring& path, std::unique_ptr<Image>& out)
-{
-    resource::ResourceHandle<resource::ResourceTexture> texture =
-        resource::ResourceManager::Get<resource::ResourceTexture>(path);
-    if (!texture)
-        return GE_FAIL;
-    texture->renderer = renderer;
-    if (!texture->IsLoaded()) {
-        const GEResultEnum result = texture->Load();
-        if (result != GE_OK)
-            return result;
-    }
-    out = std::make_unique<Image>(texture);
-    return GE_OK;
-}
 
 } // namespace
 
@@ -82,7 +65,10 @@ void ParticleSystem::LoadAtlases(MagicFile file, Render* renderer)
         std::wstring name;
         if (Magic_GetStaticAtlas(file, i, &atlas) == MAGIC_OK && atlas.file &&
             TryConvertToWide(folder + atlas.file, name, L"particle atlas name")) {
-            if (LoadImage(renderer, name, image) != GE_OK)
+            Image* loaded = nullptr;
+            if (renderer && renderer->LoadTexture(name, nullptr, &loaded) == GE_OK)
+                image.reset(loaded);
+            else
                 GE_LOG(L"Particle atlas '%s' could not be loaded.\n") << name;
         }
         // A failed atlas keeps its slot, so that later texture ids still match.

@@ -1,9 +1,13 @@
 #include "Core/Render/Render.h"
 #include "Core/Base/Log.h"
 #include "Core/Render/BufferDoubleCache.h"
+#include "Core/Render/Image.h"
 #include "Core/Render/Math/MathHelpers.h"
 #include "Core/Render/ShaderImpl.h"
 #include "Core/Render/Texture.h"
+#include "Core/File/ImageContainer.h"
+#include "Core/Resource/ResourceManager.h"
+#include "Core/Resource/ResourceTexture.h"
 #include <algorithm>
 
 namespace render {
@@ -621,6 +625,29 @@ GEResultEnum Render::ReplayCommands()
         if (result != GE_OK)
             return result;
     }
+}
+
+GEResultEnum Render::LoadTexture(const std::wstring& name, file::ImageContainer* container, Image** out,
+                                 base::ImageInfo* info)
+{
+    const std::wstring key = container ? container->GetRootPath() + name : name;
+    resource::ResourceHandle<resource::ResourceTexture> texture =
+        resource::ResourceManager::Get<resource::ResourceTexture>(key);
+    if (!texture)
+        return GE_FAIL;
+    texture->renderer = this;
+    if (container) {
+        texture->container = container;
+        texture->nameInContainer = name;
+    }
+    if (!texture->IsLoaded()) {
+        if (const GEResultEnum result = texture->Load(); result != GE_OK)
+            return result;
+    }
+    *out = new Image(texture);
+    if (info)
+        *info = static_cast<const base::ImageInfo&>(*texture);
+    return GE_OK;
 }
 
 } // namespace render

@@ -12,6 +12,12 @@
 namespace app {
 class Window;
 }
+namespace base {
+class ImageInfo;
+}
+namespace file {
+class ImageContainer;
+}
 
 namespace render {
 
@@ -19,6 +25,7 @@ class Buffer;
 class BufferDoubleCacheBase;
 template <class B> class BufferDoubleCache;
 template <class T> class IndexBuffer;
+class Image;
 class IndexBufferImpl;
 class ShaderImpl;
 class Texture;
@@ -115,6 +122,11 @@ public:
     GEResultEnum ExecuteCommands();
     // Drops what was recorded since the last replay (device loss, skipped frame).
     void DiscardCommands();
+    // The cached texture of `name` (inside `container` when given, keyed by the
+    // container's root path and the name), loaded on first use, as a new image owned
+    // by the caller; `info` receives the texture's record.
+    GEResultEnum LoadTexture(const std::wstring& name, file::ImageContainer* container, Image** out,
+                             base::ImageInfo* info = nullptr);
     // The device no longer holds what the applied state says (a reset device, a
     // dropped or failed frame): the next state application records all of it.
     void InvalidateAppliedState();

@@ -19,38 +19,15 @@ namespace gui {
 
 namespace {
 
-// The texture of `name` (inside `container` when given) as a new image, loaded through
-// the texture cache; `info` receives the texture's record.
-GEResultEnum LoadImage(render::Render* renderer, const std::wstring& name, file::ImageContainer* container,
-                       render::Image** out, base::ImageInfo* info)
-{
-    const std::wstring key = container ? container->GetRootPath() + name : name;
-    resource::ResourceHandle<resource::ResourceTexture> texture =
-        resource::ResourceManager::Get<resource::ResourceTexture>(key);
-    if (!texture)
-        return GE_FAIL;
-    texture->renderer = renderer;
-    if (container) {
-        texture->container = container;
-        texture->nameInContainer = name;
-    }
-    if (!texture->IsLoaded()) {
-        if (GEResultEnum result = texture->Load())
-            return result;
-    }
-    *out = new render::Image(texture);
-    if (info)
-        *info = static_cast<const base::ImageInfo&>(*texture);
-    return GE_OK;
-}
-
 // An image layer owning the image of `name`, standing at the image's x, y.
 GEResultEnum CreateImageLayer(render::Render* renderer, const std::wstring& name,
                               file::ImageContainer* container, layer::ImageLayer** out, base::ImageInfo* info)
 {
     base::ImageInfo loaded;
     render::Image* image = nullptr;
-    if (GEResultEnum result = LoadImage(renderer, name, container, &image, &loaded))
+    if (!renderer)
+        return GE_FAIL;
+    if (GEResultEnum result = renderer->LoadTexture(name, container, &image, &loaded))
         return result;
     auto* made = new layer::ImageLayer;
     made->SetImage(image, true);

@@ -3,8 +3,8 @@
 #include "Core/Base/Log.h"
 #include "Core/File/Path.h"
 #include "Core/Render/Image.h"
+#include "Core/Render/Render.h"
 #include "Core/Resource/ResourceManager.h"
-#include "Core/Resource/ResourceTexture.h"
 #include "Framework/Lightwave/LightwaveFile.h"
 
 namespace lightwave {
@@ -15,23 +15,6 @@ namespace {
 constexpr u64 kSmallestMeshRecord = 4 + 4 + 4 * 4;
 constexpr u64 kVertexRecord = 5 * 4;
 
-// The image of a texture file, loaded through the renderer's texture cache.
-GEResultEnum LoadImage(render::Render* renderer, const std::wstring& path,
-                       std::unique_ptr<render::Image>& out)
-{
-    resource::ResourceHandle<resource::ResourceTexture> texture =
-        resource::ResourceManager::Get<resource::ResourceTexture>(path);
-    if (!texture)
-        return GE_FAIL;
-    texture->renderer = renderer;
-    if (!texture->IsLoaded()) {
-        const GEResultEnum result = texture->Load();
-        if (result != GE_OK)
-            return result;
-    }
-    out = std::make_unique<render::Image>(texture);
-    return GE_OK;
-}
 
 } // namespace
 
@@ -182,7 +165,10 @@ GEResultEnum MeshLibrary::LoadTextures(const std::wstring& folder)
     for (auto& [textureName, image] : textures) {
         if (image)
             continue;
-        const GEResultEnum result = LoadImage(renderer, folder + file::ToForwardSlashes(textureName), image);
+        render::Image* loaded = nullptr;
+        const GEResultEnum result =
+            renderer->LoadTexture(folder + file::ToForwardSlashes(textureName), nullptr, &loaded);
+        image.reset(loaded);
         if (result != GE_OK) {
             GE_LOG(L"Mesh library '%s': texture '%s' could not be loaded.\n") << name << textureName;
             return result;

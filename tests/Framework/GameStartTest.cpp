@@ -3,16 +3,19 @@
 #include "Core/Base/ImageInfo.h"
 #include "Core/Base/MemoryStream.h"
 #include "Core/Input/Win32/InputWin32.h"
+#include "Core/Render/BMFont.h"
 #include "Core/Render/DX9/RenderDX9.h"
 #include "Core/Render/Graphics.h"
 #include "Core/Render/Image.h"
 #include "Core/Render/ImageDataRaw.h"
 #include "Core/Render/RenderTarget.h"
 #include "Core/Render/Texture.h"
+#include "Core/Resource/ResourceManager.h"
 #include "Framework/GameApplication.h"
 #include "Framework/GameWindow.h"
 #include "Framework/Layer/ImageLayer.h"
 #include "Framework/Layer/Layer.h"
+#include "Framework/Layer/TextLayer.h"
 #include "Framework/Widget/BaseBoard.h"
 #include "Framework/Widget/FrameManager.h"
 #include "Platform/D3D9/D3D9TestHooks.h"
@@ -22,6 +25,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -93,6 +97,24 @@ public:
         layer->AddChild(image_);
         layer->AddChild(centred_);
 
+        // A picture file, through the renderer's texture loading.
+        if (GEResultEnum result = framework::GetGameApplication()->CreateImageLayer(
+                L"images/dot", nullptr, &loaded_, nullptr, &info_))
+            return result;
+        loaded_->SetPosition(700, 400, 0);
+        layer->AddChild(loaded_);
+
+        // A DejaVu font written into the data folder by the content tool.
+        font = resource::ResourceManager::Get<render::BMFont>(L"fonts/dv");
+        if (!font.Get())
+            return GE_FAIL;
+        font->renderer = renderer;
+        if (GEResultEnum result = font->Load())
+            return result;
+        text_ = new layer::TextLayer(layer::TextLayer::ShareFont(font), L"Hi there");
+        text_->SetPosition(600, 200, 0);
+        layer->AddChild(text_);
+
         const float redArea[4] = {100, 100, 100, 50};
         const float red[4] = {1, 0, 0, 1};
         const float greenArea[4] = {900, 700, 124, 68};
@@ -109,11 +131,17 @@ public:
         delete green_;
         delete image_;
         delete centred_;
+        delete text_;
+        delete loaded_;
     }
     FillLayer* red_ = nullptr;
     FillLayer* green_ = nullptr;
     layer::ImageLayer* image_ = nullptr;
     layer::ImageLayer* centred_ = nullptr;
+    layer::TextLayer* text_ = nullptr;
+    layer::ImageLayer* loaded_ = nullptr;
+    base::ImageInfo info_;
+    resource::ResourceHandle<render::BMFont> font;
 };
 
 class HeadlessGame : public framework::GameApplication {
@@ -193,11 +221,32 @@ void ExpectScene(HeadlessGame* game)
         {0, 0, 0x000000},     {512, 384, 0x000000},  {300, 300, 0x0000FF}, {307, 307, 0x0000FF},
         {308, 304, 0x000000}, {304, 308, 0x000000},                                              // image
         {495, 497, 0xFFFF00}, {504, 502, 0xFFFF00},  {494, 500, 0x000000}, {505, 500, 0x000000}, // centred
-        {500, 496, 0x000000}, {500, 503, 0x000000},
+        {500, 496, 0x000000}, {500, 503, 0x000000},  {700, 400, 0xFF00FF}, {705, 403, 0xFF00FF},
+        {706, 400, 0x000000}, {700, 404, 0x000000}, // loaded
     };
     for (const Probe& p : probes) {
         EXPECT_EQ(PixelAt(argb, width, p.x, p.y), p.rgb) << "at " << p.x << "," << p.y;
     }
+
+    // The text lights pixels inside its measured box and nowhere around it.
+    layer::TextLayer* text = game->scene->text_;
+    text->Update();
+    const math::BoundingBox& box = text->localBounds;
+    ASSERT_FALSE(box.IsEmpty());
+    const int left = 600 + static_cast<int>(std::floor(box.min.x)) - 1;
+    const int top = 200 + static_cast<int>(std::floor(box.min.y)) - 1;
+    const int right = 600 + static_cast<int>(std::ceil(box.max.x)) + 1;
+    const int bottom = 200 + static_cast<int>(std::ceil(box.max.y)) + 1;
+    int inside = 0, outside = 0;
+    for (int y = 150; y < 300; ++y) {
+        for (int x = 550; x < 850; ++x) {
+            const bool lit = PixelAt(argb, width, x, y) != 0;
+            const bool inBox = x >= left && x < right && y >= top && y < bottom;
+            (inBox ? inside : outside) += lit ? 1 : 0;
+        }
+    }
+    EXPECT_GT(inside, 40);
+    EXPECT_EQ(outside, 0);
 }
 
 class HeadlessStart : public ::testing::Test {
@@ -209,6 +258,15 @@ protected:
         fs::create_directories(TempRoot() / "run");
         setenv("XDG_DATA_HOME", (TempRoot() / "data").c_str(), 1);
         setenv("XDG_RUNTIME_DIR", (TempRoot() / "run").c_str(), 1);
+        const std::string fontCommand = "cd '" + TempRoot().string() +
+                                        "' && /usr/bin/python3 " GE_SOURCE_DIR
+                                        "/tools/content/fonts.py fonts dv --size 16";
+        ASSERT_EQ(std::system(fontCommand.c_str()), 0);
+        fs::create_directories(TempRoot() / "images");
+        const std::string pictureCommand = "/usr/bin/python3 -c \"from PIL import Image; "
+                                           "Image.new('RGBA', (6, 4), (255, 0, 255, 255)).save('" +
+                                           (TempRoot() / "images" / "dot.png").string() + "')\"";
+        ASSERT_EQ(std::system(pictureCommand.c_str()), 0);
         HeadlessGame* game = Game();
         initResult = game->Init();
         game->args = {L"--data_path", TempRoot().wstring()};
@@ -251,6 +309,9 @@ TEST_F(HeadlessStart, StartsWithWindowRendererAndContent)
     EXPECT_EQ(fs::current_path(), TempRoot());
     EXPECT_FLOAT_EQ(game->virtualRect.width, 1024.0f);
     EXPECT_FLOAT_EQ(game->virtualRect.x, 0.0f);
+    // The loaded picture's record came back with the layer.
+    EXPECT_FLOAT_EQ(game->scene->info_.width, 6.0f);
+    EXPECT_FLOAT_EQ(game->scene->info_.height, 4.0f);
 }
 
 TEST_F(HeadlessStart, FramesDrawTheSceneIntoTheWindow)
