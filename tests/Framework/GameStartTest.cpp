@@ -328,6 +328,14 @@ TEST_F(HeadlessStart, FramesDrawTheSceneIntoTheWindow)
     ExpectScene(game);
 }
 
+TEST_F(HeadlessStart, AMissingPictureMakesNoImageLayer)
+{
+    ASSERT_EQ(startResult, GE_OK);
+    layer::ImageLayer* made = nullptr;
+    EXPECT_NE(Game()->CreateImageLayer(L"images/missing", nullptr, &made, nullptr), GE_OK);
+    EXPECT_EQ(made, nullptr);
+}
+
 TEST_F(HeadlessStart, AFailedDrawLeavesTheNextFrameWhole)
 {
     ASSERT_EQ(startResult, GE_OK);
