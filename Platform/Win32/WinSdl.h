@@ -12,3 +12,7 @@ SDL_Window* Win32_SdlWindow(HWND hwnd);
 // destroys the SDL window after Win32_ReleaseAdopted.
 HWND Win32_AdoptSdlWindow(SDL_Window* window);
 void Win32_ReleaseAdopted(HWND hwnd);
+// A device that renders into a handle's SDL window retains it while it lives: a
+// window destroyed meanwhile only hides, and its SDL window goes with the last release.
+void Win32_RetainSdlWindow(SDL_Window* window);
+void Win32_ReleaseSdlWindow(SDL_Window* window);

@@ -39,13 +39,35 @@ int Fail(DWORD error)
     return 0;
 }
 
+// The argument checks both conversions make.
+bool ValidArguments(UINT codePage, const void* source, int sourceLength, const void* target, int targetSize)
+{
+    return KnownCodePage(codePage) && source && sourceLength != 0 && sourceLength >= -1 && targetSize >= 0 &&
+           (targetSize == 0 || target);
+}
+
+// Hands a conversion's output to the caller: with a target size of 0 only its length,
+// otherwise the units themselves when they fit.
+template <class Unit, class Text> int Deliver(const Text& converted, Unit* target, int targetSize)
+{
+    if (converted.size() > static_cast<std::size_t>(INT_MAX))
+        return Fail(ERROR_INSUFFICIENT_BUFFER);
+    const auto count = static_cast<int>(converted.size());
+    if (targetSize == 0)
+        return count;
+    if (count > targetSize)
+        return Fail(ERROR_INSUFFICIENT_BUFFER);
+    for (std::size_t i = 0; i < converted.size(); ++i)
+        target[i] = static_cast<Unit>(converted[i]);
+    return count;
+}
+
 } // namespace
 
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source, int sourceLength, LPWSTR target,
                         int targetSize)
 {
-    if (!KnownCodePage(codePage) || !source || sourceLength == 0 || sourceLength < -1 || targetSize < 0 ||
-        (targetSize > 0 && !target))
+    if (!ValidArguments(codePage, source, sourceLength, target, targetSize))
         return Fail(ERROR_INVALID_PARAMETER);
     const std::size_t size =
         sourceLength == -1 ? std::strlen(source) + 1 : static_cast<std::size_t>(sourceLength);
@@ -53,21 +75,13 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source, int sourceLen
     if (!Decode(codePage, (flags & MB_ERR_INVALID_CHARS) != 0, reinterpret_cast<const unsigned char*>(source),
                 size, decoded))
         return Fail(ERROR_NO_UNICODE_TRANSLATION);
-    const auto count = static_cast<int>(decoded.size());
-    if (targetSize == 0)
-        return count;
-    if (count > targetSize)
-        return Fail(ERROR_INSUFFICIENT_BUFFER);
-    for (int i = 0; i < count; ++i)
-        target[i] = static_cast<wchar_t>(decoded[static_cast<std::size_t>(i)]);
-    return count;
+    return Deliver(decoded, target, targetSize);
 }
 
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR source, int sourceLength, LPSTR target,
                         int targetSize, LPCSTR /*defaultChar*/, BOOL* usedDefault)
 {
-    if (!KnownCodePage(codePage) || !source || sourceLength == 0 || sourceLength < -1 || targetSize < 0 ||
-        (targetSize > 0 && !target))
+    if (!ValidArguments(codePage, source, sourceLength, target, targetSize))
         return Fail(ERROR_INVALID_PARAMETER);
     const std::size_t size =
         sourceLength == -1 ? std::wcslen(source) + 1 : static_cast<std::size_t>(sourceLength);
@@ -85,13 +99,5 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR source, int sourceLe
     }
     if (usedDefault)
         *usedDefault = replaced ? TRUE : FALSE;
-    if (encoded.size() > static_cast<std::size_t>(INT_MAX))
-        return Fail(ERROR_INSUFFICIENT_BUFFER);
-    const auto count = static_cast<int>(encoded.size());
-    if (targetSize == 0)
-        return count;
-    if (count > targetSize)
-        return Fail(ERROR_INSUFFICIENT_BUFFER);
-    std::memcpy(target, encoded.data(), encoded.size());
-    return count;
+    return Deliver(encoded, target, targetSize);
 }

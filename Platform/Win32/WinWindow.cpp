@@ -1,4 +1,5 @@
 #include "Platform/Win32/WinWindow.h"
+#include "Platform/Win32/WinSdl.h"
 #include "Platform/Win32/WinTest.h"
 #include "Platform/Win32/WinUtf8.h"
 #include "Platform/Win32/WindowRecord.h"
@@ -8,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <map>
 #include <memory>
 
 struct HCURSOR__ {
@@ -55,7 +57,8 @@ struct LayerState {
     HCURSOR currentCursor = &gArrowCursor;
     SDL_Cursor* sdlArrow = nullptr;
     HWND capture = nullptr;
-    std::vector<SDL_Window*> closing; // destroyed windows whose GL surface is still current
+    std::vector<SDL_Window*> closing; // destroyed windows that a device still renders into
+    std::map<SDL_Window*, int> retained; // devices rendering into each SDL window
     Clock::time_point start = Clock::now();
 };
 
@@ -440,15 +443,6 @@ void ServeInstanceRequests()
 // Fills the queue from SDL and from other processes' requests.
 void Pump()
 {
-    auto& closing = State().closing;
-    for (auto it = closing.begin(); it != closing.end();) {
-        if (SDL_GL_GetCurrentWindow() == *it) {
-            ++it;
-        } else {
-            SDL_DestroyWindow(*it);
-            it = closing.erase(it);
-        }
-    }
     if (SDL_WasInit(SDL_INIT_VIDEO)) {
         SDL_Event e;
         while (SDL_PollEvent(&e))
@@ -609,9 +603,9 @@ BOOL DestroyWindow(HWND hwnd)
     if (s.capture == hwnd)
         s.capture = nullptr;
     if (hwnd->sdl) {
-        // A GL context still current on the window (the Direct3D 9 stand-in's device)
-        // keeps its surface: the window only hides until the context lets go of it.
-        if (SDL_GL_GetCurrentWindow() == hwnd->sdl) {
+        // A device still rendering into the window (the Direct3D 9 stand-in's) keeps
+        // its surface: the window only hides until the last device lets go of it.
+        if (s.retained.count(hwnd->sdl) != 0) {
             SDL_HideWindow(hwnd->sdl);
             s.closing.push_back(hwnd->sdl);
         } else {
@@ -1147,4 +1141,24 @@ int Win32_TestShowState(HWND hwnd)
     if (!IsLive(hwnd))
         return -1;
     return hwnd->minimized ? SW_SHOWMINIMIZED : hwnd->visible ? SW_SHOWNORMAL : SW_HIDE;
+}
+
+void Win32_RetainSdlWindow(SDL_Window* window)
+{
+    if (window)
+        ++State().retained[window];
+}
+
+void Win32_ReleaseSdlWindow(SDL_Window* window)
+{
+    LayerState& s = State();
+    const auto found = s.retained.find(window);
+    if (found == s.retained.end() || --found->second > 0)
+        return;
+    s.retained.erase(found);
+    const auto closing = std::find(s.closing.begin(), s.closing.end(), window);
+    if (closing != s.closing.end()) {
+        s.closing.erase(closing);
+        SDL_DestroyWindow(window);
+    }
 }

@@ -348,23 +348,42 @@ TEST_F(WinWindowTest, DestroySendsDestroyDropsTheQueueAndLeavesAStaleHandleHarml
     EXPECT_EQ(FindWindowW(L"DoubleClickClass", caption.c_str()), nullptr);
 }
 
-TEST_F(WinWindowTest, AWindowWhoseGlContextIsCurrentClosesOnlyWhenTheContextLetsGo)
+TEST_F(WinWindowTest, ARetainedWindowClosesOnlyWithItsLastRelease)
 {
     SDL_Window* sdl = Win32_SdlWindow(hwnd);
     const Uint32 id = SDL_GetWindowID(sdl);
     SDL_GLContext context = SDL_GL_CreateContext(sdl);
     ASSERT_NE(context, nullptr) << SDL_GetError();
     ASSERT_EQ(SDL_GL_MakeCurrent(sdl, context), 0);
+    Win32_RetainSdlWindow(sdl); // two devices render into it
+    Win32_RetainSdlWindow(sdl);
     ASSERT_TRUE(DestroyWindow(hwnd));
     EXPECT_EQ(Win32_SdlWindow(hwnd), nullptr);
     MSG msg;
     PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);
-    EXPECT_EQ(SDL_GetWindowFromID(id), sdl); // the device may still draw and release
-    EXPECT_EQ(SDL_GL_GetCurrentWindow(), sdl);
+    EXPECT_EQ(SDL_GetWindowFromID(id), sdl); // the devices may still draw and release
+
+    // Letting go of the context does not close it while a device holds it.
+    SDL_GL_MakeCurrent(sdl, nullptr);
+    PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);
+    EXPECT_EQ(SDL_GetWindowFromID(id), sdl);
+    ASSERT_EQ(SDL_GL_MakeCurrent(sdl, context), 0); // still a valid surface
 
     SDL_GL_MakeCurrent(sdl, nullptr);
     SDL_GL_DeleteContext(context);
-    PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);
+    Win32_ReleaseSdlWindow(sdl);
+    EXPECT_EQ(SDL_GetWindowFromID(id), sdl);
+    Win32_ReleaseSdlWindow(sdl);
+    EXPECT_EQ(SDL_GetWindowFromID(id), nullptr);
+}
+
+TEST_F(WinWindowTest, AnUnretainedWindowClosesAtOnce)
+{
+    SDL_Window* sdl = Win32_SdlWindow(hwnd);
+    const Uint32 id = SDL_GetWindowID(sdl);
+    Win32_RetainSdlWindow(sdl);
+    Win32_ReleaseSdlWindow(sdl); // a device came and went before the close
+    ASSERT_TRUE(DestroyWindow(hwnd));
     EXPECT_EQ(SDL_GetWindowFromID(id), nullptr);
 }
 
