@@ -9,6 +9,7 @@
 #include "Core/Render/RenderTarget.h"
 #include "Core/Resource/ResourceManager.h"
 #include "Framework/GameWindow.h"
+#include "Framework/Gui/PackScreen.h"
 #include "Framework/Layer/ImageLayer.h"
 #include "Framework/Layer/RectHitLayer.h"
 #include "Framework/ScreenModeSignal.h"
@@ -222,12 +223,7 @@ GEResultEnum GameApplication::StartGame()
     if (GEResultEnum result = PreInit())
         return result;
 
-    // The virtual screen, centred on the design screen. The difference is signed: a
-    // virtual screen wider than the design one starts left of it.
-    virtualRect.x = static_cast<float>(screenSize.width - virtualWidth) * 0.5f;
-    virtualRect.y = 0.0f;
-    virtualRect.width = static_cast<float>(virtualWidth);
-    virtualRect.height = static_cast<float>(screenSize.height);
+    UpdateVirtualRect();
 
     input = std::make_unique<input::InputWin32>(this, this);
     window = std::make_unique<ApplicationWindow>(input.get());
@@ -274,8 +270,17 @@ GEResultEnum GameApplication::StartGame()
 
 GEResultEnum GameApplication::ShowPackScreen(const std::wstring& folder)
 {
-    GE_LOG(L"Start-up failed: this build cannot pack archives (folder %s)\n") << folder;
-    return GE_FAIL;
+    return SetRootFrame(new gui::PackScreen(folder));
+}
+
+void GameApplication::UpdateVirtualRect()
+{
+    // The difference is signed: a virtual screen wider than the design one starts left
+    // of it.
+    virtualRect.x = static_cast<float>(screenSize.width - virtualWidth) * 0.5f;
+    virtualRect.y = 0.0f;
+    virtualRect.width = static_cast<float>(virtualWidth);
+    virtualRect.height = static_cast<float>(screenSize.height);
 }
 
 const app::MonitorInfo* GameApplication::ChooseMonitor() const

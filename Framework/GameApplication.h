@@ -85,14 +85,16 @@ public:
     virtual GEResultEnum InitContent() = 0;
     virtual GEResultEnum Update(float dt) = 0;
     virtual GEResultEnum PreInit() { return GE_OK; }
-    // "--pack <folder>": shows the screen that rebuilds the mounted archives. No such
-    // screen is part of the engine yet, so start-up fails with a log line.
+    // "--pack <folder>": the screen that rebuilds the mounted archives becomes the root
+    // frame in place of the game's content.
     virtual GEResultEnum ShowPackScreen(const std::wstring& folder);
 
     // The window is closing: the frames, the off-screen target and the renderer go
     // before the OS window does; the frame tick does nothing from then on.
     void ReleaseGraphics();
 
+    // The virtual screen in frame coordinates, centred on the design screen.
+    void UpdateVirtualRect();
     GEResultEnum ChooseScreenMode(bool wantWindowed, DisplaySettings& out);
     GEResultEnum InitDisplay(const DisplaySettings& settings);
     // Queues the old root for removal (and deletion) and the new one for adding; the

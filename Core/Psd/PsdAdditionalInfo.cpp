@@ -234,92 +234,62 @@ int ReadTypeTool(PsdLayerRecord* r, PsdCursor& c)
     return PSD_OK;
 }
 
-int ReadSolidColor(PsdLayerRecord* r, PsdCursor& c)
+// A fill layer: descriptor version 16 and a descriptor whose items
+// `onItem(reader, fill, key, type)` reads; on failure the record is left as it was.
+template <class Fill, class F>
+int ReadFillLayer(PsdLayerRecord* r, PsdCursor& c, int failStatus, u32 kind, u32 layerType, F&& onItem)
 {
     if (c.U32() != 16)
-        return PSD_ERR_SOLID_COLOR;
-    auto fill = Make<PsdSolidColorFill>();
-    PsdDescriptorReader d(c, PSD_ERR_SOLID_COLOR);
-    bool first = true;
-    d.Walk([&](const std::string& key, u32 type) {
-        if (first) {
-            const std::string& id = d.ClassKey();
-            for (size_t i = 0; i < 4; ++i)
-                fill->classId = (fill->classId << 8) | (i < id.size() ? u8(id[i]) : 0);
-            first = false;
-        }
-        if (key != "Clr ")
-            return false;
-        fill->color = d.Color(type);
-        return true;
-    });
+        return failStatus;
+    auto fill = Make<Fill>();
+    PsdDescriptorReader d(c, failStatus);
+    d.Walk([&](const std::string& key, u32 type) { return onItem(d, *fill, key, type); });
     if (!d.Ok())
         return d.Status();
-    AddPsdAdjustment(r, PSD_ADJ_SOLID_COLOR, std::move(fill));
-    r->layerType = 3;
+    AddPsdAdjustment(r, kind, std::move(fill));
+    r->layerType = layerType;
     return PSD_OK;
+}
+
+int ReadSolidColor(PsdLayerRecord* r, PsdCursor& c)
+{
+    bool first = true;
+    return ReadFillLayer<PsdSolidColorFill>(
+        r, c, PSD_ERR_SOLID_COLOR, PSD_ADJ_SOLID_COLOR, 3,
+        [&](PsdDescriptorReader& d, PsdSolidColorFill& fill, const std::string& key, u32 type) {
+            if (first) {
+                const std::string& id = d.ClassKey();
+                for (size_t i = 0; i < 4; ++i)
+                    fill.classId = (fill.classId << 8) | (i < id.size() ? u8(id[i]) : 0);
+                first = false;
+            }
+            return PsdDescriptorItem(d, key, type).Color("Clr ", fill.color);
+        });
 }
 
 int ReadGradientFill(PsdLayerRecord* r, PsdCursor& c)
 {
-    if (c.U32() != 16)
-        return PSD_ERR_GRADIENT_FILL;
-    auto fill = Make<PsdGradientFill>();
-    PsdDescriptorReader d(c, PSD_ERR_GRADIENT_FILL);
-    d.Walk([&](const std::string& key, u32 type) {
-        if (key == "Grad")
-            d.Gradient(type, fill->gradient);
-        else if (key == "Algn")
-            fill->align = d.Bool(type);
-        else if (key == "Angl")
-            fill->angle = d.Number(type);
-        else if (key == "Dthr")
-            fill->dither = d.Bool(type);
-        else if (key == "Rvrs")
-            fill->reverse = d.Bool(type);
-        else if (key == "Scl ")
-            fill->scale = d.Number(type);
-        else if (key == "Type")
-            fill->type = d.GradientType(type);
-        else if (key == "Ofst")
-            fill->offset = d.Point(type);
-        else
-            return false;
-        return true;
-    });
-    if (!d.Ok())
-        return d.Status();
-    AddPsdAdjustment(r, PSD_ADJ_GRADIENT_FILL, std::move(fill));
-    r->layerType = 4;
-    return PSD_OK;
+    return ReadFillLayer<PsdGradientFill>(
+        r, c, PSD_ERR_GRADIENT_FILL, PSD_ADJ_GRADIENT_FILL, 4,
+        [](PsdDescriptorReader& d, PsdGradientFill& fill, const std::string& key, u32 type) {
+            const PsdDescriptorItem item(d, key, type);
+            return item.Gradient("Grad", fill.gradient) || item.Bool("Algn", fill.align) ||
+                   item.Number("Angl", fill.angle) || item.Bool("Dthr", fill.dither) ||
+                   item.Bool("Rvrs", fill.reverse) || item.Number("Scl ", fill.scale) ||
+                   item.GradientType("Type", fill.type) || item.Point("Ofst", fill.offset);
+        });
 }
 
 int ReadPatternFill(PsdLayerRecord* r, PsdCursor& c)
 {
-    if (c.U32() != 16)
-        return PSD_ERR_PATTERN_FILL;
-    auto fill = Make<PsdPatternFill>();
-    PsdDescriptorReader d(c, PSD_ERR_PATTERN_FILL);
-    d.Walk([&](const std::string& key, u32 type) {
-        if (key == "Ptrn")
-            d.Pattern(type, fill->pattern);
-        else if (key == "Algn")
-            fill->align = d.Bool(type);
-        else if (key == "Lnkd")
-            fill->linked = d.Bool(type);
-        else if (key == "Scl ")
-            fill->scale = d.Number(type);
-        else if (key == "phase")
-            fill->phase = d.Point(type);
-        else
-            return false;
-        return true;
-    });
-    if (!d.Ok())
-        return d.Status();
-    AddPsdAdjustment(r, PSD_ADJ_PATTERN_FILL, std::move(fill));
-    r->layerType = 19;
-    return PSD_OK;
+    return ReadFillLayer<PsdPatternFill>(
+        r, c, PSD_ERR_PATTERN_FILL, PSD_ADJ_PATTERN_FILL, 19,
+        [](PsdDescriptorReader& d, PsdPatternFill& fill, const std::string& key, u32 type) {
+            const PsdDescriptorItem item(d, key, type);
+            return item.Pattern("Ptrn", fill.pattern) || item.Bool("Algn", fill.align) ||
+                   item.Bool("Lnkd", fill.linked) || item.Number("Scl ", fill.scale) ||
+                   item.Point("phase", fill.phase);
+        });
 }
 
 } // namespace
@@ -480,19 +450,8 @@ int ReadPsdPattern(PsdContext* ctx, PsdCursor& block)
         return PsdFail(ctx, PSD_ERR_PATTERN, L"a pattern's version is not 1");
     PsdPattern pattern;
     pattern.imageMode = c.U32();
-    switch (pattern.imageMode) {
-    case 0:
-    case 1:
-    case 2:
-    case 3:
-    case 4:
-    case 7:
-    case 8:
-    case 9:
-        break;
-    default:
+    if (!PsdColorModeSupported(pattern.imageMode))
         return PsdFail(ctx, PSD_ERR_COLOR_MODE, L"a pattern's colour mode is not supported");
-    }
     pattern.height = c.U16();
     pattern.width = c.U16();
     pattern.nameLength = c.U32();

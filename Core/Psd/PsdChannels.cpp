@@ -23,7 +23,7 @@ void DecodePsdPackBits(const u8* src, u32 srcLen, u8* dst, u32 rows, u32 rowByte
     const u8* end = src + srcLen;
     const u8* p = src + std::min<u64>(u64(rows) * 2, srcLen);
     for (u32 r = 0; r < rows && p < end; ++r) {
-        const u32 count = u64(r) * 2 + 1 < srcLen ? (u32(src[r * 2]) << 8) | src[r * 2 + 1] : 0;
+        const u32 count = u64(r) * 2 + 1 < srcLen ? PsdGetU16(src + u64(r) * 2) : 0;
         const u8* rowEnd = count < u64(end - p) ? p + count : end;
         u8* out = dst + u64(r) * rowBytes;
         u8* const outEnd = out + rowBytes;
@@ -87,7 +87,7 @@ int InflatePsdPredicted(const u8* src, u32 srcLen, u8* dst, u32 dstLen, u32 rowW
         for (u64 row = 0; row < dstLen; row += rowBytes) {
             const u64 rowEnd = std::min<u64>(row + rowBytes, dstLen);
             for (u64 i = row + 2; i + 1 < rowEnd; i += 2) {
-                const u32 sum = ((u32(dst[i]) << 8) | dst[i + 1]) + ((u32(dst[i - 2]) << 8) | dst[i - 1]);
+                const u32 sum = u32(PsdGetU16(dst + i)) + PsdGetU16(dst + i - 2);
                 dst[i] = static_cast<u8>(sum >> 8);
                 dst[i + 1] = static_cast<u8>(sum);
             }

@@ -54,7 +54,7 @@ u16 PsdCursor::U16()
 {
     if (!Take(2))
         return 0;
-    const u16 v = static_cast<u16>((data[position] << 8) | data[position + 1]);
+    const u16 v = PsdGetU16(data + position);
     position += 2;
     return v;
 }
@@ -63,21 +63,17 @@ u32 PsdCursor::U32()
 {
     if (!Take(4))
         return 0;
-    const u8* p = data + position;
+    const u32 v = PsdGetU32(data + position);
     position += 4;
-    return (u32(p[0]) << 24) | (u32(p[1]) << 16) | (u32(p[2]) << 8) | u32(p[3]);
+    return v;
 }
 
 double PsdCursor::Double()
 {
     if (!Take(8))
         return 0.0;
-    u64 bits = 0;
-    for (int i = 0; i < 8; ++i)
-        bits = (bits << 8) | data[position + i];
+    const double v = PsdGetDouble(data + position);
     position += 8;
-    double v;
-    std::memcpy(&v, &bits, sizeof v);
     return v;
 }
 

@@ -290,65 +290,47 @@ u32 PsdDescriptorReader::BevelTechnique(u32 type)
 void PsdDescriptorReader::Gradient(u32 type, PsdGradient& g)
 {
     Object(type, [&](const std::string& key, u32 t) {
-        if (key == "Nm  ")
-            g.name = Text(t);
-        else if (key == "GrdF")
-            g.form = Enum(t);
-        else if (key == "Intr")
-            g.smoothness = Integer(t);
-        else if (key == "Clrs")
+        const PsdDescriptorItem item(*this, key, t);
+        if (item.Is("Clrs")) {
             List(t, [&](u32 entryType) {
                 PsdColorStop stop;
                 Object(entryType, [&](const std::string& k, u32 st) {
-                    if (k == "Clr ")
-                        stop.color = Color(st);
-                    else if (k == "Type") {
+                    const PsdDescriptorItem stopItem(*this, k, st);
+                    if (stopItem.Is("Type")) {
                         const std::string kind = Enum(st);
                         stop.type = kind == "FrgC" ? 1 : kind == "BckC" ? 2 : 0;
-                    } else if (k == "Lctn")
-                        stop.location = Integer(st);
-                    else if (k == "Mdpn")
-                        stop.midpoint = Integer(st);
-                    else
-                        return false;
-                    return true;
+                        return true;
+                    }
+                    return stopItem.Color("Clr ", stop.color) || stopItem.Integer("Lctn", stop.location) ||
+                           stopItem.Integer("Mdpn", stop.midpoint);
                 });
                 g.colorStops.push_back(stop);
                 return true;
             });
-        else if (key == "Trns")
+            return true;
+        }
+        if (item.Is("Trns")) {
             List(t, [&](u32 entryType) {
                 PsdTransparencyStop stop;
                 Object(entryType, [&](const std::string& k, u32 st) {
-                    if (k == "Opct")
-                        stop.opacity = Opacity(st);
-                    else if (k == "Lctn")
-                        stop.location = Integer(st);
-                    else if (k == "Mdpn")
-                        stop.midpoint = Integer(st);
-                    else
-                        return false;
-                    return true;
+                    const PsdDescriptorItem stopItem(*this, k, st);
+                    return stopItem.Opacity("Opct", stop.opacity) ||
+                           stopItem.Integer("Lctn", stop.location) || stopItem.Integer("Mdpn", stop.midpoint);
                 });
                 g.transparencyStops.push_back(stop);
                 return true;
             });
-        else
-            return false;
-        return true;
+            return true;
+        }
+        return item.Text("Nm  ", g.name) || item.Enum("GrdF", g.form) || item.Integer("Intr", g.smoothness);
     });
 }
 
 void PsdDescriptorReader::Pattern(u32 type, PsdPatternRef& p)
 {
     Object(type, [&](const std::string& key, u32 t) {
-        if (key == "Nm  ")
-            p.name = Text(t);
-        else if (key == "Idnt")
-            p.id = Text(t);
-        else
-            return false;
-        return true;
+        const PsdDescriptorItem item(*this, key, t);
+        return item.Text("Nm  ", p.name) || item.Text("Idnt", p.id);
     });
 }
 
@@ -356,13 +338,8 @@ PsdPoint PsdDescriptorReader::Point(u32 type)
 {
     PsdPoint point;
     Object(type, [&](const std::string& key, u32 t) {
-        if (key == "Hrzn")
-            point.x = Integer(t);
-        else if (key == "Vrtc")
-            point.y = Integer(t);
-        else
-            return false;
-        return true;
+        const PsdDescriptorItem item(*this, key, t);
+        return item.Integer("Hrzn", point.x) || item.Integer("Vrtc", point.y);
     });
     return point;
 }
@@ -453,300 +430,150 @@ void ComputeContourTable(u8* table, int n, const int* x, const int* y, const boo
 
 namespace {
 
-// Effect sections of "lfx2", each reset to its defaults and filled by key.
+// Effect sections of "lfx2": each is reset to its defaults and filled by key, and
+// `onItem` reads the keys that the section knows.
+template <class S, class F> void ReadSection(PsdDescriptorReader& r, u32 type, S& section, F&& onItem)
+{
+    section = S();
+    r.Object(type, [&](const std::string& k, u32 t) { return onItem(PsdDescriptorItem(r, k, t)); });
+}
+
+// The keys of every section that is blended onto the layer.
+template <class S> bool ReadBlending(const PsdDescriptorItem& item, S& s)
+{
+    return item.Bool("enab", s.enabled) || item.BlendMode("Md  ", s.blendMode) ||
+           item.Opacity("Opct", s.opacity);
+}
+
 void ReadShadow(PsdDescriptorReader& r, u32 type, PsdShadow& s, bool outer)
 {
-    s = PsdShadow();
-    r.Object(type, [&](const std::string& k, u32 t) {
-        if (k == "enab")
-            s.enabled = r.Bool(t);
-        else if (k == "Md  ")
-            s.blendMode = r.BlendMode(t);
-        else if (k == "Clr ")
-            s.color = s.nativeColor = r.Color(t);
-        else if (k == "Opct")
-            s.opacity = r.Opacity(t);
-        else if (k == "uglg")
-            s.useGlobalLight = r.Bool(t);
-        else if (k == "lagl")
-            s.angle = r.Integer(t);
-        else if (k == "Dstn")
-            s.distance = r.Integer(t);
-        else if (k == "Ckmt")
-            s.spread = r.Integer(t);
-        else if (k == "blur")
-            s.size = r.Integer(t);
-        else if (k == "Nose")
-            s.noise = r.Integer(t);
-        else if (k == "AntA")
-            s.antiAliased = r.Bool(t);
-        else if (k == "TrnS")
-            r.Contour(t, s.contour);
-        else if (outer && k == "layerConceals")
-            s.knocksOut = r.Bool(t);
-        else
-            return false;
-        return true;
+    ReadSection(r, type, s, [&](const PsdDescriptorItem& item) {
+        if (item.Color("Clr ", s.color)) {
+            s.nativeColor = s.color;
+            return true;
+        }
+        return ReadBlending(item, s) || item.Bool("uglg", s.useGlobalLight) ||
+               item.Integer("lagl", s.angle) || item.Integer("Dstn", s.distance) ||
+               item.Integer("Ckmt", s.spread) || item.Integer("blur", s.size) ||
+               item.Integer("Nose", s.noise) || item.Bool("AntA", s.antiAliased) ||
+               item.Contour("TrnS", s.contour) || (outer && item.Bool("layerConceals", s.knocksOut));
     });
 }
 
 void ReadGlow(PsdDescriptorReader& r, u32 type, PsdGlow& g, bool inner)
 {
-    g = PsdGlow();
-    r.Object(type, [&](const std::string& k, u32 t) {
-        if (k == "enab")
-            g.enabled = r.Bool(t);
-        else if (k == "Md  ")
-            g.blendMode = r.BlendMode(t);
-        else if (k == "Clr ") {
+    ReadSection(r, type, g, [&](const PsdDescriptorItem& item) {
+        if (item.Color("Clr ", g.color)) {
             g.fillType = 0;
-            g.color = g.nativeColor = r.Color(t);
-        } else if (k == "Grad") {
+            g.nativeColor = g.color;
+            return true;
+        }
+        if (item.Gradient("Grad", g.gradient)) {
             g.fillType = 1;
-            r.Gradient(t, g.gradient);
-        } else if (k == "Opct")
-            g.opacity = r.Opacity(t);
-        else if (k == "GlwT")
-            g.technique = r.BevelTechnique(t);
-        else if (k == "Ckmt")
-            g.spread = r.Integer(t);
-        else if (k == "blur")
-            g.size = r.Integer(t);
-        else if (k == "Nose")
-            g.noise = r.Integer(t);
-        else if (k == "ShdN")
-            g.shadingNoise = r.Integer(t);
-        else if (k == "AntA")
-            g.antiAliased = r.Bool(t);
-        else if (k == "TrnS")
-            r.Contour(t, g.contour);
-        else if (k == "Inpr")
-            g.range = r.Integer(t);
-        else if (inner && k == "glwS")
-            g.source = r.Enum(t) == "SrcC" ? 0 : 1;
-        else
-            return false;
-        return true;
+            return true;
+        }
+        std::string source;
+        if (inner && item.Enum("glwS", source)) {
+            g.source = source == "SrcC" ? 0 : 1;
+            return true;
+        }
+        return ReadBlending(item, g) || item.BevelTechnique("GlwT", g.technique) ||
+               item.Integer("Ckmt", g.spread) || item.Integer("blur", g.size) ||
+               item.Integer("Nose", g.noise) || item.Integer("ShdN", g.shadingNoise) ||
+               item.Bool("AntA", g.antiAliased) || item.Contour("TrnS", g.contour) ||
+               item.Integer("Inpr", g.range);
     });
 }
 
 void ReadBevel(PsdDescriptorReader& r, u32 type, PsdBevelEmboss& b)
 {
-    b = PsdBevelEmboss();
-    r.Object(type, [&](const std::string& k, u32 t) {
-        if (k == "enab")
-            b.enabled = r.Bool(t);
-        else if (k == "bvlS") {
-            const std::string style = r.Enum(t);
+    ReadSection(r, type, b, [&](const PsdDescriptorItem& item) {
+        std::string value;
+        if (item.Enum("bvlS", value)) {
             static const char* const styles[] = {"OtrB", "InrB", "Embs", "PlEb", "strokeEmboss"};
             for (u32 i = 0; i < 5; ++i)
-                if (style == styles[i])
+                if (value == styles[i])
                     b.style = i;
-        } else if (k == "bvlT")
-            b.technique = r.BevelTechnique(t);
-        else if (k == "srgR")
-            b.depth = r.Integer(t);
-        else if (k == "bvlD")
-            b.direction = r.Enum(t) == "Out " ? 1 : 0;
-        else if (k == "blur")
-            b.size = r.Integer(t);
-        else if (k == "Sftn")
-            b.soften = r.Integer(t);
-        else if (k == "lagl")
-            b.angle = r.Integer(t);
-        else if (k == "Lald")
-            b.altitude = r.Integer(t);
-        else if (k == "uglg")
-            b.useGlobalLight = r.Bool(t);
-        else if (k == "TrnS")
-            r.Contour(t, b.glossContour);
-        else if (k == "antialiasGloss")
-            b.antiAliasGloss = r.Bool(t);
-        else if (k == "hglM")
-            b.highlightBlendMode = r.BlendMode(t);
-        else if (k == "hglC")
-            b.highlightColor = r.Color(t);
-        else if (k == "hglO")
-            b.highlightOpacity = r.Opacity(t);
-        else if (k == "sdwM")
-            b.shadowBlendMode = r.BlendMode(t);
-        else if (k == "sdwC")
-            b.shadowColor = r.Color(t);
-        else if (k == "sdwO")
-            b.shadowOpacity = r.Opacity(t);
-        else if (k == "useShape")
-            b.useShape = r.Bool(t);
-        else if (k == "MpgS")
-            r.Contour(t, b.contour);
-        else if (k == "AntA")
-            b.antiAliased = r.Bool(t);
-        else if (k == "Inpr")
-            b.range = r.Integer(t);
-        else if (k == "useTexture")
-            b.useTexture = r.Bool(t);
-        else if (k == "Ptrn")
-            r.Pattern(t, b.pattern);
-        else if (k == "Scl ")
-            b.scale = r.Integer(t);
-        else if (k == "textureDepth")
-            b.textureDepth = r.Integer(t);
-        else if (k == "InvT")
-            b.invertTexture = r.Bool(t);
-        else if (k == "Algn")
-            b.alignWithLayer = r.Bool(t);
-        else if (k == "phase")
-            b.phase = r.Point(t);
-        else
-            return false;
-        return true;
+            return true;
+        }
+        if (item.Enum("bvlD", value)) {
+            b.direction = value == "Out " ? 1 : 0;
+            return true;
+        }
+        return item.Bool("enab", b.enabled) || item.BevelTechnique("bvlT", b.technique) ||
+               item.Integer("srgR", b.depth) || item.Integer("blur", b.size) ||
+               item.Integer("Sftn", b.soften) || item.Integer("lagl", b.angle) ||
+               item.Integer("Lald", b.altitude) || item.Bool("uglg", b.useGlobalLight) ||
+               item.Contour("TrnS", b.glossContour) || item.Bool("antialiasGloss", b.antiAliasGloss) ||
+               item.BlendMode("hglM", b.highlightBlendMode) || item.Color("hglC", b.highlightColor) ||
+               item.Opacity("hglO", b.highlightOpacity) || item.BlendMode("sdwM", b.shadowBlendMode) ||
+               item.Color("sdwC", b.shadowColor) || item.Opacity("sdwO", b.shadowOpacity) ||
+               item.Bool("useShape", b.useShape) || item.Contour("MpgS", b.contour) ||
+               item.Bool("AntA", b.antiAliased) || item.Integer("Inpr", b.range) ||
+               item.Bool("useTexture", b.useTexture) || item.Pattern("Ptrn", b.pattern) ||
+               item.Integer("Scl ", b.scale) || item.Integer("textureDepth", b.textureDepth) ||
+               item.Bool("InvT", b.invertTexture) || item.Bool("Algn", b.alignWithLayer) ||
+               item.Point("phase", b.phase);
     });
 }
 
 void ReadSatin(PsdDescriptorReader& r, u32 type, PsdSatin& s)
 {
-    s = PsdSatin();
-    r.Object(type, [&](const std::string& k, u32 t) {
-        if (k == "enab")
-            s.enabled = r.Bool(t);
-        else if (k == "Md  ")
-            s.blendMode = r.BlendMode(t);
-        else if (k == "Clr ")
-            s.color = r.Color(t);
-        else if (k == "AntA")
-            s.antiAliased = r.Bool(t);
-        else if (k == "Invr")
-            s.invert = r.Bool(t);
-        else if (k == "Opct")
-            s.opacity = r.Opacity(t);
-        else if (k == "lagl")
-            s.angle = r.Integer(t);
-        else if (k == "Dstn")
-            s.distance = r.Integer(t);
-        else if (k == "blur")
-            s.size = r.Integer(t);
-        else if (k == "MpgS")
-            r.Contour(t, s.contour);
-        else
-            return false;
-        return true;
+    ReadSection(r, type, s, [&](const PsdDescriptorItem& item) {
+        return ReadBlending(item, s) || item.Color("Clr ", s.color) || item.Bool("AntA", s.antiAliased) ||
+               item.Bool("Invr", s.invert) || item.Integer("lagl", s.angle) ||
+               item.Integer("Dstn", s.distance) || item.Integer("blur", s.size) ||
+               item.Contour("MpgS", s.contour);
     });
 }
 
 void ReadSolidFill(PsdDescriptorReader& r, u32 type, PsdSolidFill& s)
 {
-    s = PsdSolidFill();
-    r.Object(type, [&](const std::string& k, u32 t) {
-        if (k == "enab")
-            s.enabled = r.Bool(t);
-        else if (k == "Md  ")
-            s.blendMode = r.BlendMode(t);
-        else if (k == "Opct")
-            s.opacity = r.Opacity(t);
-        else if (k == "Clr ")
-            s.color = s.nativeColor = r.Color(t);
-        else
-            return false;
-        return true;
+    ReadSection(r, type, s, [&](const PsdDescriptorItem& item) {
+        if (item.Color("Clr ", s.color)) {
+            s.nativeColor = s.color;
+            return true;
+        }
+        return ReadBlending(item, s);
     });
 }
 
 void ReadGradientOverlay(PsdDescriptorReader& r, u32 type, PsdGradientOverlay& g)
 {
-    g = PsdGradientOverlay();
-    r.Object(type, [&](const std::string& k, u32 t) {
-        if (k == "enab")
-            g.enabled = r.Bool(t);
-        else if (k == "Md  ")
-            g.blendMode = r.BlendMode(t);
-        else if (k == "Opct")
-            g.opacity = r.Opacity(t);
-        else if (k == "Grad")
-            r.Gradient(t, g.gradient);
-        else if (k == "Angl")
-            g.angle = r.Integer(t);
-        else if (k == "Type")
-            g.type = r.GradientType(t);
-        else if (k == "Rvrs")
-            g.reverse = r.Bool(t);
-        else if (k == "Algn")
-            g.alignWithLayer = r.Bool(t);
-        else if (k == "Scl ")
-            g.scale = r.Integer(t);
-        else if (k == "Ofst")
-            g.offset = r.Point(t);
-        else
-            return false;
-        return true;
+    ReadSection(r, type, g, [&](const PsdDescriptorItem& item) {
+        return ReadBlending(item, g) || item.Gradient("Grad", g.gradient) || item.Integer("Angl", g.angle) ||
+               item.GradientType("Type", g.type) || item.Bool("Rvrs", g.reverse) ||
+               item.Bool("Algn", g.alignWithLayer) || item.Integer("Scl ", g.scale) ||
+               item.Point("Ofst", g.offset);
     });
 }
 
 void ReadPatternOverlay(PsdDescriptorReader& r, u32 type, PsdPatternOverlay& p)
 {
-    p = PsdPatternOverlay();
-    r.Object(type, [&](const std::string& k, u32 t) {
-        if (k == "enab")
-            p.enabled = r.Bool(t);
-        else if (k == "Md  ")
-            p.blendMode = r.BlendMode(t);
-        else if (k == "Opct")
-            p.opacity = r.Opacity(t);
-        else if (k == "Ptrn")
-            r.Pattern(t, p.pattern);
-        else if (k == "Scl ")
-            p.scale = r.Integer(t);
-        else if (k == "Algn")
-            p.linkWithLayer = r.Bool(t);
-        else if (k == "phase")
-            p.phase = r.Point(t);
-        else
-            return false;
-        return true;
+    ReadSection(r, type, p, [&](const PsdDescriptorItem& item) {
+        return ReadBlending(item, p) || item.Pattern("Ptrn", p.pattern) || item.Integer("Scl ", p.scale) ||
+               item.Bool("Algn", p.linkWithLayer) || item.Point("phase", p.phase);
     });
 }
 
 void ReadStroke(PsdDescriptorReader& r, u32 type, PsdStroke& s)
 {
-    s = PsdStroke();
-    r.Object(type, [&](const std::string& k, u32 t) {
-        if (k == "enab")
-            s.enabled = r.Bool(t);
-        else if (k == "Styl") {
-            const std::string v = r.Enum(t);
-            s.position = v == "InsF" ? 1 : v == "CtrF" ? 2 : 0;
-        } else if (k == "PntT") {
-            const std::string v = r.Enum(t);
-            s.fillType = v == "GrFl" ? 1 : v == "Ptrn" ? 2 : 0;
-        } else if (k == "Md  ")
-            s.blendMode = r.BlendMode(t);
-        else if (k == "Opct")
-            s.opacity = r.Opacity(t);
-        else if (k == "Sz  ")
-            s.size = r.Integer(t);
-        else if (k == "Clr ")
-            s.color = r.Color(t);
-        else if (k == "Grad")
-            r.Gradient(t, s.gradient);
-        else if (k == "Angl")
-            s.angle = r.Integer(t);
-        else if (k == "Type")
-            s.gradientType = r.GradientType(t);
-        else if (k == "Rvrs")
-            s.reverse = r.Bool(t);
-        else if (k == "Algn")
-            s.alignWithLayer = r.Bool(t);
-        else if (k == "Scl ")
-            s.scale = r.Integer(t);
-        else if (k == "Ofst")
-            s.offset = r.Point(t);
-        else if (k == "Ptrn")
-            r.Pattern(t, s.pattern);
-        else if (k == "Lnkd")
-            s.linkWithLayer = r.Bool(t);
-        else if (k == "phase")
-            s.phase = r.Point(t);
-        else
-            return false;
-        return true;
+    ReadSection(r, type, s, [&](const PsdDescriptorItem& item) {
+        std::string value;
+        if (item.Enum("Styl", value)) {
+            s.position = value == "InsF" ? 1 : value == "CtrF" ? 2 : 0;
+            return true;
+        }
+        if (item.Enum("PntT", value)) {
+            s.fillType = value == "GrFl" ? 1 : value == "Ptrn" ? 2 : 0;
+            return true;
+        }
+        return ReadBlending(item, s) || item.Integer("Sz  ", s.size) || item.Color("Clr ", s.color) ||
+               item.Gradient("Grad", s.gradient) || item.Integer("Angl", s.angle) ||
+               item.GradientType("Type", s.gradientType) || item.Bool("Rvrs", s.reverse) ||
+               item.Bool("Algn", s.alignWithLayer) || item.Integer("Scl ", s.scale) ||
+               item.Point("Ofst", s.offset) || item.Pattern("Ptrn", s.pattern) ||
+               item.Bool("Lnkd", s.linkWithLayer) || item.Point("phase", s.phase);
     });
 }
 

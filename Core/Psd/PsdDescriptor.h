@@ -64,6 +64,73 @@ private:
     std::string classKey;
 };
 
+// One item of a walk, matched against the keys a reader knows. Each method reads the
+// value into `field` and returns true when the item has key `k`, else leaves it alone
+// and returns false; a chain of them joined with || reads the one that matches and
+// says whether any did, which is what the walk's callback returns.
+class PsdDescriptorItem {
+public:
+    PsdDescriptorItem(PsdDescriptorReader& reader, const std::string& key, u32 type)
+        : r(reader), key(key), type(type)
+    {
+    }
+
+    bool Is(const char* k) const { return key == k; }
+
+    bool Bool(const char* k, bool& field) const { return Read(k, field, &PsdDescriptorReader::Bool); }
+    bool Integer(const char* k, i32& field) const { return Read(k, field, &PsdDescriptorReader::Integer); }
+    bool Number(const char* k, double& field) const { return Read(k, field, &PsdDescriptorReader::Number); }
+    bool Opacity(const char* k, u8& field) const { return Read(k, field, &PsdDescriptorReader::Opacity); }
+    bool Color(const char* k, u32& field) const { return Read(k, field, &PsdDescriptorReader::Color); }
+    bool Text(const char* k, std::wstring& field) const { return Read(k, field, &PsdDescriptorReader::Text); }
+    bool Enum(const char* k, std::string& field) const { return Read(k, field, &PsdDescriptorReader::Enum); }
+    bool Point(const char* k, PsdPoint& field) const { return Read(k, field, &PsdDescriptorReader::Point); }
+    bool BlendMode(const char* k, u32& field) const
+    {
+        return Read(k, field, &PsdDescriptorReader::BlendMode);
+    }
+    bool GradientType(const char* k, u32& field) const
+    {
+        return Read(k, field, &PsdDescriptorReader::GradientType);
+    }
+    bool BevelTechnique(const char* k, u32& field) const
+    {
+        return Read(k, field, &PsdDescriptorReader::BevelTechnique);
+    }
+    bool Gradient(const char* k, PsdGradient& field) const
+    {
+        return Fill(k, field, &PsdDescriptorReader::Gradient);
+    }
+    bool Pattern(const char* k, PsdPatternRef& field) const
+    {
+        return Fill(k, field, &PsdDescriptorReader::Pattern);
+    }
+    bool Contour(const char* k, PsdContour& field) const
+    {
+        return Fill(k, field, &PsdDescriptorReader::Contour);
+    }
+
+private:
+    template <class T, class V> bool Read(const char* k, T& field, V (PsdDescriptorReader::*read)(u32)) const
+    {
+        if (!Is(k))
+            return false;
+        field = (r.*read)(type);
+        return true;
+    }
+    template <class T> bool Fill(const char* k, T& field, void (PsdDescriptorReader::*read)(u32, T&)) const
+    {
+        if (!Is(k))
+            return false;
+        (r.*read)(type, field);
+        return true;
+    }
+
+    PsdDescriptorReader& r;
+    const std::string& key;
+    u32 type;
+};
+
 template <class F> bool PsdDescriptorReader::Walk(F&& onItem)
 {
     if (!Enter())

@@ -18,16 +18,6 @@ namespace {
 constexpr u64 kDecodeRatio = 4200;
 constexpr u64 kDecodeFloor = 64ull << 20;
 
-u16 Be16(const u8* p)
-{
-    return static_cast<u16>((p[0] << 8) | p[1]);
-}
-
-u32 Be32(const u8* p)
-{
-    return (u32(p[0]) << 24) | (u32(p[1]) << 16) | (u32(p[2]) << 8) | u32(p[3]);
-}
-
 const wchar_t* DescribeStatus(int status)
 {
     switch (status) {
@@ -235,18 +225,27 @@ int ReadPsdFileHeader(PsdContext* ctx)
         return PsdFail(ctx, PSD_ERR_SHORT, L"the header is short");
     if (std::memcmp(h, "8BPS", 4) != 0)
         return PSD_ERR_SIGNATURE;
-    if (Be16(h + 4) != 1)
+    if (PsdGetU16(h + 4) != 1)
         return PsdFail(ctx, PSD_ERR_VERSION,
-                       L"version " + std::to_wstring(Be16(h + 4)) + L" is not supported");
-    ctx->channels = Be16(h + 12);
+                       L"version " + std::to_wstring(PsdGetU16(h + 4)) + L" is not supported");
+    ctx->channels = PsdGetU16(h + 12);
     ctx->colorChannelCount = static_cast<i16>(ctx->channels);
-    ctx->height = Be32(h + 14);
-    ctx->width = Be32(h + 18);
-    ctx->depth = Be16(h + 22);
+    ctx->height = PsdGetU32(h + 14);
+    ctx->width = PsdGetU32(h + 18);
+    ctx->depth = PsdGetU16(h + 22);
     if (ctx->depth != 1 && ctx->depth != 8 && ctx->depth != 16)
         return PsdFail(ctx, PSD_ERR_DEPTH, L"depth " + std::to_wstring(ctx->depth) + L" is not supported");
-    ctx->colorMode = Be16(h + 24);
-    switch (ctx->colorMode) {
+    ctx->colorMode = PsdGetU16(h + 24);
+    if (!PsdColorModeSupported(ctx->colorMode))
+        return PsdFail(ctx, PSD_ERR_COLOR_MODE,
+                       L"colour mode " + std::to_wstring(ctx->colorMode) + L" is not supported");
+    return PSD_OK;
+}
+
+bool PsdColorModeSupported(u32 mode)
+{
+    // Bitmap, greyscale, indexed, RGB, CMYK, multichannel, duotone and Lab.
+    switch (mode) {
     case 0:
     case 1:
     case 2:
@@ -255,10 +254,9 @@ int ReadPsdFileHeader(PsdContext* ctx)
     case 7:
     case 8:
     case 9:
-        return PSD_OK;
+        return true;
     default:
-        return PsdFail(ctx, PSD_ERR_COLOR_MODE,
-                       L"colour mode " + std::to_wstring(ctx->colorMode) + L" is not supported");
+        return false;
     }
 }
 

@@ -36,6 +36,8 @@ int RunPsdLoadStages(PsdContext* ctx);
 void ReleasePsdStream(PsdContext* ctx);
 
 int ReadPsdFileHeader(PsdContext* ctx);
+// Whether the reader decodes documents and patterns of this colour mode.
+bool PsdColorModeSupported(u32 mode);
 int ReadPsdColorModeData(PsdContext* ctx);
 int ReadPsdImageResources(PsdContext* ctx);
 int ReadPsdLayerAndMaskInfo(PsdContext* ctx);
@@ -50,6 +52,19 @@ void FreePsdImageResources(PsdContext* ctx);
 void FreePsdLayerRecords(PsdContext* ctx);
 void FreePsdLayerRecord(PsdLayerRecord* record);
 void FreePsdPatterns(PsdContext* ctx);
+
+// Big-endian loads of the document's fields, shared by the stream and block readers.
+inline u16 PsdGetU16(const u8* p)
+{
+    return static_cast<u16>((p[0] << 8) | p[1]);
+}
+
+inline u32 PsdGetU32(const u8* p)
+{
+    return (u32(p[0]) << 24) | (u32(p[1]) << 16) | (u32(p[2]) << 8) | u32(p[3]);
+}
+
+double PsdGetDouble(const u8* p);
 
 // Buffered readers; each advances the stream position by what it consumes.
 int PsdReadBytes(PsdContext* ctx, void* dest, int count);

@@ -213,17 +213,13 @@ i8 PsdReadInt8(PsdContext* ctx)
 u16 PsdReadUInt16(PsdContext* ctx)
 {
     u8 b[2];
-    if (PsdReadBytes(ctx, b, 2) != 2)
-        return 0;
-    return static_cast<u16>((b[0] << 8) | b[1]);
+    return PsdReadBytes(ctx, b, 2) == 2 ? PsdGetU16(b) : 0;
 }
 
 u32 PsdReadUInt32(PsdContext* ctx)
 {
     u8 b[4];
-    if (PsdReadBytes(ctx, b, 4) != 4)
-        return 0;
-    return (u32(b[0]) << 24) | (u32(b[1]) << 16) | (u32(b[2]) << 8) | u32(b[3]);
+    return PsdReadBytes(ctx, b, 4) == 4 ? PsdGetU32(b) : 0;
 }
 
 i32 PsdReadInt32(PsdContext* ctx)
@@ -234,11 +230,14 @@ i32 PsdReadInt32(PsdContext* ctx)
 double PsdReadDouble(PsdContext* ctx)
 {
     u8 b[8];
-    if (PsdReadBytes(ctx, b, 8) != 8)
-        return 0.0;
+    return PsdReadBytes(ctx, b, 8) == 8 ? PsdGetDouble(b) : 0.0;
+}
+
+double PsdGetDouble(const u8* p)
+{
     u64 bits = 0;
-    for (u8 byte : b)
-        bits = (bits << 8) | byte;
+    for (int i = 0; i < 8; ++i)
+        bits = (bits << 8) | p[i];
     double v;
     std::memcpy(&v, &bits, sizeof v);
     return v;

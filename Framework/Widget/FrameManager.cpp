@@ -367,19 +367,31 @@ template <typename Event> GEResultEnum FrameManager::WalkFrames(const Event& eve
     return GE_OK;
 }
 
-GEResultEnum FrameManager::OnMouseDown(const input::point& pos, int button)
+// Every pointer event starts here: the pointer is tracked, and while a widget holds the
+// capture the event goes to its listener's `captured` slot alone and counts as taken;
+// otherwise `event`, placed at the pointer, walks the frames.
+template <typename Event, typename Slot, typename... Args>
+GEResultEnum FrameManager::DispatchPointer(const input::point& pos, Event event, bool* taken, Slot captured,
+                                           Args... args)
 {
     TrackPointer(pos);
     if (capture.widget) {
+        *taken = true;
         WidgetListener* l = capture.widget->listener;
-        return l ? l->OnCapturedMouseDown(capture, CapturedPoint(pos), button) : GE_OK;
+        return l ? (l->*captured)(capture, CapturedPoint(pos), args...) : GE_OK;
     }
-    layer::OnMouseDown event;
     event.x = pos.x;
     event.y = pos.y;
+    return WalkFrames(event, taken);
+}
+
+GEResultEnum FrameManager::OnMouseDown(const input::point& pos, int button)
+{
+    layer::OnMouseDown event;
     event.button = button;
     bool taken = false;
-    if (GEResultEnum result = WalkFrames(event, &taken))
+    if (GEResultEnum result =
+            DispatchPointer(pos, event, &taken, &WidgetListener::OnCapturedMouseDown, button))
         return result;
     if (taken || !activeFrame)
         return GE_OK;
@@ -398,87 +410,51 @@ GEResultEnum FrameManager::OnMouseDown(const input::point& pos, int button)
 
 GEResultEnum FrameManager::OnMouseUp(const input::point& pos, int button)
 {
-    TrackPointer(pos);
-    if (capture.widget) {
-        WidgetListener* l = capture.widget->listener;
-        return l ? l->OnCapturedMouseUp(capture, CapturedPoint(pos), button) : GE_OK;
-    }
     layer::OnMouseUp event;
-    event.x = pos.x;
-    event.y = pos.y;
     event.button = button;
     bool taken = false;
-    return WalkFrames(event, &taken);
+    return DispatchPointer(pos, event, &taken, &WidgetListener::OnCapturedMouseUp, button);
 }
 
 GEResultEnum FrameManager::OnMouseDoubleClick(const input::point& pos, int button)
 {
-    TrackPointer(pos);
-    if (capture.widget) {
-        WidgetListener* l = capture.widget->listener;
-        return l ? l->OnCapturedMouseDoubleClick(capture, CapturedPoint(pos), button) : GE_OK;
-    }
     layer::OnMouseDown event;
-    event.x = pos.x;
-    event.y = pos.y;
     event.button = button;
     bool taken = false;
-    return WalkFrames(event, &taken);
+    return DispatchPointer(pos, event, &taken, &WidgetListener::OnCapturedMouseDoubleClick, button);
+}
+
+// Moves and drags differ only in their event and the capturing listener's slot. A walk
+// that no widget took leaves no widget hovered.
+template <typename Event>
+GEResultEnum FrameManager::PointerMoved(const input::point& pos, CapturedMoveSlot captured)
+{
+    bool taken = false;
+    if (GEResultEnum result = DispatchPointer(pos, Event(), &taken, captured))
+        return result;
+    if (taken || !hoverFrame)
+        return GE_OK;
+    Frame* frame = hoverFrame;
+    hoverFrame = nullptr;
+    return frame->SetHoverWidget(nullptr);
 }
 
 GEResultEnum FrameManager::OnMouseMove(const input::point& pos)
 {
-    TrackPointer(pos);
-    if (capture.widget) {
-        WidgetListener* l = capture.widget->listener;
-        return l ? l->OnCapturedMouseMove(capture, CapturedPoint(pos)) : GE_OK;
-    }
-    layer::OnMouseMove event;
-    event.x = pos.x;
-    event.y = pos.y;
-    bool taken = false;
-    if (GEResultEnum result = WalkFrames(event, &taken))
-        return result;
-    if (taken || !hoverFrame)
-        return GE_OK;
-    Frame* frame = hoverFrame;
-    hoverFrame = nullptr;
-    return frame->SetHoverWidget(nullptr);
+    return PointerMoved<layer::OnMouseMove>(pos, &WidgetListener::OnCapturedMouseMove);
 }
 
 GEResultEnum FrameManager::OnMouseDrag(const input::point& pos)
 {
-    TrackPointer(pos);
-    if (capture.widget) {
-        WidgetListener* l = capture.widget->listener;
-        return l ? l->OnCapturedMouseDrag(capture, CapturedPoint(pos)) : GE_OK;
-    }
-    layer::OnMouseDrag event;
-    event.x = pos.x;
-    event.y = pos.y;
-    bool taken = false;
-    if (GEResultEnum result = WalkFrames(event, &taken))
-        return result;
-    if (taken || !hoverFrame)
-        return GE_OK;
-    Frame* frame = hoverFrame;
-    hoverFrame = nullptr;
-    return frame->SetHoverWidget(nullptr);
+    return PointerMoved<layer::OnMouseDrag>(pos, &WidgetListener::OnCapturedMouseDrag);
 }
 
 GEResultEnum FrameManager::OnMouseWheel(const input::point& pos, int delta)
 {
-    TrackPointer(pos);
-    if (capture.widget) {
-        WidgetListener* l = capture.widget->listener;
-        return l ? l->OnCapturedMouseWheel(capture, CapturedPoint(pos), delta) : GE_OK;
-    }
     layer::OnMouseWheel event;
-    event.x = pos.x;
-    event.y = pos.y;
     event.delta = delta;
     bool taken = false;
-    return WalkFrames(event, &taken);
+    return DispatchPointer(pos, event, &taken, &WidgetListener::OnCapturedMouseWheel, delta);
 }
 
 } // namespace widget

@@ -18,6 +18,7 @@ class Layer;
 namespace widget {
 
 class Frame;
+class WidgetListener;
 class Widget;
 
 enum FrameMode : int {
@@ -115,6 +116,12 @@ private:
     void TrackPointer(const input::point& pos);
     math::Point3 CapturedPoint(const input::point& pos) const;
     template <typename Event> GEResultEnum WalkFrames(const Event& event, bool* taken);
+    template <typename Event, typename Slot, typename... Args>
+    GEResultEnum DispatchPointer(const input::point& pos, Event event, bool* taken, Slot captured,
+                                 Args... args);
+    // The listener slot that a captured move or drag goes to.
+    using CapturedMoveSlot = GEResultEnum (WidgetListener::*)(const CaptureInfo&, const math::Point3&);
+    template <typename Event> GEResultEnum PointerMoved(const input::point& pos, CapturedMoveSlot captured);
 };
 
 } // namespace widget

@@ -193,6 +193,9 @@ HRESULT Device9::Create(Direct3D9* d3d, HWND window, const D3DPRESENT_PARAMETERS
 Device9::Device9(Direct3D9* d3d, SDL_Window* window) : d3d_(d3d), window_(window)
 {
     d3d_->AddRef();
+    // The window's surface must outlive every object of the device, even when the
+    // window itself is destroyed first.
+    Win32_RetainSdlWindow(window_);
     vertexConstants_.assign(kVertexRegisters * 4, 0.0f);
     pixelConstants_.assign(kPixelRegisters * 4, 0.0f);
 }
@@ -209,8 +212,10 @@ Device9::~Device9()
             gl_.DeleteSamplers(static_cast<GLsizei>(kMaxStages), samplers_);
             gl_.DeleteVertexArrays(1, &vertexArray_);
         }
+        SDL_GL_MakeCurrent(window_, nullptr);
         SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context_));
     }
+    Win32_ReleaseSdlWindow(window_);
     d3d_->Release();
 }
 
@@ -248,6 +253,7 @@ HRESULT Device9::Init(const D3DPRESENT_PARAMETERS& params)
     gl_.GenVertexArrays(1, &vertexArray_);
     gl_.BindVertexArray(vertexArray_);
     gl_.GenSamplers(static_cast<GLsizei>(kMaxStages), samplers_);
+    QueryWindowFramebuffer();
     const HRESULT hr = ApplyPresentParameters(params);
     if (FAILED(hr))
         return hr;
@@ -274,11 +280,92 @@ HRESULT Device9::ApplyPresentParameters(const D3DPRESENT_PARAMETERS& params)
     // The offscreen driver may refuse a swap interval; drawing goes on regardless.
     SDL_GL_SetSwapInterval(p.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
     DestroyBackBuffer();
-    CreateBackBuffer();
-    return backFramebuffer_ ? D3D_OK : D3DERR_OUTOFVIDEOMEMORY;
+    frameOpen_ = false;
+    presented_ = false;
+    pipelineDirty_ = true;
+    // A back buffer the window cannot hold must be made now, so that a size beyond the
+    // driver fails here rather than at the first draw.
+    inWindow_ = WindowCanHoldBackBuffer();
+    if (!inWindow_ && !CreateOffscreenBackBuffer())
+        return D3DERR_OUTOFVIDEOMEMORY;
+    backBuffer_ = std::make_unique<Surface9>(this, params_.BackBufferWidth, params_.BackBufferHeight,
+                                             params_.BackBufferFormat);
+    return D3D_OK;
 }
 
-void Device9::CreateBackBuffer()
+void Device9::QueryWindowFramebuffer()
+{
+    gl_.BindFramebuffer(GL_FRAMEBUFFER, 0);
+    GLint red = 0, green = 0, blue = 0;
+    gl_.GetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE, &red);
+    gl_.GetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE,
+                                            &green);
+    gl_.GetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE,
+                                            &blue);
+    gl_.GetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE,
+                                            &windowAlphaBits_);
+    windowColourBits_ = std::min({red, green, blue});
+    // A missing depth or stencil buffer answers with an error and leaves the size at 0.
+    gl_.GetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE,
+                                            &windowDepthBits_);
+    gl_.GetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_STENCIL, GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE,
+                                            &windowStencilBits_);
+    GLboolean doubleBuffered = GL_FALSE;
+    gl_.GetBooleanv(GL_DOUBLEBUFFER, &doubleBuffered);
+    windowDoubleBuffered_ = doubleBuffered == GL_TRUE;
+    gl_.GetIntegerv(GL_READ_BUFFER, &windowReadBuffer_);
+    for (int i = 0; i < 8 && gl_.GetError() != GL_NO_ERROR; ++i) {
+    }
+}
+
+bool Device9::WindowCanHoldBackBuffer() const
+{
+    // Only a copy swap keeps the back buffer's contents over Present; a window may not.
+    if (params_.SwapEffect == D3DSWAPEFFECT_COPY)
+        return false;
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(window_, &w, &h);
+    if (w <= 0 || h <= 0 || static_cast<UINT>(w) != params_.BackBufferWidth ||
+        static_cast<UINT>(h) != params_.BackBufferHeight)
+        return false;
+    // The off-screen back buffer has 8 bits a channel and a 24-bit depth, 8-bit stencil
+    // buffer; the window must offer no less. An X8 format never reads its alpha back.
+    if (windowColourBits_ < 8 || (params_.BackBufferFormat != D3DFMT_X8R8G8B8 && windowAlphaBits_ < 8))
+        return false;
+    return windowDepthBits_ >= 24 && windowStencilBits_ >= 8;
+}
+
+void Device9::OpenFrame()
+{
+    frameOpen_ = true;
+    presented_ = false;
+    bool inWindow = WindowCanHoldBackBuffer();
+    if (!inWindow && !backFramebuffer_ && !CreateOffscreenBackBuffer()) {
+        SDL_LogError(SDL_LOG_CATEGORY_APPLICATION, "Back buffer %ux%u cannot be made off-screen; drawing into the window",
+                     params_.BackBufferWidth, params_.BackBufferHeight);
+        inWindow = true;
+    }
+    if (inWindow != inWindow_) {
+        inWindow_ = inWindow;
+        pipelineDirty_ = true;
+    }
+}
+
+GLuint Device9::BackBufferFramebuffer()
+{
+    if (!frameOpen_)
+        OpenFrame();
+    return inWindow_ ? 0 : backFramebuffer_;
+}
+
+LONG Device9::GlY(LONG top, LONG bottom) const
+{
+    if (!TargetIsWindow())
+        return top;
+    return static_cast<LONG>(renderTarget_->Height()) - bottom;
+}
+
+bool Device9::CreateOffscreenBackBuffer()
 {
     const auto w = static_cast<GLsizei>(params_.BackBufferWidth),
                h = static_cast<GLsizei>(params_.BackBufferHeight);
@@ -293,11 +380,14 @@ void Device9::CreateBackBuffer()
     gl_.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, backColour_);
     gl_.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, backDepth_);
     if (gl_.CheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        DestroyBackBuffer();
-        return;
+        gl_.DeleteFramebuffers(1, &backFramebuffer_);
+        gl_.DeleteRenderbuffers(1, &backColour_);
+        gl_.DeleteRenderbuffers(1, &backDepth_);
+        backFramebuffer_ = backColour_ = backDepth_ = 0;
+        return false;
     }
-    backBuffer_ = std::make_unique<Surface9>(this, backFramebuffer_, params_.BackBufferWidth,
-                                             params_.BackBufferHeight, params_.BackBufferFormat);
+    pipelineDirty_ = true;
+    return true;
 }
 
 void Device9::DestroyBackBuffer()

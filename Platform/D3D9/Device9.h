@@ -1,11 +1,18 @@
 #pragma once
 // IDirect3DDevice9 over an OpenGL 3.3 core context on the window's SDL window.
 //
-// Every render target, the back buffer included, is a framebuffer object whose rows
-// are stored top row first, as Direct3D addresses them; the vertex stage mirrors y and
-// moves geometry by half a pixel, so that Direct3D's integer pixel centres land on
-// OpenGL's half-integer ones and a -0.5 shifted quad covers exactly its pixels.
-// Present copies the back buffer to the window upright and swaps.
+// Render-target textures are framebuffer objects whose rows are stored top row first,
+// as Direct3D addresses them (and as texture reads expect them); there the vertex
+// stage mirrors y. The vertex stage also moves geometry by half a pixel, so that
+// Direct3D's integer pixel centres land on OpenGL's half-integer ones and a -0.5
+// shifted quad covers exactly its pixels.
+// The back buffer is the window's own framebuffer whenever it can be: same size as the
+// window's drawable, enough colour, alpha, depth and stencil bits, and a swap effect
+// that may lose the contents. Its rows are stored bottom first, so nothing is mirrored
+// there and viewport and scissor rows are counted from the bottom; Present just swaps.
+// Otherwise the back buffer is an off-screen framebuffer object that Present copies,
+// scaled and upright, into the window. The choice is made when a frame first touches
+// the back buffer, never in the middle of one.
 #include "Platform/D3D9/D3D9.h"
 #include "Platform/D3D9/D3D9TestHooks.h"
 #include "Platform/D3D9/GlApi.h"
@@ -97,12 +104,16 @@ public:
     void Forget(PixelShader9* shader);
     // The failure planted for this call by the test hook, or D3D_OK.
     HRESULT TakeFailure(D3D9TestCall call);
+    // The back buffer's framebuffer for the current frame (0: the window's); opens the
+    // frame when it is the first touch since Present or Reset.
+    GLuint BackBufferFramebuffer();
 
     // Test hooks.
     void SetTestState(D3D9TestDeviceState state) { testState_ = state; }
     void FailNext(D3D9TestCall call, HRESULT hr) { failures_[call] = hr; }
-    bool ReadFramebuffer(GLuint framebuffer, UINT width, UINT height, std::vector<uint32_t>& argb);
+    bool ReadSurface(Surface9& surface, std::vector<uint32_t>& argb);
     bool ReadWindow(std::vector<uint32_t>& argb, int& width, int& height);
+    bool BackBufferInWindow() const { return backBuffer_ && inWindow_; }
 
 private:
     Device9(Direct3D9* d3d, SDL_Window* window);
@@ -111,9 +122,18 @@ private:
     HRESULT Init(const D3DPRESENT_PARAMETERS& params);
     HRESULT ApplyPresentParameters(const D3DPRESENT_PARAMETERS& params);
     void ResetStates();
-    void CreateBackBuffer();
+    void QueryWindowFramebuffer();
+    bool WindowCanHoldBackBuffer() const;
+    void OpenFrame();
+    bool TargetIsWindow() const { return inWindow_ && renderTarget_ && renderTarget_ == backBuffer_.get(); }
+    // The y that OpenGL takes for the rows top..bottom (counted from the top) of the
+    // current target: the window counts its rows from the bottom.
+    LONG GlY(LONG top, LONG bottom) const;
+    bool CreateOffscreenBackBuffer();
     void DestroyBackBuffer();
     void CopyBackBufferToWindow();
+    bool ReadPixels(GLuint framebuffer, GLenum buffer, int width, int height, bool bottomFirst,
+                    std::vector<uint32_t>& argb);
     void UpdateSampler(DWORD sampler);
     HRESULT PrepareDraw();
     HRESULT BindVertexStream(UINT vertexCount);
@@ -135,7 +155,14 @@ private:
 
     D3DPRESENT_PARAMETERS params_{};
     std::unique_ptr<Surface9> backBuffer_;
-    GLuint backFramebuffer_ = 0, backColour_ = 0, backDepth_ = 0;
+    GLuint backFramebuffer_ = 0, backColour_ = 0, backDepth_ = 0; // the off-screen back buffer
+    bool inWindow_ = false;  // the back buffer's pixels are the window's framebuffer
+    bool frameOpen_ = false; // the storage is chosen for the frame under way
+    bool presented_ = false; // nothing touched the back buffer since Present
+    // The window's default framebuffer, as its context was made.
+    GLint windowColourBits_ = 0, windowAlphaBits_ = 0, windowDepthBits_ = 0, windowStencilBits_ = 0;
+    bool windowDoubleBuffered_ = false;
+    GLint windowReadBuffer_ = 0;
     GLuint vertexArray_ = 0;
     GLuint samplers_[kMaxStages] = {};
 

@@ -8,6 +8,7 @@ namespace d3d9 {
 #define GE_GL_FUNCTIONS(X)                                                                                   \
     X(PFNGLGETERRORPROC, GetError)                                                                           \
     X(PFNGLGETINTEGERVPROC, GetIntegerv)                                                                     \
+    X(PFNGLGETBOOLEANVPROC, GetBooleanv)                                                                     \
     X(PFNGLGETSTRINGPROC, GetString)                                                                         \
     X(PFNGLGETSTRINGIPROC, GetStringi)                                                                       \
     X(PFNGLENABLEPROC, Enable)                                                                               \
@@ -28,6 +29,7 @@ namespace d3d9 {
     X(PFNGLFRONTFACEPROC, FrontFace)                                                                         \
     X(PFNGLPIXELSTOREIPROC, PixelStorei)                                                                     \
     X(PFNGLREADPIXELSPROC, ReadPixels)                                                                       \
+    X(PFNGLREADBUFFERPROC, ReadBuffer)                                                                       \
     X(PFNGLFINISHPROC, Finish)                                                                               \
     X(PFNGLGENTEXTURESPROC, GenTextures)                                                                     \
     X(PFNGLDELETETEXTURESPROC, DeleteTextures)                                                               \
@@ -87,6 +89,7 @@ namespace d3d9 {
     X(PFNGLFRAMEBUFFERTEXTURE2DPROC, FramebufferTexture2D)                                                   \
     X(PFNGLFRAMEBUFFERRENDERBUFFERPROC, FramebufferRenderbuffer)                                             \
     X(PFNGLCHECKFRAMEBUFFERSTATUSPROC, CheckFramebufferStatus)                                               \
+    X(PFNGLGETFRAMEBUFFERATTACHMENTPARAMETERIVPROC, GetFramebufferAttachmentParameteriv)                     \
     X(PFNGLGENRENDERBUFFERSPROC, GenRenderbuffers)                                                           \
     X(PFNGLDELETERENDERBUFFERSPROC, DeleteRenderbuffers)                                                     \
     X(PFNGLBINDRENDERBUFFERPROC, BindRenderbuffer)                                                           \

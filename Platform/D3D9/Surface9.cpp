@@ -3,8 +3,8 @@
 
 namespace d3d9 {
 
-Surface9::Surface9(Device9* device, GLuint framebuffer, UINT width, UINT height, D3DFORMAT format)
-    : device_(device), width_(width), height_(height), format_(format), framebuffer_(framebuffer)
+Surface9::Surface9(Device9* device, UINT width, UINT height, D3DFORMAT format)
+    : device_(device), width_(width), height_(height), format_(format)
 {
 }
 
@@ -63,7 +63,9 @@ HRESULT Surface9::GetDesc(D3DSURFACE_DESC* desc)
 
 GLuint Surface9::Framebuffer()
 {
-    if (framebuffer_ || !texture_ || !texture_->IsRenderTarget())
+    if (!texture_)
+        return device_->BackBufferFramebuffer();
+    if (framebuffer_ || !texture_->IsRenderTarget())
         return framebuffer_;
     const GlApi& gl = device_->Gl();
     gl.GenFramebuffers(1, &framebuffer_);

@@ -2,14 +2,16 @@
 // A render-target surface: the device's back buffer or one level of a texture. A
 // texture's surface counts its references on the texture, which it keeps alive; the
 // back buffer belongs to the device and only counts the references handed out, which
-// must all be released before Reset.
+// must all be released before Reset. Where the back buffer's pixels live (the window's
+// own framebuffer or an off-screen one) is the device's choice, frame by frame.
 #include "Platform/D3D9/Device9.h"
 
 namespace d3d9 {
 
 class Surface9 final : public IDirect3DSurface9 {
 public:
-    Surface9(Device9* device, GLuint framebuffer, UINT width, UINT height, D3DFORMAT format);
+    // The back buffer.
+    Surface9(Device9* device, UINT width, UINT height, D3DFORMAT format);
     Surface9(Device9* device, Texture9* texture, UINT level, UINT width, UINT height, D3DFORMAT format);
     ~Surface9() override;
 
@@ -18,8 +20,10 @@ public:
     HRESULT GetDevice(IDirect3DDevice9** device) override;
     HRESULT GetDesc(D3DSURFACE_DESC* desc) override;
 
-    // The framebuffer that draws into this surface; made on first use for a texture level.
+    // The framebuffer that draws into this surface; made on first use for a texture level
+    // (0 when that fails). For the back buffer 0 is the window's framebuffer.
     GLuint Framebuffer();
+    bool IsBackBuffer() const { return texture_ == nullptr; }
     Device9* Owner() const { return device_; }
     Texture9* Texture() const { return texture_; }
     UINT Width() const { return width_; }

@@ -78,7 +78,9 @@ protected:
 
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        const std::string errPath = (root / "stderr.txt").string();
+        // Each run writes a file of its own: a first run may still be writing.
+        errFile = root / ("stderr-" + std::to_string(++runs) + ".txt");
+        const std::string errPath = errFile.string();
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ASSERT_EQ(posix_spawn(&pid, kProgram, &actions, nullptr, argvPtrs.data(), envPtrs.data()), 0);
@@ -104,7 +106,7 @@ protected:
 
     std::string Stderr() const
     {
-        std::ifstream in(root / "stderr.txt");
+        std::ifstream in(errFile);
         std::stringstream text;
         text << in.rdbuf();
         return text.str();
@@ -113,6 +115,8 @@ protected:
     fs::path UserFolder() const { return root / "data" / "Brenwick" / "ZavavEdovari"; }
 
     fs::path root;
+    fs::path errFile;
+    int runs = 0;
     pid_t pid = -1;
 };
 
@@ -132,6 +136,30 @@ TEST_F(ProgramRun, RunsItsFrameLoopUntilTheWindowIsClosed)
     EXPECT_NE(Stderr().find("Max texture Width"), std::string::npos) << Stderr();
 }
 
+TEST_F(ProgramRun, ASecondCopyStepsAsideForTheFirst)
+{
+    Start({});
+    const auto end = std::chrono::steady_clock::now() + 60s;
+    while (!fs::exists(UserFolder() / "log.html") && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(20ms);
+    ASSERT_TRUE(fs::exists(UserFolder() / "log.html")) << Stderr();
+    // Wait until the first copy's window exists (its renderer reports once it is up).
+    while (Stderr().find("Max texture Width") == std::string::npos && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(20ms);
+    const pid_t first = pid;
+    pid = -1;
+
+    Start({});
+    // The second copy ends at once, successfully, without starting a renderer.
+    EXPECT_EQ(WaitExit(60s), 0);
+    EXPECT_EQ(Stderr().find("Max texture Width"), std::string::npos) << Stderr();
+
+    pid = first;
+    EXPECT_EQ(WaitExit(500ms), -1);
+    ASSERT_EQ(kill(pid, SIGTERM), 0);
+    EXPECT_EQ(WaitExit(60s), 0);
+}
+
 TEST_F(ProgramRun, WrongDataPathArgumentsEndStartUp)
 {
     for (const auto& args :
@@ -142,6 +170,18 @@ TEST_F(ProgramRun, WrongDataPathArgumentsEndStartUp)
         EXPECT_NE(Stderr().find("--data_path"), std::string::npos) << Stderr();
         EXPECT_FALSE(fs::exists(UserFolder() / "log.html"));
     }
+}
+
+TEST_F(ProgramRun, PackShowsItsScreenUntilTheWindowIsClosed)
+{
+    // The argument names nothing to pack: the screen packs the (absent) mounts and stays.
+    Start({"--pack", "unused"});
+    const auto end = std::chrono::steady_clock::now() + 60s;
+    while (Stderr().find("Max texture Width") == std::string::npos && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(WaitExit(1000ms), -1) << Stderr();
+    ASSERT_EQ(kill(pid, SIGTERM), 0);
+    EXPECT_EQ(WaitExit(60s), 0) << Stderr();
 }
 
 TEST_F(ProgramRun, PackWithoutItsFolderEndsStartUp)

@@ -265,6 +265,26 @@ TEST(ScreenMode, WindowTooLargeFollowsTheWorkArea)
     app->virtualWidth = 1024;
 }
 
+TEST(Startup, VirtualScreenIsCentredOnTheDesignScreen)
+{
+    framework::GameApplication* app = App();
+    app->screenSize = app::size{1024, 768};
+    const struct {
+        i32 virtualWidth;
+        float x;
+    } cases[] = {{1024, 0.0f}, {1366, -171.0f}, {800, 112.0f}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.virtualWidth);
+        app->virtualWidth = c.virtualWidth;
+        app->UpdateVirtualRect();
+        EXPECT_FLOAT_EQ(app->virtualRect.x, c.x);
+        EXPECT_FLOAT_EQ(app->virtualRect.y, 0.0f);
+        EXPECT_FLOAT_EQ(app->virtualRect.width, static_cast<float>(c.virtualWidth));
+        EXPECT_FLOAT_EQ(app->virtualRect.height, 768.0f);
+    }
+    app->virtualWidth = 1024;
+}
+
 TEST(Startup, DataPathNeedsExactlyOneFolder)
 {
     framework::GameApplication* app = App();

@@ -8,6 +8,8 @@
 #include "Core/Render/Graphics.h"
 #include "Core/Render/Image.h"
 #include "Core/Render/ImageDataRaw.h"
+#include "Core/Render/ParticleEmitter.h"
+#include "Core/Render/ParticleSystem.h"
 #include "Core/Render/RenderTarget.h"
 #include "Core/Render/Texture.h"
 #include "Core/Resource/ResourceManager.h"
@@ -15,10 +17,13 @@
 #include "Framework/GameWindow.h"
 #include "Framework/Layer/ImageLayer.h"
 #include "Framework/Layer/Layer.h"
+#include "Framework/Layer/ParticlesLayer.h"
 #include "Framework/Layer/TextLayer.h"
 #include "Framework/Widget/BaseBoard.h"
 #include "Framework/Widget/FrameManager.h"
 #include "Platform/D3D9/D3D9TestHooks.h"
+#include "Platform/Magic/PtcText.h"
+#include "Platform/Magic/PtcWriter.h"
 #include "Platform/Win32/WinTest.h"
 #include "tests/File/LogCapture.h"
 
@@ -29,6 +34,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -104,6 +110,21 @@ public:
         loaded_->SetPosition(700, 400, 0);
         layer->AddChild(loaded_);
 
+        // An effect file written at set-up, played for a moment and then held still.
+        render::ParticleSystem* particles = render::ParticleSystem::Instance();
+        if (GEResultEnum result = particles->LoadFile("fx/test.ptc", renderer))
+            return result;
+        render::ParticleEmitter* emitter = particles->CreateEmitter("burst");
+        if (!emitter)
+            return GE_FAIL;
+        const float at[2] = {820.0f, 560.0f};
+        emitter->SetPosition(at, MAGIC_POSITION_ALL);
+        emitter->Start();
+        for (int i = 0; i < 20; ++i)
+            emitter->Update(0.016);
+        particles_ = new layer::ParticlesLayer(emitter, true);
+        layer->AddChild(particles_);
+
         // A DejaVu font written into the data folder by the content tool.
         font = resource::ResourceManager::Get<render::BMFont>(L"fonts/dv");
         if (!font.Get())
@@ -133,6 +154,10 @@ public:
         delete centred_;
         delete text_;
         delete loaded_;
+        delete particles_;
+        // The effect's textures belong to the renderer, which goes after the frames.
+        render::ParticleSystem::Instance()->templates.clear();
+        render::ParticleSystem::Instance()->ReleaseAtlases();
     }
     FillLayer* red_ = nullptr;
     FillLayer* green_ = nullptr;
@@ -140,6 +165,7 @@ public:
     layer::ImageLayer* centred_ = nullptr;
     layer::TextLayer* text_ = nullptr;
     layer::ImageLayer* loaded_ = nullptr;
+    layer::ParticlesLayer* particles_ = nullptr;
     base::ImageInfo info_;
     resource::ResourceHandle<render::BMFont> font;
 };
@@ -247,6 +273,55 @@ void ExpectScene(HeadlessGame* game)
     }
     EXPECT_GT(inside, 40);
     EXPECT_EQ(outside, 0);
+
+    // The particles stay around the emitter.
+    int near = 0, far = 0;
+    for (int y = 450; y < 650; ++y) {
+        for (int x = 700; x < 1000; ++x) {
+            const bool lit = PixelAt(argb, width, x, y) != 0;
+            const bool close = x >= 770 && x < 870 && y >= 510 && y < 610;
+            (close ? near : far) += lit ? 1 : 0;
+        }
+    }
+    EXPECT_GT(near, 20);
+    EXPECT_EQ(far, 0);
+    EXPECT_NE(PixelAt(argb, width, 820, 560), 0u);
+}
+
+// "fx/test.ptc": one emitter, "burst", of white dots from "fx/dot.png".
+void WriteEffect()
+{
+    fs::create_directories(TempRoot() / "fx");
+    const std::string dotCommand = "/usr/bin/python3 -c \"from PIL import Image; "
+                                   "Image.new('RGBA', (8, 8), (255, 255, 255, 255)).save('" +
+                                   (TempRoot() / "fx" / "dot.png").string() + "')\"";
+    ASSERT_EQ(std::system(dotCommand.c_str()), 0);
+    magic::PtcDocument document;
+    std::string error;
+    ASSERT_TRUE(magic::ParsePtcText(R"(
+atlas fx/dot.png 8 8
+  frame 0 0 8 8
+emitter burst
+  seed 7
+  update_time 10
+  duration 2000
+  particles
+    atlas 0
+    rate 200
+    life 1000 1000
+    speed 40 80
+    angle 90 360
+    size 6 3
+    color ffff8000 80ff0000
+  end
+end
+)",
+                                    document, error))
+        << error;
+    std::vector<unsigned char> bytes;
+    ASSERT_TRUE(magic::WritePtcDocument(document, bytes, error)) << error;
+    std::ofstream(TempRoot() / "fx" / "test.ptc", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 class HeadlessStart : public ::testing::Test {
@@ -262,6 +337,7 @@ protected:
                                         "' && /usr/bin/python3 " GE_SOURCE_DIR
                                         "/tools/content/fonts.py fonts dv --size 16";
         ASSERT_EQ(std::system(fontCommand.c_str()), 0);
+        WriteEffect();
         fs::create_directories(TempRoot() / "images");
         const std::string pictureCommand = "/usr/bin/python3 -c \"from PIL import Image; "
                                            "Image.new('RGBA', (6, 4), (255, 0, 255, 255)).save('" +
