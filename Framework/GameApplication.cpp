@@ -489,22 +489,7 @@ GEResultEnum GameApplication::SetRootFrame(widget::BaseBoard* frame)
 GEResultEnum GameApplication::CreateImageLayer(const std::wstring& name, file::ImageContainer* container,
                                                layer::ImageLayer** out, void*, base::ImageInfo* info)
 {
-    if (!render || !out)
-        return GE_FAIL;
-    render::Image* image = nullptr;
-    base::ImageInfo loaded;
-    if (GEResultEnum result = render->LoadTexture(name, container, &image, &loaded))
-        return result;
-    auto* created = new layer::ImageLayer;
-    *out = created;
-    created->SetImage(image, true);
-    if (created->position.x != loaded.x)
-        created->SetX(loaded.x);
-    if (created->position.y != loaded.y)
-        created->SetY(loaded.y);
-    if (info)
-        *info = loaded;
-    return GE_OK;
+    return layer::ImageLayer::CreateFromTexture(render.get(), name, container, out, info);
 }
 
 input::point GameApplication::ScreenToVirtual(const input::point& windowPos)

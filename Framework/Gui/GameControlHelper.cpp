@@ -17,32 +17,6 @@
 
 namespace gui {
 
-namespace {
-
-// An image layer owning the image of `name`, standing at the image's x, y.
-GEResultEnum CreateImageLayer(render::Render* renderer, const std::wstring& name,
-                              file::ImageContainer* container, layer::ImageLayer** out, base::ImageInfo* info)
-{
-    base::ImageInfo loaded;
-    render::Image* image = nullptr;
-    if (!renderer)
-        return GE_FAIL;
-    if (GEResultEnum result = renderer->LoadTexture(name, container, &image, &loaded))
-        return result;
-    auto* made = new layer::ImageLayer;
-    made->SetImage(image, true);
-    if (made->position.x != loaded.x)
-        made->SetX(loaded.x);
-    if (made->position.y != loaded.y)
-        made->SetY(loaded.y);
-    if (info)
-        *info = loaded;
-    *out = made;
-    return GE_OK;
-}
-
-} // namespace
-
 GameControlHelper::GameControlHelper() = default;
 
 GameControlHelper::~GameControlHelper()
@@ -83,7 +57,8 @@ GEResultEnum GameControlHelper::LoadLayer(const std::wstring& entryName, layer::
     }
     base::ImageInfo info;
     layer::ImageLayer* made = nullptr;
-    if (GEResultEnum result = CreateImageLayer(images, entryName, container.get(), &made, &info))
+    if (GEResultEnum result =
+            layer::ImageLayer::CreateFromTexture(images, entryName, container.get(), &made, &info))
         return result;
     if (!made)
         return GE_FAIL;

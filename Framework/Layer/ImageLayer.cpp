@@ -1,6 +1,8 @@
 #include "Framework/Layer/ImageLayer.h"
 #include "Core/Render/Graphics.h"
+#include "Core/Base/ImageInfo.h"
 #include "Core/Render/Image.h"
+#include "Core/Render/Render.h"
 #include "Core/Render/Texture.h"
 #include "Framework/Layer/DrawScope.h"
 
@@ -16,6 +18,27 @@ ImageLayer::~ImageLayer()
 {
     if (ownsImage)
         delete image;
+}
+
+GEResultEnum ImageLayer::CreateFromTexture(render::Render* renderer, const std::wstring& name,
+                                           file::ImageContainer* container, ImageLayer** out, base::ImageInfo* info)
+{
+    if (!renderer || !out)
+        return GE_FAIL;
+    render::Image* loaded = nullptr;
+    base::ImageInfo record;
+    if (GEResultEnum result = renderer->LoadTexture(name, container, &loaded, &record))
+        return result;
+    auto* made = new ImageLayer;
+    made->SetImage(loaded, true);
+    if (made->position.x != record.x)
+        made->SetX(record.x);
+    if (made->position.y != record.y)
+        made->SetY(record.y);
+    if (info)
+        *info = record;
+    *out = made;
+    return GE_OK;
 }
 
 void ImageLayer::SetImage(render::Image* newImage, bool owns)

@@ -1,6 +1,17 @@
 #pragma once
 // An image placed by its alignment, hit-tested against the texture's opacity mask.
 #include "Framework/Layer/Layer.h"
+#include <string>
+
+namespace base {
+class ImageInfo;
+}
+namespace file {
+class ImageContainer;
+}
+namespace render {
+class Render;
+}
 
 namespace render {
 class Image;
@@ -15,6 +26,13 @@ public:
 
     ImageLayer();
     ~ImageLayer() override;
+
+    // A new layer owning the texture image of `name` (inside `container` when given),
+    // standing at the image's x, y; `info` receives the image's record. A load
+    // failure is returned and no layer is made.
+    static GEResultEnum CreateFromTexture(render::Render* renderer, const std::wstring& name,
+                                          file::ImageContainer* container, ImageLayer** out,
+                                          base::ImageInfo* info = nullptr);
 
     // Releases the previous image when the layer owned it.
     void SetImage(render::Image* newImage, bool owns);
