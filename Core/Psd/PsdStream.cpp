@@ -271,17 +271,13 @@ u32 PsdReadBlendModeKey(PsdContext* ctx)
     u8 b[4];
     if (PsdReadBytes(ctx, b, 4) != 4)
         return PSD_BLEND_NORMAL;
-    return PsdBlendModeFromKey((u32(b[0]) << 24) | (u32(b[1]) << 16) | (u32(b[2]) << 8) | u32(b[3]));
+    return PsdBlendModeFromKey(PsdGetU32(b));
 }
 
 bool PsdReserveDecoded(PsdContext* ctx, u64 bytes, const wchar_t* what)
 {
-    if (bytes > ctx->decodeBudget) {
-        PsdFail(ctx, PSD_ERR_SHORT,
-                std::wstring(what) + L" of " + std::to_wstring(bytes) +
-                    L" bytes is more than the data can hold");
+    if (!PsdFitsBudget(ctx, bytes, what))
         return false;
-    }
     ctx->decodeBudget -= bytes;
     return true;
 }

@@ -15,7 +15,6 @@ namespace {
 constexpr u64 kSmallestMeshRecord = 4 + 4 + 4 * 4;
 constexpr u64 kVertexRecord = 5 * 4;
 
-
 } // namespace
 
 MeshLibrary::MeshLibrary() = default;

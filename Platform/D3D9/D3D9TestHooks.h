@@ -73,5 +73,9 @@ bool D3D9Test_ReadSurface(IDirect3DSurface9* surface, std::vector<std::uint32_t>
 // top row first; width and height are the window's drawable size.
 bool D3D9Test_ReadWindow(IDirect3DDevice9* device, std::vector<std::uint32_t>& argb, int& width, int& height);
 
+// True when the back buffer's pixels of the current (or last) frame are the window's
+// own framebuffer rather than an off-screen one.
+bool D3D9Test_BackBufferInWindow(IDirect3DDevice9* device);
+
 // True when DXT textures of this device are decoded on the CPU.
 bool D3D9Test_DecodesDxtOnCpu(IDirect3DDevice9* device);

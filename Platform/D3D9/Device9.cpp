@@ -297,19 +297,20 @@ void Device9::QueryWindowFramebuffer()
 {
     gl_.BindFramebuffer(GL_FRAMEBUFFER, 0);
     GLint red = 0, green = 0, blue = 0;
-    gl_.GetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE, &red);
-    gl_.GetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE,
-                                            &green);
+    gl_.GetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE,
+                                            &red);
+    gl_.GetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT,
+                                            GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE, &green);
     gl_.GetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE,
                                             &blue);
-    gl_.GetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE,
-                                            &windowAlphaBits_);
+    gl_.GetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT,
+                                            GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE, &windowAlphaBits_);
     windowColourBits_ = std::min({red, green, blue});
     // A missing depth or stencil buffer answers with an error and leaves the size at 0.
     gl_.GetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE,
                                             &windowDepthBits_);
-    gl_.GetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_STENCIL, GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE,
-                                            &windowStencilBits_);
+    gl_.GetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_STENCIL,
+                                            GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE, &windowStencilBits_);
     GLboolean doubleBuffered = GL_FALSE;
     gl_.GetBooleanv(GL_DOUBLEBUFFER, &doubleBuffered);
     windowDoubleBuffered_ = doubleBuffered == GL_TRUE;
@@ -341,7 +342,8 @@ void Device9::OpenFrame()
     presented_ = false;
     bool inWindow = WindowCanHoldBackBuffer();
     if (!inWindow && !backFramebuffer_ && !CreateOffscreenBackBuffer()) {
-        SDL_LogError(SDL_LOG_CATEGORY_APPLICATION, "Back buffer %ux%u cannot be made off-screen; drawing into the window",
+        SDL_LogError(SDL_LOG_CATEGORY_APPLICATION,
+                     "Back buffer %ux%u cannot be made off-screen; drawing into the window",
                      params_.BackBufferWidth, params_.BackBufferHeight);
         inWindow = true;
     }
@@ -514,6 +516,8 @@ HRESULT Device9::Reset(D3DPRESENT_PARAMETERS* params)
 
 void Device9::CopyBackBufferToWindow()
 {
+    if (!backFramebuffer_)
+        return;
     int w = 0, h = 0;
     SDL_GL_GetDrawableSize(window_, &w, &h);
     gl_.BindFramebuffer(GL_READ_FRAMEBUFFER, backFramebuffer_);
@@ -537,8 +541,12 @@ HRESULT Device9::Present(const RECT*, const RECT*, HWND, const void*)
     if (!backBuffer_)
         return D3DERR_INVALIDCALL;
     MakeCurrent();
-    CopyBackBufferToWindow();
+    if (!inWindow_)
+        CopyBackBufferToWindow();
     SDL_GL_SwapWindow(window_);
+    // The next frame may find the window of another size.
+    frameOpen_ = false;
+    presented_ = true;
     return D3D_OK;
 }
 
@@ -592,7 +600,7 @@ HRESULT Device9::SetRenderTarget(DWORD index, IDirect3DSurface9* surface)
     if (index != 0 || !target || target->Owner() != this)
         return D3DERR_INVALIDCALL;
     MakeCurrent();
-    if (target->Framebuffer() == 0)
+    if (!target->IsBackBuffer() && target->Framebuffer() == 0)
         return D3DERR_INVALIDCALL;
     renderTarget_ = target;
     // Direct3D 9 resets the viewport to the whole new target; the scissor rectangle stays.
@@ -678,7 +686,7 @@ HRESULT Device9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR 
         b = std::min(b, bottom);
         if (r <= l || b <= t)
             return;
-        gl_.Scissor(l, t, r - l, b - t);
+        gl_.Scissor(l, GlY(t, b), r - l, b - t);
         gl_.Clear(mask);
     };
     if (count == 0)
@@ -1074,13 +1082,15 @@ void Device9::ApplyPipelineState()
         gl_.Disable(GL_DEPTH_TEST);
     }
     gl_.DepthMask(rs[D3DRS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE);
-    // Rows are stored top first, so window winding equals Direct3D's screen winding
-    // mirrored: Direct3D's clockwise is OpenGL's counter-clockwise.
+    // Where rows are stored top first, OpenGL's window winding is Direct3D's screen
+    // winding mirrored: Direct3D's clockwise is OpenGL's counter-clockwise. In the
+    // window nothing is mirrored.
+    const bool window = TargetIsWindow();
     if (rs[D3DRS_CULLMODE] == D3DCULL_NONE) {
         gl_.Disable(GL_CULL_FACE);
     } else {
         gl_.Enable(GL_CULL_FACE);
-        gl_.FrontFace(GL_CCW);
+        gl_.FrontFace(window ? GL_CW : GL_CCW);
         gl_.CullFace(rs[D3DRS_CULLMODE] == D3DCULL_CCW ? GL_BACK : GL_FRONT);
     }
     const DWORD mask = rs[D3DRS_COLORWRITEENABLE];
@@ -1088,12 +1098,14 @@ void Device9::ApplyPipelineState()
     if (rs[D3DRS_SCISSORTESTENABLE]) {
         gl_.Enable(GL_SCISSOR_TEST);
         const LONG left = std::max<LONG>(scissor_.left, 0), top = std::max<LONG>(scissor_.top, 0);
-        gl_.Scissor(left, top, std::max<LONG>(scissor_.right - left, 0),
-                    std::max<LONG>(scissor_.bottom - top, 0));
+        const LONG height = std::max<LONG>(scissor_.bottom - top, 0);
+        gl_.Scissor(left, GlY(top, top + height), std::max<LONG>(scissor_.right - left, 0), height);
     } else {
         gl_.Disable(GL_SCISSOR_TEST);
     }
-    gl_.Viewport(static_cast<GLint>(viewport_.X), static_cast<GLint>(viewport_.Y),
+    const auto viewportTop = static_cast<LONG>(viewport_.Y);
+    gl_.Viewport(static_cast<GLint>(viewport_.X),
+                 static_cast<GLint>(GlY(viewportTop, viewportTop + static_cast<LONG>(viewport_.Height))),
                  static_cast<GLsizei>(viewport_.Width), static_cast<GLsizei>(viewport_.Height));
     gl_.DepthRange(viewport_.MinZ, viewport_.MaxZ);
     pipelineDirty_ = false;
@@ -1112,8 +1124,10 @@ HRESULT Device9::PrepareDraw()
         ApplyPipelineState();
     gl_.UseProgram(program->name);
     UploadConstants(*program);
+    // Half a pixel right and down; then y mirrored unless the target is the window.
     const float adjust[4] = {1.0f / static_cast<float>(viewport_.Width),
-                             -1.0f / static_cast<float>(viewport_.Height), -1.0f, 0.0f};
+                             -1.0f / static_cast<float>(viewport_.Height), TargetIsWindow() ? 1.0f : -1.0f,
+                             0.0f};
     if (std::memcmp(adjust, program->adjust, sizeof adjust) != 0) {
         gl_.Uniform4fv(program->viewAdjust, 1, adjust);
         std::memcpy(program->adjust, adjust, sizeof adjust);
@@ -1213,35 +1227,63 @@ HRESULT Device9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex
     return D3D_OK;
 }
 
-bool Device9::ReadFramebuffer(GLuint framebuffer, UINT width, UINT height, std::vector<uint32_t>& argb)
+bool Device9::ReadPixels(GLuint framebuffer, GLenum buffer, int width, int height, bool bottomFirst,
+                         std::vector<uint32_t>& argb)
 {
-    if (!framebuffer)
+    if (width <= 0 || height <= 0)
         return false;
-    MakeCurrent();
-    argb.assign(static_cast<size_t>(width) * height, 0);
+    const auto w = static_cast<size_t>(width), h = static_cast<size_t>(height);
+    std::vector<uint32_t> rows(w * h);
     gl_.BindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    if (framebuffer == 0 && buffer != static_cast<GLenum>(windowReadBuffer_))
+        gl_.ReadBuffer(buffer);
     gl_.PixelStorei(GL_PACK_ALIGNMENT, 4);
-    // Stored top row first, and B, G, R, A bytes are 0xAARRGGBB words.
-    gl_.ReadPixels(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height), GL_BGRA, GL_UNSIGNED_BYTE,
-                   argb.data());
+    // B, G, R, A bytes are 0xAARRGGBB words.
+    gl_.ReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, rows.data());
+    if (framebuffer == 0 && buffer != static_cast<GLenum>(windowReadBuffer_))
+        gl_.ReadBuffer(static_cast<GLenum>(windowReadBuffer_));
     pipelineDirty_ = true;
-    return gl_.GetError() == GL_NO_ERROR;
+    if (gl_.GetError() != GL_NO_ERROR)
+        return false;
+    if (!bottomFirst) {
+        argb = std::move(rows);
+        return true;
+    }
+    argb.resize(rows.size());
+    for (size_t y = 0; y < h; ++y)
+        std::memcpy(&argb[y * w], &rows[(h - 1 - y) * w], w * 4);
+    return true;
+}
+
+bool Device9::ReadSurface(Surface9& surface, std::vector<uint32_t>& argb)
+{
+    MakeCurrent();
+    const auto w = static_cast<int>(surface.Width()), h = static_cast<int>(surface.Height());
+    if (!surface.IsBackBuffer()) {
+        const GLuint framebuffer = surface.Framebuffer(); // a texture level makes it on first use
+        return framebuffer != 0 && ReadPixels(framebuffer, GL_COLOR_ATTACHMENT0, w, h, false, argb);
+    }
+    // Reading leaves the frame's choice of storage alone: the pixels are where the
+    // last frame drew them.
+    if (!inWindow_)
+        return backFramebuffer_ != 0 && ReadPixels(backFramebuffer_, GL_COLOR_ATTACHMENT0, w, h, false, argb);
+    // After a swap the window's back buffer holds nothing defined; what was presented
+    // is in its front buffer.
+    const GLenum buffer =
+        presented_ && windowDoubleBuffered_ ? GL_FRONT : static_cast<GLenum>(windowReadBuffer_);
+    return ReadPixels(0, buffer, w, h, true, argb);
 }
 
 bool Device9::ReadWindow(std::vector<uint32_t>& argb, int& width, int& height)
 {
     MakeCurrent();
-    CopyBackBufferToWindow();
+    GLenum buffer = static_cast<GLenum>(windowReadBuffer_);
+    if (!inWindow_)
+        CopyBackBufferToWindow();
+    else if (presented_ && windowDoubleBuffered_)
+        buffer = GL_FRONT;
     SDL_GL_GetDrawableSize(window_, &width, &height);
-    std::vector<uint32_t> rows(static_cast<size_t>(width) * height);
-    gl_.BindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-    gl_.PixelStorei(GL_PACK_ALIGNMENT, 4);
-    gl_.ReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, rows.data());
-    argb.resize(rows.size());
-    for (int y = 0; y < height; ++y) // the window's first row is its bottom
-        std::memcpy(&argb[static_cast<size_t>(y) * width], &rows[static_cast<size_t>(height - 1 - y) * width],
-                    static_cast<size_t>(width) * 4);
-    return gl_.GetError() == GL_NO_ERROR;
+    return ReadPixels(0, buffer, width, height, true, argb);
 }
 
 } // namespace d3d9
@@ -1266,11 +1308,7 @@ bool D3D9Test_ReadSurface(IDirect3DSurface9* surface, std::vector<std::uint32_t>
     IDirect3DDevice9* device = nullptr;
     s->GetDevice(&device);
     auto* d = d3d9::AsDevice(device);
-    bool ok = false;
-    if (d) {
-        d->MakeCurrent(); // a texture level makes its framebuffer on first use
-        ok = d->ReadFramebuffer(s->Framebuffer(), s->Width(), s->Height(), argb);
-    }
+    const bool ok = d && d->ReadSurface(*s, argb);
     if (device)
         device->Release();
     return ok;
@@ -1280,6 +1318,12 @@ bool D3D9Test_ReadWindow(IDirect3DDevice9* device, std::vector<std::uint32_t>& a
 {
     auto* d = d3d9::AsDevice(device);
     return d && d->ReadWindow(argb, width, height);
+}
+
+bool D3D9Test_BackBufferInWindow(IDirect3DDevice9* device)
+{
+    auto* d = d3d9::AsDevice(device);
+    return d && d->BackBufferInWindow();
 }
 
 bool D3D9Test_DecodesDxtOnCpu(IDirect3DDevice9* device)

@@ -8,17 +8,13 @@ namespace {
 
 void WriteType(tools::ByteWriter& out, const PtcParticleType& type)
 {
-    out.U32(type.atlas);
-    out.U32(type.frame);
+    out.U32s(type.atlas, type.frame);
     out.U8(type.intense);
     out.F32(type.rate);
     out.U32(type.maxParticles);
-    for (float value :
-         {type.lifeMin, type.lifeMax, type.speedMin, type.speedMax, type.angle, type.spread, type.gravityX,
-          type.gravityY, type.sizeStart, type.sizeEnd, type.spinMin, type.spinMax})
-        out.F32(value);
-    out.U32(type.colorStart);
-    out.U32(type.colorEnd);
+    out.F32s(type.lifeMin, type.lifeMax, type.speedMin, type.speedMax, type.angle, type.spread, type.gravityX,
+             type.gravityY, type.sizeStart, type.sizeEnd, type.spinMin, type.spinMax);
+    out.U32s(type.colorStart, type.colorEnd);
 }
 
 void WriteEmitter(tools::ByteWriter& out, const PtcEmitter& emitter)
@@ -26,26 +22,23 @@ void WriteEmitter(tools::ByteWriter& out, const PtcEmitter& emitter)
     out.String(emitter.name);
     out.String(emitter.textureFile);
     out.U32(emitter.seed);
-    out.F32(emitter.updateTime);
-    out.F32(emitter.duration);
-    out.F32(emitter.interval1);
+    out.F32s(emitter.updateTime, emitter.duration, emitter.interval1);
     out.U8(emitter.interpolation);
     out.U8(emitter.loopMode);
-    out.F32(emitter.spawnWidth);
-    out.F32(emitter.spawnHeight);
-    out.U32(static_cast<uint32_t>(emitter.types.size()));
+    out.F32s(emitter.spawnWidth, emitter.spawnHeight);
+    out.Count(emitter.types);
     for (const PtcParticleType& type : emitter.types)
         WriteType(out, type);
 }
 
 void WriteBody(tools::ByteWriter& out, const PtcFolder& folder)
 {
-    out.U32(static_cast<uint32_t>(folder.folders.size()));
+    out.Count(folder.folders);
     for (const PtcFolder& child : folder.folders) {
         out.String(child.name);
         WriteBody(out, child);
     }
-    out.U32(static_cast<uint32_t>(folder.emitters.size()));
+    out.Count(folder.emitters);
     for (const PtcEmitter& emitter : folder.emitters)
         WriteEmitter(out, emitter);
 }
@@ -60,18 +53,13 @@ bool WritePtcDocument(const PtcDocument& document, std::vector<unsigned char>& o
     tools::ByteWriter sink(out);
     sink.Bytes(kPtcMagic, 4);
     sink.U32(kPtcVersion);
-    sink.U32(static_cast<uint32_t>(document.atlases.size()));
+    sink.Count(document.atlases);
     for (const PtcAtlas& atlas : document.atlases) {
         sink.String(atlas.file);
-        sink.U32(atlas.width);
-        sink.U32(atlas.height);
-        sink.U32(static_cast<uint32_t>(atlas.frames.size()));
-        for (const PtcFrame& frame : atlas.frames) {
-            sink.U32(frame.x);
-            sink.U32(frame.y);
-            sink.U32(frame.width);
-            sink.U32(frame.height);
-        }
+        sink.U32s(atlas.width, atlas.height);
+        sink.Count(atlas.frames);
+        for (const PtcFrame& frame : atlas.frames)
+            sink.U32s(frame.x, frame.y, frame.width, frame.height);
     }
     WriteBody(sink, document.root);
     return true;

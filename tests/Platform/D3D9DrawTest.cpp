@@ -26,7 +26,12 @@ protected:
     {
         DeviceTest::SetUp();
         ASSERT_NE(device_, nullptr);
-        // What the renderer sets as its default states.
+        SetRendererStates();
+    }
+
+    // What the renderer sets as its default states.
+    void SetRendererStates()
+    {
         for (DWORD s = 0; s < 2; ++s) {
             device_->SetSamplerState(s, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
             device_->SetSamplerState(s, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
@@ -73,7 +78,26 @@ protected:
     }
 };
 
-TEST_F(D3D9Draw, BuiltinProgramsDrawAtExactPixelPositions)
+// Every drawing test runs on both homes of the back buffer: the window's framebuffer
+// stores rows bottom first, an off-screen one top first, and both must give the same
+// picture.
+class D3D9DrawOn : public D3D9Draw, public ::testing::WithParamInterface<BackBufferStorage> {
+protected:
+    void SetUp() override
+    {
+        storage_ = GetParam();
+        D3D9Draw::SetUp();
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(BackBuffer, D3D9DrawOn,
+                         ::testing::Values(BackBufferStorage::Window, BackBufferStorage::Offscreen),
+                         [](const ::testing::TestParamInfo<BackBufferStorage>& info) {
+                             return info.param == BackBufferStorage::Window ? std::string("InWindow")
+                                                                            : std::string("Offscreen");
+                         });
+
+TEST_P(D3D9DrawOn, BuiltinProgramsDrawAtExactPixelPositions)
 {
     Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
     Program& mult = MakeProgram(render::gVertexShaderTexturedMultText, render::gPixelShaderTexturedMultText);
@@ -110,7 +134,7 @@ TEST_F(D3D9Draw, BuiltinProgramsDrawAtExactPixelPositions)
     tex->Release();
 }
 
-TEST_F(D3D9Draw, MatrixSetThroughTheConstantTableMultipliesRowVectors)
+TEST_P(D3D9DrawOn, MatrixSetThroughTheConstantTableMultipliesRowVectors)
 {
     Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
     // v * S * O where S swaps x and y: row 0 of the product is row 1 of O and back.
@@ -134,7 +158,7 @@ TEST_F(D3D9Draw, MatrixSetThroughTheConstantTableMultipliesRowVectors)
                kWidth);
 }
 
-TEST_F(D3D9Draw, TintAndMultiplyProgramsMixColoursAsTheirFormulasSay)
+TEST_P(D3D9DrawOn, TintAndMultiplyProgramsMixColoursAsTheirFormulasSay)
 {
     Program& mult = MakeProgram(render::gVertexShaderTexturedMultText, render::gPixelShaderTexturedMultText);
     Program& tint = MakeProgram(render::gVertexShaderTexturedTintText, render::gPixelShaderTexturedTintText);
@@ -181,7 +205,7 @@ TEST_F(D3D9Draw, TintAndMultiplyProgramsMixColoursAsTheirFormulasSay)
     tex->Release();
 }
 
-TEST_F(D3D9Draw, PixelConstantsReachTheShaderAndFollowEveryChange)
+TEST_P(D3D9DrawOn, PixelConstantsReachTheShaderAndFollowEveryChange)
 {
     // A game shader's pattern: a second colour multiplied in, set per draw.
     const char* pixel =
@@ -212,7 +236,7 @@ TEST_F(D3D9Draw, PixelConstantsReachTheShaderAndFollowEveryChange)
     EXPECT_TRUE(Near(pixels[kWidth + 5], 0x80000080u, 1)) << std::hex << pixels[kWidth + 5];
 }
 
-TEST_F(D3D9Draw, BlendStatesOfTheRenderer)
+TEST_P(D3D9DrawOn, BlendStatesOfTheRenderer)
 {
     Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
     const uint32_t background = 0x40404040, source = 0x80FF2000;
@@ -257,7 +281,7 @@ TEST_F(D3D9Draw, BlendStatesOfTheRenderer)
     }
 }
 
-TEST_F(D3D9Draw, ScissorLimitsDrawsAndClears)
+TEST_P(D3D9DrawOn, ScissorLimitsDrawsAndClears)
 {
     Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
     ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0), D3D_OK);
@@ -280,7 +304,7 @@ TEST_F(D3D9Draw, ScissorLimitsDrawsAndClears)
         }
 }
 
-TEST_F(D3D9Draw, RenderTargetIsDrawnBackUpright)
+TEST_P(D3D9DrawOn, RenderTargetIsDrawnBackUpright)
 {
     Program& mult = MakeProgram(render::gVertexShaderTexturedMultText, render::gPixelShaderTexturedMultText);
     IDirect3DTexture9* image = MakeTexture(8, 8, Pattern());
@@ -439,7 +463,7 @@ INSTANTIATE_TEST_SUITE_P(Decoder, D3D9Dxt, ::testing::Values(false, true),
                              return info.param ? std::string("Cpu") : std::string("DriverOrCpu");
                          });
 
-TEST_F(D3D9Draw, PresentShowsTheBackBufferUprightInTheWindow)
+TEST_P(D3D9DrawOn, PresentShowsTheBackBufferUprightInTheWindow)
 {
     Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
     Begin();
@@ -461,7 +485,7 @@ TEST_F(D3D9Draw, PresentShowsTheBackBufferUprightInTheWindow)
     EXPECT_EQ(window[(kHeight - 1) * kWidth] & 0x00FFFFFF, kClear & 0x00FFFFFF);
 }
 
-TEST_F(D3D9Draw, IndexedDrawsUseTheBaseVertexAndRefuseIndicesBeyondTheVertices)
+TEST_P(D3D9DrawOn, IndexedDrawsUseTheBaseVertexAndRefuseIndicesBeyondTheVertices)
 {
     Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
     const uint32_t c = 0xFF3366CC;
@@ -507,6 +531,210 @@ TEST_F(D3D9Draw, IndexedDrawsUseTheBaseVertexAndRefuseIndicesBeyondTheVertices)
     }
     device_->SetStreamSource(0, nullptr, 0, 0);
     vb->Release();
+}
+
+TEST_P(D3D9DrawOn, ViewportPlacesDrawsAndLimitsClears)
+{
+    Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
+    const uint32_t black = 0xFF000000, blue = 0xFF0000FF, green = 0xFF00FF00, yellow = 0xFFFFFF00;
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, black, 1.0f, 0), D3D_OK);
+    const D3DVIEWPORT9 viewport{8, 4, 32, 16, 0.0f, 1.0f}; // x 8..40, y 4..20
+    ASSERT_EQ(device_->SetViewport(&viewport), D3D_OK);
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, kClear, 1.0f, 0), D3D_OK);
+    // One rectangle inside the viewport, one across its bottom-right corner.
+    const D3DRECT rects[2] = {{10, 5, 14, 7}, {36, 18, 60, 40}};
+    ASSERT_EQ(device_->Clear(2, rects, D3DCLEAR_TARGET, blue, 1.0f, 0), D3D_OK);
+    ASSERT_EQ(device_->BeginScene(), D3D_OK);
+    Use(geom, Ortho(32, 16)); // in viewport pixels
+    const float s = -0.5f;
+    const std::vector<VertexGeom> quad{{2 + s, 10 + s, 0, green},
+                                       {6 + s, 10 + s, 0, green},
+                                       {2 + s, 13 + s, 0, green},
+                                       {6 + s, 13 + s, 0, green}};
+    Draw(D3DPT_TRIANGLESTRIP, quad, kFvfGeom, 2);
+    End();
+    // The scissor rectangle cuts a clear of the whole viewport further.
+    const RECT scissor{20, 0, 64, 8};
+    ASSERT_EQ(device_->SetScissorRect(&scissor), D3D_OK);
+    ASSERT_EQ(device_->SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE), D3D_OK);
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, yellow, 1.0f, 0), D3D_OK);
+
+    std::vector<uint32_t> want(kWidth * kHeight, black);
+    auto fill = [&](int x0, int y0, int x1, int y1, uint32_t c) {
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                want[y * kWidth + x] = c;
+    };
+    fill(8, 4, 40, 20, kClear);
+    fill(10, 5, 14, 7, blue);
+    fill(36, 18, 40, 20, blue);
+    fill(10, 14, 14, 17, green);
+    fill(20, 4, 40, 8, yellow);
+    ExpectSame(ReadBackBuffer(), want, kWidth);
+}
+
+TEST_P(D3D9DrawOn, CullModesDropTheWindingTheyName)
+{
+    Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
+    const uint32_t c = 0xFFFF8000;
+    // Two triangles of an 8x8 square at x0, clockwise on the screen or the other way round.
+    auto square = [&](float x0, bool clockwise) {
+        const float s = -0.5f, x1 = x0 + 8, y0 = 0, y1 = 8;
+        std::vector<VertexGeom> v{{x0 + s, y0 + s, 0, c}, {x1 + s, y0 + s, 0, c}, {x0 + s, y1 + s, 0, c},
+                                  {x1 + s, y0 + s, 0, c}, {x1 + s, y1 + s, 0, c}, {x0 + s, y1 + s, 0, c}};
+        if (!clockwise) {
+            std::swap(v[1], v[2]);
+            std::swap(v[4], v[5]);
+        }
+        return v;
+    };
+    struct Case {
+        const char* name;
+        DWORD mode;
+        bool clockwiseShown, counterClockwiseShown;
+    };
+    const Case cases[] = {{"none", D3DCULL_NONE, true, true},
+                          {"cw", D3DCULL_CW, false, true},
+                          {"ccw", D3DCULL_CCW, true, false}};
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        Begin();
+        Use(geom, Ortho(kWidth, kHeight));
+        ASSERT_EQ(device_->SetRenderState(D3DRS_CULLMODE, k.mode), D3D_OK);
+        Draw(D3DPT_TRIANGLELIST, square(0, true), kFvfGeom, 2);
+        Draw(D3DPT_TRIANGLELIST, square(16, false), kFvfGeom, 2);
+        End();
+        const std::vector<uint32_t> pixels = ReadBackBuffer();
+        EXPECT_EQ(pixels[4 * kWidth + 4], k.clockwiseShown ? c : kClear);
+        EXPECT_EQ(pixels[4 * kWidth + 20], k.counterClockwiseShown ? c : kClear);
+    }
+}
+
+// What a frame drew is read back the same from the back buffer and from the window
+// after Present, and the next frame replaces it in both.
+TEST_P(D3D9DrawOn, FramesReadBackAfterPresentAsTheWindowShowsThem)
+{
+    Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
+    const uint32_t red = 0xFFFF0000, green = 0xFF00FF00, other = 0xFF605040;
+    Begin();
+    Use(geom, Ortho(kWidth, kHeight));
+    const float s = -0.5f;
+    const std::vector<VertexGeom> quad{
+        {s, s, 0, red}, {6 + s, s, 0, red}, {s, 3 + s, 0, red}, {6 + s, 3 + s, 0, red}};
+    Draw(D3DPT_TRIANGLESTRIP, quad, kFvfGeom, 2);
+    const std::vector<VertexGeom> corner{{56 + s, 44 + s, 0, green},
+                                         {64 + s, 44 + s, 0, green},
+                                         {56 + s, 48 + s, 0, green},
+                                         {64 + s, 48 + s, 0, green}};
+    Draw(D3DPT_TRIANGLESTRIP, corner, kFvfGeom, 2);
+    End();
+    ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+
+    std::vector<uint32_t> want = Expected(kWidth, kHeight, 0, 0, 6, 3, std::vector<uint32_t>(18, red));
+    for (int y = 44; y < kHeight; ++y)
+        for (int x = 56; x < kWidth; ++x)
+            want[y * kWidth + x] = green;
+    ExpectSame(ReadBackBuffer(), want, kWidth);
+    std::vector<uint32_t> window;
+    int w = 0, h = 0;
+    ASSERT_TRUE(D3D9Test_ReadWindow(device_, window, w, h));
+    ASSERT_EQ(w, kWidth);
+    ASSERT_EQ(h, kHeight);
+    for (uint32_t& p : window)
+        p |= 0xFF000000u; // a window without alpha bits reads as opaque
+    ExpectSame(window, want, kWidth);
+
+    Begin(other);
+    End();
+    ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    ExpectSame(ReadBackBuffer(), std::vector<uint32_t>(kWidth * kHeight, other), kWidth);
+    ASSERT_TRUE(D3D9Test_ReadWindow(device_, window, w, h));
+    EXPECT_EQ(window[0] & 0x00FFFFFFu, other & 0x00FFFFFFu);
+    EXPECT_EQ(window[kWidth * kHeight - 1] & 0x00FFFFFFu, other & 0x00FFFFFFu);
+}
+
+class D3D9DrawInWindow : public D3D9Draw {
+protected:
+    void SetUp() override
+    {
+        storage_ = BackBufferStorage::Window;
+        D3D9Draw::SetUp();
+    }
+
+    // A red 8x8 square at the top-left and a green one at the bottom-right of a w x h
+    // back buffer, presented; returns what the window shows.
+    std::vector<uint32_t> PresentCorners(int w, int h, Program& geom, int& windowW, int& windowH)
+    {
+        std::vector<uint32_t> window;
+        Begin();
+        Use(geom, Ortho(static_cast<float>(w), static_cast<float>(h)));
+        auto square = [&](float x, float y, uint32_t c) {
+            const float s = -0.5f;
+            const std::vector<VertexGeom> q{{x + s, y + s, 0, c},
+                                            {x + 8 + s, y + s, 0, c},
+                                            {x + s, y + 8 + s, 0, c},
+                                            {x + 8 + s, y + 8 + s, 0, c}};
+            Draw(D3DPT_TRIANGLESTRIP, q, kFvfGeom, 2);
+        };
+        square(0, 0, kRed);
+        square(static_cast<float>(w - 8), static_cast<float>(h - 8), kGreen);
+        End();
+        EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+        EXPECT_TRUE(D3D9Test_ReadWindow(device_, window, windowW, windowH));
+        return window;
+    }
+
+    // The corners of the window's picture, upright whatever the scale.
+    static void ExpectCorners(const std::vector<uint32_t>& window, int w, int h, int square)
+    {
+        ASSERT_EQ(window.size(), static_cast<size_t>(w) * h);
+        auto at = [&](int x, int y) { return window[y * w + x] & 0x00FFFFFFu; };
+        const int in = square / 2; // well inside a square, clear of filtered edges
+        EXPECT_EQ(at(in, in), kRed & 0x00FFFFFFu);
+        EXPECT_EQ(at(w - 1 - in, h - 1 - in), kGreen & 0x00FFFFFFu);
+        EXPECT_EQ(at(w - 1 - in, in), kClear & 0x00FFFFFFu);
+        EXPECT_EQ(at(in, h - 1 - in), kClear & 0x00FFFFFFu);
+    }
+
+    static constexpr uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00;
+};
+
+// The window's framebuffer holds the back buffer only while both have one size; in
+// between, the back buffer is drawn off-screen and presented scaled, still upright.
+TEST_F(D3D9DrawInWindow, BackBufferOfAnotherSizeThanTheWindowPresentsUpright)
+{
+    Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
+    int w = 0, h = 0;
+    std::vector<uint32_t> window = PresentCorners(kWidth, kHeight, geom, w, h);
+    EXPECT_TRUE(D3D9Test_BackBufferInWindow(device_));
+    ExpectCorners(window, w, h, 8);
+
+    // Half the window's size: scaled up by two.
+    D3DPRESENT_PARAMETERS half = params_;
+    half.BackBufferWidth = kWidth / 2;
+    half.BackBufferHeight = kHeight / 2;
+    ASSERT_EQ(device_->Reset(&half), D3D_OK);
+    SetRendererStates(); // Reset brought back the device's defaults
+    window = PresentCorners(kWidth / 2, kHeight / 2, geom, w, h);
+    EXPECT_FALSE(D3D9Test_BackBufferInWindow(device_));
+    ASSERT_EQ(w, kWidth);
+    ASSERT_EQ(h, kHeight);
+    ExpectCorners(window, w, h, 16);
+
+    // The window shrinks to the back buffer's size: the next frame draws into it.
+    SDL_SetWindowSize(window_, kWidth / 2, kHeight / 2);
+    window = PresentCorners(kWidth / 2, kHeight / 2, geom, w, h);
+    EXPECT_TRUE(D3D9Test_BackBufferInWindow(device_));
+    ASSERT_EQ(w, kWidth / 2);
+    ASSERT_EQ(h, kHeight / 2);
+    ExpectCorners(window, w, h, 8);
+    ExpectCorners(ReadBackBuffer(), w, h, 8);
+
+    // And grows again without a Reset: off-screen once more.
+    SDL_SetWindowSize(window_, kWidth, kHeight);
+    window = PresentCorners(kWidth / 2, kHeight / 2, geom, w, h);
+    EXPECT_FALSE(D3D9Test_BackBufferInWindow(device_));
+    ExpectCorners(window, w, h, 16);
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,17 @@ public:
 inline ::testing::Environment* const gKeepVideoLoaded =
     ::testing::AddGlobalTestEnvironment(new KeepVideoLoaded);
 
+// Where the device keeps the back buffer's pixels: as it finds best for the window,
+// or forced into the window's own framebuffer or into an off-screen one.
+enum class BackBufferStorage { AsCreated, Window, Offscreen };
+
+inline void PrintTo(BackBufferStorage storage, std::ostream* out)
+{
+    *out << (storage == BackBufferStorage::Window      ? "window"
+             : storage == BackBufferStorage::Offscreen ? "off-screen"
+                                                       : "as created");
+}
+
 class DeviceTest : public ::testing::Test {
 protected:
     static constexpr int kWidth = 64;
@@ -104,19 +116,31 @@ protected:
     void SetUp() override
     {
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+        SDL_GL_ResetAttributes(); // another test's window may have changed them
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+        if (storage_ == BackBufferStorage::Window) {
+            // All that an A8R8G8B8 back buffer with D24S8 depth needs.
+            SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+            SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+            SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+        }
         window_ = SDL_CreateWindow("d3d9 test", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
         ASSERT_NE(window_, nullptr) << SDL_GetError();
         hwnd_ = Win32_AdoptSdlWindow(window_);
         d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
         ASSERT_NE(d3d_, nullptr);
         params_ = DefaultParams();
+        if (storage_ == BackBufferStorage::Offscreen)
+            params_.SwapEffect = D3DSWAPEFFECT_COPY; // contents kept over Present: never the window's
         ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, hwnd_,
                                      D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_MULTITHREADED, &params_,
                                      &device_),
                   D3D_OK);
+        if (storage_ != BackBufferStorage::AsCreated) {
+            ASSERT_EQ(D3D9Test_BackBufferInWindow(device_), storage_ == BackBufferStorage::Window);
+        }
     }
 
     void TearDown() override
@@ -259,6 +283,7 @@ protected:
         return pixels;
     }
 
+    BackBufferStorage storage_ = BackBufferStorage::AsCreated; // set before SetUp
     SDL_Window* window_ = nullptr;
     HWND hwnd_ = nullptr;
     IDirect3D9* d3d_ = nullptr;

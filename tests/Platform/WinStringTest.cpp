@@ -1,3 +1,4 @@
+#include "Platform/Win32/WinUtf8.h"
 #include "Platform/Win32/Windows.h"
 
 #include <gtest/gtest.h>
@@ -64,6 +65,38 @@ TEST(WinString, WideCharToMultiByteCountsAndReplaces)
     EXPECT_EQ(usedDefault, TRUE);
     EXPECT_EQ(WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, bad, 2, buffer, 16, nullptr, nullptr), 0);
     EXPECT_EQ(GetLastError(), ERROR_NO_UNICODE_TRANSLATION);
+}
+
+// The code-page calls and the layer's own conversions share one decoder: a malformed
+// sequence gives up only its first byte, and the rest decodes afresh.
+TEST(WinString, MalformedSequencesDecodeTheSameEverywhere)
+{
+    const wchar_t euro = 0x20AC, bad = 0xFFFD;
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::wstring system; // CP_ACP and Win32_Utf8ToWide: a bad byte is its Windows-1252 character
+        std::wstring utf8;   // CP_UTF8: a bad byte is U+FFFD
+    };
+    const Case cases[] = {
+        {"overlong NUL", "\xC0\x80", {0xC0, euro}, {bad, bad}},
+        {"surrogate", "\xED\xA0\x80", {0xED, 0xA0, euro}, {bad, bad, bad}},
+        {"above U+10FFFF", "\xF4\x90\x80\x80!", {0xF4, 0x90, euro, euro, L'!'}, {bad, bad, bad, bad, L'!'}},
+        {"cut short at the end", "a\xE2\x82", {L'a', 0xE2, 0x201A}, {L'a', bad, bad}},
+        {"lead byte without continuation", "\xC3(", {0xC3, L'('}, {bad, L'('}},
+        {"stray continuation", "\xBF", {0xBF}, {bad}},
+        {"highest scalar", "\xF4\x8F\xBF\xBF", {wchar_t(0x10FFFF)}, {wchar_t(0x10FFFF)}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Win32_Utf8ToWide(c.bytes), c.system) << c.what;
+        const int size = static_cast<int>(c.bytes.size());
+        for (const auto& [codePage, expected] : {std::pair{CP_ACP, c.system}, std::pair{CP_UTF8, c.utf8}}) {
+            wchar_t buffer[16] = {};
+            const int count = MultiByteToWideChar(codePage, 0, c.bytes.data(), size, buffer, 16);
+            EXPECT_EQ(std::wstring(buffer, count > 0 ? count : 0), expected)
+                << c.what << ", page " << codePage;
+        }
+    }
 }
 
 } // namespace

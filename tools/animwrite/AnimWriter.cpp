@@ -11,12 +11,10 @@ namespace {
 
 void WriteEnvelope(tools::ByteWriter& out, const Envelope& envelope)
 {
-    out.U32(static_cast<u32>(envelope.keys.size()));
-    out.U32(envelope.pre);
-    out.U32(envelope.post);
+    out.Count(envelope.keys);
+    out.U32s(envelope.pre, envelope.post);
     for (const Key& key : envelope.keys) {
-        out.F32(key.value);
-        out.F32(key.time);
+        out.F32s(key.value, key.time);
         out.U32(key.shape);
         for (float p : key.p)
             out.F32(p);
@@ -113,17 +111,13 @@ std::vector<u8> WriteAnimation(const Animation& animation)
     std::vector<u8> bytes;
     tools::ByteWriter out(bytes);
     out.String(animation.scene);
-    out.F32(animation.start);
-    out.F32(animation.end);
-    out.U32(static_cast<u32>(animation.objects.size()));
+    out.F32s(animation.start, animation.end);
+    out.Count(animation.objects);
     for (const Object& object : animation.objects) {
         out.String(object.name);
         out.String(object.library);
         out.String(object.mesh);
-        out.U32(object.parent);
-        out.U32(object.flagA);
-        out.U32(object.flagB);
-        out.U32(object.hasColour ? 1u : 0u);
+        out.U32s(object.parent, object.flagA, object.flagB, object.hasColour ? 1u : 0u);
         if (object.hasColour) {
             for (const Envelope& envelope : object.colour)
                 WriteEnvelope(out, envelope);
@@ -138,25 +132,17 @@ std::vector<u8> WriteMeshLibrary(const MeshLibraryFile& library)
 {
     std::vector<u8> bytes;
     tools::ByteWriter out(bytes);
-    out.U32(static_cast<u32>(library.indices.size()));
+    out.Count(library.indices);
     for (u32 index : library.indices)
         out.U32(index);
-    out.U32(static_cast<u32>(library.vertices.size()));
-    for (const Vertex& v : library.vertices) {
-        out.F32(v.x);
-        out.F32(v.y);
-        out.F32(v.z);
-        out.F32(v.u);
-        out.F32(v.v);
-    }
-    out.U32(static_cast<u32>(library.meshes.size()));
+    out.Count(library.vertices);
+    for (const Vertex& v : library.vertices)
+        out.F32s(v.x, v.y, v.z, v.u, v.v);
+    out.Count(library.meshes);
     for (const MeshRecord& mesh : library.meshes) {
         out.String(mesh.name);
         out.String(mesh.texture);
-        out.U32(mesh.vertexBase);
-        out.U32(mesh.vertexCount);
-        out.U32(mesh.indexStart);
-        out.U32(mesh.indexCount);
+        out.U32s(mesh.vertexBase, mesh.vertexCount, mesh.indexStart, mesh.indexCount);
     }
     out.U32(library.endMarker);
     return bytes;

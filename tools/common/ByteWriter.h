@@ -31,6 +31,11 @@ public:
         U32(static_cast<std::uint32_t>(text.size()));
         mOut.insert(mOut.end(), text.begin(), text.end());
     }
+    // Runs of fields of one type, in file order.
+    template <class... V> void U32s(V... values) { (U32(values), ...); }
+    template <class... V> void F32s(V... values) { (F32(values), ...); }
+    // The u32 element count that precedes a list in the file.
+    template <class List> void Count(const List& list) { U32(static_cast<std::uint32_t>(list.size())); }
     void Bytes(const void* data, std::size_t size)
     {
         const auto* bytes = static_cast<const unsigned char*>(data);
