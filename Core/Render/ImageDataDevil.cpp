@@ -301,8 +301,14 @@ bool BmpIsSound(const u8* p, u32 size)
         const u64 stride = (u64(width) * bits + 31) / 32 * 4;
         return offset + stride * u64(rows) <= size;
     }
-    if ((compression == 1 && bits == 8) || (compression == 2 && bits == 4))
-        return height > 0 && BmpRunsAreSound(p, offset, size, u32(width), u32(rows), compression == 2);
+    if ((compression == 1 && bits == 8) || (compression == 2 && bits == 4)) {
+        // DevIL reads exactly the header's image size of run data, whatever the file holds.
+        const u64 imageSize = infoSize >= 40 ? le32(34) : 0;
+        if (imageSize == 0 || offset + imageSize > size)
+            return false;
+        return height > 0 &&
+               BmpRunsAreSound(p, offset, offset + imageSize, u32(width), u32(rows), compression == 2);
+    }
     return false;
 }
 

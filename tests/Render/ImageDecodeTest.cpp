@@ -491,9 +491,23 @@ TEST_F(ImageMagickFiles, DamagedAndTruncatedDevilFilesFailWithALogLine)
     std::vector<u8> endlessJpeg = Write(picture, 8, 4, "", "endless.jpg");
     ASSERT_GE(endlessJpeg.size(), 2u);
     endlessJpeg.resize(endlessJpeg.size() - 2); // drop the end marker
+    // Run-length BMP data whose header claims far more bytes than the file holds
+    // (DevIL would allocate and read the claimed size).
+    std::vector<u8> runBmp(54, 0);
+    runBmp[0] = 'B';
+    runBmp[1] = 'M';
+    runBmp[10] = 54; // pixel data offset
+    runBmp[14] = 40; // info header size
+    runBmp[18] = 8;  // 8 x 4
+    runBmp[22] = 4;
+    runBmp[26] = 1;                      // planes
+    runBmp[28] = 8;                      // bits
+    runBmp[30] = 1;                      // RLE8
+    runBmp[37] = 0x3D;                   // image size 0x3D000000
+    runBmp.insert(runBmp.end(), {0, 1}); // end of bitmap
     for (const auto& [bytes, extension] :
          {std::pair{gif, L".gif"}, std::pair{tga, L".tga"}, std::pair{mappedTga, L".tga"},
-          std::pair{notGif, L".gif"}, std::pair{endlessJpeg, L".jpg"}}) {
+          std::pair{notGif, L".gif"}, std::pair{endlessJpeg, L".jpg"}, std::pair{runBmp, L".bmp"}}) {
         SCOPED_TRACE(extension);
         LogCapture log;
         EXPECT_EQ(LoadBytes(bytes, extension).data, nullptr);
