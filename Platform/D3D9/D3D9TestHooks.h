@@ -69,8 +69,8 @@ D3D9TestAdapter& D3D9Test_Adapter();
 // level) as 0xAARRGGBB words, top row first, width * height of them.
 bool D3D9Test_ReadSurface(IDirect3DSurface9* surface, std::vector<std::uint32_t>& argb);
 
-// What Present shows: the window's pixels after the back buffer is copied there,
-// top row first; width and height are the window's drawable size.
+// What Present shows: the window's pixels (the back buffer, scaled when the window has
+// another size), top row first; width and height are the window's drawable size.
 bool D3D9Test_ReadWindow(IDirect3DDevice9* device, std::vector<std::uint32_t>& argb, int& width, int& height);
 
 // True when the back buffer's pixels of the current (or last) frame are the window's

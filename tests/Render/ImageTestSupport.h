@@ -26,8 +26,10 @@ constexpr u32 Argb(u32 a, u32 r, u32 g, u32 b)
 
 inline void PutLe32(std::vector<u8>& out, size_t at, u32 v)
 {
-    for (int i = 0; i < 4; ++i)
-        out[at + i] = static_cast<u8>(v >> (8 * i));
+    const u8 bytes[4] = {static_cast<u8>(v), static_cast<u8>(v >> 8), static_cast<u8>(v >> 16),
+                         static_cast<u8>(v >> 24)};
+    if (at + 4 <= out.size())
+        std::memcpy(out.data() + at, bytes, 4);
 }
 
 inline std::string Bytes(const std::vector<u8>& v)
@@ -51,17 +53,18 @@ inline std::vector<u8> MakeDds(u32 w, u32 h, u32 mips, u32 pfFlags, const char* 
     if (fourcc)
         std::memcpy(out.data() + 4 + 80, fourcc, 4);
     PutLe32(out, 4 + 84, bitCount);
-    std::copy(data.begin(), data.end(), out.begin() + 128);
+    if (!data.empty())
+        std::memcpy(out.data() + 128, data.data(), data.size());
     return out;
 }
 
 // Uncompressed texels as the file stores them: B, G, R, A bytes.
 inline std::vector<u8> BgraBytes(const std::vector<u32>& argb)
 {
-    std::vector<u8> out;
-    for (u32 p : argb)
+    std::vector<u8> out(argb.size() * 4);
+    for (size_t n = 0; n < argb.size(); ++n)
         for (int i = 0; i < 4; ++i)
-            out.push_back(static_cast<u8>(p >> (8 * i)));
+            out[n * 4 + i] = static_cast<u8>(argb[n] >> (8 * i));
     return out;
 }
 
