@@ -28,7 +28,10 @@ bool Run(const std::string& command)
 
 std::string Quoted(const fs::path& path)
 {
-    return "'" + path.string() + "'";
+    std::string quoted = "'";
+    quoted += path.string();
+    quoted += '\'';
+    return quoted;
 }
 
 // 8 layers of the kinds game art has: smooth fills, shapes on transparency, a
@@ -44,18 +47,17 @@ fs::path LargeDocument()
     const std::string shapes = "xc:none -fill 'rgba(255,200,0,0.8)' -draw 'circle 700,700 700,1200' "
                                "-fill 'rgba(0,128,255,0.6)' -draw 'rectangle 1100,300 1900,1500' ";
     const std::string command =
-        "cd " + Quoted(dir) + " && convert " +
-        "\\( " + s + "gradient:'#203040'-'#c0a080' -set label Composite \\) " +
-        "\\( " + s + "gradient:'#102030'-'#e0c0a0' -set label Sky \\) " +
-        "\\( " + s + "radial-gradient:'rgba(255,255,255,0.9)'-'rgba(0,0,0,0)' -set label Glow \\) " +
-        "\\( " + s + shapes + "-set label Shapes \\) " +
-        "\\( " + s + "pattern:checkerboard -set label Checker \\) " +
-        "\\( -seed 7 " + s + "plasma:fractal -set label Plasma \\) " +
-        "\\( " + s + "xc:none -stroke '#ff0000' -strokewidth 9 -draw 'line 0,0 2047,2047' "
-                     "-draw 'line 2047,0 0,2047' -set label Lines \\) " +
-        "\\( " + s + "gradient:'rgba(0,255,0,0)'-'rgba(0,255,0,1)' -set label Fade \\) " +
-        "\\( " + s + "xc:none -fill '#ffffff' -draw 'roundrectangle 200,1600 1800,1950 40,40' -set label Panel "
-                     "\\) " +
+        "cd " + Quoted(dir) + " && convert " + "\\( " + s +
+        "gradient:'#203040'-'#c0a080' -set label Composite \\) " + "\\( " + s +
+        "gradient:'#102030'-'#e0c0a0' -set label Sky \\) " + "\\( " + s +
+        "radial-gradient:'rgba(255,255,255,0.9)'-'rgba(0,0,0,0)' -set label Glow \\) " + "\\( " + s + shapes +
+        "-set label Shapes \\) " + "\\( " + s + "pattern:checkerboard -set label Checker \\) " +
+        "\\( -seed 7 " + s + "plasma:fractal -set label Plasma \\) " + "\\( " + s +
+        "xc:none -stroke '#ff0000' -strokewidth 9 -draw 'line 0,0 2047,2047' "
+        "-draw 'line 2047,0 0,2047' -set label Lines \\) " +
+        "\\( " + s + "gradient:'rgba(0,255,0,0)'-'rgba(0,255,0,1)' -set label Fade \\) " + "\\( " + s +
+        "xc:none -fill '#ffffff' -draw 'roundrectangle 200,1600 1800,1950 40,40' -set label Panel "
+        "\\) " +
         "-colorspace sRGB -type TrueColorAlpha -depth 8 -compress RLE large_8_layers.psd > /dev/null 2>&1";
     if (!Run(command))
         return {};
@@ -128,7 +130,8 @@ int main(int argc, char** argv)
         docs.push_back(doc);
     for (const fs::path& doc : docs) {
         const std::string name = "BM_PsdDecode/" + doc.filename().string();
-        benchmark::RegisterBenchmark(name.c_str(), [doc](benchmark::State& state) { DecodeDocument(state, doc); })
+        benchmark::RegisterBenchmark(name.c_str(),
+                                     [doc](benchmark::State& state) { DecodeDocument(state, doc); })
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond);
     }

@@ -65,7 +65,7 @@ public:
 
     bool U32(uint32_t& value, const char* what)
     {
-        unsigned char b[4];
+        unsigned char b[4] = {};
         if (!Bytes(b, 4, what))
             return false;
         value = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;

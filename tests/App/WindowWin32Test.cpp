@@ -29,15 +29,24 @@ struct Recorder : input::InputListener, input::CoordConverter {
         events.push_back(name + " " + std::to_string(static_cast<int>(p.x)) + "," +
                          std::to_string(static_cast<int>(p.y)) + extra);
     }
-    void OnMouseDown(const input::point& p, int b) override { Add("down", p, " " + std::to_string(b)); }
-    void OnMouseUp(const input::point& p, int b) override { Add("up", p, " " + std::to_string(b)); }
+    void OnMouseDown(const input::point& p, int b) override
+    {
+        Add("down", p, std::string(" ") + std::to_string(b));
+    }
+    void OnMouseUp(const input::point& p, int b) override
+    {
+        Add("up", p, std::string(" ") + std::to_string(b));
+    }
     void OnMouseDoubleClick(const input::point& p, int b) override
     {
-        Add("dblclick", p, " " + std::to_string(b));
+        Add("dblclick", p, std::string(" ") + std::to_string(b));
     }
     void OnMouseMove(const input::point& p) override { Add("move", p); }
     void OnMouseDrag(const input::point& p) override { Add("drag", p); }
-    void OnMouseWheel(const input::point& p, int d) override { Add("wheel", p, " " + std::to_string(d)); }
+    void OnMouseWheel(const input::point& p, int d) override
+    {
+        Add("wheel", p, std::string(" ") + std::to_string(d));
+    }
     void OnMouseLeave(const input::point& p) override { Add("leave", p); }
     void OnKeyDown(int key) override { events.push_back("keydown " + std::to_string(key)); }
     void OnKeyUp(int key) override { events.push_back("keyup " + std::to_string(key)); }

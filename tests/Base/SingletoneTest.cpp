@@ -205,7 +205,8 @@ std::string DestroyedNames(const std::string& output)
     const std::string marker = "destroyed:";
     for (std::size_t at = output.find(marker); at != std::string::npos; at = output.find(marker, at + 1)) {
         const std::size_t start = at + marker.size();
-        names += (names.empty() ? "" : " ") + output.substr(start, output.find('\n', start) - start);
+        names += names.empty() ? "" : " ";
+        names += output.substr(start, output.find('\n', start) - start);
     }
     return names;
 }

@@ -549,7 +549,7 @@ TEST_F(RenderFront, ProgramsHoldAtMost255Variables)
 {
     for (int i = 0; i < 255; ++i) {
         render::ShaderScalarPointer<math::Matrix4, 1>* v = nullptr;
-        ASSERT_EQ(GE_OK, shaderA.GetMatrixVariable("m" + std::to_string(i), &v));
+        ASSERT_EQ(GE_OK, shaderA.GetMatrixVariable(std::string("m") + std::to_string(i), &v));
     }
     render::ShaderScalarPointer<math::Matrix4, 1>* extra = nullptr;
     EXPECT_EQ(GE_FAIL, shaderA.GetMatrixVariable("one too many", &extra));
