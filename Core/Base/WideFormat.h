@@ -5,7 +5,7 @@
 //     f % name.c_str() % points;
 //     f.Finish();                    // f.Output() is the line
 //
-// The writers also serve alone: set the spec fields of a WideFormatBase (or of its
+// The writers also serve alone: set the conversion fields of a WideFormatBase (or of its
 // narrow twin NumberFormat) by hand and call WriteInteger / WriteFloat.
 #include "Core/Base/Types.h"
 #include <string>
