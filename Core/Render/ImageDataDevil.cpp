@@ -297,6 +297,15 @@ bool BmpIsSound(const u8* p, u32 size)
         return false;
     if (offset < 14 + infoSize || offset > size)
         return false;
+    // DevIL sizes the palette from the header's colour count (which can wrap its
+    // allocation) and reads it after the header, wherever the pixels start.
+    const u64 colours = infoSize >= 40 ? le32(46) : 0;
+    const u64 fullPalette = bits <= 8 ? u64(1) << bits : 0;
+    if (colours > (bits <= 8 ? fullPalette : 256))
+        return false;
+    const u64 paletteBytes = (colours ? colours : fullPalette) * (infoSize == 12 ? 3 : 4);
+    if (14 + infoSize + paletteBytes > size)
+        return false;
     if (compression == 0 || compression == 3) {
         const u64 stride = (u64(width) * bits + 31) / 32 * 4;
         return offset + stride * u64(rows) <= size;

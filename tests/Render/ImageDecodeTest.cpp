@@ -505,9 +505,22 @@ TEST_F(ImageMagickFiles, DamagedAndTruncatedDevilFilesFailWithALogLine)
     runBmp[30] = 1;                      // RLE8
     runBmp[37] = 0x3D;                   // image size 0x3D000000
     runBmp.insert(runBmp.end(), {0, 1}); // end of bitmap
+    // A palette whose colour count wraps DevIL's allocation.
+    std::vector<u8> paletteBmp(54 + 8 * 4, 0);
+    paletteBmp[0] = 'B';
+    paletteBmp[1] = 'M';
+    paletteBmp[10] = 54; // pixel data offset
+    paletteBmp[14] = 40;
+    paletteBmp[18] = 8; // 8 x 4, 8 bits, uncompressed
+    paletteBmp[22] = 4;
+    paletteBmp[26] = 1;
+    paletteBmp[28] = 8;
+    paletteBmp[48] = 0x3F; // 0x6C3F0000 colours
+    paletteBmp[49] = 0x6C;
     for (const auto& [bytes, extension] :
          {std::pair{gif, L".gif"}, std::pair{tga, L".tga"}, std::pair{mappedTga, L".tga"},
-          std::pair{notGif, L".gif"}, std::pair{endlessJpeg, L".jpg"}, std::pair{runBmp, L".bmp"}}) {
+          std::pair{notGif, L".gif"}, std::pair{endlessJpeg, L".jpg"}, std::pair{runBmp, L".bmp"},
+          std::pair{paletteBmp, L".bmp"}}) {
         SCOPED_TRACE(extension);
         LogCapture log;
         EXPECT_EQ(LoadBytes(bytes, extension).data, nullptr);
