@@ -584,14 +584,7 @@ GEResultEnum BMFont::RenderText(Graphics* graphics, DrawTextParam* param, const 
         v[1] = SVertex2D{right, top, 0.0f, 1.0f, diffuse, specular, u1, v0};
         v[2] = SVertex2D{right, bottom, 0.0f, 1.0f, diffuse, specular, u1, v1};
         v[3] = SVertex2D{left, bottom, 0.0f, 1.0f, diffuse, specular, u0, v1};
-        const u16 b = static_cast<u16>(vertexLease.start + filled * 4);
-        u16* index = indices + filled * 6;
-        index[0] = b;
-        index[1] = u16(b + 1);
-        index[2] = u16(b + 2);
-        index[3] = b;
-        index[4] = u16(b + 2);
-        index[5] = u16(b + 3);
+        WriteQuadIndices(indices + filled * 6, static_cast<u16>(vertexLease.start + filled * 4));
         if (++filled < leased)
             return GE_OK;
         chunkOpen = false;

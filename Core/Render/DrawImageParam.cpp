@@ -65,13 +65,7 @@ GEResultEnum DrawImageParam::Draw(DrawParam& request)
     v[1] = SVertex2D{x1, y0, 0.0f, 1.0f, diffuse, specular, ub, va};
     v[2] = SVertex2D{x1, y1, 0.0f, 1.0f, diffuse, specular, ub, vb};
     v[3] = SVertex2D{x0, y1, 0.0f, 1.0f, diffuse, specular, ua, vb};
-    const u16 b = static_cast<u16>(lease.start);
-    index[0] = b;
-    index[1] = u16(b + 1);
-    index[2] = u16(b + 2);
-    index[3] = b;
-    index[4] = u16(b + 2);
-    index[5] = u16(b + 3);
+    WriteQuadIndices(index, static_cast<u16>(lease.start));
 
     // An atlas member's coordinates are fractions of its rectangle in the atlas.
     if (const resource::ResourceTexture* texture = image->GetResource(); texture && texture->inAtlas) {

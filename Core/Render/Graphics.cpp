@@ -254,9 +254,7 @@ DrawUntransformedParam<DrawCustomParam> Graphics::FillRect(const float* rect)
     v[2] = SVertexGeom{x + w, y + h, 0.0f, diffuse};
     v[3] = SVertexGeom{x, y + h, 0.0f, diffuse};
     // Indices name vertices by their place in the buffer: draws use base vertex 0.
-    const u16 b = static_cast<u16>(lease.start);
-    const u16 pattern[6] = {b, u16(b + 1), u16(b + 2), b, u16(b + 2), u16(b + 3)};
-    std::memcpy(index, pattern, sizeof pattern);
+    WriteQuadIndices(index, static_cast<u16>(lease.start));
     return DrawTriangles(lease, v, indexLease);
 }
 

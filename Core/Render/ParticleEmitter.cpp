@@ -156,14 +156,7 @@ GEResultEnum ParticleEmitter::Draw(Graphics* context, DrawParam* transform, Part
                         const MagicVertex& m = quad.vertex[k];
                         corner[k] = SVertex2D{m.x, m.y, 0.0f, 1.0f, diffuse, 0xFFFFFFFFu, m.u, m.v};
                     }
-                    const u16 b = static_cast<u16>(vertexLease.start + got * 4);
-                    u16* i = index + got * 6;
-                    i[0] = b;
-                    i[1] = u16(b + 1);
-                    i[2] = u16(b + 2);
-                    i[3] = b;
-                    i[4] = u16(b + 2);
-                    i[5] = u16(b + 3);
+                    WriteQuadIndices(index + got * 6, static_cast<u16>(vertexLease.start + got * 4));
                     ++got;
                 }
                 // Unfilled leased slots become degenerate quads that cover nothing.

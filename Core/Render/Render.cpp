@@ -39,6 +39,38 @@ bool SameRect(const float* a, const float* b)
     return a[0] == b[0] && a[1] == b[1] && a[2] == b[2] && a[3] == b[3];
 }
 
+bool ReadOperand(CommandBuffer& commands, u32* value)
+{
+    return commands.GetU32(value);
+}
+
+bool ReadOperand(CommandBuffer& commands, u8* value)
+{
+    return commands.GetU8(value);
+}
+
+template <class T> bool ReadOperand(CommandBuffer& commands, T** object)
+{
+    void* address = nullptr;
+    if (!commands.GetAddress(&address))
+        return false;
+    *object = static_cast<T*>(address);
+    return true;
+}
+
+// Replays a command of one operand on `apply`; false when the stream ends before
+// the operand.
+template <class Operand>
+bool ReplayOperand(CommandBuffer& commands, Render* renderer, GEResultEnum (Render::*apply)(Operand),
+                   GEResultEnum* result)
+{
+    Operand operand{};
+    if (!ReadOperand(commands, &operand))
+        return false;
+    *result = (renderer->*apply)(operand);
+    return true;
+}
+
 } // namespace
 
 Render::Render() = default;
@@ -211,15 +243,7 @@ GEResultEnum Render::BeginScene()
     if (!commands.PutCode(Command::BeginScene))
         return GE_FAIL;
     // Every cache is begun even after a failure, so that none is left out of the frame.
-    GEResultEnum result = GE_OK;
-    auto begin = [&result](BufferDoubleCacheBase* cache) {
-        if (cache && cache->BeginFrame() != GE_OK && result == GE_OK)
-            result = GE_FAIL;
-    };
-    for (auto& cache : vertexCaches)
-        begin(cache.get());
-    begin(indexCache16.get());
-    begin(indexCache32.get());
+    const GEResultEnum result = StepAllCaches(&BufferDoubleCacheBase::BeginFrame);
     if (result != GE_OK)
         return result;
     if (caps.resetStateAtSceneStart) {
@@ -235,20 +259,26 @@ GEResultEnum Render::EndScene()
     inScene = false;
     // Every cache is ended even after a failure, so that none stays locked or in
     // its frame; the scene is closed in the stream either way.
-    GEResultEnum result = GE_OK;
-    auto end = [&result](BufferDoubleCacheBase* cache) {
-        if (cache && cache->EndFrame() != GE_OK && result == GE_OK)
-            result = GE_FAIL;
-    };
-    for (auto& cache : vertexCaches)
-        end(cache.get());
-    end(indexCache16.get());
-    end(indexCache32.get());
+    const GEResultEnum result = StepAllCaches(&BufferDoubleCacheBase::EndFrame);
     const GEResultEnum flushed = FlushBatch();
     if (flushed != GE_OK)
         return flushed;
     if (!commands.PutCode(Command::EndScene))
         return GE_FAIL;
+    return result;
+}
+
+GEResultEnum Render::StepAllCaches(GEResultEnum (BufferDoubleCacheBase::*step)())
+{
+    GEResultEnum result = GE_OK;
+    auto run = [&result, step](BufferDoubleCacheBase* cache) {
+        if (cache && (cache->*step)() != GE_OK)
+            result = GE_FAIL;
+    };
+    for (auto& cache : vertexCaches)
+        run(cache.get());
+    run(indexCache16.get());
+    run(indexCache32.get());
     return result;
 }
 
@@ -414,23 +444,12 @@ GEResultEnum Render::Draw(u32 type, u32 startVertex, u32 primitiveCount)
         GE_LOG(L"Render::Draw: unknown primitive type %u.\n") << type;
         return GE_FAIL;
     }
-    const u32 perPrimitive = VerticesPerPrimitive(type);
     const bool pending = IsPending();
-    if (!batch.indexed && batch.type == type && batch.count != 0 && perPrimitive != 0 && !pending &&
-        startVertex == u64(batch.start) + u64(batch.count) * perPrimitive) {
+    if (!pending && ExtendsBatch(false, type, startVertex)) {
         batch.count += primitiveCount;
         return GE_OK;
     }
-    GEResultEnum result = FlushBatch();
-    if (result != GE_OK)
-        return result;
-    if (pending) {
-        result = ApplyState();
-        if (result != GE_OK)
-            return result;
-    }
-    batch = Batch{false, type, startVertex, primitiveCount, 0, 0};
-    return GE_OK;
+    return StartBatch(Batch{false, type, startVertex, primitiveCount, 0, 0}, pending);
 }
 
 GEResultEnum Render::DrawIndexed(u32 type, u32 startIndex, u32 primitiveCount, u32 minVertex, u32 vertexSpan)
@@ -439,10 +458,8 @@ GEResultEnum Render::DrawIndexed(u32 type, u32 startIndex, u32 primitiveCount, u
         GE_LOG(L"Render::DrawIndexed: unknown primitive type %u.\n") << type;
         return GE_FAIL;
     }
-    const u32 perPrimitive = VerticesPerPrimitive(type);
     const bool pending = IsPending();
-    if (batch.indexed && batch.type == type && batch.count != 0 && perPrimitive != 0 && !pending &&
-        startIndex == u64(batch.start) + u64(batch.count) * perPrimitive) {
+    if (!pending && ExtendsBatch(true, type, startIndex)) {
         const u64 newMin = std::min(batch.minVertex, minVertex);
         const u64 end = std::max(u64(minVertex) + vertexSpan, u64(batch.minVertex) + batch.vertexSpan);
         batch.count += primitiveCount;
@@ -450,6 +467,19 @@ GEResultEnum Render::DrawIndexed(u32 type, u32 startIndex, u32 primitiveCount, u
         batch.vertexSpan = static_cast<u32>(end - newMin);
         return GE_OK;
     }
+    return StartBatch(Batch{true, type, startIndex, primitiveCount, minVertex, vertexSpan}, pending);
+}
+
+bool Render::ExtendsBatch(bool indexed, u32 type, u32 start) const
+{
+    // Strips and fans (no fixed vertex count) never join a batch.
+    const u32 perPrimitive = VerticesPerPrimitive(type);
+    return batch.indexed == indexed && batch.type == type && batch.count != 0 && perPrimitive != 0 &&
+           start == u64(batch.start) + u64(batch.count) * perPrimitive;
+}
+
+GEResultEnum Render::StartBatch(const Batch& next, bool pending)
+{
     GEResultEnum result = FlushBatch();
     if (result != GE_OK)
         return result;
@@ -458,7 +488,7 @@ GEResultEnum Render::DrawIndexed(u32 type, u32 startIndex, u32 primitiveCount, u
         if (result != GE_OK)
             return result;
     }
-    batch = Batch{true, type, startIndex, primitiveCount, minVertex, vertexSpan};
+    batch = next;
     return GE_OK;
 }
 
@@ -524,65 +554,37 @@ GEResultEnum Render::ReplayCommands()
         case Command::Present:
             result = DoPresent();
             break;
-        case Command::SetRenderTarget: {
-            void* target = nullptr;
-            ok = commands.GetAddress(&target);
-            if (ok)
-                result = DoSetRenderTarget(static_cast<Texture*>(target));
+        case Command::SetRenderTarget:
+            ok = ReplayOperand(commands, this, &Render::DoSetRenderTarget, &result);
             break;
-        }
         case Command::SetBackBuffer:
             result = DoSetRenderTarget(nullptr);
             break;
-        case Command::SetShader: {
-            void* shader = nullptr;
-            ok = commands.GetAddress(&shader);
-            if (ok)
-                result = DoSetShader(static_cast<ShaderImpl*>(shader));
+        case Command::SetShader:
+            ok = ReplayOperand(commands, this, &Render::DoSetShader, &result);
             break;
-        }
         case Command::ShaderVariables: {
-            void* shader = nullptr;
-            ok = commands.GetAddress(&shader) && shader;
+            ShaderImpl* shader = nullptr;
+            ok = ReadOperand(commands, &shader) && shader;
             if (ok)
-                result = static_cast<ShaderImpl*>(shader)->ReadAndApplyVariables(commands);
+                result = shader->ReadAndApplyVariables(commands);
             break;
         }
-        case Command::SetVertexFormat: {
-            u32 id = 0;
-            ok = commands.GetU32(&id);
-            if (ok)
-                result = DoSetVertexFormat(id);
+        case Command::SetVertexFormat:
+            ok = ReplayOperand(commands, this, &Render::DoSetVertexFormat, &result);
             break;
-        }
-        case Command::SetVertexStream: {
-            void* buffer = nullptr;
-            ok = commands.GetAddress(&buffer);
-            if (ok)
-                result = DoSetVertexStream(static_cast<VertexBufferImpl*>(buffer));
+        case Command::SetVertexStream:
+            ok = ReplayOperand(commands, this, &Render::DoSetVertexStream, &result);
             break;
-        }
-        case Command::SetIndices: {
-            void* buffer = nullptr;
-            ok = commands.GetAddress(&buffer);
-            if (ok)
-                result = DoSetIndices(static_cast<IndexBufferImpl*>(buffer));
+        case Command::SetIndices:
+            ok = ReplayOperand(commands, this, &Render::DoSetIndices, &result);
             break;
-        }
-        case Command::SetBlendMode: {
-            u32 mode = 0;
-            ok = commands.GetU32(&mode);
-            if (ok)
-                result = DoSetBlendMode(mode);
+        case Command::SetBlendMode:
+            ok = ReplayOperand(commands, this, &Render::DoSetBlendMode, &result);
             break;
-        }
-        case Command::EnableScissor: {
-            u8 on = 0;
-            ok = commands.GetU8(&on);
-            if (ok)
-                result = DoEnableScissor(on);
+        case Command::EnableScissor:
+            ok = ReplayOperand(commands, this, &Render::DoEnableScissor, &result);
             break;
-        }
         case Command::SetScissorRect: {
             i32 rect[4];
             ok = commands.GetBytes(rect, sizeof rect);

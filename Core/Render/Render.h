@@ -179,6 +179,12 @@ protected:
     };
 
     bool IsPending() const;
+    // True when a draw of `type` from `start` continues the open batch of the same kind.
+    bool ExtendsBatch(bool indexed, u32 type, u32 start) const;
+    // Closes the open batch, records the pending state and opens `next`.
+    GEResultEnum StartBatch(const Batch& next, bool pending);
+    // Runs `step` on every buffer cache, even after one fails; fails when any did.
+    GEResultEnum StepAllCaches(GEResultEnum (BufferDoubleCacheBase::*step)());
     bool RecordTarget(Texture* target);
     GEResultEnum ReplayCommands();
 

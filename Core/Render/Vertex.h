@@ -32,4 +32,16 @@ struct SVertexRT {
 };
 static_assert(sizeof(SVertexRT) == 24);
 
+// The six indices of a quad drawn as two triangles (corners 0 1 2 and 0 2 3) whose
+// corners stand at `first` to `first` + 3 in the vertex buffer.
+inline void WriteQuadIndices(u16* index, u16 first)
+{
+    index[0] = first;
+    index[1] = u16(first + 1);
+    index[2] = u16(first + 2);
+    index[3] = first;
+    index[4] = u16(first + 2);
+    index[5] = u16(first + 3);
+}
+
 } // namespace render

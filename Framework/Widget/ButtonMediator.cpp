@@ -68,12 +68,7 @@ GEResultEnum ButtonMediator::OnWidgetMouseDown(const math::Point3&, const layer:
 
 GEResultEnum ButtonMediator::GetCaptureInfo(const math::Point3& point, CaptureInfo* out)
 {
-    out->widget = button;
-    out->layer = button ? button->layer : nullptr;
-    out->x = point.x;
-    out->y = point.y;
-    out->z = point.z;
-    out->captureFlag = true;
+    *out = CaptureInfo{button, button ? button->layer : nullptr, point.x, point.y, point.z, true};
     return GE_OK;
 }
 

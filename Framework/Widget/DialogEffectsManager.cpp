@@ -12,6 +12,17 @@
 
 namespace widget {
 
+namespace {
+
+// Names come from description files and need not be UTF-8: log them leniently
+// rather than let a strict conversion throw.
+std::wstring LogText(const std::string& text)
+{
+    return ConvertToWide(text, StringEncoding::Ansi);
+}
+
+} // namespace
+
 DialogEffectsManager::DialogEffectsManager()
 {
     RegisterDataCreator("Anim", std::make_unique<DialogEffectsDataCreator<DialogAnimEffectsData>>());
@@ -50,7 +61,7 @@ GEResultEnum DialogEffectsManager::GetEffects(Dialog* dialog, DialogEffects** ou
     const auto creator = effectCreators.find(named->second);
     if (creator == effectCreators.end()) {
         GE_LOG(L"Dialog '%s': its effect '%s' is not known.\n")
-            << ConvertToWide(dialog->name) << ConvertToWide(named->second);
+            << LogText(dialog->name) << LogText(named->second);
         return GE_FAIL;
     }
     std::unique_ptr<DialogEffects> effects(creator->second->Create());
@@ -70,15 +81,14 @@ GEResultEnum DialogEffectsManager::AddEffect(const std::string& effectName, cons
 {
     const auto creator = dataCreators.find(kind);
     if (creator == dataCreators.end()) {
-        GE_LOG(L"Dialog effect '%s': unknown kind '%s'.\n")
-            << ConvertToWide(effectName) << ConvertToWide(kind);
+        GE_LOG(L"Dialog effect '%s': unknown kind '%s'.\n") << LogText(effectName) << LogText(kind);
         return GE_FAIL;
     }
     std::unique_ptr<DialogEffectsData> data(creator->second->Create());
     if (!data)
         return GE_FAIL;
     if (const GEResultEnum result = data->Load(element)) {
-        GE_LOG(L"Dialog effect '%s' could not be read.\n") << ConvertToWide(effectName);
+        GE_LOG(L"Dialog effect '%s' could not be read.\n") << LogText(effectName);
         return result;
     }
     effectsData[effectName] = std::move(data);

@@ -86,12 +86,7 @@ GEResultEnum WidgetHitTestListener::OnMouseWheel(layer::HitTestParam&, const lay
 
 GEResultEnum WidgetHitTestListener::GetCaptureInfo(const math::Point3& point, CaptureInfo* out)
 {
-    out->widget = owner;
-    out->layer = notifiedLayer;
-    out->x = point.x;
-    out->y = point.y;
-    out->z = point.z;
-    out->captureFlag = true;
+    *out = CaptureInfo{owner, notifiedLayer, point.x, point.y, point.z, true};
     return GE_OK;
 }
 

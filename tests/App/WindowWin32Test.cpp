@@ -6,6 +6,7 @@
 #include "Framework/GameWindow.h"
 #include "Framework/GameWindowHost.h"
 #include "Platform/Win32/WinTest.h"
+#include "tests/Input/InputRecorder.h"
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -22,42 +23,9 @@ extern char** environ;
 
 namespace {
 
-struct Recorder : input::InputListener, input::CoordConverter {
-    std::vector<std::string> events;
-    void Add(const std::string& name, const input::point& p, const std::string& extra = "")
-    {
-        events.push_back(name + " " + std::to_string(static_cast<int>(p.x)) + "," +
-                         std::to_string(static_cast<int>(p.y)) + extra);
-    }
-    void OnMouseDown(const input::point& p, int b) override
-    {
-        Add("down", p, std::string(" ") + std::to_string(b));
-    }
-    void OnMouseUp(const input::point& p, int b) override
-    {
-        Add("up", p, std::string(" ") + std::to_string(b));
-    }
-    void OnMouseDoubleClick(const input::point& p, int b) override
-    {
-        Add("dblclick", p, std::string(" ") + std::to_string(b));
-    }
-    void OnMouseMove(const input::point& p) override { Add("move", p); }
-    void OnMouseDrag(const input::point& p) override { Add("drag", p); }
-    void OnMouseWheel(const input::point& p, int d) override
-    {
-        Add("wheel", p, std::string(" ") + std::to_string(d));
-    }
-    void OnMouseLeave(const input::point& p) override { Add("leave", p); }
-    void OnKeyDown(int key) override { events.push_back("keydown " + std::to_string(key)); }
-    void OnKeyUp(int key) override { events.push_back("keyup " + std::to_string(key)); }
-    void OnChar(wchar_t ch) override { events.push_back("char " + std::to_string(static_cast<int>(ch))); }
-    void OnTouchBegin(const input::touches&) override {}
-    void OnTouchMove(const input::touches&) override {}
-    void OnTouchEnd(const input::touches&) override {}
-    void OnTouchCancel(const input::touches&) override {}
-    // Doubles x and halves y, after an offset of (1, -2).
-    input::point ScreenToVirtual(const input::point& p) override { return {(p.x + 1) * 2, (p.y - 2) * 0.5f}; }
-    input::point Rotate(const input::point& p, int) override { return p; }
+// Mouse lines carry the button or the wheel step.
+struct Recorder : inputtest::InputRecorder {
+    Recorder() : InputRecorder(true) {}
 };
 
 struct HookedWindow : app::WindowWin32 {

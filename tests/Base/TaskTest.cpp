@@ -67,6 +67,18 @@ protected:
             std::make_unique<ProbeTask>(journal, name, false, stopWhenChildrenDone, keepsParentRunning));
         return owned.back().get();
     }
+    // "root" over "a" and "b", and "a1" under "a".
+    struct Tree {
+        ProbeTask *root, *a, *b, *a1;
+    };
+    Tree MakeTree()
+    {
+        Tree tree{Make("root"), Make("a"), Make("b"), Make("a1")};
+        tree.root->AddChild(tree.a);
+        tree.root->AddChild(tree.b);
+        tree.a->AddChild(tree.a1);
+        return tree;
+    }
     std::vector<std::string> TakeJournal()
     {
         std::vector<std::string> result;
@@ -82,13 +94,7 @@ using Journal = std::vector<std::string>;
 
 TEST_F(TaskTest, StartsOnceAndUpdatesChildrenBeforeTheParentsTick)
 {
-    ProbeTask* root = Make("root");
-    ProbeTask* a = Make("a");
-    ProbeTask* b = Make("b");
-    ProbeTask* a1 = Make("a1");
-    root->AddChild(a);
-    root->AddChild(b);
-    a->AddChild(a1);
+    const auto [root, a, b, a1] = MakeTree();
 
     // Frame 1: children join the list at the end of the frame, so only the root runs.
     EXPECT_EQ(root->Update(0.5f), GE_OK);
@@ -266,13 +272,7 @@ TEST_F(TaskTest, FinishedChildStaysUntilItsOwnChildrenAreGone)
 
 TEST_F(TaskTest, StopIsDepthFirstChildrenBeforeParentAndMayRepeat)
 {
-    ProbeTask* root = Make("root");
-    ProbeTask* a = Make("a");
-    ProbeTask* b = Make("b");
-    ProbeTask* a1 = Make("a1");
-    root->AddChild(a);
-    root->AddChild(b);
-    a->AddChild(a1);
+    const auto [root, a, b, a1] = MakeTree();
     for (int i = 0; i < 3; ++i)
         root->Update(0.0f);
     TakeJournal();

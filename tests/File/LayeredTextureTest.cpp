@@ -26,16 +26,12 @@ protected:
     resource::ResourceHandle<ResourceTexture> Get(const std::wstring& name, file::ImageContainer* container,
                                                   const std::wstring& inside)
     {
-        auto handle = resource::ResourceManager::Get<ResourceTexture>(name);
-        handle->renderer = &render;
-        handle->container = container;
-        handle->nameInContainer = inside;
-        return handle;
+        return test::TextureResource(render, name, container, inside);
     }
 
     static test::MemoryTexture* Device(const resource::ResourceHandle<ResourceTexture>& t)
     {
-        return static_cast<test::MemoryTexture*>(t->GetTexture());
+        return test::DeviceTexture(t);
     }
 
     static std::string SolidDds(u32 colour, u32 w, u32 h)

@@ -17,11 +17,7 @@ class AnimDataTest : public AnimFolderTest {
 protected:
     resource::ResourceHandle<AnimData> Load(const std::wstring& path, GEResultEnum expected = GE_OK)
     {
-        auto anim = resource::ResourceManager::Get<AnimData>(path);
-        EXPECT_TRUE(anim);
-        anim->renderer = &render;
-        EXPECT_EQ(anim->Load(), expected);
-        return anim;
+        return LoadOnRender<AnimData>(path, expected);
     }
 
     void PutQuads()

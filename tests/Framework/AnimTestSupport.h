@@ -59,6 +59,18 @@ protected:
                                                   imgtest::BgraBytes(std::vector<u32>(4, 0xFF336699u)))));
     }
     static size_t Cached() { return resource::ResourceManager::GetMap<resource::ResourceTexture>().size(); }
+    // The cached resource of `path`, loaded on this renderer with the result `expected`.
+    template <class T>
+    resource::ResourceHandle<T> LoadOnRender(const std::wstring& path, GEResultEnum expected)
+    {
+        auto loaded = resource::ResourceManager::Get<T>(path);
+        EXPECT_TRUE(loaded);
+        if (!loaded)
+            return loaded;
+        loaded->renderer = &render;
+        EXPECT_EQ(loaded->Load(), expected);
+        return loaded;
+    }
 
     test::TextureRender render;
 };

@@ -262,6 +262,12 @@ TEST_F(DialogEffectsTest, BrokenDescriptionsFail)
         {R"(<e><dialog name="d"/></e>)", L"name or effect"},
         {R"(<e><effect name="x" kind="Anim" show_anim_data="fx/none.anim" hide_anim_data="fx/out.anim" preload=""/></e>)",
          L"fx/none.anim"},
+        // Names that are no UTF-8 are still logged, never thrown.
+        {"<e><effect name=\"x\" kind=\"Sl\xC3\" show_anim_data=\"a\" hide_anim_data=\"b\"/></e>",
+         L"unknown kind"},
+        {"<e><effect name=\"\xFFx\" kind=\"Anim\" show_anim_data=\"fx/none.anim\" "
+         "hide_anim_data=\"fx/out.anim\" preload=\"\"/></e>",
+         L"could not be read"},
     };
     for (const auto& c : cases) {
         LogCapture capture;
@@ -279,12 +285,18 @@ TEST_F(DialogEffectsTest, EffectsThatCannotBeMadeFailTheAttach)
         <dialog name="twice" effect="double"/>
         <dialog name="lost" effect="lost"/>
         <dialog name="nowhere" effect="unknown"/>
+        <dialog name="garbled" effect="un)"
+                       "\xC3"
+                       R"(known"/>
     </effects>)"),
               GE_OK);
     const struct {
         const char* dialog;
         const wchar_t* logged;
-    } cases[] = {{"twice", L"exactly one object"}, {"lost", L"fx/gone.anim"}, {"nowhere", L"'unknown'"}};
+    } cases[] = {{"twice", L"exactly one object"},
+                 {"lost", L"fx/gone.anim"},
+                 {"nowhere", L"'unknown'"},
+                 {"garbled", L"is not known"}};
     for (const auto& c : cases) {
         LogCapture capture;
         auto* dialog = new TestDialog(c.dialog, &log);

@@ -39,13 +39,8 @@ framework::GameApplication* App()
 
 app::MonitorInfo Monitor(i32 width, i32 height, i32 workWidth, i32 workHeight)
 {
-    app::MonitorInfo monitor;
-    monitor.width = width;
-    monitor.height = height;
-    monitor.workWidth = workWidth;
-    monitor.workHeight = workHeight;
-    monitor.primary = 1;
-    return monitor;
+    // A primary monitor at the origin, its work area at the origin too.
+    return app::MonitorInfo{0, 0, width, height, 0, 0, workWidth, workHeight, 1};
 }
 
 struct Bar {

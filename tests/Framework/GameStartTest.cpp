@@ -22,10 +22,9 @@
 #include "Framework/Widget/BaseBoard.h"
 #include "Framework/Widget/FrameManager.h"
 #include "Platform/D3D9/D3D9TestHooks.h"
-#include "Platform/Magic/PtcText.h"
-#include "Platform/Magic/PtcWriter.h"
 #include "Platform/Win32/WinTest.h"
 #include "tests/File/LogCapture.h"
+#include "tests/Platform/MagicFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -296,30 +295,8 @@ void WriteEffect()
                                    "Image.new('RGBA', (8, 8), (255, 255, 255, 255)).save('" +
                                    (TempRoot() / "fx" / "dot.png").string() + "')\"";
     ASSERT_EQ(std::system(dotCommand.c_str()), 0);
-    magic::PtcDocument document;
-    std::string error;
-    ASSERT_TRUE(magic::ParsePtcText(R"(
-atlas fx/dot.png 8 8
-  frame 0 0 8 8
-emitter burst
-  seed 7
-  update_time 10
-  duration 2000
-  particles
-    atlas 0
-    rate 200
-    life 1000 1000
-    speed 40 80
-    angle 90 360
-    size 6 3
-    color ffff8000 80ff0000
-  end
-end
-)",
-                                    document, error))
-        << error;
-    std::vector<unsigned char> bytes;
-    ASSERT_TRUE(magic::WritePtcDocument(document, bytes, error)) << error;
+    const std::vector<unsigned char> bytes =
+        magic_test::WriteText(magic_test::BurstEffect("fx/dot.png").c_str());
     std::ofstream(TempRoot() / "fx" / "test.ptc", std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
@@ -485,13 +462,8 @@ void PressAltEnter(HWND hwnd)
 
 app::MonitorInfo Monitor(i32 width, i32 height, i32 workWidth, i32 workHeight)
 {
-    app::MonitorInfo monitor;
-    monitor.width = width;
-    monitor.height = height;
-    monitor.workWidth = workWidth;
-    monitor.workHeight = workHeight;
-    monitor.primary = 1;
-    return monitor;
+    // A primary monitor at the origin, its work area at the origin too.
+    return app::MonitorInfo{0, 0, width, height, 0, 0, workWidth, workHeight, 1};
 }
 
 TEST_F(HeadlessStart, AltEnterSwitchesWithItsLogLinesInOrder)

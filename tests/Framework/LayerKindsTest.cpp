@@ -91,21 +91,7 @@ class ImageLayerDraw : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        param.width = 1024;
-        param.height = 768;
-        ASSERT_EQ(render.InitRender(nullptr, param), GE_OK);
-        render::ShaderImpl* program = nullptr;
-        render.CreateGeomShader(&program);
-        geom = std::make_unique<render::Shader>(program, &render);
-        render.CreateTexturedMultShader(&program);
-        mult = std::make_unique<render::ShaderTextured>(program, &render);
-        render.CreateTexturedTintShader(&program);
-        tint = std::make_unique<render::ShaderTextured>(program, &render);
-        ASSERT_EQ(geom->InitVariables(), GE_OK);
-        ASSERT_EQ(mult->InitVariables(), GE_OK);
-        ASSERT_EQ(tint->InitVariables(), GE_OK);
-        graphics = std::make_unique<render::Graphics>(
-            &render, render::GraphicsShaders{geom.get(), mult.get(), tint.get()});
+        ASSERT_NO_FATAL_FAILURE(test::StartBuiltinGraphics(render, geom, mult, tint, graphics));
         auto* texture = new test::MemoryTexture(&render);
         texture->SetSize(8, 4);
         image = new layer::ImageLayer;
@@ -145,7 +131,6 @@ protected:
         return {};
     }
 
-    render::RenderInitParam param;
     test::TextureRender render;
     std::unique_ptr<render::Shader> geom;
     std::unique_ptr<render::ShaderTextured> mult;

@@ -14,11 +14,7 @@ class MeshLibraryTest : public AnimFolderTest {
 protected:
     resource::ResourceHandle<MeshLibrary> Load(const std::wstring& path, GEResultEnum expected = GE_OK)
     {
-        auto library = resource::ResourceManager::Get<MeshLibrary>(path);
-        EXPECT_TRUE(library);
-        library->renderer = &render;
-        EXPECT_EQ(library->Load(), expected);
-        return library;
+        return LoadOnRender<MeshLibrary>(path, expected);
     }
 
     // Two quads on one texture (named with a backslash) and one on another.

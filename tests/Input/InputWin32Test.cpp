@@ -4,6 +4,7 @@
 #include "Core/Input/Input.h"
 #include "Platform/Win32/WinTest.h"
 #include "Platform/Win32/Windows.h"
+#include "tests/Input/InputRecorder.h"
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <map>
@@ -12,31 +13,7 @@
 
 namespace {
 
-struct Recorder : input::InputListener, input::CoordConverter {
-    std::vector<std::string> events;
-    void Add(const std::string& name, const input::point& p)
-    {
-        events.push_back(name + " " + std::to_string(static_cast<int>(p.x)) + "," +
-                         std::to_string(static_cast<int>(p.y)));
-    }
-    void OnMouseDown(const input::point& p, int) override { Add("down", p); }
-    void OnMouseUp(const input::point& p, int) override { Add("up", p); }
-    void OnMouseDoubleClick(const input::point& p, int) override { Add("dblclick", p); }
-    void OnMouseMove(const input::point& p) override { Add("move", p); }
-    void OnMouseDrag(const input::point& p) override { Add("drag", p); }
-    void OnMouseWheel(const input::point& p, int) override { Add("wheel", p); }
-    void OnMouseLeave(const input::point& p) override { Add("leave", p); }
-    void OnKeyDown(int key) override { events.push_back("keydown " + std::to_string(key)); }
-    void OnKeyUp(int key) override { events.push_back("keyup " + std::to_string(key)); }
-    void OnChar(wchar_t ch) override { events.push_back("char " + std::to_string(static_cast<int>(ch))); }
-    void OnTouchBegin(const input::touches&) override {}
-    void OnTouchMove(const input::touches&) override {}
-    void OnTouchEnd(const input::touches&) override {}
-    void OnTouchCancel(const input::touches&) override {}
-    // Doubles x and halves y, after an offset of (1, -2).
-    input::point ScreenToVirtual(const input::point& p) override { return {(p.x + 1) * 2, (p.y - 2) * 0.5f}; }
-    input::point Rotate(const input::point& p, int) override { return p; }
-};
+using Recorder = inputtest::InputRecorder;
 
 LRESULT PlainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {

@@ -85,6 +85,29 @@ inline std::vector<unsigned char> WriteText(const char* text = kEffects)
     return WriteDocument(ParseDocument(text));
 }
 
+// One emitter, "burst", of 8 x 8 dots from `atlas`: 200 a second for 2 s, each
+// living 1 s, orange fading to red.
+inline std::string BurstEffect(const std::string& atlas)
+{
+    return "\natlas " + atlas + R"( 8 8
+  frame 0 0 8 8
+emitter burst
+  seed 7
+  update_time 10
+  duration 2000
+  particles
+    atlas 0
+    rate 200
+    life 1000 1000
+    speed 40 80
+    angle 90 360
+    size 6 3
+    color ffff8000 80ff0000
+  end
+end
+)";
+}
+
 // Closes the file at the end of a test.
 struct FileGuard {
     MagicFile file;

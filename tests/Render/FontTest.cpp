@@ -64,22 +64,7 @@ protected:
     void SetUp() override
     {
         TempFolderTest::SetUp();
-        render::RenderInitParam param;
-        param.width = 1024;
-        param.height = 768;
-        ASSERT_EQ(render.InitRender(nullptr, param), GE_OK);
-        render::ShaderImpl* program = nullptr;
-        render.CreateGeomShader(&program);
-        geom = std::make_unique<render::Shader>(program, &render);
-        render.CreateTexturedMultShader(&program);
-        mult = std::make_unique<render::ShaderTextured>(program, &render);
-        render.CreateTexturedTintShader(&program);
-        tint = std::make_unique<render::ShaderTextured>(program, &render);
-        ASSERT_EQ(geom->InitVariables(), GE_OK);
-        ASSERT_EQ(mult->InitVariables(), GE_OK);
-        ASSERT_EQ(tint->InitVariables(), GE_OK);
-        graphics = std::make_unique<render::Graphics>(
-            &render, render::GraphicsShaders{geom.get(), mult.get(), tint.get()});
+        ASSERT_NO_FATAL_FAILURE(test::StartBuiltinGraphics(render, geom, mult, tint, graphics));
         const std::string page = imgtest::Bytes(imgtest::MakeDds(
             64, 64, 1, 0x41, nullptr, 32, imgtest::BgraBytes(std::vector<u32>(64 * 64, 0xFFFFFFFFu))));
         Put("fonts/page0.dds", page);

@@ -5,8 +5,11 @@
 #include "Core/Render/AlphaMask.h"
 #include "Core/Render/ImageData.h"
 #include "Core/Render/Texture.h"
+#include "Core/Resource/ResourceManager.h"
+#include "Core/Resource/ResourceTexture.h"
 #include "tests/Render/RecordingRender.h"
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace test {
@@ -82,5 +85,25 @@ public:
     }
     bool failCreateTexture = false;
 };
+
+// The cached texture resource `name`, to be loaded by `render`: from `inside` of
+// `container` when one is given, else from its own file.
+inline resource::ResourceHandle<resource::ResourceTexture> TextureResource(render::Render& render,
+                                                                           const std::wstring& name,
+                                                                           file::ImageContainer* container,
+                                                                           const std::wstring& inside)
+{
+    auto handle = resource::ResourceManager::Get<resource::ResourceTexture>(name);
+    handle->renderer = &render;
+    handle->container = container;
+    handle->nameInContainer = inside;
+    return handle;
+}
+
+// The memory texture a loaded resource made.
+inline MemoryTexture* DeviceTexture(const resource::ResourceHandle<resource::ResourceTexture>& texture)
+{
+    return static_cast<MemoryTexture*>(texture->GetTexture());
+}
 
 } // namespace test

@@ -8,10 +8,9 @@
 #include "Core/Render/Shader.h"
 #include "Core/Render/ShaderTextured.h"
 #include "Core/Render/Vertex.h"
-#include "Platform/Magic/PtcText.h"
-#include "Platform/Magic/PtcWriter.h"
 #include "tests/File/FileTestSupport.h"
 #include "tests/File/LogCapture.h"
+#include "tests/Platform/MagicFixture.h"
 #include "tests/Render/ImageTestSupport.h"
 #include "tests/Render/MemoryTexture.h"
 #include <gtest/gtest.h>
@@ -22,11 +21,7 @@ namespace {
 
 std::string Ptc(const std::string& description)
 {
-    magic::PtcDocument document;
-    std::string error;
-    std::vector<unsigned char> bytes;
-    EXPECT_TRUE(magic::ParsePtcText(description, document, error)) << error;
-    EXPECT_TRUE(magic::WritePtcDocument(document, bytes, error)) << error;
+    const std::vector<unsigned char> bytes = magic_test::WriteText(description.c_str());
     return std::string(bytes.begin(), bytes.end());
 }
 
@@ -70,22 +65,7 @@ protected:
     void SetUp() override
     {
         TempFolderTest::SetUp();
-        render::RenderInitParam param;
-        param.width = 1024;
-        param.height = 768;
-        ASSERT_EQ(render.InitRender(nullptr, param), GE_OK);
-        render::ShaderImpl* program = nullptr;
-        render.CreateGeomShader(&program);
-        geom = std::make_unique<render::Shader>(program, &render);
-        render.CreateTexturedMultShader(&program);
-        mult = std::make_unique<render::ShaderTextured>(program, &render);
-        render.CreateTexturedTintShader(&program);
-        tint = std::make_unique<render::ShaderTextured>(program, &render);
-        ASSERT_EQ(geom->InitVariables(), GE_OK);
-        ASSERT_EQ(mult->InitVariables(), GE_OK);
-        ASSERT_EQ(tint->InitVariables(), GE_OK);
-        graphics = std::make_unique<render::Graphics>(
-            &render, render::GraphicsShaders{geom.get(), mult.get(), tint.get()});
+        ASSERT_NO_FATAL_FAILURE(test::StartBuiltinGraphics(render, geom, mult, tint, graphics));
         Put("fx/atlas.dds", imgtest::Bytes(imgtest::MakeDds(16, 16, 1, 0x41, nullptr, 32,
                                                             imgtest::BgraBytes(std::vector<u32>(256, ~0u)))));
         system = render::ParticleSystem::Instance();

@@ -2,11 +2,15 @@
 // A back end for tests: device buffers in plain memory, shader programs whose
 // variables log what they are set to, and Do* operations that log each call.
 #include "Core/Render/Buffer.h"
+#include "Core/Render/Graphics.h"
 #include "Core/Render/Render.h"
+#include "Core/Render/Shader.h"
 #include "Core/Render/ShaderImpl.h"
+#include "Core/Render/ShaderTextured.h"
 #include "Core/Render/Texture.h"
 #include "Core/Render/VertexFormat.h"
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>
@@ -292,5 +296,31 @@ private:
         return text;
     }
 };
+
+// Starts `render` on a 1024 x 768 screen, wraps its three built-in programs as the
+// engine does and makes the graphics that draws with them. Call it under
+// ASSERT_NO_FATAL_FAILURE.
+inline void StartBuiltinGraphics(render::Render& render, std::unique_ptr<render::Shader>& geom,
+                                 std::unique_ptr<render::ShaderTextured>& mult,
+                                 std::unique_ptr<render::ShaderTextured>& tint,
+                                 std::unique_ptr<render::Graphics>& graphics)
+{
+    render::RenderInitParam param;
+    param.width = 1024;
+    param.height = 768;
+    ASSERT_EQ(render.InitRender(nullptr, param), GE_OK);
+    render::ShaderImpl* program = nullptr;
+    render.CreateGeomShader(&program);
+    geom = std::make_unique<render::Shader>(program, &render);
+    render.CreateTexturedMultShader(&program);
+    mult = std::make_unique<render::ShaderTextured>(program, &render);
+    render.CreateTexturedTintShader(&program);
+    tint = std::make_unique<render::ShaderTextured>(program, &render);
+    ASSERT_EQ(geom->InitVariables(), GE_OK);
+    ASSERT_EQ(mult->InitVariables(), GE_OK);
+    ASSERT_EQ(tint->InitVariables(), GE_OK);
+    graphics = std::make_unique<render::Graphics>(
+        &render, render::GraphicsShaders{geom.get(), mult.get(), tint.get()});
+}
 
 } // namespace test

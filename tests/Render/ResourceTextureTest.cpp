@@ -47,15 +47,11 @@ protected:
     resource::ResourceHandle<ResourceTexture>
     Get(const std::wstring& name, file::ImageContainer* container = nullptr, const std::wstring& inside = L"")
     {
-        auto handle = resource::ResourceManager::Get<ResourceTexture>(name);
-        handle->renderer = &render;
-        handle->container = container;
-        handle->nameInContainer = inside;
-        return handle;
+        return test::TextureResource(render, name, container, inside);
     }
     static test::MemoryTexture* Device(const resource::ResourceHandle<ResourceTexture>& t)
     {
-        return static_cast<test::MemoryTexture*>(t->GetTexture());
+        return test::DeviceTexture(t);
     }
 
     test::TextureRender render;

@@ -6,9 +6,8 @@
 #include "Core/Render/ParticleEmitter.h"
 #include "Core/Render/ParticleSystem.h"
 #include "Core/Resource/ResourceManager.h"
-#include "Platform/Magic/PtcText.h"
-#include "Platform/Magic/PtcWriter.h"
 #include "tests/File/FileTestSupport.h"
+#include "tests/Platform/MagicFixture.h"
 #include "tests/Render/Dx9TestSupport.h"
 #include "tests/Render/ImageTestSupport.h"
 #include <algorithm>
@@ -149,30 +148,8 @@ TEST_F(TextParticlesDX9Test, AnEffectFilePlaysAndDrawsTheSameTwice)
     Put("fx/dot.dds",
         imgtest::Bytes(imgtest::MakeDds(8, 8, 1, 0x41, nullptr, 32,
                                         imgtest::BgraBytes(std::vector<u32>(64, 0xFFFFFFFFu)))));
-    magic::PtcDocument document;
-    std::string error;
-    std::vector<unsigned char> bytes;
-    ASSERT_TRUE(magic::ParsePtcText(R"(
-atlas fx/dot.dds 8 8
-  frame 0 0 8 8
-emitter burst
-  seed 7
-  update_time 10
-  duration 2000
-  particles
-    atlas 0
-    rate 200
-    life 1000 1000
-    speed 40 80
-    angle 90 360
-    size 6 3
-    color ffff8000 80ff0000
-  end
-end
-)",
-                                    document, error))
-        << error;
-    ASSERT_TRUE(magic::WritePtcDocument(document, bytes, error)) << error;
+    const std::vector<unsigned char> bytes =
+        magic_test::WriteText(magic_test::BurstEffect("fx/dot.dds").c_str());
     Put("fx/test.ptc", std::string(bytes.begin(), bytes.end()));
     render::ParticleSystem* system = render::ParticleSystem::Instance();
     ASSERT_EQ(system->LoadFile("fx/test.ptc", renderer.get()), GE_OK);

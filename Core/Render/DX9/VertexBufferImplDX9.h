@@ -1,35 +1,21 @@
 #pragma once
-#include "Core/Render/Buffer.h"
-#include "Platform/D3D9/D3D9.h"
+#include "Core/Render/DX9/DeviceBufferDX9.h"
 
 namespace render {
 
-class RenderDX9;
-
-// A Direct3D 9 vertex buffer: static ones live in the managed pool, dynamic ones in
-// the default pool, released on device loss and made again after the reset.
-class VertexBufferImplDX9 : public VertexBufferImpl {
+// A Direct3D 9 vertex buffer of one registered format.
+class VertexBufferImplDX9 : public DeviceBufferDX9<VertexBufferImpl, IDirect3DVertexBuffer9> {
 public:
     explicit VertexBufferImplDX9(RenderDX9* renderer);
-    ~VertexBufferImplDX9() override;
 
     GEResultEnum Create(const VertexFormat& format, u32 count, u8 dynamic) override;
-    GEResultEnum Lock() override;
-    GEResultEnum Unlock() override;
-    GEResultEnum Restore() override;
-    GEResultEnum ReleaseDeviceObjects() override;
-    bool IsUnavailable() const override;
 
-    IDirect3DVertexBuffer9* GetDeviceBuffer() const { return buffer; }
-    bool IsDynamic() const { return dynamic != 0; }
     u32 GetFvf() const { return fvf; }
 
 private:
-    GEResultEnum CreateDeviceBuffer();
+    HRESULT MakeDeviceBuffer(IDirect3DDevice9* device, UINT length, DWORD usage, D3DPOOL pool,
+                             IDirect3DVertexBuffer9** out) override;
 
-    RenderDX9* dx9;
-    IDirect3DVertexBuffer9* buffer = nullptr;
-    u8 dynamic = 0;
     u32 fvf = 0;
 };
 
