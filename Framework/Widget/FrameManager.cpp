@@ -3,6 +3,7 @@
 #include "Framework/Layer/Layer.h"
 #include "Framework/Widget/Frame.h"
 #include "Framework/Widget/WidgetListener.h"
+#include <list>
 
 namespace widget {
 
@@ -40,6 +41,15 @@ FrameManager::~FrameManager()
     Flush();
     if (ownsCursorFrame)
         delete cursorFrame;
+    // Child tasks (dialog effects) flagged for deletion are the manager's to delete;
+    // without a further update they would outlive it.
+    for (std::list<base::Task*>* list : {&children, &pendingChildren}) {
+        for (base::Task* child : *list) {
+            if (child->autoDelete)
+                delete child;
+        }
+        list->clear();
+    }
 }
 
 GEResultEnum FrameManager::Update(float dt)

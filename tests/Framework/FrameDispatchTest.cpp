@@ -312,4 +312,26 @@ TEST_F(FrameDispatch, DeferredDeletionsHappenAtTheEndOfTheUpdate)
     EXPECT_EQ(deleted, 1);
 }
 
+TEST(FrameManagerLifetime, ChildTasksFlaggedForDeletionGoWithTheManager)
+{
+    struct Counted : base::Task {
+        explicit Counted(bool autoDelete, int& deleted)
+            : base::Task(autoDelete, false, true, false), deleted(deleted)
+        {
+        }
+        ~Counted() override { ++deleted; }
+        int& deleted;
+    };
+    int deleted = 0;
+    Counted kept(false, deleted); // not flagged: its owner deletes it
+    {
+        widget::FrameManager manager;
+        manager.AddChild(new Counted(true, deleted));
+        manager.Update(0.01f);                        // joins the child list
+        manager.AddChild(new Counted(true, deleted)); // still pending
+        manager.AddChild(&kept);
+    }
+    EXPECT_EQ(deleted, 2);
+}
+
 } // namespace
