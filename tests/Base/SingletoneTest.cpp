@@ -1,6 +1,7 @@
 #include "Core/Base/Singletone.h"
 #include "Core/Base/Log.h"
 
+#include "tests/Support/LogCapture.h"
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -149,36 +150,17 @@ TEST_F(SingletoneSortTest, RandomAcyclicRulesAreAllHonoured)
     }
 }
 
-// Collects what the log writes to its plain outputs.
-class CaptureOutput : public base::LogOutput {
-public:
-    explicit CaptureOutput(std::wstring* sink) : sink(sink) {}
-    void Write(const std::wstring& text) override { *sink += text; }
-    std::wstring* sink;
-};
-
 TEST_F(SingletoneSortTest, CycleIsLoggedOnce)
 {
-    // Owned by the log, which lives until exit; the text outlives it.
-    static auto* logged = new std::wstring;
-    static bool attached = false;
-    if (!attached) {
-        base::MainLog::Instance()->plainOutputs.push_back(new TextLogWrapper(new CaptureOutput(logged)));
-        attached = true;
-    }
-    logged->clear();
-
+    LogCapture log;
     std::vector<base::SingletoneBase*> list = MakeList("ABC");
     byName['A']->dependencies = {byName['B']};
     byName['B']->dependencies = {byName['C']};
     byName['C']->dependencies = {byName['A']};
     EXPECT_FALSE(base::SortSingletones(list, {}));
 
-    std::size_t lines = 0;
-    for (wchar_t c : *logged)
-        lines += c == L'\n';
-    EXPECT_EQ(lines, 1u) << std::string(logged->begin(), logged->end());
-    EXPECT_NE(logged->find(L"cycle"), std::wstring::npos);
+    EXPECT_EQ(log.Lines(), 1) << std::string(log.text.begin(), log.text.end());
+    EXPECT_NE(log.text.find(L"cycle"), std::wstring::npos);
 }
 
 // The real exit path: a separate program creates singletons and lets the runtime's

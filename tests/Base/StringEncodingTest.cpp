@@ -1,6 +1,7 @@
 #include "Core/Base/StringEncoding.h"
 #include "Core/Base/Log.h"
 
+#include "tests/Support/LogCapture.h"
 #include <gtest/gtest.h>
 #include <utf8.h>
 
@@ -66,33 +67,9 @@ TEST(StringEncoding, Utf8ModeThrowsForInternalCallers)
     EXPECT_THROW(ConvertToNarrow(Wide({0x110000}), StringEncoding::Utf8), utf8::invalid_code_point);
 }
 
-// Collects the log lines the checked conversions write.
-class CaptureOutput : public base::LogOutput {
-public:
-    explicit CaptureOutput(std::vector<std::wstring>* lines) : lines(lines) {}
-    void Write(const std::wstring& text) override { lines->push_back(text); }
-    std::vector<std::wstring>* lines;
-};
-
 class CheckedConversion : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        log = base::MainLog::Instance();
-        saved.swap(log->plainOutputs);
-        log->plainOutputs.push_back(new TextLogWrapper(new CaptureOutput(&lines)));
-        lines.clear();
-    }
-    void TearDown() override
-    {
-        for (TextLogWrapper* w : log->plainOutputs)
-            delete w;
-        log->plainOutputs.clear();
-        saved.swap(log->plainOutputs);
-    }
-    base::MainLog* log = nullptr;
-    std::vector<TextLogWrapper*> saved;
-    std::vector<std::wstring> lines;
+    LogCapture log;
 };
 
 TEST_F(CheckedConversion, MalformedUtf8FailsWithOneLogLine)
@@ -112,19 +89,19 @@ TEST_F(CheckedConversion, MalformedUtf8FailsWithOneLogLine)
         {"\xEF\xBB\xBF\xE9t\xE9", 3}, // Latin-1 text after a byte-order mark
     };
     for (const Case& c : cases) {
-        lines.clear();
+        log.Clear();
         std::wstring out = L"stale";
         EXPECT_FALSE(TryConvertToWide(c.bytes, out, L"td/strings_en.csv"));
         EXPECT_TRUE(out.empty());
-        ASSERT_EQ(lines.size(), 1u);
-        EXPECT_EQ(lines[0], L"td/strings_en.csv: invalid UTF-8 at byte " + std::to_wstring(c.offset) + L"\n");
+        ASSERT_EQ(log.Lines(), 1);
+        EXPECT_EQ(log.text, L"td/strings_en.csv: invalid UTF-8 at byte " + std::to_wstring(c.offset) + L"\n");
     }
 
     std::wstring out;
-    lines.clear();
+    log.Clear();
     EXPECT_TRUE(TryConvertToWide("\xEF\xBB\xBF\x63\x61\x66\xC3\xA9", out, L"file"));
     EXPECT_EQ(out, L"\ufeffcaf\u00e9");
-    EXPECT_TRUE(lines.empty());
+    EXPECT_TRUE(log.text.empty());
 }
 
 TEST_F(CheckedConversion, InvalidWideTextFailsWithOneLogLine)
@@ -132,13 +109,13 @@ TEST_F(CheckedConversion, InvalidWideTextFailsWithOneLogLine)
     std::string out = "stale";
     EXPECT_FALSE(TryConvertToNarrow(Wide({'a', 0xDFFF}), out, nullptr));
     EXPECT_TRUE(out.empty());
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0], L"text: invalid character 0xDFFF at 1\n");
+    ASSERT_EQ(log.Lines(), 1);
+    EXPECT_EQ(log.text, L"text: invalid character 0xDFFF at 1\n");
 
-    lines.clear();
+    log.Clear();
     EXPECT_TRUE(TryConvertToNarrow(Wide({0x1F600, 'x'}), out, L"name"));
     EXPECT_EQ(out, "\xF0\x9F\x98\x80x");
-    EXPECT_TRUE(lines.empty());
+    EXPECT_TRUE(log.text.empty());
 }
 
 TEST(TextHelpers, RemoveSpacesAndDeleteWStringVector)

@@ -1,7 +1,7 @@
 #include "Core/File/FileInfo.h"
 #include "Core/File/FileUtils.h"
 #include "tests/File/FileTestSupport.h"
-#include "tests/File/LogCapture.h"
+#include "tests/Support/LogCapture.h"
 
 #include <memory>
 #include <optional>

@@ -3,7 +3,7 @@
 #include "Core/File/ImageContainer.h"
 #include "Core/File/UserDataFileContainer.h"
 #include "tests/File/FileTestSupport.h"
-#include "tests/File/LogCapture.h"
+#include "tests/Support/LogCapture.h"
 
 #include <algorithm>
 #include <cstring>

@@ -6,7 +6,7 @@
 #include "Core/File/PsdFolder.h"
 #include "tests/File/FileTestSupport.h"
 #include "tests/File/LayeredDocument.h"
-#include "tests/File/LogCapture.h"
+#include "tests/Support/LogCapture.h"
 
 #include <cstdlib>
 #include <cstring>

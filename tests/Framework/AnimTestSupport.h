@@ -5,7 +5,7 @@
 #include "Core/Resource/ResourceManager.h"
 #include "Core/Resource/ResourceTexture.h"
 #include "tests/File/FileTestSupport.h"
-#include "tests/File/LogCapture.h"
+#include "tests/Support/LogCapture.h"
 #include "tests/Render/ImageTestSupport.h"
 #include "tests/Render/MemoryTexture.h"
 #include "tools/animwrite/AnimWriter.h"

@@ -4,7 +4,7 @@
 #include "Framework/Widget/DialogEffects.h"
 #include "Framework/Widget/DialogEffectsManager.h"
 #include "Framework/Widget/FrameManager.h"
-#include "tests/File/LogCapture.h"
+#include "tests/Support/LogCapture.h"
 
 #include <gtest/gtest.h>
 

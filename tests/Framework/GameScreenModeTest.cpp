@@ -5,7 +5,7 @@
 #include "Framework/Layer/RectHitLayer.h"
 #include "Framework/Widget/BaseBoard.h"
 #include "Framework/Widget/FrameManager.h"
-#include "tests/File/LogCapture.h"
+#include "tests/Support/LogCapture.h"
 
 #include <gtest/gtest.h>
 

@@ -23,7 +23,7 @@
 #include "Framework/Widget/FrameManager.h"
 #include "Platform/D3D9/D3D9TestHooks.h"
 #include "Platform/Win32/WinTest.h"
-#include "tests/File/LogCapture.h"
+#include "tests/Support/LogCapture.h"
 #include "tests/Platform/MagicFixture.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "Core/File/Archiver.h"
 #include "Core/File/FileInfo.h"
 #include "Core/File/FileManager.h"
-#include "tests/File/LogCapture.h"
+#include "tests/Support/LogCapture.h"
 
 #include <gtest/gtest.h>
 

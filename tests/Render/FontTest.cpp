@@ -9,7 +9,7 @@
 #include "Core/Render/Vertex.h"
 #include "Core/Resource/ResourceManager.h"
 #include "tests/File/FileTestSupport.h"
-#include "tests/File/LogCapture.h"
+#include "tests/Support/LogCapture.h"
 #include "tests/Render/ImageTestSupport.h"
 #include "tests/Render/MemoryTexture.h"
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 #include "Core/Render/ImageDataDevil.h"
 #include "Core/Render/ImageDataRaw.h"
 #include "Core/Render/ImageLoader.h"
-#include "tests/File/LogCapture.h"
+#include "tests/Support/LogCapture.h"
 #include "tests/Render/ImageTestSupport.h"
 #include <gtest/gtest.h>
 

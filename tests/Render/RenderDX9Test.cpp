@@ -5,7 +5,7 @@
 #include "Core/Base/Log.h"
 #include "Core/Render/Math/Matrix4.h"
 #include "Core/Render/RenderTarget.h"
-#include "tests/File/LogCapture.h"
+#include "tests/Support/LogCapture.h"
 #include "tests/Render/CommandDecoder.h"
 #include "tests/Render/Dx9TestSupport.h"
 

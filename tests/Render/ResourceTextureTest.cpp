@@ -5,7 +5,7 @@
 #include "Core/File/ImageContainer.h"
 #include "Core/Resource/ResourceManager.h"
 #include "tests/File/FileTestSupport.h"
-#include "tests/File/LogCapture.h"
+#include "tests/Support/LogCapture.h"
 #include "tests/Render/FakeImageContainer.h"
 #include "tests/Render/ImageTestSupport.h"
 #include "tests/Render/MemoryTexture.h"

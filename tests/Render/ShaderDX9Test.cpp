@@ -6,7 +6,7 @@
 #include "Core/Render/Shaders/DX9/BuiltinShaders.h"
 #include "Core/Resource/ResourceManager.h"
 #include "Source/TD/TMobShader.h"
-#include "tests/File/LogCapture.h"
+#include "tests/Support/LogCapture.h"
 #include "tests/Render/Dx9TestSupport.h"
 
 #include <filesystem>

@@ -1,5 +1,5 @@
 #include "Core/Resource/ResourceManager.h"
-#include "tests/File/LogCapture.h"
+#include "tests/Support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
