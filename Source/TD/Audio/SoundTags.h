@@ -1,0 +1,55 @@
+#pragma once
+// The table of named sound effects from the sounds sheet; game and screen code play
+// an effect by its name at the current profile's sound volume.
+#include "Core/Base/Singletone.h"
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class Sound;
+
+namespace k2 {
+
+class SoundTags : public base::Singletone<SoundTags> {
+public:
+    struct Entry {
+        Entry();
+        ~Entry();
+        Entry(const Entry&) = delete;
+        Entry& operator=(const Entry&) = delete;
+
+        std::wstring name;
+        std::wstring file; // relative to "td/data/sound/"; empty: the name plays nothing
+        int tag = 0;
+        int number = 0;
+        std::unique_ptr<Sound> sound;
+    };
+
+    SoundTags();
+    ~SoundTags() override;
+    std::vector<base::SingletoneBase*> GetDependencies() override;
+
+    static SoundTags* instance() { return Instance(); }
+
+    // Replaces the table with the sheet's lines (a missing sheet: an empty table).
+    void load(const std::wstring& sheetPath);
+    // Replaces the table with the lines of `text`, read as the sheet would be.
+    void loadText(const std::string& text);
+    // Restarts the first entry of that name that has a file: true when there is one
+    // (also when its sample could not be loaded, which then plays nothing).
+    bool play(const std::wstring& name);
+
+    // The profile's volumes (the level object's progress sets these); without
+    // them the sound system's own volumes count.
+    std::function<float()> soundVolume;
+    std::function<float()> musicVolume;
+
+    std::vector<std::unique_ptr<Entry>> entries;
+    std::map<int, int> tags;      // every tag id read, with the value 2
+    std::vector<int> spare;       // filled by nothing here
+};
+
+} // namespace k2
+
