@@ -1,5 +1,5 @@
 #include "Core/App/Win32/WinMain.h"
-#include "Source/TD/Game.h"
+#include "Source/TD/Shell/Game.h"
 
 // The engine makes the application singleton through this on first use.
 app::Application* CreateApplicationInstance()

@@ -1,4 +1,4 @@
-#include "Source/TD/Game.h"
+#include "Source/TD/Shell/Game.h"
 
 namespace {
 Game* gGame = nullptr;
