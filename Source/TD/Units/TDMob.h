@@ -1,0 +1,110 @@
+#pragma once
+// One enemy unit walking (or flying) its route from a spawn point to the goal. This
+// holds the unit's state and the operations that need no tick; the tick, drawing and
+// hits come with the unit's behaviour.
+#include "Core/Base/Types.h"
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace render {
+class Image;
+}
+
+class PrototypeStore;
+class TDFrameEntry;
+class TDWaveEnemy;
+class UnitPrototype;
+
+struct MobPoint {
+    float x = 0.0f;
+    float y = 0.0f;
+};
+
+struct MobRect {
+    float x = 0.0f;
+    float y = 0.0f;
+    float width = 0.0f;
+    float height = 0.0f;
+};
+
+class TDMob {
+public:
+    // Unit states.
+    enum State { Walking = 1, Dying = 2, Special = 4, Effect = 5, FadingOut = 6 };
+    // The wave-entry id of a raised unit; such a unit is never raised again.
+    static constexpr int kRaisedId = 39;
+
+    TDMob() = default;
+    ~TDMob();
+    TDMob(const TDMob&) = delete;
+    TDMob& operator=(const TDMob&) = delete;
+
+    // The current tier's prototype: the base record for tier 0, else its nested tier.
+    // Null when the store does not know the id.
+    const UnitPrototype* getPrototype(const PrototypeStore& store) const;
+    // Held this tick: the speed taken off equals the prototype's whole speed.
+    bool isHeld(const PrototypeStore& store) const;
+    // The first unit of `mobs` that may raise `dead`: not `dead`, not dying, a
+    // `raiseDead` prototype, not held, closer than its prototype's `r`. Null when
+    // `dead` is itself a raised unit or no unit qualifies.
+    static TDMob* findRaiser(const std::vector<TDMob*>& mobs, const TDMob& dead, const PrototypeStore& store);
+    // The raised unit continues where `dead` fell: node index, path values, its own copy
+    // of the route, position; it enters the special state. The raiser does too unless
+    // it already is in it.
+    void takeOverFrom(const TDMob& dead);
+    static void startRaising(TDMob& raiser);
+    // The unit's on-screen rectangle from its sprite extent, first unnamed frame, the
+    // frame it shows and its aim point.
+    MobRect frameRect(const TDFrameEntry* first, const TDFrameEntry* current) const;
+
+    float mDeathOffsetX = 0.0f;
+    float mDeathOffsetY = 0.0f;
+    float mAlpha = 1.0f;
+    float mTargetAlpha = 1.0f;
+    float mHideTimer = 0.0f;
+    std::vector<MobPoint> mPathSamples;
+    float mFrameW = 0.0f;
+    float mFrameH = 0.0f;
+    float mUpper = 0.0f;
+    std::string mName;
+    int mState = Walking;
+    int mActive = 1;
+    u8 mReachedGoal = 0;
+    float mFade = 0.0f;
+    float mFadeRate = 1.5f;
+    u8 mFacingLeft = 0;
+    u8 mFacingUp = 0;
+    float mHeading = 0.0f;
+    int mUpgradeIndex = 0; // the tier level: the entry's upgrade minus 1
+    float mAnimTime = 0.0f;
+    TDWaveEnemy* mWaveEntry = nullptr; // not owned
+    TDFrameEntry* mCurrentFrame = nullptr; // not owned
+    float mSegmentTime = 0.0f;
+    float mSegmentT = 0.0f;
+    std::vector<int> mPathNodes; // the route's point ids, owned by this unit
+    int mPathIndex = 0;
+    float mPrevX = 0.0f;
+    float mPrevY = 0.0f;
+    float mDirX = 0.0f;
+    float mDirY = 0.0f;
+    float mSpeedPenalty = 0.0f;
+    float mHealth = 0.0f;
+    float mHealthBarTimer = 0.0f;
+    float mResistLabelTimer = 0.0f;
+    float mX = 0.0f;
+    float mY = 0.0f;
+    float mDrawX = 0.0f;
+    float mDrawY = 0.0f;
+    std::shared_ptr<render::Image> mShadow;
+    int mPrototypeId = 0;
+    float mSlowTimer = 0.0f;
+    float mSlowFactor = 1.0f;
+    float mSlowTarget = 1.0f;
+    // Aim point (projectiles aim here), vertical drawing offset and state timer.
+    float mAimX = 0.0f;
+    float mAimY = 0.0f;
+    float mOffsetZ = 0.0f;
+    float mStateTime = 0.0f;
+    int mWaveEntryId = 0; // the `id` of the wave entry the unit came from
+};

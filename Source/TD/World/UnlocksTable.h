@@ -1,0 +1,32 @@
+#pragma once
+// "td/unlocks.csv": which tower, spell and upgrade ids are available at each level.
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+class UnlocksTable {
+public:
+    // An empty table that answers for no level.
+    UnlocksTable() = default;
+    // Reads "td/unlocks.csv"; `episode` and `level` are the level object's 0-based
+    // indexes, read at each isUnlocked.
+    UnlocksTable(const int* episode, const int* level, const std::wstring& path = L"td/unlocks.csv");
+
+    void load(const std::wstring& path);
+    // Lines "episode;level;id,id,..."; a later line for the same pair replaces it.
+    void parse(const std::string& text);
+
+    // The id list of (episode, level); an absent pair reads (and is kept) as empty.
+    const std::vector<int>& idsAt(int episode, int level);
+    // True when `id` comes before the end of the pair's list and before any -1.
+    bool isUnlockedAt(int episode, int level, int id);
+    // The same for the level object's current level.
+    bool isUnlocked(int id);
+
+    std::map<std::pair<int, int>, std::vector<int>> mTable;
+
+private:
+    const int* mEpisode = nullptr;
+    const int* mLevel = nullptr;
+};
