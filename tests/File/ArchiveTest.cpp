@@ -205,6 +205,34 @@ TEST_F(ArchiveTest, ExtensionListsAndWildcardsInsideArchives)
     EXPECT_FALSE(FileManager::Instance()->Exists(L"td/?.xml"));
 }
 
+// The pack screen writes archives up to 4 GiB; entries past 2 GiB (reached only in
+// steps, as a seek takes a signed offset) read like any other. The file is sparse.
+TEST_F(ArchiveTest, EntriesPastTwoGibibytesAreRead)
+{
+    // The first entry starts right after the index of 14 + 3 x (17 + 2 x 10) bytes.
+    const std::vector<std::pair<std::string, u32>> entries = {
+        {"low.txt.10", 125}, {"past2g.txt", 0x80000010u}, {"near4g.txt", 0xFFFFFF00u}};
+    std::string index = HeaderBytes(static_cast<u32>(entries.size()));
+    for (const auto& [name, offset] : entries)
+        index += EntryBytes(name, 5, offset);
+    ASSERT_EQ(index.size(), entries.front().second);
+    {
+        std::ofstream out("data.dat", std::ios::binary);
+        out.write(index.data(), static_cast<std::streamsize>(index.size()));
+        for (const auto& [name, offset] : entries) {
+            out.seekp(static_cast<std::streamoff>(offset));
+            out.write(name.data(), 5);
+        }
+        ASSERT_TRUE(out.good());
+    }
+    FileManager::Instance()->Mount(L"td/", L"data.dat");
+    LogCapture log;
+    for (const auto& [name, offset] : entries)
+        EXPECT_EQ(ReadThroughManager(L"td/" + std::wstring(name.begin(), name.end())), name.substr(0, 5))
+            << name;
+    EXPECT_EQ(log.Lines(), 0);
+}
+
 TEST_F(ArchiveTest, ArchiveInsideItselfDoesNotRecurse)
 {
     // A mount over every path whose archive holds an entry of its own name.
