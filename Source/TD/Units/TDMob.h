@@ -106,5 +106,4 @@ public:
     float mAimY = 0.0f;
     float mOffsetZ = 0.0f;
     float mStateTime = 0.0f;
-    int mWaveEntryId = 0; // the `id` of the wave entry the unit came from
 };

@@ -6,10 +6,17 @@
 #include <memory>
 #include <string>
 
+namespace base {
+class ImageInfo;
+}
+namespace file {
+class ImageContainer;
+}
 namespace render {
 class Graphics;
 class Image;
 class ParticleEmitter;
+class Render;
 } // namespace render
 
 class TMobShader;
@@ -51,3 +58,11 @@ public:
     std::string mTag;
     bool mVisible = true;
 };
+
+// The game application's renderer; null when there is none (tools, some tests).
+render::Render* GameRenderer();
+// The texture `name` (inside `container` when given) as a shared image; null when it
+// cannot be loaded or there is no renderer. The texture does not keep the container,
+// which may go first. `info` (optional) receives the texture's record.
+ImageHandle LoadImageHandle(render::Render* renderer, const std::wstring& name, file::ImageContainer* container,
+                            base::ImageInfo* info = nullptr);

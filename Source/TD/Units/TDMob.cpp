@@ -1,0 +1,83 @@
+#include "Source/TD/Units/TDMob.h"
+
+#include "Source/TD/World/PrototypeStore.h"
+#include "Source/TD/World/TDFrameEntry.h"
+#include "Source/TD/World/UnitPrototype.h"
+
+TDMob::~TDMob() = default;
+
+const UnitPrototype* TDMob::getPrototype(const PrototypeStore& store) const
+{
+    const UnitPrototype* base = store.find(mPrototypeId);
+    return base ? base->tier(mUpgradeIndex) : nullptr;
+}
+
+bool TDMob::isHeld(const PrototypeStore& store) const
+{
+    const UnitPrototype* prototype = getPrototype(store);
+    return prototype && mSpeedPenalty == prototype->speed;
+}
+
+TDMob* TDMob::findRaiser(const std::vector<TDMob*>& mobs, const TDMob& dead, const PrototypeStore& store)
+{
+    if (dead.mPrototypeId == kRaisedId)
+        return nullptr;
+    for (TDMob* mob : mobs) {
+        if (!mob || mob == &dead || mob->mState == Dying)
+            continue;
+        const UnitPrototype* prototype = mob->getPrototype(store);
+        if (!prototype || !prototype->raiseDead || mob->isHeld(store))
+            continue;
+        const float dx = mob->mX - dead.mX;
+        const float dy = mob->mY - dead.mY;
+        if (dx * dx + dy * dy < prototype->r * prototype->r && prototype->r > 0.0f)
+            return mob;
+    }
+    return nullptr;
+}
+
+void TDMob::takeOverFrom(const TDMob& dead)
+{
+    mPathIndex = dead.mPathIndex;
+    mSegmentTime = dead.mSegmentTime;
+    mSegmentT = dead.mSegmentT;
+    mPathSamples = dead.mPathSamples;
+    // A copy: the dead unit's route goes with it.
+    mPathNodes = dead.mPathNodes;
+    mUpper = dead.mUpper;
+    mX = dead.mX;
+    mY = dead.mY;
+    mDrawX = dead.mDrawX;
+    mDrawY = dead.mDrawY;
+    mPrevX = dead.mPrevX;
+    mPrevY = dead.mPrevY;
+    mState = Special;
+    mAnimTime = 0.0f;
+    mStateTime = 0.0f;
+}
+
+void TDMob::startRaising(TDMob& raiser)
+{
+    if (raiser.mState == Special)
+        return;
+    raiser.mState = Special;
+    raiser.mAnimTime = 0.0f;
+    raiser.mStateTime = 0.0f;
+}
+
+MobRect TDMob::frameRect(const TDFrameEntry* first, const TDFrameEntry* current) const
+{
+    MobRect rect;
+    if (!current)
+        return rect;
+    const float f = mFacingLeft ? -1.0f : 1.0f;
+    const float firstX = first ? first->mX : 0.0f;
+    const float firstY = first ? first->mY : 0.0f;
+    const float halfW = mFrameW * 0.5f;
+    const float halfH = mFrameH * 0.5f;
+    rect.x = mAimX - (halfW - firstX) * f - current->mX * f - current->mWidth * f * 0.5f + halfW * f;
+    rect.y = (halfH - firstY) + mAimY + mOffsetZ + current->mHeight * 0.5f + current->mY - halfH;
+    rect.width = current->mWidth;
+    rect.height = current->mHeight;
+    return rect;
+}
