@@ -29,6 +29,8 @@ public:
     float textScale = 1.0f;
     i32 exitCode = 0;
     u8 stopWhenThreadsDone = 0;
+    // Set: the game's save data is not written at exit.
+    u8 noSave = 0;
 };
 
 } // namespace app

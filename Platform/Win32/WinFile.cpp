@@ -340,6 +340,18 @@ BOOL CloseHandle(HANDLE handle)
     return result == 0 || errno == EINTR ? TRUE : FailFromErrno();
 }
 
+BOOL FlushFileBuffers(HANDLE file)
+{
+    FileRecord* record = Lookup<FileRecord>(gFiles, file);
+    if (!record)
+        return FailWith(ERROR_INVALID_HANDLE);
+    int result;
+    do {
+        result = ::fsync(record->fd);
+    } while (result != 0 && errno == EINTR);
+    return result == 0 ? TRUE : FailFromErrno();
+}
+
 BOOL DeleteFileW(LPCWSTR path)
 {
     std::string systemPath;
@@ -374,6 +386,17 @@ BOOL MoveFileExW(LPCWSTR existing, LPCWSTR replacement, DWORD flags)
         return FailWith(ERROR_ALREADY_EXISTS);
     // rename replaces atomically: readers see the old file or the new one, never a mix.
     return ::rename(from.c_str(), to.c_str()) == 0 ? TRUE : FailFromErrno();
+}
+
+BOOL CreateHardLinkW(LPCWSTR link, LPCWSTR existing, LPSECURITY_ATTRIBUTES)
+{
+    std::string from;
+    std::string to;
+    if (!ToSystemPath(existing, from) || !ToSystemPath(link, to))
+        return FALSE;
+    if (::link(from.c_str(), to.c_str()) == 0)
+        return TRUE;
+    return errno == EEXIST ? FailWith(ERROR_ALREADY_EXISTS) : FailFromErrno();
 }
 
 DWORD GetFileAttributesW(LPCWSTR path)

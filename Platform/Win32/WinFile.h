@@ -81,10 +81,14 @@ DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD metho
 DWORD GetFileSize(HANDLE file, DWORD* sizeHigh);
 // Closes file handles from CreateFileW; FALSE for any other value.
 BOOL CloseHandle(HANDLE handle);
+// Waits until what was written is on the disk (fsync).
+BOOL FlushFileBuffers(HANDLE file);
 
 BOOL DeleteFileW(LPCWSTR path);
 BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES security);
 BOOL MoveFileExW(LPCWSTR existing, LPCWSTR replacement, DWORD flags);
+// A second name for an existing file; fails when `link` exists (ERROR_ALREADY_EXISTS).
+BOOL CreateHardLinkW(LPCWSTR link, LPCWSTR existing, LPSECURITY_ATTRIBUTES security);
 // Literal lookup (no wildcards): FILE_ATTRIBUTE_DIRECTORY or FILE_ATTRIBUTE_NORMAL,
 // INVALID_FILE_ATTRIBUTES when nothing is there.
 DWORD GetFileAttributesW(LPCWSTR path);

@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <condition_variable>
 #include <cstdio>
@@ -647,7 +648,56 @@ DWORD GetCurrentThreadId()
 
 namespace {
 std::atomic<void (*)(const char*, const char*)> gShellRecorder{nullptr};
+
+bool EndsWith(const std::string& text, const char* suffix)
+{
+    const size_t n = std::strlen(suffix);
+    if (text.size() < n)
+        return false;
+    for (size_t i = 0; i < n; ++i)
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - n + i])) != suffix[i])
+            return false;
+    return true;
 }
+
+// Why the shell must not hand `target` to the desktop's opener, or null when it may:
+// only web and mail links, and documents that are not programs, are opened.
+const char* RefusalReason(std::string& target)
+{
+    const size_t colon = target.find(':');
+    const size_t slash = target.find_first_of("/\\");
+    if (colon != std::string::npos && colon > 1 && (slash == std::string::npos || colon < slash)) {
+        std::string scheme = target.substr(0, colon);
+        for (char& c : scheme)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (scheme == "http" || scheme == "https" || scheme == "mailto")
+            return nullptr;
+        return "a link of a kind that may start a program";
+    }
+    // A path: Windows separators as the file calls take them.
+    for (char& c : target)
+        if (c == '\\')
+            c = '/';
+    for (const char* extension : {".exe", ".com", ".bat", ".cmd", ".msi", ".scr", ".pif", ".lnk", ".sh", ".desktop",
+                                  ".appimage", ".run", ".bin", ".jar", ".py", ".pl"})
+        if (EndsWith(target, extension))
+            return "a program";
+    struct stat info {};
+    if (::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+        if (info.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH))
+            return "an executable file";
+        char head[4] = {};
+        if (std::FILE* file = std::fopen(target.c_str(), "rb")) {
+            const size_t got = std::fread(head, 1, sizeof head, file);
+            std::fclose(file);
+            if ((got >= 2 && head[0] == '#' && head[1] == '!') || (got >= 2 && head[0] == 'M' && head[1] == 'Z') ||
+                (got == 4 && std::memcmp(head, "\x7f" "ELF", 4) == 0))
+                return "a program";
+        }
+    }
+    return nullptr;
+}
+} // namespace
 
 void Win32_SetShellExecuteRecorder(void (*recorder)(const char* file, const char* parameters))
 {
@@ -658,10 +708,18 @@ HINSTANCE ShellExecuteA(HWND, LPCSTR, LPCSTR file, LPCSTR parameters, LPCSTR, in
 {
     constexpr std::intptr_t kFileNotFound = 2;
     constexpr std::intptr_t kSuccess = 42;
+    constexpr std::intptr_t kAccessDenied = 5;
     if (!file || !*file)
         return reinterpret_cast<HINSTANCE>(kFileNotFound);
+    // Documents and links only: a name from data must never start a program.
+    std::string target = file;
+    if (const char* reason = RefusalReason(target)) {
+        std::fprintf(stderr, "ShellExecuteA: refused to open %s: it is %s\n", file, reason);
+        std::fflush(stderr);
+        return reinterpret_cast<HINSTANCE>(kAccessDenied);
+    }
     if (auto recorder = gShellRecorder.load()) {
-        recorder(file, parameters ? parameters : "");
+        recorder(target.c_str(), parameters ? parameters : "");
         return reinterpret_cast<HINSTANCE>(kSuccess);
     }
     // The shell puts xdg-open in the background and exits at once, so the opened
@@ -671,7 +729,7 @@ HINSTANCE ShellExecuteA(HWND, LPCSTR, LPCSTR file, LPCSTR parameters, LPCSTR, in
         return reinterpret_cast<HINSTANCE>(kFileNotFound);
     if (child == 0) {
         const char* argv[] = {"/bin/sh", "-c", "xdg-open \"$1\" >/dev/null 2>&1 </dev/null &",
-                              "sh",      file, nullptr};
+                              "sh",      target.c_str(), nullptr};
         execve("/bin/sh", const_cast<char**>(argv), environ);
         _exit(127);
     }

@@ -115,7 +115,10 @@ BOOL CloseThreadHandle(HANDLE thread);
 DWORD GetCurrentThreadId();
 
 // --- Shell: xdg-open, detached ---
-// Returns a value greater than 32 on success, as the shell does.
+// Opens documents and web or mail links only: a program (by extension, execute
+// permission or file header) or a link of another kind is refused with 5 (access
+// denied) and a line on stderr; '\' in a path is a separator. Returns a value
+// greater than 32 on success, as the shell does.
 HINSTANCE ShellExecuteA(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR parameters, LPCSTR directory,
                         int showCommand);
 // Test hook: when set, ShellExecuteA records the request instead of starting a program.

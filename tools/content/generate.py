@@ -15,8 +15,9 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import fonts  # noqa: E402
 import shaders  # noqa: E402
+import shell  # noqa: E402
 
-GENERATORS = [("shaders", shaders.generate), ("fonts", fonts.generate)]  # (name, function(out_dir, tools_dir)) in the order they run
+GENERATORS = [("shaders", shaders.generate), ("fonts", fonts.generate), ("shell", shell.generate)]  # (name, function(out_dir, tools_dir)) in the order they run
 
 
 def main():

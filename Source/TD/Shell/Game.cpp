@@ -1,12 +1,62 @@
 #include "Source/TD/Shell/Game.h"
+#include "Core/Base/Log.h"
+#include "Core/Base/StringEncoding.h"
+#include "Core/File/FileManager.h"
+#include "Core/File/FileUtils.h"
+#include "Core/File/ImageContainer.h"
+#include "Core/File/UserDataFileContainer.h"
+#include "Core/Render/DX9/RenderDX9.h"
+#include "Core/Render/Graphics.h"
+#include "Core/Render/Image.h"
+#include "Core/Render/ParticleSystem.h"
+#include "Core/Resource/ResourceManager.h"
+#include "Framework/GameWindow.h"
+#include "Framework/Widget/FrameManager.h"
+#include "Platform/Bass/Bass.h"
+#include "Platform/Win32/Windows.h"
+#include "Source/TD/Audio/SoundSystem.h"
+#include "Source/TD/Purchase/PurchaseSystem.h"
+#include "Source/TD/Purchase/TestStore.h"
+#include "Source/TD/Shell/FeatureConfig.h"
+#include "Source/TD/Shell/LocalStrings.h"
+#include "Source/TD/Shell/Profiles.h"
+
+#include <tinyxml2.h>
 
 namespace {
-Game* gGame = nullptr;
+
+// The clear colour of the loading screen, as the frame's.
+const float kClearColor[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+
+// A per-user folder name from data: one plain path component, else the default.
+std::wstring FolderName(const std::string& configured)
+{
+    std::wstring name;
+    if (!TryConvertToWide(configured, name, L"configured game name"))
+        name.clear();
+    if (name.empty() || name == L"." || name == L".." || name.find_first_of(L"/\\") != std::wstring::npos) {
+        GE_LOG(L"The configured game name '%s' is not a folder name; the per-user folder keeps its default\n")
+            << ConvertToWide(configured, StringEncoding::Ansi);
+        return L"ZavavEdovari";
+    }
+    return name;
 }
+
+// Asks the shell to open a document or page; the shell refuses programs.
+void OpenWithShell(const std::string& path)
+{
+    const auto result = reinterpret_cast<std::intptr_t>(ShellExecuteA(nullptr, "open", path.c_str(), nullptr,
+                                                                      nullptr, SW_SHOWNORMAL));
+    if (result <= 32)
+        GE_LOG(L"The shell did not open %s (result %d)\n") << ConvertToWide(path, StringEncoding::Ansi)
+                                                          << static_cast<int>(result);
+}
+
+} // namespace
 
 Game* GetGame()
 {
-    return gGame;
+    return Game::sInstance;
 }
 
 Game::Game()
@@ -14,30 +64,278 @@ Game::Game()
     companyFolder = L"Brenwick";
     gameFolder = L"ZavavEdovari";
     screenSize = app::size{1024, 768};
-    gGame = this;
+    sInstance = this;
 }
 
 Game::~Game()
 {
-    if (gGame == this)
-        gGame = nullptr;
+    if (render::ParticleSystem::Exists())
+        render::ParticleSystem::Instance()->ReleaseAtlases();
+    if (frameManager) {
+        frameManager->DetachAll();
+        rootFrame = nullptr;
+        mGameWindow = nullptr;
+    }
+    releaseImages();
+    mMobShader = resource::ResourceHandle<TMobShader>();
+
+    file::FileManager* files = file::FileManager::Instance();
+    if (gPublisherUrlActive && gPublisherUrlOpenOnClose && files->Exists(L"play.url"))
+        OpenWithShell(besideProgram("play.url"));
+    std::wstring program;
+    if (gPublisherExeActive && TryConvertToWide(gPublisherExeFileName, program, L"publisher program name") &&
+        !program.empty() && files->Exists(program))
+        OpenWithShell(besideProgram(gPublisherExeFileName));
+
+    if (sInstance == this)
+        sInstance = nullptr;
+}
+
+std::string Game::besideProgram(const std::string& fileName) const
+{
+    return ConvertToNarrow(exeFolder) + fileName;
 }
 
 GEResultEnum Game::PreInit()
 {
-    // Until the game reads its configuration: the design width, a window.
-    caption = L"Zavav Edovari";
-    virtualWidth = 1024;
-    windowed = 1;
+    file::FileManager* files = file::FileManager::Instance();
+    if (files->Exists(L"data.dat"))
+        files->Mount(L"td/", L"data.dat");
+
+    FeatureConfig::instance()->applyFlags();
+    gameFolder = FolderName(gGameName);
+
+    const std::wstring userFolder = userDataFolder + companyFolder + L"/" + gameFolder + L"/";
+    file::UserDataFileContainer::Instance()->SetRoot(userFolder);
+    if (file::EnsureFolderExists(userFolder) != 0)
+        GE_LOG(L"Cannot create the per-user folder %s\n") << userFolder;
+    InitLogFile(userFolder);
+
+    caption = LocalStrings::Instance()->get(L"game_caption");
+    GE_LOG(L"Window caption: %s\n") << caption;
+
+    file::Profiles* profiles = file::Profiles::Instance();
+    profiles->load();
+    // No "fs" in the profile: full screen; otherwise its "v" says full screen.
+    const tinyxml2::XMLElement* fs = profiles->current ? profiles->current->FirstChildElement("fs") : nullptr;
+    bool fullScreen = true;
+    if (fs) {
+        fullScreen = false;
+        fs->QueryBoolAttribute("v", &fullScreen);
+    }
+    windowed = fullScreen ? 0 : 1;
+    GE_LOG(L"Screen mode from the profile: %s\n") << (windowed ? L"window" : L"full screen");
+
+    if (gEditionHd) {
+        virtualWidth = 1024;
+        contentScale = 0.5f;
+    } else {
+        virtualWidth = gWideScreenMode ? 1366 : 1024;
+    }
+    GE_LOG(L"Virtual width %d, content scale %f\n") << virtualWidth << static_cast<double>(contentScale);
+
+    if (gPublisherUrlActive) {
+        const bool found = files->Exists(L"play.url");
+        if (gPublisherUrlCheck && !found) {
+            Stop();
+            MessageBoxW(nullptr, L"File play.url not found!", L"Error", MB_ICONERROR);
+            return GE_FAIL;
+        }
+        if (gPublisherUrlOpenOnStart && found)
+            OpenWithShell(besideProgram("play.url"));
+    }
+    if (gPublisherExeActive && gPublisherExeCheck) {
+        std::wstring program;
+        TryConvertToWide(gPublisherExeFileName, program, L"publisher program name");
+        if (program.empty() || !files->Exists(program)) {
+            Stop();
+            const std::wstring text = L"File " + program + L" not found!";
+            MessageBoxW(nullptr, text.c_str(), L"Error", MB_ICONERROR);
+            return GE_FAIL;
+        }
+    }
     return GE_OK;
 }
 
 GEResultEnum Game::InitContent()
 {
-    return GE_OK;
+    if (gInAppPurchases) {
+        auto* store = new purchase::TestStore;
+        purchase::PurchaseSystem* purchases = purchase::PurchaseSystem::Instance();
+        purchases->setStore(store);
+        purchases->loadProducts(L"td/inapp.xml");
+        AddChild(store);
+    }
+
+    mMobShader = resource::ResourceManager::Get<TMobShader>(TMobShader::kFolder);
+    if (mMobShader.Get() && !mMobShader->IsLoaded()) {
+        mMobShader->SetRenderer(render.get());
+        if (mMobShader->Load() != GE_OK)
+            GE_LOG(L"The enemy shader did not load; units draw untinted\n");
+    }
+
+    mScreenPixelWidth = static_cast<i32>(render->GetWidth());
+    mScreenPixelHeight = static_cast<i32>(render->GetHeight());
+    mLoadingScale = mScreenPixelHeight > 0 ? 768.0f / static_cast<float>(mScreenPixelHeight) : 1.0f;
+
+    releaseImages();
+    // The container stays open while its textures may still be reloaded from it.
+    std::unique_ptr<file::ImageContainer> sides(file::FileManager::Instance()->OpenImageContainer(L"td/data/sides"));
+    if (sides) {
+        render->LoadTexture(L"l", sides.get(), &mLeftSide);
+        render->LoadTexture(L"r", sides.get(), &mRightSide);
+    } else {
+        GE_LOG(L"No side panels: td/data/sides is missing\n");
+    }
+    if (render->LoadTexture(L"td/data/loading", nullptr, &mLoadingImage) != GE_OK)
+        GE_LOG(L"No loading image: td/data/loading did not load\n");
+
+    return createRootBoard();
 }
 
 GEResultEnum Game::Update(float)
 {
+    // Music notifications from the audio thread are served here, on the main thread.
+    if (SoundSystem::Exists())
+        SoundSystem::Instance()->update();
     return GE_OK;
+}
+
+void Game::releaseImages()
+{
+    delete mLeftSide;
+    mLeftSide = nullptr;
+    delete mRightSide;
+    mRightSide = nullptr;
+    delete mLoadingImage;
+    mLoadingImage = nullptr;
+}
+
+void Game::drawSide(render::Graphics& g, render::Image* image, float x, float y, u32 hAlign, float scale)
+{
+    if (!image)
+        return;
+    math::Transform2D placement;
+    placement.Scale(scale, scale);
+    placement.Translate(x, y);
+    auto request = g.DrawImage(image);
+    request.SetAlign(hAlign, 0);
+    render::DrawTransform2DParam<render::DrawImageParam> placed(std::move(request), placement);
+}
+
+GEResultEnum Game::Draw(render::Graphics& g)
+{
+    const int screen = screenId();
+    if (screen != 5 && screen != 6 && screen != 8 && screen != 16)
+        return GE_OK;
+    if (!sideBars)
+        return GameApplication::Draw(g);
+    if (!mLeftSide || mLeftSide->GetHeight() <= 0)
+        return GE_OK;
+    const float scale = virtualRect.height / static_cast<float>(mLeftSide->GetHeight());
+    drawSide(g, mLeftSide, bars[0].x + bars[0].width, bars[0].y, 1, scale);
+    drawSide(g, mRightSide, bars[1].x, bars[1].y, 0, scale);
+    return GE_OK;
+}
+
+void Game::drawSidePanels(render::Graphics& g)
+{
+    if (!mLeftSide || mLeftSide->GetHeight() <= 0)
+        return;
+    const float scale = virtualRect.height / static_cast<float>(mLeftSide->GetHeight());
+    drawSide(g, mLeftSide, 1.0f, 0.0f, 1, scale);
+    drawSide(g, mRightSide, 1023.0f, 0.0f, 0, scale);
+}
+
+void Game::drawLoadingScreen()
+{
+    if (!render || render->IsInScene())
+        return;
+    render->BeginScene();
+    {
+        render::Graphics g(render.get(), render::GraphicsShaders{render->GetGeomShader(), render->GetMultShader(),
+                                                                 render->GetTintShader()});
+        g.Clear(kClearColor, 0.0f);
+        if (mLoadingImage) {
+            math::Transform2D placement;
+            if (!target) {
+                placement.Scale(contentScale, contentScale);
+                auto request = g.DrawImage(mLoadingImage);
+                render::DrawTransform2DParam<render::DrawImageParam> placed(std::move(request), placement);
+            } else {
+                placement.Scale(targetTransform.scale.x, targetTransform.scale.y);
+                placement.Translate(targetTransform.position.x, targetTransform.position.y);
+                auto request = g.DrawImage(mLoadingImage);
+                request.SetAlign(2, 2);
+                render::DrawTransform2DParam<render::DrawImageParam> placed(std::move(request), placement);
+            }
+        }
+    }
+    render->EndScene();
+    render->Present();
+    render->ExecuteCommands();
+}
+
+void Game::OnActivate()
+{
+    SoundSystem::Instance();
+    BASS_Start();
+}
+
+void Game::OnDeactivate()
+{
+    SoundSystem::Instance();
+    BASS_Pause();
+    if (screenId() == 0)
+        pauseLevel();
+}
+
+GEResultEnum Game::SwitchScreenMode()
+{
+    const bool wasWindowed = window ? window->windowed != 0 : windowed != 0;
+    if (GEResultEnum result = GameApplication::SwitchScreenMode())
+        return result;
+    const bool nowWindowed = window ? window->windowed != 0 : windowed != 0;
+    // The profile's own accessor is the level object's; the element is written the same way.
+    file::Profiles* profiles = file::Profiles::Instance();
+    if (nowWindowed != wasWindowed && profiles->current) {
+        tinyxml2::XMLElement* fs = profiles->current->FirstChildElement("fs");
+        if (!fs)
+            fs = profiles->current->InsertNewChildElement("fs");
+        fs->SetAttribute("v", nowWindowed ? 0 : 1);
+        profiles->save();
+    }
+    return GE_OK;
+}
+
+// ---------------------------------------------------------------------------------------
+// The root board. GameWindow (Source/TD/Shell/GameWindow.h) fills these in: it is made
+// the root frame at the end of InitContent, gives the level object's screen id, takes
+// the keys and pauses a level on focus loss.
+
+GEResultEnum Game::createRootBoard()
+{
+    return GE_OK;
+}
+
+int Game::screenId() const
+{
+    return -1;
+}
+
+void Game::pauseLevel() {}
+
+void Game::OnKeyDown(int key)
+{
+    GameApplication::OnKeyDown(key);
+}
+
+void Game::OnKeyUp(int key)
+{
+    GameApplication::OnKeyUp(key);
+}
+
+void Game::OnChar(wchar_t ch)
+{
+    GameApplication::OnChar(ch);
 }
