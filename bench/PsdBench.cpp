@@ -107,7 +107,7 @@ void DecodeDocument(benchmark::State& state, const fs::path& doc)
         return;
     }
     timer.Report(state);
-    state.counters["layers"] = benchmark::Counter(layers < 0 ? -layers : layers);
+    state.counters["layers"] = benchmark::Counter(layers);
 }
 
 } // namespace

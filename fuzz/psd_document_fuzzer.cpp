@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const u8* data, std::size_t size)
         return 0;
     }
     PsdDocumentPtr doc(ctx);
-    if (doc->layerCount != static_cast<i16>(doc->layerRecords.size()) || doc->layerRecords.empty())
+    if (doc->layerCount != static_cast<i32>(doc->layerRecords.size()) || doc->layerRecords.empty())
         std::abort();
     u32 sum = 0;
     for (const PsdLayerRecord& r : doc->layerRecords) {

@@ -182,8 +182,9 @@ struct PsdContext {
 
     i16 colorChannelCount = 0; // channels that are not alpha channels
 
-    // Layer and mask information.
-    i16 layerCount = 0;
+    // Layer and mask information. The count of layer records: the file's signed 16-bit
+    // count taken as its magnitude, so it can be 32768.
+    i32 layerCount = 0;
     std::vector<PsdLayerRecord> layerRecords;
     u32 globalMaskColor = 0;
     u16 globalMaskOpacity = 0;

@@ -270,17 +270,19 @@ int ReadLayerRecord(PsdContext* ctx, PsdLayerRecord* r, std::vector<u8>& block)
     return PSD_OK;
 }
 
+// Top to bottom, a folder start opens a folder and a folder end closes the innermost
+// one: a layer below a nested folder's end is still in the folder around it.
 void LinkFolders(std::vector<PsdLayerRecord>& records)
 {
-    PsdLayerRecord* folder = nullptr;
+    std::vector<PsdLayerRecord*> open;
     for (size_t i = records.size(); i-- > 0;) {
         PsdLayerRecord& r = records[i];
         if (r.layerType == 0)
-            r.enclosingFolder = folder;
-        else if (r.layerType == 1)
-            folder = nullptr;
+            r.enclosingFolder = open.empty() ? nullptr : open.back();
+        else if (r.layerType == 1 && !open.empty())
+            open.pop_back();
         else if (r.layerType == 2)
-            folder = &r;
+            open.push_back(&r);
     }
 }
 
@@ -298,13 +300,16 @@ void AddPsdAdjustment(PsdLayerRecord* record, u32 kind, std::unique_ptr<PsdAdjus
     entry.data = std::move(data);
 }
 
-int ReadPsdLayerInfo(PsdContext* ctx)
+int ReadPsdLayerInfo(PsdContext* ctx, i64 sectionEnd)
 {
     u32 length = PsdReadUInt32(ctx);
-    const i64 rounded = (i64(length) + 1) & ~i64(1);
-    if (rounded < 1)
-        return PSD_OK;
     const i64 start = ctx->streamPosition;
+    // An odd length is padded to even, except where the section ends first: GIMP
+    // writes an odd length without the pad byte and counts the section without it.
+    const i64 end = std::min(start + ((i64(length) + 1) & ~i64(1)), std::max(sectionEnd, start));
+    if (end - start < 1)
+        return PSD_OK;
+    // The 16-bit count is signed; -32768 (0x8000) stands for 32768 records.
     const int count = std::abs(static_cast<int>(static_cast<i16>(PsdReadUInt16(ctx))));
 
     std::vector<PsdLayerRecord> records;
@@ -323,12 +328,12 @@ int ReadPsdLayerInfo(PsdContext* ctx)
         if (status != PSD_OK)
             return status;
     }
-    PsdSkipTo(ctx, start + rounded);
+    PsdSkipTo(ctx, end);
 
     // A second layer info ("Lr16") replaces the first.
     ctx->layerRecords.clear();
     ctx->layerRecords = std::move(records);
-    ctx->layerCount = static_cast<i16>(count);
+    ctx->layerCount = count;
     LinkFolders(ctx->layerRecords);
     return PSD_OK;
 }
@@ -353,7 +358,7 @@ int ReadPsdLayerAndMaskInfo(PsdContext* ctx)
         return PSD_OK;
     const i64 start = ctx->streamPosition;
     const i64 end = start + length;
-    int status = ReadPsdLayerInfo(ctx);
+    int status = ReadPsdLayerInfo(ctx, end);
     ctx->planarBuffer.clear();
     ctx->planarBuffer.shrink_to_fit();
     ctx->compressedScratch.clear();
@@ -371,7 +376,7 @@ int ReadPsdLayerAndMaskInfo(PsdContext* ctx)
             break;
         const u32 key = PsdReadUInt32(ctx);
         if (key == PsdKey("Lr16")) {
-            status = ReadPsdLayerInfo(ctx);
+            status = ReadPsdLayerInfo(ctx, end);
             ctx->planarBuffer.clear();
             ctx->compressedScratch.clear();
             if (status != PSD_OK)

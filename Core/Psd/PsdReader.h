@@ -41,7 +41,8 @@ bool PsdColorModeSupported(u32 mode);
 int ReadPsdColorModeData(PsdContext* ctx);
 int ReadPsdImageResources(PsdContext* ctx);
 int ReadPsdLayerAndMaskInfo(PsdContext* ctx);
-int ReadPsdLayerInfo(PsdContext* ctx);
+// Reads to the layer information's end, and never past `sectionEnd`.
+int ReadPsdLayerInfo(PsdContext* ctx, i64 sectionEnd);
 int ReadPsdGlobalLayerMask(PsdContext* ctx);
 int ReadPsdLayerChannels(PsdContext* ctx, PsdLayerRecord* record);
 int ReadPsdImageData(PsdContext* ctx);

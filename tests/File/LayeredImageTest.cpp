@@ -387,6 +387,34 @@ TEST_F(LayeredImageTest, DocumentFoldersNameTheirLayers)
     EXPECT_EQ(doc->FindLayer(button)->x, 17.0f);
     std::ifstream btn(fixtures / "btn.rgba", std::ios::binary);
     EXPECT_EQ(WordsOf(*doc, button), ArgbOf(std::string(std::istreambuf_iterator<char>(btn), {})));
+
+    // Two levels of GIMP groups, in a layer information of odd length.
+    std::filesystem::copy_file(fixtures / "gimp_nested_groups.psd", "nested_gimp.psd");
+    doc = Open(L"nested_gimp");
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(ListedNames(*doc), (Names{L"Outer/Inner/Top", L"Outer/AfterInner"}));
+}
+
+// A count of 0x8000 records is 32,768 layers, not a negative count of none.
+TEST_F(LayeredImageTest, DocumentOf0x8000LayersListsThemAll)
+{
+    psdtest::Document psd;
+    psd.width = psd.height = 1;
+    for (u32 i = 0; i < 0x8000; ++i) {
+        psdtest::Layer layer;
+        layer.name = "l" + std::to_string(i);
+        layer.right = layer.bottom = 1;
+        for (i16 id : {-1, 0, 1, 2})
+            layer.channels.emplace_back(id, std::vector<u8>{static_cast<u8>(i)});
+        psd.layers.push_back(layer);
+    }
+    psd.merged.assign(3, 0);
+    Put("many.psd", Text(psdtest::Write(psd)));
+    std::unique_ptr<ImageContainer> doc = Open(L"many.psd");
+    ASSERT_TRUE(doc);
+    // The bottom-most record is never a layer of its own.
+    ASSERT_EQ(doc->GetLayerCount(), 0x8000 - 1);
+    EXPECT_EQ(doc->GetLayer(0)->name, L"l32767");
 }
 
 TEST_F(LayeredImageTest, LayeredImagesInsideAMountedArchive)

@@ -65,6 +65,19 @@ TEST(PsdLayers, NegativeCountReadsThatManyRecords)
     EXPECT_EQ(loaded.doc->layerRecords[2].pixels, Pattern(2, 2, 2));
 }
 
+// 0x8000 is the one count whose magnitude does not fit a signed 16-bit number.
+TEST(PsdLayers, CountOf0x8000KeepsEveryRecord)
+{
+    Document doc = RgbDocument(1, 1);
+    for (u32 i = 0; i < 0x8000; ++i)
+        doc.layers.push_back(RgbLayer("", 0, 0, 1, 1, {0xFF000000u | i}));
+    Loaded loaded = Load(doc);
+    ASSERT_EQ(loaded.status, PSD_OK);
+    ASSERT_EQ(loaded.doc->layerCount, 0x8000);
+    ASSERT_EQ(loaded.doc->layerRecords.size(), 0x8000u);
+    EXPECT_EQ(loaded.doc->layerRecords.back().pixels, std::vector<u32>{0xFF007FFFu});
+}
+
 TEST(PsdLayers, NamesAndOddBlocksKeepTheRecordInStep)
 {
     // Names of 3 (no padding) and 5 (two padding bytes); a block of odd length 5 takes

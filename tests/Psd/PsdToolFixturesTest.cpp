@@ -162,4 +162,32 @@ TEST(GimpDocuments, LayersGroupsAndUnicodeNames)
     }
 }
 
+// Outer holds Inner (which holds Top) and, below Inner's end, AfterInner. GIMP
+// writes its layer information with an odd length and no pad byte.
+TEST(GimpDocuments, NestedGroupsInAnOddLengthLayerInfo)
+{
+    const fs::path fixtures = fs::path(GE_SOURCE_DIR) / "tests/fixtures/psd";
+    PsdDocumentPtr doc = LoadPath(fixtures / "gimp_nested_groups.psd");
+    ASSERT_NE(doc, nullptr);
+    ASSERT_EQ(doc->layerCount, 7);
+    const auto& r = doc->layerRecords;
+    const PsdLayerRecord* outer = Find(*doc, "Outer");
+    const PsdLayerRecord* inner = Find(*doc, "Inner");
+    ASSERT_TRUE(outer && inner);
+    EXPECT_EQ(outer->layerType, 2u);
+    EXPECT_EQ(inner->layerType, 2u);
+    EXPECT_EQ(Find(*doc, "Top")->enclosingFolder, inner);
+    EXPECT_EQ(Find(*doc, "AfterInner")->enclosingFolder, outer);
+    EXPECT_EQ(Find(*doc, "Bottom")->enclosingFolder, nullptr);
+    EXPECT_EQ(r[1].layerType, 1u);
+    EXPECT_EQ(r[3].layerType, 1u);
+    EXPECT_EQ(Find(*doc, "Top")->pixels, (std::vector<u32>{0xFFFF0000u, 0xFF000000u, 0xFFFF0000u}));
+    EXPECT_EQ(Find(*doc, "AfterInner")->pixels, std::vector<u32>(12, 0xFF00FF00u));
+    EXPECT_EQ(Find(*doc, "Bottom")->pixels, std::vector<u32>(30, 0xFF0000FFu));
+    ASSERT_EQ(doc->mergedImage.size(), 30u);
+    EXPECT_EQ(doc->mergedImage[0], 0xFF00FF00u);
+    EXPECT_EQ(doc->mergedImage[6 + 1], 0xFFFF0000u);
+    EXPECT_EQ(doc->mergedImage[29], 0xFF0000FFu);
+}
+
 } // namespace
