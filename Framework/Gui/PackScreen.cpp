@@ -1,12 +1,15 @@
 #include "Framework/Gui/PackScreen.h"
 #include "Core/Base/FileStream.h"
 #include "Core/Base/Log.h"
+#include "Core/Base/StringEncoding.h"
 #include "Core/File/ArchiveIndex.h"
 #include "Core/File/Archiver.h"
 #include "Core/File/FileManager.h"
 #include "Core/File/Path.h"
 #include "Platform/Win32/Windows.h"
+#include <filesystem>
 #include <memory>
+#include <system_error>
 #include <vector>
 
 namespace gui {
@@ -39,6 +42,19 @@ bool SizeOf(base::FileStream& stream, const std::wstring& path, const std::wstri
     }
     *size = low;
     return true;
+}
+
+// The file a path names, spelled one way: "./td/a.dat", "td//a.dat" and a path through
+// a link to td/ all name td/a.dat.
+std::filesystem::path Resolved(const std::wstring& path)
+{
+    // The system's bytes for the path, as the file layer opens it.
+    const std::filesystem::path given(EncodeUtf8(file::ToForwardSlashes(path)));
+    std::error_code error;
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(given, error);
+    if (error)
+        resolved = std::filesystem::absolute(given, error).lexically_normal();
+    return resolved;
 }
 
 // Closes the file and tells whether everything written reached it.
@@ -118,11 +134,15 @@ u32 PackScreen::PackMount(const std::wstring& prefix, const std::wstring& archiv
     std::vector<std::wstring> names;
     files->ListFilesLocal(folderPath, folderPath, L"", true, names, true);
 
+    // An archive kept inside the folder it packs must not pack itself, however its
+    // path is spelled.
+    const std::filesystem::path archiveFile = Resolved(archivePath);
+    const std::filesystem::path partFile = Resolved(partPath);
     file::ArchiveIndex index;
     for (const std::wstring& name : names) {
         const std::wstring path = folderPath + name;
-        // An archive kept inside the folder it packs must not pack itself.
-        if (path == archivePath || path == partPath)
+        const std::filesystem::path listedFile = Resolved(path);
+        if (listedFile == archiveFile || listedFile == partFile)
             continue;
         std::unique_ptr<base::FileStream> source = OpenForReading(path, archivePath);
         if (!source)

@@ -241,4 +241,22 @@ TEST_F(PackScreenTest, ArchiveInsideItsOwnFolderDoesNotPackItself)
     EXPECT_EQ(listed, std::vector<std::wstring>{L"a.txt"});
 }
 
+// However the archive's path is spelled, the file it names is the one left out.
+TEST_F(PackScreenTest, ArchiveSpelledAnotherWayDoesNotPackItself)
+{
+    WriteDisk("td/a.txt", "a");
+    fs::create_directory_symlink(root / "td", "link");
+    const std::wstring absolute = (root / "td" / "inner.dat").wstring();
+    for (const std::wstring archive : {L"./td/inner.dat", L"td/../td/inner.dat", L"td//inner.dat",
+                                       L"link/inner.dat", absolute.c_str()}) {
+        const std::string name(archive.begin(), archive.end());
+        fs::remove("td/inner.dat");
+        ASSERT_EQ(Pack(L"td/=" + archive), GE_OK) << name;
+        const std::string first = ReadDisk("td/inner.dat");
+        ASSERT_EQ(Pack(L"td/=" + archive), GE_OK) << name;
+        EXPECT_EQ(ReadDisk("td/inner.dat"), first) << name << ": the old archive went into the new one";
+        EXPECT_EQ(first.find("gepack", 10), std::string::npos) << name;
+    }
+}
+
 } // namespace
