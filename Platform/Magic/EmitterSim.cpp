@@ -121,6 +121,17 @@ void EmitterSim::Clear()
     mCarry = 0.0;
 }
 
+void EmitterSim::SetInterrupt(bool on)
+{
+    mInterrupt = on;
+    if (on || !mDoneByInterrupt || mEnded)
+        return;
+    mDoneByInterrupt = false;
+    mTimelineDone = false;
+    if (mLoopMode == MAGIC_LOOP_REPEAT)
+        mTime = mDesc->params.interval1;
+}
+
 void EmitterSim::Stop()
 {
     Clear();
@@ -133,6 +144,7 @@ void EmitterSim::Restart()
     mRandom = Random(mDesc->params.seed);
     mTime = 0.0;
     mTimelineDone = false;
+    mDoneByInterrupt = false;
     mEnded = false;
 }
 
@@ -196,7 +208,7 @@ void EmitterSim::Step(double dt)
         std::erase_if(list, [](const Particle& p) { return p.age >= p.life; });
     }
 
-    const bool emitting = !mInterrupt && !mTimelineDone;
+    const bool emitting = !mTimelineDone;
     for (size_t t = 0; t < mParticles.size() && emitting; ++t) {
         const ResolvedType& type = mDesc->types[t];
         double& debt = mEmitDebt[t];
@@ -210,7 +222,12 @@ void EmitterSim::Step(double dt)
 
     mTime += dt;
     const double duration = mDesc->params.duration;
-    if (mTime >= duration) {
+    if (mTime >= duration && (mTimelineDone || (mInterrupt && mLoopMode != MAGIC_LOOP_ONCE))) {
+        // An interrupted cycle neither starts again nor holds at its end.
+        mDoneByInterrupt = mDoneByInterrupt || !mTimelineDone;
+        mTime = duration;
+        mTimelineDone = true;
+    } else if (mTime >= duration) {
         switch (mLoopMode) {
         case MAGIC_LOOP_REPEAT:
             mTime = mDesc->params.interval1 + (mTime - duration);
@@ -226,7 +243,7 @@ void EmitterSim::Step(double dt)
             break;
         }
     }
-    if ((mInterrupt || mTimelineDone) && ParticleCount() == 0)
+    if (mTimelineDone && ParticleCount() == 0)
         mEnded = true;
 }
 

@@ -64,7 +64,10 @@ public:
     void SetInterpolation(bool on) { mInterpolation = on; }
     bool Interpolation() const { return mInterpolation; }
     double UpdateTime() const { return mDesc->params.updateTime; }
-    void SetInterrupt(bool on) { mInterrupt = on; }
+    // On: the current cycle plays to the end of the timeline, then nothing more is
+    // emitted and the emitter ends with its last particle. Off cancels that; an
+    // emitter whose cycle already ran out goes on with its next one.
+    void SetInterrupt(bool on);
     bool Interrupt() const { return mInterrupt; }
 
     bool SetPositionMode(int mode);
@@ -99,6 +102,7 @@ private:
     double mTime = 0.0;                            // timeline position, ms
     double mCarry = 0.0;                           // time not yet stepped, ms
     bool mTimelineDone = false;
+    bool mDoneByInterrupt = false; // the timeline ran out because of an interrupt
     bool mEnded = false;
     bool mInterrupt = false;
     bool mInterpolation;

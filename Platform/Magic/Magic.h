@@ -134,7 +134,9 @@ bool Magic_IsInterval1(MagicEmitter emitter);
 int Magic_EmitterToInterval1(MagicEmitter emitter, float speed, const char* preparedFile);
 // True while the emitter has not ended and its timeline is at or past interval 1.
 bool Magic_InInterval(MagicEmitter emitter);
-// True: emit nothing more, end once the live particles are gone. False cancels that.
+// True: the current cycle plays to the end of the timeline, then the emitter emits
+// nothing more and ends once the live particles are gone. False cancels that (an
+// emitter whose interrupted cycle already ran out goes on with the next cycle).
 int Magic_SetInterrupt(MagicEmitter emitter, bool interrupt);
 bool Magic_IsInterrupt(MagicEmitter emitter);
 // Milliseconds of timeline played since the last restart.

@@ -73,31 +73,137 @@ TEST_F(MagicEmitterTest, LoopModesDecideHowTheTimelineEnds)
     EXPECT_EQ(Magic_GetLoopMode(*once), MAGIC_LOOP_ONCE);
 }
 
-TEST_F(MagicEmitterTest, InterruptEmitsNothingMoreAndEndsWithTheLastParticle)
+TEST_F(MagicEmitterTest, InterruptLetsTheCycleFinishThenEndsWithTheLastParticle)
 {
-    auto e = Load("steady", MAGIC_LOOP_REPEAT);
-    Play(*e, 300);
-    ASSERT_EQ(Magic_SetInterrupt(*e, true), MAGIC_OK);
-    EXPECT_TRUE(Magic_IsInterrupt(*e));
-    int last = Magic_GetParticlesCount(*e);
-    double played = 0;
-    while (played < 5000 && Magic_Update(*e, 10.0)) {
-        played += 10.0;
-        EXPECT_LE(Magic_GetParticlesCount(*e), last);
-        last = Magic_GetParticlesCount(*e);
+    // steady: 1 s timeline, 100 particles/s, each living 0.5 s.
+    for (int mode : {MAGIC_LOOP_REPEAT, MAGIC_LOOP_ONCE}) {
+        SCOPED_TRACE(mode);
+        auto e = Load("steady", mode);
+        Play(*e, 300);
+        ASSERT_EQ(Magic_SetInterrupt(*e, true), MAGIC_OK);
+        EXPECT_TRUE(Magic_IsInterrupt(*e));
+        // The cycle goes on emitting to the end of the timeline...
+        EXPECT_EQ(Play(*e, 700), 700.0);
+        EXPECT_EQ(Magic_GetParticlesCount(*e), 50);
+        EXPECT_EQ(Magic_GetPosition(*e), 1000.0);
+        // ...then emits nothing more and ends when its youngest particle dies.
+        int last = Magic_GetParticlesCount(*e);
+        double played = 0;
+        while (played < 5000 && Magic_Update(*e, 10.0)) {
+            played += 10.0;
+            EXPECT_LE(Magic_GetParticlesCount(*e), last);
+            last = Magic_GetParticlesCount(*e);
+        }
+        EXPECT_EQ(played, 490.0);
+        EXPECT_FALSE(Magic_InInterval(*e));
     }
-    EXPECT_EQ(played, 490.0) << "the youngest particle lived out its 0.5 s";
 
-    // Cancelling an interrupt in time lets the emitter go on emitting.
-    auto resumed = Load("steady", MAGIC_LOOP_REPEAT);
-    Play(*resumed, 300);
-    Magic_SetInterrupt(*resumed, true);
-    Play(*resumed, 100);
-    const int fewer = Magic_GetParticlesCount(*resumed);
-    Magic_SetInterrupt(*resumed, false);
-    EXPECT_FALSE(Magic_IsInterrupt(*resumed));
-    EXPECT_EQ(Play(*resumed, 1000), 1000.0);
-    EXPECT_GT(Magic_GetParticlesCount(*resumed), fewer);
+    // An emitter that holds at its end stops emitting after the step under way when
+    // interrupted there: that step's particle is the last to die.
+    auto forever = Load("steady", MAGIC_LOOP_FOREVER);
+    Play(*forever, 2000);
+    Magic_SetInterrupt(*forever, true);
+    EXPECT_EQ(Play(*forever, 5000), 500.0);
+
+    // An emitter interrupted at once still plays its whole cycle.
+    auto fresh = Load("steady", MAGIC_LOOP_REPEAT);
+    Magic_SetInterrupt(*fresh, true);
+    EXPECT_EQ(Play(*fresh, 5000), 1490.0);
+}
+
+TEST_F(MagicEmitterTest, CancelledInterruptGoesOnWithTheNextCycle)
+{
+    // Cancelled before the cycle ran out: nothing was lost.
+    auto early = Load("steady", MAGIC_LOOP_REPEAT);
+    Play(*early, 300);
+    Magic_SetInterrupt(*early, true);
+    Play(*early, 100);
+    Magic_SetInterrupt(*early, false);
+    EXPECT_FALSE(Magic_IsInterrupt(*early));
+    EXPECT_EQ(Play(*early, 3000), 3000.0);
+    EXPECT_EQ(Magic_GetParticlesCount(*early), 50);
+
+    // Cancelled while the last particles die out: the next cycle starts.
+    auto late = Load("steady", MAGIC_LOOP_REPEAT);
+    Magic_SetInterrupt(*late, true);
+    Play(*late, 1200);
+    const int dying = Magic_GetParticlesCount(*late);
+    ASSERT_GT(dying, 0);
+    ASSERT_LT(dying, 50);
+    EXPECT_TRUE(Magic_InInterval(*late));
+    Magic_SetInterrupt(*late, false);
+    EXPECT_EQ(Play(*late, 2000), 2000.0);
+    EXPECT_EQ(Magic_GetParticlesCount(*late), 50);
+    EXPECT_LT(Magic_GetPosition(*late), 1000.0);
+}
+
+// The game's own sequences: start (loop mode 1 first), interrupt, and the update that
+// turns the library's end into the idle state.
+TEST_F(MagicEmitterTest, GameStartInterruptAndUpdateSequences)
+{
+    auto start = [](MagicEmitter e, int& state) {
+        Magic_SetLoopMode(e, 1);
+        if (state != 1) {
+            if (Magic_IsInterrupt(e))
+                Magic_SetInterrupt(e, false);
+            if (state == 0 || !Magic_InInterval(e))
+                Magic_EmitterToInterval1(e, 1.0f, nullptr);
+            state = 1;
+        }
+    };
+    auto interrupt = [](MagicEmitter e, int& state) {
+        if (state == 2)
+            return;
+        if (state == 0 || !Magic_InInterval(e))
+            Magic_EmitterToInterval1(e, 1.0f, nullptr);
+        Magic_SetInterrupt(e, true);
+        state = 2;
+    };
+    auto run = [](MagicEmitter e, int& state, double limit) {
+        double ms = 0;
+        while (state != 0 && ms < limit) {
+            const double time = Magic_IsInterpolationMode(e) ? 10.0 : Magic_GetUpdateTime(e);
+            ms += time;
+            if (!Magic_Update(e, time)) {
+                if (state != 2)
+                    Magic_Stop(e);
+                state = 0;
+            }
+        }
+        return ms;
+    };
+
+    // A started effect repeats until it is interrupted; then its cycle ends it.
+    auto looping = Load("leadin");
+    int state = 0;
+    start(*looping, state);
+    EXPECT_TRUE(Magic_InInterval(*looping));
+    EXPECT_EQ(Magic_GetPosition(*looping), 300.0) << "rewound to its active interval";
+    EXPECT_EQ(run(*looping, state, 5000), 5000.0);
+    EXPECT_EQ(state, 1);
+    interrupt(*looping, state);
+    EXPECT_EQ(state, 2);
+    const double left = run(*looping, state, 10000);
+    EXPECT_EQ(state, 0);
+    EXPECT_GT(left, 2000.0) << "particles live 2 s after the cycle's end";
+    EXPECT_LT(left, 2000.0 + 700.0 + 20.0);
+    EXPECT_EQ(Magic_GetParticlesCount(*looping), 0);
+
+    // Started again, it plays from its interval with the interrupt cleared.
+    start(*looping, state);
+    EXPECT_FALSE(Magic_IsInterrupt(*looping));
+    EXPECT_EQ(run(*looping, state, 500), 500.0);
+    EXPECT_GT(Magic_GetParticlesCount(*looping), 0);
+
+    // A one-shot effect after its own interrupt, with interpolation off: the update time
+    // comes from the emitter, and the end leaves state 0.
+    auto once = Load("steady");
+    Magic_SetInterpolationMode(*once, false);
+    state = 0;
+    start(*once, state);
+    interrupt(*once, state);
+    EXPECT_EQ(run(*once, state, 10000), 1500.0);
+    EXPECT_EQ(state, 0);
 }
 
 TEST_F(MagicEmitterTest, IntervalOneIsReachedByPlayingTheLeadIn)
