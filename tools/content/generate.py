@@ -16,8 +16,10 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import fonts  # noqa: E402
 import shaders  # noqa: E402
 import shell  # noqa: E402
+import world_art  # noqa: E402
+import world_sheets  # noqa: E402
 
-GENERATORS = [("shaders", shaders.generate), ("fonts", fonts.generate), ("shell", shell.generate)]  # (name, function(out_dir, tools_dir)) in the order they run
+GENERATORS = [("shaders", shaders.generate), ("fonts", fonts.generate), ("shell", shell.generate), ("world_sheets", world_sheets.generate), ("world_art", world_art.generate)]  # (name, function(out_dir, tools_dir)) in the order they run
 
 
 def main():

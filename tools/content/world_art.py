@@ -1,0 +1,553 @@
+"""Art of the world: unit and tower sprite folders, build spots, unit overlays and the
+level art of each episode.
+
+Sprite folders are layered folders ("layers.xml"); each top folder is one sprite
+description, named as the sheets' `psd` column names it (see world_sheets.py), with
+its animations as sub-folders ("walk", "walk_up", "special", "death"; towers
+"idle", "blast" and their frames directly in the folder, plus the points
+"base_point" and "s_point"). Layer names are lower case: the folder reader lists
+them by lower-cased prefix.
+
+The level art of an episode is a layered document written by ImageMagick
+("td/data/maps/epNN.psd"): its bottom record is a placeholder (the reader never
+takes the bottom-most record), then the ground and the decorations, bottom first.
+"""
+import math
+import os
+import random
+import shutil
+import subprocess
+import tempfile
+
+from PIL import Image, ImageChops, ImageDraw, ImageFilter
+
+import style
+from style import Canvas, PALETTE, EPISODE_PALETTES, shade, mix
+import world_sheets
+
+OUT = PALETTE["outline"]
+
+# -- enemy units ---------------------------------------------------------------------
+# Each unit: canvas size, build and colours; the silhouette tells the kinds apart.
+UNIT_LOOKS = {
+    0: dict(size=(48, 48), build="walker", body=(214, 72, 58, 255), scale=0.62, extra="horns"),
+    1: dict(size=(64, 64), build="walker", body=(108, 164, 70, 255), scale=0.8, extra="club"),
+    2: dict(size=(80, 80), build="walker", body=(150, 118, 90, 255), scale=1.05, extra="plates"),
+    3: dict(size=(96, 80), build="flyer", body=(64, 168, 160, 255), scale=0.8, extra="tail"),
+    11: dict(size=(48, 48), build="walker", body=(236, 206, 84, 255), scale=0.55, extra="egg"),
+    4: dict(size=(64, 72), build="robe", body=(126, 80, 168, 255), scale=0.85, extra="orb"),
+    5: dict(size=(64, 72), build="robe", body=(58, 56, 70, 255), scale=0.85, extra="skull"),
+    6: dict(size=(88, 72), build="wagon", body=(150, 98, 54, 255), scale=1.0, extra=""),
+    7: dict(size=(64, 72), build="robe", body=(236, 232, 220, 255), scale=0.85, extra="cross"),
+    39: dict(size=(64, 64), build="walker", body=(226, 220, 196, 255), scale=0.78, extra="bones"),
+    10: dict(size=(128, 104), build="flyer", body=(196, 52, 44, 255), scale=1.15, extra="horns"),
+    30: dict(size=(96, 80), build="flyer", body=(128, 128, 136, 255), scale=0.85, extra="stone"),
+}
+UNIT_FRAMES = {"walk": 6, "walk_up": 6, "special": 4, "death": 6}
+
+
+def _eye(c, x, y, r):
+    c.circle((x, y), r, PALETTE["white"], width=1)
+    c.circle((x + r * 0.25, y + r * 0.1), r * 0.5, PALETTE["black"], outline=None)
+
+
+def _walker(c, look, t, back, glow):
+    w, h = look["size"]
+    s = look["scale"]
+    body, dark = look["body"], shade(look["body"], 0.7)
+    cx, feet = w / 2, h - 6
+    bob = math.sin(t * 2 * math.pi) * 1.5 * s
+    swing = math.sin(t * 2 * math.pi) * 5 * s
+    # Legs first, behind the body.
+    for side, phase in ((-1, swing), (1, -swing)):
+        lx = cx + side * 7 * s + phase
+        c.rounded_box((lx - 4 * s, feet - 14 * s, lx + 4 * s, feet), radius=3, fill=dark, width=1.5)
+    by = feet - 22 * s + bob
+    c.ellipse((cx - 16 * s, by - 14 * s, cx + 16 * s, by + 12 * s), body, width=2, shadow=True)
+    hy = by - 18 * s
+    if look["extra"] == "egg":
+        c.ellipse((cx - 13 * s, by - 20 * s, cx + 13 * s, by + 10 * s), (250, 244, 220, 255), width=2)
+        c.line([(cx - 12 * s, by - 6 * s), (cx - 5 * s, by - 10 * s), (cx + 2 * s, by - 5 * s),
+                (cx + 12 * s, by - 9 * s)], OUT, width=1.5)
+        hy = by - 18 * s
+    c.circle((cx, hy), 11 * s, body, width=2)
+    extra = look["extra"]
+    if extra == "horns":
+        for side in (-1, 1):
+            c.polygon([(cx + side * 6 * s, hy - 8 * s), (cx + side * 13 * s, hy - 19 * s),
+                       (cx + side * 10 * s, hy - 6 * s)], (246, 236, 210, 255), width=1.5)
+    if extra == "plates":
+        for side in (-1, 1):
+            c.ellipse((cx + side * 16 * s - 8 * s, by - 16 * s, cx + side * 16 * s + 8 * s, by - 4 * s),
+                      PALETTE["grey"], width=2)
+    if extra == "bones":
+        c.line([(cx - 8 * s, by - 6 * s), (cx + 8 * s, by - 6 * s)], OUT, width=2)
+        c.line([(cx - 7 * s, by), (cx + 7 * s, by)], OUT, width=2)
+    if not back:
+        _eye(c, cx - 4 * s, hy - 1 * s, 3 * s)
+        _eye(c, cx + 4 * s, hy - 1 * s, 3 * s)
+    if extra == "club":
+        arm = -swing * 0.6 - (10 if glow else 0)
+        c.line([(cx + 14 * s, by - 2 * s), (cx + 22 * s, by - 16 * s + arm)], (120, 84, 50, 255), width=4 * s)
+        c.circle((cx + 22 * s, by - 18 * s + arm), 5 * s, (120, 84, 50, 255), width=1.5)
+
+
+def _robe(c, look, t, back, glow):
+    w, h = look["size"]
+    s = look["scale"]
+    body = look["body"]
+    cx, feet = w / 2, h - 6
+    sway = math.sin(t * 2 * math.pi) * 2 * s
+    c.polygon([(cx - 17 * s + sway, feet), (cx + 17 * s + sway, feet), (cx + 7 * s, feet - 40 * s),
+               (cx - 7 * s, feet - 40 * s)], body, width=2, shadow=True)
+    hy = feet - 46 * s
+    c.circle((cx, hy), 10 * s, shade(body, 0.75) if back else (232, 196, 160, 255), width=2)
+    c.polygon([(cx - 12 * s, hy - 2 * s), (cx + 12 * s, hy - 2 * s), (cx, hy - 22 * s)], shade(body, 0.85),
+              width=2)
+    if not back:
+        _eye(c, cx - 3.5 * s, hy + 1 * s, 2.2 * s)
+        _eye(c, cx + 3.5 * s, hy + 1 * s, 2.2 * s)
+    lift = 10 * s if glow else 0
+    sx = cx + 17 * s
+    c.line([(sx, feet - 2 * s - lift), (sx, feet - 50 * s - lift)], (112, 78, 48, 255), width=3 * s)
+    top = (sx, feet - 54 * s - lift)
+    extra = look["extra"]
+    if extra == "orb":
+        c.circle(top, 6 * s, (150, 220, 255, 255), width=1.5)
+    elif extra == "skull":
+        c.circle(top, 6 * s, (236, 230, 210, 255), width=1.5)
+        c.circle((top[0] - 2 * s, top[1]), 1.4 * s, PALETTE["black"], outline=None)
+        c.circle((top[0] + 2 * s, top[1]), 1.4 * s, PALETTE["black"], outline=None)
+    elif extra == "cross":
+        c.rounded_box((cx - 3 * s, feet - 30 * s, cx + 3 * s, feet - 14 * s), radius=1, fill=PALETTE["green"],
+                      width=1)
+        c.rounded_box((cx - 8 * s, feet - 25 * s, cx + 8 * s, feet - 19 * s), radius=1, fill=PALETTE["green"],
+                      width=1)
+        c.circle(top, 5 * s, PALETTE["green"], width=1.5)
+    if glow:
+        colour = {"orb": (150, 220, 255), "skull": (120, 255, 120), "cross": (140, 255, 140)}[extra]
+        c.circle(top, 11 * s, colour + (90,), outline=None)
+
+
+def _flyer(c, look, t, back, glow):
+    w, h = look["size"]
+    s = look["scale"]
+    body, dark = look["body"], shade(look["body"], 0.7)
+    cx, cy = w / 2, h / 2 + 4
+    flap = math.sin(t * 2 * math.pi)
+    tip = cy - 26 * s * flap
+    for side in (-1, 1):
+        wing = [(cx + side * 6 * s, cy - 6 * s), (cx + side * 44 * s, tip - 6 * s),
+                (cx + side * 36 * s, tip + 8 * s), (cx + side * 24 * s, cy + 2 * s), (cx + side * 8 * s, cy + 6 * s)]
+        c.polygon(wing, dark if look["extra"] != "stone" else (100, 100, 108, 255), width=2)
+    if look["extra"] in ("tail", "horns"):
+        c.polygon([(cx - 4 * s, cy + 8 * s), (cx + 4 * s, cy + 8 * s), (cx + 2 * s, cy + 30 * s),
+                   (cx + 8 * s, cy + 36 * s), (cx - 4 * s, cy + 30 * s)], dark, width=1.5)
+    c.ellipse((cx - 12 * s, cy - 14 * s, cx + 12 * s, cy + 14 * s), body, width=2, shadow=True)
+    hy = cy - 20 * s if back else cy - 16 * s
+    c.circle((cx, hy), 9 * s, body, width=2)
+    if look["extra"] == "horns":
+        for side in (-1, 1):
+            c.polygon([(cx + side * 4 * s, hy - 6 * s), (cx + side * 10 * s, hy - 17 * s),
+                       (cx + side * 8 * s, hy - 4 * s)], (246, 236, 210, 255), width=1.5)
+    if not back:
+        _eye(c, cx - 3.5 * s, hy, 2.6 * s)
+        _eye(c, cx + 3.5 * s, hy, 2.6 * s)
+    if glow:
+        c.circle((cx, hy + 10 * s), 6 * s, (255, 190, 80, 200), outline=None)
+
+
+def _wagon(c, look, t, back, glow):
+    w, h = look["size"]
+    body = look["body"]
+    cx, ground = w / 2, h - 4
+    bob = abs(math.sin(t * 2 * math.pi)) * 1.5
+    c.rounded_box((cx - 36, ground - 44 - bob, cx + 36, ground - 16 - bob), radius=5, fill=body, width=2,
+                  shadow=True)
+    for k in range(3):
+        x = cx - 24 + k * 24
+        c.line([(x, ground - 42 - bob), (x, ground - 18 - bob)], shade(body, 0.7), width=2)
+    # Hatchling heads peek out of the box.
+    for k, x in enumerate((cx - 18, cx, cx + 18)):
+        peek = 4 + 3 * math.sin(t * 2 * math.pi + k)
+        c.circle((x, ground - 44 - bob - peek), 6, (236, 206, 84, 255), width=1.5)
+    for x in (cx - 22, cx + 22):
+        c.circle((x, ground - 12), 11, (96, 64, 38, 255), width=2)
+        angle = t * 2 * math.pi
+        for k in range(3):
+            a = angle + k * math.pi / 3
+            c.line([(x - 9 * math.cos(a), ground - 12 - 9 * math.sin(a)),
+                    (x + 9 * math.cos(a), ground - 12 + 9 * math.sin(a))], OUT, width=1.5)
+    if glow:
+        c.circle((cx, ground - 30), 20, (255, 230, 120, 80), outline=None)
+
+
+BUILDS = {"walker": _walker, "robe": _robe, "flyer": _flyer, "wagon": _wagon}
+
+
+def unit_frame(uid, animation, index, cache={}):
+    look = UNIT_LOOKS[uid]
+    count = UNIT_FRAMES[animation]
+    t = index / count
+    if animation == "death":
+        # The first walk pose tipping over and fading.
+        if uid not in cache:
+            cache[uid] = unit_frame(uid, "walk", 0).result()
+        base = cache[uid]
+        angle = -55 * (index + 1) / count
+        tipped = base.rotate(angle, resample=Image.BICUBIC, center=(base.size[0] / 2, base.size[1] - 6))
+        alpha = tipped.getchannel("A").point(lambda v: int(v * (1.0 - 0.8 * index / (count - 1))))
+        tipped.putalpha(alpha)
+        return tipped
+    c = Canvas(*look["size"])
+    BUILDS[look["build"]](c, look, t, animation == "walk_up", animation == "special")
+    return c
+
+
+def write_units(out_dir):
+    folders = {}
+    for uid, _name, folder, *_rest in world_sheets.UNITS:
+        folders.setdefault(folder, []).append(uid)
+    for folder, ids in folders.items():
+        layers = []
+        for uid in ids:
+            name = "unit_%02d" % uid
+            for animation, count in UNIT_FRAMES.items():
+                for i in range(count):
+                    layers.append(("%s/%s/%04d" % (name, animation, i + 1), unit_frame(uid, animation, i), 0, 0))
+        style.write_layers(os.path.join(out_dir, "td", "units", folder), layers)
+
+
+# -- towers --------------------------------------------------------------------------
+TOWER_SIZE = (96, 128)
+BASE_POINT = (48, 108)
+FAMILY_COLOURS = {
+    "artillery": ((150, 128, 104, 255), (88, 84, 80, 255)),
+    "dart": ((156, 104, 60, 255), (70, 132, 64, 255)),
+    "cannon": ((160, 160, 170, 255), (60, 62, 72, 255)),
+    "support": ((90, 120, 190, 255), (140, 220, 255, 255)),
+}
+TIER_ACCENTS = [PALETTE["grey"], PALETTE["gold"], PALETTE["gold"], PALETTE["health"], (160, 90, 200, 255)]
+
+
+def _tier_scale(levelid):
+    return 0.82 + 0.09 * min(levelid, 2) + (0.06 if levelid >= 3 else 0.0)
+
+
+def _stone_base(c, family, levelid, wide=34):
+    s = _tier_scale(levelid)
+    main, _second = FAMILY_COLOURS[family]
+    cx, foot = BASE_POINT
+    c.ellipse((cx - wide * s, foot - 12 * s, cx + wide * s, foot + 8), shade(main, 0.6), width=2, shadow=True)
+    top = foot - (26 + 8 * min(levelid, 2)) * s
+    c.polygon([(cx - 28 * s, foot - 2), (cx + 28 * s, foot - 2), (cx + 22 * s, top), (cx - 22 * s, top)],
+              main, width=2)
+    for k in range(1 + min(levelid, 2)):
+        y = foot - 8 * s - k * 9 * s
+        c.line([(cx - 25 * s, y), (cx + 25 * s, y)], shade(main, 0.75), width=1.5)
+    c.rounded_box((cx - 26 * s, top - 6 * s, cx + 26 * s, top + 4 * s), radius=3, fill=TIER_ACCENTS[levelid],
+                  width=2)
+    return top - 6 * s
+
+
+def _artillery(c, levelid, t, blast):
+    s = _tier_scale(levelid)
+    top = _stone_base(c, "artillery", levelid)
+    cx = BASE_POINT[0]
+    recoil = 5 * s * math.sin(min(1.0, t * 2) * math.pi) if blast else 0
+    breath = math.sin(t * 2 * math.pi) * 0.8
+    barrel = FAMILY_COLOURS["artillery"][1]
+    c.polygon([(cx - 12 * s, top + recoil), (cx + 12 * s, top + recoil), (cx + 15 * s, top - 26 * s + recoil),
+               (cx - 3 * s, top - 32 * s + recoil)], barrel, width=2)
+    c.ellipse((cx - 6 * s, top - 38 * s + recoil, cx + 18 * s, top - 24 * s + recoil), shade(barrel, 0.6),
+              width=2)
+    c.circle((cx, top + 2 + breath), 7 * s, TIER_ACCENTS[levelid], width=1.5)
+    if blast and t < 0.5:
+        c.circle((cx + 6 * s, top - 38 * s), (14 - 10 * t) * s, (255, 214, 90, 220), outline=(240, 120, 40, 255),
+                 width=1.5)
+    if blast and t >= 0.3:
+        c.circle((cx + 8 * s, top - 44 * s - 20 * t), (6 + 10 * t) * s, (220, 220, 220, int(200 * (1.2 - t))),
+                 outline=None)
+
+
+def _dart(c, levelid, t, blast):
+    s = _tier_scale(levelid)
+    main, roof = FAMILY_COLOURS["dart"]
+    cx, foot = BASE_POINT
+    c.ellipse((cx - 26 * s, foot - 10 * s, cx + 26 * s, foot + 6), shade(main, 0.5), width=2, shadow=True)
+    top = foot - (46 + 8 * min(levelid, 2)) * s
+    for side in (-1, 1):
+        c.line([(cx + side * 18 * s, foot - 2), (cx + side * 10 * s, top)], shade(main, 0.8), width=5 * s)
+    c.line([(cx - 16 * s, foot - 16 * s), (cx + 14 * s, top + 10 * s)], shade(main, 0.6), width=3 * s)
+    c.line([(cx + 16 * s, foot - 16 * s), (cx - 14 * s, top + 10 * s)], shade(main, 0.6), width=3 * s)
+    c.rounded_box((cx - 20 * s, top - 6 * s, cx + 20 * s, top + 6 * s), radius=3, fill=main, width=2)
+    # The crossbow: a bow arc and its bolt; the string snaps forward when it shoots.
+    pull = 0 if blast and t < 0.4 else 6 * s
+    bow_y = top - 16 * s
+    c.line([(cx - 18 * s, bow_y + 6 * s), (cx, bow_y - 4 * s), (cx + 18 * s, bow_y + 6 * s)],
+           TIER_ACCENTS[levelid] if levelid else (120, 80, 40, 255), width=4 * s)
+    c.line([(cx - 18 * s, bow_y + 6 * s), (cx, bow_y + pull), (cx + 18 * s, bow_y + 6 * s)], PALETTE["white"],
+           width=1.5)
+    if pull:
+        c.line([(cx, bow_y + pull), (cx, bow_y - 16 * s)], (90, 60, 30, 255), width=2.5)
+    if levelid >= 2:
+        c.polygon([(cx - 16 * s, top - 6 * s), (cx + 16 * s, top - 6 * s), (cx, top - 34 * s)], roof, width=2)
+
+
+def _support(c, levelid, t, blast):
+    s = _tier_scale(levelid)
+    main, glow = FAMILY_COLOURS["support"]
+    if levelid == 3:
+        glow = PALETTE["gold"]
+    top = _stone_base(c, "support", levelid, wide=30)
+    cx = BASE_POINT[0]
+    c.polygon([(cx - 10 * s, top), (cx + 10 * s, top), (cx + 5 * s, top - 30 * s), (cx - 5 * s, top - 30 * s)],
+              shade(main, 1.2), width=2)
+    pulse = 0.5 + 0.5 * math.sin(t * 2 * math.pi)
+    orb_y = top - 40 * s - pulse * 3
+    c.circle((cx, orb_y), (12 + 4 * pulse) * s, glow[:3] + (70,), outline=None)
+    c.circle((cx, orb_y), 8 * s, glow, width=2)
+    if levelid == 4:
+        _eye(c, cx, orb_y, 4 * s)
+    if blast:
+        c.circle((cx, orb_y), (10 + 30 * t) * s, glow[:3] + (int(180 * (1 - t)),), outline=None)
+
+
+def _cannon_base(c, levelid):
+    return _stone_base(c, "cannon", levelid, wide=36)
+
+
+def _cannon_turret(levelid, recoil, flash):
+    """The turret pointing down (facing 0), centred on its pivot in a square canvas."""
+    s = _tier_scale(levelid)
+    size = 96
+    c = Canvas(size, size)
+    cx = cy = size / 2
+    metal = FAMILY_COLOURS["cannon"][1]
+    length = 30 * s - recoil
+    c.rounded_box((cx - 6 * s, cy, cx + 6 * s, cy + length), radius=3, fill=metal, width=2)
+    c.rounded_box((cx - 8 * s, cy + length - 6 * s, cx + 8 * s, cy + length), radius=2, fill=shade(metal, 0.7),
+                  width=1.5)
+    c.circle((cx, cy), 15 * s, shade(metal, 1.4), width=2, shadow=True)
+    c.circle((cx, cy), 6 * s, TIER_ACCENTS[levelid], width=1.5)
+    if flash:
+        c.circle((cx, cy + length + 8 * s), 9 * s, (255, 214, 90, 230), outline=(240, 120, 40, 255), width=1.5)
+    return c.image  # still at 2x: rotated, then scaled down with the frame
+
+
+FAMILY_DRAW = {"artillery": _artillery, "dart": _dart, "support": _support}
+
+
+def _point_layer():
+    return Image.new("RGBA", (1, 1), (0, 0, 0, 0))
+
+
+def tower_layers(family, levelid):
+    name = "%s_%d" % (family, levelid)
+    layers = []
+    if family == "cannon":
+        base = Canvas(*TOWER_SIZE)
+        top = _cannon_base(base, levelid)
+        base_image = base.result()
+        pivot = (BASE_POINT[0], int(top))
+        # Turrets are drawn at 2x, scaled down once and turned at 1x: 128 frames a tier.
+        turrets = [_cannon_turret(levelid, r, f) for r, f in ((0, False), (4, True), (3, False), (1, False))]
+        turrets = [t.resize((t.size[0] // style.SCALE, t.size[1] // style.SCALE), Image.LANCZOS) for t in turrets]
+        index = 1
+        for d in range(32):
+            facing = (31 - d + 0.5) * 11.25
+            for turret in turrets:
+                rotated = turret.rotate(facing, resample=Image.BICUBIC)
+                frame = base_image.copy()
+                frame.alpha_composite(rotated, (pivot[0] - rotated.size[0] // 2, pivot[1] - rotated.size[1] // 2))
+                layers.append(("%s/%04d" % (name, index), frame, 0, 0))
+                index += 1
+    else:
+        draw = FAMILY_DRAW[family]
+        for animation, count in (("idle", 4), ("blast", 6)):
+            for i in range(count):
+                c = Canvas(*TOWER_SIZE)
+                draw(c, levelid, i / count, animation == "blast")
+                layers.append(("%s/%s/%04d" % (name, animation, i + 1), c, 0, 0))
+        first = layers[0][1]
+        layers.append(("%s/%04d" % (name, 1), first, 0, 0))
+    layers.append(("%s/base_point/p" % name, _point_layer(), BASE_POINT[0], BASE_POINT[1]))
+    layers.append(("%s/s_point/p" % name, _point_layer(), BASE_POINT[0], 24))
+    return layers
+
+
+def write_towers(out_dir):
+    for family, *_rest in world_sheets.TOWER_FAMILIES:
+        layers = []
+        for levelid in range(5):
+            layers.extend(tower_layers(family, levelid))
+        style.write_layers(os.path.join(out_dir, "td", "towers", family), layers)
+
+
+# -- spots and unit overlays -------------------------------------------------------------
+def spot_image(kind):
+    c = Canvas(72, 52)
+    c.ellipse((4, 8, 68, 46), (150, 140, 126, 255), width=2, shadow=True)
+    c.ellipse((12, 12, 60, 38), (190, 180, 160, 255), width=1.5)
+    if kind == "g":
+        c.circle((36, 25), 9, PALETTE["gold"], width=2)
+        c.text((36, 25), "$", size=11, fill=PALETTE["gold_dark"], anchor="mm", outline=None, shadow=False)
+    elif kind == "p":
+        c.polygon([(36, 15), (45, 24), (36, 35), (27, 24)], PALETTE["gem"], width=2)
+    return c
+
+
+def write_spots(out_dir):
+    style.write_layers(os.path.join(out_dir, "td", "spots"),
+                       [("spots/%s" % k, spot_image(k), 0, 0) for k in ("s", "g", "p")])
+
+
+def overlay(name, frames, draw, size=(64, 64), anchor=(32, 48)):
+    """A one-description folder: frames directly in it and its "s_point" anchor."""
+    layers = []
+    for i in range(frames):
+        c = Canvas(*size)
+        draw(c, i / frames)
+        layers.append(("%s/%04d" % (name, i + 1), c, 0, 0))
+    layers.append(("%s/s_point/p" % name, _point_layer(), anchor[0], anchor[1]))
+    return layers
+
+
+def _enemy_spot(c, t):
+    r = 18 + 10 * t
+    ring = [(32 + r * math.cos(a * math.pi / 16), 44 + r * 0.45 * math.sin(a * math.pi / 16)) for a in range(33)]
+    c.line(ring, (230, 60, 50, int(255 * (1 - t))), width=3)
+    bounce = 6 * abs(math.sin(t * math.pi))
+    c.polygon([(24, 12 + bounce), (40, 12 + bounce), (40, 24 + bounce), (46, 24 + bounce), (32, 38 + bounce),
+               (18, 24 + bounce), (24, 24 + bounce)], PALETTE["health"], width=2, shadow=True)
+
+
+def _mob_dot(c, t):
+    for k in range(4):
+        phase = (t + k / 4) % 1.0
+        x = 22 + k * 7
+        y = 50 - 34 * phase
+        c.circle((x, y), 3 + 2 * phase, (120, 210, 60, int(230 * (1 - phase))), outline=(40, 90, 20, 255),
+                 width=1)
+
+
+def _mob_heal(c, t):
+    for k in range(3):
+        phase = (t + k / 3) % 1.0
+        x = 20 + k * 12
+        y = 48 - 36 * phase
+        a = int(255 * (1 - phase))
+        c.rounded_box((x - 2, y - 6, x + 2, y + 6), radius=1, fill=(110, 230, 110, a), outline=None)
+        c.rounded_box((x - 6, y - 2, x + 6, y + 2), radius=1, fill=(110, 230, 110, a), outline=None)
+
+
+def write_overlays(out_dir):
+    td = os.path.join(out_dir, "td")
+    style.write_layers(os.path.join(td, "enemy_spot"), overlay("enemy_spot", 8, _enemy_spot))
+    style.write_layers(os.path.join(td, "mob_dot"), overlay("mob_dot", 8, _mob_dot))
+    style.write_layers(os.path.join(td, "mob_heal"), overlay("mob_heal", 8, _mob_heal))
+
+
+# -- level art -----------------------------------------------------------------------
+def _ground(palette, seed):
+    """The episode's ground: a soft gradient with patches and tufts, drawn at 1x."""
+    rnd = random.Random(seed)
+    w, h = 1024, 768
+    image = Image.new("RGBA", (w, h), palette["ground"])
+    draw = ImageDraw.Draw(image)
+    for y in range(h):
+        draw.line([(0, y), (w, y)], fill=mix(shade(palette["ground"], 1.08), palette["ground"], y / h))
+    patches = Image.new("RGBA", (w, h), (0, 0, 0, 0))
+    pd = ImageDraw.Draw(patches)
+    for _ in range(70):
+        x, y, r = rnd.uniform(0, w), rnd.uniform(0, h), rnd.uniform(30, 110)
+        pd.ellipse([x - r, y - r * 0.6, x + r, y + r * 0.6], fill=palette["ground_dark"][:3] + (60,))
+    image.alpha_composite(patches.filter(ImageFilter.GaussianBlur(18)))
+    tufts = ImageDraw.Draw(image)
+    for _ in range(500):
+        x, y = rnd.uniform(0, w), rnd.uniform(0, h)
+        colour = shade(palette["foliage"], rnd.uniform(0.9, 1.3))
+        tufts.line([(x, y), (x - 2, y - 5)], fill=colour, width=1)
+        tufts.line([(x, y), (x + 2, y - 6)], fill=colour, width=1)
+    return image
+
+
+def _tree(palette, variant):
+    c = Canvas(96, 120)
+    trunk = (110, 78, 50, 255)
+    c.rounded_box((42, 70, 54, 112), radius=3, fill=trunk, width=2, shadow=True)
+    leaves = palette["foliage"]
+    if variant % 2 == 0:
+        for box, f in (((14, 30, 82, 84), 1.0), ((24, 12, 72, 58), 1.15)):
+            c.ellipse(box, shade(leaves, f), width=2, shadow=f == 1.0)
+        c.highlight((24, 12, 72, 58), radius=20, strength=40)
+    else:
+        for k, f in enumerate((1.0, 1.12, 1.25)):
+            y0 = 10 + k * 22
+            c.polygon([(48, y0 - 6), (84 - k * 4, y0 + 52), (12 + k * 4, y0 + 52)], shade(leaves, f), width=2,
+                      shadow=k == 0)
+    return c
+
+
+def _rock(palette, variant):
+    c = Canvas(72, 52)
+    stone = mix(PALETTE["grey"], palette["ground_dark"], 0.25)
+    c.polygon([(8, 44), (14, 18), (32, 8), (52, 12), (66, 32), (60, 46)], stone, width=2, shadow=True)
+    c.polygon([(20, 22), (32, 12), (48, 16), (36, 26)], shade(stone, 1.2), outline=None)
+    return c
+
+
+def _flowers(palette, variant):
+    c = Canvas(48, 32)
+    rnd = random.Random(variant)
+    for _ in range(6):
+        x, y = rnd.uniform(8, 40), rnd.uniform(10, 26)
+        c.line([(x, y + 6), (x, y)], palette["foliage"], width=1.5)
+        c.circle((x, y), 3, palette["accent"], width=1)
+    return c
+
+
+# Decorations kept to the edges and corners, clear of the middle of the field.
+DECORATIONS = [
+    ("tree", 8, 10), ("tree", 120, -20), ("tree", 900, 0), ("tree", 940, 560), ("tree", -10, 600),
+    ("tree", 780, 660), ("rock", 300, 700), ("rock", 620, 20), ("rock", 960, 320), ("rock", 20, 330),
+    ("flowers", 200, 150), ("flowers", 760, 120), ("flowers", 840, 460), ("flowers", 160, 560),
+    ("flowers", 480, 720),
+]
+
+
+def write_level_art(out_dir):
+    maps = os.path.join(out_dir, "td", "data", "maps")
+    os.makedirs(maps, exist_ok=True)
+    makers = {"tree": _tree, "rock": _rock, "flowers": _flowers}
+    for episode, palette in enumerate(EPISODE_PALETTES[:world_sheets.EPISODES]):
+        work = tempfile.mkdtemp(prefix="levelart")
+        try:
+            ground = _ground(palette, 1000 + episode)
+            merged = ground.copy()
+            layers = [("unused", Image.new("RGBA", (1, 1), (0, 0, 0, 0)), 0, 0), ("ground", ground, 0, 0)]
+            for k, (kind, x, y) in enumerate(DECORATIONS):
+                picture = makers[kind](palette, k + episode).result()
+                x0, y0 = max(0, x), max(0, y)
+                picture = picture.crop((x0 - x, y0 - y, picture.size[0], picture.size[1]))
+                layers.append(("%s_%02d" % (kind, k + 1), picture, x0, y0))
+                merged.alpha_composite(picture, (x0, y0))
+            arguments = ["convert", "(", os.path.join(work, "merged.png"), "-set", "label", "Merged", ")"]
+            merged.save(os.path.join(work, "merged.png"))
+            for k, (name, picture, x, y) in enumerate(layers):
+                path = os.path.join(work, "layer%02d.png" % k)
+                picture.save(path)
+                arguments += ["(", path, "-set", "label", name, "-repage", "+%d+%d" % (x, y), ")"]
+            arguments += ["-colorspace", "sRGB", "-type", "TrueColorAlpha", "-depth", "8", "-compress", "RLE",
+                          os.path.join(maps, "ep%02d.psd" % (episode + 1))]
+            subprocess.run(arguments, check=True)
+        finally:
+            shutil.rmtree(work, ignore_errors=True)
+
+
+def generate(out_dir, tools_dir):
+    write_spots(out_dir)
+    write_overlays(out_dir)
+    write_units(out_dir)
+    write_towers(out_dir)
+    write_level_art(out_dir)
