@@ -7,6 +7,7 @@
 #include "Platform/Bass/Bass.h"
 #include "Source/TD/Audio/SoundListener.h"
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,12 +52,16 @@ public:
 
     // Not owned; told of every effect played by name and every track started.
     SoundObserver* observer = nullptr;
+    // The current profile's volumes (the level object points these at its progress);
+    // while unset, mSoundVolume and mMusicVolume count.
+    std::function<float()> profileSoundVolume;
+    std::function<float()> profileMusicVolume;
 
 private:
     void stopMusic();
     bool startMusic(const std::string& name);
 
-    std::atomic<bool> mMusicEnded{false};
+    std::atomic<DWORD> mEndedChannel{0}; // the stream whose end or fade-out is to be served
     HSYNC mEndSync = 0;
     HSYNC mSlideSync = 0; // set while the playing track fades out
 };

@@ -2,7 +2,6 @@
 // The table of named sound effects from the sounds sheet; game and screen code play
 // an effect by its name at the current profile's sound volume.
 #include "Core/Base/Singletone.h"
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -37,18 +36,23 @@ public:
     void load(const std::wstring& sheetPath);
     // Replaces the table with the lines of `text`, read as the sheet would be.
     void loadText(const std::string& text);
-    // Restarts the first entry of that name that has a file: true when there is one
-    // (also when its sample could not be loaded, which then plays nothing).
+
+    // One line of the sheet as read; the sheet's reader, apart so it can be tested alone.
+    struct SheetLine {
+        std::wstring name;
+        std::wstring file;
+        float number = 0.0f; // a missing or unreadable cell reads 0
+        int tag = 0;
+        bool comment = false;
+    };
+    static std::vector<SheetLine> parseSheet(const std::string& text);
+    // Restarts the first entry of that name that has a file. True when the table
+    // knows the name, also when nothing plays (no file, or a sample that did not load).
     bool play(const std::wstring& name);
 
-    // The profile's volumes (the level object's progress sets these); without
-    // them the sound system's own volumes count.
-    std::function<float()> soundVolume;
-    std::function<float()> musicVolume;
-
     std::vector<std::unique_ptr<Entry>> entries;
-    std::map<int, int> tags;      // every tag id read, with the value 2
-    std::vector<int> spare;       // filled by nothing here
+    std::map<int, int> tags; // every tag id read, with the value 2
+    std::vector<int> spare;  // filled by nothing here
 };
 
 } // namespace k2
