@@ -16,7 +16,7 @@ void LocalStrings::load(const std::wstring& path)
 
 void LocalStrings::parse(const std::string& text)
 {
-    size_t start = 0;
+    size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos)
