@@ -60,18 +60,58 @@ HRESULT BufferStorage::Unlock()
         return D3DERR_INVALIDCALL;
     if (--locks_ > 0 || readOnly_)
         return D3D_OK;
-    const GlApi& gl = device_->Gl();
-    device_->MakeCurrent();
-    gl.BindBuffer(GL_COPY_WRITE_BUFFER, name_);
     if (discard_) {
-        // A fresh store lets the driver keep drawing from the old one meanwhile.
-        gl.BufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(bytes_.size()), bytes_.data(),
-                      GL_DYNAMIC_DRAW);
-    } else if (dirtyEnd_ > dirtyBegin_) {
-        gl.BufferSubData(GL_COPY_WRITE_BUFFER, static_cast<GLintptr>(dirtyBegin_),
-                         static_cast<GLsizeiptr>(dirtyEnd_ - dirtyBegin_), bytes_.data() + dirtyBegin_);
+        // The draws that read the buffer send what they reach.
+        stale_ = true;
+        renew_ = true;
+        sentBegin_ = sentEnd_ = 0;
+        return D3D_OK;
+    }
+    UINT begin = dirtyBegin_, end = dirtyEnd_;
+    if (stale_) {
+        // Bytes not sent yet go with the draws that reach them; only those already
+        // in the GL store are sent again.
+        begin = std::max(begin, sentBegin_);
+        end = std::min(end, sentEnd_);
+    }
+    if (end > begin) {
+        device_->MakeCurrent();
+        Send(begin, end);
     }
     return D3D_OK;
+}
+
+void BufferStorage::Upload(UINT begin, UINT end)
+{
+    end = std::min(end, Length());
+    if (!stale_ || begin >= end)
+        return;
+    const GlApi& gl = device_->Gl();
+    if (renew_) {
+        // A fresh store lets the driver keep drawing from the old one meanwhile.
+        gl.BindBuffer(GL_COPY_WRITE_BUFFER, name_);
+        gl.BufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(bytes_.size()), nullptr, GL_DYNAMIC_DRAW);
+        renew_ = false;
+        sentBegin_ = sentEnd_ = begin;
+    }
+    // The sent range stays one piece: a gap between it and the new range goes too.
+    if (begin < sentBegin_)
+        Send(begin, sentBegin_);
+    if (end > sentEnd_)
+        Send(sentEnd_, end);
+    sentBegin_ = std::min(sentBegin_, begin);
+    sentEnd_ = std::max(sentEnd_, end);
+    if (sentBegin_ == 0 && sentEnd_ == Length())
+        stale_ = false;
+}
+
+void BufferStorage::Send(UINT begin, UINT end)
+{
+    const GlApi& gl = device_->Gl();
+    gl.BindBuffer(GL_COPY_WRITE_BUFFER, name_);
+    gl.BufferSubData(GL_COPY_WRITE_BUFFER, static_cast<GLintptr>(begin), static_cast<GLsizeiptr>(end - begin),
+                     bytes_.data() + begin);
+    device_->CountUpload(end - begin);
 }
 
 namespace {

@@ -1,6 +1,8 @@
 #pragma once
-// Vertex and index buffers: a GL buffer with a CPU copy that locks hand out and
-// unlocks upload. The copy also lets draws check indices against the vertex data.
+// Vertex and index buffers: a GL buffer with a CPU copy that locks hand out. A
+// partial lock sends its range on unlock; after a discard lock nothing is sent until
+// draws read the buffer, and then only the bytes they reach, so a frame that fills a
+// fraction of a large dynamic buffer uploads that fraction.
 #include "Platform/D3D9/DeviceChild.h"
 
 #include <vector>
@@ -15,6 +17,8 @@ public:
 
     HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags);
     HRESULT Unlock();
+    // A draw is about to read the bytes [begin, end): those the GL store lacks are sent.
+    void Upload(UINT begin, UINT end);
 
     GLuint Name() const { return name_; }
     UINT Length() const { return static_cast<UINT>(bytes_.size()); }
@@ -23,6 +27,8 @@ public:
     D3DPOOL Pool() const { return pool_; }
 
 private:
+    void Send(UINT begin, UINT end);
+
     Device9* device_;
     DWORD usage_;
     D3DPOOL pool_;
@@ -32,6 +38,12 @@ private:
     bool discard_ = false;
     bool readOnly_ = true;
     UINT dirtyBegin_ = 0, dirtyEnd_ = 0;
+    // Since the last discard unlock the CPU copy is the buffer's content and the GL
+    // store holds only [sentBegin_, sentEnd_) of it; `renew_`: the store still holds the
+    // contents from before the discard and is replaced at the first upload.
+    bool stale_ = false;
+    bool renew_ = false;
+    UINT sentBegin_ = 0, sentEnd_ = 0;
 };
 
 class VertexBuffer9 final : public DeviceChild<IDirect3DVertexBuffer9> {
@@ -42,6 +54,7 @@ public:
     HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags) override;
     HRESULT Unlock() override;
     const BufferStorage& Storage() const { return storage_; }
+    BufferStorage& Storage() { return storage_; }
 
 private:
     VertexBuffer9(Device9* device, UINT length, DWORD usage, D3DPOOL pool);
@@ -58,6 +71,7 @@ public:
     HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags) override;
     HRESULT Unlock() override;
     const BufferStorage& Storage() const { return storage_; }
+    BufferStorage& Storage() { return storage_; }
     UINT IndexSize() const { return format_ == D3DFMT_INDEX32 ? 4 : 2; }
 
 private:

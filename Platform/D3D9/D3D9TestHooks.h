@@ -79,3 +79,12 @@ bool D3D9Test_BackBufferInWindow(IDirect3DDevice9* device);
 
 // True when DXT textures of this device are decoded on the CPU.
 bool D3D9Test_DecodesDxtOnCpu(IDirect3DDevice9* device);
+
+// What a device has handed the driver since it was made: bytes of vertex and index
+// data and the uploads that carried them, and draw calls. Benchmarks read them too.
+struct D3D9TestCounters {
+    std::uint64_t bufferBytes = 0;
+    std::uint64_t bufferUploads = 0;
+    std::uint64_t draws = 0;
+};
+D3D9TestCounters D3D9Test_Counters(IDirect3DDevice9* device);

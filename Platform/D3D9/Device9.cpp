@@ -10,19 +10,16 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
 namespace d3d9 {
 
 namespace {
 
-// Where each element of a flexible vertex format lies in the vertex.
-struct VertexElement {
-    int location;
-    GLint size; // components, or GL_BGRA for a D3DCOLOR
-    GLenum type;
-    GLboolean normalized;
-    UINT offset;
-};
+GLuint Location(const char* semantic, unsigned index)
+{
+    return static_cast<GLuint>(AttributeLocation(semantic, index));
+}
 
 bool DecodeFvf(DWORD fvf, std::vector<VertexElement>& elements, UINT& vertexSize)
 {
@@ -30,28 +27,28 @@ bool DecodeFvf(DWORD fvf, std::vector<VertexElement>& elements, UINT& vertexSize
     UINT offset = 0;
     const DWORD position = fvf & D3DFVF_POSITION_MASK;
     if (position == D3DFVF_XYZ) {
-        elements.push_back({AttributeLocation("POSITION", 0), 3, GL_FLOAT, GL_FALSE, offset});
+        elements.push_back({Location("POSITION", 0), 3, GL_FLOAT, GL_FALSE, offset});
         offset += 12;
     } else if (position == D3DFVF_XYZW || position == D3DFVF_XYZRHW) {
-        elements.push_back({AttributeLocation("POSITION", 0), 4, GL_FLOAT, GL_FALSE, offset});
+        elements.push_back({Location("POSITION", 0), 4, GL_FLOAT, GL_FALSE, offset});
         offset += 16;
     } else if (position != 0) {
         return false; // blend weights are not supported
     }
     if (fvf & D3DFVF_NORMAL) {
-        elements.push_back({AttributeLocation("NORMAL", 0), 3, GL_FLOAT, GL_FALSE, offset});
+        elements.push_back({Location("NORMAL", 0), 3, GL_FLOAT, GL_FALSE, offset});
         offset += 12;
     }
     if (fvf & D3DFVF_PSIZE) {
-        elements.push_back({AttributeLocation("PSIZE", 0), 1, GL_FLOAT, GL_FALSE, offset});
+        elements.push_back({Location("PSIZE", 0), 1, GL_FLOAT, GL_FALSE, offset});
         offset += 4;
     }
     if (fvf & D3DFVF_DIFFUSE) {
-        elements.push_back({AttributeLocation("COLOR", 0), GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, offset});
+        elements.push_back({Location("COLOR", 0), GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, offset});
         offset += 4;
     }
     if (fvf & D3DFVF_SPECULAR) {
-        elements.push_back({AttributeLocation("COLOR", 1), GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, offset});
+        elements.push_back({Location("COLOR", 1), GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, offset});
         offset += 4;
     }
     const DWORD texCount = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
@@ -60,7 +57,7 @@ bool DecodeFvf(DWORD fvf, std::vector<VertexElement>& elements, UINT& vertexSize
     static constexpr GLint kSizes[4] = {2, 3, 4, 1}; // by the two format bits
     for (DWORD t = 0; t < texCount; ++t) {
         const GLint size = kSizes[(fvf >> (16 + 2 * t)) & 3];
-        elements.push_back({AttributeLocation("TEXCOORD", t), size, GL_FLOAT, GL_FALSE, offset});
+        elements.push_back({Location("TEXCOORD", t), size, GL_FLOAT, GL_FALSE, offset});
         offset += static_cast<UINT>(size) * 4;
     }
     vertexSize = offset;
@@ -211,6 +208,8 @@ Device9::~Device9()
             DestroyBackBuffer();
             gl_.DeleteSamplers(static_cast<GLsizei>(kMaxStages), samplers_);
             gl_.DeleteVertexArrays(1, &vertexArray_);
+            for (auto& [key, array] : streamArrays_)
+                gl_.DeleteVertexArrays(1, &array.name);
         }
         SDL_GL_MakeCurrent(window_, nullptr);
         SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context_));
@@ -253,6 +252,11 @@ HRESULT Device9::Init(const D3DPRESENT_PARAMETERS& params)
     gl_.GenVertexArrays(1, &vertexArray_);
     gl_.BindVertexArray(vertexArray_);
     gl_.GenSamplers(static_cast<GLsizei>(kMaxStages), samplers_);
+    // Each stage keeps its own sampler object for good.
+    for (DWORD stage = 0; stage < kMaxStages; ++stage) {
+        gl_.BindSampler(stage, samplers_[stage]);
+        boundTextures_[stage] = kUnknownName;
+    }
     QueryWindowFramebuffer();
     const HRESULT hr = ApplyPresentParameters(params);
     if (FAILED(hr))
@@ -277,8 +281,7 @@ HRESULT Device9::ApplyPresentParameters(const D3DPRESENT_PARAMETERS& params)
     if (p.BackBufferFormat == D3DFMT_UNKNOWN)
         p.BackBufferFormat = D3DFMT_X8R8G8B8;
     params_ = p;
-    // The offscreen driver may refuse a swap interval; drawing goes on regardless.
-    SDL_GL_SetSwapInterval(p.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
+    ChooseSwapInterval(p.PresentationInterval);
     DestroyBackBuffer();
     frameOpen_ = false;
     presented_ = false;
@@ -291,6 +294,42 @@ HRESULT Device9::ApplyPresentParameters(const D3DPRESENT_PARAMETERS& params)
     backBuffer_ = std::make_unique<Surface9>(this, params_.BackBufferWidth, params_.BackBufferHeight,
                                              params_.BackBufferFormat);
     return D3D_OK;
+}
+
+void Device9::ChooseSwapInterval(UINT interval)
+{
+    // Without a display (the offscreen driver of tests and benchmarks) nothing paces
+    // the frames: they run as fast as they are drawn.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const bool display = driver && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
+    paced_ = display && interval != D3DPRESENT_INTERVAL_IMMEDIATE;
+    if (!paced_) {
+        SDL_GL_SetSwapInterval(0);
+        return;
+    }
+    // Adaptive sync where offered, else plain; a refused interval is no failure.
+    if (SDL_GL_SetSwapInterval(-1) != 0)
+        SDL_GL_SetSwapInterval(1);
+    SDL_DisplayMode mode{};
+    const int index = SDL_GetWindowDisplayIndex(window_);
+    const int hz = SDL_GetCurrentDisplayMode(index < 0 ? 0 : index, &mode) == 0 && mode.refresh_rate > 0
+                       ? mode.refresh_rate
+                       : 60;
+    refreshPeriod_ = std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::seconds(1)) / hz;
+    nextRefresh_ = {};
+}
+
+void Device9::WaitForRefresh()
+{
+    // A swap that waited for the display comes back at or after the refresh, and this
+    // waits no more; one that returned at once (no sync, or a display such as Xvfb that
+    // accepts the interval and ignores it) waits out the rest of the period here.
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= nextRefresh_ + refreshPeriod_)
+        nextRefresh_ = now; // late by a whole period or more: no catching up
+    else if (now < nextRefresh_)
+        std::this_thread::sleep_until(nextRefresh_);
+    nextRefresh_ += refreshPeriod_;
 }
 
 void Device9::QueryWindowFramebuffer()
@@ -549,6 +588,8 @@ HRESULT Device9::Present(const RECT*, const RECT*, HWND, const void*)
     presented_ = true;
     return D3D_OK;
 }
+    if (paced_)
+        WaitForRefresh();
 
 HRESULT Device9::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
                                D3DPOOL pool, IDirect3DTexture9** texture, HANDLE*)
@@ -710,6 +751,8 @@ HRESULT Device9::SetViewport(const D3DVIEWPORT9* viewport)
     return D3D_OK;
 }
 
+    if (std::memcmp(&viewport_, viewport, sizeof viewport_) == 0)
+        return D3D_OK;
 HRESULT Device9::GetViewport(D3DVIEWPORT9* viewport)
 {
     if (!viewport)
@@ -729,6 +772,8 @@ HRESULT Device9::SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
     return D3D_OK;
 }
 
+    if (renderStates_[state] == value)
+        return D3D_OK;
 HRESULT Device9::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value)
 {
     if (state >= D3DRS_COUNT || !value)
@@ -816,6 +861,8 @@ HRESULT Device9::SetScissorRect(const RECT* rect)
     return D3D_OK;
 }
 
+    if (std::memcmp(&scissor_, rect, sizeof scissor_) == 0)
+        return D3D_OK;
 HRESULT Device9::GetScissorRect(RECT* rect)
 {
     if (!rect)
@@ -828,9 +875,8 @@ HRESULT Device9::SetFVF(DWORD fvf)
 {
     if (HRESULT hr = TakeFailure(D3D9TestCall::SetFVF); FAILED(hr))
         return hr;
-    std::vector<VertexElement> elements;
-    UINT size = 0;
-    if (!DecodeFvf(fvf, elements, size))
+    MakeCurrent();
+    if (!Layout(fvf))
         return D3DERR_INVALIDCALL;
     fvf_ = fvf;
     return D3D_OK;
@@ -946,6 +992,10 @@ void Device9::Forget(Texture9* texture)
         viewport_ = {0, 0, params_.BackBufferWidth, params_.BackBufferHeight, 0.0f, 1.0f};
         pipelineDirty_ = true;
     }
+    // Its name may come back for another texture.
+    for (GLuint& name : boundTextures_)
+        if (name == texture->Name())
+            name = kUnknownName;
 }
 
 void Device9::Forget(VertexBuffer9* buffer)
@@ -957,16 +1007,32 @@ void Device9::Forget(VertexBuffer9* buffer)
 void Device9::Forget(IndexBuffer9* buffer)
 {
     if (indices_ == buffer)
+    MakeCurrent();
+    for (auto it = streamArrays_.begin(); it != streamArrays_.end();) {
+        if (it->first.buffer == buffer) {
+            if (boundArray_ == &it->second)
+                boundArray_ = nullptr;
+            gl_.DeleteVertexArrays(1, &it->second.name);
+            it = streamArrays_.erase(it);
+        } else {
+            ++it;
+        }
+    }
         indices_ = nullptr;
 }
 
 void Device9::Forget(VertexShader9* shader)
 {
     if (vertexShader_ == shader)
+    // Its name may come back for another buffer.
+    for (auto& [key, array] : streamArrays_)
+        if (array.indices == buffer->Storage().Name())
+            array.indices = 0;
         vertexShader_ = nullptr;
     MakeCurrent();
     for (auto it = programs_.begin(); it != programs_.end();) {
         if (it->first.first == shader) {
+    boundProgram_ = kUnknownName;
             it->second->Destroy(gl_);
             it = programs_.erase(it);
         } else {
@@ -982,6 +1048,7 @@ void Device9::Forget(PixelShader9* shader)
     MakeCurrent();
     for (auto it = programs_.begin(); it != programs_.end();) {
         if (it->first.second == shader) {
+    boundProgram_ = kUnknownName;
             it->second->Destroy(gl_);
             it = programs_.erase(it);
         } else {
@@ -1004,6 +1071,7 @@ LinkedProgram* Device9::Program()
     }
     return slot->name ? slot.get() : nullptr;
 }
+        boundProgram_ = kUnknownName; // linking made it current
 
 void Device9::UploadConstants(LinkedProgram& program)
 {
@@ -1122,7 +1190,10 @@ HRESULT Device9::PrepareDraw()
     gl_.BindFramebuffer(GL_FRAMEBUFFER, renderTarget_->Framebuffer());
     if (pipelineDirty_)
         ApplyPipelineState();
-    gl_.UseProgram(program->name);
+    if (boundProgram_ != program->name) {
+        gl_.UseProgram(program->name);
+        boundProgram_ = program->name;
+    }
     UploadConstants(*program);
     // Half a pixel right and down; then y mirrored unless the target is the window.
     const float adjust[4] = {1.0f / static_cast<float>(viewport_.Width),
@@ -1133,38 +1204,57 @@ HRESULT Device9::PrepareDraw()
         std::memcpy(program->adjust, adjust, sizeof adjust);
     }
     for (DWORD stage : program->samplerStages) {
-        gl_.ActiveTexture(GL_TEXTURE0 + stage);
-        gl_.BindTexture(GL_TEXTURE_2D, textures_[stage] ? textures_[stage]->Name() : 0);
-        gl_.BindSampler(stage, samplers_[stage]);
+        const GLuint name = textures_[stage] ? textures_[stage]->Name() : 0;
+        if (boundTextures_[stage] != name) {
+            gl_.ActiveTexture(GL_TEXTURE0 + stage);
+            gl_.BindTexture(GL_TEXTURE_2D, name);
+            boundTextures_[stage] = name;
+        }
     }
     return D3D_OK;
 }
 
-HRESULT Device9::BindVertexStream(UINT vertexCount)
+const VertexLayout* Device9::Layout(DWORD fvf)
 {
-    std::vector<VertexElement> elements;
-    UINT vertexSize = 0;
-    if (!stream_ || !DecodeFvf(fvf_, elements, vertexSize) || vertexSize == 0 || streamStride_ < vertexSize)
+    auto& slot = layouts_[fvf];
+    if (!slot) {
+        auto layout = std::make_unique<VertexLayout>();
+        if (!DecodeFvf(fvf, layout->elements, layout->vertexSize)) {
+            layouts_.erase(fvf);
+            return nullptr;
+        }
+        slot = std::move(layout);
+    }
+    return slot.get();
+}
+
+HRESULT Device9::BindVertexStream(UINT first, UINT count)
+{
+    const VertexLayout* layout = stream_ ? Layout(fvf_) : nullptr;
+    if (!layout || layout->vertexSize == 0 || streamStride_ < layout->vertexSize || count == 0)
         return D3DERR_INVALIDCALL;
     // Every vertex the draw can reach must lie inside the buffer.
-    const uint64_t length = stream_->Storage().Length();
-    if (vertexCount > 0 &&
-        streamOffset_ + static_cast<uint64_t>(vertexCount - 1) * streamStride_ + vertexSize > length)
+    BufferStorage& storage = stream_->Storage();
+    const uint64_t begin = streamOffset_ + static_cast<uint64_t>(first) * streamStride_;
+    const uint64_t end = begin + static_cast<uint64_t>(count - 1) * streamStride_ + layout->vertexSize;
+    if (end > storage.Length())
         return D3DERR_INVALIDCALL;
-    gl_.BindVertexArray(vertexArray_);
-    gl_.BindBuffer(GL_ARRAY_BUFFER, stream_->Storage().Name());
-    bool used[kMaxStages] = {};
-    for (const VertexElement& e : elements) {
-        const auto location = static_cast<GLuint>(e.location);
-        used[location] = true;
-        gl_.EnableVertexAttribArray(location);
-        gl_.VertexAttribPointer(
-            location, e.size, e.type, e.normalized, static_cast<GLsizei>(streamStride_),
-            reinterpret_cast<const void*>(static_cast<uintptr_t>(streamOffset_ + e.offset)));
+    StreamArray& array = streamArrays_[{fvf_, stream_, streamOffset_, streamStride_}];
+    if (!array.name) {
+        gl_.GenVertexArrays(1, &array.name);
+        gl_.BindVertexArray(array.name);
+        gl_.BindBuffer(GL_ARRAY_BUFFER, storage.Name());
+        for (const VertexElement& e : layout->elements) {
+            gl_.EnableVertexAttribArray(e.location);
+            gl_.VertexAttribPointer(
+                e.location, e.size, e.type, e.normalized, static_cast<GLsizei>(streamStride_),
+                reinterpret_cast<const void*>(static_cast<uintptr_t>(streamOffset_ + e.offset)));
+        }
+    } else if (boundArray_ != &array) {
+        gl_.BindVertexArray(array.name);
     }
-    for (GLuint location = 0; location < kMaxStages; ++location)
-        if (!used[location])
-            gl_.DisableVertexAttribArray(location);
+    boundArray_ = &array;
+    storage.Upload(static_cast<UINT>(begin), static_cast<UINT>(end));
     return D3D_OK;
 }
 
@@ -1180,14 +1270,15 @@ HRESULT Device9::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT pri
         return D3D_OK;
     if (HRESULT hr = PrepareDraw(); FAILED(hr))
         return hr;
-    if (HRESULT hr = BindVertexStream(startVertex + vertices); FAILED(hr))
+    if (HRESULT hr = BindVertexStream(startVertex, vertices); FAILED(hr))
         return hr;
     gl_.DrawArrays(mode, static_cast<GLint>(startVertex), static_cast<GLsizei>(vertices));
     return D3D_OK;
 }
 
-HRESULT Device9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex, UINT, UINT, UINT startIndex,
-                                      UINT primitiveCount)
+HRESULT Device9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex, UINT minVertexIndex,
+                                      UINT numVertices, UINT startIndex, UINT primitiveCount)
+    ++counters_.draws;
 {
     if (HRESULT hr = TakeFailure(D3D9TestCall::DrawIndexedPrimitive); FAILED(hr))
         return hr;
@@ -1197,33 +1288,30 @@ HRESULT Device9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex
         return D3DERR_INVALIDCALL;
     if (primitiveCount == 0)
         return D3D_OK;
-    const BufferStorage& ib = indices_->Storage();
+    BufferStorage& ib = indices_->Storage();
     const UINT size = indices_->IndexSize();
-    if ((static_cast<uint64_t>(startIndex) + count) * size > ib.Length())
-        return D3DERR_INVALIDCALL;
-    // The largest vertex the indices reach decides the range the draw reads.
-    int64_t highest = -1, lowest = INT64_MAX;
-    for (UINT i = 0; i < count; ++i) {
-        const unsigned char* p = ib.Bytes() + (static_cast<size_t>(startIndex) + i) * size;
-        uint32_t index = 0;
-        if (size == 4)
-            std::memcpy(&index, p, 4);
-        else
-            index = static_cast<uint32_t>(p[0] | p[1] << 8);
-        const int64_t vertex = static_cast<int64_t>(index) + baseVertexIndex;
-        highest = std::max(highest, vertex);
-        lowest = std::min(lowest, vertex);
-    }
-    if (lowest < 0 || highest >= INT32_MAX)
+    const uint64_t indexBegin = static_cast<uint64_t>(startIndex) * size;
+    const uint64_t indexEnd = indexBegin + static_cast<uint64_t>(count) * size;
+    // As in Direct3D, the indices are the caller's to keep within the vertex range it
+    // names: they are not read here. The range itself must lie in the stream.
+    const int64_t first = static_cast<int64_t>(baseVertexIndex) + minVertexIndex;
+    if (indexEnd > ib.Length() || first < 0 || first > INT32_MAX || numVertices == 0)
         return D3DERR_INVALIDCALL;
     if (HRESULT hr = PrepareDraw(); FAILED(hr))
         return hr;
-    if (HRESULT hr = BindVertexStream(static_cast<UINT>(highest + 1)); FAILED(hr))
+    if (HRESULT hr = BindVertexStream(static_cast<UINT>(first), numVertices); FAILED(hr))
         return hr;
-    gl_.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, ib.Name());
-    gl_.DrawElementsBaseVertex(
-        mode, static_cast<GLsizei>(count), size == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-        reinterpret_cast<const void*>(static_cast<uintptr_t>(startIndex) * size), baseVertexIndex);
+    if (boundArray_->indices != ib.Name()) {
+        gl_.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, ib.Name());
+        boundArray_->indices = ib.Name();
+    }
+    ib.Upload(static_cast<UINT>(indexBegin), static_cast<UINT>(indexEnd));
+    gl_.DrawRangeElementsBaseVertex(mode, minVertexIndex, minVertexIndex + numVertices - 1,
+                                    static_cast<GLsizei>(count),
+                                    size == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+                                    reinterpret_cast<const void*>(static_cast<uintptr_t>(indexBegin)),
+                                    baseVertexIndex);
+    ++counters_.draws;
     return D3D_OK;
 }
 
@@ -1330,4 +1418,10 @@ bool D3D9Test_DecodesDxtOnCpu(IDirect3DDevice9* device)
 {
     auto* d = d3d9::AsDevice(device);
     return d && d->CpuDxt();
+}
+
+D3D9TestCounters D3D9Test_Counters(IDirect3DDevice9* device)
+{
+    auto* d = d3d9::AsDevice(device);
+    return d ? d->Counters() : D3D9TestCounters{};
 }

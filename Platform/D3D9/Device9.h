@@ -18,9 +18,11 @@
 #include "Platform/D3D9/GlApi.h"
 
 #include <atomic>
+#include <chrono>
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -41,6 +43,20 @@ constexpr DWORD kMaxStages = 16;        // texture stages and sampler registers
 constexpr GLenum kUploadUnit = 16;      // texture unit used for uploads, never sampled
 constexpr DWORD kVertexRegisters = 256; // float4 constant registers per stage
 constexpr DWORD kPixelRegisters = 224;
+
+// Where one element of a flexible vertex format lies in the vertex.
+struct VertexElement {
+    GLuint location;
+    GLint size; // components, or GL_BGRA for a D3DCOLOR
+    GLenum type;
+    GLboolean normalized;
+    UINT offset;
+};
+
+struct VertexLayout {
+    std::vector<VertexElement> elements;
+    UINT vertexSize = 0;
+};
 
 class Device9 final : public IDirect3DDevice9 {
 public:
@@ -96,6 +112,11 @@ public:
     bool CpuDxt() const { return cpuDxt_; }
     DWORD MaxTextureSize() const { return maxTextureSize_; }
     void CountDefaultPool(int delta) { defaultPoolObjects_ += delta; }
+    void CountUpload(UINT bytes)
+    {
+        counters_.bufferBytes += bytes;
+        ++counters_.bufferUploads;
+    }
     // A resource going away leaves no binding behind.
     void Forget(Texture9* texture);
     void Forget(VertexBuffer9* buffer);
@@ -114,6 +135,7 @@ public:
     bool ReadSurface(Surface9& surface, std::vector<uint32_t>& argb);
     bool ReadWindow(std::vector<uint32_t>& argb, int& width, int& height);
     bool BackBufferInWindow() const { return backBuffer_ && inWindow_; }
+    const D3D9TestCounters& Counters() const { return counters_; }
 
 private:
     Device9(Direct3D9* d3d, SDL_Window* window);
@@ -136,13 +158,20 @@ private:
                     std::vector<uint32_t>& argb);
     void UpdateSampler(DWORD sampler);
     HRESULT PrepareDraw();
-    HRESULT BindVertexStream(UINT vertexCount);
+    // Binds the vertex array of the current format and stream after checking that the
+    // vertices [first, first + count) lie in the stream, and sends them.
+    HRESULT BindVertexStream(UINT first, UINT count);
+    const VertexLayout* Layout(DWORD fvf);
     LinkedProgram* Program();
     void UploadConstants(LinkedProgram& program);
     void ApplyPipelineState();
 
     std::atomic<ULONG> refs_{1};
     Direct3D9* d3d_;
+    // Vertical sync for a paced presentation interval, and the refresh period to wait
+    // out where the display gives no sync or swaps return at once.
+    void ChooseSwapInterval(UINT interval);
+    void WaitForRefresh();
     SDL_Window* window_;
     void* context_ = nullptr; // SDL_GLContext
     GlApi gl_;
@@ -168,6 +197,34 @@ private:
 
     // Direct3D state.
     Surface9* renderTarget_ = nullptr;
+    D3D9TestCounters counters_;
+    bool paced_ = false; // Present waits for the display's next refresh
+    std::chrono::steady_clock::duration refreshPeriod_{};
+    std::chrono::steady_clock::time_point nextRefresh_{};
+
+    // Vertex formats decoded once, and one vertex array per format and stream: its
+    // attribute pointers are set when it is made, never again.
+    struct StreamKey {
+        DWORD fvf;
+        const VertexBuffer9* buffer;
+        UINT offset, stride;
+        bool operator<(const StreamKey& o) const
+        {
+            return std::tie(fvf, buffer, offset, stride) < std::tie(o.fvf, o.buffer, o.offset, o.stride);
+        }
+    };
+    struct StreamArray {
+        GLuint name = 0;
+        GLuint indices = 0; // the index buffer bound in it, 0 when unknown
+    };
+    std::map<DWORD, std::unique_ptr<VertexLayout>> layouts_;
+    std::map<StreamKey, StreamArray> streamArrays_;
+    // What the context has bound, so that a draw repeats no binding: the vertex array,
+    // the program, the texture of each sampled stage (kUnknownName when not known).
+    static constexpr GLuint kUnknownName = ~0u;
+    StreamArray* boundArray_ = nullptr;
+    GLuint boundProgram_ = kUnknownName;
+    GLuint boundTextures_[kMaxStages];
     D3DVIEWPORT9 viewport_{};
     RECT scissor_{};
     DWORD renderStates_[D3DRS_COUNT] = {};

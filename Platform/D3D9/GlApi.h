@@ -96,7 +96,8 @@ namespace d3d9 {
     X(PFNGLRENDERBUFFERSTORAGEPROC, RenderbufferStorage)                                                     \
     X(PFNGLBLITFRAMEBUFFERPROC, BlitFramebuffer)                                                             \
     X(PFNGLDRAWARRAYSPROC, DrawArrays)                                                                       \
-    X(PFNGLDRAWELEMENTSBASEVERTEXPROC, DrawElementsBaseVertex)
+    X(PFNGLDRAWELEMENTSBASEVERTEXPROC, DrawElementsBaseVertex)                                               \
+    X(PFNGLDRAWRANGEELEMENTSBASEVERTEXPROC, DrawRangeElementsBaseVertex)
 
 struct GlApi {
 #define GE_GL_DECLARE(type, name) type name = nullptr;

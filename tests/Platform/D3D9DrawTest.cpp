@@ -485,7 +485,45 @@ TEST_P(D3D9DrawOn, PresentShowsTheBackBufferUprightInTheWindow)
     EXPECT_EQ(window[(kHeight - 1) * kWidth] & 0x00FFFFFF, kClear & 0x00FFFFFF);
 }
 
-TEST_P(D3D9DrawOn, IndexedDrawsUseTheBaseVertexAndRefuseIndicesBeyondTheVertices)
+// A back buffer without alpha keeps none: whatever alpha the clear colour and the draws
+// carry, the window gets it opaque, so a compositor that honours window alpha never
+// shows it translucent. A back buffer with alpha keeps what is drawn.
+TEST_P(D3D9DrawOn, BackBuffersWithoutAlphaStayOpaque)
+{
+    Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
+    for (D3DFORMAT format : {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8}) {
+        SCOPED_TRACE(format == D3DFMT_X8R8G8B8 ? "X8R8G8B8" : "A8R8G8B8");
+        D3DPRESENT_PARAMETERS p = params_;
+        p.BackBufferFormat = format;
+        ASSERT_EQ(device_->Reset(&p), D3D_OK);
+        ASSERT_EQ(D3D9Test_BackBufferInWindow(device_), storage_ == BackBufferStorage::Window);
+        SetRendererStates();
+        Begin(0x40102030);
+        Use(geom, Ortho(kWidth, kHeight));
+        const uint32_t c = 0x80FFFF00;
+        const std::vector<VertexGeom> quad{
+            {-0.5f, -0.5f, 0, c}, {3.5f, -0.5f, 0, c}, {-0.5f, 1.5f, 0, c}, {3.5f, 1.5f, 0, c}};
+        Draw(D3DPT_TRIANGLESTRIP, quad, kFvfGeom, 2);
+        End();
+        const bool opaque = format == D3DFMT_X8R8G8B8;
+        const uint32_t drawnAlpha = opaque ? 0xFF : 0x80, clearedAlpha = opaque ? 0xFF : 0x40;
+        const std::vector<uint32_t> back = ReadBackBuffer();
+        ASSERT_EQ(back.size(), static_cast<size_t>(kWidth * kHeight));
+        EXPECT_EQ(back[0], (drawnAlpha << 24) | (c & 0x00FFFFFF));
+        EXPECT_EQ(back[2 * kWidth], (clearedAlpha << 24) | 0x102030);
+        ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+        // Only the window variant's window has alpha bits to show it.
+        if (storage_ == BackBufferStorage::Window) {
+            std::vector<uint32_t> window;
+            int w = 0, h = 0;
+            ASSERT_TRUE(D3D9Test_ReadWindow(device_, window, w, h));
+            EXPECT_EQ(window[0] >> 24, drawnAlpha);
+            EXPECT_EQ(window[(kHeight - 1) * kWidth] >> 24, clearedAlpha);
+        }
+    }
+}
+
+TEST_P(D3D9DrawOn, IndexedDrawsUseTheBaseVertexAndRefuseRangesBeyondTheirBuffers)
 {
     Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
     const uint32_t c = 0xFF3366CC;
@@ -509,7 +547,7 @@ TEST_P(D3D9DrawOn, IndexedDrawsUseTheBaseVertexAndRefuseIndicesBeyondTheVertices
         ASSERT_EQ(
             device_->CreateIndexBuffer(7 * size, D3DUSAGE_WRITEONLY, format, D3DPOOL_MANAGED, &ib, nullptr),
             D3D_OK);
-        const uint32_t indices[7] = {0, 1, 2, 1, 3, 2, 9}; // the last one lies beyond the buffer
+        const uint32_t indices[7] = {0, 1, 2, 1, 3, 2, 3};
         ASSERT_EQ(ib->Lock(0, 0, &data, 0), D3D_OK);
         for (int i = 0; i < 7; ++i)
             std::memcpy(static_cast<char*>(data) + i * size, &indices[i], size);
@@ -521,7 +559,12 @@ TEST_P(D3D9DrawOn, IndexedDrawsUseTheBaseVertexAndRefuseIndicesBeyondTheVertices
         device_->SetStreamSource(0, vb, 0, sizeof(VertexGeom));
         device_->SetIndices(ib);
         EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 2, 0, 4, 0, 2), D3D_OK);
-        EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 2, 0, 4, 4, 1), D3DERR_INVALIDCALL);
+        // The vertex range the caller names must lie in the vertex buffer, the indices
+        // in the index buffer.
+        EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 2, 0, 5, 0, 2), D3DERR_INVALIDCALL);
+        EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 2, 1, 4, 0, 2), D3DERR_INVALIDCALL);
+        EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, -3, 0, 4, 0, 2), D3DERR_INVALIDCALL);
+        EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 2, 0, 0, 0, 2), D3DERR_INVALIDCALL);
         EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 2, 0, 4, 6, 1), D3DERR_INVALIDCALL);
         End();
         ExpectSame(ReadBackBuffer(), Expected(kWidth, kHeight, 2, 2, 4, 4, std::vector<uint32_t>(16, c)),
@@ -531,6 +574,90 @@ TEST_P(D3D9DrawOn, IndexedDrawsUseTheBaseVertexAndRefuseIndicesBeyondTheVertices
     }
     device_->SetStreamSource(0, nullptr, 0, 0);
     vb->Release();
+}
+
+TEST_P(D3D9DrawOn, DynamicBuffersSendOnlyWhatTheDrawsReach)
+{
+    Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
+    constexpr UINT kVertices = 1024, kStride = sizeof(VertexGeom);
+    IDirect3DVertexBuffer9* vb = nullptr;
+    IDirect3DIndexBuffer9* ib = nullptr;
+    ASSERT_EQ(device_->CreateVertexBuffer(kVertices * kStride, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, kFvfGeom,
+                                          D3DPOOL_DEFAULT, &vb, nullptr),
+              D3D_OK);
+    ASSERT_EQ(device_->CreateIndexBuffer(1024 * 2, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
+                                         D3DPOOL_DEFAULT, &ib, nullptr),
+              D3D_OK);
+    const uint32_t red = 0xFFFF0000, green = 0xFF00FF00, blue = 0xFF0000FF, yellow = 0xFFFFFF00;
+    // A strip quad of 4 x 4 pixels at (x, 2).
+    auto quad = [](VertexGeom* v, float x, uint32_t c) {
+        const float s = -0.5f;
+        v[0] = {x + s, 2 + s, 0, c};
+        v[1] = {x + 4 + s, 2 + s, 0, c};
+        v[2] = {x + s, 6 + s, 0, c};
+        v[3] = {x + 4 + s, 6 + s, 0, c};
+    };
+    auto sent = [&] { return D3D9Test_Counters(device_); };
+    void* data = nullptr;
+
+    // A discard lock of the whole buffer sends nothing on unlock; each draw sends the
+    // vertices it reaches that were not sent yet (a gap before them goes too).
+    ASSERT_EQ(vb->Lock(0, 0, &data, D3DLOCK_DISCARD), D3D_OK);
+    auto* v = static_cast<VertexGeom*>(data);
+    quad(v, 2, red);
+    quad(v + 100, 10, blue);
+    ASSERT_EQ(vb->Unlock(), D3D_OK);
+    ASSERT_EQ(ib->Lock(0, 0, &data, D3DLOCK_DISCARD), D3D_OK);
+    const uint16_t strip[6] = {0, 1, 2, 1, 3, 2};
+    std::memcpy(data, strip, sizeof strip);
+    ASSERT_EQ(ib->Unlock(), D3D_OK);
+    // A partial lock of vertices not sent yet leaves them to the draw that reaches them.
+    const D3D9TestCounters before = sent();
+    ASSERT_EQ(vb->Lock(100 * kStride, 4 * kStride, &data, 0), D3D_OK);
+    quad(static_cast<VertexGeom*>(data), 10, green);
+    ASSERT_EQ(vb->Unlock(), D3D_OK);
+    EXPECT_EQ(sent().bufferBytes, before.bufferBytes);
+
+    Begin();
+    Use(geom, Ortho(kWidth, kHeight));
+    device_->SetFVF(kFvfGeom);
+    device_->SetStreamSource(0, vb, 0, kStride);
+    device_->SetIndices(ib);
+    ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
+    EXPECT_EQ(sent().bufferBytes - before.bufferBytes, 4 * kStride);
+    ASSERT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 100, 0, 4, 0, 2), D3D_OK);
+    EXPECT_EQ(sent().bufferBytes - before.bufferBytes, 104 * kStride + sizeof strip);
+    // Drawing what was sent already sends nothing more.
+    ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
+    EXPECT_EQ(sent().bufferBytes - before.bufferBytes, 104 * kStride + sizeof strip);
+    EXPECT_EQ(sent().draws - before.draws, 3u);
+    End();
+    std::vector<uint32_t> want = Expected(kWidth, kHeight, 2, 2, 4, 4, std::vector<uint32_t>(16, red));
+    for (int y = 2; y < 6; ++y)
+        for (int x = 10; x < 14; ++x)
+            want[y * kWidth + x] = green;
+    ExpectSame(ReadBackBuffer(), want, kWidth);
+
+    // A partial lock of vertices already sent sends them again at once; the next
+    // discard lock starts over.
+    const D3D9TestCounters second = sent();
+    ASSERT_EQ(vb->Lock(0, 4 * kStride, &data, 0), D3D_OK);
+    quad(static_cast<VertexGeom*>(data), 2, yellow);
+    ASSERT_EQ(vb->Unlock(), D3D_OK);
+    EXPECT_EQ(sent().bufferBytes - second.bufferBytes, 4 * kStride);
+    ASSERT_EQ(vb->Lock(0, 0, &data, D3DLOCK_DISCARD), D3D_OK);
+    quad(static_cast<VertexGeom*>(data) + 8, 2, blue);
+    ASSERT_EQ(vb->Unlock(), D3D_OK);
+    Begin();
+    ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 8, 2), D3D_OK);
+    EXPECT_EQ(sent().bufferBytes - second.bufferBytes, 8 * kStride);
+    End();
+    ExpectSame(ReadBackBuffer(), Expected(kWidth, kHeight, 2, 2, 4, 4, std::vector<uint32_t>(16, blue)), kWidth);
+
+    device_->SetStreamSource(0, nullptr, 0, 0);
+    device_->SetIndices(nullptr);
+    vb->Release();
+    ib->Release();
 }
 
 TEST_P(D3D9DrawOn, ViewportPlacesDrawsAndLimitsClears)

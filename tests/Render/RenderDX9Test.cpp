@@ -579,7 +579,7 @@ TEST_F(RenderDX9Init, FillsCapsAndLogsTheTextureLimitsIntoTheLogFile)
         EXPECT_EQ(got.vertexShader1, 1);
         EXPECT_EQ(got.pixelShader2, 1);
         EXPECT_EQ(got.scissorTest, 1);
-        EXPECT_EQ(renderer.GetPresentParameters().PresentationInterval, D3DPRESENT_INTERVAL_IMMEDIATE);
+        EXPECT_EQ(renderer.GetPresentParameters().PresentationInterval, D3DPRESENT_INTERVAL_ONE);
         EXPECT_EQ(renderer.GetPresentParameters().AutoDepthStencilFormat, D3DFMT_D24S8);
     }
     HtmlLogWrapper* wrapper = outputs.back();

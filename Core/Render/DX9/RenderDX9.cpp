@@ -271,7 +271,9 @@ GEResultEnum RenderDX9::FillPresentParameters()
     presentParams.EnableAutoDepthStencil = 1;
     presentParams.AutoDepthStencilFormat = D3DFMT_D24S8;
     presentParams.Flags = 0;
-    presentParams.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    // The main loop has no pace of its own: presenting waits for the display (the
+    // device stand-in runs headless displays unpaced).
+    presentParams.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
     if (windowed) {
         presentParams.BackBufferFormat = mode.Format;
         presentParams.SwapEffect = D3DSWAPEFFECT_DISCARD;
