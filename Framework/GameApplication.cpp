@@ -142,19 +142,12 @@ void GameApplication::DropFrames()
         return;
     }
     widget::FrameManager& manager = *frameManager;
-    const bool rootShown =
-        std::any_of(manager.stack.begin(), manager.stack.end(),
-                    [&](const widget::FrameEntry& entry) { return entry.frame == rootFrame; });
+    // Frames still waiting in the add queue (the root frame among them when it never
+    // got shown) are deleted first, while the stack still tells which ones are shown;
+    // then every shown frame goes, and no record is left in either queue.
+    manager.DeleteQueuedFrames();
     manager.DetachAll();
-    // A root frame still waiting in the add queue is ours to delete; every record
-    // left in the queues now names a frame that is gone.
-    if (rootFrame && !rootShown)
-        delete rootFrame;
     rootFrame = nullptr;
-    for (auto& records : manager.addQueue.vectors)
-        records.clear();
-    for (auto& records : manager.removeQueue.vectors)
-        records.clear();
     manager.Flush();
 }
 
@@ -190,6 +183,8 @@ std::vector<base::SingletoneBase*> GameApplication::GetDependencies()
 GEResultEnum GameApplication::Startup()
 {
     const GEResultEnum result = StartGame();
+    // A start that ended before the window was made still leaves its lines in the log.
+    ReleaseHeldLog(secondInstance == 0);
     // A start that failed after the window task was added would otherwise leave the
     // main loop running an empty window for ever.
     if (result != GE_OK && !stopping)
@@ -212,12 +207,14 @@ GEResultEnum GameApplication::StartGame()
     if (!SetCurrentDirectoryW(folder.c_str()))
         GE_LOG(L"Cannot make %s the working folder; content is looked up from the current one\n") << folder;
 
-    // Per-user folder and its log; the game's PreInit may move both.
+    // Per-user folder and its log; the game's PreInit may move both. The log file is
+    // opened only after the window has looked for a running copy, whose log it would
+    // otherwise truncate.
     const std::wstring userFolder = userDataFolder + companyFolder + L"/" + gameFolder + L"/";
     file::UserDataFileContainer::Instance()->SetRoot(userFolder);
     if (file::EnsureFolderExists(userFolder) != 0)
         GE_LOG(L"Cannot create the per-user folder %s\n") << userFolder;
-    InitLogFile(userFolder);
+    HoldLogFile(userFolder);
 
     OnStartup();
     if (GEResultEnum result = PreInit())
@@ -246,6 +243,7 @@ GEResultEnum GameApplication::StartGame()
     // A second instance: the first one's window was brought up instead.
     if (stopping)
         return GE_OK;
+    ReleaseHeldLog(true);
 
     if (GEResultEnum result = render->InitRender(window.get(), settings.renderSettings)) {
         GE_LOG(L"Start-up failed: the renderer cannot start\n");

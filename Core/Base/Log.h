@@ -6,7 +6,7 @@
 //     GE_LOG_BLOCK(L"Trying to Load already loaded resource '%s'.\n") << name;
 //
 // The statement is written when the expression ends. In HTML outputs the message
-// text is escaped ('<', '&', '>'); only the style around it (and LogMarkup) is markup.
+// text is escaped ('<', '&', '>'); only the style around it is markup.
 #include "Core/Base/Singletone.h"
 #include "Core/Base/Types.h"
 #include <fstream>
@@ -37,6 +37,13 @@ public:
 
 private:
     std::ofstream stream;
+};
+
+// Keeps what is written, for lines that wait for their file.
+class LogMemoryOutput : public LogOutput {
+public:
+    void Write(const std::wstring& text) override { held += text; }
+    std::wstring held;
 };
 
 } // namespace base
@@ -83,13 +90,6 @@ struct LogStyle {
 const LogStyle& MakePlainLogDecoration();
 const LogStyle& MakeBlockLogStyle();
 
-// Markup written on purpose inside a message. Message text is escaped in HTML
-// outputs; this is not: HTML outputs take `html` as it stands, plain outputs `text`.
-struct LogMarkup {
-    std::wstring html;
-    std::wstring text;
-};
-
 class LineFormatter;
 
 // One log statement: formats its pattern once per output and writes the lines
@@ -110,7 +110,6 @@ public:
     // formatter's own writers (integer conversions, or the float styles).
     LogRecord& operator<<(int value);
     LogRecord& operator<<(double value);
-    LogRecord& operator<<(const LogMarkup& markup);
 
 private:
     std::vector<LineFormatter*> html;

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <spawn.h>
 #include <sstream>
 #include <string>
@@ -148,11 +149,19 @@ TEST_F(ProgramRun, ASecondCopyStepsAsideForTheFirst)
         std::this_thread::sleep_for(20ms);
     const pid_t first = pid;
     pid = -1;
+    const auto readLog = [this] {
+        std::ifstream in(UserFolder() / "log.html", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string firstLog = readLog();
+    ASSERT_NE(firstLog.find("Max texture Width"), std::string::npos);
 
     Start({});
-    // The second copy ends at once, successfully, without starting a renderer.
+    // The second copy ends at once, successfully, without starting a renderer, and
+    // leaves the first copy's log as it was.
     EXPECT_EQ(WaitExit(60s), 0);
     EXPECT_EQ(Stderr().find("Max texture Width"), std::string::npos) << Stderr();
+    EXPECT_EQ(readLog().substr(0, firstLog.size()), firstLog);
 
     pid = first;
     EXPECT_EQ(WaitExit(500ms), -1);

@@ -4,6 +4,8 @@
 #include "Core/File/Path.h"
 #include "Platform/Win32/Windows.h"
 
+#include <algorithm>
+
 namespace app {
 
 namespace {
@@ -102,6 +104,11 @@ GEResultEnum ApplicationWin32::OnStartup()
 
 GEResultEnum ApplicationWin32::InitLogFile(const std::wstring& folder)
 {
+    if (heldLog) {
+        // Start-up has not yet looked for a running copy: the held log moves here.
+        logFolder = folder;
+        return GE_OK;
+    }
     logFolder = folder;
     const std::wstring path = folder + L"log.html";
     GE_LOG(L"%s(0): Html log file\n") << path;
@@ -113,6 +120,42 @@ GEResultEnum ApplicationWin32::InitLogFile(const std::wstring& folder)
     }
     base::MainLog::Instance()->htmlOutputs.push_back(new HtmlLogWrapper(file));
     return GE_OK;
+}
+
+void ApplicationWin32::HoldLogFile(const std::wstring& folder)
+{
+    if (heldLog)
+        return;
+    logFolder = folder;
+    GE_LOG(L"%s(0): Html log file\n") << folder + L"log.html";
+    heldLog = new HtmlLogWrapper(new base::LogMemoryOutput);
+    base::MainLog::Instance()->htmlOutputs.push_back(heldLog);
+}
+
+void ApplicationWin32::ReleaseHeldLog(bool open)
+{
+    if (!heldLog)
+        return;
+    auto* memory = static_cast<base::LogMemoryOutput*>(heldLog->output);
+    const std::wstring path = logFolder + L"log.html";
+    auto* file = open ? new base::LogUtf8File(path) : nullptr;
+    if (file && file->IsOpen()) {
+        // The file goes on from the held lines as if it had been open from the start.
+        file->Write(memory->held);
+        heldLog->output = file;
+        delete memory;
+        heldLog = nullptr;
+        return;
+    }
+    delete file;
+    auto& outputs = base::MainLog::Instance()->htmlOutputs;
+    outputs.erase(std::remove(outputs.begin(), outputs.end(), heldLog), outputs.end());
+    heldLog->output = nullptr;
+    delete heldLog;
+    delete memory;
+    heldLog = nullptr;
+    if (open)
+        GE_LOG(L"Cannot open the log file %s for writing\n") << path;
 }
 
 void ApplicationWin32::Main()

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+class HtmlLogWrapper;
+
 namespace app {
 
 class ApplicationWin32 : public Thread {
@@ -21,8 +23,14 @@ public:
     virtual GEResultEnum Init();
     virtual GEResultEnum OnStartup();
 
-    // Adds "log.html" in `folder` (which ends in '/') as one more HTML log output.
+    // Adds "log.html" in `folder` (which ends in '/') as one more HTML log output;
+    // while start-up holds the log, the held log moves to `folder` instead.
     GEResultEnum InitLogFile(const std::wstring& folder);
+    // Start-up: "log.html" in `folder` is opened (and truncated) only once the program
+    // knows it is the only copy; until then its lines are held in memory.
+    void HoldLogFile(const std::wstring& folder);
+    // Writes the held lines to the log file and goes on there (`open`), or drops them.
+    void ReleaseHeldLog(bool open);
 
     std::wstring userDataFolder; // ends in '/'
     std::wstring exeFolder;      // ends in '/'
@@ -39,6 +47,7 @@ protected:
 private:
     void AttachDebugLog();
     bool debugLogAttached = false;
+    HtmlLogWrapper* heldLog = nullptr; // listed in the main log while lines are held
 };
 
 } // namespace app
