@@ -1,0 +1,176 @@
+#pragma once
+// The running level: owns every world object of the level being played, the in-game
+// HUD and the per-level statistics, and holds the tables that outlive levels. The root
+// board forwards its frame update, draw and pointer events here.
+//
+// The object is split by concern: TDMap.cpp (construction, destruction, the frame
+// update), TDMapLevel.cpp (level start, level file, sheets), TDMapPaths.cpp (points,
+// links, routes, path cache), TDMapScreens.cpp (drawing, pointer and screen commands).
+#include "Core/Base/Types.h"
+#include "Source/TD/World/EpisodeTable.h"
+#include "Source/TD/World/PathGraph.h"
+#include "Source/TD/World/TDPathSet.h"
+
+#include <string>
+#include <vector>
+
+namespace render {
+class Graphics;
+class Image;
+class ParticleEmitter;
+} // namespace render
+namespace tinyxml2 {
+class XMLDocument;
+class XMLElement;
+} // namespace tinyxml2
+
+class HUD;
+class LevelArt;
+class PlayerProgress;
+class PrototypeStore;
+class SpellTable;
+class TDAnimationSet;
+class TDBulletList;
+class TDContextMenu;
+class TDFloatingLabels;
+class TDLink;
+class TDMob;
+class TDModifier;
+class TDParticle;
+class TDPlayerStats;
+class TDPoint;
+class TDSpot;
+class TDSprite;
+class TDTower;
+class TDTowerSpecial;
+class TDWaveEnemy;
+class TDWaves;
+class UnitPrototype;
+class UnlocksTable;
+class UpgradesTable;
+class WaveHint;
+struct ParticleEffect;
+
+// "td/levels_normal/level_EE_LL.xml" of an episode and level counted from 0.
+std::wstring LevelFileName(int episode, int level);
+
+class TDMap {
+public:
+    TDMap();
+    ~TDMap();
+    TDMap(const TDMap&) = delete;
+    TDMap& operator=(const TDMap&) = delete;
+
+    // One frame, dt unscaled seconds; the world runs on dt x mSpeed while mScreen is 0.
+    void update(float dt);
+    void pause();
+    void draw(render::Graphics* graphics);
+    void onMousePressed(float x, float y);
+    void onMouseMove(float x, float y);
+    void onCommand(float x, float y);
+    void updateSpeedButtons();
+
+    // Level start and level file. A level whose file is missing or damaged does not
+    // start: one log line, false, and nothing of the running state changes.
+    bool startLevel();
+    bool loadLevel();
+    bool loadLevelData(const std::wstring& path);
+    void paintPathPicture();
+    void showLevelIntro();
+
+    // Sheets and the episode table.
+    void loadSheets();
+    int episodeLevelCount(int episode) const { return mEpisodeTable.levelCount(episode); }
+    int episodeStarsRequired(int episode) const { return mEpisodeTable.starsRequired(episode); }
+    int totalLevelCount() const { return mEpisodeTable.totalLevelCount(); }
+
+    // Points, links and paths.
+    void loadPoints(const tinyxml2::XMLElement* points);
+    void loadLinks(const tinyxml2::XMLElement* links);
+    TDLink* findLink(int a, int b) const { return FindLink(mLinks, a, b); }
+    float linkedDistance(const TDPoint& a, const TDPoint& b) const { return LinkedDistance(mLinks, a, b); }
+    TDPoint* firstSpawnPoint() const { return FirstMarkedPoint(mPoints, "spawn"); }
+    TDPoint* firstGoalPoint() const { return FirstMarkedPoint(mPoints, "goal"); }
+    void buildPaths();
+    // 1 when the cache file cannot be opened or is refused (then the paths are
+    // computed), 0 once the path set holds the file's curves.
+    int loadPathCache();
+    std::vector<i32> findPath(TDPoint* start, TDPoint* end) const;
+    // A unit for the entry at the point; null (with one log line) when the point has no
+    // route to the goal.
+    TDMob* spawnMob(TDWaveEnemy* entry, TDPoint* start);
+    // The route of a spawn point found by the last buildPaths (empty: none).
+    const std::vector<i32>& routeOf(int spawnId) const;
+
+    // Fields, in the order of the level object's design.
+    bool mReturnToSelect = false;
+    bool mPathPictureDirty = false;
+    float mGameTime = 0.0f;
+    render::Image* mPathPicture = nullptr;
+    TDPathSet mPaths;
+    float mVisibleRect[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    EpisodeTable mEpisodeTable;
+    float mViewScale = 1.0f;
+    float mViewOffset[2] = {0.0f, 0.0f};
+    bool mRunning = false;
+    float mDropChanceOverride = 0.0f;
+    // Context-menu build commands and item kinds that may be offered.
+    bool mBuildEnabled[8] = {true, true, true, true, true, true, true, true};
+    u8 mBlockedSpots[100] = {};
+    float mLastDt = 0.0f;
+    float mSpeed = 1.0f;
+    UpgradesTable* mUpgrades = nullptr;
+    int mActiveShown = 0;
+    int mScreen = -1;
+    int mLevel = 0;
+    int mEpisode = 0;
+    UnlocksTable* mUnlocks = nullptr;
+    PlayerProgress* mProgress = nullptr;
+    float mEnemyCostFactor = 0.0f;
+    float mBudgetFactor = 0.0f;
+    int mExtraHealth = 0;
+    float mSellFactor = 0.5f;
+    int mBudget = 0;
+    std::vector<TDTowerSpecial*> mSpecials;
+    std::vector<TDSprite*> mFloatingSprites;
+    std::vector<TDSprite*> mAmbient;
+    std::wstring mLevelFile;
+    render::ParticleEmitter* mActiveEmitter = nullptr;
+    render::ParticleEmitter* mActiveButtonEmitter = nullptr;
+    TDAnimationSet* mEnemySpot = nullptr;
+    TDMob* mSelectedMob = nullptr; // not owned
+    TDContextMenu* mContextMenu = nullptr;
+    HUD* mHud = nullptr;
+    std::vector<TDSpot*> mSpotList;
+    std::vector<TDPoint*> mPoints;
+    std::vector<TDLink*> mLinks;
+    TDBulletList* mBullets = nullptr;
+    TDWaves* mWaves = nullptr;
+    WaveHint* mWaveHint = nullptr;
+    std::vector<TDTower*> mTowers;
+    std::vector<TDModifier*> mAreaModifiers;
+    std::vector<ParticleEffect*> mEffects;
+    std::vector<ParticleEffect*> mHudEffects;
+    std::vector<render::ParticleEmitter*> mEmitters;
+    std::vector<TDParticle*> mParticles;
+    SpellTable* mSpells = nullptr;
+    TDFloatingLabels* mFloatingLabels = nullptr;
+    TDPlayerStats* mStats = nullptr;
+    PrototypeStore* mPrototypes = nullptr;
+    std::string mLevelFolder;
+    LevelArt* mLevelArt = nullptr;
+    float mHealth = 0.0f;
+    float mMaxHealth = 0.0f;
+    const UnitPrototype* mPendingBuildPrototype = nullptr;
+    void* mPendingBuildSpot = nullptr;
+    float mPendingBuildGold = 0.0f;
+    float mCoordinateScale = 1.0f;
+
+    // Routes of the spawn points, by spawn point id, from the last buildPaths.
+    SpawnRoutes mRoutes;
+
+private:
+    void deleteWorldObjects();
+    void layOutSpots();
+    void deleteEffects(std::vector<ParticleEffect*>& effects, bool unload);
+};
