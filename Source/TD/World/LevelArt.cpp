@@ -71,13 +71,14 @@ void LevelArt::loadLayers(const std::wstring& name, render::Render* renderer)
         entry->mHeight = layer->height;
         entry->mImage = LoadImageHandle(renderer, layer->name, container.get());
         entry->mDepth = layer->y + layer->height;
-        entry->mOrder = i;
+        entry->mOrder = static_cast<int>(layer->index);
         entry->mColor.w = static_cast<float>(layer->opacity) / 255.0f;
         mLayerSprites.push_back(entry);
     }
-    // Lower edges further down are drawn later; equal ones keep the document's order.
+    // Painter's order: the document's stacking index, bottom first (a layered document
+    // lists its layers from the top down).
     std::stable_sort(mLayerSprites.begin(), mLayerSprites.end(),
-                     [](const TDFrameEntry* a, const TDFrameEntry* b) { return a->mDepth < b->mDepth; });
+                     [](const TDFrameEntry* a, const TDFrameEntry* b) { return a->mOrder < b->mOrder; });
 }
 
 TDFrameEntry* LevelArt::spotAt(int x, int y) const

@@ -29,7 +29,7 @@ public:
     const ImageHandle& spotImage(int type) const;
 
     std::vector<TDFrameEntry*> mSpotSprites;  // owned; filled by the level's spot loader
-    std::vector<TDFrameEntry*> mLayerSprites; // owned; sorted by depth
+    std::vector<TDFrameEntry*> mLayerSprites; // owned; bottom layer first
     ImageHandle mSpotImageS;
     ImageHandle mSpotImageG;
     ImageHandle mSpotImageP;
