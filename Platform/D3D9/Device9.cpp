@@ -583,13 +583,13 @@ HRESULT Device9::Present(const RECT*, const RECT*, HWND, const void*)
     if (!inWindow_)
         CopyBackBufferToWindow();
     SDL_GL_SwapWindow(window_);
+    if (paced_)
+        WaitForRefresh();
     // The next frame may find the window of another size.
     frameOpen_ = false;
     presented_ = true;
     return D3D_OK;
 }
-    if (paced_)
-        WaitForRefresh();
 
 HRESULT Device9::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
                                D3DPOOL pool, IDirect3DTexture9** texture, HANDLE*)
@@ -746,13 +746,13 @@ HRESULT Device9::SetViewport(const D3DVIEWPORT9* viewport)
         static_cast<uint64_t>(viewport->X) + viewport->Width > renderTarget_->Width() ||
         static_cast<uint64_t>(viewport->Y) + viewport->Height > renderTarget_->Height())
         return D3DERR_INVALIDCALL;
+    if (std::memcmp(&viewport_, viewport, sizeof viewport_) == 0)
+        return D3D_OK;
     viewport_ = *viewport;
     pipelineDirty_ = true;
     return D3D_OK;
 }
 
-    if (std::memcmp(&viewport_, viewport, sizeof viewport_) == 0)
-        return D3D_OK;
 HRESULT Device9::GetViewport(D3DVIEWPORT9* viewport)
 {
     if (!viewport)
@@ -767,13 +767,13 @@ HRESULT Device9::SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
         return hr;
     if (state >= D3DRS_COUNT)
         return D3DERR_INVALIDCALL;
+    if (renderStates_[state] == value)
+        return D3D_OK;
     renderStates_[state] = value;
     pipelineDirty_ = true;
     return D3D_OK;
 }
 
-    if (renderStates_[state] == value)
-        return D3D_OK;
 HRESULT Device9::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value)
 {
     if (state >= D3DRS_COUNT || !value)
@@ -856,13 +856,13 @@ HRESULT Device9::SetScissorRect(const RECT* rect)
         return hr;
     if (!rect || rect->right < rect->left || rect->bottom < rect->top)
         return D3DERR_INVALIDCALL;
+    if (std::memcmp(&scissor_, rect, sizeof scissor_) == 0)
+        return D3D_OK;
     scissor_ = *rect;
     pipelineDirty_ = true;
     return D3D_OK;
 }
 
-    if (std::memcmp(&scissor_, rect, sizeof scissor_) == 0)
-        return D3D_OK;
 HRESULT Device9::GetScissorRect(RECT* rect)
 {
     if (!rect)
@@ -987,26 +987,21 @@ void Device9::Forget(Texture9* texture)
     for (Texture9*& t : textures_)
         if (t == texture)
             t = nullptr;
+    // Its name may come back for another texture.
+    for (GLuint& name : boundTextures_)
+        if (name == texture->Name())
+            name = kUnknownName;
     if (renderTarget_ && renderTarget_->Texture() == texture) {
         renderTarget_ = backBuffer_.get();
         viewport_ = {0, 0, params_.BackBufferWidth, params_.BackBufferHeight, 0.0f, 1.0f};
         pipelineDirty_ = true;
     }
-    // Its name may come back for another texture.
-    for (GLuint& name : boundTextures_)
-        if (name == texture->Name())
-            name = kUnknownName;
 }
 
 void Device9::Forget(VertexBuffer9* buffer)
 {
     if (stream_ == buffer)
         stream_ = nullptr;
-}
-
-void Device9::Forget(IndexBuffer9* buffer)
-{
-    if (indices_ == buffer)
     MakeCurrent();
     for (auto it = streamArrays_.begin(); it != streamArrays_.end();) {
         if (it->first.buffer == buffer) {
@@ -1018,21 +1013,26 @@ void Device9::Forget(IndexBuffer9* buffer)
             ++it;
         }
     }
-        indices_ = nullptr;
 }
 
-void Device9::Forget(VertexShader9* shader)
+void Device9::Forget(IndexBuffer9* buffer)
 {
-    if (vertexShader_ == shader)
+    if (indices_ == buffer)
+        indices_ = nullptr;
     // Its name may come back for another buffer.
     for (auto& [key, array] : streamArrays_)
         if (array.indices == buffer->Storage().Name())
             array.indices = 0;
+}
+
+void Device9::Forget(VertexShader9* shader)
+{
+    boundProgram_ = kUnknownName;
+    if (vertexShader_ == shader)
         vertexShader_ = nullptr;
     MakeCurrent();
     for (auto it = programs_.begin(); it != programs_.end();) {
         if (it->first.first == shader) {
-    boundProgram_ = kUnknownName;
             it->second->Destroy(gl_);
             it = programs_.erase(it);
         } else {
@@ -1043,12 +1043,12 @@ void Device9::Forget(VertexShader9* shader)
 
 void Device9::Forget(PixelShader9* shader)
 {
+    boundProgram_ = kUnknownName;
     if (pixelShader_ == shader)
         pixelShader_ = nullptr;
     MakeCurrent();
     for (auto it = programs_.begin(); it != programs_.end();) {
         if (it->first.second == shader) {
-    boundProgram_ = kUnknownName;
             it->second->Destroy(gl_);
             it = programs_.erase(it);
         } else {
@@ -1066,12 +1066,12 @@ LinkedProgram* Device9::Program()
         slot = std::make_unique<LinkedProgram>();
         std::string error;
         slot->Link(gl_, vertexShader_->Object(), pixelShader_->Object(), error);
+        boundProgram_ = kUnknownName; // linking made it current
         if (!slot->name)
             SDL_LogError(SDL_LOG_CATEGORY_APPLICATION, "GL program link failed: %s", error.c_str());
     }
     return slot->name ? slot.get() : nullptr;
 }
-        boundProgram_ = kUnknownName; // linking made it current
 
 void Device9::UploadConstants(LinkedProgram& program)
 {
@@ -1273,12 +1273,12 @@ HRESULT Device9::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT pri
     if (HRESULT hr = BindVertexStream(startVertex, vertices); FAILED(hr))
         return hr;
     gl_.DrawArrays(mode, static_cast<GLint>(startVertex), static_cast<GLsizei>(vertices));
+    ++counters_.draws;
     return D3D_OK;
 }
 
 HRESULT Device9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex, UINT minVertexIndex,
                                       UINT numVertices, UINT startIndex, UINT primitiveCount)
-    ++counters_.draws;
 {
     if (HRESULT hr = TakeFailure(D3D9TestCall::DrawIndexedPrimitive); FAILED(hr))
         return hr;

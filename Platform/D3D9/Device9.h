@@ -165,13 +165,13 @@ private:
     LinkedProgram* Program();
     void UploadConstants(LinkedProgram& program);
     void ApplyPipelineState();
-
-    std::atomic<ULONG> refs_{1};
-    Direct3D9* d3d_;
     // Vertical sync for a paced presentation interval, and the refresh period to wait
     // out where the display gives no sync or swaps return at once.
     void ChooseSwapInterval(UINT interval);
     void WaitForRefresh();
+
+    std::atomic<ULONG> refs_{1};
+    Direct3D9* d3d_;
     SDL_Window* window_;
     void* context_ = nullptr; // SDL_GLContext
     GlApi gl_;
@@ -194,9 +194,6 @@ private:
     GLint windowReadBuffer_ = 0;
     GLuint vertexArray_ = 0;
     GLuint samplers_[kMaxStages] = {};
-
-    // Direct3D state.
-    Surface9* renderTarget_ = nullptr;
     D3D9TestCounters counters_;
     bool paced_ = false; // Present waits for the display's next refresh
     std::chrono::steady_clock::duration refreshPeriod_{};
@@ -225,6 +222,9 @@ private:
     StreamArray* boundArray_ = nullptr;
     GLuint boundProgram_ = kUnknownName;
     GLuint boundTextures_[kMaxStages];
+
+    // Direct3D state.
+    Surface9* renderTarget_ = nullptr;
     D3DVIEWPORT9 viewport_{};
     RECT scissor_{};
     DWORD renderStates_[D3DRS_COUNT] = {};
