@@ -514,6 +514,12 @@ GEResultEnum Render::ExecuteCommands()
         result = commands.PutCode(Command::End) ? GE_OK : GE_FAIL;
     if (result == GE_OK)
         result = commands.Rewind() ? ReplayCommands() : GE_FAIL;
+    // A replay cut short inside a scene must close it on the device, or every later
+    // BeginScene is refused and the screen never changes again.
+    if (deviceInScene) {
+        DoEndScene();
+        deviceInScene = false;
+    }
     // The next frame records from the start whatever happened, so that a failure
     // is not replayed again behind every later frame. After a failure the device
     // missed part of the state, so all of it is recorded again.
@@ -547,9 +553,11 @@ GEResultEnum Render::ReplayCommands()
         }
         case Command::BeginScene:
             result = DoBeginScene();
+            deviceInScene = result == GE_OK;
             break;
         case Command::EndScene:
             result = DoEndScene();
+            deviceInScene = deviceInScene && result != GE_OK;
             break;
         case Command::Present:
             result = DoPresent();

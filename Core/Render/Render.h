@@ -197,6 +197,8 @@ protected:
     Texture* recordedTarget = nullptr;
     CommandBuffer commands;
     bool inScene = false;
+    // The replay opened a scene on the device that it has not ended yet.
+    bool deviceInScene = false;
     Batch batch;
     math::Matrix4 projection = math::Matrix4::Identity();
     float screenScaleX = 1.0f;

@@ -409,6 +409,35 @@ TEST_F(Dx9Fixture, LossAndResetRestoreDefaultPoolObjectsAndResumeDrawing)
     EXPECT_EQ(At(pixels, 12, 4) & kRgb, 0x0000FFu);
 }
 
+// One device call failing in the middle of a frame loses that frame only: the scene it
+// opened on the device is ended, so the frames after it are drawn.
+TEST_F(Dx9Fixture, AFrameCutShortByTheDeviceLeavesNoSceneOpen)
+{
+    shader->SetTexture(MakeSolidTexture(0xFF00FF00));
+    const D3D9TestCall calls[] = {D3D9TestCall::Clear, D3D9TestCall::SetVertexShader,
+                                  D3D9TestCall::SetStreamSource, D3D9TestCall::DrawPrimitive,
+                                  D3D9TestCall::EndScene};
+    const float kRed[4] = {1.0f, 0.0f, 0.0f, 1.0f};
+    for (D3D9TestCall call : calls) {
+        SCOPED_TRACE(int(call));
+        FillQuads({{0, 0, 8, 8}});
+        renderer->InvalidateAppliedState(); // so that the frame sets every state
+        D3D9Test_FailNext(device, call, E_FAIL);
+        Begin(kBlue);
+        DrawQuad(0);
+        EXPECT_EQ(End(), GE_FAIL);
+        for (const float* clear : {kRed, kBlue}) {
+            FillQuads({{0, 0, 8, 8}});
+            Begin(clear);
+            DrawQuad(0);
+            ASSERT_EQ(End(), GE_OK);
+            const auto pixels = ReadBackBuffer();
+            EXPECT_EQ(At(pixels, 4, 4) & kRgb, 0x00FF00u);
+            EXPECT_EQ(At(pixels, 12, 4) & kRgb, clear == kRed ? 0xFF0000u : 0x0000FFu);
+        }
+    }
+}
+
 TEST_F(Dx9Fixture, CommandsRecordedBeforeALossAreDropped)
 {
     FillQuads({{0, 0, 8, 8}});
