@@ -58,7 +58,8 @@ u32 FrameStream::Read(void* buffer, u32 count)
     // A seek that lands elsewhere (an inner stream shorter than the window) must not
     // serve bytes from the wrong place.
     if (!SeekInnerTo(inner, target)) {
-        GE_LOG(L"Stream: cannot reach offset %u of a window of %u bytes at %u\n") << position << size << start;
+        GE_LOG(L"Stream: cannot reach offset %u of a window of %u bytes at %u\n")
+            << position << size << start;
         return 0;
     }
     const u32 got = inner->Read(buffer, n);

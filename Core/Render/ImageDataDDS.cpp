@@ -32,7 +32,72 @@ u32 MaxLevels(i32 w, i32 h)
     return levels;
 }
 
+// A channel mask must be one run of bits; 0 means the channel is absent.
+bool IsRun(u32 mask)
+{
+    if (mask == 0)
+        return true;
+    const u32 shifted = mask >> __builtin_ctz(mask);
+    return (shifted & (shifted + 1)) == 0;
+}
+
+// The channel's value under `mask`, scaled to 0..255; `absent` when there is no mask.
+u8 Channel(u32 texel, u32 mask, u8 absent)
+{
+    if (mask == 0)
+        return absent;
+    const u32 shift = __builtin_ctz(mask);
+    const u64 max = u64(mask >> shift);
+    return static_cast<u8>((u64((texel & mask) >> shift) * 255 + max / 2) / max);
+}
+
 } // namespace
+
+bool ImageDataDDS::ReadLayout(const u8* header)
+{
+    const u32 flags = ReadLe32(header + 76);
+    const u32 bitCount = ReadLe32(header + 84);
+    u32 m[4] = {ReadLe32(header + 88), ReadLe32(header + 92), ReadLe32(header + 96), ReadLe32(header + 100)};
+    if (bitCount == 32 && !m[0] && !m[1] && !m[2] && !m[3]) {
+        // No masks at all: the classic 32-bit B, G, R, A texels.
+        texelBytes = 4;
+        bgra = true;
+        return true;
+    }
+    if (flags & kFlagLuminance)
+        m[1] = m[2] = m[0];
+    else if (!(flags & kFlagRgb))
+        m[0] = m[1] = m[2] = 0;
+    if (!(flags & (kFlagAlphaPixels | kFlagAlpha)))
+        m[3] = 0;
+    const u64 reach = bitCount >= 32 ? 0xFFFFFFFFull : (1ull << bitCount) - 1;
+    bool valid = (bitCount == 8 || bitCount == 16 || bitCount == 24 || bitCount == 32) &&
+                 (flags & (kFlagRgb | kFlagLuminance | kFlagAlpha)) && (m[0] | m[1] | m[2] | m[3]) != 0;
+    for (u32 mask : m)
+        valid = valid && IsRun(mask) && (mask & ~reach) == 0;
+    if (!valid) {
+        GE_LOG(L"DDS: the uncompressed pixel format (flags 0x%x, %u bits, masks 0x%x 0x%x 0x%x 0x%x) is not "
+               L"supported.\n")
+            << flags << bitCount << m[0] << m[1] << m[2] << m[3];
+        return false;
+    }
+    texelBytes = bitCount / 8;
+    std::memcpy(masks, m, sizeof masks);
+    bgra = texelBytes == 4 && m[0] == 0x00FF0000u && m[1] == 0x0000FF00u && m[2] == 0x000000FFu &&
+           m[3] == 0xFF000000u;
+    return true;
+}
+
+void ImageDataDDS::ConvertRow(const u8* in, u8* out) const
+{
+    for (i32 x = 0; x < width; ++x, in += texelBytes, out += 4) {
+        const u32 texel = static_cast<u32>(ReadLe(in, static_cast<int>(texelBytes)));
+        out[0] = Channel(texel, masks[2], 0);
+        out[1] = Channel(texel, masks[1], 0);
+        out[2] = Channel(texel, masks[0], 0);
+        out[3] = Channel(texel, masks[3], 255);
+    }
+}
 
 GEResultEnum ImageDataDDS::Load(base::Stream* source, const wchar_t* /*extension*/)
 {
@@ -64,6 +129,8 @@ GEResultEnum ImageDataDDS::Load(base::Stream* source, const wchar_t* /*extension
     const u32 flags = ReadLe32(header + 76);
     if (!(flags & kFlagFourCC)) {
         compression = Uncompressed;
+        if (!ReadLayout(header))
+            return GE_FAIL;
     } else {
         const u8* code = header + 80;
         if (std::memcmp(code, "DXT1", 4) == 0) {
@@ -96,8 +163,13 @@ GEResultEnum ImageDataDDS::Load(base::Stream* source, const wchar_t* /*extension
 u64 ImageDataDDS::RowBytes() const
 {
     if (compression == Uncompressed)
-        return u64(width) * 4;
+        return u64(width) * texelBytes;
     return u64((width + 3) / 4) * BlockSize();
+}
+
+u64 ImageDataDDS::TextureRowBytes() const
+{
+    return compression == Uncompressed ? u64(width) * 4 : RowBytes();
 }
 
 u32 ImageDataDDS::RowCount() const
@@ -146,13 +218,16 @@ void ImageDataDDS::BlockAlpha(u32 kind, const u8* block, u8 alpha[16])
     }
 }
 
-void ImageDataDDS::FillMask(const u8* data, AlphaMask& mask) const
+// `data` holds the top level as the texture does: uncompressed rows as B, G, R, A
+// bytes `pitch` apart, blocks as stored.
+void ImageDataDDS::FillMask(const u8* data, u64 pitch, AlphaMask& mask) const
 {
     const u32 w = u32(width);
     const u32 h = u32(height);
     if (compression == Uncompressed) {
-        for (u32 i = 0; i < w * h; ++i)
-            mask.Set(i, data[i * 4 + 3] > kOpaqueAbove);
+        for (u32 y = 0; y < h; ++y)
+            for (u32 x = 0; x < w; ++x)
+                mask.Set(y * w + x, data[y * pitch + x * 4 + 3] > kOpaqueAbove);
         return;
     }
     // Partial blocks at the right and bottom edges are decoded too, clipped to the
@@ -179,7 +254,7 @@ GEResultEnum ImageDataDDS::CopyPixels(i32 pitch, i32 /*unused1*/, void* bits, Al
         return GE_FAIL;
     }
     const u64 rowBytes = RowBytes();
-    if (pitch < 0 || u64(pitch) < rowBytes) {
+    if (pitch < 0 || u64(pitch) < TextureRowBytes()) {
         GE_LOG(L"DDS: a row pitch of %d bytes is too small.\n") << pitch;
         return GE_FAIL;
     }
@@ -193,10 +268,18 @@ GEResultEnum ImageDataDDS::CopyPixels(i32 pitch, i32 /*unused1*/, void* bits, Al
     }
     u8* out = static_cast<u8*>(bits);
     const u32 rows = RowCount();
-    for (u32 r = 0; r < rows; ++r)
-        std::memcpy(out + u64(r) * u32(pitch), data.data() + r * rowBytes, static_cast<size_t>(rowBytes));
-    if (mask)
-        FillMask(data.data(), *mask);
+    for (u32 r = 0; r < rows; ++r) {
+        if (compression != Uncompressed || bgra)
+            std::memcpy(out + u64(r) * u32(pitch), data.data() + r * rowBytes, static_cast<size_t>(rowBytes));
+        else
+            ConvertRow(data.data() + r * rowBytes, out + u64(r) * u32(pitch));
+    }
+    if (mask) {
+        if (compression == Uncompressed)
+            FillMask(out, u32(pitch), *mask);
+        else
+            FillMask(data.data(), 0, *mask);
+    }
     return GE_OK;
 }
 

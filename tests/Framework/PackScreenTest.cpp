@@ -247,8 +247,8 @@ TEST_F(PackScreenTest, ArchiveSpelledAnotherWayDoesNotPackItself)
     WriteDisk("td/a.txt", "a");
     fs::create_directory_symlink(root / "td", "link");
     const std::wstring absolute = (root / "td" / "inner.dat").wstring();
-    for (const std::wstring archive : {L"./td/inner.dat", L"td/../td/inner.dat", L"td//inner.dat",
-                                       L"link/inner.dat", absolute.c_str()}) {
+    for (const std::wstring archive :
+         {L"./td/inner.dat", L"td/../td/inner.dat", L"td//inner.dat", L"link/inner.dat", absolute.c_str()}) {
         const std::string name(archive.begin(), archive.end());
         fs::remove("td/inner.dat");
         ASSERT_EQ(Pack(L"td/=" + archive), GE_OK) << name;

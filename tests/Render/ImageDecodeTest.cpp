@@ -7,8 +7,8 @@
 #include "Core/Render/ImageDataDevil.h"
 #include "Core/Render/ImageDataRaw.h"
 #include "Core/Render/ImageLoader.h"
-#include "tests/Support/LogCapture.h"
 #include "tests/Render/ImageTestSupport.h"
+#include "tests/Support/LogCapture.h"
 #include <gtest/gtest.h>
 
 using imgtest::Argb;
@@ -304,8 +304,8 @@ TEST(ImageDataDDS, HeaderFieldsAndUncompressedLayout)
 {
     const std::vector<u32> texels = {Argb(255, 1, 2, 3), Argb(0, 4, 5, 6), Argb(200, 7, 8, 9),
                                      Argb(11, 10, 11, 12)};
-    // Bit count 24 and no FourCC: still read as 32-bit texels.
-    std::vector<u8> bytes = imgtest::MakeDds(2, 2, 0, 0x40, nullptr, 24, imgtest::BgraBytes(texels));
+    // 32 bits without masks: the classic B, G, R, A texels.
+    std::vector<u8> bytes = imgtest::MakeDds(2, 2, 0, 0x41, nullptr, 32, imgtest::BgraBytes(texels));
     LoadResult r = LoadBytes(bytes, L".dds");
     ASSERT_NE(r.data, nullptr);
     EXPECT_EQ(r.data->GetLevelCount(), 1u) << "a mip count of 0 counts as 1";
@@ -331,6 +331,102 @@ TEST(ImageDataDDS, HeaderFieldsAndUncompressedLayout)
         imgtest::CopyInto(*m.data, md, 8, 2, 0);
         EXPECT_EQ(md.copy, GE_OK);
         EXPECT_EQ(md.bits, imgtest::BgraBytes(texels));
+    }
+}
+
+// Uncompressed texels are laid out by the pixel format's bit count and masks.
+TEST(ImageDataDDS, UncompressedLayoutsFollowTheirMasks)
+{
+    struct Layout {
+        const char* what;
+        u32 flags, bits, r, g, b, a;
+        std::vector<u8> texels; // two texels as the file stores them
+        std::vector<u32> argb;
+    };
+    const Layout layouts[] = {
+        {"R8G8B8",
+         0x40,
+         24,
+         0xFF0000,
+         0xFF00,
+         0xFF,
+         0,
+         {3, 2, 1, 6, 5, 4},
+         {Argb(255, 1, 2, 3), Argb(255, 4, 5, 6)}},
+        {"A8B8G8R8",
+         0x41,
+         32,
+         0xFF,
+         0xFF00,
+         0xFF0000,
+         0xFF000000u,
+         {1, 2, 3, 9, 4, 5, 6, 200},
+         {Argb(9, 1, 2, 3), Argb(200, 4, 5, 6)}},
+        {"X8R8G8B8",
+         0x40,
+         32,
+         0xFF0000,
+         0xFF00,
+         0xFF,
+         0xFF000000u,
+         {3, 2, 1, 0, 6, 5, 4, 7},
+         {Argb(255, 1, 2, 3), Argb(255, 4, 5, 6)}},
+        {"R5G6B5",
+         0x40,
+         16,
+         0xF800,
+         0x07E0,
+         0x1F,
+         0,
+         {0x1F, 0xF8, 0xE0, 0x07},
+         {Argb(255, 255, 0, 255), Argb(255, 0, 255, 0)}},
+        {"A1R5G5B5",
+         0x41,
+         16,
+         0x7C00,
+         0x03E0,
+         0x1F,
+         0x8000,
+         {0x00, 0xFC, 0x1F, 0x00},
+         {Argb(255, 255, 0, 0), Argb(0, 0, 0, 255)}},
+        {"L8", 0x20000, 8, 0xFF, 0, 0, 0, {7, 200}, {Argb(255, 7, 7, 7), Argb(255, 200, 200, 200)}},
+        {"A8", 0x2, 8, 0, 0, 0, 0xFF, {0, 99}, {Argb(0, 0, 0, 0), Argb(99, 0, 0, 0)}},
+    };
+    for (const Layout& l : layouts) {
+        std::vector<u8> bytes = imgtest::MakeDds(2, 1, 1, l.flags, nullptr, l.bits, l.texels);
+        imgtest::PutLe32(bytes, 92, l.r);
+        imgtest::PutLe32(bytes, 96, l.g);
+        imgtest::PutLe32(bytes, 100, l.b);
+        imgtest::PutLe32(bytes, 104, l.a);
+        LoadResult r = LoadBytes(bytes, L".dds");
+        ASSERT_NE(r.data, nullptr) << l.what;
+        Decoded d;
+        imgtest::CopyInto(*r.data, d, 8, 1);
+        ASSERT_EQ(d.copy, GE_OK) << l.what;
+        EXPECT_EQ(d.Pixel(0, 0), l.argb[0]) << l.what;
+        EXPECT_EQ(d.Pixel(1, 0), l.argb[1]) << l.what;
+        EXPECT_EQ(d.bits[8], imgtest::kPadding) << l.what << ": the pitch is honoured";
+        EXPECT_EQ(d.mask.Get(0), (l.argb[0] >> 24) > 10) << l.what;
+        EXPECT_EQ(d.mask.Get(1), (l.argb[1] >> 24) > 10) << l.what;
+    }
+
+    // Layouts the engine does not decode are refused with one line, never misread.
+    const Layout refused[] = {
+        {"24 bits without masks", 0x40, 24, 0, 0, 0, 0, {}, {}},
+        {"12 bits", 0x40, 12, 0xF00, 0xF0, 0xF, 0, {}, {}},
+        {"mask with a gap", 0x40, 32, 0xFF00FF, 0xFF00, 0xFF, 0, {}, {}},
+        {"mask past the bit count", 0x40, 16, 0xFF0000, 0xFF00, 0xFF, 0, {}, {}},
+        {"YUV", 0x200, 32, 0xFF0000, 0xFF00, 0xFF, 0, {}, {}},
+    };
+    for (const Layout& l : refused) {
+        std::vector<u8> bytes = imgtest::MakeDds(2, 1, 1, l.flags, nullptr, l.bits, std::vector<u8>(8, 0));
+        imgtest::PutLe32(bytes, 92, l.r);
+        imgtest::PutLe32(bytes, 96, l.g);
+        imgtest::PutLe32(bytes, 100, l.b);
+        imgtest::PutLe32(bytes, 104, l.a);
+        LogCapture log;
+        EXPECT_EQ(LoadBytes(bytes, L".dds").data, nullptr) << l.what;
+        EXPECT_EQ(log.Lines(), 1) << l.what;
     }
 }
 
