@@ -1,4 +1,5 @@
 #include "Source/TD/Audio/SoundSystem.h"
+#include "Core/App/Application.h"
 #include "Core/Base/Log.h"
 #include "Core/Base/StringEncoding.h"
 #include "Core/File/FileInfo.h"
@@ -7,6 +8,7 @@
 #include "Source/TD/Audio/ResourceSound.h"
 #include "Source/TD/Audio/Sound.h"
 #include "Source/TD/Audio/SoundObserver.h"
+#include "Source/TD/Audio/SoundUpdateTask.h"
 #include <algorithm>
 #include <climits>
 
@@ -52,6 +54,10 @@ SoundSystem::SoundSystem()
         GE_LOG(L"Sound: no audio output could be opened (error %d); the game runs silent.\n")
             << BASS_ErrorGetCode();
     BASS_SetConfig(kConfigOption, 4);
+    // In the running game the application serves our notifications every frame;
+    // without an application (tools, tests) the owner calls update().
+    if (app::Application::Exists())
+        GetApplication()->AddChild(new SoundUpdateTask);
 }
 
 SoundSystem::~SoundSystem()

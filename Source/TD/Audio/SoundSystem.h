@@ -33,7 +33,8 @@ public:
     void setMusicVolume(float volume);
 
     // Main thread, once per frame: delivers the audio library's notifications and
-    // moves on to the next track when the current one ended or faded out.
+    // moves on to the next track when the current one ended or faded out. Made by
+    // the application's task tree when the system is created inside the game.
     void update();
 
     // The library's sync callback (any thread): only marks the end for update().

@@ -4,6 +4,7 @@
 #include "Core/Resource/ResourceManager.h"
 #include "Source/TD/Audio/PlayMusicTrack.h"
 #include "Source/TD/Audio/Sound.h"
+#include "Source/TD/Audio/SoundUpdateTask.h"
 #include "tests/Support/LogCapture.h"
 
 #include <memory>
@@ -68,6 +69,23 @@ TEST_F(AudioTest, EndOfTrackIsServedByTheMainThreadAndLoopsAOneTrackPlaylist)
     EXPECT_EQ(recorder.music, (Music{"loop.wav", "loop.wav"}));
     EXPECT_EQ(system->mCurrentMusic, "loop.wav");
     EXPECT_EQ(MusicState(), BASS_ACTIVE_PLAYING);
+}
+
+TEST_F(AudioTest, TheUpdateTaskServesTheEndInTheFrameLoop)
+{
+    PutWav("loop.wav", 0.2);
+    base::Task application(false, false, false, false);
+    application.AddChild(new SoundUpdateTask); // deleted by the tree once stopped
+    PlayMusicTrack(L"loop.wav");
+    const Uint32 start = SDL_GetTicks();
+    while (recorder.music.size() < 3 && SDL_GetTicks() - start < 5000) {
+        application.Update(0.01f);
+        SDL_Delay(5);
+    }
+    EXPECT_EQ(recorder.music, (Music{"loop.wav", "loop.wav", "loop.wav"}));
+    application.Stop();
+    application.Update(0.01f);
+    EXPECT_TRUE(application.children.empty());
 }
 
 TEST_F(AudioTest, WithoutAPlaylistATrackPlaysOnceAndAskingAgainRestartsIt)
