@@ -399,6 +399,11 @@ GLuint Device9::BackBufferFramebuffer()
     return inWindow_ ? 0 : backFramebuffer_;
 }
 
+bool Device9::TargetLacksAlpha() const
+{
+    return renderTarget_ && renderTarget_->Format() == D3DFMT_X8R8G8B8;
+}
+
 LONG Device9::GlY(LONG top, LONG bottom) const
 {
     if (!TargetIsWindow())
@@ -698,7 +703,7 @@ HRESULT Device9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR 
         mask |= GL_COLOR_BUFFER_BIT;
         gl_.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
         gl_.ClearColor(((color >> 16) & 255) / 255.0f, ((color >> 8) & 255) / 255.0f, (color & 255) / 255.0f,
-                       ((color >> 24) & 255) / 255.0f);
+                       TargetLacksAlpha() ? 1.0f : ((color >> 24) & 255) / 255.0f);
     }
     if (flags & D3DCLEAR_ZBUFFER) {
         mask |= GL_DEPTH_BUFFER_BIT;
@@ -1162,7 +1167,7 @@ void Device9::ApplyPipelineState()
         gl_.CullFace(rs[D3DRS_CULLMODE] == D3DCULL_CCW ? GL_BACK : GL_FRONT);
     }
     const DWORD mask = rs[D3DRS_COLORWRITEENABLE];
-    gl_.ColorMask((mask & 1) != 0, (mask & 2) != 0, (mask & 4) != 0, (mask & 8) != 0);
+    gl_.ColorMask((mask & 1) != 0, (mask & 2) != 0, (mask & 4) != 0, (mask & 8) != 0 && !TargetLacksAlpha());
     if (rs[D3DRS_SCISSORTESTENABLE]) {
         gl_.Enable(GL_SCISSOR_TEST);
         const LONG left = std::max<LONG>(scissor_.left, 0), top = std::max<LONG>(scissor_.top, 0);

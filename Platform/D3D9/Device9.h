@@ -148,6 +148,9 @@ private:
     bool WindowCanHoldBackBuffer() const;
     void OpenFrame();
     bool TargetIsWindow() const { return inWindow_ && renderTarget_ && renderTarget_ == backBuffer_.get(); }
+    // The target has no alpha (X8R8G8B8): draws leave its alpha alone and clears make it
+    // opaque, so a window that shows it is never translucent.
+    bool TargetLacksAlpha() const;
     // The y that OpenGL takes for the rows top..bottom (counted from the top) of the
     // current target: the window counts its rows from the bottom.
     LONG GlY(LONG top, LONG bottom) const;

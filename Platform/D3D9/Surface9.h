@@ -28,6 +28,7 @@ public:
     Texture9* Texture() const { return texture_; }
     UINT Width() const { return width_; }
     UINT Height() const { return height_; }
+    D3DFORMAT Format() const { return format_; }
     ULONG OutsideReferences() const { return refs_; }
 
 private:
