@@ -3,16 +3,23 @@
 // looks for the window tests the lock and sends its requests to the socket.
 #include "Platform/Win32/WinUtf8.h"
 #include "Platform/Win32/WindowRecord.h"
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <pthread.h>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <system_error>
+#include <thread>
 #include <time.h>
 #include <unistd.h>
 
@@ -75,6 +82,82 @@ bool FillAddress(const std::string& path, sockaddr_un& address)
 
 namespace win32 {
 
+// A thread that sleeps in the kernel until a datagram reaches the claim's socket and
+// then raises a flag for the event pump.
+class InstanceWatch {
+public:
+    explicit InstanceWatch(int socketFd)
+    {
+        epoll_ = epoll_create1(EPOLL_CLOEXEC);
+        wake_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+        if (epoll_ < 0 || wake_ < 0)
+            return;
+        // Edge-triggered: each arrival wakes the thread once, whether or not the pump
+        // has read the datagrams before it.
+        epoll_event socketEvent{};
+        socketEvent.events = EPOLLIN | EPOLLET;
+        socketEvent.data.fd = socketFd;
+        epoll_event wakeEvent{};
+        wakeEvent.events = EPOLLIN;
+        wakeEvent.data.fd = wake_;
+        if (epoll_ctl(epoll_, EPOLL_CTL_ADD, socketFd, &socketEvent) != 0 ||
+            epoll_ctl(epoll_, EPOLL_CTL_ADD, wake_, &wakeEvent) != 0)
+            return;
+        // Signals stay with the program's own threads.
+        sigset_t all, previous;
+        sigfillset(&all);
+        pthread_sigmask(SIG_SETMASK, &all, &previous);
+        try {
+            thread_ = std::thread([this] { Run(); });
+        } catch (const std::system_error&) {
+        }
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    }
+
+    ~InstanceWatch()
+    {
+        if (thread_.joinable()) {
+            const std::uint64_t one = 1;
+            if (write(wake_, &one, sizeof one) == sizeof one)
+                thread_.join();
+            else
+                thread_.detach();
+        }
+        if (wake_ >= 0)
+            close(wake_);
+        if (epoll_ >= 0)
+            close(epoll_);
+    }
+
+    InstanceWatch(const InstanceWatch&) = delete;
+    InstanceWatch& operator=(const InstanceWatch&) = delete;
+
+    bool Running() const { return thread_.joinable(); }
+    // True once after one or more requests arrived.
+    bool TakeArrival() { return arrived_.exchange(false, std::memory_order_acquire); }
+
+private:
+    void Run()
+    {
+        for (;;) {
+            epoll_event events[2];
+            const int n = epoll_wait(epoll_, events, 2, -1);
+            if (n < 0 && errno != EINTR)
+                return;
+            for (int i = 0; i < n; ++i) {
+                if (events[i].data.fd == wake_)
+                    return;
+                arrived_.store(true, std::memory_order_release);
+            }
+        }
+    }
+
+    int epoll_ = -1;
+    int wake_ = -1;
+    std::atomic<bool> arrived_{true}; // what came before the watch began is read too
+    std::thread thread_;
+};
+
 bool ClaimInstance(const std::wstring& className, const std::wstring& caption, InstanceClaim& claim)
 {
     const std::string base = BasePath(className, caption);
@@ -123,11 +206,15 @@ bool ClaimInstance(const std::wstring& className, const std::wstring& caption, I
         return true;
     }
     claim.socketFd = sock;
+    auto watch = std::make_shared<InstanceWatch>(sock);
+    if (watch->Running())
+        claim.watch = std::move(watch); // else the pump reads the socket on every pass
     return true;
 }
 
 void ReleaseInstance(InstanceClaim& claim)
 {
+    claim.watch.reset();
     if (claim.socketFd >= 0) {
         close(claim.socketFd);
         unlink(claim.socketPath.c_str());
@@ -183,7 +270,7 @@ bool SendInstanceRequest(const std::string& socketPath, const char* request)
 std::vector<std::string> ReceiveInstanceRequests(InstanceClaim& claim)
 {
     std::vector<std::string> requests;
-    if (claim.socketFd < 0)
+    if (claim.socketFd < 0 || (claim.watch && !claim.watch->TakeArrival()))
         return requests;
     char buffer[64];
     for (;;) {

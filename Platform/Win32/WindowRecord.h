@@ -2,6 +2,7 @@
 // The record behind an HWND and the layer's shared internals (private to Platform/).
 #include "Platform/Win32/WinWindow.h"
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,13 +18,18 @@ struct Timer {
     Clock::time_point due{};
 };
 
+class InstanceWatch;
+
 // The single-instance claim of a window: a lock file held while the window lives and
-// a datagram socket on which other processes ask it to come forward.
+// a datagram socket on which other processes ask it to come forward. The watch tells
+// the event pump when a request has arrived, so that the pump makes no system call on
+// the socket otherwise.
 struct InstanceClaim {
     int lockFd = -1;
     int socketFd = -1;
     std::string lockPath;
     std::string socketPath;
+    std::shared_ptr<InstanceWatch> watch;
 };
 
 // ToUnicode's answer for a queued key-down: a character, none, or still to be found.
