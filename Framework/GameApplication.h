@@ -161,7 +161,7 @@ public:
 
 private:
     GEResultEnum StartGame();
-    // Detaches and deletes every frame, the root frame too when it never got shown.
+    // Detaches and deletes every frame, shown or still waiting in the add queue.
     void DropFrames();
     // The monitor the screen mode is chosen on; null when none is known.
     const app::MonitorInfo* ChooseMonitor() const;

@@ -5,6 +5,8 @@ namespace widget {
 
 Button::~Button()
 {
+    if (destroyedDuringClick)
+        *destroyedDuringClick = true;
     if (ownsMediator) {
         ButtonMediator* owned = mediator;
         mediator = nullptr;
@@ -25,14 +27,26 @@ TypeId& Button::ButtonTypeId()
 
 GEResultEnum Button::Click()
 {
-    // Keep the delegate alive even if the click replaces it.
-    if (const ClickDelegateHandle click = clickDelegate) {
-        if (GEResultEnum result = (*click)())
+    // Keep the delegate alive even if the click replaces it or deletes the button.
+    const ClickDelegateHandle click = clickDelegate;
+    ButtonListener* listener = buttonListener;
+    GEResultEnum result = GE_OK;
+    if (click) {
+        bool destroyed = false;
+        bool* outer = destroyedDuringClick;
+        destroyedDuringClick = &destroyed;
+        result = (*click)();
+        if (destroyed) {
+            // A click nested in another one of this button tells the outer one too.
+            if (outer)
+                *outer = true;
             return result;
+        }
+        destroyedDuringClick = outer;
     }
-    if (buttonListener)
-        return buttonListener->OnButtonClick(this);
-    return GE_OK;
+    if (result != GE_OK || !listener)
+        return result;
+    return listener->OnButtonClick(this);
 }
 
 GEResultEnum Button::SetDisabled(bool value)

@@ -34,7 +34,8 @@ public:
     const TypeId& GetTypeId() const override;
     static TypeId& ButtonTypeId();
 
-    // The click delegate first (a failure stops there), then the listener.
+    // The click delegate first (a failure stops there), then the listener read before
+    // the delegate ran. A delegate that deletes the button ends the click there.
     virtual GEResultEnum Click();
 
     // Sets the button's own disabled flag; when that changes whether it counts as
@@ -46,6 +47,10 @@ public:
     ButtonListener* buttonListener = nullptr;
     ClickDelegateHandle clickDelegate;
     int visualState = kButtonNormal;
+
+private:
+    // Set while Click calls out; the destructor marks it so Click touches nothing after.
+    bool* destroyedDuringClick = nullptr;
 };
 
 } // namespace widget

@@ -42,6 +42,34 @@ Frame::~Frame()
 {
     if (manager)
         manager->ForgetFrame(this);
+    hoveredWidget = nullptr;
+    focusedWidget = nullptr;
+    // The widget part must not treat this half-destroyed frame as a live one.
+    frame = nullptr;
+}
+
+GEResultEnum Frame::ForgetWidget(Widget* gone)
+{
+    if (!gone)
+        return GE_OK;
+    if (focusedWidget && focusedWidget->IsWithin(gone))
+        focusedWidget = nullptr;
+    Widget* hovered = hoveredWidget;
+    if (!hovered || !hovered->IsWithin(gone))
+        return GE_OK;
+    hoveredWidget = nullptr;
+    for (Widget* w = hovered; w != gone->parent; w = w->parent) {
+        w->hovered = false;
+        w->hoverWithin = false;
+    }
+    for (Widget* ancestor = gone->parent; ancestor; ancestor = ancestor->parent) {
+        ancestor->hoverWithin = false;
+        if (ancestor->listener) {
+            if (GEResultEnum result = ancestor->listener->OnChildHoverChange(false))
+                return result;
+        }
+    }
+    return GE_OK;
 }
 
 const TypeId& Frame::GetTypeId() const

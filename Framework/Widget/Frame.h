@@ -24,6 +24,10 @@ public:
     // Moves the hover to `widget` (null: nothing hovered), notifying the widgets that
     // lose or gain it and the ancestors whose subtree the pointer leaves or enters.
     GEResultEnum SetHoverWidget(Widget* widget);
+    // `gone` or its subtree is leaving this frame (removed or deleted): a hover or focus
+    // inside it is dropped. The leaving widgets lose their hover flags without a call to
+    // their listeners; the ancestors above `gone` hear that the pointer left them.
+    GEResultEnum ForgetWidget(Widget* gone);
 
     // Ancestor chains longer than this are refused by SetHoverWidget.
     static constexpr int kMaxHoverAncestors = 255;

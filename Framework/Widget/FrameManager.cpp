@@ -3,6 +3,7 @@
 #include "Framework/Layer/Layer.h"
 #include "Framework/Widget/Frame.h"
 #include "Framework/Widget/WidgetListener.h"
+#include <algorithm>
 #include <list>
 
 namespace widget {
@@ -100,6 +101,9 @@ GEResultEnum FrameManager::ApplyAddQueue()
             if (!record.frame) {
                 GE_LOG(L"Frame manager: an add record names no frame.\n");
                 result = GE_FAIL;
+            } else if (InStack(record.frame)) {
+                // Shown already (a double click on the button that opens it): a second
+                // entry would be deleted once and then drawn and deleted again.
             } else if (record.mode == kFrameModal) {
                 stack.push_back(FrameEntry{record.frame, kFrameModal});
                 result = Attach(record.frame);
@@ -133,6 +137,22 @@ GEResultEnum FrameManager::ApplyRemoveQueue()
     return first;
 }
 
+void FrameManager::QueueAdd(const FrameAddRecord& record)
+{
+    for (const auto& records : addQueue.vectors) {
+        for (const FrameAddRecord& queued : records) {
+            if (queued.frame == record.frame && record.frame)
+                return;
+        }
+    }
+    addQueue.Push(record);
+}
+
+bool FrameManager::InStack(const Frame* frame) const
+{
+    return std::any_of(stack.begin(), stack.end(), [frame](const FrameEntry& e) { return e.frame == frame; });
+}
+
 GEResultEnum FrameManager::Attach(Frame* frame)
 {
     frame->manager = this;
@@ -155,6 +175,8 @@ GEResultEnum FrameManager::AddFrame(Frame* frame, bool overlay, bool activate, b
     }
     if (!frame)
         return GE_FAIL;
+    if (InStack(frame))
+        return GE_OK;
     if (!overlay) {
         if (stack.empty() || stack.back().mode == kFrameNormal) {
             stack.push_back(FrameEntry{frame, kFrameNormal});
@@ -320,6 +342,24 @@ GEResultEnum FrameManager::DetachAll()
         delete frame;
     }
     return first;
+}
+
+void FrameManager::DeleteQueuedFrames()
+{
+    std::vector<Frame*> waiting;
+    for (const auto& records : addQueue.vectors) {
+        for (const FrameAddRecord& record : records) {
+            if (record.frame && !InStack(record.frame) &&
+                std::find(waiting.begin(), waiting.end(), record.frame) == waiting.end())
+                waiting.push_back(record.frame);
+        }
+    }
+    for (auto& records : addQueue.vectors)
+        records.clear();
+    for (auto& records : removeQueue.vectors)
+        records.clear();
+    for (Frame* frame : waiting)
+        delete frame;
 }
 
 void FrameManager::TrackPointer(const input::point& pos)

@@ -73,6 +73,10 @@ public:
     GEResultEnum Draw(render::Graphics* g);
     // Shutdown: detaches and deletes every frame of the stack.
     GEResultEnum DetachAll();
+    // Shutdown: deletes every frame still waiting in the add queue (those never got
+    // into the stack, so DetachAll does not reach them) and empties both queues.
+    void DeleteQueuedFrames();
+    bool InStack(const Frame* frame) const;
     GEResultEnum SetCapture(const CaptureInfo& record);
     // Ends any capture held by `root` or a widget below it (the widget is going away).
     void DropCapture(Widget* root);
@@ -87,8 +91,10 @@ public:
     // With deferred set, only queue the record and return 0.
     GEResultEnum AddFrame(Frame* frame, bool overlay, bool activate, bool deferred);
     GEResultEnum RemoveFrame(Frame* frame, bool deleteFrame, bool deferred);
-    // Queue a record in the current vector (applied by the next Update).
-    void QueueAdd(const FrameAddRecord& record) { addQueue.Push(record); }
+    // Queue a record in the current vector (applied by the next Update). A frame that
+    // is already queued for adding is not queued again, and one already in the stack
+    // is skipped when the queue is applied: a frame has at most one stack entry.
+    void QueueAdd(const FrameAddRecord& record);
     void QueueRemove(const FrameRemoveRecord& record) { removeQueue.Push(record); }
 
     // Frame activation: the old active frame is deactivated, `frame` activated.

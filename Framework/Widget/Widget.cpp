@@ -1,4 +1,5 @@
 #include "Framework/Widget/Widget.h"
+#include "Core/Base/Log.h"
 #include "Framework/Layer/Layer.h"
 #include "Framework/Widget/Frame.h"
 #include "Framework/Widget/FrameManager.h"
@@ -11,14 +12,38 @@ Widget::Widget(layer::Layer* layer, bool ownsLayer) : layer(layer), ownsLayer(ow
 
 Widget::~Widget()
 {
+    // A frame clears its own field before this runs, so `frame` is another object.
+    if (frame) {
+        frame->ForgetWidget(this);
+        if (frame->manager)
+            frame->manager->DropCapture(this);
+    }
     if (ownsLayer)
         delete layer;
     for (Widget* child : children) {
-        if (child->parent == this)
+        if (child->parent == this) {
             child->parent = nullptr;
+            child->ForgetFrame();
+        }
     }
     if (parent)
         parent->WidgetContainer::Remove(this, false);
+}
+
+void Widget::ForgetFrame()
+{
+    frame = nullptr;
+    for (Widget* child : children)
+        child->ForgetFrame();
+}
+
+bool Widget::IsWithin(const Widget* root) const
+{
+    for (const Widget* w = this; w; w = w->parent) {
+        if (w == root)
+            return true;
+    }
+    return false;
 }
 
 const TypeId& Widget::GetTypeId() const
@@ -43,6 +68,12 @@ GEResultEnum Widget::AddChild(Widget* child, layer::Layer* parentLayer)
 {
     if (!child || child == this)
         return GE_FAIL;
+    // A second entry would be deleted twice, and an ancestor would make a loop.
+    if (child->parent || std::find(children.begin(), children.end(), child) != children.end() ||
+        IsWithin(child)) {
+        GE_LOG(L"A widget cannot be added where it already has a parent or above itself; remove it first.\n");
+        return GE_FAIL;
+    }
     if (GEResultEnum result = Add(child))
         return result;
     child->parent = this;
@@ -83,6 +114,9 @@ GEResultEnum Widget::Remove(Widget* child, bool clearHover)
             if (GEResultEnum result = child->ClearHoverAndFocus())
                 return result;
         }
+        // The frame must not keep pointing into a subtree that leaves it.
+        if (GEResultEnum result = frame->ForgetWidget(child))
+            return result;
         if (frame->manager) {
             frame->manager->DropCapture(child);
             if (child->listener) {

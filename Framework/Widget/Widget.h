@@ -20,15 +20,21 @@ public:
     Widget() = default;
     Widget(layer::Layer* layer, bool ownsLayer);
     // Deletes an owned layer. Children are not deleted; they and the parent forget
-    // this widget.
+    // this widget, and its frame and frame manager drop every hover, focus and capture
+    // held by it or a widget below it.
     ~Widget() override;
 
     // Removes the child: inherited-disabled undone, hover and focus cleared (with
-    // clearHover), detached from manager and frame, layer detached. 1 when absent.
+    // clearHover; without it the child's subtree loses them silently), capture ended,
+    // detached from manager and frame, layer detached. 1 when absent.
     GEResultEnum Remove(Widget* child, bool clearHover) override;
     // Appends the child and puts its layer under `parentLayer` (this widget's layer
-    // when null); attaches it to this widget's frame and manager.
+    // when null); attaches it to this widget's frame and manager. A child that already
+    // has a parent (this one or another) or is an ancestor of this widget is refused
+    // with 1: remove it from its parent first.
     virtual GEResultEnum AddChild(Widget* child, layer::Layer* parentLayer = nullptr);
+    // Whether this widget is `root` or lies below it.
+    bool IsWithin(const Widget* root) const;
     virtual const TypeId& GetTypeId() const;
     static TypeId& RootTypeId();
 
@@ -63,6 +69,8 @@ protected:
     GEResultEnum NotifyDisabled(bool value);
 
 private:
+    // The subtree of an orphaned child belongs to no frame any more.
+    void ForgetFrame();
     void BindDrawHooks();
     bool bindsDrawHooks = false;
 };

@@ -393,6 +393,29 @@ TEST_F(WithFrameManager, RootFrameInitFailureIsReturnedAndNothingIsQueued)
     EXPECT_EQ(log.Lines(), 1);
 }
 
+TEST_F(WithFrameManager, ShutdownDeletesShownAndQueuedFramesOnce)
+{
+    bool shownDeleted = false, rootDeleted = false, dialogDeleted = false;
+    ASSERT_EQ(app->SetRootFrame(new RecordingBoard(&shownDeleted)), GE_OK);
+    ASSERT_EQ(app->frameManager->Update(0.0f), GE_OK);
+    // A new root and a dialog, both still waiting for the next update.
+    ASSERT_EQ(app->SetRootFrame(new RecordingBoard(&rootDeleted)), GE_OK);
+    auto* dialog = new RecordingBoard(&dialogDeleted);
+    app->frameManager->QueueAdd(widget::FrameAddRecord{dialog, widget::kFrameModal, true});
+    app->frameManager->QueueAdd(widget::FrameAddRecord{dialog, widget::kFrameModal, true});
+
+    app->ReleaseGraphics();
+    EXPECT_TRUE(shownDeleted);
+    EXPECT_TRUE(rootDeleted);
+    EXPECT_TRUE(dialogDeleted);
+    EXPECT_EQ(app->rootFrame, nullptr);
+    EXPECT_TRUE(app->frameManager->stack.empty());
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(app->frameManager->addQueue.vectors[i].empty());
+        EXPECT_TRUE(app->frameManager->removeQueue.vectors[i].empty());
+    }
+}
+
 TEST_F(WithFrameManager, KeysGoToTheFocusedWidgetOfTheActiveFrame)
 {
     // No active frame: the keys go nowhere.
