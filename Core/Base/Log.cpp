@@ -1,10 +1,7 @@
 #include "Core/Base/Log.h"
+#include "Core/Base/StringEncoding.h"
 #include "Core/Base/WideFormat.h"
 #include "Platform/Win32/Windows.h"
-
-#include <iterator>
-#include <utf8.h>
-#include <utility>
 
 namespace {
 
@@ -28,23 +25,23 @@ const wchar_t kHtmlFooter[] = L"</body></html>";
 // `crlf` every line feed is stored as CR LF, as a text-mode file does on Windows.
 std::string ToUtf8(const std::wstring& text, bool crlf)
 {
-    std::string bytes;
-    bytes.reserve(text.size() + text.size() / 8);
-    auto out = std::back_inserter(bytes);
-    for (wchar_t c : text) {
-        auto cp = static_cast<u32>(c);
-        if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            cp = 0xFFFD;
-        if (crlf && cp == L'\n')
-            bytes.push_back('\r');
-        out = utf8::unchecked::append(cp, out);
+    std::string bytes = EncodeUtf8(text);
+    if (!crlf || bytes.find('\n') == std::string::npos)
+        return bytes;
+    // A line feed byte is never part of a longer UTF-8 sequence.
+    std::string lines;
+    lines.reserve(bytes.size() + bytes.size() / 16);
+    for (char c : bytes) {
+        if (c == '\n')
+            lines.push_back('\r');
+        lines.push_back(c);
     }
-    return bytes;
+    return lines;
 }
 
-void AppendEscaped(std::wstring& line, const std::wstring& text, std::size_t begin, std::size_t end)
+void AppendEscaped(std::wstring& line, const std::wstring& text)
 {
-    for (std::size_t i = begin; i < end; ++i) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
         switch (text[i]) {
         case L'<':
             line += L"&lt;";
@@ -86,15 +83,6 @@ public:
     // The next argument has been written: go on to the next directive.
     void Advance() { finished = ParseNextDirective() ? 1 : 0; }
 
-    void AppendMarkup(const LogMarkup& markup)
-    {
-        const std::wstring& piece = html ? markup.html : markup.text;
-        const std::size_t begin = output.size();
-        AppendPadded(piece.data(), static_cast<u32>(piece.size()));
-        if (html)
-            markupRanges.emplace_back(begin, output.size());
-    }
-
     void WriteLine()
     {
         Finish();
@@ -106,13 +94,7 @@ public:
         }
         std::wstring lineText = prefix;
         lineText.reserve(prefix.size() + output.size() + suffix.size() + 16);
-        std::size_t done = 0;
-        for (const auto& [begin, end] : markupRanges) {
-            AppendEscaped(lineText, output, done, begin);
-            lineText.append(output, begin, end - begin);
-            done = end;
-        }
-        AppendEscaped(lineText, output, done, output.size());
+        AppendEscaped(lineText, output);
         lineText += suffix;
         target->Write(lineText);
     }
@@ -126,9 +108,6 @@ public:
     std::string timeStamp;
     std::string function;
     int line;
-
-private:
-    std::vector<std::pair<std::size_t, std::size_t>> markupRanges;
 };
 
 namespace base {
@@ -290,8 +269,3 @@ LogRecord& LogRecord::operator<<(double value)
     return *this;
 }
 
-LogRecord& LogRecord::operator<<(const LogMarkup& markup)
-{
-    Feed(html, plain, [&](LineFormatter& f) { f.AppendMarkup(markup); });
-    return *this;
-}

@@ -91,6 +91,24 @@ std::string ConvertToNarrow(const std::wstring& text, StringEncoding mode)
     return result;
 }
 
+std::string EncodeUtf8(const std::wstring& text)
+{
+    // The platform's code-page call holds the encoder; its length and its output come
+    // from one rule, so the second pass fills exactly what the first one measured.
+    std::string result;
+    if (text.empty() || text.size() > static_cast<std::size_t>(INT_MAX))
+        return result;
+    const int sourceLength = static_cast<int>(text.size());
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), sourceLength, nullptr, 0, nullptr, nullptr);
+    if (length <= 0)
+        return result;
+    result.resize(static_cast<std::size_t>(length));
+    const int written =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), sourceLength, result.data(), length, nullptr, nullptr);
+    result.resize(static_cast<std::size_t>(written > 0 ? written : 0));
+    return result;
+}
+
 bool TryConvertToWide(const std::string& text, std::wstring& out, const wchar_t* what)
 {
     out.clear();
@@ -115,7 +133,7 @@ bool TryConvertToNarrow(const std::wstring& text, std::string& out, const wchar_
             return false;
         }
     }
-    utf8::unchecked::utf32to8(text.begin(), text.end(), std::back_inserter(out));
+    out = EncodeUtf8(text);
     return true;
 }
 

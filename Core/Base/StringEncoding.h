@@ -15,6 +15,11 @@ enum class StringEncoding : int {
 std::wstring ConvertToWide(const std::string& text, StringEncoding mode = StringEncoding::Utf8);
 std::string ConvertToNarrow(const std::wstring& text, StringEncoding mode = StringEncoding::Utf8);
 
+// UTF-8 of any wide text, never throwing and never cut short: a value that is no
+// Unicode character (a surrogate, above U+10FFFF) becomes U+FFFD. The log, the
+// checked conversion below and the platform layer all encode through this one rule.
+std::string EncodeUtf8(const std::wstring& text);
+
 // Checked UTF-8 conversions for text that comes from a file: malformed input logs
 // one line naming `what` and returns false instead of throwing.
 bool TryConvertToWide(const std::string& text, std::wstring& out, const wchar_t* what);

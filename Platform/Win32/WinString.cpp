@@ -86,17 +86,9 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR source, int sourceLe
     const std::size_t size =
         sourceLength == -1 ? std::wcslen(source) + 1 : static_cast<std::size_t>(sourceLength);
     std::string encoded;
-    bool replaced = false;
-    for (std::size_t i = 0; i < size; ++i) {
-        auto cp = static_cast<char32_t>(source[i]);
-        if (!Win32_IsScalarValue(cp)) {
-            if (flags & WC_ERR_INVALID_CHARS)
-                return Fail(ERROR_NO_UNICODE_TRANSLATION);
-            cp = 0xFFFD;
-            replaced = true;
-        }
-        Win32_AppendUtf8(cp, encoded);
-    }
+    const bool replaced = Win32_AppendWideAsUtf8(source, size, encoded) != 0;
+    if (replaced && (flags & WC_ERR_INVALID_CHARS))
+        return Fail(ERROR_NO_UNICODE_TRANSLATION);
     if (usedDefault)
         *usedDefault = replaced ? TRUE : FALSE;
     return Deliver(encoded, target, targetSize);

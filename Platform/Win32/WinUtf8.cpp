@@ -88,14 +88,25 @@ std::wstring Win32_Utf8ToWide(const std::string& text)
     return out;
 }
 
+std::size_t Win32_AppendWideAsUtf8(const wchar_t* text, std::size_t size, std::string& out)
+{
+    std::size_t replaced = 0;
+    out.reserve(out.size() + size);
+    for (std::size_t i = 0; i < size; ++i) {
+        auto cp = static_cast<char32_t>(text[i]);
+        if (!Win32_IsScalarValue(cp)) {
+            cp = 0xFFFD;
+            ++replaced;
+        }
+        Win32_AppendUtf8(cp, out);
+    }
+    return replaced;
+}
+
 std::string Win32_WideToUtf8(const std::wstring& text)
 {
     std::string out;
-    out.reserve(text.size());
-    for (wchar_t wc : text) {
-        const auto cp = static_cast<char32_t>(wc);
-        Win32_AppendUtf8(Win32_IsScalarValue(cp) ? cp : 0xFFFD, out);
-    }
+    Win32_AppendWideAsUtf8(text.data(), text.size(), out);
     return out;
 }
 

@@ -1,13 +1,18 @@
 #pragma once
 // UTF-8 <-> wide conversions for the platform layer's own boundaries (argv, paths,
 // environment, stderr) and the one UTF-8 decoder and encoder that the code-page calls
-// share. Private to Platform/; the engine has its own in Core/Base.
+// share. Private to Platform/: the engine reaches the same encoder through
+// WideCharToMultiByte (Core/Base's EncodeUtf8).
 #include <cstddef>
 #include <string>
 
 // Invalid bytes decode as the Windows-1252 character of the byte, so nothing the
 // system hands us is ever lost or rejected.
 std::wstring Win32_Utf8ToWide(const std::string& text);
+// The one wide-to-UTF-8 encoder: appends `size` wide characters to `out`, each value
+// that is no Unicode scalar (a surrogate, above U+10FFFF) as U+FFFD, and returns how
+// many were replaced.
+std::size_t Win32_AppendWideAsUtf8(const wchar_t* text, std::size_t size, std::string& out);
 // Code points outside Unicode (or surrogates) are written as U+FFFD.
 std::string Win32_WideToUtf8(const std::wstring& text);
 std::string Win32_WideToUtf8(const wchar_t* text);

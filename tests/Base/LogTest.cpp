@@ -173,12 +173,6 @@ TEST_F(LogTest, NumbersUseTheDirectiveOfTheirPosition)
     EXPECT_EQ(plainLines[0], L"-0042|ff|4000000000|3.14|ab  |\n");
 }
 
-TEST_F(LogTest, WithoutOutputsNothingIsWrittenAndNothingFails)
-{
-    EXPECT_NO_FATAL_FAILURE({ GE_LOG(L"nobody listens %d %s\n") << 1 << L"x"; });
-    EXPECT_TRUE(log->htmlOutputs.empty());
-}
-
 TEST_F(LogTest, UnopenableFileWritesNothingAndOthersGoOn)
 {
     AddCapture();
@@ -208,17 +202,6 @@ TEST_F(LogTest, MalformedWideTextIsWrittenAsReplacementCharacter)
     base::LogDebugOutput debug;
     EXPECT_NO_THROW(debug.Write(bad + L"\n"));
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "\xEF\xBF\xBD\x61\xEF\xBF\xBD\xEF\xBF\xBD\n");
-}
-
-TEST_F(LogTest, MarkupWrittenOnPurposeIsNotEscaped)
-{
-    AddCapture();
-    AddFile(folder / "log.html");
-    GE_LOG(L"%s: %s\n") << LogMarkup{L"<b>bold</b>", L"bold"} << L"<i>";
-    ClearOutputs();
-    EXPECT_EQ(ReadBytes(folder / "log.html"),
-              std::string(kHeader) + "<div class=\"\"><b>bold</b>: &lt;i&gt;\r\n</div></body></html>");
-    EXPECT_EQ(plainLines[1], L"bold: <i>\n");
 }
 
 } // namespace

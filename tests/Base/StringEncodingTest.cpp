@@ -118,6 +118,33 @@ TEST_F(CheckedConversion, InvalidWideTextFailsWithOneLogLine)
     EXPECT_TRUE(log.text.empty());
 }
 
+TEST(StringEncoding, EncodeUtf8ReplacesWhatIsNoCharacterAndKeepsEverythingElse)
+{
+    struct Case {
+        const char* what;
+        std::wstring wide;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"empty", L"", ""},
+        {"embedded NUL kept", Wide({'a', 0, 'b'}), std::string("a\0b", 3)},
+        {"one to four bytes", Wide({'a', 0xE9, 0x4E2D, 0x1F600}), "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80"},
+        {"lone surrogates", Wide({0xD800, 'a', 0xDFFF}), "\xEF\xBF\xBD" "a\xEF\xBF\xBD"},
+        {"beyond Unicode", Wide({0x110000, 0xFFFFFFFFu}), "\xEF\xBF\xBD\xEF\xBF\xBD"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(EncodeUtf8(c.wide), c.bytes);
+        // The checked conversion accepts exactly the texts that need no replacement.
+        std::string checked;
+        LogCapture log;
+        if (TryConvertToNarrow(c.wide, checked, nullptr))
+            EXPECT_EQ(checked, c.bytes);
+        else
+            EXPECT_NE(c.bytes.find("\xEF\xBF\xBD"), std::string::npos);
+    }
+}
+
 TEST(TextHelpers, RemoveSpacesAndDeleteWStringVector)
 {
     std::string destination;
