@@ -1,12 +1,11 @@
 #include "Platform/Magic/PtcWriter.h"
-
+#include "Core/Base/ByteWriter.h"
 #include "Platform/Magic/PtcReader.h"
-#include "tools/common/ByteWriter.h"
 
 namespace magic {
 namespace {
 
-void WriteType(tools::ByteWriter& out, const PtcParticleType& type)
+void WriteType(base::ByteWriter& out, const PtcParticleType& type)
 {
     out.U32s(type.atlas, type.frame);
     out.U8(type.intense);
@@ -17,7 +16,7 @@ void WriteType(tools::ByteWriter& out, const PtcParticleType& type)
     out.U32s(type.colorStart, type.colorEnd);
 }
 
-void WriteEmitter(tools::ByteWriter& out, const PtcEmitter& emitter)
+void WriteEmitter(base::ByteWriter& out, const PtcEmitter& emitter)
 {
     out.String(emitter.name);
     out.String(emitter.textureFile);
@@ -31,7 +30,7 @@ void WriteEmitter(tools::ByteWriter& out, const PtcEmitter& emitter)
         WriteType(out, type);
 }
 
-void WriteBody(tools::ByteWriter& out, const PtcFolder& folder)
+void WriteBody(base::ByteWriter& out, const PtcFolder& folder)
 {
     out.Count(folder.folders);
     for (const PtcFolder& child : folder.folders) {
@@ -50,7 +49,7 @@ bool WritePtcDocument(const PtcDocument& document, std::vector<unsigned char>& o
     out.clear();
     if (!ValidatePtcDocument(document, error))
         return false;
-    tools::ByteWriter sink(out);
+    base::ByteWriter sink(out);
     sink.Bytes(kPtcMagic, 4);
     sink.U32(kPtcVersion);
     sink.Count(document.atlases);

@@ -1,4 +1,5 @@
 #include "Core/Base/ByteReader.h"
+#include "Core/Base/ByteWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -47,6 +48,38 @@ TEST(ByteReader, ReadsFieldsInOrderAndStopsAtTheEnd)
     value = 7;
     EXPECT_FALSE(in.ReadU32(&value));
     EXPECT_EQ(value, 7u);
+}
+
+// The writer lays fields out as the reader takes them back.
+TEST(ByteWriter, WritesWhatTheReaderReads)
+{
+    std::vector<u8> data;
+    base::ByteWriter out(data);
+    out.U32s(0x12345678u, 0xFF000001u);
+    out.F32s(0.5f, -2.25f);
+    out.String("abc");
+    out.Count(std::vector<int>(5));
+    out.U8(0xEE);
+    out.Bytes("xy", 2);
+    ASSERT_EQ(data.size(), 4u * 2 + 4 * 2 + 4 + 3 + 4 + 1 + 2);
+    EXPECT_EQ(data[0], 0x78); // little-endian
+    EXPECT_EQ(data[7], 0xFF);
+
+    base::ByteReader in(data.data(), data.size());
+    u32 a = 0, b = 0, count = 0;
+    float half = 0, negative = 0;
+    std::string text;
+    ASSERT_TRUE(in.ReadU32(&a) && in.ReadU32(&b) && in.ReadF32(&half) && in.ReadF32(&negative) &&
+                in.ReadString(&text) && in.ReadU32(&count));
+    EXPECT_EQ(a, 0x12345678u);
+    EXPECT_EQ(b, 0xFF000001u);
+    EXPECT_EQ(half, 0.5f);
+    EXPECT_EQ(negative, -2.25f);
+    EXPECT_EQ(text, "abc");
+    EXPECT_EQ(count, 5u);
+    EXPECT_EQ(in.Remaining(), 3u);
+    EXPECT_EQ(data[data.size() - 3], 0xEE);
+    EXPECT_EQ(std::string(data.end() - 2, data.end()), "xy");
 }
 
 // A short read leaves both the output and the position as they were, so a reader can

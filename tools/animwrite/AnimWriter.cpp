@@ -1,5 +1,5 @@
 #include "tools/animwrite/AnimWriter.h"
-#include "tools/common/ByteWriter.h"
+#include "Core/Base/ByteWriter.h"
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -9,7 +9,7 @@ namespace animwrite {
 
 namespace {
 
-void WriteEnvelope(tools::ByteWriter& out, const Envelope& envelope)
+void WriteEnvelope(base::ByteWriter& out, const Envelope& envelope)
 {
     out.Count(envelope.keys);
     out.U32s(envelope.pre, envelope.post);
@@ -109,7 +109,7 @@ void MeshLibraryFile::AddMesh(const std::string& name, const std::string& textur
 std::vector<u8> WriteAnimation(const Animation& animation)
 {
     std::vector<u8> bytes;
-    tools::ByteWriter out(bytes);
+    base::ByteWriter out(bytes);
     out.String(animation.scene);
     out.F32s(animation.start, animation.end);
     out.Count(animation.objects);
@@ -131,7 +131,7 @@ std::vector<u8> WriteAnimation(const Animation& animation)
 std::vector<u8> WriteMeshLibrary(const MeshLibraryFile& library)
 {
     std::vector<u8> bytes;
-    tools::ByteWriter out(bytes);
+    base::ByteWriter out(bytes);
     out.Count(library.indices);
     for (u32 index : library.indices)
         out.U32(index);
