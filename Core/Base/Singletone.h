@@ -59,8 +59,9 @@ void AddDestroyOrder(SingletoneBase* first, SingletoneBase* second);
 using DestroyOrderPair = std::pair<SingletoneBase*, SingletoneBase*>;
 
 // Orders `list` so that every entry stands before its dependencies and the first of
-// each pair before its second. Passes are bounded: a cycle is logged and the rest
-// keeps creation order. Returns false when a cycle was found.
+// each pair before its second; entries under no rule keep their places. The rules
+// that lie on a cycle are dropped with one log line, so the cycle's members keep
+// their creation order. Returns false when a cycle was found.
 bool SortSingletones(std::vector<SingletoneBase*>& list, const std::vector<DestroyOrderPair>& pairs);
 
 // Sorts the registry and deletes every entry; runs from the atexit hook.
