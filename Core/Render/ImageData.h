@@ -41,6 +41,12 @@ public:
     u32 GetCompression() const { return compression; }
 
 protected:
+    // Texels laid out by channel masks (DDS pixel formats, BMP bit fields): a mask
+    // must be one run of bits (0: the channel is absent), and a channel's value is
+    // scaled to 0..255 (`absent` without a mask).
+    static bool IsMaskRun(u32 mask);
+    static u8 MaskedChannel(u32 texel, u32 mask, u8 absent);
+
     i32 width = 0;
     i32 height = 0;
     i32 bytesPerPixel = 0;

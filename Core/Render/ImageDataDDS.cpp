@@ -32,25 +32,6 @@ u32 MaxLevels(i32 w, i32 h)
     return levels;
 }
 
-// A channel mask must be one run of bits; 0 means the channel is absent.
-bool IsRun(u32 mask)
-{
-    if (mask == 0)
-        return true;
-    const u32 shifted = mask >> __builtin_ctz(mask);
-    return (shifted & (shifted + 1)) == 0;
-}
-
-// The channel's value under `mask`, scaled to 0..255; `absent` when there is no mask.
-u8 Channel(u32 texel, u32 mask, u8 absent)
-{
-    if (mask == 0)
-        return absent;
-    const u32 shift = __builtin_ctz(mask);
-    const u64 max = u64(mask >> shift);
-    return static_cast<u8>((u64((texel & mask) >> shift) * 255 + max / 2) / max);
-}
-
 } // namespace
 
 bool ImageDataDDS::ReadLayout(const u8* header)
@@ -74,7 +55,7 @@ bool ImageDataDDS::ReadLayout(const u8* header)
     bool valid = (bitCount == 8 || bitCount == 16 || bitCount == 24 || bitCount == 32) &&
                  (flags & (kFlagRgb | kFlagLuminance | kFlagAlpha)) && (m[0] | m[1] | m[2] | m[3]) != 0;
     for (u32 mask : m)
-        valid = valid && IsRun(mask) && (mask & ~reach) == 0;
+        valid = valid && IsMaskRun(mask) && (mask & ~reach) == 0;
     if (!valid) {
         GE_LOG(L"DDS: the uncompressed pixel format (flags 0x%x, %u bits, masks 0x%x 0x%x 0x%x 0x%x) is not "
                L"supported.\n")
@@ -92,10 +73,10 @@ void ImageDataDDS::ConvertRow(const u8* in, u8* out) const
 {
     for (i32 x = 0; x < width; ++x, in += texelBytes, out += 4) {
         const u32 texel = static_cast<u32>(ReadLe(in, static_cast<int>(texelBytes)));
-        out[0] = Channel(texel, masks[2], 0);
-        out[1] = Channel(texel, masks[1], 0);
-        out[2] = Channel(texel, masks[0], 0);
-        out[3] = Channel(texel, masks[3], 255);
+        out[0] = MaskedChannel(texel, masks[2], 0);
+        out[1] = MaskedChannel(texel, masks[1], 0);
+        out[2] = MaskedChannel(texel, masks[0], 0);
+        out[3] = MaskedChannel(texel, masks[3], 255);
     }
 }
 

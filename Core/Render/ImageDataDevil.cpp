@@ -6,6 +6,7 @@
 #include <cstring>
 #include <cwchar>
 #include <memory>
+#include <vector>
 
 namespace render {
 
@@ -120,6 +121,60 @@ bool GifIsSound(const u8* p, u32 size)
         }
     }
     return false;
+}
+
+// DevIL reads palette entries by pixel value without looking at the table's size,
+// so a pixel beyond a short colour table reads past it. The copy handed to DevIL
+// has every colour table padded to 256 entries (the padding is black), and a
+// global table of 256 black entries when the file has none. `p` is sound.
+std::vector<u8> PadGifColourTables(const u8* p, u32 size)
+{
+    constexpr u32 kFullTable = 256 * 3;
+    std::vector<u8> out;
+    out.reserve(size + 2 * kFullTable);
+    // A table flag byte at `flags`: the table (if any) follows `from`; copies it and
+    // pads it, and marks the table as present and full.
+    auto copyTable = [&](u64 flagsAt, u64 from) {
+        const u8 flags = p[flagsAt];
+        const u32 bytes = (flags & 0x80) ? 3u << ((flags & 7) + 1) : 0;
+        out[out.size() - (from - flagsAt)] = static_cast<u8>(flags | 0x87);
+        out.insert(out.end(), p + from, p + from + bytes);
+        out.resize(out.size() + (kFullTable - bytes), 0);
+        return from + bytes;
+    };
+    out.insert(out.end(), p, p + 13);
+    u64 at = copyTable(10, 13);
+    auto copySubBlocks = [&]() {
+        while (at < size) {
+            const u32 n = p[at];
+            out.insert(out.end(), p + at, p + at + 1 + n);
+            at += 1 + n;
+            if (n == 0)
+                return;
+        }
+    };
+    while (at < size) {
+        const u8 kind = p[at];
+        if (kind == 0x3B) {
+            out.push_back(kind);
+            break;
+        }
+        if (kind == 0x21) {
+            out.insert(out.end(), p + at, p + at + 2);
+            at += 2;
+            copySubBlocks();
+        } else {
+            // An image descriptor: a local table only where the frame has one.
+            out.insert(out.end(), p + at, p + at + 10);
+            if (p[at + 9] & 0x80)
+                at = copyTable(at + 9, at + 10);
+            else
+                at += 10;
+            out.push_back(p[at++]); // LZW code size
+            copySubBlocks();
+        }
+    }
+    return out;
 }
 
 // DevIL's TGA reader decodes as many texels as the header claims whatever the file
@@ -321,7 +376,80 @@ bool BmpIsSound(const u8* p, u32 size)
     return false;
 }
 
+u32 Le32(const u8* p)
+{
+    return u32(p[0]) | u32(p[1]) << 8 | u32(p[2]) << 16 | u32(p[3]) << 24;
+}
+
+// BMP info headers longer than version 3's 40 bytes (the version 4 and 5 headers
+// that ImageMagick writes by default), which DevIL refuses whole.
+bool HasExtendedBmpHeader(const u8* p, u32 size)
+{
+    return size >= 54 && p[0] == 'B' && p[1] == 'M' && Le32(p + 14) > 40;
+}
+
+// The same BMP with the 40-byte header DevIL reads: the fields it reads are the
+// same, and the palette and pixels move up by what the header lost. For files
+// without bit fields, which stay in the header's later part.
+std::vector<u8> WithVersion3BmpHeader(const u8* p, u32 size)
+{
+    const u32 cut = Le32(p + 14) - 40;
+    std::vector<u8> out(p, p + 54);
+    if (u64(14) + 40 + cut <= size)
+        out.insert(out.end(), p + 54 + cut, p + size);
+    auto put = [&out](size_t at, u32 v) {
+        for (int i = 0; i < 4; ++i)
+            out[at + i] = static_cast<u8>(v >> (8 * i));
+    };
+    put(2, static_cast<u32>(out.size()));
+    put(10, Le32(p + 10) >= 54 + cut ? Le32(p + 10) - cut : 0);
+    put(14, 40);
+    return out;
+}
+
 } // namespace
+
+bool ImageDataDevil::DecodeBmp32(const u8* p, u32 size)
+{
+    const u32 infoSize = Le32(p + 14);
+    const u32 compression = Le32(p + 30);
+    const i32 w = static_cast<i32>(Le32(p + 18));
+    const i32 h = static_cast<i32>(Le32(p + 22));
+    const u64 rows = h < 0 ? u64(-i64(h)) : u64(h);
+    const u64 offset = Le32(p + 10);
+    // Bit fields: red, green and blue masks after the 40 bytes (inside a longer
+    // header, else after it), and an alpha mask where the header holds one.
+    u32 masks[4] = {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0};
+    const bool fields = compression == 3 || compression == 6;
+    const u32 maskCount = !fields ? 0 : (infoSize >= 56 || compression == 6) ? 4 : 3;
+    bool valid = (compression == 0 || fields) && w > 0 && w <= kMaxImageSide && rows > 0 &&
+                 rows <= u64(kMaxImageSide) && u64(14) + infoSize <= size &&
+                 54 + 4 * u64(maskCount) <= size && offset >= 54 + 4 * u64(maskCount) &&
+                 offset + rows * u64(w) * 4 <= size;
+    for (u32 i = 0; valid && i < maskCount; ++i)
+        masks[i] = Le32(p + 54 + 4 * i);
+    for (u32 mask : masks)
+        valid = valid && IsMaskRun(mask);
+    if (!valid || (masks[0] | masks[1] | masks[2]) == 0) {
+        GE_LOG(L"Image '%s': the 32-bit BMP's header or masks do not fit its data.\n") << extension;
+        return false;
+    }
+    width = w;
+    height = static_cast<i32>(rows);
+    bytesPerPixel = 4;
+    lowerLeft = h > 0;
+    decoded.resize(rows * u64(w) * 4);
+    const u8* in = p + offset;
+    for (size_t i = 0; i < decoded.size(); i += 4, in += 4) {
+        const u32 texel = Le32(in);
+        decoded[i + 0] = MaskedChannel(texel, masks[0], 0);
+        decoded[i + 1] = MaskedChannel(texel, masks[1], 0);
+        decoded[i + 2] = MaskedChannel(texel, masks[2], 0);
+        decoded[i + 3] = MaskedChannel(texel, masks[3], 255);
+    }
+    data = decoded.data();
+    return true;
+}
 
 ImageDataDevil::~ImageDataDevil()
 {
@@ -336,6 +464,8 @@ void ImageDataDevil::ReleaseImage()
     ilDeleteImages(1, &name);
     haveImage = false;
     data = nullptr;
+    decoded.clear();
+    decoded.shrink_to_fit();
     ReleaseDevil();
 }
 
@@ -384,6 +514,27 @@ GEResultEnum ImageDataDevil::Load(base::Stream* stream, const wchar_t* ext)
     // will read it, whatever its first bytes claim.
     const u32 type = TypeForExtension(extension.c_str());
     const u8* bytes = buffer.get();
+    u32 length = size;
+    // What DevIL is handed in place of the file, where the file needs reshaping.
+    std::vector<u8> reshaped;
+    if (type == IL_BMP && size >= 54 && bytes[0] == 'B' && bytes[1] == 'M' &&
+        (bytes[28] | bytes[29] << 8) == 32 &&
+        (HasExtendedBmpHeader(bytes, size) || Le32(bytes + 30) == 3 || Le32(bytes + 30) == 6)) {
+        // DevIL drops the alpha of 32-bit BMPs with bit fields and refuses their
+        // longer headers: those are decoded here.
+        return DecodeBmp32(bytes, size) ? GE_OK : GE_FAIL;
+    }
+    if (type == IL_BMP && HasExtendedBmpHeader(bytes, size)) {
+        const u32 compression = Le32(bytes + 30);
+        if (compression == 3 || compression == 6) {
+            GE_LOG(L"Image '%s': BMP with bit fields at %u bits per pixel is not supported (32 bits are).\n")
+                << extension << u32(bytes[28] | bytes[29] << 8);
+            return GE_FAIL;
+        }
+        reshaped = WithVersion3BmpHeader(bytes, size);
+        bytes = reshaped.data();
+        length = static_cast<u32>(reshaped.size());
+    }
     struct Check {
         u32 type;
         const wchar_t* format;
@@ -397,12 +548,17 @@ GEResultEnum ImageDataDevil::Load(base::Stream* stream, const wchar_t* ext)
         {IL_BMP, L"BMP", BmpIsSound},
     };
     for (const Check& check : kChecks) {
-        if (check.type == type && !check.sound(bytes, size)) {
+        if (check.type == type && !check.sound(bytes, length)) {
             GE_LOG(L"Image '%s': the %s data is cut short or damaged.\n") << extension << check.format;
             return GE_FAIL;
         }
     }
-    ilLoadL(type, buffer.get(), size);
+    if (type == IL_GIF) {
+        reshaped = PadGifColourTables(bytes, length);
+        bytes = reshaped.data();
+        length = static_cast<u32>(reshaped.size());
+    }
+    ilLoadL(type, bytes, length);
     ILenum error = TakeError();
     if (error == IL_NO_ERROR) {
         ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE);

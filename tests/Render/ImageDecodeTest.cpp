@@ -3,6 +3,7 @@
 #include "Core/Base/ImageInfo.h"
 #include "Core/Base/MemoryStream.h"
 #include "Core/Render/AlphaMask.h"
+#include "Core/Base/StringEncoding.h"
 #include "Core/Render/ImageDataDDS.h"
 #include "Core/Render/ImageDataDevil.h"
 #include "Core/Render/ImageDataRaw.h"
@@ -137,9 +138,14 @@ TEST_F(ImageMagickFiles, LosslessFormatsGiveTheirPixelsUpright)
         // ImageMagick's TGA writer stores the rows top-down while its header says
         // bottom-up (Pillow and DevIL agree on that), so this one comes from Pillow.
         {"a.tga", "pil", L".tga", true, true},
-        // The BMP versions that carry alpha are beyond DevIL; version 3 is 24-bit.
+        // Version 3 BMPs are 24-bit; ImageMagick's default version 5 header carries
+        // alpha in 32-bit bit fields, or a palette or 24-bit texels without alpha.
         {"a.bmp", "-define bmp:format=bmp3", L".bmp", true, false},
         {"r.bmp", "-define bmp:format=bmp3 -type Palette -compress RLE", L".bmp", true, false},
+        {"v5.bmp", "", L".bmp", true, true},
+        {"v5_24.bmp", "-alpha off", L".bmp", true, false},
+        {"v5_8.bmp", "-alpha off -type Palette", L".bmp", true, false},
+        {"v4.bmp", "-define bmp:format=bmp4", L".bmp", true, true},
         {"a.dds", "-define dds:compression=none -define dds:mipmaps=0", L".dds", false, true},
     };
     for (const auto& c : cases) {
@@ -200,6 +206,92 @@ TEST_F(ImageMagickFiles, GifKeepsColoursAndBinaryTransparency)
                 EXPECT_EQ(d.Pixel(x, y), picture[y * 8 + x]) << x << "," << y;
                 EXPECT_TRUE(d.Opaque(x, y));
             }
+        }
+    }
+}
+
+// A GIF of `w` x `h` pixels with a global table of `colours` (none when empty) and,
+// when `local` is not empty, a local table on its frame. The LZW data is a clear
+// code and one 9-bit literal per pixel (fewer than 254 pixels keep codes 9 bits wide).
+std::vector<u8> MakeGif(int w, int h, const std::vector<u8>& pixels, const std::vector<u32>& colours,
+                        const std::vector<u32>& local = {})
+{
+    auto tableBits = [](size_t entries) {
+        int bits = 0;
+        while ((2u << bits) < entries)
+            ++bits;
+        return bits;
+    };
+    auto table = [&](std::vector<u8>& out, const std::vector<u32>& rgb) {
+        for (size_t i = 0; i < (2u << tableBits(rgb.size())); ++i) {
+            const u32 c = i < rgb.size() ? rgb[i] : 0;
+            out.insert(out.end(), {u8(c >> 16), u8(c >> 8), u8(c)});
+        }
+    };
+    std::vector<u8> out = {'G', 'I', 'F', '8', '9', 'a', u8(w), u8(w >> 8), u8(h), u8(h >> 8)};
+    out.push_back(colours.empty() ? 0 : u8(0x80 | 0x70 | tableBits(colours.size())));
+    out.insert(out.end(), {0, 0});
+    if (!colours.empty())
+        table(out, colours);
+    out.insert(out.end(), {0x2C, 0, 0, 0, 0, u8(w), u8(w >> 8), u8(h), u8(h >> 8)});
+    out.push_back(local.empty() ? 0 : u8(0x80 | tableBits(local.size())));
+    if (!local.empty())
+        table(out, local);
+    out.push_back(8);
+    std::vector<u8> codes;
+    u32 bits = 0, fill = 0;
+    auto put = [&](u32 code) {
+        bits |= code << fill;
+        fill += 9;
+        while (fill >= 8) {
+            codes.push_back(u8(bits));
+            bits >>= 8;
+            fill -= 8;
+        }
+    };
+    put(256);
+    for (u8 pixel : pixels)
+        put(pixel);
+    put(257);
+    if (fill)
+        codes.push_back(u8(bits));
+    for (size_t at = 0; at < codes.size(); at += 255) {
+        const size_t n = std::min<size_t>(255, codes.size() - at);
+        out.push_back(u8(n));
+        out.insert(out.end(), codes.begin() + at, codes.begin() + at + n);
+    }
+    out.insert(out.end(), {0, 0x3B});
+    return out;
+}
+
+// Pixel values beyond a short colour table read the padding the decoder puts after
+// the table (black), never memory past it: many decodes in one process, as only a
+// long run shows reads of whatever the heap holds there.
+TEST(ImageDataDevil, GifPixelsBeyondTheirColourTableAreBlack)
+{
+    const std::vector<u8> pixels = {0, 1, 255, 2, 255, 0, 1, 3};
+    const u32 red = Argb(255, 255, 0, 0), green = Argb(255, 0, 255, 0), black = Argb(255, 0, 0, 0);
+    const struct {
+        const char* what;
+        std::vector<u8> file;
+        std::vector<u32> expected;
+    } cases[] = {
+        {"two global entries",
+         MakeGif(4, 2, pixels, {0xFF0000, 0x00FF00}),
+         {red, green, black, black, black, red, green, black}},
+        {"four local entries, no global table",
+         MakeGif(4, 2, pixels, {}, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}),
+         {red, green, black, Argb(255, 0, 0, 255), black, red, green, Argb(255, 255, 255, 255)}},
+    };
+    for (const auto& c : cases) {
+        for (int run = 0; run < 500; ++run) {
+            Decoded d;
+            LogCapture log;
+            ASSERT_TRUE(DecodeArgb(c.file, L".gif", d)) << c.what << ": " << ConvertToNarrow(log.text);
+            ASSERT_EQ(d.width, 4);
+            for (int i = 0; i < 8; ++i)
+                ASSERT_EQ(d.Pixel(i % 4, i / 4), c.expected[size_t(i)])
+                    << c.what << ", pixel " << i << ", run " << run;
         }
     }
 }
