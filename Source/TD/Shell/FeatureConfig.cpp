@@ -51,15 +51,6 @@ void ResetFeatureFlags()
     gWideScreenMode = true;
 }
 
-i32 ReadIntAttribute(const tinyxml2::XMLElement* element, const char* attribute)
-{
-    const char* text = element ? element->Attribute(attribute) : nullptr;
-    int value = 0;
-    if (!text || std::sscanf(text, "%d", &value) != 1)
-        return 0;
-    return value;
-}
-
 FeatureConfig* FeatureConfig::instance()
 {
     static FeatureConfig config;

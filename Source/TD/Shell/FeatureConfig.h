@@ -38,8 +38,9 @@ extern bool gWideScreenMode;            // "wide_screen_mode"
 // Puts every setting above back to its start value (tests, and a second start-up).
 void ResetFeatureFlags();
 
-// The attribute scanned with "%d"; 0 when it is missing or not a number.
-i32 ReadIntAttribute(const tinyxml2::XMLElement* element, const char* attribute);
+// The attribute scanned with "%d"; 0 when it is missing or not a number (defined
+// with the parameter sets, which read their numbers the same way).
+int ReadIntAttribute(const tinyxml2::XMLElement* element, const char* name);
 
 class FeatureConfig {
 public:

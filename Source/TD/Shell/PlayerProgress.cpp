@@ -6,6 +6,7 @@
 #include "Source/TD/Shell/FeatureConfig.h"
 #include "Source/TD/Shell/Profiles.h"
 #include "Source/TD/World/EpisodeTable.h"
+#include "Source/TD/World/ParamSet.h"
 
 #include <cstdio>
 #include <cstring>
@@ -23,15 +24,6 @@ std::string FloatText(float value)
     char text[64];
     std::snprintf(text, sizeof text, "%f", static_cast<double>(value));
     return text;
-}
-
-float ReadFloatAttribute(const tinyxml2::XMLElement* element, const char* name)
-{
-    const char* text = element->Attribute(name);
-    float value = 0.0f;
-    if (!text || std::sscanf(text, "%f", &value) != 1)
-        return 0.0f;
-    return value;
 }
 
 bool ReadBoolAttribute(const tinyxml2::XMLElement* element, const char* name)
