@@ -365,29 +365,9 @@ TEST(GameWindow, APassEitherSwitchesTheModeOrRunsTheFrame)
     framework::SetGameWindowHost(nullptr);
 }
 
-// The second process of the single-instance test: run by the test below only.
-TEST(SingleInstance, SecondProcess)
-{
-    const char* caption = std::getenv("GE_SECOND_INSTANCE_CAPTION");
-    if (!caption)
-        GTEST_SKIP() << "run by SingleInstance.SecondProcessRestoresTheFirstAndOpensNoWindow";
-    Recorder recorder;
-    input::InputWin32 in(&recorder, &recorder);
-    app::WindowWin32 window(&in);
-    const std::string narrow(caption);
-    EXPECT_EQ(window.Create({0, 0}, {320, 240}, {320, 240}, true, std::wstring(narrow.begin(), narrow.end())),
-              GE_OK);
-    EXPECT_EQ(window.created, 0);
-    EXPECT_EQ(window.hwnd, nullptr);
-    EXPECT_EQ(Win32_TestWindowCount(), 0);
-    EXPECT_EQ(GetApplication()->secondInstance, 1);
-    EXPECT_EQ(GetApplication()->stopping, 1);
-}
-
+// The second copy is the helper program SECOND_INSTANCE_PROBE.
 TEST(SingleInstance, SecondProcessRestoresTheFirstAndOpensNoWindow)
 {
-    if (std::getenv("GE_SECOND_INSTANCE_CAPTION"))
-        GTEST_SKIP();
     Recorder recorder;
     input::InputWin32 in(&recorder, &recorder);
     app::WindowWin32 first(&in);
@@ -400,19 +380,11 @@ TEST(SingleInstance, SecondProcessRestoresTheFirstAndOpensNoWindow)
         first.Tick(0.0f);
     ASSERT_EQ(first.minimized, 1);
 
-    std::vector<std::string> environment;
-    for (char** e = environ; *e; ++e)
-        environment.emplace_back(*e);
-    environment.push_back("GE_SECOND_INSTANCE_CAPTION=" + caption);
-    std::vector<char*> envp;
-    for (std::string& e : environment)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::string self = "/proc/self/exe";
-    std::string filter = "--gtest_filter=SingleInstance.SecondProcess";
-    char* argv[] = {self.data(), filter.data(), nullptr};
+    std::string probe = SECOND_INSTANCE_PROBE;
+    std::string captionArgument = caption;
+    char* argv[] = {probe.data(), captionArgument.data(), nullptr};
     pid_t child = 0;
-    ASSERT_EQ(posix_spawn(&child, "/proc/self/exe", nullptr, nullptr, argv, envp.data()), 0);
+    ASSERT_EQ(posix_spawn(&child, probe.c_str(), nullptr, nullptr, argv, environ), 0);
 
     int status = -1;
     bool exited = false;
@@ -426,7 +398,7 @@ TEST(SingleInstance, SecondProcessRestoresTheFirstAndOpensNoWindow)
     if (!exited)
         waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0); // every check of the second process passed
+    EXPECT_EQ(WEXITSTATUS(status), 0); // every check of the second process passed (see its stderr)
     EXPECT_EQ(first.minimized, 0);     // it asked the first window to come back
     EXPECT_EQ(Win32_TestShowState(first.hwnd), SW_SHOWNORMAL);
     EXPECT_EQ(GetApplication()->secondInstance, 0);
