@@ -17,7 +17,9 @@
 #include "Source/TD/Audio/SoundSystem.h"
 #include "Source/TD/Purchase/PurchaseSystem.h"
 #include "Source/TD/Purchase/TestStore.h"
+#include "Source/TD/World/TDMap.h"
 #include "Source/TD/Shell/FeatureConfig.h"
+#include "Source/TD/Shell/GameWindow.h"
 #include "Source/TD/Shell/LocalStrings.h"
 #include "Source/TD/Shell/Profiles.h"
 
@@ -315,27 +317,42 @@ GEResultEnum Game::SwitchScreenMode()
 
 GEResultEnum Game::createRootBoard()
 {
-    return GE_OK;
+    // The frame manager owns the board once it is the root frame (its Init runs there).
+    mGameWindow = new GameWindow;
+    return SetRootFrame(mGameWindow);
 }
 
 int Game::screenId() const
 {
-    return -1;
+    return mGameWindow && mGameWindow->mMap ? mGameWindow->mMap->mScreen : -1;
 }
 
-void Game::pauseLevel() {}
+void Game::pauseLevel()
+{
+    if (mGameWindow && mGameWindow->mMap)
+        mGameWindow->mMap->pause();
+}
 
 void Game::OnKeyDown(int key)
 {
-    GameApplication::OnKeyDown(key);
+    if (mGameWindow)
+        mGameWindow->OnKeyDown(key);
+    else
+        GameApplication::OnKeyDown(key);
 }
 
 void Game::OnKeyUp(int key)
 {
-    GameApplication::OnKeyUp(key);
+    if (mGameWindow)
+        mGameWindow->OnKeyUp(key);
+    else
+        GameApplication::OnKeyUp(key);
 }
 
 void Game::OnChar(wchar_t ch)
 {
-    GameApplication::OnChar(ch);
+    if (mGameWindow)
+        mGameWindow->OnChar(ch);
+    else
+        GameApplication::OnChar(ch);
 }

@@ -1,0 +1,176 @@
+// Levels loaded in the running game: the first level's contents, every shipped level
+// walked, the path cache, and level files or caches that are missing or damaged.
+#include "Source/TD/Shell/Game.h"
+#include "Source/TD/Shell/GameWindow.h"
+#include "Source/TD/Towers/TDSpot.h"
+#include "Source/TD/World/LevelArt.h"
+#include "Source/TD/World/TDLink.h"
+#include "Source/TD/World/TDMap.h"
+#include "Source/TD/World/TDPlayerStats.h"
+#include "Source/TD/World/TDPoint.h"
+#include "Source/TD/World/TDWaves.h"
+#include "tests/Support/GameHarness.h"
+#include "tests/Support/LogCapture.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+
+TDMap* Level(GameHarness& h)
+{
+    return h.game() && h.game()->mGameWindow ? h.game()->mGameWindow->mMap : nullptr;
+}
+
+// Every spawn point has a route to the goal, and every entry of every wave finds the
+// curve of its track on each link of its spawn point's route, in route direction.
+void ExpectWalkable(TDMap& map, const std::string& level)
+{
+    int spawns = 0;
+    for (TDPoint* point : map.mPoints) {
+        if (!point->isSpawn())
+            continue;
+        ++spawns;
+        EXPECT_GE(map.routeOf(point->id).size(), 2u) << level << ": spawn point " << point->id;
+    }
+    EXPECT_GE(spawns, 1) << level;
+    EXPECT_EQ(map.mRoutes.size(), static_cast<size_t>(spawns)) << level << ": one route per spawn point";
+    for (TDWaveProto* wave : map.mWaves->protos) {
+        const TDPoint* spawn = wave->spawn == -1 ? map.firstSpawnPoint() : FindPointById(map.mPoints, wave->spawn);
+        ASSERT_NE(spawn, nullptr) << level << ": wave spawn " << wave->spawn;
+        const std::vector<i32>& route = map.routeOf(spawn->id);
+        for (TDWaveEnemy* entry : wave->entries) {
+            for (size_t i = 0; i + 1 < route.size(); ++i) {
+                const TDLink* link = map.findLink(route[i], route[i + 1]);
+                ASSERT_NE(link, nullptr) << level;
+                TDPathNodeList nodes;
+                map.mPaths.findAlongRoute(link, TrackKeyForY(entry->y), route[i], nodes);
+                ASSERT_FALSE(nodes.empty()) << level << ": unit " << entry->id << " link " << i;
+                // Walked in route direction: the curve starts near the point the route leaves.
+                const TDPoint* from = FindPointById(map.mPoints, route[i]);
+                EXPECT_LT(std::hypot(nodes.front()->x - from->x, nodes.front()->y - from->y), 40.0f) << level;
+            }
+        }
+    }
+}
+
+} // namespace
+
+TEST(Level, FirstLevelLoads)
+{
+    RunGame("Level.FirstLevelLoads", {}, [](GameHarness& h) {
+        ASSERT_EQ(h.Start(), GE_OK);
+        TDMap* map = Level(h);
+        ASSERT_NE(map, nullptr);
+        LogCapture log;
+        map->mEpisode = 0;
+        map->mLevel = 0;
+        ASSERT_TRUE(map->startLevel());
+        EXPECT_EQ(map->mLevelFile, L"td/levels_normal/level_01_01.xml");
+        EXPECT_EQ(map->mScreen, 0);
+        EXPECT_EQ(map->mSpeed, 1.0f);
+        EXPECT_EQ(map->mPoints.size(), 6u);
+        EXPECT_EQ(map->mLinks.size(), 5u);
+        EXPECT_EQ(map->mSpotList.size(), 8u);
+        EXPECT_EQ(map->mWaves->protos.size(), 3u);
+        EXPECT_EQ(map->mBudget, 150);
+        EXPECT_EQ(map->mStats->mMoney, 150);
+        EXPECT_EQ(map->mHealth, 25.0f);
+        ASSERT_NE(map->mLevelArt, nullptr);
+        EXPECT_EQ(map->mLevelArt->mSpotSprites.size(), 8u);
+        EXPECT_FALSE(map->mLevelArt->mLayerSprites.empty()) << "the episode's art opened from \"maps/ep01/\"";
+        ExpectWalkable(*map, "level 1");
+
+        EXPECT_EQ(log.Count(L"new td point (20, 384)#1!"), 1);
+        EXPECT_EQ(log.Count(L"new td point ("), 6);
+        EXPECT_EQ(log.Count(L"link loaded!"), 5);
+        EXPECT_EQ(log.Count(L"LOADED ENEMY WAVE=(timeout=4, spawner=1)"), 1);
+        EXPECT_EQ(log.Count(L"LOADED ENEMY WAVE=("), 3);
+        EXPECT_EQ(log.Count(L"No route"), 0);
+
+        // Start money is the budget plus its upgrade factor, truncated.
+        map->mStats->mMoney = 0;
+        map->mBudgetFactor = 0.255f;
+        ASSERT_TRUE(map->loadLevelData(map->mLevelFile));
+        EXPECT_EQ(map->mStats->mMoney, 188);
+        EXPECT_EQ(map->mStats->mShownMoney, 188);
+
+        h.Step(30);
+        EXPECT_EQ(h.Screen(), 0);
+    });
+}
+
+TEST(Level, EveryShippedLevelIsPlayable)
+{
+    RunGame("Level.EveryShippedLevelIsPlayable", {}, [](GameHarness& h) {
+        ASSERT_EQ(h.Start(), GE_OK);
+        TDMap* map = Level(h);
+        ASSERT_NE(map, nullptr);
+        for (int episode = 0; episode < 2; ++episode) {
+            EXPECT_EQ(map->episodeLevelCount(episode), 5);
+            for (int level = 0; level < 5; ++level) {
+                const std::string name = "level " + std::to_string(episode + 1) + "-" + std::to_string(level + 1);
+                LogCapture log;
+                map->mEpisode = episode;
+                map->mLevel = level;
+                ASSERT_TRUE(map->startLevel()) << name;
+                EXPECT_EQ(map->mScreen, 0) << name;
+                EXPECT_FALSE(map->mWaves->protos.empty()) << name;
+                ExpectWalkable(*map, name);
+                EXPECT_EQ(log.Count(L"could not be opened"), 0) << name;
+                EXPECT_EQ(log.Count(L"Path cache"), 0) << name << ": no cache is refused";
+                for (const TDSpot* spot : map->mSpotList) {
+                    EXPECT_TRUE(spot->mX >= 0 && spot->mX <= 1024 && spot->mY >= 0 && spot->mY <= 768) << name;
+                    ASSERT_NE(spot->mEntry, nullptr);
+                    EXPECT_GE(spot->mEntry->mX, 0.0f) << name;
+                    EXPECT_GE(spot->mEntry->mY, 0.0f) << name;
+                    EXPECT_LE(spot->mEntry->mX + spot->mEntry->mWidth, 1024.0f) << name;
+                    EXPECT_LE(spot->mEntry->mY + spot->mEntry->mHeight, 768.0f) << name;
+                }
+                h.Step(2);
+            }
+        }
+        // The second level ships a path cache: it is read, not computed.
+        map->mEpisode = 0;
+        map->mLevel = 1;
+        ASSERT_TRUE(map->startLevel());
+        EXPECT_EQ(map->loadPathCache(), 0);
+        EXPECT_FALSE(map->mPaths.empty());
+    });
+}
+
+TEST(Level, MissingOrDamagedFilesDoNotStart)
+{
+    GameSetup setup;
+    setup.contentFiles["td/levels_normal/level_01_03.xml"] = "<map><points><point id='1'></map>";
+    setup.contentFiles["td/levels_normal/level_01_04.xml"] = "<?xml version='1.0'?><level/>";
+    // Claims one group of a link the level does not have.
+    setup.contentFiles["td/levels_normal/level_01_01.cache"] = std::string("\x01\x00\x00\x00\x63\x00\x00\x00", 8);
+    RunGame("Level.MissingOrDamagedFilesDoNotStart", setup, [](GameHarness& h) {
+        ASSERT_EQ(h.Start(), GE_OK);
+        TDMap* map = Level(h);
+        ASSERT_NE(map, nullptr);
+        map->mEpisode = 0;
+        map->mLevel = 0;
+        {
+            LogCapture log;
+            ASSERT_TRUE(map->startLevel());
+            EXPECT_EQ(log.Count(L"Path cache 'td/levels_normal/level_01_01.cache' ignored"), 1);
+            ExpectWalkable(*map, "level 1 with a bad cache");
+        }
+        map->mScreen = 6; // the level selection asked
+        const int money = map->mStats->mMoney;
+        for (int level : {2, 3, 7}) {
+            LogCapture log;
+            map->mLevel = level;
+            EXPECT_FALSE(map->startLevel()) << level;
+            EXPECT_EQ(log.Count(L"the level does not start"), 1) << level;
+            EXPECT_EQ(map->mScreen, 6) << level;
+            EXPECT_EQ(map->mLevelFile, L"td/levels_normal/level_01_01.xml") << level;
+            EXPECT_EQ(map->mStats->mMoney, money) << level;
+            EXPECT_FALSE(map->mPoints.empty()) << level << ": the previous level is untouched";
+        }
+        h.Step(10);
+        EXPECT_EQ(h.Screen(), 6);
+    });
+}
