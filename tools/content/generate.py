@@ -16,11 +16,13 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import fonts  # noqa: E402
 import shaders  # noqa: E402
 import shell  # noqa: E402
+import products  # noqa: E402
+import sounds  # noqa: E402
 import world_art  # noqa: E402
 import world_sheets  # noqa: E402
 import world_levels  # noqa: E402
 
-GENERATORS = [("shaders", shaders.generate), ("fonts", fonts.generate), ("shell", shell.generate), ("world_sheets", world_sheets.generate), ("world_art", world_art.generate), ("world_levels", world_levels.generate)]  # (name, function(out_dir, tools_dir)) in the order they run
+GENERATORS = [("shaders", shaders.generate), ("fonts", fonts.generate), ("shell", shell.generate), ("world_sheets", world_sheets.generate), ("world_art", world_art.generate), ("world_levels", world_levels.generate), ("sounds", sounds.generate), ("products", products.generate)]  # (name, function(out_dir, tools_dir)) in the order they run
 
 
 def main():

@@ -53,7 +53,9 @@ std::vector<SoundTags::SheetLine> SoundTags::parseSheet(const std::string& text)
         cells.NextToken(&file);
         SheetLine line;
         // A line without its third or fourth cell reads 0 there.
-        cells.NextFloat(&line.number).NextInt(&line.tag);
+        float number = 0.0f;
+        cells.NextFloat(&number).NextInt(&line.tag);
+        line.number = TruncateToInt(number);
         line.comment = !name.empty() && name[0] == '#';
         if (!line.comment && (!TryConvertToWide(name, line.name, L"sound name") ||
                               !TryConvertToWide(file, line.file, L"sound file"))) {
@@ -80,7 +82,7 @@ void SoundTags::loadText(const std::string& text)
         entry->name = std::move(line.name);
         entry->file = std::move(line.file);
         entry->tag = line.tag;
-        entry->number = TruncateToInt(line.number);
+        entry->number = line.number;
         if (!entry->file.empty())
             entry->sound.reset(SoundSystem::Instance()->createSound("td/data/sound/" + ConvertToNarrow(entry->file)));
         entries.push_back(std::move(entry));

@@ -41,7 +41,7 @@ public:
     struct SheetLine {
         std::wstring name;
         std::wstring file;
-        float number = 0.0f; // a missing or unreadable cell reads 0
+        int number = 0; // the cell's number truncated; missing or no int: 0
         int tag = 0;
         bool comment = false;
     };

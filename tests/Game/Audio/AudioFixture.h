@@ -1,6 +1,7 @@
 #pragma once
 // A fresh data folder with generated sounds, the sound system under SDL's dummy
 // driver (which mixes in real time), and a recorder of what the game played.
+#include "Core/Base/StringEncoding.h"
 #include "Platform/Bass/Bass.h"
 #include "Source/TD/Audio/SoundObserver.h"
 #include "Source/TD/Audio/SoundSystem.h"

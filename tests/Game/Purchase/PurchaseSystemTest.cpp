@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -236,6 +237,26 @@ TEST_F(PurchaseTest, AnswersReachTheListenerThenEveryReceiver)
     system->removeResultReceiver(&other);
     system->onPurchaseSuccess(gems);
     EXPECT_EQ(other.Heard(), "gems:0");
+}
+
+TEST_F(PurchaseTest, ShippedProductListHoldsEveryProductTheGameBuys)
+{
+    std::filesystem::current_path(GE_BINARY_DIR "/content");
+    OpenStore();
+    system->loadProducts(L"td/inapp.xml");
+    for (const wchar_t* name : {L"buy_100_cr", L"buy_300_cr", L"buy_500_cr", L"buy_1000_cr", L"buy_2500_cr",
+                                L"buy_health", L"reset_upgrades"}) {
+        const Product* product = system->findProduct(name);
+        ASSERT_NE(product, nullptr) << ConvertToNarrow(name);
+        EXPECT_EQ(product->type, 1) << "consumable";
+        EXPECT_FALSE(product->text.empty());
+    }
+    for (const wchar_t* name : {L"extra_energy", L"energy_speed", L"energy_refill"}) {
+        const Product* product = system->findProduct(name);
+        ASSERT_NE(product, nullptr) << ConvertToNarrow(name);
+        EXPECT_EQ(product->type, 0) << "bought once, then owned";
+    }
+    EXPECT_EQ(system->products.size(), 10u);
 }
 
 TEST_F(PurchaseTest, TheStoreTaskDoesNotKeepTheApplicationRunning)
