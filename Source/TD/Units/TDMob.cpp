@@ -1,10 +1,77 @@
 #include "Source/TD/Units/TDMob.h"
 
+#include "Source/TD/Units/TDModifier.h"
 #include "Source/TD/World/PrototypeStore.h"
 #include "Source/TD/World/TDFrameEntry.h"
+#include "Source/TD/World/TDMap.h"
+#include "Source/TD/World/TDPoint.h"
+#include "Source/TD/World/TDWaves.h"
 #include "Source/TD/World/UnitPrototype.h"
 
-TDMob::~TDMob() = default;
+#include <algorithm>
+
+namespace {
+
+TDPoint* PointById(const std::vector<TDPoint*>& points, int id)
+{
+    for (TDPoint* point : points)
+        if (point && point->id == id)
+            return point;
+    return nullptr;
+}
+
+} // namespace
+
+TDMob::~TDMob()
+{
+    for (TDModifier* modifier : mModifiers)
+        delete modifier;
+}
+
+void TDMob::updateUpper(const std::vector<TDPoint*>& points)
+{
+    mUpper = 0.0f;
+    if (mPathIndex < 0 || static_cast<size_t>(mPathIndex) >= mPathNodes.size())
+        return;
+    if (TDPoint* point = PointById(points, mPathNodes[static_cast<size_t>(mPathIndex)]))
+        mUpper = point->params.number("upper");
+}
+
+void TDMob::removeEffectsOf(const void* owner)
+{
+    auto keep = std::stable_partition(mModifiers.begin(), mModifiers.end(),
+                                      [owner](const TDModifier* m) { return m->owner != owner; });
+    for (auto it = keep; it != mModifiers.end(); ++it)
+        delete *it;
+    mModifiers.erase(keep, mModifiers.end());
+}
+
+void TDMob::raiseDead(TDMap& map)
+{
+    if (mPrototypeId == kRaisedId || !map.mWaves || !map.mPrototypes || !mWaveEntry || !mWaveEntry->owner)
+        return;
+    TDMob* raiser = findRaiser(map.mWaves->mobs, *this, *map.mPrototypes);
+    if (!raiser)
+        return;
+    TDPoint* point = nullptr;
+    if (mPathIndex >= 0 && static_cast<size_t>(mPathIndex) < mPathNodes.size())
+        point = PointById(map.mPoints, mPathNodes[static_cast<size_t>(mPathIndex)]);
+    if (!point)
+        return;
+    TDWaveProto* wave = mWaveEntry->owner;
+    auto* entry = new TDWaveEnemy(wave);
+    entry->id = kRaisedId;
+    entry->upgrade = 1;
+    entry->x = -1.0f;
+    entry->y = mWaveEntry->y;
+    entry->state = 1;
+    wave->entries.push_back(entry);
+    TDMob* raised = map.spawnMob(entry, point);
+    if (!raised)
+        return;
+    raised->takeOverFrom(*this);
+    startRaising(*raiser);
+}
 
 const UnitPrototype* TDMob::getPrototype(const PrototypeStore& store) const
 {

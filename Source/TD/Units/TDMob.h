@@ -13,6 +13,9 @@ class Image;
 
 class PrototypeStore;
 class TDFrameEntry;
+class TDMap;
+class TDModifier;
+class TDPoint;
 class TDWaveEnemy;
 class UnitPrototype;
 
@@ -49,11 +52,20 @@ public:
     // `raiseDead` prototype, not held, closer than its prototype's `r`. Null when
     // `dead` is itself a raised unit or no unit qualifies.
     static TDMob* findRaiser(const std::vector<TDMob*>& mobs, const TDMob& dead, const PrototypeStore& store);
+    // Called when this dead unit's corpse time is over: the first raiser in reach (see
+    // findRaiser) raises it as a new unit of kind 39 at its current path point, which
+    // continues its route; at most one raise per death.
+    void raiseDead(TDMap& map);
     // The raised unit continues where `dead` fell: node index, path values, its own copy
     // of the route, position; it enters the special state. The raiser does too unless
     // it already is in it.
     void takeOverFrom(const TDMob& dead);
     static void startRaising(TDMob& raiser);
+    // Stores the "upper" mark of the path point the unit's current node names (0 when
+    // the point has none or the node names no point).
+    void updateUpper(const std::vector<TDPoint*>& points);
+    // Deletes the effects that `owner` put on the unit; the others keep their order.
+    void removeEffectsOf(const void* owner);
     // The unit's on-screen rectangle from its sprite extent, first unnamed frame, the
     // frame it shows and its aim point.
     MobRect frameRect(const TDFrameEntry* first, const TDFrameEntry* current) const;
@@ -97,6 +109,7 @@ public:
     float mDrawX = 0.0f;
     float mDrawY = 0.0f;
     std::shared_ptr<render::Image> mShadow;
+    std::vector<TDModifier*> mModifiers; // owned
     int mPrototypeId = 0;
     float mSlowTimer = 0.0f;
     float mSlowFactor = 1.0f;

@@ -1,4 +1,6 @@
 #include "Source/TD/Units/TDMob.h"
+#include "Source/TD/Units/TDModifier.h"
+#include "Source/TD/World/TDPoint.h"
 #include "Source/TD/World/PrototypeStore.h"
 #include "Source/TD/World/SheetToXml.h"
 #include "Source/TD/World/TDFrameEntry.h"
@@ -128,4 +130,37 @@ TEST(Mob, FrameRect)
     mob->mFacingLeft = 1;
     r = mob->frameRect(&first, &current);
     EXPECT_FLOAT_EQ(r.x, 100 + (30 - 4) + 10 + 10 - 30);
+}
+
+TEST(Mob, EffectsOfAnOwnerGo)
+{
+    auto mob = Mob(1, 0, 0);
+    int towerA = 0, towerB = 0;
+    mob->mModifiers = {new TDModifier("a1", &towerA, 1, 1), new TDModifier("b", &towerB, 1, 1),
+                       new TDModifier("a2", &towerA, 1, 1), new TDModifier("c", nullptr, 1, 1)};
+    mob->removeEffectsOf(&towerA);
+    ASSERT_EQ(mob->mModifiers.size(), 2u);
+    EXPECT_EQ(mob->mModifiers[0]->name, "b");
+    EXPECT_EQ(mob->mModifiers[1]->name, "c");
+}
+
+TEST(Mob, UpperFromTheCurrentPathPoint)
+{
+    TDPoint ground(1, 0, 0), bridge(2, 0, 0);
+    bridge.params.number("upper") = 1.0f;
+    std::vector<TDPoint*> points = {&ground, &bridge};
+    auto mob = Mob(1, 0, 0);
+    mob->mPathNodes = {1, 2, 7};
+    mob->mPathIndex = 1;
+    mob->updateUpper(points);
+    EXPECT_EQ(mob->mUpper, 1.0f);
+    mob->mPathIndex = 0;
+    mob->updateUpper(points);
+    EXPECT_EQ(mob->mUpper, 0.0f);
+    mob->mPathIndex = 2; // names no point
+    mob->updateUpper(points);
+    EXPECT_EQ(mob->mUpper, 0.0f);
+    mob->mPathIndex = 9;
+    mob->updateUpper(points);
+    EXPECT_EQ(mob->mUpper, 0.0f);
 }
