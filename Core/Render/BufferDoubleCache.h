@@ -5,6 +5,7 @@
 #include "Core/Render/Render.h"
 #include "Core/Render/VertexBuffer.h"
 #include "Core/Render/VertexFormat.h"
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -28,7 +29,8 @@ public:
 };
 
 // The cache of one element type: a main buffer and extra buffers of the lease
-// limit, made when the main buffer (and every earlier extra) is too full. Each
+// limit (or of a larger extra capacity), made when the main buffer (and every
+// earlier extra) is too full. Each
 // buffer is locked at its first lease of a frame, discarding the last frame's
 // contents, so every frame fills them again from element 0. A lease never
 // straddles two buffers.
@@ -40,13 +42,17 @@ public:
     using Element = typename B::Element;
     using LeaseType = BufferLease<B>;
 
-    BufferDoubleCache(Render* render, u32 leaseLimit) : render(render), leaseLimit(leaseLimit) {}
-
-    // A cache whose main buffer holds `capacity` elements.
-    static GEResultEnum Create(Render* render, u32 capacity, u32 leaseLimit,
-                               std::unique_ptr<BufferDoubleCache>& out)
+    BufferDoubleCache(Render* render, u32 leaseLimit, u32 extraCapacity = 0)
+        : render(render), leaseLimit(leaseLimit), extraCapacity(std::max(leaseLimit, extraCapacity))
     {
-        auto cache = std::make_unique<BufferDoubleCache>(render, leaseLimit);
+    }
+
+    // A cache whose main buffer holds `capacity` elements and whose extra buffers hold
+    // `extraCapacity` (at least the lease limit).
+    static GEResultEnum Create(Render* render, u32 capacity, u32 leaseLimit,
+                               std::unique_ptr<BufferDoubleCache>& out, u32 extraCapacity = 0)
+    {
+        auto cache = std::make_unique<BufferDoubleCache>(render, leaseLimit, extraCapacity);
         const GEResultEnum result = B::Create(render, capacity, cache->main);
         if (result != GE_OK)
             return result;
@@ -106,7 +112,7 @@ public:
             if (count > leaseLimit)
                 return GE_FAIL;
             std::unique_ptr<B> extra;
-            const GEResultEnum result = B::Create(render, leaseLimit, extra);
+            const GEResultEnum result = B::Create(render, extraCapacity, extra);
             if (result != GE_OK)
                 return result;
             extras.push_back(std::move(extra));
@@ -148,6 +154,7 @@ private:
     u8 inFrame = 0;
     std::unique_ptr<B> main;
     u32 leaseLimit;
+    u32 extraCapacity;
     std::vector<std::unique_ptr<B>> extras;
     // Every extra before index skipExtras has fewer than skipBelow free elements.
     size_t skipExtras = 0;

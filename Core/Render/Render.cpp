@@ -97,8 +97,8 @@ GEResultEnum Render::InitRender(app::Window* /*window*/, const RenderInitParam& 
             return result;
     }
 
-    GEResultEnum result = BufferDoubleCache<IndexBuffer<u16>>::Create(this, kIndexCache16Capacity,
-                                                                      kIndexCache16Limit, indexCache16);
+    GEResultEnum result = BufferDoubleCache<IndexBuffer<u16>>::Create(
+        this, kIndexCache16Capacity, kIndexCache16Limit, indexCache16, kIndexCache16ExtraCapacity);
     if (result != GE_OK)
         return result;
     if (caps.create32BitIndexCache) {

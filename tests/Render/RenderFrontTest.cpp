@@ -581,6 +581,22 @@ TEST_F(RenderFront, InitRenderMakesOneCachePerFormatWithCapacityAndTheIndexCache
     EXPECT_EQ(GE_FAIL, failing.InitRender(nullptr, param));
 }
 
+// Quads lease six 16-bit indices each: a frame of 50,000 of them takes a handful of
+// index buffers.
+TEST_F(RenderFront, QuadIndicesOfALargeFrameFitAHandfulOfBuffers)
+{
+    render::BufferDoubleCache<render::IndexBuffer<u16>>* cache = r.GetIndexCache16();
+    ASSERT_NE(nullptr, cache);
+    ASSERT_EQ(GE_OK, r.BeginScene());
+    u16* write = nullptr;
+    render::BufferLease<render::IndexBuffer<u16>> lease;
+    for (int quad = 0; quad < 50000; ++quad)
+        ASSERT_EQ(GE_OK, cache->Lease(6, &write, &lease));
+    EXPECT_EQ(5u, cache->GetExtraCount());
+    EXPECT_EQ((std::vector<u32>{10240, 61440, 61440, 61440, 61440, 61440, 61440}), r.createdIndexCounts);
+    ASSERT_EQ(GE_OK, r.EndScene());
+}
+
 TEST_F(RenderFront, SceneBeginsEveryCacheAndRefusesASecondBegin)
 {
     ASSERT_EQ(GE_OK, r.BeginScene());
