@@ -1,6 +1,7 @@
 #include "Source/TD/World/PrototypeStore.h"
 
 #include "Source/TD/World/UnitPrototype.h"
+#include "Source/TD/World/UpgradesTable.h"
 
 #include <tinyxml2.h>
 
@@ -45,4 +46,16 @@ UnitPrototype* PrototypeStore::find(int id) const
                 return child;
     }
     return nullptr;
+}
+
+UnitPrototype* MakeUpgradedPrototype(const PrototypeStore& store, UpgradesTable* upgrades, int id)
+{
+    const UnitPrototype* found = store.find(id);
+    if (!found)
+        return nullptr;
+    auto* copy = new UnitPrototype;
+    *copy = *found;
+    if (upgrades)
+        upgrades->applyToPrototype(*copy);
+    return copy;
 }

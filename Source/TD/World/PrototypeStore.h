@@ -7,6 +7,7 @@ class XMLElement;
 }
 
 class UnitPrototype;
+class UpgradesTable;
 
 class PrototypeStore {
 public:
@@ -26,3 +27,7 @@ public:
 
     std::vector<UnitPrototype*> mPrototypes; // owned, in load order
 };
+
+// A new record (the caller's) copy-assigned from the store's record `id`, with the
+// bought upgrades applied when a table is given; null when the store lacks the id.
+UnitPrototype* MakeUpgradedPrototype(const PrototypeStore& store, UpgradesTable* upgrades, int id);

@@ -175,6 +175,19 @@ TEST(PrototypeSheet, CopyAndAssign)
     EXPECT_TRUE(working.children.empty());
 }
 
+TEST(PrototypeSheet, UpgradedCopies)
+{
+    Sheet s("id;parent;levelid;cost;dropChance\n1;;0;5;30\n2;1;1;6;\n");
+    std::unique_ptr<UnitPrototype> copy(MakeUpgradedPrototype(*s.store, nullptr, 2));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_NE(copy.get(), s.find(2)) << "the caller owns a copy";
+    EXPECT_FLOAT_EQ(copy->cost, 6.0f);
+    std::unique_ptr<UnitPrototype> base(MakeUpgradedPrototype(*s.store, nullptr, 1));
+    EXPECT_TRUE(base->children.empty()) << "a working copy has no tiers of its own";
+    EXPECT_EQ(base->dropChance, 0) << "nor the drop chance";
+    EXPECT_EQ(MakeUpgradedPrototype(*s.store, nullptr, 99), nullptr);
+}
+
 TEST(PrototypeSheet, StoreOrderAndReload)
 {
     tinyxml2::XMLDocument document;
