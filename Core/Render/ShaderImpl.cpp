@@ -49,10 +49,19 @@ GEResultEnum ShaderImpl::AddVariable(std::unique_ptr<ShaderVariable> variable)
     return GE_OK;
 }
 
+std::unique_ptr<ShaderScalarVariableImpl> ShaderImpl::BindScalarVariable(const std::string& name, u32 stage)
+{
+    auto impl = CreateScalarVariable(name, stage);
+    if (!impl)
+        GE_LOG(L"Shader program has no constant \"%s\" in stage %u.\n")
+            << std::wstring(name.begin(), name.end()) << stage;
+    return impl;
+}
+
 GEResultEnum ShaderImpl::GetMatrixVariable(const std::string& name,
                                            ShaderScalarPointer<math::Matrix4, 1>** out)
 {
-    auto impl = CreateScalarVariable(name, 0);
+    auto impl = BindScalarVariable(name, 0);
     if (!impl)
         return GE_FAIL;
     auto variable = std::make_unique<ShaderScalarPointer<math::Matrix4, 1>>(this, std::move(impl));
@@ -66,7 +75,7 @@ GEResultEnum ShaderImpl::GetMatrixVariable(const std::string& name,
 GEResultEnum ShaderImpl::GetVectorVariable(const std::string& name, u32 stage,
                                            ShaderScalarVariable<math::Point4, 1>** out)
 {
-    auto impl = CreateScalarVariable(name, stage);
+    auto impl = BindScalarVariable(name, stage);
     if (!impl)
         return GE_FAIL;
     auto variable = std::make_unique<ShaderScalarVariable<math::Point4, 1>>(this, std::move(impl));

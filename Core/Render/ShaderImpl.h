@@ -33,12 +33,15 @@ public:
     // Told when the renderer binds another program: every value is sent again
     // when this one comes back.
     virtual GEResultEnum MarkAllChanged();
-    // The device variable of a constant (stage 0 vertex, 1 pixel), or null.
+    // The device variable of a constant (stage 0 vertex, 1 pixel), or null when that
+    // stage declares no constant of the name.
     virtual std::unique_ptr<ShaderScalarVariableImpl> CreateScalarVariable(const std::string& name,
                                                                            u32 stage) = 0;
     // The device variable of a sampler, or null when there is none of that name.
     virtual std::unique_ptr<ShaderTextureVariableImpl> CreateTextureVariable(const std::string& name) = 0;
 
+    // A constant the program lacks fails with a log line: binding it would only fail
+    // at every frame that sets it.
     GEResultEnum GetMatrixVariable(const std::string& name, ShaderScalarPointer<math::Matrix4, 1>** out);
     GEResultEnum GetVectorVariable(const std::string& name, u32 stage,
                                    ShaderScalarVariable<math::Point4, 1>** out);
@@ -57,6 +60,8 @@ public:
     const std::vector<std::unique_ptr<ShaderVariable>>& GetVariables() const { return variables; }
 
 protected:
+    // CreateScalarVariable, with a log line when the constant is missing.
+    std::unique_ptr<ShaderScalarVariableImpl> BindScalarVariable(const std::string& name, u32 stage);
     // Takes ownership; fails (and destroys the variable) past kMaxVariables.
     GEResultEnum AddVariable(std::unique_ptr<ShaderVariable> variable);
 

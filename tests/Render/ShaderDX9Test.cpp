@@ -77,11 +77,12 @@ TEST_F(ShaderDX9Test, FailedCompilationLogsTheCompilerAndLeavesTheOutput)
     }
 }
 
-TEST_F(ShaderDX9Test, ScalarVariablesOfUnknownNamesOrStagesFailOnlyWhenSet)
+// A variable exists only for a constant its stage declares: one the program lacks
+// would fail every frame that sets it.
+TEST_F(ShaderDX9Test, ScalarVariablesExistOnlyForConstantsOfTheirStage)
 {
     auto* program = static_cast<render::ShaderImplDX9*>(shader->GetProgram());
     const math::Matrix4 matrix = math::Matrix4::Identity();
-    const math::Point4 vector{1, 2, 3, 4};
     struct Case {
         const char* name;
         u32 stage;
@@ -90,13 +91,15 @@ TEST_F(ShaderDX9Test, ScalarVariablesOfUnknownNamesOrStagesFailOnlyWhenSet)
     const Case cases[] = {{"Proj", 0, true}, {"Proj", 1, false}, {"Nope", 0, false}, {"Proj", 2, false}};
     for (const Case& c : cases) {
         auto variable = program->CreateScalarVariable(c.name, c.stage);
-        ASSERT_NE(variable, nullptr);
-        auto* dx9 = static_cast<render::ShaderScalarVariableImplDX9*>(variable.get());
-        EXPECT_EQ(dx9->IsBound(), c.bound) << c.name << c.stage;
-        EXPECT_EQ(variable->SetMatrix(&matrix), c.bound ? GE_OK : GE_FAIL);
-        if (!c.bound) {
-            EXPECT_EQ(variable->SetVector(&vector), GE_FAIL);
+        EXPECT_EQ(variable != nullptr, c.bound) << c.name << c.stage;
+        if (variable) {
+            EXPECT_EQ(variable->SetMatrix(&matrix), GE_OK);
         }
+        LogCapture log;
+        render::ShaderScalarVariable<math::Point4, 1>* vector = nullptr;
+        EXPECT_EQ(program->GetVectorVariable(c.name, c.stage, &vector), c.bound ? GE_OK : GE_FAIL);
+        EXPECT_EQ(vector != nullptr, c.bound);
+        EXPECT_EQ(log.Count(std::wstring(c.name, c.name + 4)), c.bound ? 0 : 1) << log.text.c_str();
     }
     EXPECT_EQ(program->CreateTextureVariable("NoSampler"), nullptr);
 }
@@ -201,6 +204,27 @@ TEST_F(ShaderFolder, ATexturedShaderNeedsItsSampler)
     EXPECT_FALSE(textured.IsLoaded());
     EXPECT_EQ(textured.GetProgram(), nullptr);
     EXPECT_EQ(log.Count(L"TextureSampler"), 1);
+}
+
+TEST_F(ShaderFolder, AShaderWithoutItsProjectionFailsTheLoad)
+{
+    std::string vertexText = render::gVertexShaderTexturedMultText;
+    for (size_t at = vertexText.find("Proj"); at != std::string::npos; at = vertexText.find("Proj", at))
+        vertexText.replace(at, 4, "View");
+    Write("VS.hlsl", vertexText);
+    Write("PS.hlsl", render::gPixelShaderTexturedMultText);
+    for (bool textured : {false, true}) {
+        LogCapture log;
+        std::unique_ptr<render::Shader> loaded;
+        if (textured)
+            loaded = std::make_unique<render::ShaderTextured>();
+        else
+            loaded = std::make_unique<render::Shader>();
+        EXPECT_EQ(Load(*loaded), GE_FAIL) << textured;
+        EXPECT_FALSE(loaded->IsLoaded());
+        EXPECT_EQ(loaded->GetProgram(), nullptr);
+        EXPECT_EQ(log.Count(L"\"Proj\""), 1) << log.text.c_str();
+    }
 }
 
 TEST_F(ShaderFolder, LoadingWithoutARendererFails)

@@ -114,7 +114,11 @@ GEResultEnum ShaderImplDX9::Compile(const std::string& source, bool pixel)
 std::unique_ptr<ShaderScalarVariableImpl> ShaderImplDX9::CreateScalarVariable(const std::string& name,
                                                                               u32 stage)
 {
-    return std::make_unique<ShaderScalarVariableImplDX9>(this, stage, name);
+    auto variable = std::make_unique<ShaderScalarVariableImplDX9>(this, stage, name);
+    // A constant the program does not declare would fail every frame that sets it.
+    if (!variable->IsBound())
+        return nullptr;
+    return variable;
 }
 
 std::unique_ptr<ShaderTextureVariableImpl> ShaderImplDX9::CreateTextureVariable(const std::string& name)
