@@ -14,13 +14,7 @@ void EpisodeTable::load(const std::wstring& path)
 
 void EpisodeTable::parse(const std::string& text)
 {
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
+    for (std::string& line : SplitText(text, '\n')) {
         Trim(line);
         std::string packed;
         RemoveSpaces(line, packed);

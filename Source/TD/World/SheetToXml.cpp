@@ -19,13 +19,7 @@ std::vector<std::string> SheetLines(std::string text)
 {
     Trim(text);
     std::vector<std::string> lines;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
+    for (std::string& line : SplitText(text, '\n')) {
         Trim(line);
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
@@ -46,6 +40,21 @@ std::vector<std::string> SheetCells(const std::string& line)
 }
 
 } // namespace
+
+std::vector<std::string> SplitText(const std::string& text, char separator)
+{
+    std::vector<std::string> pieces;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = text.find(separator, start);
+        if (end == std::string::npos) {
+            pieces.push_back(text.substr(start));
+            return pieces;
+        }
+        pieces.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+}
 
 int SheetInt(const char* text)
 {

@@ -3,6 +3,7 @@
 // row, the header's cells naming its attributes; a row whose `parent` names an
 // earlier top-level row is nested under it (a tower's tiers).
 #include <string>
+#include <vector>
 
 namespace tinyxml2 {
 class XMLDocument;
@@ -24,6 +25,9 @@ tinyxml2::XMLElement* FindSheetRowById(int id, tinyxml2::XMLElement* sheet);
 // "td/towers_sheet.csv", "td/units_sheet.csv" and "td/ammo_sheet.csv", creates the
 // store from it when `store` is null, else empties and reloads it.
 void LoadPrototypeSheets(PrototypeStore*& store);
+
+// The pieces of `text` between `separator` characters, empty ones included.
+std::vector<std::string> SplitText(const std::string& text, char separator);
 
 // A field of the setup and unlock tables read like atoi: optional spaces and sign,
 // then decimal digits; 0 without digits. Saturates instead of overflowing.

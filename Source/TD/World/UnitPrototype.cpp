@@ -1,6 +1,7 @@
 #include "Source/TD/World/UnitPrototype.h"
 
 #include "Core/Base/CsvLineTokenizer.h"
+#include "Source/TD/World/SheetToXml.h"
 #include "Source/TD/World/TDResources.h"
 
 #include <tinyxml2.h>
@@ -27,13 +28,7 @@ bool TypeFlag(const tinyxml2::XMLElement* element, const char* name)
 std::vector<std::string> SplitAddons(const std::string& addons)
 {
     std::vector<std::string> list;
-    size_t start = 0;
-    while (start <= addons.size()) {
-        size_t end = addons.find('/', start);
-        if (end == std::string::npos)
-            end = addons.size();
-        std::string piece = addons.substr(start, end - start);
-        start = end + 1;
+    for (std::string& piece : SplitText(addons, '/')) {
         Trim(piece);
         if (!piece.empty())
             list.push_back(std::move(piece));
@@ -144,20 +139,24 @@ UnitPrototype::UnitPrototype(const tinyxml2::XMLElement* element, bool nested)
         sprite = TDResources::Instance()->getDescription(e);
 }
 
-UnitPrototype::UnitPrototype(const UnitPrototype& other)
+UnitPrototype::UnitPrototype(const UnitPrototype& other) : PrototypeFields(other)
 {
-    copyFields(other);
-    particlesDeath = other.particlesDeath;
-    dropChance = other.dropChance;
-    addons = other.addons;
     for (const UnitPrototype* child : other.children)
         children.push_back(new UnitPrototype(*child));
 }
 
 UnitPrototype& UnitPrototype::operator=(const UnitPrototype& other)
 {
-    if (this != &other)
-        copyFields(other);
+    if (this == &other)
+        return *this;
+    // A working copy keeps its own drop data, raw addon text and tiers.
+    std::string keptParticles = std::move(particlesDeath);
+    const int keptDropChance = dropChance;
+    std::string keptAddons = std::move(addons);
+    static_cast<PrototypeFields&>(*this) = other;
+    particlesDeath = std::move(keptParticles);
+    dropChance = keptDropChance;
+    addons = std::move(keptAddons);
     return *this;
 }
 
@@ -165,77 +164,6 @@ UnitPrototype::~UnitPrototype()
 {
     for (UnitPrototype* child : children)
         delete child;
-}
-
-void UnitPrototype::copyFields(const UnitPrototype& o)
-{
-    parent = o.parent;
-    type = o.type;
-    id = o.id;
-    strength = o.strength;
-    cooldown = o.cooldown;
-    health = o.health;
-    speed = o.speed;
-    r = o.r;
-    special = o.special;
-    psd = o.psd;
-    haste_buff = o.haste_buff;
-    fire_dmg_only = o.fire_dmg_only;
-    explodeStr = o.explodeStr;
-    explodeRadius = o.explodeRadius;
-    debufftower = o.debufftower;
-    poisonImmun = o.poisonImmun;
-    regen = o.regen;
-    raiseDead = o.raiseDead;
-    invisible = o.invisible;
-    invisibleArea = o.invisibleArea;
-    blocktower = o.blocktower;
-    healer = o.healer;
-    commander = o.commander;
-    summon = o.summon;
-    carrier = o.carrier;
-    straight = o.straight;
-    ice = o.ice;
-    stone = o.stone;
-    pierce = o.pierce;
-    splash = o.splash;
-    firesplash = o.firesplash;
-    dot = o.dot;
-    aoe = o.aoe;
-    hold = o.hold;
-    stun = o.stun;
-    boostTower = o.boostTower;
-    showInvisible = o.showInvisible;
-    air = o.air;
-    aimed = o.aimed;
-    rotating = o.rotating;
-    ammoid = o.ammoid;
-    tierUpdates = o.tierUpdates;
-    tierK = o.tierK;
-    cost = o.cost;
-    tierCost = o.tierCost;
-    require = o.require;
-    levelid = o.levelid;
-    level = o.level;
-    fps = o.fps;
-    timeout = o.timeout;
-    teleportEnemy = o.teleportEnemy;
-    goldIncome = o.goldIncome;
-    stars = o.stars;
-    fillColor = o.fillColor;
-    type1 = o.type1;
-    type2 = o.type2;
-    type3 = o.type3;
-    type4 = o.type4;
-    resist1 = o.resist1;
-    resist2 = o.resist2;
-    resist3 = o.resist3;
-    resist4 = o.resist4;
-    onFire = o.onFire;
-    onAmmo = o.onAmmo;
-    onHit = o.onHit;
-    addonList = o.addonList;
-    sprite = o.sprite;
 }
 
 const UnitPrototype* UnitPrototype::tier(int wanted) const

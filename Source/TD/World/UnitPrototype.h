@@ -11,25 +11,8 @@ class XMLElement;
 
 struct SpriteDescription;
 
-class UnitPrototype {
-public:
-    // An empty record (towers keep one as their bonus holder).
-    UnitPrototype();
-    // Every field from the element's attributes; with `nested`, one record (not nested
-    // further) per child element.
-    UnitPrototype(const tinyxml2::XMLElement* element, bool nested);
-    // A deep copy, nested records included.
-    UnitPrototype(const UnitPrototype& other);
-    // Copies every field except particlesDeath, dropChance, addons and children, which
-    // keep this record's values.
-    UnitPrototype& operator=(const UnitPrototype& other);
-    ~UnitPrototype();
-
-    // The record of tier `level`: this one for 0, else the nested record whose levelid
-    // is `level`, else the last nested one (this one when there is none).
-    const UnitPrototype* tier(int level) const;
-    UnitPrototype* tier(int level);
-
+// The values of one sheet row: everything of a prototype but its nested tiers.
+struct PrototypeFields {
     int parent = -1;
     int type = 0;
     int id = 0;
@@ -99,11 +82,29 @@ public:
     std::string onHit;
     std::string addons;
     std::vector<std::string> addonList;
-    std::vector<UnitPrototype*> children; // owned
-    SpriteDescription* sprite = nullptr;  // owned by TDResources
+    SpriteDescription* sprite = nullptr; // owned by TDResources
+};
 
-private:
-    void copyFields(const UnitPrototype& other);
+class UnitPrototype : public PrototypeFields {
+public:
+    // An empty record (towers keep one as their bonus holder).
+    UnitPrototype();
+    // Every field from the element's attributes; with `nested`, one record (not nested
+    // further) per child element.
+    UnitPrototype(const tinyxml2::XMLElement* element, bool nested);
+    // A deep copy, nested records included.
+    UnitPrototype(const UnitPrototype& other);
+    // Copies every field except particlesDeath, dropChance, addons and children, which
+    // keep this record's values.
+    UnitPrototype& operator=(const UnitPrototype& other);
+    ~UnitPrototype();
+
+    // The record of tier `level`: this one for 0, else the nested record whose levelid
+    // is `level`, else the last nested one (this one when there is none).
+    const UnitPrototype* tier(int level) const;
+    UnitPrototype* tier(int level);
+
+    std::vector<UnitPrototype*> children; // owned
 };
 
 // The colour of a `fillColor` cell: each character shifts in four bits, hexadecimal

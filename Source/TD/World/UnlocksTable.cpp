@@ -16,38 +16,18 @@ void UnlocksTable::load(const std::wstring& path)
 
 void UnlocksTable::parse(const std::string& text)
 {
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        const std::string line = text.substr(start, end - start);
-        start = end + 1;
+    for (const std::string& line : SplitText(text, '\n')) {
         // episode;level;id,id,...
-        const size_t first = line.find(';');
-        if (first == std::string::npos)
+        const std::vector<std::string> fields = SplitText(line, ';');
+        if (fields.size() < 3)
             continue;
-        const size_t second = line.find(';', first + 1);
-        if (second == std::string::npos)
-            continue;
-        const int episode = SheetInt(line.c_str());
-        const int level = SheetInt(line.c_str() + first + 1);
-        const size_t third = line.find(';', second + 1);
-        const std::string ids =
-            line.substr(second + 1, third == std::string::npos ? std::string::npos : third - second - 1);
-        std::vector<int>& list = mTable[{episode, level}];
+        std::vector<int>& list = mTable[{SheetInt(fields[0].c_str()), SheetInt(fields[1].c_str())}];
         list.clear();
         // "\r" (a CRLF line) or nothing at all: no ids.
-        if (ids.find_first_not_of(" \t\r") == std::string::npos)
+        if (fields[2].find_first_not_of(" \t\r") == std::string::npos)
             continue;
-        size_t at = 0;
-        while (at <= ids.size()) {
-            size_t comma = ids.find(',', at);
-            if (comma == std::string::npos)
-                comma = ids.size();
-            list.push_back(SheetInt(ids.substr(at, comma - at).c_str()));
-            at = comma + 1;
-        }
+        for (const std::string& id : SplitText(fields[2], ','))
+            list.push_back(SheetInt(id.c_str()));
     }
 }
 
