@@ -87,6 +87,8 @@ public:
     // Points, links and paths.
     void loadPoints(const tinyxml2::XMLElement* points);
     void loadLinks(const tinyxml2::XMLElement* links);
+    // One build spot per `spot` element, appended in document order.
+    void loadSpots(const tinyxml2::XMLElement* spots);
     TDLink* findLink(int a, int b) const { return FindLink(mLinks, a, b); }
     float linkedDistance(const TDPoint& a, const TDPoint& b) const { return LinkedDistance(mLinks, a, b); }
     TDPoint* firstSpawnPoint() const { return FirstMarkedPoint(mPoints, "spawn"); }

@@ -212,7 +212,7 @@ bool TDMap::loadLevelData(const std::wstring& path)
 
     loadPoints(map->FirstChildElement("points"));
     loadLinks(map->FirstChildElement("links"));
-    TDSpot::loadAll(spots, mSpotList);
+    loadSpots(spots);
     mWaves->load(map->FirstChildElement("waves"));
 
     const int add = mBudget + static_cast<int>(static_cast<float>(mBudget) * mBudgetFactor);
@@ -310,6 +310,11 @@ void TDMap::layOutSpots()
     }
     std::stable_sort(mLevelArt->mIcons.begin(), mLevelArt->mIcons.end(),
                      [](const TDFrameEntry* a, const TDFrameEntry* b) { return a->mOrder < b->mOrder; });
+}
+
+void TDMap::loadSpots(const tinyxml2::XMLElement* spots)
+{
+    TDSpot::loadAll(spots, mSpotList);
 }
 
 void TDMap::loadSheets()
