@@ -1,6 +1,5 @@
 #include "Source/TD/TMobShader.h"
 #include "Core/Base/Log.h"
-#include "Core/Render/DX9/ShaderVariableImplDX9.h"
 #include "Core/Render/ShaderImpl.h"
 #include "Core/Resource/ResourceManager.h"
 
@@ -26,17 +25,11 @@ GEResultEnum TMobShader::DoLoad()
 
 GEResultEnum TMobShader::InitVariables()
 {
+    // A program without the constant is refused here, with the renderer's log line: it
+    // stays unloaded instead of failing every frame that draws a unit.
     color2 = nullptr;
     if (!program || program->GetVectorVariable("color2", kPixelStage, &color2) != GE_OK)
         return GE_FAIL;
-    // A program without the constant would fail every frame that draws a unit; it
-    // stays unloaded instead, and units draw untinted.
-    const auto* device = dynamic_cast<const render::ShaderScalarVariableImplDX9*>(color2->GetImpl());
-    if (device && !device->IsBound()) {
-        GE_LOG(L"TMobShader '%s': the pixel shader has no \"color2\".\n") << name;
-        color2 = nullptr;
-        return GE_FAIL;
-    }
     // White: the sprite as it is until someone tints it.
     color2->SetValue(math::Point4{1.0f, 1.0f, 1.0f, 1.0f});
     return ShaderTextured::InitVariables();
