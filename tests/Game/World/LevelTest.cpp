@@ -144,6 +144,16 @@ TEST(Level, MissingOrDamagedFilesDoNotStart)
     GameSetup setup;
     setup.contentFiles["td/levels_normal/level_01_03.xml"] = "<map><points><point id='1'></map>";
     setup.contentFiles["td/levels_normal/level_01_04.xml"] = "<?xml version='1.0'?><level/>";
+    // Spawn point 9 lies on an island; the spots hold an element of another name.
+    setup.contentFiles["td/levels_normal/level_01_05.xml"] =
+        "<map><li>./td/data/maps/ep01/</li><budget>10</budget>"
+        "<points><point id='1' x='10' y='10'><p name='spawn' value='1'/></point><point id='2' x='500' y='10'/>"
+        "<point id='3' x='900' y='10'><p name='goal' value='1'/></point>"
+        "<point id='9' x='10' y='700'><p name='spawn' value='1'/></point></points>"
+        "<links><link sid='1' eid='2' anchor_x='250' anchor_y='10'/><link sid='3' eid='2' anchor_x='700' anchor_y='60'/>"
+        "</links><spots><spot x='100' y='100'/><decoration x='5' y='5'/><spot x='200' y='200'/></spots>"
+        "<waves><wave spawn='9'><e id='1' x='0' y='-65'/></wave><wave spawn='-1'><e id='0' x='0' y='-130'/></wave>"
+        "</waves></map>";
     // Claims one group of a link the level does not have.
     setup.contentFiles["td/levels_normal/level_01_01.cache"] = std::string("\x01\x00\x00\x00\x63\x00\x00\x00", 8);
     RunGame("Level.MissingOrDamagedFilesDoNotStart", setup, [](GameHarness& h) {
@@ -158,6 +168,31 @@ TEST(Level, MissingOrDamagedFilesDoNotStart)
             EXPECT_EQ(log.Count(L"Path cache 'td/levels_normal/level_01_01.cache' ignored"), 1);
             ExpectWalkable(*map, "level 1 with a bad cache");
         }
+        {
+            LogCapture log;
+            map->mLevel = 4;
+            ASSERT_TRUE(map->startLevel());
+            EXPECT_EQ(map->mSpotList.size(), 2u) << "only spot elements are spots";
+            EXPECT_EQ(map->routeOf(1), (std::vector<i32>{1, 2, 3}));
+            EXPECT_TRUE(map->routeOf(9).empty());
+            EXPECT_EQ(log.Count(L"No route from spawn point 9 to the goal"), 1);
+            // The island's wave spawns nothing; the first spawn point's waves walk.
+            TDWaveProto* island = map->mWaves->protos[0];
+            EXPECT_EQ(map->spawnMob(island->entries[0], FindPointById(map->mPoints, 9)), nullptr);
+            EXPECT_EQ(log.Count(L"has no route to the goal"), 1);
+            EXPECT_TRUE(map->mWaves->mobs.empty());
+            TDWaveProto* first = map->mWaves->protos[1];
+            EXPECT_NE(map->spawnMob(first->entries[0], map->firstSpawnPoint()), nullptr);
+            // Link 3-2 is written against the route: its curve is walked from 2 towards 3.
+            TDPathNodeList nodes;
+            map->mPaths.findAlongRoute(map->findLink(2, 3), TrackKeyForY(-130.0f), 2, nodes);
+            ASSERT_FALSE(nodes.empty());
+            EXPECT_LT(nodes.front()->x, 520.0f);
+            EXPECT_GT(nodes.back()->x, 860.0f);
+            map->mWaves->clearMobs();
+        }
+        map->mLevel = 0;
+        ASSERT_TRUE(map->startLevel());
         map->mScreen = 6; // the level selection asked
         const int money = map->mStats->mMoney;
         for (int level : {2, 3, 7}) {
