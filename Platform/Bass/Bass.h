@@ -12,23 +12,15 @@
 // Without an audio device the library opens SDL's "dummy" output, so the game runs
 // silent; when even that fails every call fails harmlessly (FALSE or 0, error code
 // BASS_ERROR_INIT).
+#include "Platform/Win32/WinTypes.h"
 #include <cstdint>
 
-using DWORD = uint32_t;
 using QWORD = uint64_t;
-using BOOL = int;
 
 using HSAMPLE = DWORD;  // a decoded sample
 using HCHANNEL = DWORD; // a playback channel of a sample
 using HSTREAM = DWORD;  // a music stream
 using HSYNC = DWORD;    // a notification set on a channel or stream
-
-#ifndef TRUE
-#define TRUE 1
-#endif
-#ifndef FALSE
-#define FALSE 0
-#endif
 
 // Error codes of BASS_ErrorGetCode.
 constexpr int BASS_OK = 0;
