@@ -1,6 +1,10 @@
 // Levels loaded in the running game: the first level's contents, every shipped level
 // walked, the path cache, and level files or caches that are missing or damaged.
+#include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Shell/Game.h"
+#include "Source/TD/Shell/PlayerProgress.h"
+#include "Source/TD/Towers/TDContextMenu.h"
+#include "Source/TD/Towers/TDTowerSpecial.h"
 #include "Source/TD/Shell/GameWindow.h"
 #include "Source/TD/Towers/TDSpot.h"
 #include "Source/TD/World/LevelArt.h"
@@ -207,5 +211,62 @@ TEST(Level, MissingOrDamagedFilesDoNotStart)
         }
         h.Step(10);
         EXPECT_EQ(h.Screen(), 6);
+    });
+}
+
+TEST(Level, UpdateRunsTheWorldOnlyWhilePlaying)
+{
+    RunGame("Level.UpdateRunsTheWorldOnlyWhilePlaying", {}, [](GameHarness& h) {
+        ASSERT_EQ(h.Start(), GE_OK);
+        TDMap* map = Level(h);
+        ASSERT_NE(map, nullptr);
+        map->mEpisode = 0;
+        map->mLevel = 0;
+        ASSERT_TRUE(map->startLevel());
+
+        // Paused: the clock and the drops stand still, the HUD runs on real time.
+        auto* drop = new TDTowerSpecial;
+        drop->setState(1);
+        map->mSpecials.push_back(drop);
+        map->mSpeed = 0.0f;
+        map->mHud->fadeState = 1;
+        map->mHud->fadeTime = 0.0f;
+        const float clock = map->mGameTime;
+        map->update(0.5f);
+        EXPECT_EQ(map->mGameTime, clock);
+        EXPECT_EQ(drop->clock, 0.0f);
+        EXPECT_EQ(map->mHud->fadeState, 2);
+        EXPECT_EQ(map->mLastDt, 0.5f);
+
+        // Playing: a lying drop becomes one gem once its own clock (1.5 x game time) passes 5 s.
+        map->mSpeed = 1.0f;
+        const int gems = map->mStats->mGems;
+        map->update(3.0f);
+        EXPECT_EQ(map->mGameTime, clock + 3.0f);
+        EXPECT_EQ(drop->state, 1);
+        map->update(0.4f);
+        EXPECT_EQ(drop->state, 2);
+        EXPECT_EQ(map->mStats->mGems, gems + 1);
+        EXPECT_EQ(map->mProgress->getGems(), gems + 1);
+        map->update(1.0f);
+        EXPECT_EQ(map->mStats->mGems, gems + 1) << "a collected drop pays once";
+
+        // Any screen in front closes the context menu on the next update.
+        map->mContextMenu = new TDContextMenu;
+        map->mScreen = 5;
+        map->update(0.1f);
+        EXPECT_EQ(map->mContextMenu, nullptr);
+
+        // The pause: speed 0, screen 4, a window on the HUD that starts its fade-in.
+        map->mScreen = 0;
+        map->mHud->clearWindows();
+        map->mHud->fadeState = 0;
+        map->pause();
+        EXPECT_EQ(map->mSpeed, 0.0f);
+        EXPECT_EQ(map->mScreen, 4);
+        EXPECT_EQ(map->mHud->fadeState, 1);
+        EXPECT_EQ(map->mHud->queued.size(), 1u);
+        h.Step(2);
+        EXPECT_EQ(h.Screen(), 4);
     });
 }
