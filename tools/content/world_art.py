@@ -266,8 +266,8 @@ def _artillery(c, levelid, t, blast):
         c.circle((cx + 6 * s, top - 38 * s), (14 - 10 * t) * s, (255, 214, 90, 220), outline=(240, 120, 40, 255),
                  width=1.5)
     if blast and t >= 0.3:
-        c.circle((cx + 8 * s, top - 44 * s - 20 * t), (6 + 10 * t) * s, (220, 220, 220, int(200 * (1.2 - t))),
-                 outline=None)
+        puff = max(6 + 10 * t, top - 44 * s - 12 * t)
+        c.circle((cx + 8 * s, puff), (6 + 8 * t) * s, (220, 220, 220, int(200 * (1.2 - t))), outline=None)
 
 
 def _dart(c, levelid, t, blast):
@@ -275,12 +275,17 @@ def _dart(c, levelid, t, blast):
     main, roof = FAMILY_COLOURS["dart"]
     cx, foot = BASE_POINT
     c.ellipse((cx - 26 * s, foot - 10 * s, cx + 26 * s, foot + 6), shade(main, 0.5), width=2, shadow=True)
-    top = foot - (46 + 8 * min(levelid, 2)) * s
+    top = foot - (38 + 6 * min(levelid, 2)) * s
     for side in (-1, 1):
         c.line([(cx + side * 18 * s, foot - 2), (cx + side * 10 * s, top)], shade(main, 0.8), width=5 * s)
     c.line([(cx - 16 * s, foot - 16 * s), (cx + 14 * s, top + 10 * s)], shade(main, 0.6), width=3 * s)
     c.line([(cx + 16 * s, foot - 16 * s), (cx - 14 * s, top + 10 * s)], shade(main, 0.6), width=3 * s)
     c.rounded_box((cx - 20 * s, top - 6 * s, cx + 20 * s, top + 6 * s), radius=3, fill=main, width=2)
+    if levelid >= 2:  # a pointed roof on posts over the crossbow
+        for side in (-1, 1):
+            c.line([(cx + side * 16 * s, top - 4 * s), (cx + side * 16 * s, top - 28 * s)], shade(main, 0.7),
+                   width=3 * s)
+        c.polygon([(cx - 22 * s, top - 26 * s), (cx + 22 * s, top - 26 * s), (cx, top - 48 * s)], roof, width=2)
     # The crossbow: a bow arc and its bolt; the string snaps forward when it shoots.
     pull = 0 if blast and t < 0.4 else 6 * s
     bow_y = top - 16 * s
@@ -290,8 +295,6 @@ def _dart(c, levelid, t, blast):
            width=1.5)
     if pull:
         c.line([(cx, bow_y + pull), (cx, bow_y - 16 * s)], (90, 60, 30, 255), width=2.5)
-    if levelid >= 2:
-        c.polygon([(cx - 16 * s, top - 6 * s), (cx + 16 * s, top - 6 * s), (cx, top - 34 * s)], roof, width=2)
 
 
 def _support(c, levelid, t, blast):
