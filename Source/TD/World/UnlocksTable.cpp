@@ -1,6 +1,7 @@
 #include "Source/TD/World/UnlocksTable.h"
 
 #include "Core/File/FileUtils.h"
+#include "Source/TD/Shell/PlayerProgress.h"
 #include "Source/TD/World/SheetToXml.h"
 
 UnlocksTable::UnlocksTable(const int* episode, const int* level, const std::wstring& path)
@@ -52,4 +53,11 @@ bool UnlocksTable::isUnlocked(int id)
     if (!mEpisode || !mLevel)
         return false;
     return isUnlockedAt(*mEpisode, *mLevel, id);
+}
+
+bool UnlocksTable::isUnlockedByProgress(int id, PlayerProgress& progress)
+{
+    int episode = 0, level = 0;
+    progress.getFurthestLevel(episode, level);
+    return isUnlockedAt(episode, level, id);
 }

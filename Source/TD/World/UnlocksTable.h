@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+class PlayerProgress;
+
 class UnlocksTable {
 public:
     // An empty table that answers for no level.
@@ -23,6 +25,8 @@ public:
     bool isUnlockedAt(int episode, int level, int id);
     // The same for the level object's current level.
     bool isUnlocked(int id);
+    // The same for the furthest level the player has reached (the upgrade shop).
+    bool isUnlockedByProgress(int id, PlayerProgress& progress);
 
     std::map<std::pair<int, int>, std::vector<int>> mTable;
 
