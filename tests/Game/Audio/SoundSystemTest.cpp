@@ -26,7 +26,7 @@ TEST_F(AudioTest, AnotherTrackFadesForOneSecondThenSwitches)
     ASSERT_TRUE(UpdateUntil([&] { return system->mCurrentMusic == "b.wav"; }));
     const Uint32 took = SDL_GetTicks() - asked;
     EXPECT_GE(took, 900u);
-    EXPECT_LT(took, 2500u);
+    EXPECT_LT(took, 4000u); // the mixer's thread may lag on a busy machine, never run ahead
     EXPECT_EQ(recorder.music, (Music{"a.wav", "b.wav"}));
     EXPECT_EQ(MusicState(), BASS_ACTIVE_PLAYING);
     float volume = 0.0f;
