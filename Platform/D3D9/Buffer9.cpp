@@ -74,18 +74,19 @@ HRESULT BufferStorage::Unlock()
         begin = std::max(begin, sentBegin_);
         end = std::min(end, sentEnd_);
     }
-    if (end > begin) {
-        device_->MakeCurrent();
-        Send(begin, end);
-    }
-    return D3D_OK;
+    if (end <= begin)
+        return D3D_OK;
+    device_->BeginGlWork();
+    Send(begin, end);
+    return device_->GlWorkResult("Unlock");
 }
 
-void BufferStorage::Upload(UINT begin, UINT end)
+HRESULT BufferStorage::Upload(UINT begin, UINT end)
 {
     end = std::min(end, Length());
     if (!stale_ || begin >= end)
-        return;
+        return D3D_OK;
+    device_->BeginGlWork();
     const GlApi& gl = device_->Gl();
     if (renew_) {
         // A fresh store lets the driver keep drawing from the old one meanwhile.
@@ -103,6 +104,13 @@ void BufferStorage::Upload(UINT begin, UINT end)
     sentEnd_ = std::max(sentEnd_, end);
     if (sentBegin_ == 0 && sentEnd_ == Length())
         stale_ = false;
+    const HRESULT hr = device_->GlWorkResult("Buffer upload for a draw");
+    if (FAILED(hr)) {
+        // Nothing of the store is known good: the next draw makes it again.
+        stale_ = renew_ = true;
+        sentBegin_ = sentEnd_ = 0;
+    }
+    return hr;
 }
 
 void BufferStorage::Send(UINT begin, UINT end)
@@ -130,7 +138,13 @@ HRESULT VertexBuffer9::Create(Device9* device, UINT length, DWORD usage, DWORD /
 {
     if (!out || length == 0 || !ValidPool(pool, usage))
         return D3DERR_INVALIDCALL;
-    *out = new VertexBuffer9(device, length, usage, pool);
+    device->BeginGlWork();
+    auto* buffer = new VertexBuffer9(device, length, usage, pool);
+    if (const HRESULT hr = device->GlWorkResult("CreateVertexBuffer"); FAILED(hr)) {
+        buffer->Release();
+        return hr;
+    }
+    *out = buffer;
     return D3D_OK;
 }
 
@@ -160,7 +174,13 @@ HRESULT IndexBuffer9::Create(Device9* device, UINT length, DWORD usage, D3DFORMA
     if (!out || length == 0 || !ValidPool(pool, usage) ||
         (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32))
         return D3DERR_INVALIDCALL;
-    *out = new IndexBuffer9(device, length, usage, format, pool);
+    device->BeginGlWork();
+    auto* buffer = new IndexBuffer9(device, length, usage, format, pool);
+    if (const HRESULT hr = device->GlWorkResult("CreateIndexBuffer"); FAILED(hr)) {
+        buffer->Release();
+        return hr;
+    }
+    *out = buffer;
     return D3D_OK;
 }
 

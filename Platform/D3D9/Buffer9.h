@@ -18,7 +18,8 @@ public:
     HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags);
     HRESULT Unlock();
     // A draw is about to read the bytes [begin, end): those the GL store lacks are sent.
-    void Upload(UINT begin, UINT end);
+    // Fails when the driver refuses them.
+    HRESULT Upload(UINT begin, UINT end);
 
     GLuint Name() const { return name_; }
     UINT Length() const { return static_cast<UINT>(bytes_.size()); }

@@ -53,6 +53,10 @@ enum class D3D9TestCall {
 // The next call of that operation on this device returns hr without doing anything.
 void D3D9Test_FailNext(IDirect3DDevice9* device, D3D9TestCall call, HRESULT hr);
 
+// The driver refuses the next creation or upload on this device: when the device reads
+// the GL error state after that work, it finds `glError` (GL_OUT_OF_MEMORY, ...).
+void D3D9Test_RefuseNextGlWork(IDirect3DDevice9* device, unsigned glError);
+
 // Adapter-wide settings, read when a device or the adapter is asked.
 struct D3D9TestAdapter {
     int failHardwareDevices = 0; // CreateDevice with hardware vertex processing fails this many times

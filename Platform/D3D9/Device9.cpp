@@ -257,6 +257,7 @@ HRESULT Device9::Init(const D3DPRESENT_PARAMETERS& params)
         gl_.BindSampler(stage, samplers_[stage]);
         boundTextures_[stage] = kUnknownName;
     }
+    ListenToDriver();
     QueryWindowFramebuffer();
     const HRESULT hr = ApplyPresentParameters(params);
     if (FAILED(hr))
@@ -345,17 +346,81 @@ void Device9::QueryWindowFramebuffer()
     gl_.GetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT,
                                             GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE, &windowAlphaBits_);
     windowColourBits_ = std::min({red, green, blue});
-    // A missing depth or stencil buffer answers with an error and leaves the size at 0.
-    gl_.GetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE,
-                                            &windowDepthBits_);
-    gl_.GetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_STENCIL,
-                                            GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE, &windowStencilBits_);
+    // Only a buffer the window has is asked its size: asking a missing one is an error
+    // (which the driver's debug messages would report).
+    auto bits = [this](GLenum attachment, GLenum size, GLint* out) {
+        GLint type = GL_NONE;
+        gl_.GetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, attachment, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE,
+                                                &type);
+        *out = 0;
+        if (type != GL_NONE)
+            gl_.GetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, attachment, size, out);
+    };
+    bits(GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE, &windowDepthBits_);
+    bits(GL_STENCIL, GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE, &windowStencilBits_);
     GLboolean doubleBuffered = GL_FALSE;
     gl_.GetBooleanv(GL_DOUBLEBUFFER, &doubleBuffered);
     windowDoubleBuffered_ = doubleBuffered == GL_TRUE;
     gl_.GetIntegerv(GL_READ_BUFFER, &windowReadBuffer_);
+    ForgetGlErrors();
+}
+
+void Device9::ForgetGlErrors()
+{
+    // Bounded: a context whose connection is gone may answer with errors for ever.
     for (int i = 0; i < 8 && gl_.GetError() != GL_NO_ERROR; ++i) {
     }
+}
+
+void Device9::BeginGlWork()
+{
+    MakeCurrent();
+    ForgetGlErrors();
+}
+
+HRESULT Device9::GlWorkResult(const char* what)
+{
+    GLenum error = refusedGlWork_;
+    refusedGlWork_ = GL_NO_ERROR;
+    for (int i = 0; i < 8; ++i) {
+        const GLenum next = gl_.GetError();
+        if (next == GL_NO_ERROR)
+            break;
+        if (error == GL_NO_ERROR || next == GL_OUT_OF_MEMORY)
+            error = next;
+    }
+    if (error == GL_NO_ERROR)
+        return D3D_OK;
+    SDL_LogError(SDL_LOG_CATEGORY_APPLICATION, "%s: the driver refused it (GL error 0x%04X)", what, error);
+    return error == GL_OUT_OF_MEMORY ? D3DERR_OUTOFVIDEOMEMORY : D3DERR_DRIVERINTERNALERROR;
+}
+
+#ifndef NDEBUG
+namespace {
+
+void APIENTRY LogDriverMessage(GLenum, GLenum type, GLuint id, GLenum severity, GLsizei, const GLchar* message,
+                                 const void*)
+{
+    if (severity != GL_DEBUG_SEVERITY_NOTIFICATION)
+        SDL_LogWarn(SDL_LOG_CATEGORY_APPLICATION, "OpenGL (type 0x%04X, id %u): %s", type, id, message);
+}
+
+} // namespace
+#endif
+
+void Device9::ListenToDriver()
+{
+#ifndef NDEBUG
+    // The callback is core from OpenGL 4.3; a 3.3 context may offer it as KHR_debug.
+    auto callback =
+        reinterpret_cast<PFNGLDEBUGMESSAGECALLBACKPROC>(SDL_GL_GetProcAddress("glDebugMessageCallback"));
+    if (!callback || !gl_.HasExtension("GL_KHR_debug"))
+        return;
+    gl_.Enable(GL_DEBUG_OUTPUT);
+    // Messages arrive during the call that caused them, on its thread.
+    gl_.Enable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
+    callback(&LogDriverMessage, nullptr);
+#endif
 }
 
 bool Device9::WindowCanHoldBackBuffer() const
@@ -1259,8 +1324,7 @@ HRESULT Device9::BindVertexStream(UINT first, UINT count)
         gl_.BindVertexArray(array.name);
     }
     boundArray_ = &array;
-    storage.Upload(static_cast<UINT>(begin), static_cast<UINT>(end));
-    return D3D_OK;
+    return storage.Upload(static_cast<UINT>(begin), static_cast<UINT>(end));
 }
 
 HRESULT Device9::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount)
@@ -1310,7 +1374,8 @@ HRESULT Device9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex
         gl_.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, ib.Name());
         boundArray_->indices = ib.Name();
     }
-    ib.Upload(static_cast<UINT>(indexBegin), static_cast<UINT>(indexEnd));
+    if (HRESULT hr = ib.Upload(static_cast<UINT>(indexBegin), static_cast<UINT>(indexEnd)); FAILED(hr))
+        return hr;
     gl_.DrawRangeElementsBaseVertex(mode, minVertexIndex, minVertexIndex + numVertices - 1,
                                     static_cast<GLsizei>(count),
                                     size == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
@@ -1391,6 +1456,12 @@ void D3D9Test_FailNext(IDirect3DDevice9* device, D3D9TestCall call, HRESULT hr)
 {
     if (auto* d = d3d9::AsDevice(device))
         d->FailNext(call, hr);
+}
+
+void D3D9Test_RefuseNextGlWork(IDirect3DDevice9* device, unsigned glError)
+{
+    if (auto* d = d3d9::AsDevice(device))
+        d->RefuseNextGlWork(glError);
 }
 
 bool D3D9Test_ReadSurface(IDirect3DSurface9* surface, std::vector<std::uint32_t>& argb)

@@ -117,6 +117,11 @@ public:
         counters_.bufferBytes += bytes;
         ++counters_.bufferUploads;
     }
+    // Creations and uploads check what the driver made of them: BeginGlWork forgets the
+    // errors that earlier work left, GlWorkResult logs a refusal of `what` and turns it
+    // into D3DERR_OUTOFVIDEOMEMORY (out of memory) or D3DERR_DRIVERINTERNALERROR.
+    void BeginGlWork();
+    HRESULT GlWorkResult(const char* what);
     // A resource going away leaves no binding behind.
     void Forget(Texture9* texture);
     void Forget(VertexBuffer9* buffer);
@@ -132,6 +137,7 @@ public:
     // Test hooks.
     void SetTestState(D3D9TestDeviceState state) { testState_ = state; }
     void FailNext(D3D9TestCall call, HRESULT hr) { failures_[call] = hr; }
+    void RefuseNextGlWork(GLenum error) { refusedGlWork_ = error; }
     bool ReadSurface(Surface9& surface, std::vector<uint32_t>& argb);
     bool ReadWindow(std::vector<uint32_t>& argb, int& width, int& height);
     bool BackBufferInWindow() const { return backBuffer_ && inWindow_; }
@@ -145,6 +151,9 @@ private:
     HRESULT ApplyPresentParameters(const D3DPRESENT_PARAMETERS& params);
     void ResetStates();
     void QueryWindowFramebuffer();
+    void ForgetGlErrors();
+    // Debug builds log the driver's messages where the context offers them.
+    void ListenToDriver();
     bool WindowCanHoldBackBuffer() const;
     void OpenFrame();
     bool TargetIsWindow() const { return inWindow_ && renderTarget_ && renderTarget_ == backBuffer_.get(); }
@@ -184,6 +193,7 @@ private:
     int defaultPoolObjects_ = 0;
     D3D9TestDeviceState testState_ = D3D9TestDeviceState::Ok;
     std::map<D3D9TestCall, HRESULT> failures_;
+    GLenum refusedGlWork_ = GL_NO_ERROR;
 
     D3DPRESENT_PARAMETERS params_{};
     std::unique_ptr<Surface9> backBuffer_;

@@ -65,7 +65,12 @@ HRESULT Texture9::Create(Device9* device, UINT width, UINT height, UINT levels, 
     if (usage & D3DUSAGE_RENDERTARGET)
         levels = 1;
     auto* texture = new Texture9(device, width, height, usage, format, pool);
+    device->BeginGlWork();
     texture->Allocate(levels);
+    if (const HRESULT hr = device->GlWorkResult("CreateTexture"); FAILED(hr)) {
+        texture->Release();
+        return hr;
+    }
     *out = texture;
     return D3D_OK;
 }
@@ -208,9 +213,11 @@ HRESULT Texture9::UnlockRect(UINT level)
     if (level >= levels_.size() || !levels_[level].locked)
         return D3DERR_INVALIDCALL;
     levels_[level].locked = false;
-    if (!levels_[level].readOnly)
-        Upload(level);
-    return D3D_OK;
+    if (levels_[level].readOnly)
+        return D3D_OK;
+    device_->BeginGlWork();
+    Upload(level);
+    return device_->GlWorkResult("UnlockRect");
 }
 
 void Texture9::Upload(UINT level)

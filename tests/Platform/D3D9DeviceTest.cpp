@@ -3,6 +3,10 @@
 #include "Core/Render/Shaders/DX9/BuiltinShaders.h"
 #include "tests/Platform/D3D9Fixture.h"
 
+#include <GL/glcorearb.h>
+
+#include <functional>
+
 namespace d3d9test {
 namespace {
 
@@ -142,6 +146,166 @@ TEST_F(D3D9Device, FailureHookFailsTheNamedCallOnce)
     IDirect3DSurface9* s = reinterpret_cast<IDirect3DSurface9*>(1);
     EXPECT_EQ(device_->GetRenderTarget(0, &s), D3DERR_NOTFOUND);
     EXPECT_EQ(s, nullptr);
+}
+
+// Lines the stand-in writes through SDL's log while it lives.
+class SdlLogCapture {
+public:
+    SdlLogCapture()
+    {
+        SDL_LogGetOutputFunction(&previous_, &previousData_);
+        SDL_LogSetOutputFunction(&Keep, this);
+    }
+    ~SdlLogCapture() { SDL_LogSetOutputFunction(previous_, previousData_); }
+    size_t Count(const std::string& part) const
+    {
+        size_t n = 0;
+        for (const std::string& line : lines)
+            n += line.find(part) != std::string::npos;
+        return n;
+    }
+    std::vector<std::string> lines;
+
+private:
+    static void Keep(void* self, int, SDL_LogPriority, const char* message)
+    {
+        static_cast<SdlLogCapture*>(self)->lines.emplace_back(message);
+    }
+    SDL_LogOutputFunction previous_ = nullptr;
+    void* previousData_ = nullptr;
+};
+
+// Work the driver refuses fails with a log line and leaves nothing behind, so that no
+// caller goes on with a texture or buffer that holds no memory; the next try succeeds.
+TEST_F(D3D9Device, CreationsAndUploadsTheDriverRefusesFail)
+{
+    const std::vector<uint32_t> texels(16, 0xFF00FF00);
+    const VertexGeom quad[4] = {{-0.5f, -0.5f, 0, 0xFFFF0000},
+                                {3.5f, -0.5f, 0, 0xFFFF0000},
+                                {-0.5f, 3.5f, 0, 0xFFFF0000},
+                                {3.5f, 3.5f, 0, 0xFFFF0000}};
+    Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
+    IDirect3DTexture9* managed = MakeTexture(4, 4, texels);
+    IDirect3DVertexBuffer9* managedVb = nullptr;
+    IDirect3DVertexBuffer9* dynamicVb = nullptr;
+    ASSERT_EQ(device_->CreateVertexBuffer(sizeof quad, D3DUSAGE_WRITEONLY, kFvfGeom, D3DPOOL_MANAGED, &managedVb,
+                                          nullptr),
+              D3D_OK);
+    ASSERT_EQ(device_->CreateVertexBuffer(sizeof quad, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, kFvfGeom,
+                                          D3DPOOL_DEFAULT, &dynamicVb, nullptr),
+              D3D_OK);
+    auto fill = [&quad](IDirect3DVertexBuffer9* vb, DWORD flags) {
+        void* data = nullptr;
+        HRESULT hr = vb->Lock(0, 0, &data, flags);
+        if (SUCCEEDED(hr)) {
+            std::memcpy(data, quad, sizeof quad);
+            hr = vb->Unlock();
+        }
+        return hr;
+    };
+    // Each piece of work gives its result; `made` is set to what it created, if anything.
+    struct Case {
+        const char* what;
+        std::function<HRESULT(IUnknown** made)> work;
+    };
+    const Case cases[] = {
+        {"CreateTexture",
+         [&](IUnknown** made) {
+             IDirect3DTexture9* t = nullptr;
+             const HRESULT hr =
+                 device_->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr);
+             *made = t;
+             return hr;
+         }},
+        {"CreateTexture",
+         [&](IUnknown** made) {
+             IDirect3DTexture9* t = nullptr;
+             const HRESULT hr = device_->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                                                       D3DPOOL_DEFAULT, &t, nullptr);
+             *made = t;
+             return hr;
+         }},
+        {"UnlockRect",
+         [&](IUnknown**) {
+             D3DLOCKED_RECT locked{};
+             const HRESULT hr = managed->LockRect(0, &locked, nullptr, 0);
+             return SUCCEEDED(hr) ? managed->UnlockRect(0) : hr;
+         }},
+        {"CreateVertexBuffer",
+         [&](IUnknown** made) {
+             IDirect3DVertexBuffer9* vb = nullptr;
+             const HRESULT hr = device_->CreateVertexBuffer(64, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, kFvfGeom,
+                                                            D3DPOOL_DEFAULT, &vb, nullptr);
+             *made = vb;
+             return hr;
+         }},
+        {"CreateIndexBuffer",
+         [&](IUnknown** made) {
+             IDirect3DIndexBuffer9* ib = nullptr;
+             const HRESULT hr =
+                 device_->CreateIndexBuffer(64, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, &ib, nullptr);
+             *made = ib;
+             return hr;
+         }},
+        {"Unlock", [&](IUnknown**) { return fill(managedVb, 0); }},
+        // A discard lock leaves the upload to the draw that reads the buffer.
+        {"draw",
+         [&](IUnknown**) {
+             HRESULT hr = fill(dynamicVb, D3DLOCK_DISCARD);
+             if (SUCCEEDED(hr))
+                 hr = device_->BeginScene();
+             if (FAILED(hr))
+                 return hr;
+             Use(geom, Ortho(kWidth, kHeight));
+             device_->SetFVF(kFvfGeom);
+             device_->SetStreamSource(0, dynamicVb, 0, sizeof(VertexGeom));
+             hr = device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+             device_->SetStreamSource(0, nullptr, 0, 0);
+             device_->EndScene();
+             return hr;
+         }},
+    };
+    const std::pair<GLenum, HRESULT> refusals[] = {{GL_OUT_OF_MEMORY, D3DERR_OUTOFVIDEOMEMORY},
+                                                   {GL_INVALID_VALUE, D3DERR_DRIVERINTERNALERROR}};
+    for (const Case& c : cases) {
+        for (auto [glError, hr] : refusals) {
+            SCOPED_TRACE(std::string(c.what) + " refused with " + std::to_string(glError));
+            SdlLogCapture log;
+            IUnknown* made = nullptr;
+            D3D9Test_RefuseNextGlWork(device_, glError);
+            EXPECT_EQ(c.work(&made), hr);
+            EXPECT_EQ(made, nullptr);
+            EXPECT_EQ(log.Count(c.what), 1u);
+            ASSERT_EQ(c.work(&made), D3D_OK);
+            if (made)
+                made->Release();
+        }
+    }
+    // Nothing of the default pool was left behind by the refused creations.
+    managedVb->Release();
+    dynamicVb->Release();
+    managed->Release();
+    D3DPRESENT_PARAMETERS p = DefaultParams();
+    EXPECT_EQ(device_->Reset(&p), D3D_OK);
+}
+
+// An error left by earlier work is not blamed on the next creation. Debug builds hear
+// the driver's own messages.
+TEST_F(D3D9Device, EarlierDriverErrorsAreNotBlamedOnACreation)
+{
+    auto bindTexture = reinterpret_cast<PFNGLBINDTEXTUREPROC>(SDL_GL_GetProcAddress("glBindTexture"));
+    ASSERT_NE(bindTexture, nullptr);
+    SdlLogCapture log;
+    bindTexture(GL_TEXTURE_2D + 1, 0); // GL_INVALID_ENUM, on the device's current context
+#ifdef NDEBUG
+    EXPECT_TRUE(log.lines.empty());
+#else
+    EXPECT_EQ(log.Count("OpenGL"), 1u);
+#endif
+    IDirect3DTexture9* t = nullptr;
+    EXPECT_EQ(device_->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr), D3D_OK);
+    ASSERT_NE(t, nullptr);
+    t->Release();
 }
 
 TEST_F(D3D9Device, AdapterReportsWhatTheRendererRequiresAndHonoursItsHooks)
