@@ -118,7 +118,7 @@ base::Stream* PsdFile::OpenRead(const std::wstring& path)
     const auto it = layers.find(path);
     if (it == layers.end())
         return nullptr;
-    const std::vector<u32>& pixels = it->second->record->pixels;
+    const auto& pixels = it->second->record->pixels;
     if (pixels.size() > std::numeric_limits<u32>::max() / 4) {
         GE_LOG(L"Layered image '%s': layer '%s' is too large to open.\n") << containerName << path;
         return nullptr;

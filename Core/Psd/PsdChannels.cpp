@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 #include <zlib.h>
 
 u64 PsdRowBytes(u64 width, int depth)
@@ -18,36 +19,94 @@ u64 PsdPlaneSize(u64 width, u64 height, int depth)
     return PsdRowBytes(width, depth) * height;
 }
 
-void DecodePsdPackBits(const u8* src, u32 srcLen, u8* dst, u32 rows, u32 rowBytes)
+namespace {
+
+// Work below this many bytes is not worth another thread.
+constexpr u64 kParallelBytes = u64(1) << 18;
+
+// The number of bands of about kParallelBytes each, for `rows` rows of `rowBytes`.
+u32 BandCount(u64 rows, u64 rowBytes)
 {
-    const u8* end = src + srcLen;
-    const u8* p = src + std::min<u64>(u64(rows) * 2, srcLen);
-    for (u32 r = 0; r < rows && p < end; ++r) {
-        const u32 count = u64(r) * 2 + 1 < srcLen ? PsdGetU16(src + u64(r) * 2) : 0;
-        const u8* rowEnd = count < u64(end - p) ? p + count : end;
+    const u64 total = rows * rowBytes;
+    const u32 workers = PsdWorkerCount();
+    if (workers <= 1 || total < 2 * kParallelBytes)
+        return 1;
+    return static_cast<u32>(std::min<u64>({rows, total / kParallelBytes, u64(workers) * 4}));
+}
+
+// Rows [first, end) of a PackBits run whose row `first` starts at `p`.
+void DecodePackBitsRows(const u8* src, u32 srcLen, const u8* p, u8* dst, u32 first, u32 end, u32 rowBytes)
+{
+    const u8* const stop = src + srcLen;
+    for (u32 r = first; r < end; ++r) {
         u8* out = dst + u64(r) * rowBytes;
         u8* const outEnd = out + rowBytes;
-        while (p < rowEnd) {
-            const u8 h = *p++;
-            if (h == 128)
-                continue;
-            if (h > 128) {
-                if (p >= rowEnd)
-                    break;
-                const u8 v = *p++;
-                const u32 n = std::min<u64>(257u - h, outEnd - out);
-                std::memset(out, v, n);
-                out += n;
-            } else {
-                const u32 n = std::min<u64>(h + 1u, rowEnd - p);
-                const u32 kept = std::min<u64>(n, outEnd - out);
-                std::memcpy(out, p, kept);
-                out += kept;
-                p += n;
+        if (p < stop) {
+            const u32 count = u64(r) * 2 + 1 < srcLen ? PsdGetU16(src + u64(r) * 2) : 0;
+            const u8* rowEnd = count < u64(stop - p) ? p + count : stop;
+            while (p < rowEnd) {
+                const u8 h = *p++;
+                if (h == 128)
+                    continue;
+                if (h > 128) {
+                    if (p >= rowEnd)
+                        break;
+                    const u8 v = *p++;
+                    const u32 n = std::min<u64>(257u - h, outEnd - out);
+                    std::memset(out, v, n);
+                    out += n;
+                } else {
+                    const u32 n = std::min<u64>(h + 1u, rowEnd - p);
+                    const u32 kept = std::min<u64>(n, outEnd - out);
+                    std::memcpy(out, p, kept);
+                    out += kept;
+                    p += n;
+                }
             }
+            p = rowEnd;
         }
-        p = rowEnd;
+        std::memset(out, 0, outEnd - out);
     }
+}
+
+} // namespace
+
+namespace {
+
+u32 BandFirstRow(u64 rows, u32 band, u32 bands)
+{
+    return static_cast<u32>(rows * band / bands);
+}
+
+// Where the first row of each of `bands` bands of a PackBits run starts: after the
+// byte counts of the rows before it.
+std::vector<const u8*> PackBitsBandStarts(const u8* src, u32 srcLen, u32 rows, u32 bands)
+{
+    const u8* const stop = src + srcLen;
+    const u8* p = src + std::min<u64>(u64(rows) * 2, srcLen);
+    std::vector<const u8*> starts(bands, p);
+    u32 band = 0;
+    for (u32 r = 0; r < rows && band < bands; ++r) {
+        while (band < bands && BandFirstRow(rows, band, bands) == r)
+            starts[band++] = p;
+        if (p < stop) {
+            const u32 count = u64(r) * 2 + 1 < srcLen ? PsdGetU16(src + u64(r) * 2) : 0;
+            p = count < u64(stop - p) ? p + count : stop;
+        }
+    }
+    return starts;
+}
+
+} // namespace
+
+void DecodePsdPackBits(const u8* src, u32 srcLen, u8* dst, u32 rows, u32 rowBytes)
+{
+    const u32 bands = BandCount(rows, rowBytes);
+    const std::vector<const u8*> starts = PackBitsBandStarts(src, srcLen, rows, bands);
+    PsdParallelFor(bands, [&](u32 band) {
+        DecodePackBitsRows(src, srcLen, starts[band], dst, BandFirstRow(rows, band, bands),
+                           BandFirstRow(rows, band + 1, bands), rowBytes);
+    });
 }
 
 int InflatePsdData(const u8* src, u32 srcLen, u8* dst, u32 dstLen)
@@ -64,8 +123,11 @@ int InflatePsdData(const u8* src, u32 srcLen, u8* dst, u32 dstLen)
     int status = PSD_OK;
     for (;;) {
         const int ret = inflate(&zs, Z_NO_FLUSH);
-        if (ret == Z_STREAM_END)
+        if (ret == Z_STREAM_END) {
+            // A stream that ends early leaves the rest zero.
+            std::memset(zs.next_out, 0, zs.avail_out);
             break;
+        }
         if (ret != Z_OK) {
             status = PSD_ERR_ZLIB;
             break;
@@ -107,11 +169,15 @@ int DecodePsdPlanes(int kind, const u8* src, u32 srcLen, u8* dst, u32 rows, u32 
 {
     const u64 size = u64(rows) * rowBytes;
     switch (kind) {
-    case 0:
-        // A raw channel shorter than its plane leaves the rest as it is (zeros).
-        if (srcLen != 0 && size != 0)
-            std::memcpy(dst, src, std::min<u64>(srcLen, size));
+    case 0: {
+        // A raw channel shorter than its plane leaves the rest zero.
+        const u64 copied = std::min<u64>(srcLen, size);
+        if (copied != 0)
+            std::memcpy(dst, src, copied);
+        if (size > copied)
+            std::memset(dst + copied, 0, size - copied);
         return PSD_OK;
+    }
     case 1:
         DecodePsdPackBits(src, srcLen, dst, rows, rowBytes);
         return PSD_OK;
@@ -164,8 +230,10 @@ PsdPlanes PsdMergedPlanes(u32 mode, int N, const u8* base, u64 plane)
     return set;
 }
 
-bool CombinePsdPlanes(u32 mode, int depth, u32 width, u32 height, const PsdPlanes& planes,
-                      const PsdPalette& palette, u32* out)
+namespace {
+
+bool CombineRows(u32 mode, int depth, u32 width, u32 height, const PsdPlanes& planes,
+                 const PsdPalette& palette, u32* out)
 {
     const u64 n = u64(width) * height;
     const int step = depth == 16 ? 2 : 1;
@@ -207,6 +275,13 @@ bool CombinePsdPlanes(u32 mode, int depth, u32 width, u32 height, const PsdPlane
     case PSD_MODE_RGB:
         if (depth == 1)
             return false;
+        if (depth == 8 && c[0] && c[1] && c[2]) {
+            // The common case, kept to a loop the compiler can vectorise.
+            const u8 *r = c[0], *g = c[1], *b = c[2], *a = planes.alpha;
+            for (u64 i = 0; i < n; ++i)
+                out[i] = (u32(a ? a[i] : 0xFFu) << 24) | (u32(r[i]) << 16) | (u32(g[i]) << 8) | b[i];
+            return true;
+        }
         for (u64 i = 0; i < n; ++i)
             out[i] = (alpha(i) << 24) | (sample(c[0], i) << 16) | (sample(c[1], i) << 8) | sample(c[2], i);
         return true;
@@ -241,6 +316,40 @@ bool CombinePsdPlanes(u32 mode, int depth, u32 width, u32 height, const PsdPlane
     default:
         return false;
     }
+}
+
+} // namespace
+
+namespace {
+
+// Rows [first, end) of the image the planes hold, into the same rows of `out`.
+void CombineBand(u32 mode, int depth, u32 width, u32 first, u32 end, const PsdPlanes& planes,
+                 const PsdPalette& palette, u32* out)
+{
+    const u64 offset = u64(first) * PsdRowBytes(width, depth);
+    const auto shifted = [](const u8* plane, u64 at) { return plane ? plane + at : nullptr; };
+    PsdPlanes part;
+    for (int i = 0; i < 4; ++i)
+        part.color[i] = shifted(planes.color[i], offset);
+    part.alpha = shifted(planes.alpha, offset);
+    part.black = shifted(planes.black, u64(first) * width);
+    CombineRows(mode, depth, width, end - first, part, palette, out + u64(first) * width);
+}
+
+} // namespace
+
+bool CombinePsdPlanes(u32 mode, int depth, u32 width, u32 height, const PsdPlanes& planes,
+                      const PsdPalette& palette, u32* out)
+{
+    // Whether there is a combiner at all, before any work.
+    if (!CombineRows(mode, depth, width, 0, planes, palette, out))
+        return false;
+    const u32 bands = BandCount(height, u64(width) * 4);
+    PsdParallelFor(bands, [&](u32 band) {
+        CombineBand(mode, depth, width, BandFirstRow(height, band, bands),
+                    BandFirstRow(height, band + 1, bands), planes, palette, out);
+    });
+    return true;
 }
 
 namespace {
@@ -280,8 +389,33 @@ int ReadPsdLayerChannels(PsdContext* ctx, PsdLayerRecord* r)
         return PSD_ERR_SHORT;
     ctx->planeSize = static_cast<u32>(P);
     ctx->planeStride = static_cast<u32>(stride);
-    ctx->planarBuffer.assign(stride * kPlaneSlots, 0);
+    // Every decoder writes its whole plane and planes without a channel are not read,
+    // so the buffer is not cleared between layers.
+    if (ctx->planarBuffer.size() < stride * kPlaneSlots)
+        ctx->planarBuffer.resize(stride * kPlaneSlots);
 
+    // PackBits channels of the layer's size (what tools write) are decoded after all
+    // channels are read, in bands of rows that each decode their rows of every such
+    // channel and combine them, on the machine's cores. The others (zip, raw, the
+    // mask) are decoded as they are read. PackBits cannot fail, so the first failure
+    // is the same either way.
+    struct Deferred {
+        int slot;
+        u64 offset; // in the compressed scratch
+        u32 length;
+    };
+    std::vector<Deferred> deferred;
+    u64 held = 0; // scratch bytes of the deferred channels
+    // Room for every channel at once, as far as the data reaches; nothing in the
+    // scratch is kept from the layer before.
+    u64 announced = 0;
+    for (const PsdChannelInfo& channel : r->channels)
+        announced += channel.dataLength;
+    announced = std::min<u64>(announced, static_cast<u64>(std::max<i64>(PsdRemaining(ctx), 0)));
+    if (ctx->compressedScratch.size() < announced) {
+        ctx->compressedScratch.clear();
+        ctx->compressedScratch.resize(std::max<u64>(announced, 4096));
+    }
     bool present[kPlaneSlots] = {};
     for (const PsdChannelInfo& channel : r->channels) {
         if (channel.dataLength < 2) {
@@ -295,43 +429,72 @@ int ReadPsdLayerChannels(PsdContext* ctx, PsdLayerRecord* r)
             continue;
         if (compressed > PsdRemaining(ctx))
             return PsdFail(ctx, PSD_ERR_SHORT, L"a channel's data is short");
-        if (ctx->compressedScratch.size() < compressed)
+        if (ctx->compressedScratch.size() < held + compressed)
             ctx->compressedScratch.resize(
-                std::max<u64>({compressed, ctx->compressedScratch.size() * 2, 4096}));
-        if (PsdReadBytes(ctx, ctx->compressedScratch.data(), static_cast<int>(compressed)) !=
+                std::max<u64>({held + compressed, ctx->compressedScratch.size() * 2, 4096}));
+        if (PsdReadBytes(ctx, ctx->compressedScratch.data() + held, static_cast<int>(compressed)) !=
             static_cast<int>(compressed))
             return PsdFail(ctx, PSD_ERR_SHORT, L"a channel's data is short");
         if (kind > 3)
             return PSD_ERR_COMPRESSION;
         const int slot = SlotOf(channel.id);
-        u8* plane = ctx->planarBuffer.data() + slot * stride;
-        std::memset(plane, 0, stride);
+        // A later channel of the same id replaces what an earlier one decoded.
+        std::erase_if(deferred, [slot](const Deferred& d) { return d.slot == slot; });
         const bool isMask = channel.id == -2;
+        present[slot] = true;
+        if (kind == 1 && !isMask) {
+            // Other ids are decoded only to check them, and PackBits cannot fail.
+            if (slot != kDiscardSlot) {
+                deferred.push_back({slot, held, compressed});
+                held += compressed;
+            }
+            continue;
+        }
+        u8* plane = ctx->planarBuffer.data() + slot * stride;
         const u64 rows = isMask ? maskHeight : height;
         const u64 rowBytes = isMask ? (M ? PsdRowBytes(maskWidth, depth) : 0) : PsdRowBytes(width, depth);
         const u64 rowWidth = isMask ? maskWidth : width;
-        const int status =
-            DecodePsdPlanes(kind, ctx->compressedScratch.data(), compressed, plane, static_cast<u32>(rows),
-                            static_cast<u32>(rowBytes), static_cast<u32>(rowWidth), depth);
+        const int status = DecodePsdPlanes(kind, ctx->compressedScratch.data() + held, compressed, plane,
+                                           static_cast<u32>(rows), static_cast<u32>(rowBytes),
+                                           static_cast<u32>(rowWidth), depth);
         if (status != PSD_OK)
             return status;
-        present[slot] = true;
     }
 
-    const u8* base = ctx->planarBuffer.data();
+    u8* base = ctx->planarBuffer.data();
     if (width * height >= 1) {
-        r->pixels.assign(width * height, 0);
+        r->pixels.resize(width * height);
         PsdPlanes planes;
         for (int i = 0; i < 4; ++i)
-            planes.color[i] = base + (i + 2) * stride;
+            planes.color[i] = present[i + 2] ? base + (i + 2) * stride : nullptr;
         if (present[1]) {
             if (ctx->colorMode == PSD_MODE_MULTICHANNEL)
                 planes.black = base + stride;
             else
                 planes.alpha = base + stride;
         }
-        CombinePsdPlanes(ctx->colorMode, depth, static_cast<u32>(width), static_cast<u32>(height), planes,
-                         PsdDocumentPalette(ctx), r->pixels.data());
+        const u32 mode = ctx->colorMode;
+        const u32 w = static_cast<u32>(width), h = static_cast<u32>(height);
+        const PsdPalette palette = PsdDocumentPalette(ctx);
+        const bool combines = CombineRows(mode, depth, w, 0, planes, palette, r->pixels.data());
+        const u64 rowBytes = PsdRowBytes(width, depth);
+        const u32 bands = BandCount(height, width * 4 + rowBytes * deferred.size());
+        std::vector<std::vector<const u8*>> starts;
+        for (const Deferred& d : deferred)
+            starts.push_back(
+                PackBitsBandStarts(ctx->compressedScratch.data() + d.offset, d.length, h, bands));
+        const u8* scratch = ctx->compressedScratch.data();
+        u32* out = r->pixels.data();
+        PsdParallelFor(bands, [&](u32 band) {
+            const u32 first = BandFirstRow(height, band, bands), end = BandFirstRow(height, band + 1, bands);
+            for (size_t i = 0; i < deferred.size(); ++i)
+                DecodePackBitsRows(scratch + deferred[i].offset, deferred[i].length, starts[i][band],
+                                   base + deferred[i].slot * stride, first, end, static_cast<u32>(rowBytes));
+            if (combines)
+                CombineBand(mode, depth, w, first, end, planes, palette, out);
+        });
+        if (!combines)
+            std::fill(r->pixels.begin(), r->pixels.end(), 0u);
     }
     if (maskWidth * maskHeight >= 1 && depth != 1 && present[0]) {
         r->maskPixels.resize(maskWidth * maskHeight);

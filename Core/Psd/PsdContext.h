@@ -5,12 +5,37 @@
 #include "Core/Base/Types.h"
 #include "Core/Psd/PsdAdjustments.h"
 #include "Core/Psd/PsdStatus.h"
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <string>
 #include <vector>
 
 class PsdSource;
+
+// Storage for decoded images: growing it leaves the new elements unset, as the
+// decoders write every one (on several cores, which also share the first touch of
+// fresh memory) and clearing megabytes first would cost as much as the decoding.
+template <class T> struct PsdUnsetAllocator : std::allocator<T> {
+    template <class U> struct rebind {
+        using other = PsdUnsetAllocator<U>;
+    };
+    PsdUnsetAllocator() = default;
+    template <class U> PsdUnsetAllocator(const PsdUnsetAllocator<U>&) noexcept {}
+    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <class U, class... Args> void construct(U* p, Args&&... args)
+    {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+using PsdPixels = std::vector<u32, PsdUnsetAllocator<u32>>;
+using PsdBytes = std::vector<u8, PsdUnsetAllocator<u8>>;
+
+// Pixels compare with plain vectors of the same words.
+inline bool operator==(const PsdPixels& a, const std::vector<u32>& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
+}
 
 struct PsdChannelInfo {
     i16 id = 0;         // 0, 1, 2, ... colour; -1 transparency; -2 user layer mask
@@ -62,7 +87,7 @@ struct PsdLayerRecord {
     i32 channelRangeCount = 0;
     std::array<std::vector<u16>, 4> rangeArrays; // source black, source white, destination black, white
     std::array<char, 256> name{};                // 8-bit name, zero-terminated
-    std::vector<u32> pixels;                     // width x height 0xAARRGGBB
+    PsdPixels pixels;                            // width x height 0xAARRGGBB
     i32 adjustmentCount = 0;
     std::array<PsdAdjustment, kMaxAdjustments> adjustments;
     bool adjustmentLayer = false;
@@ -192,11 +217,11 @@ struct PsdContext {
 
     std::vector<PsdPattern> patterns;
 
-    std::vector<u32> mergedImage; // width x height 0xAARRGGBB
+    PsdPixels mergedImage; // width x height 0xAARRGGBB
 
     // Scratch reused while decoding.
-    std::vector<u8> planarBuffer;
-    std::vector<u8> compressedScratch;
+    PsdBytes planarBuffer;
+    PsdBytes compressedScratch;
     u32 planeSize = 0;
     u32 planeStride = 0;
 

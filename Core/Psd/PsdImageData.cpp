@@ -57,7 +57,10 @@ int ReadPsdImageData(PsdContext* ctx)
     if (!PsdFitsBudget(ctx, planes * plane, L"merged planes") ||
         !PsdReserveDecoded(ctx, pixels * 8 + channels * pixels, L"merged image"))
         return PSD_ERR_SHORT;
-    ctx->planarBuffer.assign(planes * plane, 0);
+    // The decoders write every byte of the planes they decode; the planes the header
+    // does not have are zero.
+    ctx->planarBuffer.resize(planes * plane);
+    std::fill(ctx->planarBuffer.begin() + channels * plane, ctx->planarBuffer.end(), u8(0));
 
     std::vector<u8> data;
     if (kind != 0) {
@@ -69,8 +72,11 @@ int ReadPsdImageData(PsdContext* ctx)
         return PSD_ERR_COMPRESSION;
     if (kind == 0) {
         // Raw planes shorter than announced keep zeros for the rest.
-        if (total)
-            PsdReadBytes(ctx, ctx->planarBuffer.data(), static_cast<int>(std::min<u64>(total, 0x7FFFFFFF)));
+        const u64 read = total ? static_cast<u64>(std::max(
+                                     0, PsdReadBytes(ctx, ctx->planarBuffer.data(),
+                                                     static_cast<int>(std::min<u64>(total, 0x7FFFFFFF)))))
+                               : 0;
+        std::fill(ctx->planarBuffer.begin() + read, ctx->planarBuffer.begin() + total, u8(0));
     } else if (total) {
         const int status =
             DecodePsdPlanes(kind, data.data(), static_cast<u32>(data.size()), ctx->planarBuffer.data(),
@@ -82,13 +88,14 @@ int ReadPsdImageData(PsdContext* ctx)
     data.clear();
     data.shrink_to_fit();
 
-    ctx->mergedImage.assign(pixels, 0);
+    ctx->mergedImage.clear();
+    ctx->mergedImage.resize(pixels);
     const u8* base = ctx->planarBuffer.data();
     const int N = std::clamp<int>(ctx->colorChannelCount, 0, static_cast<int>(channels));
     const PsdPlanes set = PsdMergedPlanes(ctx->colorMode, N, base, plane);
-    if (pixels)
-        CombinePsdPlanes(ctx->colorMode, depth, static_cast<u32>(width), static_cast<u32>(height), set,
-                         PsdDocumentPalette(ctx), ctx->mergedImage.data());
+    if (pixels && !CombinePsdPlanes(ctx->colorMode, depth, static_cast<u32>(width), static_cast<u32>(height),
+                                    set, PsdDocumentPalette(ctx), ctx->mergedImage.data()))
+        std::fill(ctx->mergedImage.begin(), ctx->mergedImage.end(), 0u);
 
     // Alpha channels beyond the colour channels, as far as the table has entries.
     for (u64 index = N; index < channels; ++index) {

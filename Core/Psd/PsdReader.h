@@ -4,6 +4,7 @@
 // loaded document need only Core/Psd/PsdDocument.h.
 #include "Core/Psd/PsdContext.h"
 #include <cstdio>
+#include <functional>
 
 namespace base {
 class Stream;
@@ -96,15 +97,23 @@ bool PsdFitsBudget(PsdContext* ctx, u64 bytes, const wchar_t* what);
 
 void FillUInt32(u32* dest, u32 value, int count);
 
+// Runs work(0) .. work(count - 1) on up to PsdWorkerCount() threads (the caller's
+// among them) and returns when all have run. Each piece must write only its own
+// bytes and must not throw. Nested calls run on the calling worker.
+void PsdParallelFor(u32 count, const std::function<void(u32)>& work);
+u32 PsdWorkerCount();
+
 // Decoders shared by layers, the merged image and patterns.
 int InflatePsdData(const u8* src, u32 srcLen, u8* dst, u32 dstLen);
 int InflatePsdPredicted(const u8* src, u32 srcLen, u8* dst, u32 dstLen, u32 rowWidth, int depth);
 // PackBits rows: `rows` byte counts (u16 each) then the packed rows; row r lands at
-// dst + r * rowBytes and never writes past its row. Rows that decode short keep
-// the zeros the caller put there.
+// dst + r * rowBytes and never writes past its row. What a row does not fill (a row
+// that decodes short, rows past the data's end) is zero. Large runs are decoded in
+// bands of rows on several cores.
 void DecodePsdPackBits(const u8* src, u32 srcLen, u8* dst, u32 rows, u32 rowBytes);
 // rows x rowBytes bytes (one plane, or the run of planes of the merged image) by
-// compression kind 0..3; -20 for another kind, -101 when zlib fails.
+// compression kind 0..3, every byte written (zeros where the data runs short); -20
+// for another kind, -101 when zlib fails.
 int DecodePsdPlanes(int kind, const u8* src, u32 srcLen, u8* dst, u32 rows, u32 rowBytes, u32 rowWidth,
                     int depth);
 
@@ -134,6 +143,7 @@ PsdPalette PsdDocumentPalette(const PsdContext* ctx);
 PsdPlanes PsdMergedPlanes(u32 mode, int N, const u8* base, u64 plane);
 
 // Fills width x height ARGB words; false when the mode and depth have no combiner.
+// Large images are combined in bands of rows on several cores.
 bool CombinePsdPlanes(u32 mode, int depth, u32 width, u32 height, const PsdPlanes& planes,
                       const PsdPalette& palette, u32* out);
 

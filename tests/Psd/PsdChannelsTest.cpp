@@ -16,8 +16,9 @@ TEST(PsdPackBits, HeaderBytes)
     w.U8(255).U8(0x33);
     std::vector<u8> out(12, 0xEE);
     DecodePsdPackBits(w.bytes.data(), static_cast<u32>(w.Size()), out.data(), 2, 6);
-    // The literal run of three is cut at the data's end after two bytes.
-    EXPECT_EQ(out, (std::vector<u8>{0x11, 0x11, 0x22, 1, 2, 0xEE, 0x33, 0x33, 0xEE, 0xEE, 0xEE, 0xEE}));
+    // The literal run of three is cut at the data's end after two bytes; what the rows
+    // do not fill is zero, whatever the buffer held.
+    EXPECT_EQ(out, (std::vector<u8>{0x11, 0x11, 0x22, 1, 2, 0, 0x33, 0x33, 0, 0, 0, 0}));
 }
 
 TEST(PsdPackBits, OutputIsBoundedByTheRowAndThePlane)
@@ -37,10 +38,50 @@ TEST(PsdPackBits, OutputIsBoundedByTheRowAndThePlane)
     ByteWriter cut;
     cut.U16(0xFFFF).U16(0xFFFF);
     cut.U8(129);
-    std::vector<u8> plane(8, 0);
+    std::vector<u8> plane(8, 0xEE);
     DecodePsdPackBits(cut.bytes.data(), static_cast<u32>(cut.Size()), plane.data(), 2, 4);
+    EXPECT_EQ(plane, std::vector<u8>(8, 0));
+    plane.assign(8, 0xEE);
     DecodePsdPackBits(cut.bytes.data(), 3, plane.data(), 2, 4);
     EXPECT_EQ(plane, std::vector<u8>(8, 0));
+}
+
+// Images large enough to be decoded in bands of rows on several cores come out the
+// same as their sources: run-length layers (one with its green channel given twice,
+// zip first, so the later one wins), a zip layer and the merged image.
+TEST(PsdPackBits, LargeImagesDecodeInBandsExactly)
+{
+    const u32 w = 700, h = 500;
+    std::vector<u32> argb(size_t(w) * h), other(argb.size());
+    for (size_t i = 0; i < argb.size(); ++i) {
+        // Runs and literals both: a smooth gradient with noise in some rows.
+        const u32 x = static_cast<u32>(i % w), y = static_cast<u32>(i / w);
+        const u32 noise = (y % 7 == 3) ? u32(i * 2654435761u >> 24) : 0;
+        argb[i] = (u32(x / 3 + noise) & 0xFF) << 24 | (u32(y / 2) & 0xFF) << 16 |
+                  u32((x + y) / 5 & 0xFF) << 8 | noise;
+        other[i] = argb[i] ^ 0x00FF00FFu;
+    }
+    Document doc = RgbDocument(w, h);
+    doc.layers.push_back(RgbLayer("rle", 0, 0, w, h, argb, 1));
+    Layer twice = RgbLayer("twice", 0, 0, w, h, argb, 1);
+    twice.channels.insert(twice.channels.begin() + 2, {1, PlaneOf(other, 8), 2});
+    doc.layers.push_back(twice);
+    doc.layers.push_back(RgbLayer("zip", 0, 0, w, h, other, 2));
+    doc.merged.clear();
+    for (int shift : {16, 8, 0})
+        for (u8 v : PlaneOf(argb, shift))
+            doc.merged.push_back(v);
+    doc.mergedCompression = 1;
+    Loaded loaded = Load(doc);
+    ASSERT_EQ(loaded.status, PSD_OK);
+    const auto& r = loaded.doc->layerRecords;
+    EXPECT_EQ(r[0].pixels, argb);
+    EXPECT_EQ(r[1].pixels, argb);
+    EXPECT_EQ(r[2].pixels, other);
+    std::vector<u32> opaque(argb);
+    for (u32& v : opaque)
+        v |= 0xFF000000u;
+    EXPECT_EQ(loaded.doc->mergedImage, opaque);
 }
 
 TEST(PsdPrediction, DeltasAreUndoneRowByRow)
