@@ -23,7 +23,8 @@ public:
 
     static PurchaseSystem* create() { return Instance(); }
 
-    // Takes ownership of the store (null: purchases off).
+    // Takes ownership of the store (null: purchases off). A store that runs as a task
+    // must have left the task tree before it is replaced.
     void setStore(Purchaser* store);
     Purchaser* getStore() const { return store.get(); }
 

@@ -2,7 +2,6 @@
 #include "Core/Render/Math/Random.h"
 #include "Source/TD/Purchase/Product.h"
 #include "Source/TD/Purchase/PurchaseListener.h"
-#include <algorithm>
 
 namespace purchase {
 
@@ -72,13 +71,6 @@ GEResultEnum TestStore::Tick(float dt)
             request.listener->onPurchaseSuccess(request.product);
     }
     return GE_OK;
-}
-
-void TestStore::forget(const Product* product)
-{
-    queue.erase(std::remove_if(queue.begin(), queue.end(),
-                               [product](const Request& request) { return request.product == product; }),
-                queue.end());
 }
 
 } // namespace purchase

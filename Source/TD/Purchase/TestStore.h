@@ -20,9 +20,6 @@ public:
 
     GEResultEnum Tick(float dt) override;
 
-    // Drops a product that is going away from the queue.
-    void forget(const Product* product);
-
     struct Request {
         Product* product;
         PurchaseListener* listener;
