@@ -23,6 +23,7 @@ from PIL import Image, ImageChops, ImageDraw, ImageFilter
 
 import style
 from style import Canvas, PALETTE, EPISODE_PALETTES, shade, mix
+import world_levels
 import world_sheets
 
 OUT = PALETTE["outline"]
@@ -510,13 +511,41 @@ def _flowers(palette, variant):
     return c
 
 
-# Decorations kept to the edges and corners, clear of the middle of the field.
-DECORATIONS = [
-    ("tree", 8, 10), ("tree", 120, -20), ("tree", 900, 0), ("tree", 940, 560), ("tree", -10, 600),
-    ("tree", 780, 660), ("rock", 300, 700), ("rock", 620, 20), ("rock", 960, 320), ("rock", 20, 330),
-    ("flowers", 200, 150), ("flowers", 760, 120), ("flowers", 840, 460), ("flowers", 160, 560),
-    ("flowers", 480, 720),
-]
+DECORATION_SIZES = {"tree": (96, 120), "rock": (72, 52), "flowers": (48, 32)}
+
+
+def _road_samples(episode):
+    """Points every few pixels along the roads of every level of the episode."""
+    samples = []
+    for shape in world_levels.SHAPES:
+        for road in shape:
+            points = [(world_levels.SCREEN_W - x if episode % 2 == 1 else x, y) for x, y in road]
+            for (x0, y0), (x1, y1) in zip(points, points[1:]):
+                steps = max(1, int(math.hypot(x1 - x0, y1 - y0) / 8))
+                samples.extend((x0 + (x1 - x0) * k / steps, y0 + (y1 - y0) * k / steps) for k in range(steps + 1))
+    return samples
+
+
+def decorations(episode, wanted=16, margin=56):
+    """Trees, rocks and flowers placed where no road of the episode's levels runs."""
+    rnd = random.Random(77 + episode)
+    roads = _road_samples(episode)
+    placed = []
+    kinds = ["tree", "rock", "tree", "flowers"]
+    for attempt in range(400):
+        if len(placed) >= wanted:
+            break
+        kind = kinds[attempt % len(kinds)]
+        w, h = DECORATION_SIZES[kind]
+        x, y = rnd.randrange(-20, 1024 - w + 20), rnd.randrange(-20, 768 - h + 20)
+        box = (x - margin, y - margin, x + w + margin, y + h + margin)
+        if any(box[0] <= px <= box[2] and box[1] <= py <= box[3] for px, py in roads):
+            continue
+        if any(x < px + pw and px < x + w and y < py + ph and py < y + h for _k, px, py, pw, ph in placed):
+            continue
+        placed.append((kind, x, y, w, h))
+    # Lower ones stand in front.
+    return [(kind, x, y) for kind, x, y, _w, _h in sorted(placed, key=lambda d: (d[2] + d[4], d[1]))]
 
 
 def write_level_art(out_dir):
@@ -529,10 +558,11 @@ def write_level_art(out_dir):
             ground = _ground(palette, 1000 + episode)
             merged = ground.copy()
             layers = [("unused", Image.new("RGBA", (1, 1), (0, 0, 0, 0)), 0, 0), ("ground", ground, 0, 0)]
-            for k, (kind, x, y) in enumerate(DECORATIONS):
+            for k, (kind, x, y) in enumerate(decorations(episode)):
                 picture = makers[kind](palette, k + episode).result()
                 x0, y0 = max(0, x), max(0, y)
-                picture = picture.crop((x0 - x, y0 - y, picture.size[0], picture.size[1]))
+                x1, y1 = min(1024, x + picture.size[0]), min(768, y + picture.size[1])
+                picture = picture.crop((x0 - x, y0 - y, x1 - x, y1 - y))
                 layers.append(("%s_%02d" % (kind, k + 1), picture, x0, y0))
                 merged.alpha_composite(picture, (x0, y0))
             arguments = ["convert", "(", os.path.join(work, "merged.png"), "-set", "label", "Merged", ")"]
