@@ -5,7 +5,7 @@
 namespace d3d9 {
 
 BufferStorage::BufferStorage(Device9* device, UINT length, DWORD usage, D3DPOOL pool)
-    : device_(device), usage_(usage), pool_(pool), bytes_(length, 0)
+    : device_(device), usage_(usage), pool_(pool), bytes_(length, 0), storeSize_(length)
 {
     const GlApi& gl = device_->Gl();
     device_->MakeCurrent();
@@ -65,6 +65,8 @@ HRESULT BufferStorage::Unlock()
         stale_ = true;
         renew_ = true;
         sentBegin_ = sentEnd_ = 0;
+        reachHint_ = reached_;
+        reached_ = 0;
         return D3D_OK;
     }
     UINT begin = dirtyBegin_, end = dirtyEnd_;
@@ -88,13 +90,18 @@ HRESULT BufferStorage::Upload(UINT begin, UINT end)
         return D3D_OK;
     device_->BeginGlWork();
     const GlApi& gl = device_->Gl();
-    if (renew_) {
-        // A fresh store lets the driver keep drawing from the old one meanwhile.
+    if (renew_ || end > storeSize_) {
+        // A fresh store lets the driver keep drawing from the old one meanwhile. It
+        // holds what the last frame's draws reached, not the whole buffer (whose size
+        // would be allocated every frame), and grows when draws reach further.
+        const uint64_t want = renew_ ? reachHint_ : 2 * uint64_t(storeSize_);
+        storeSize_ = static_cast<UINT>(std::min<uint64_t>(Length(), std::max<uint64_t>(end, want)));
         gl.BindBuffer(GL_COPY_WRITE_BUFFER, name_);
-        gl.BufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(bytes_.size()), nullptr, GL_DYNAMIC_DRAW);
+        gl.BufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(storeSize_), nullptr, GL_DYNAMIC_DRAW);
         renew_ = false;
         sentBegin_ = sentEnd_ = begin;
     }
+    reached_ = std::max(reached_, end);
     // The sent range stays one piece: a gap between it and the new range goes too.
     if (begin < sentBegin_)
         Send(begin, sentBegin_);

@@ -45,6 +45,10 @@ private:
     bool stale_ = false;
     bool renew_ = false;
     UINT sentBegin_ = 0, sentEnd_ = 0;
+    // The GL store's size, the end of what draws reached since the last discard, and
+    // that end at the discard before: the size the next fresh store starts with.
+    UINT storeSize_;
+    UINT reached_ = 0, reachHint_ = 0;
 };
 
 class VertexBuffer9 final : public DeviceChild<IDirect3DVertexBuffer9> {
