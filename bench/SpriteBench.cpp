@@ -3,7 +3,9 @@
 // minimal OpenGL program that writes the same quads into one vertex buffer and
 // draws each texture run with one call. Both run headless on the same driver, each
 // in a window and context of its own; every frame ends with a present and a
-// glFinish, so a frame's time includes the driver's work.
+// glFinish, so a frame's time includes the driver's work. Besides the frame time each
+// side reports its main thread's CPU time per frame and the vertex and index bytes it
+// hands the driver per frame (the engine's as the device stand-in counts them).
 #include "Core/App/Win32/WindowWin32.h"
 #include "Core/App/Window.h"
 #include "Core/Render/DX9/RenderDX9.h"
@@ -20,6 +22,7 @@
 #include <SDL_opengl.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -269,11 +272,14 @@ public:
         const GLsizeiptr bytes = GLsizeiptr(vertices.size() * sizeof(BaselineVertex));
         gl.BufferData(GL_ARRAY_BUFFER, bytes, nullptr, GL_STREAM_DRAW); // orphan last frame's storage
         gl.BufferSubData(GL_ARRAY_BUFFER, 0, bytes, vertices.data());
+        uploadedBytes += static_cast<std::uint64_t>(bytes);
+        ++uploads;
         const int count = static_cast<int>(sprites.size());
         for (int first = 0, run = 0; first < count; first += kRun, ++run) {
             const int n = std::min(kRun, count - first);
             gl.BindTexture(GL_TEXTURE_2D, textures[run & 1]);
             gl.DrawElements(GL_TRIANGLES, n * 6, GL_UNSIGNED_INT, reinterpret_cast<void*>(size_t(first) * 6 * 4));
+            ++draws;
         }
         if (pixels) {
             pixels->assign(size_t(kWidth) * kHeight, 0);
@@ -294,6 +300,7 @@ public:
     }
 
     Gl gl;
+    std::uint64_t uploadedBytes = 0, uploads = 0, draws = 0;
 
 private:
     GLuint Compile(GLenum kind, const char* source)
@@ -377,6 +384,7 @@ public:
     }
 
     bool ReadBack(std::vector<u32>& pixels) { return D3D9Test_ReadSurface(renderer->GetBackBuffer(), pixels); }
+    D3D9TestCounters Counters() const { return D3D9Test_Counters(renderer->GetDevice()); }
 
     ~Engine()
     {
@@ -449,11 +457,28 @@ void BM_Sprites(benchmark::State& state)
 
     bench::RatioTimer timer;
     bool ok = true;
+    const D3D9TestCounters engineBefore = p->engine.Counters();
+    const std::uint64_t baselineBytes = p->baseline.uploadedBytes, baselineUploads = p->baseline.uploads,
+                        baselineDraws = p->baseline.draws;
     for (auto _ : state)
         timer.Iteration(state, [&] { ok = p->engine.Frame(sprites) && ok; }, [&] { p->baseline.Frame(sprites); });
-    if (!ok)
+    if (!ok) {
         state.SkipWithError("engine frame failed");
+        return;
+    }
     timer.Report(state);
+    timer.ReportCpu(state);
+    const double frames = static_cast<double>(state.iterations());
+    const D3D9TestCounters engine = p->engine.Counters();
+    const double engineBytes = double(engine.bufferBytes - engineBefore.bufferBytes) / frames;
+    const double baselineBytesPerFrame = double(p->baseline.uploadedBytes - baselineBytes) / frames;
+    state.counters["engine_bytes"] = engineBytes;
+    state.counters["baseline_bytes"] = baselineBytesPerFrame;
+    state.counters["bytes_ratio"] = baselineBytesPerFrame > 0 ? engineBytes / baselineBytesPerFrame : 0.0;
+    state.counters["engine_uploads"] = double(engine.bufferUploads - engineBefore.bufferUploads) / frames;
+    state.counters["baseline_uploads"] = double(p->baseline.uploads - baselineUploads) / frames;
+    state.counters["engine_draws"] = double(engine.draws - engineBefore.draws) / frames;
+    state.counters["baseline_draws"] = double(p->baseline.draws - baselineDraws) / frames;
 }
 
 } // namespace

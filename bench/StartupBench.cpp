@@ -33,15 +33,19 @@ long long Now()
     return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec;
 }
 
-// Stamps relative to the spawn, in milliseconds; empty when the run failed.
-std::map<std::string, double> Start(const std::vector<std::string>& argv)
+// Stamps relative to the spawn, in milliseconds; empty when the run failed, and then
+// `error` says how it ended.
+std::map<std::string, double> Start(const std::vector<std::string>& argv, std::string& error)
 {
     const fs::path out = kWork / "stamps.txt";
+    const fs::path errors = kWork / "stderr.txt";
     fs::remove(out);
+    // The per-user and runtime folders are the benchmark's own (BenchEnv.cpp): a copy
+    // of the program running meanwhile is not met, and nothing is left behind.
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         const std::string entry = *e;
-        for (const char* replaced : {"LD_PRELOAD=", "SDL_VIDEODRIVER=", "SDL_AUDIODRIVER=", "XDG_DATA_HOME="})
+        for (const char* replaced : {"LD_PRELOAD=", "SDL_VIDEODRIVER=", "SDL_AUDIODRIVER="})
             if (entry.rfind(replaced, 0) == 0)
                 goto skip;
         env.push_back(entry);
@@ -51,8 +55,6 @@ std::map<std::string, double> Start(const std::vector<std::string>& argv)
     env.push_back("GE_STARTUP_PROBE_OUT=" + out.string());
     env.push_back("SDL_VIDEODRIVER=offscreen");
     env.push_back("SDL_AUDIODRIVER=dummy");
-    // The per-user folder (log, profiles) stays inside the build folder.
-    env.push_back("XDG_DATA_HOME=" + (kWork / "userdata").string());
     std::vector<char*> envp, args;
     for (std::string& e : env)
         envp.push_back(e.data());
@@ -65,13 +67,15 @@ std::map<std::string, double> Start(const std::vector<std::string>& argv)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const long long start = Now();
     pid_t pid = 0;
     const int spawned = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
+    if (spawned != 0) {
+        error = args[0] + std::string(": cannot start: ") + std::strerror(spawned);
         return {};
+    }
     int status = 0;
     waitpid(pid, &status, 0);
     std::map<std::string, double> stamps;
@@ -80,14 +84,24 @@ std::map<std::string, double> Start(const std::vector<std::string>& argv)
     long long ns = 0;
     while (in >> name >> ns)
         stamps[name] = double(ns - start) / 1e6;
-    if (!stamps.count("present_end"))
+    if (!stamps.count("present_end")) {
+        std::ifstream log(errors);
+        std::string line, last;
+        while (std::getline(log, line))
+            if (!line.empty())
+                last = line;
+        error = fs::path(args[0]).filename().string() +
+                (WIFEXITED(status) ? " exited with " + std::to_string(WEXITSTATUS(status))
+                                   : " ended by signal " + std::to_string(WTERMSIG(status))) +
+                " before its first frame" + (last.empty() ? "" : ": " + last);
         return {};
+    }
     return stamps;
 }
 
 void BM_Startup(benchmark::State& state)
 {
-    fs::create_directories(kWork / "userdata");
+    fs::create_directories(kWork);
     const std::vector<std::string> program = {(kBin / "zavavedovari").string(), "--data_path",
                                               (fs::path(GE_BINARY_DIR) / "content").string()};
     const std::vector<std::string> baseline = {(kBin / "bench_startup_baseline").string()};
@@ -105,14 +119,18 @@ void BM_Startup(benchmark::State& state)
     };
     std::map<std::string, double> sums;
     bench::RatioTimer timer;
-    bool ok = true;
+    std::string error;
     for (auto _ : state) {
         std::map<std::string, double> engine;
         timer.Iteration(
-            state, [&] { engine = Start(program); }, [&] { ok = !Start(baseline).empty() && ok; });
-        if (engine.empty()) {
-            ok = false;
-            continue;
+            state, [&] { engine = Start(program, error); },
+            [&] {
+                if (Start(baseline, error).empty() && error.empty())
+                    error = "the baseline failed";
+            });
+        if (!error.empty()) {
+            state.SkipWithError(error.c_str());
+            break;
         }
         double previous = 0.0;
         for (const auto& step : kSteps) {
@@ -123,10 +141,8 @@ void BM_Startup(benchmark::State& state)
             previous = it->second;
         }
     }
-    if (!ok) {
-        state.SkipWithError("a start-up did not reach its first presented frame");
+    if (!error.empty())
         return;
-    }
     timer.Report(state);
     for (const auto& [name, sum] : sums)
         state.counters[name] = benchmark::Counter(sum / double(state.iterations()));
