@@ -21,11 +21,20 @@ struct Registry {
 Registry& GetRegistry()
 {
     static Registry* registry = new Registry;
-    if (!registry->hookRegistered) {
-        registry->hookRegistered = true;
+    return *registry;
+}
+
+// The registry for adding to: whatever is added is destroyed by the exit hook. Only
+// adding registers the hook, never the hook itself, so a run of DestroySingletones
+// at exit does not queue another one.
+Registry& RegistryToFill()
+{
+    Registry& registry = GetRegistry();
+    if (!registry.hookRegistered) {
+        registry.hookRegistered = true;
         std::atexit(DestroySingletones);
     }
-    return *registry;
+    return registry;
 }
 
 using Edges = std::map<SingletoneBase*, std::vector<SingletoneBase*>>;
@@ -54,7 +63,7 @@ bool Reaches(const Edges& edges, SingletoneBase* from, SingletoneBase* to)
 
 SingletoneBase::SingletoneBase()
 {
-    GetRegistry().entries.push_back(this);
+    RegistryToFill().entries.push_back(this);
 }
 
 std::vector<SingletoneBase*> SingletoneBase::GetDependencies()
@@ -64,7 +73,7 @@ std::vector<SingletoneBase*> SingletoneBase::GetDependencies()
 
 void AddDestroyOrder(SingletoneBase* first, SingletoneBase* second)
 {
-    GetRegistry().pairs.emplace_back(first, second);
+    RegistryToFill().pairs.emplace_back(first, second);
 }
 
 bool SortSingletones(std::vector<SingletoneBase*>& list, const std::vector<DestroyOrderPair>& pairs)

@@ -88,6 +88,15 @@ int main(int argc, char** argv)
         Profiles::Instance();
         return 0;
     }
+    if (mode == "explicit") {
+        // Destroyed early by hand (as a forked child does before it exits); the exit
+        // hook then finds only what was made afterwards.
+        Res::Instance();
+        Sound::Instance();
+        base::DestroySingletones();
+        Early::Instance();
+        return 0;
+    }
     if (mode == "cycle") {
         // The log's debugger channel (stderr) shows the cycle line.
         base::MainLog::Instance()->plainOutputs.push_back(new TextLogWrapper(new base::LogDebugOutput));

@@ -167,7 +167,8 @@ TEST_F(SingletoneSortTest, CycleIsLoggedOnce)
 // exit processing destroy them; it prints each name as it goes.
 std::string RunProbe(const char* mode, int& status)
 {
-    const std::string command = std::string(SINGLETONE_EXIT_PROBE) + " " + mode + " 2>&1";
+    // A probe that never ends is ended by `timeout` with status 124.
+    const std::string command = "timeout 30 " + std::string(SINGLETONE_EXIT_PROBE) + " " + mode + " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) {
         status = -1;
@@ -201,6 +202,14 @@ TEST(SingletoneExitTest, RegistryDestroysDependentsFirstAtExit)
     // Sound needs Res, App goes before Res by a pair, Profiles asks for UserData only
     // at exit, and Sound's destructor first touches Late.
     EXPECT_EQ(DestroyedNames(output), "Sound Early App Res Profiles UserData Late") << output;
+}
+
+TEST(SingletoneExitTest, DestroyingByHandBeforeExitEndsAndLeavesLaterOnesToTheHook)
+{
+    int status = 0;
+    const std::string output = RunProbe("explicit", status);
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_EQ(DestroyedNames(output), "Sound Res Late Early") << output;
 }
 
 TEST(SingletoneExitTest, CycleAtExitEndsAndDestroysEverything)
