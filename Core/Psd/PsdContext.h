@@ -8,10 +8,16 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
 class PsdSource;
+
+// Memory for decoded images of many megabytes, in pages the system may back with
+// large pages (fewer faults on first touch); null when there is none.
+void* PsdAllocateImage(size_t bytes);
+void PsdFreeImage(void* memory, size_t bytes);
 
 // Storage for decoded images: growing it leaves the new elements unset, as the
 // decoders write every one (on several cores, which also share the first touch of
@@ -22,6 +28,15 @@ template <class T> struct PsdUnsetAllocator : std::allocator<T> {
     };
     PsdUnsetAllocator() = default;
     template <class U> PsdUnsetAllocator(const PsdUnsetAllocator<U>&) noexcept {}
+    T* allocate(size_t n)
+    {
+        if (n > size_t(-1) / sizeof(T))
+            throw std::bad_alloc();
+        if (void* memory = PsdAllocateImage(n * sizeof(T)))
+            return static_cast<T*>(memory);
+        throw std::bad_alloc();
+    }
+    void deallocate(T* memory, size_t n) noexcept { PsdFreeImage(memory, n * sizeof(T)); }
     template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
     template <class U, class... Args> void construct(U* p, Args&&... args)
     {

@@ -7,8 +7,10 @@
 #include "Core/Psd/PsdReader.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <new>
+#include <sys/mman.h>
 
 namespace {
 
@@ -101,6 +103,34 @@ PsdLayerRecord::PsdLayerRecord() = default;
 void PsdLayerRecord::Reset()
 {
     *this = PsdLayerRecord();
+}
+
+namespace {
+
+// Allocations from this size on are laid out in large pages.
+constexpr size_t kLargePage = size_t(2) << 20;
+
+size_t LargePageBytes(size_t bytes)
+{
+    return (bytes + kLargePage - 1) / kLargePage * kLargePage;
+}
+
+} // namespace
+
+void* PsdAllocateImage(size_t bytes)
+{
+    if (bytes < kLargePage)
+        return std::malloc(bytes ? bytes : 1);
+    const size_t rounded = LargePageBytes(bytes);
+    void* memory = std::aligned_alloc(kLargePage, rounded);
+    if (memory)
+        madvise(memory, rounded, MADV_HUGEPAGE);
+    return memory;
+}
+
+void PsdFreeImage(void* memory, size_t)
+{
+    std::free(memory);
 }
 
 int PsdFail(PsdContext* ctx, int status, const std::wstring& why)

@@ -62,7 +62,7 @@ int ReadPsdImageData(PsdContext* ctx)
     ctx->planarBuffer.resize(planes * plane);
     std::fill(ctx->planarBuffer.begin() + channels * plane, ctx->planarBuffer.end(), u8(0));
 
-    std::vector<u8> data;
+    PsdBytes data;
     if (kind != 0) {
         data.resize(static_cast<size_t>(PsdRemaining(ctx)));
         if (!data.empty())
