@@ -270,3 +270,59 @@ TEST(Level, UpdateRunsTheWorldOnlyWhilePlaying)
         EXPECT_EQ(h.Screen(), 4);
     });
 }
+
+TEST(Level, SpotIconsStartMoneyAndMusic)
+{
+    GameSetup setup;
+    // Spot 0 has no boost parameters, spot 1 one boost, spot 2 two.
+    setup.contentFiles["td/levels_normal/level_08_01.xml"] =
+        "<map><li>./td/data/maps/ep01/</li><budget>100</budget>"
+        "<points><point id='1' x='0' y='0'><p name='spawn' value='1'/></point>"
+        "<point id='2' x='300' y='0'><p name='goal' value='1'/></point></points>"
+        "<links><link sid='1' eid='2' anchor_x='150' anchor_y='0'/></links><spots>"
+        "<spot x='100' y='300'/>"
+        "<spot x='300' y='300'><p name='radius_mult' value='1.2'/><p name='damage_mult' value='1'/>"
+        "<p name='income_mult' value='1'/></spot>"
+        "<spot x='500' y='300'><p name='radius_mult' value='0.8'/><p name='damage_mult' value='1.3'/>"
+        "<p name='income_mult' value='1'/></spot>"
+        "</spots><waves><wave spawn='1'><e id='1' x='0' y='-65'/></wave></waves></map>";
+    RunGame("Level.SpotIconsStartMoneyAndMusic", setup, [](GameHarness& h) {
+        ASSERT_EQ(h.Start(), GE_OK);
+        TDMap* map = Level(h);
+        ASSERT_NE(map, nullptr);
+        map->mEpisode = 7;
+        map->mLevel = 0;
+        ASSERT_TRUE(map->startLevel());
+        ASSERT_FALSE(h.music.empty());
+        EXPECT_EQ(h.music.back(), "td/data/music/ingame1.ogg") << "episodes past the seventh play the first track";
+        EXPECT_EQ(map->mStats->mMoney, 100);
+
+        ASSERT_EQ(map->mSpotList.size(), 3u);
+        EXPECT_EQ(map->mSpotList[0]->mIcons.size(), 3u) << "missing parameters read 0: unboost, unboost, income";
+        ASSERT_EQ(map->mSpotList[1]->mIcons.size(), 1u);
+        ASSERT_EQ(map->mSpotList[2]->mIcons.size(), 2u);
+        auto centre = [](const TDSpot* spot) {
+            return std::make_pair(spot->mEntry->mX + spot->mEntry->mWidth * 0.5f,
+                                  spot->mEntry->mY + spot->mEntry->mHeight * 0.5f);
+        };
+        // One icon at 360 degrees: below the centre (cos goes to y; 3.14 leaves x a hair off).
+        const auto [x1, y1] = centre(map->mSpotList[1]);
+        EXPECT_NEAR(map->mSpotList[1]->mIcons[0]->mX, x1 + std::sin(360.0f * 3.14f / 180.0f) * 40.0f, 0.01f);
+        EXPECT_NEAR(map->mSpotList[1]->mIcons[0]->mY, y1 + 40.0f, 0.01f);
+        // Two icons at 330 and 390 degrees (converted with 3.14 / 180).
+        const auto [x2, y2] = centre(map->mSpotList[2]);
+        for (int k = 0; k < 2; ++k) {
+            const float angle = (330.0f + 60.0f * static_cast<float>(k)) * 3.14f / 180.0f;
+            EXPECT_NEAR(map->mSpotList[2]->mIcons[k]->mX, x2 + std::sin(angle) * 40.0f, 0.01f) << k;
+            EXPECT_NEAR(map->mSpotList[2]->mIcons[k]->mY, y2 + std::cos(angle) * 40.0f, 0.01f) << k;
+        }
+
+        // Start money: the budget plus the truncated upgrade share.
+        for (const auto& [factor, money] : std::vector<std::pair<float, int>>{{0.25f, 125}, {0.255f, 125}}) {
+            map->mStats->mMoney = 0;
+            map->mBudgetFactor = factor;
+            ASSERT_TRUE(map->loadLevelData(map->mLevelFile));
+            EXPECT_EQ(map->mStats->mMoney, money) << factor;
+        }
+    });
+}
