@@ -104,14 +104,17 @@ GEResultEnum ApplicationWin32::OnStartup()
 
 GEResultEnum ApplicationWin32::InitLogFile(const std::wstring& folder)
 {
+    const std::wstring path = folder + L"log.html";
+    GE_LOG(L"%s(0): Html log file\n") << path;
     if (heldLog) {
         // Start-up has not yet looked for a running copy: the held log moves here.
         logFolder = folder;
         return GE_OK;
     }
+    // A second output on the same file would interleave records and cut the file.
+    if (IsLogFile(path))
+        return GE_OK;
     logFolder = folder;
-    const std::wstring path = folder + L"log.html";
-    GE_LOG(L"%s(0): Html log file\n") << path;
     auto* file = new base::LogUtf8File(path);
     if (!file->IsOpen()) {
         GE_LOG(L"Cannot open the log file %s for writing\n") << path;
@@ -119,7 +122,14 @@ GEResultEnum ApplicationWin32::InitLogFile(const std::wstring& folder)
         return GE_OK;
     }
     base::MainLog::Instance()->htmlOutputs.push_back(new HtmlLogWrapper(file));
+    logFiles.push_back(file::NormalizePath(path));
     return GE_OK;
+}
+
+bool ApplicationWin32::IsLogFile(const std::wstring& path) const
+{
+    const std::wstring normal = file::NormalizePath(path);
+    return std::find(logFiles.begin(), logFiles.end(), normal) != logFiles.end();
 }
 
 void ApplicationWin32::HoldLogFile(const std::wstring& folder)
@@ -127,9 +137,10 @@ void ApplicationWin32::HoldLogFile(const std::wstring& folder)
     if (heldLog)
         return;
     logFolder = folder;
-    GE_LOG(L"%s(0): Html log file\n") << folder + L"log.html";
     heldLog = new HtmlLogWrapper(new base::LogMemoryOutput);
     base::MainLog::Instance()->htmlOutputs.push_back(heldLog);
+    // After the held output is listed, so that the file shows its own set-up.
+    GE_LOG(L"%s(0): Html log file\n") << folder + L"log.html";
 }
 
 void ApplicationWin32::ReleaseHeldLog(bool open)
@@ -138,8 +149,11 @@ void ApplicationWin32::ReleaseHeldLog(bool open)
         return;
     auto* memory = static_cast<base::LogMemoryOutput*>(heldLog->output);
     const std::wstring path = logFolder + L"log.html";
-    auto* file = open ? new base::LogUtf8File(path) : nullptr;
+    // The file may already be a log output of its own (opened before the hold).
+    const bool alreadyOpen = IsLogFile(path);
+    auto* file = open && !alreadyOpen ? new base::LogUtf8File(path) : nullptr;
     if (file && file->IsOpen()) {
+        logFiles.push_back(file::NormalizePath(path));
         // The file goes on from the held lines as if it had been open from the start.
         file->Write(memory->held);
         heldLog->output = file;
@@ -154,7 +168,7 @@ void ApplicationWin32::ReleaseHeldLog(bool open)
     delete heldLog;
     delete memory;
     heldLog = nullptr;
-    if (open)
+    if (open && !alreadyOpen)
         GE_LOG(L"Cannot open the log file %s for writing\n") << path;
 }
 

@@ -23,8 +23,9 @@ public:
     virtual GEResultEnum Init();
     virtual GEResultEnum OnStartup();
 
-    // Adds "log.html" in `folder` (which ends in '/') as one more HTML log output;
-    // while start-up holds the log, the held log moves to `folder` instead.
+    // Adds "log.html" in `folder` (which ends in '/') as one more HTML log output,
+    // unless that file already is one (the set-up is logged either way); while
+    // start-up holds the log, the held log moves to `folder` instead.
     GEResultEnum InitLogFile(const std::wstring& folder);
     // Start-up: "log.html" in `folder` is opened (and truncated) only once the program
     // knows it is the only copy; until then its lines are held in memory.
@@ -48,6 +49,9 @@ private:
     void AttachDebugLog();
     bool debugLogAttached = false;
     HtmlLogWrapper* heldLog = nullptr; // listed in the main log while lines are held
+    // Paths of the files that are log outputs: one file never gets a second output.
+    std::vector<std::wstring> logFiles;
+    bool IsLogFile(const std::wstring& path) const;
 };
 
 } // namespace app
