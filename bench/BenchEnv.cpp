@@ -14,13 +14,15 @@
 
 namespace {
 
-std::string gRoot;
+// Plain data: the constructor below may run before the C++ objects of this file
+// are initialised, which would then wipe what it stored.
+char gRoot[4096];
 pid_t gOwner = 0;
 
 void RemoveRoot()
 {
     // Children started by a benchmark inherit nothing to clean: only the creator removes.
-    if (gRoot.empty() || getpid() != gOwner)
+    if (gRoot[0] == '\0' || getpid() != gOwner)
         return;
     std::error_code error;
     std::filesystem::remove_all(gRoot, error);
@@ -36,17 +38,17 @@ __attribute__((constructor)) void IsolateFolders()
 {
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/ge-bench-XXXXXX";
-    if (!mkdtemp(pattern.data()))
+    if (pattern.size() >= sizeof gRoot || !mkdtemp(pattern.data()))
         Fail("cannot make", pattern);
-    gRoot = pattern;
+    std::memcpy(gRoot, pattern.c_str(), pattern.size() + 1);
     gOwner = getpid();
     std::atexit(RemoveRoot);
-    const std::string data = gRoot + "/data", runtime = gRoot + "/runtime";
+    const std::string data = pattern + "/data", runtime = pattern + "/runtime";
     for (const std::string& dir : {data, runtime})
         if (mkdir(dir.c_str(), 0700) != 0)
             Fail("cannot make", dir);
     if (setenv("XDG_DATA_HOME", data.c_str(), 1) != 0 || setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1) != 0)
-        Fail("cannot point the environment at", gRoot);
+        Fail("cannot point the environment at", pattern);
 }
 
 } // namespace
