@@ -1,6 +1,7 @@
 #pragma once
 // A tower standing on a build spot.
 class TDFrameEntry;
+class TDMob;
 class UnitPrototype;
 
 struct TowerBuff {
@@ -16,6 +17,12 @@ public:
     {
     }
     void update(float) {}
+    // Lets go of the unit it holds (a hold or teleport ends early).
+    void release(const TDMob* unit)
+    {
+        if (held == unit)
+            held = nullptr;
+    }
 
     const UnitPrototype* prototype; // owned by the prototype store
     TDFrameEntry* spot;             // owned by the level art
@@ -23,4 +30,5 @@ public:
     float y;
     TowerBuff bonus;
     bool boosted = false;
+    TDMob* held = nullptr; // the unit its ammunition holds, not owned
 };

@@ -40,7 +40,43 @@ void TDMob::updateUpper(const std::vector<TDPoint*>& points)
 void TDMob::removeEffectsOf(const void* owner)
 {
     auto keep = std::stable_partition(mModifiers.begin(), mModifiers.end(),
-                                      [owner](const TDModifier* m) { return m->owner != owner; });
+                                      [owner](const TDModifier* m) { return m->mOwner != owner; });
+    for (auto it = keep; it != mModifiers.end(); ++it)
+        delete *it;
+    mModifiers.erase(keep, mModifiers.end());
+}
+
+void TDMob::damage(float amount)
+{
+    if (mState == Dying || mState == FadingOut)
+        return;
+    mHealth -= amount;
+    if (amount > 0.0f) {
+        mHideTimer = 0.0f;
+        mTargetAlpha = 1.0f;
+    }
+}
+
+bool TDMob::addModifier(TDModifier* modifier)
+{
+    for (const TDModifier* held : mModifiers)
+        if (!held->mInnate && held->mOwner == modifier->mOwner)
+            return false;
+    mModifiers.push_back(modifier);
+    return true;
+}
+
+void TDMob::updateEffects(float dt)
+{
+    // By index: an effect may add to the list while it applies.
+    for (size_t i = 0; i < mModifiers.size(); ++i)
+        mModifiers[i]->update(this, dt);
+}
+
+void TDMob::dropEndedEffects()
+{
+    auto keep = std::stable_partition(mModifiers.begin(), mModifiers.end(),
+                                      [](const TDModifier* m) { return m->mActive; });
     for (auto it = keep; it != mModifiers.end(); ++it)
         delete *it;
     mModifiers.erase(keep, mModifiers.end());

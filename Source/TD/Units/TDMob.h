@@ -66,6 +66,16 @@ public:
     void updateUpper(const std::vector<TDPoint*>& points);
     // Deletes the effects that `owner` put on the unit; the others keep their order.
     void removeEffectsOf(const void* owner);
+    // Takes `amount` off the health (a negative amount heals); ignored while dying or
+    // fading out. Damage shows a hidden unit again until its next hide.
+    void damage(float amount);
+    // Takes an inflicted effect unless the unit holds a non-innate effect of the same
+    // owner (null counts as an owner too); false when refused: the caller deletes it.
+    bool addModifier(TDModifier* modifier);
+    // Updates the unit's effects in list order with the unit as target.
+    void updateEffects(float dt);
+    // Deletes the effects that have ended; the others keep their order.
+    void dropEndedEffects();
     // The unit's on-screen rectangle from its sprite extent, first unnamed frame, the
     // frame it shows and its aim point.
     MobRect frameRect(const TDFrameEntry* first, const TDFrameEntry* current) const;

@@ -1,8 +1,39 @@
 #include "Source/TD/Units/TDModifier.h"
 
-void TDModifier::update(void*, float dt)
+#include "Source/TD/Units/TDMob.h"
+
+std::vector<TDMob*> EffectWorld::unitsNear(const TDMob& source, float radius) const
 {
-    clock += dt;
-    if (duration >= 0.0f && clock >= duration)
-        active = 0;
+    std::vector<TDMob*> near;
+    if (!units)
+        return near;
+    for (TDMob* unit : *units) {
+        if (!unit || unit == &source)
+            continue;
+        const float dx = unit->mX - source.mX;
+        const float dy = unit->mY - source.mY;
+        if (dx * dx + dy * dy < radius * radius)
+            near.push_back(unit);
+    }
+    return near;
+}
+
+TDModifier::TDModifier(std::string name, TDTower* owner, float value, float duration)
+    : mName(std::move(name)), mValue(value), mDuration(duration), mOwner(owner)
+{
+}
+
+void TDModifier::update(TDMob* target, float dt)
+{
+    if (!mActive)
+        return;
+    mSinceTick += dt;
+    mElapsed += dt;
+    if (mSinceTick > mTickInterval) {
+        // The counter restarts at 0, not at the excess.
+        mSinceTick = 0.0f;
+        apply(target, dt);
+    }
+    if (mDuration != -1.0f && mElapsed > mDuration)
+        mActive = false;
 }

@@ -1,25 +1,60 @@
 #pragma once
-// The base of every timed effect on a unit, a tower or an area of the map.
-#include "Core/Base/Types.h"
-
+// The base of every timed effect on a unit, a tower or an area of the map. One object
+// is one effect with a clock: its host updates it once a frame, the update applies the
+// effect at its tick interval and ends it once its duration is over.
 #include <string>
+#include <vector>
+
+class PrototypeStore;
+class TDMob;
+class TDModifier;
+class TDPoint;
+class TDSprite;
+class TDTower;
+struct ParticleEffect;
+
+// The parts of the level that effects read and add to. Any list may be null (then the
+// effect skips that part of its work).
+struct EffectWorld {
+    const PrototypeStore* prototypes = nullptr;
+    std::vector<TDMob*>* units = nullptr;
+    std::vector<TDSprite*>* floatingSprites = nullptr;
+    std::vector<TDModifier*>* areaModifiers = nullptr;
+    std::vector<ParticleEffect*>* effects = nullptr;
+    const std::vector<TDPoint*>* points = nullptr;
+
+    // The units other than `source` (any state) whose distance from it is strictly
+    // below `radius`, in list order.
+    std::vector<TDMob*> unitsNear(const TDMob& source, float radius) const;
+};
 
 class TDModifier {
 public:
-    TDModifier(std::string name, void* owner, float value, float duration)
-        : name(std::move(name)), owner(owner), value(value), duration(duration)
-    {
-    }
+    TDModifier(std::string name, TDTower* owner, float value, float duration);
+    TDModifier(const TDModifier&) = delete;
+    TDModifier& operator=(const TDModifier&) = delete;
     virtual ~TDModifier() = default;
-    // Advances the effect; the active flag clears once its duration has passed
-    // (a duration of -1 lasts for ever).
-    virtual void update(void* target, float dt);
 
-    std::string name;
-    void* owner;
-    float value;
-    float duration;
-    float interval = -1.0f;
-    float clock = 0.0f;
-    i32 active = 1;
+    // Adds dt to both clocks; applies (with the frame's dt) once the time since the last
+    // apply passes the tick interval (every update for -1); then ends the effect once
+    // its elapsed time passes the duration (never for -1). The ending frame applies too.
+    virtual void update(TDMob* target, float dt);
+    // The effect of one tick on the target (a unit; null for area and tower effects).
+    virtual void apply(TDMob*, float) {}
+    // Drops a pointer to an object that is going away.
+    virtual void forget(const void*) {}
+
+    bool mInnate = false; // born with the unit: never blocks an inflicted effect
+    int mKind = 0;        // 101: splash mark
+    bool mActive = true;
+    std::string mName;
+    float mValue;
+    float mDuration; // seconds; -1 endless
+    float mElapsed = 0.0f;
+    float mSinceTick = 0.0f;
+    float mTickInterval = -1.0f; // -1: every update
+    float mX = 0.0f;
+    float mY = 0.0f;
+    float mRadius = 0.0f;
+    TDTower* mOwner; // the tower that caused the effect, or null
 };

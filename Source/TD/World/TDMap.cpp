@@ -261,7 +261,7 @@ void TDMap::update(float dt)
     mBullets->update(sdt);
 
     for (size_t i = 0; i < mAreaModifiers.size();) {
-        if (mAreaModifiers[i]->active) {
+        if (mAreaModifiers[i]->mActive) {
             ++i;
             continue;
         }

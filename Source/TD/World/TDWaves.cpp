@@ -111,8 +111,11 @@ std::vector<TrackRequest> TDWaves::trackRequests() const
     return requests;
 }
 
-void TDWaves::applyModifiers(float)
+void TDWaves::applyModifiers(float dt)
 {
+    // By index: an effect may summon a unit.
+    for (size_t i = 0; i < mobs.size(); ++i)
+        mobs[i]->updateEffects(dt);
 }
 
 void TDWaves::tick(float dt)

@@ -1,3 +1,4 @@
+#include "Source/TD/Towers/TDTower.h"
 #include "Source/TD/Units/TDMob.h"
 #include "Source/TD/Units/TDModifier.h"
 #include "Source/TD/World/TDPoint.h"
@@ -135,13 +136,13 @@ TEST(Mob, FrameRect)
 TEST(Mob, EffectsOfAnOwnerGo)
 {
     auto mob = Mob(1, 0, 0);
-    int towerA = 0, towerB = 0;
+    TDTower towerA(nullptr, nullptr, 0, 0), towerB(nullptr, nullptr, 0, 0);
     mob->mModifiers = {new TDModifier("a1", &towerA, 1, 1), new TDModifier("b", &towerB, 1, 1),
                        new TDModifier("a2", &towerA, 1, 1), new TDModifier("c", nullptr, 1, 1)};
     mob->removeEffectsOf(&towerA);
     ASSERT_EQ(mob->mModifiers.size(), 2u);
-    EXPECT_EQ(mob->mModifiers[0]->name, "b");
-    EXPECT_EQ(mob->mModifiers[1]->name, "c");
+    EXPECT_EQ(mob->mModifiers[0]->mName, "b");
+    EXPECT_EQ(mob->mModifiers[1]->mName, "c");
 }
 
 TEST(Mob, UpperFromTheCurrentPathPoint)
