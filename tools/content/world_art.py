@@ -445,6 +445,23 @@ def _mob_heal(c, t):
         c.rounded_box((x - 6, y - 2, x + 6, y + 2), radius=1, fill=(110, 230, 110, a), outline=None)
 
 
+def _shadow(width, height, strength):
+    """A soft dark ellipse."""
+    c = Canvas(width, height)
+    c.ellipse((4, 4, width - 4, height - 4), (0, 0, 0, strength), outline=None)
+    image = c.result()
+    return image.filter(ImageFilter.GaussianBlur(2))
+
+
+def write_shadows(out_dir):
+    """"td/data/ui_parts": its "shadows" folder is the description "td/shadows", and its
+    files are the unit shadows loaded by path ("td/data/ui_parts/shadows/...")."""
+    style.write_layers(os.path.join(out_dir, "td", "data", "ui_parts"),
+                       [("shadows/dragon_shadow", _shadow(96, 32, 110), 0, 0),
+                        ("shadows/wywern_shadow", _shadow(64, 24, 110), 0, 0),
+                        ("shadows/money_shadow", _shadow(32, 14, 120), 0, 0)])
+
+
 def write_overlays(out_dir):
     td = os.path.join(out_dir, "td")
     style.write_layers(os.path.join(td, "enemy_spot"), overlay("enemy_spot", 8, _enemy_spot))
@@ -581,6 +598,7 @@ def write_level_art(out_dir):
 def generate(out_dir, tools_dir):
     write_spots(out_dir)
     write_overlays(out_dir)
+    write_shadows(out_dir)
     write_units(out_dir)
     write_towers(out_dir)
     write_level_art(out_dir)

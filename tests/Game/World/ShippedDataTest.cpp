@@ -21,7 +21,7 @@ namespace {
 
 const wchar_t* const kSpriteFolders[] = {L"td/units/t1units",   L"td/units/t2units", L"td/units/t3units",
                                          L"td/towers/artillery", L"td/towers/dart",   L"td/towers/cannon",
-                                         L"td/towers/support"};
+                                         L"td/towers/support",   L"td/data/ui_parts"};
 
 class ShippedData : public ::testing::Test {
 protected:
@@ -104,6 +104,9 @@ TEST_F(ShippedData, EverySpriteTheSheetsNameIsThere)
     }
     EXPECT_EQ(units, 14);
     EXPECT_EQ(towers, 20);
+    EXPECT_NE(TDResources::Instance()->getFrame(L"td/shadows", "", L"shadows/money_shadow"), nullptr);
+    for (const char* shadow : {"dragon_shadow", "wywern_shadow"})
+        EXPECT_TRUE(std::filesystem::exists(std::string("td/data/ui_parts/shadows/") + shadow + ".png")) << shadow;
     for (const wchar_t* overlay : {L"td/enemy_spot", L"td/mob_dot", L"td/mob_heal"}) {
         TDAnimationSet set(overlay);
         EXPECT_GT(set.frameCount(), 0) << overlay;
