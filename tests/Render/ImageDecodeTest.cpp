@@ -2,8 +2,8 @@
 // loader's choice by extension, and the opacity masks they fill.
 #include "Core/Base/ImageInfo.h"
 #include "Core/Base/MemoryStream.h"
-#include "Core/Render/AlphaMask.h"
 #include "Core/Base/StringEncoding.h"
+#include "Core/Render/AlphaMask.h"
 #include "Core/Render/ImageDataDDS.h"
 #include "Core/Render/ImageDataDevil.h"
 #include "Core/Render/ImageDataRaw.h"
@@ -435,62 +435,32 @@ TEST(ImageDataDDS, UncompressedLayoutsFollowTheirMasks)
         std::vector<u8> texels; // two texels as the file stores them
         std::vector<u32> argb;
     };
+    // clang-format off
     const Layout layouts[] = {
-        {"R8G8B8",
-         0x40,
-         24,
-         0xFF0000,
-         0xFF00,
-         0xFF,
-         0,
-         {3, 2, 1, 6, 5, 4},
-         {Argb(255, 1, 2, 3), Argb(255, 4, 5, 6)}},
-        {"A8B8G8R8",
-         0x41,
-         32,
-         0xFF,
-         0xFF00,
-         0xFF0000,
-         0xFF000000u,
-         {1, 2, 3, 9, 4, 5, 6, 200},
+        {"R8G8B8", 0x40, 24, 0xFF0000, 0xFF00, 0xFF, 0, {3, 2, 1, 6, 5, 4}, {Argb(255, 1, 2, 3), Argb(255, 4, 5, 6)}},
+        {"A8B8G8R8", 0x41, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000u, {1, 2, 3, 9, 4, 5, 6, 200},
          {Argb(9, 1, 2, 3), Argb(200, 4, 5, 6)}},
-        {"X8R8G8B8",
-         0x40,
-         32,
-         0xFF0000,
-         0xFF00,
-         0xFF,
-         0xFF000000u,
-         {3, 2, 1, 0, 6, 5, 4, 7},
+        {"X8R8G8B8", 0x40, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000u, {3, 2, 1, 0, 6, 5, 4, 7},
          {Argb(255, 1, 2, 3), Argb(255, 4, 5, 6)}},
-        {"R5G6B5",
-         0x40,
-         16,
-         0xF800,
-         0x07E0,
-         0x1F,
-         0,
-         {0x1F, 0xF8, 0xE0, 0x07},
+        {"R5G6B5", 0x40, 16, 0xF800, 0x07E0, 0x1F, 0, {0x1F, 0xF8, 0xE0, 0x07},
          {Argb(255, 255, 0, 255), Argb(255, 0, 255, 0)}},
-        {"A1R5G5B5",
-         0x41,
-         16,
-         0x7C00,
-         0x03E0,
-         0x1F,
-         0x8000,
-         {0x00, 0xFC, 0x1F, 0x00},
+        {"A1R5G5B5", 0x41, 16, 0x7C00, 0x03E0, 0x1F, 0x8000, {0x00, 0xFC, 0x1F, 0x00},
          {Argb(255, 255, 0, 0), Argb(0, 0, 0, 255)}},
         {"L8", 0x20000, 8, 0xFF, 0, 0, 0, {7, 200}, {Argb(255, 7, 7, 7), Argb(255, 200, 200, 200)}},
         {"A8", 0x2, 8, 0, 0, 0, 0xFF, {0, 99}, {Argb(0, 0, 0, 0), Argb(99, 0, 0, 0)}},
     };
-    for (const Layout& l : layouts) {
-        std::vector<u8> bytes = imgtest::MakeDds(2, 1, 1, l.flags, nullptr, l.bits, l.texels);
+    // clang-format on
+    // Two texels of the layout, in a file whose header carries its masks.
+    const auto file = [](const Layout& l, const std::vector<u8>& texels) {
+        std::vector<u8> bytes = imgtest::MakeDds(2, 1, 1, l.flags, nullptr, l.bits, texels);
         imgtest::PutLe32(bytes, 92, l.r);
         imgtest::PutLe32(bytes, 96, l.g);
         imgtest::PutLe32(bytes, 100, l.b);
         imgtest::PutLe32(bytes, 104, l.a);
-        LoadResult r = LoadBytes(bytes, L".dds");
+        return bytes;
+    };
+    for (const Layout& l : layouts) {
+        LoadResult r = LoadBytes(file(l, l.texels), L".dds");
         ASSERT_NE(r.data, nullptr) << l.what;
         Decoded d;
         imgtest::CopyInto(*r.data, d, 8, 1);
@@ -503,6 +473,7 @@ TEST(ImageDataDDS, UncompressedLayoutsFollowTheirMasks)
     }
 
     // Layouts the engine does not decode are refused with one line, never misread.
+    // clang-format off
     const Layout refused[] = {
         {"24 bits without masks", 0x40, 24, 0, 0, 0, 0, {}, {}},
         {"12 bits", 0x40, 12, 0xF00, 0xF0, 0xF, 0, {}, {}},
@@ -510,14 +481,10 @@ TEST(ImageDataDDS, UncompressedLayoutsFollowTheirMasks)
         {"mask past the bit count", 0x40, 16, 0xFF0000, 0xFF00, 0xFF, 0, {}, {}},
         {"YUV", 0x200, 32, 0xFF0000, 0xFF00, 0xFF, 0, {}, {}},
     };
+    // clang-format on
     for (const Layout& l : refused) {
-        std::vector<u8> bytes = imgtest::MakeDds(2, 1, 1, l.flags, nullptr, l.bits, std::vector<u8>(8, 0));
-        imgtest::PutLe32(bytes, 92, l.r);
-        imgtest::PutLe32(bytes, 96, l.g);
-        imgtest::PutLe32(bytes, 100, l.b);
-        imgtest::PutLe32(bytes, 104, l.a);
         LogCapture log;
-        EXPECT_EQ(LoadBytes(bytes, L".dds").data, nullptr) << l.what;
+        EXPECT_EQ(LoadBytes(file(l, std::vector<u8>(8, 0)), L".dds").data, nullptr) << l.what;
         EXPECT_EQ(log.Lines(), 1) << l.what;
     }
 }
