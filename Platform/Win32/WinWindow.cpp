@@ -5,12 +5,22 @@
 #include "Platform/Win32/WindowRecord.h"
 #include <SDL.h>
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <map>
 #include <memory>
+#include <unistd.h>
+
+// Xlib's hook for a lost display connection (libX11); Xlib.h itself would bring
+// macros that clash with the Win32 names.
+extern "C" {
+struct _XDisplay;
+using XIOErrorHandler = int (*)(_XDisplay*);
+XIOErrorHandler XSetIOErrorHandler(XIOErrorHandler handler);
+}
 
 struct HCURSOR__ {
     int id;
@@ -149,6 +159,26 @@ std::uint64_t Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, long c
     return q.serial;
 }
 
+void ReleaseClaimsAtExit();
+
+void (*gDisplayLostHandler)() = nullptr;
+
+// Xlib's own answer to a lost display is exit(), whose exit-time destructors then talk
+// to the display that is gone and spin for ever, deaf to SIGTERM (which SDL only turns
+// into an event that nobody pumps any more). The process ends here instead, at once.
+int DisplayLost(_XDisplay*)
+{
+    static std::atomic<bool> ending{false};
+    if (!ending.exchange(true)) {
+        if (gDisplayLostHandler)
+            gDisplayLostHandler();
+        else
+            std::fprintf(stderr, "Win32: the connection to the display is lost\n");
+        ReleaseClaimsAtExit();
+    }
+    _exit(1);
+}
+
 bool EnsureVideo()
 {
     if (SDL_WasInit(SDL_INIT_VIDEO))
@@ -162,6 +192,9 @@ bool EnsureVideo()
     // reloading it, and leak reports can still name its modules at exit.
     SDL_GL_LoadLibrary(nullptr);
     SDL_StartTextInput();
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && std::strcmp(driver, "x11") == 0)
+        XSetIOErrorHandler(&DisplayLost);
     return true;
 }
 
@@ -1141,6 +1174,11 @@ int Win32_TestShowState(HWND hwnd)
     if (!IsLive(hwnd))
         return -1;
     return hwnd->minimized ? SW_SHOWMINIMIZED : hwnd->visible ? SW_SHOWNORMAL : SW_HIDE;
+}
+
+void Win32_SetDisplayLostHandler(void (*handler)())
+{
+    gDisplayLostHandler = handler;
 }
 
 void Win32_RetainSdlWindow(SDL_Window* window)

@@ -238,3 +238,8 @@ BOOL ReleaseCapture();
 // One monitor per SDL display; display 0 is the primary one.
 BOOL EnumDisplayMonitors(HDC hdc, const RECT* clip, MONITORENUMPROC callback, LPARAM data);
 BOOL GetMonitorInfoA(HMONITOR monitor, MONITORINFO* info);
+
+// When the connection to the display is lost (the X server ends), `handler` runs once
+// (it may log and close files) and the process then ends at once with status 1: no
+// exit-time destructor runs, since they would talk to the display that is gone.
+void Win32_SetDisplayLostHandler(void (*handler)());

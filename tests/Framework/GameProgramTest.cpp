@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <poll.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -48,24 +49,25 @@ protected:
     }
 
     // Starts the program with the headless drivers (or the given video driver), its
-    // per-user state under the test's folder and its stderr in a file.
-    void Start(const std::vector<std::string>& args, const std::string& videoDriver = "offscreen")
+    // per-user state under the test's folder and its stderr in a file; `extraEnv`
+    // entries ("NAME=value") replace inherited ones of the same name.
+    void Start(const std::vector<std::string>& args, const std::string& videoDriver = "offscreen",
+               const std::vector<std::string>& extraEnv = {})
     {
-        const auto replaced = [](const std::string& entry) {
-            for (const char* name : {"SDL_VIDEODRIVER=", "XDG_DATA_HOME=", "XDG_RUNTIME_DIR=", "HOME="})
-                if (entry.rfind(name, 0) == 0)
+        std::vector<std::string> env{"SDL_VIDEODRIVER=" + videoDriver, "SDL_AUDIODRIVER=dummy",
+                                     "XDG_DATA_HOME=" + (root / "data").string(),
+                                     "XDG_RUNTIME_DIR=" + (root / "run").string(),
+                                     "HOME=" + (root / "home").string()};
+        env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+        const auto replaced = [&env](const std::string& entry) {
+            for (const std::string& own : env)
+                if (entry.compare(0, own.find('=') + 1, own, 0, own.find('=') + 1) == 0)
                     return true;
             return false;
         };
-        std::vector<std::string> env;
         for (char** e = environ; *e; ++e)
             if (!replaced(*e))
                 env.push_back(*e);
-        env.push_back("SDL_VIDEODRIVER=" + videoDriver);
-        env.push_back("SDL_AUDIODRIVER=dummy");
-        env.push_back("XDG_DATA_HOME=" + (root / "data").string());
-        env.push_back("XDG_RUNTIME_DIR=" + (root / "run").string());
-        env.push_back("HOME=" + (root / "home").string());
 
         std::vector<std::string> argv{kProgram};
         argv.insert(argv.end(), args.begin(), args.end());
@@ -115,6 +117,24 @@ protected:
 
     fs::path UserFolder() const { return root / "data" / "Brenwick" / "ZavavEdovari"; }
 
+    std::string Log() const
+    {
+        std::ifstream in(UserFolder() / "log.html", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    // Waits until the program's renderer is up (it reports the texture limits then).
+    bool WaitForRenderer()
+    {
+        const auto end = std::chrono::steady_clock::now() + 60s;
+        while (Stderr().find("Max texture Width") == std::string::npos) {
+            if (std::chrono::steady_clock::now() > end)
+                return false;
+            std::this_thread::sleep_for(20ms);
+        }
+        return true;
+    }
+
     fs::path root;
     fs::path errFile;
     int runs = 0;
@@ -137,6 +157,89 @@ TEST_F(ProgramRun, RunsItsFrameLoopUntilTheWindowIsClosed)
     EXPECT_NE(Stderr().find("Max texture Width"), std::string::npos) << Stderr();
 }
 
+// An X server of the test's own, on a display it picks itself.
+class XServer {
+public:
+    ~XServer() { End(); }
+
+    bool Start()
+    {
+        int fds[2];
+        if (pipe(fds) != 0)
+            return false;
+        const std::string fd = std::to_string(fds[1]);
+        std::vector<std::string> argv{"Xvfb", "-displayfd", fd, "-nolisten", "tcp", "-screen", "0", "640x480x24"};
+        std::vector<char*> argvPtrs;
+        for (std::string& a : argv)
+            argvPtrs.push_back(a.data());
+        argvPtrs.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        const int spawned = posix_spawnp(&pid, "Xvfb", &actions, nullptr, argvPtrs.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(fds[1]);
+        if (spawned != 0) {
+            pid = -1;
+            close(fds[0]);
+            return false;
+        }
+        // The server writes its display number once it accepts connections.
+        std::string number;
+        pollfd ready{fds[0], POLLIN, 0};
+        char c = 0;
+        while (poll(&ready, 1, 20000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        close(fds[0]);
+        display = ":" + number;
+        return !number.empty();
+    }
+
+    void End()
+    {
+        if (pid > 0) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+        pid = -1;
+    }
+
+    std::string display;
+
+private:
+    pid_t pid = -1;
+};
+
+// On an X display: the server going away under the running program ends it within
+// seconds with status 1 and a log line, its log closed, instead of leaving it spinning
+// deaf to every signal; SIGTERM ends it as closing its window does.
+TEST_F(ProgramRun, OnAnXDisplayEndsWhenTheServerGoesOrSigtermComes)
+{
+    for (bool serverGoes : {true, false}) {
+        SCOPED_TRACE(serverGoes ? "the server ends" : "SIGTERM");
+        XServer server;
+        ASSERT_TRUE(server.Start()) << "Xvfb (scripts/setup.sh installs it) did not start";
+        Start({}, "x11", {"DISPLAY=" + server.display});
+        ASSERT_TRUE(WaitForRenderer()) << Stderr();
+        EXPECT_EQ(WaitExit(500ms), -1) << Stderr();
+        if (serverGoes)
+            server.End();
+        else
+            ASSERT_EQ(kill(pid, SIGTERM), 0);
+        EXPECT_EQ(WaitExit(10s), serverGoes ? 1 : 0) << Stderr();
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+            pid = -1;
+        }
+        const std::string log = Log();
+        EXPECT_EQ(log.find("connection to the display is lost") != std::string::npos, serverGoes) << Stderr();
+        EXPECT_EQ(log.size() >= 14 ? log.substr(log.size() - 14) : log, "</body></html>");
+        fs::remove_all(UserFolder());
+    }
+}
+
 TEST_F(ProgramRun, ASecondCopyStepsAsideForTheFirst)
 {
     Start({});
@@ -149,11 +252,7 @@ TEST_F(ProgramRun, ASecondCopyStepsAsideForTheFirst)
         std::this_thread::sleep_for(20ms);
     const pid_t first = pid;
     pid = -1;
-    const auto readLog = [this] {
-        std::ifstream in(UserFolder() / "log.html", std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
-    const std::string firstLog = readLog();
+    const std::string firstLog = Log();
     ASSERT_NE(firstLog.find("Max texture Width"), std::string::npos);
 
     Start({});
@@ -161,7 +260,7 @@ TEST_F(ProgramRun, ASecondCopyStepsAsideForTheFirst)
     // leaves the first copy's log as it was.
     EXPECT_EQ(WaitExit(60s), 0);
     EXPECT_EQ(Stderr().find("Max texture Width"), std::string::npos) << Stderr();
-    EXPECT_EQ(readLog().substr(0, firstLog.size()), firstLog);
+    EXPECT_EQ(Log().substr(0, firstLog.size()), firstLog);
 
     pid = first;
     EXPECT_EQ(WaitExit(500ms), -1);

@@ -34,9 +34,24 @@ int WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 
 namespace app {
 
+namespace {
+
+// The display is gone and the platform ends the process right after this: say so, and
+// let the log's outputs write their closing lines and close their files. Nothing else
+// is torn down (the singleton registry never runs again).
+void CloseLogOnDisplayLoss()
+{
+    GE_LOG(L"The connection to the display is lost; the program ends with status 1.\n");
+    if (base::MainLog::Exists())
+        delete base::MainLog::Instance();
+}
+
+} // namespace
+
 int RunWinMain(int argc, char** argv)
 {
     Win32_SetCommandLine(argc, argv);
+    Win32_SetDisplayLostHandler(&CloseLogOnDisplayLoss);
     return WinMain(GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
