@@ -209,6 +209,25 @@ TEST(GameStart, MissingPublisherPageStopsTheStartWithAMessageAndNoWindow)
     fs::remove_all(root);
 }
 
+TEST(GameStart, SwitchingTheScreenModeWritesItIntoTheProfile)
+{
+    RunGame("GameStart.ScreenModeSwitch", {}, [](GameHarness& h) {
+        ASSERT_EQ(h.Start(), GE_OK);
+        h.Step(2);
+        ASSERT_EQ(h.game()->window->windowed, 1);
+        ASSERT_EQ(h.game()->SwitchScreenMode(), GE_OK);
+        h.Step(2);
+        EXPECT_EQ(h.game()->window->windowed, 0);
+        EXPECT_NE(h.ProfilesXml().find("<fs v=\"1\"/>"), std::string::npos) << h.ProfilesXml();
+        h.Screenshot("full-screen");
+        ASSERT_EQ(h.game()->SwitchScreenMode(), GE_OK);
+        h.Step(2);
+        EXPECT_EQ(h.game()->window->windowed, 1);
+        EXPECT_NE(h.ProfilesXml().find("<fs v=\"0\"/>"), std::string::npos) << h.ProfilesXml();
+        EXPECT_EQ(Count(h.ProfilesXml(), "<fs "), 1);
+    });
+}
+
 // The default profile as first saved: the name, and what binding the level object's
 // progress makes of it (the sections and version, the gem balance it reads).
 const char* const kFirstSave = "<Profiles currentProfile=\"Player01234567890123456789\">\n"
