@@ -183,6 +183,9 @@ bool EnsureVideo()
 {
     if (SDL_WasInit(SDL_INIT_VIDEO))
         return true;
+    // Before SDL opens the display, which may already be going away. Without an X
+    // display Xlib is never used and the handler never runs.
+    XSetIOErrorHandler(&DisplayLost);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "Win32: SDL video cannot start: %s\n", SDL_GetError());
         return false;
@@ -192,9 +195,6 @@ bool EnsureVideo()
     // reloading it, and leak reports can still name its modules at exit.
     SDL_GL_LoadLibrary(nullptr);
     SDL_StartTextInput();
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver && std::strcmp(driver, "x11") == 0)
-        XSetIOErrorHandler(&DisplayLost);
     return true;
 }
 
