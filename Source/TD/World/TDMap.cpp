@@ -71,6 +71,9 @@ TDMap::TDMap()
     k2::SoundTags::Instance()->load(L"td/sounds_sheet.csv");
 
     mProgress = new PlayerProgress(L"");
+    mProgress->upgradeIds = [this] { return mUpgrades->ids(); };
+    mUpgrades->boughtLevel = [this](int id) { return mProgress ? mProgress->getUpgradeLevel(id) : -1; };
+    mUpgrades->unlocked = [this](int id) { return mUnlocks && mUnlocks->isUnlocked(id); };
     mHud = new HUD;
     mStats = new TDPlayerStats(mHud, mProgress);
     mSpells = new SpellTable(L"td/spells_sheet.csv");
@@ -245,12 +248,13 @@ void TDMap::update(float dt)
 
     for (TDTower* tower : mTowers) {
         tower->bonus = TowerBuff();
+        tower->resetStats();
         tower->boosted = false;
     }
     for (TDModifier* modifier : mAreaModifiers)
         modifier->update(nullptr, sdt);
     for (TDTower* tower : mTowers) {
-        mUpgrades->apply(tower);
+        mUpgrades->applyToTower(tower);
         tower->update(sdt);
     }
 

@@ -131,7 +131,7 @@ bool TDMap::loadLevel()
     mEnemyCostFactor = 0.0f;
     mBudgetFactor = 0.0f;
     mExtraHealth = 0;
-    mUpgrades->applyToPlayer(mProgress, mEnemyCostFactor, mBudgetFactor, mExtraHealth);
+    mUpgrades->applyToPlayer(mEnemyCostFactor, mBudgetFactor, mExtraHealth);
     loadSheets();
     DeleteOwnedVector(mSpecials);
 
