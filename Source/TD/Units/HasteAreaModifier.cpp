@@ -1,24 +1,9 @@
 #include "Source/TD/Units/HasteAreaModifier.h"
 
 #include "Source/TD/Units/TDMob.h"
-#include "Source/TD/World/UnitPrototype.h"
 
-HasteAreaModifier::HasteAreaModifier(const EffectWorld& world, float interval)
-    : TDModifier("", nullptr, 0.0f, -1.0f), mWorld(world)
+void HasteAreaModifier::touch(TDMob& unit)
 {
-    mInnate = true;
-    mTickInterval = interval;
-}
-
-void HasteAreaModifier::apply(TDMob* source, float)
-{
-    if (!source || !mWorld.prototypes || source->mState == TDMob::Dying)
-        return;
-    const UnitPrototype* prototype = source->getPrototype(*mWorld.prototypes);
-    if (!prototype)
-        return;
-    for (TDMob* unit : mWorld.unitsNear(*source, prototype->r)) {
-        unit->mSlowTarget = 2.0f;
-        unit->mSlowTimer = 5.0f;
-    }
+    unit.mSlowTarget = 2.0f;
+    unit.mSlowTimer = 5.0f;
 }

@@ -1,13 +1,12 @@
 #pragma once
 // A unit with a haste aura doubles the speed of the other units within its range; the
 // haste eases in and lasts 5 s after the last apply.
-#include "Source/TD/Units/TDModifier.h"
+#include "Source/TD/Units/UnitAuraModifier.h"
 
-class HasteAreaModifier : public TDModifier {
+class HasteAreaModifier : public UnitAuraModifier {
 public:
-    HasteAreaModifier(const EffectWorld& world, float interval);
-    void apply(TDMob* source, float dt) override;
+    using UnitAuraModifier::UnitAuraModifier;
 
-private:
-    EffectWorld mWorld;
+protected:
+    void touch(TDMob& unit) override;
 };

@@ -1,13 +1,12 @@
 #pragma once
 // A unit with an invisibility aura hides the other units within its range each
 // interval; it stays visible itself.
-#include "Source/TD/Units/TDModifier.h"
+#include "Source/TD/Units/UnitAuraModifier.h"
 
-class InvisibleAreaModifier : public TDModifier {
+class InvisibleAreaModifier : public UnitAuraModifier {
 public:
-    InvisibleAreaModifier(const EffectWorld& world, float interval);
-    void apply(TDMob* source, float dt) override;
+    using UnitAuraModifier::UnitAuraModifier;
 
-private:
-    EffectWorld mWorld;
+protected:
+    void touch(TDMob& unit) override;
 };
