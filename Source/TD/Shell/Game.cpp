@@ -182,10 +182,10 @@ GEResultEnum Game::InitContent()
 
     releaseImages();
     // The container stays open while its textures may still be reloaded from it.
-    std::unique_ptr<file::ImageContainer> sides(file::FileManager::Instance()->OpenImageContainer(L"td/data/sides"));
-    if (sides) {
-        render->LoadTexture(L"l", sides.get(), &mLeftSide);
-        render->LoadTexture(L"r", sides.get(), &mRightSide);
+    mSides.reset(file::FileManager::Instance()->OpenImageContainer(L"td/data/sides"));
+    if (mSides) {
+        render->LoadTexture(L"l", mSides.get(), &mLeftSide);
+        render->LoadTexture(L"r", mSides.get(), &mRightSide);
     } else {
         GE_LOG(L"No side panels: td/data/sides is missing\n");
     }
@@ -211,6 +211,7 @@ void Game::releaseImages()
     mRightSide = nullptr;
     delete mLoadingImage;
     mLoadingImage = nullptr;
+    mSides.reset();
 }
 
 void Game::drawSide(render::Graphics& g, render::Image* image, float x, float y, u32 hAlign, float scale)

@@ -10,6 +10,9 @@
 #include <memory>
 #include <string>
 
+namespace file {
+class ImageContainer;
+}
 namespace render {
 class Image;
 }
@@ -57,6 +60,9 @@ public:
     float mLoadingScale = 1.0f;
     resource::ResourceHandle<TMobShader> mMobShader;
     render::Image* mLoadingImage = nullptr; // owned
+    // The side panels' layered image: their textures were loaded from it and keep a
+    // pointer to it, so it lives as long as they do.
+    std::unique_ptr<file::ImageContainer> mSides;
     GameWindow* mGameWindow = nullptr;      // the root frame; the frame manager owns it
 
 private:
