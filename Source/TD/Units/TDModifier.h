@@ -11,6 +11,7 @@ class TDModifier;
 class TDPoint;
 class TDSprite;
 class TDTower;
+class UpgradesTable;
 struct ParticleEffect;
 
 // The parts of the level that effects read and add to. Any list may be null (then the
@@ -22,6 +23,9 @@ struct EffectWorld {
     std::vector<TDModifier*>* areaModifiers = nullptr;
     std::vector<ParticleEffect*>* effects = nullptr;
     const std::vector<TDPoint*>* points = nullptr;
+    std::vector<TDTower*>* towers = nullptr;
+    std::vector<ParticleEffect*>* hudEffects = nullptr;
+    const UpgradesTable* upgrades = nullptr;
 
     // The units other than `source` (any state) whose distance from it is strictly
     // below `radius`, in list order.
