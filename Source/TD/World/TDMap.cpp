@@ -305,3 +305,18 @@ void TDMap::onMousePressed(float x, float y)
     TDTutorial::Instance()->onMouseMove(ix, iy);
     mHud->onMousePressed(ix, iy);
 }
+
+EffectWorld TDMap::effectWorld()
+{
+    EffectWorld world;
+    world.prototypes = mPrototypes;
+    world.units = mWaves ? &mWaves->mobs : nullptr;
+    world.floatingSprites = &mFloatingSprites;
+    world.areaModifiers = &mAreaModifiers;
+    world.effects = &mEffects;
+    world.points = &mPoints;
+    world.towers = &mTowers;
+    world.hudEffects = &mHudEffects;
+    world.upgrades = mUpgrades;
+    return world;
+}

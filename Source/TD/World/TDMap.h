@@ -36,6 +36,7 @@ class TDFloatingLabels;
 class TDLink;
 class TDMob;
 class TDModifier;
+struct EffectWorld;
 class TDParticle;
 class TDPlayerStats;
 class TDPoint;
@@ -103,6 +104,8 @@ public:
     TDMob* spawnMob(TDWaveEnemy* entry, TDPoint* start);
     // The route of a spawn point found by the last buildPaths (empty: none).
     const std::vector<i32>& routeOf(int spawnId) const;
+    // The lists and tables that timed effects read and add to.
+    EffectWorld effectWorld();
 
     // Fields, in the order of the level object's design.
     bool mReturnToSelect = false;
