@@ -66,10 +66,12 @@ struct State {
     std::map<DWORD, DWORD> config;
 };
 
+// Never destroyed: the game's singletons free their samples and streams at exit, after
+// function statics constructed later than their exit hook are already gone.
 State& state()
 {
-    static State instance;
-    return instance;
+    static State* instance = new State;
+    return *instance;
 }
 
 // The mixer's music as the audio thread sees it: the stream that is playing, and the

@@ -107,6 +107,7 @@ TDMap::~TDMap()
     DeleteAndNull(mContextMenu);
     DeleteAndNull(mUpgrades);
     DeleteAndNull(mEnemySpot);
+    DeleteAndNull(mUnlocks);
     DeleteOwnedVector(mFloatingSprites);
     DeleteOwnedVector(mAmbient);
     DeleteOwnedVector(mSpecials);
