@@ -7,6 +7,8 @@
 #include "Source/TD/World/TDFrameEntry.h"
 #include "Source/TD/World/UnitPrototype.h"
 
+#include "tests/Support/SheetStore.h"
+
 #include <gtest/gtest.h>
 #include <memory>
 #include <tinyxml2.h>
@@ -14,23 +16,15 @@
 namespace {
 
 // Units 1 (walker with a tier), 5 (raiser, reach 100, speed 2), 39 (raised kind).
-struct Store {
+struct Store : SheetStore {
     Store()
-    {
-        tinyxml2::XMLElement* data = document.NewElement("data");
-        document.InsertFirstChild(data);
-        tinyxml2::XMLElement* units = document.NewElement("units");
-        data->InsertEndChild(units);
-        SheetTextToXml("id;parent;levelid;speed;r;raiseDead;health\n"
+        : SheetStore("id;parent;levelid;speed;r;raiseDead;health\n"
                        "1;;0;3;0;0;10\n"
                        "9001;1;1;3;0;0;20\n"
                        "5;;0;2;100;1;10\n"
-                       "39;;0;1;0;0;5\n",
-                       units, &document, L"units");
-        store = std::make_unique<PrototypeStore>(data);
+                       "39;;0;1;0;0;5\n")
+    {
     }
-    tinyxml2::XMLDocument document;
-    std::unique_ptr<PrototypeStore> store;
 };
 
 std::unique_ptr<TDMob> Mob(int id, float x, float y)

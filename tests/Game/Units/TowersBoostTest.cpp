@@ -6,6 +6,8 @@
 #include "Source/TD/World/UnitPrototype.h"
 #include "Source/TD/World/UpgradesTable.h"
 
+#include "tests/Support/SheetStore.h"
+
 #include <gtest/gtest.h>
 #include <memory>
 #include <tinyxml2.h>
@@ -40,16 +42,6 @@ struct Towers {
     std::vector<ParticleEffect*> hud;
     EffectWorld world;
 };
-
-std::unique_ptr<PrototypeStore> Store(tinyxml2::XMLDocument& document, const char* sheet)
-{
-    tinyxml2::XMLElement* data = document.NewElement("data");
-    document.InsertFirstChild(data);
-    tinyxml2::XMLElement* units = document.NewElement("units");
-    data->InsertEndChild(units);
-    SheetTextToXml(sheet, units, &document, L"units");
-    return std::make_unique<PrototypeStore>(data);
-}
 
 } // namespace
 
@@ -97,19 +89,17 @@ TEST(TowersBoost, HammerScaleGuards)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        tinyxml2::XMLDocument document;
-        auto store = Store(document, c.sheet);
-        EXPECT_FLOAT_EQ(TowersBoost::hammerScale(store.get(), nullptr), c.scale);
+        SheetStore sheet(c.sheet);
+        EXPECT_FLOAT_EQ(TowersBoost::hammerScale(sheet.store.get(), nullptr), c.scale);
     }
     EXPECT_FLOAT_EQ(TowersBoost::hammerScale(nullptr, nullptr), 1.0f);
 
-    tinyxml2::XMLDocument document;
-    auto store = Store(document, "id;speed\n3004;10\n");
+    SheetStore sheet("id;speed\n3004;10\n");
     UpgradesTable upgrades;
     ASSERT_TRUE(upgrades.parse("<upgrades><upgrade id='9'><targets><target id='3004'/><target id='-1'/></targets>"
                                "<steps><step><attributes><p name='speed' value='100'/></attributes></step></steps>"
                                "</upgrade></upgrades>",
                                L"upgrades.xml"));
     upgrades.boughtLevel = [](int) { return 0; };
-    EXPECT_FLOAT_EQ(TowersBoost::hammerScale(store.get(), &upgrades), 0.5f) << "a longer spell slows its hammer";
+    EXPECT_FLOAT_EQ(TowersBoost::hammerScale(sheet.store.get(), &upgrades), 0.5f) << "a longer spell slows its hammer";
 }

@@ -15,6 +15,8 @@
 #include "Source/TD/World/TDPoint.h"
 #include "Source/TD/World/TDSprite.h"
 
+#include "tests/Support/SheetStore.h"
+
 #include <gtest/gtest.h>
 #include <memory>
 #include <tinyxml2.h>
@@ -26,19 +28,8 @@ namespace {
 struct World {
     World()
     {
-        tinyxml2::XMLElement* data = document.NewElement("data");
-        document.InsertFirstChild(data);
-        tinyxml2::XMLElement* units = document.NewElement("units");
-        data->InsertEndChild(units);
-        SheetTextToXml("id;speed;r;health;straight\n"
-                       "1;4;0;10;0\n"
-                       "2;2;100;20;0\n"
-                       "3;2;50;10;0\n"
-                       "4;6;0;10;1\n",
-                       units, &document, L"units");
-        store = std::make_unique<PrototypeStore>(data);
         points = {new TDPoint(10, 5, 7), new TDPoint(11, 100, 7)};
-        world.prototypes = store.get();
+        world.prototypes = sheet.store.get();
         world.units = &units_;
         world.floatingSprites = &sprites;
         world.points = &points;
@@ -78,8 +69,11 @@ struct World {
             unit->mSpeedPenalty = 0.0f;
     }
 
-    tinyxml2::XMLDocument document;
-    std::unique_ptr<PrototypeStore> store;
+    SheetStore sheet{"id;speed;r;health;straight\n"
+                     "1;4;0;10;0\n"
+                     "2;2;100;20;0\n"
+                     "3;2;50;10;0\n"
+                     "4;6;0;10;1\n"};
     std::vector<TDMob*> units_;
     std::vector<TDSprite*> sprites;
     std::vector<TDPoint*> points;

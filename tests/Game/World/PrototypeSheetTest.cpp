@@ -2,6 +2,7 @@
 #include "Source/TD/World/SheetToXml.h"
 #include "Source/TD/World/UnitPrototype.h"
 #include "tests/Support/LogCapture.h"
+#include "tests/Support/SheetStore.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -9,24 +10,7 @@
 
 namespace {
 
-// One sheet read into a `units` element of a `data` tree, and the store over it.
-struct Sheet {
-    explicit Sheet(const std::string& text, const char* kind = "units")
-    {
-        data = document.NewElement("data");
-        document.InsertFirstChild(data);
-        sheet = document.NewElement(kind);
-        data->InsertEndChild(sheet);
-        SheetTextToXml(text, sheet, &document, L"test sheet");
-        store = std::make_unique<PrototypeStore>(data);
-    }
-    const UnitPrototype* find(int id) const { return store->find(id); }
-
-    tinyxml2::XMLDocument document;
-    tinyxml2::XMLElement* data = nullptr;
-    tinyxml2::XMLElement* sheet = nullptr;
-    std::unique_ptr<PrototypeStore> store;
-};
+using Sheet = SheetStore;
 
 } // namespace
 
