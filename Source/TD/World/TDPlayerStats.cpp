@@ -3,19 +3,48 @@
 #include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Shell/PlayerProgress.h"
 
+void TDPlayerStats::refreshCoins()
+{
+    if (mHud)
+        mHud->setCoinsText();
+}
+
 void TDPlayerStats::addMoney(int n)
 {
     mMoney += n;
-    if (mHud)
-        mHud->setCoinsText();
+    refreshCoins();
 }
 
 void TDPlayerStats::spendMoney(int n)
 {
     mMoneySpent += n;
     mMoney -= n;
-    if (mHud)
-        mHud->setCoinsText();
+    refreshCoins();
+}
+
+void TDPlayerStats::payCombo()
+{
+    if (mComboCount > 1) {
+        const int bonus = static_cast<int>(mComboCount * 1.3 + 0.5);
+        mComboBonusSum += bonus;
+        mMoney += bonus;
+    }
+    mComboCount = 0;
+}
+
+void TDPlayerStats::addKillReward(int reward, int x, int y)
+{
+    if (mComboTimer <= mComboWindow) {
+        ++mComboCount;
+        mComboX = x;
+        mComboY = y;
+    } else {
+        payCombo();
+    }
+    mKillRewardSum += reward;
+    mMoney += reward;
+    mComboTimer = 0.0f;
+    refreshCoins();
 }
 
 void TDPlayerStats::addGems(int n)
@@ -40,7 +69,17 @@ void TDPlayerStats::spendGems(int n)
 
 void TDPlayerStats::update(float dt)
 {
+    if (mShownMoney != mMoney) {
+        const int difference = mMoney - mShownMoney;
+        const int step = (difference >= 4 || difference <= -4) ? 4 : 1;
+        mShownMoney += difference > 0 ? step : -step;
+        refreshCoins();
+    }
     mComboTimer += dt;
+    if (mComboTimer > mComboWindow) {
+        mComboTimer = 0.0f;
+        payCombo();
+    }
 }
 
 void TDPlayerStats::resetLevel()

@@ -12,8 +12,13 @@ public:
 
     void addMoney(int n);
     void spendMoney(int n);
+    // Pays a kill at map point (x, y); kills closer together than the combo window form
+    // a chain that is paid once the window passes without a kill.
+    void addKillReward(int reward, int x, int y);
     void addGems(int n);
     void spendGems(int n);
+    // Walks the shown coins toward the balance and closes the combo window. Takes the
+    // unscaled frame time so the window runs in real time at any game speed.
     void update(float dt);
     // The level load's reset: money, shown money, spent, gems gained and the kill,
     // combo, damage and passed-unit counters; the gem balance stays.
@@ -38,6 +43,11 @@ public:
     int mStartMoney = 0;
 
 private:
+    // The chain's bonus: (int)(count * 1.3 + 0.5) for two kills or more, then the chain
+    // starts over.
+    void payCombo();
+    void refreshCoins();
+
     HUD* mHud;
     PlayerProgress* mProgress;
 };
