@@ -5,7 +5,8 @@
 //
 // The object is split by concern: TDMap.cpp (construction, destruction, the frame
 // update), TDMapLevel.cpp (level start, level file, sheets), TDMapPaths.cpp (points,
-// links, routes, path cache), TDMapScreens.cpp (drawing, pointer and screen commands).
+// links, routes, path cache), TDMapCommands.cpp (screen commands), TDMapPointer.cpp
+// (pointer commands during a level), TDMapResults.cpp (level results, store answers).
 #include "Core/Base/Types.h"
 #include "Source/TD/World/EpisodeTable.h"
 #include "Source/TD/World/PathGraph.h"
@@ -24,7 +25,10 @@ class XMLDocument;
 class XMLElement;
 } // namespace tinyxml2
 
+class AmbientEffect;
 class HUD;
+class InterfaceAtlas;
+class TDFrameEntry;
 class LevelArt;
 class PlayerProgress;
 class PrototypeStore;
@@ -51,6 +55,10 @@ class UnlocksTable;
 class UpgradesTable;
 class WaveHint;
 struct ParticleEffect;
+struct TPurchaseResult;
+
+// Where the upgrade shop's "back_ac" leads: "mmenu", "levels", "episodes" or "game".
+extern std::wstring ShopReturnName;
 
 // "td/levels_normal/level_EE_LL.xml" of an episode and level counted from 0.
 std::wstring LevelFileName(int episode, int level);
@@ -70,6 +78,35 @@ public:
     void onMouseMove(float x, float y);
     void onCommand(float x, float y);
     void updateSpeedButtons();
+
+    // Commands (TDMapCommands.cpp): a release acted on by screen id and button name;
+    // message boxes send their command back by name.
+    void onScreenCommand(const std::wstring& name, int x, int y);
+    void onMenuCommand(const std::wstring& name);
+    void resetUpgrades();
+    bool hasBoughtUpgrades() const;
+    // The screen-0 branch of a release (TDMapPointer.cpp); mx, my are map coordinates.
+    void onLevelCommand(int x, int y, float mx, float my);
+    // Level results and store answers (TDMapResults.cpp).
+    void showVictory();
+    void showDefeat();
+    void onPurchaseResult(const TPurchaseResult& result);
+    // Creates the wave hint and the floating labels and looks up the "td/ui" images.
+    void loadInterface();
+
+    // Drawing helpers: the curve length of a link, the brush stamps of the path
+    // picture, a circle outline in the current colour, the debug wave timeline.
+    float linkLength(const TDLink& link) const;
+    void stampLink(render::Graphics* g, const TDLink& link, render::Image* brush);
+    void stampAllLinks(render::Graphics* g, render::Image* brush);
+    void drawCircle(render::Graphics* g, float x, float y, float radius);
+    void drawWaveTimeline(render::Graphics* g, TDWaves* waves);
+    // Steps 4 to 11 of a frame: fills the layer lists and joins them into mDrawList.
+    void collectDrawList();
+    // Draws mDrawList in order under the current transform.
+    void drawDrawList(render::Graphics* g);
+    // Deletes the draw list's copies and empties every layer list.
+    void clearDrawList();
 
     // Level start and level file. A level whose file is missing or damaged does not
     // start: one log line, false, and nothing of the running state changes.
@@ -121,6 +158,7 @@ public:
     float mDropChanceOverride = 0.0f;
     // Context-menu build commands and item kinds that may be offered.
     bool mBuildEnabled[8] = {true, true, true, true, true, true, true, true};
+    bool mItemEnabled[5] = {true, true, true, true, true}; // tower-menu item kinds 0..4
     u8 mBlockedSpots[100] = {};
     float mLastDt = 0.0f;
     float mSpeed = 1.0f;
@@ -152,6 +190,14 @@ public:
     TDBulletList* mBullets = nullptr;
     TDWaves* mWaves = nullptr;
     WaveHint* mWaveHint = nullptr;
+    InterfaceAtlas* mInterface = nullptr;
+    // The painter's lists of one frame (copies owned by mDrawList while drawn).
+    std::vector<TDFrameEntry*> mGroundLayers, mOverLayers, mTopLayers, mLevelObjects, mHashLayers;
+    std::vector<TDFrameEntry*> mGroundShadows, mGroundUnits, mUpperShadows, mUpperUnits, mTowerSprites;
+    std::vector<TDFrameEntry*> mDrawList;
+    bool mShowRanges = false;
+    u8 mShowWaveTimeline = 0;
+    std::vector<AmbientEffect*> mAmbientEffects;
     std::vector<TDTower*> mTowers;
     std::vector<TDModifier*> mAreaModifiers;
     std::vector<ParticleEffect*> mEffects;
@@ -170,6 +216,19 @@ public:
     void* mPendingBuildSpot = nullptr;
     float mPendingBuildGold = 0.0f;
     float mCoordinateScale = 1.0f;
+
+    // Navigation, commands and results.
+    int mSavedScreen = -1;      // restored when a modal message is confirmed
+    int mAfterShopAction = -1;  // the shop's "return_ac": 1 restart, 2 go on, -1 nothing
+    std::wstring mReturnName;   // the gem shop's return target; the name entry's asker
+    int mGameResult = 0;        // 1 won, 2 lost
+    int mAllowedSpot = -1;      // tutorial: the only spot that may open a menu (-1 any)
+    int mAllowedSpell = -1;     // tutorial: the only spell cast at once (-1 any)
+    HUDSpellButton* mSelectedSpell = nullptr; // not owned
+    // The pay-with-gems dialog's pending tower upgrade.
+    TDTower* mPendingUpgradeTower = nullptr; // not owned
+    int mPendingUpgradeItem = 0;
+    float mPendingUpgradeGold = 0.0f;
 
     // Routes of the spawn points, by spawn point id, from the last buildPaths.
     SpawnRoutes mRoutes;
