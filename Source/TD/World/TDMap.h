@@ -27,6 +27,7 @@ class XMLElement;
 
 class AmbientEffect;
 class HUD;
+class HUDSpellButton;
 class InterfaceAtlas;
 class TDFrameEntry;
 class LevelArt;
