@@ -230,6 +230,11 @@ public:
     TDTower* mPendingUpgradeTower = nullptr; // not owned
     int mPendingUpgradeItem = 0;
     float mPendingUpgradeGold = 0.0f;
+    // Menus: the name being typed in the name entry, the language of the texts, and
+    // the developer keys the options dialog turns on.
+    std::wstring mPendingProfileName;
+    std::wstring mLanguageCode = L"en";
+    bool mDevKeys = false;
 
     // Routes of the spawn points, by spawn point id, from the last buildPaths.
     SpawnRoutes mRoutes;
