@@ -80,7 +80,7 @@ TDMap::TDMap()
     for (const wchar_t* button : {L"speed_btn_ac", L"pause_btn_ac", L"play_btn_ac", L"options_btn_ac"})
         mHud->setButtonVisible(button, false);
 
-    mBullets = new TDBulletList;
+    mBullets = new TDBulletList([this] { return effectWorld(); });
     mWaves = new TDWaves;
     mWaveHint = new WaveHint;
     mFloatingLabels = new TDFloatingLabels;
