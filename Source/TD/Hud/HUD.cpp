@@ -23,7 +23,7 @@ void HUD::update(float dt)
         window->update(dt);
     // Closed windows go; the ones queued meanwhile join on top.
     for (size_t i = 0; i < windows.size();) {
-        if (windows[i]->open) {
+        if (windows[i]->alive) {
             ++i;
             continue;
         }

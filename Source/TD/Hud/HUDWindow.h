@@ -1,29 +1,90 @@
 #pragma once
-// A screen window on the in-game HUD's stack. Screens derive from it; the base
-// answers every event with nothing.
+// A self-drawn screen: pictures, buttons and text places taken from one layered
+// document by the names of its layers. Top-level layers are pictures, layers under
+// "button/" (any depth) are buttons named after their file name, direct children of
+// "text/" are places for texts set by name. Every screen derives from it; the HUD's
+// stack owns the screens.
+#include "Source/TD/Hud/HUDDocument.h"
+
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace render {
 class Graphics;
 }
 
+class TDButtonFrame;
+class TDFrameEntry;
+
 class HUDWindow {
 public:
-    virtual ~HUDWindow() = default;
-    virtual void update(float) {}
-    virtual void draw(render::Graphics*) {}
-    virtual void onMousePressed(int, int) {}
-    virtual void onMouseReleased(int, int) {}
-    virtual void onMouseMove(int, int) {}
-    virtual void onKeyDown(int) {}
-    virtual void onChar(wchar_t) {}
-    virtual void onWheel(int) {}
-    // The name of the button under the point; empty when none.
-    virtual std::wstring click(int, int) { return std::wstring(); }
-    virtual int hitTest(int, int) { return -1; }
-    virtual void onClosed() {}
-    virtual void refresh() {}
+    // Empty lists; screens that build their own lists use it.
+    HUDWindow();
+    // Built from the document at `path`. A document that cannot be opened, or layers
+    // it lists but cannot give, leave the window with what could be read (one log
+    // line each).
+    explicit HUDWindow(const std::wstring& path);
+    virtual ~HUDWindow();
+    HUDWindow(const HUDWindow&) = delete;
+    HUDWindow& operator=(const HUDWindow&) = delete;
 
-    int open = 1;      // cleared when the window is to close
-    int drawLayer = 0; // 0 screens, 1 modal messages and dialogs
+    virtual void draw(render::Graphics* graphics);
+    virtual void update(float dt);
+    virtual void refresh() {}
+    virtual void spareHook() {}
+    // Called once by the owner after alive was cleared, before the window is deleted.
+    virtual void onClosed() {}
+    virtual void onMouseMove(int x, int y);
+    virtual void onMouseReleased(int, int) {}
+    virtual void onMousePressed(int, int) {}
+    virtual void onWheel(int) {}
+    virtual void onChar(int) {}
+    virtual void onKeyDown(int) {}
+    // Index in buttons of the first frame (hidden ones too) holding the point, edges
+    // included; -1 when none.
+    virtual int hitTest(int x, int y);
+    // Name of the first visible button holding the point (plays "simple"); empty when
+    // none.
+    virtual std::wstring click(int x, int y);
+
+    // Adds the document's pictures, buttons and text places to the lists; false (with
+    // one log line) when the document cannot be opened.
+    bool load(const std::wstring& path);
+    void setText(const std::wstring& name, const std::wstring& text);
+    void setImageVisible(const std::wstring& name, bool visible);
+    TDButtonFrame* findButton(const std::wstring& name) const;
+    // The text set under `name`; null when none was.
+    const std::wstring* findText(const std::wstring& name) const;
+    // Images by layer index (the order they are drawn in).
+    void sortImages();
+
+    // The zoom of an image or text drawn at (x, y): shifted by the offset, scaled about
+    // the view's centre.
+    math::Transform2D placement(float x, float y) const;
+
+    int drawLayer = 0; // 0 screens, 1 modal messages and dialogs (drawn above)
+    std::vector<TDButtonFrame*> buttons;                // owned
+    std::map<std::wstring, TDFrameEntry*> textAnchors; // owned
+    std::vector<TDFrameEntry*> images;                  // owned
+    std::vector<std::pair<std::wstring, std::wstring>> texts;
+    FontHandle font;
+    float time = 0.0f;
+    float offsetX = 0.0f, offsetY = 0.0f;
+    float scale = 1.0f;
+    float pointerX = 0.0f, pointerY = 0.0f;
+    int alive = 1; // cleared to close; the owner deletes the window at its next update
+    int state = 0;
+    float alpha = 1.0f; // fade of windows that fade in (the level result)
+
+protected:
+    // The frame of one listed layer (visible, owning its picture); null with one log
+    // line when the document cannot give it.
+    template <class Frame> Frame* frameOf(file::ImageContainer* document, const std::wstring& layer, bool picture);
+    void addTextAnchor(file::ImageContainer* document, const std::wstring& layer);
+    void drawImageFrame(render::Graphics* graphics, TDFrameEntry* frame) const;
 };
+
+// Every text-anchor, button and image list entry is deleted through these.
+void DeleteFrameEntryVector(std::vector<TDButtonFrame*>& list);

@@ -71,7 +71,7 @@ GEResultEnum GameWindow::OnUpdate(float dt)
     for (HUDWindow** slot : {&mModal, &mModal2}) {
         if (!*slot)
             continue;
-        if (!(*slot)->open) {
+        if (!(*slot)->alive) {
             delete *slot;
             *slot = nullptr;
         } else {
