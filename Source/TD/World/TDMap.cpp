@@ -16,6 +16,7 @@
 #include "Source/TD/Tutorial/TDTutorial.h"
 #include "Source/TD/Units/TDMob.h"
 #include "Source/TD/Units/TDModifier.h"
+#include "Source/TD/World/InterfaceAtlas.h"
 #include "Source/TD/World/LevelArt.h"
 #include "Source/TD/World/ParticleEffect.h"
 #include "Source/TD/World/PrototypeStore.h"
@@ -63,6 +64,7 @@ TDMap::TDMap()
 
     for (const wchar_t* folder : kSpriteFolders)
         TDResources::Instance()->loadContainer(folder);
+    loadInterface();
     mRunning = true;
 
     mUnlocks = new UnlocksTable(&mEpisode, &mLevel);
@@ -82,8 +84,6 @@ TDMap::TDMap()
 
     mBullets = new TDBulletList([this] { return effectWorld(); });
     mWaves = new TDWaves;
-    mWaveHint = new WaveHint;
-    mFloatingLabels = new TDFloatingLabels;
 
     mCoordinateScale = 1.0f;
     loadSheets();
@@ -117,6 +117,7 @@ TDMap::~TDMap()
     DeleteAndNull(mHud);
     DeleteAndNull(mWaves);
     DeleteAndNull(mWaveHint);
+    DeleteAndNull(mInterface);
     mPaths.clear();
     DeleteOwnedVector(mPoints);
     DeleteOwnedVector(mLinks);

