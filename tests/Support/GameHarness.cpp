@@ -332,6 +332,11 @@ std::string GameHarness::ProfilesXml() const
     return ReadFile(UserFolder() / "profiles.xml");
 }
 
+void GameHarness::MarkReady()
+{
+    std::ofstream(root / "ready") << "ready";
+}
+
 std::string GameHarness::LogHtml() const
 {
     return ReadFile(UserFolder() / "log.html");
@@ -405,6 +410,47 @@ void RunGame(const std::string& test, const GameSetup& setup, const std::functio
     }
     if (afterExit && done != 0 && WIFEXITED(status))
         afterExit(root / "data-home" / "Brenwick" / "ZavavEdovari");
+    fs::remove_all(root);
+    gRoot.clear();
+}
+
+void RunGameAndKill(const std::string& test, const GameSetup& setup, const std::function<void(GameHarness&)>& script,
+                    std::chrono::microseconds killAfter, const std::function<void(const fs::path& userFolder)>& afterKill)
+{
+    gRoot.clear();
+    gRoot = RootFor(test);
+    const fs::path root = gRoot;
+    fs::remove(root / "ready");
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0) << "fork failed";
+    if (child == 0) {
+        {
+            GameHarness harness(test, setup);
+            script(harness);
+        }
+        std::fflush(stdout);
+        std::fflush(stderr);
+        _exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    int status = 0;
+    pid_t done = 0;
+    while (!fs::exists(root / "ready") && (done = waitpid(child, &status, WNOHANG)) == 0 &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (done == 0) {
+        std::this_thread::sleep_for(killAfter);
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        if (!WIFSIGNALED(status) || WTERMSIG(status) != SIGKILL)
+            ADD_FAILURE() << test << ": the game ended before it was killed";
+        else
+            afterKill(root / "data-home" / "Brenwick" / "ZavavEdovari");
+    } else {
+        ADD_FAILURE() << test << ": the game ended before it was ready";
+    }
     fs::remove_all(root);
     gRoot.clear();
 }

@@ -27,6 +27,8 @@
 // music started are recorded in order.
 #include "Core/Base/Types.h"
 
+#include <chrono>
+
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -107,6 +109,9 @@ public:
     // The window's pixels as 0xAARRGGBB, top row first.
     bool ReadPixels(std::vector<std::uint32_t>& argb, int& width, int& height) const;
 
+    // Tells RunGameAndKill that the moment to be interrupted has come.
+    void MarkReady();
+
     // What the game played: effect names in order, and music files started in order.
     std::vector<std::wstring> sounds;
     std::vector<std::string> music;
@@ -133,3 +138,11 @@ private:
 void RunGame(const std::string& test, const GameSetup& setup, const std::function<void(GameHarness&)>& script,
              const std::function<void(const std::filesystem::path& userFolder)>& afterExit = {},
              int timeoutSeconds = 90);
+
+// Runs `script` in a child process as RunGame does, waits until the script calls
+// MarkReady, lets it run `killAfter` longer and ends it with SIGKILL: no exit handler,
+// no last save. `afterKill` then runs in the test's own process with the game's
+// per-user folder, as the next start of the program would find it.
+void RunGameAndKill(const std::string& test, const GameSetup& setup, const std::function<void(GameHarness&)>& script,
+                    std::chrono::microseconds killAfter,
+                    const std::function<void(const std::filesystem::path& userFolder)>& afterKill);

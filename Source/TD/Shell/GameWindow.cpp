@@ -42,12 +42,16 @@ GEResultEnum GameWindow::Init()
     render::ParticleSystem* particles = render::ParticleSystem::Instance();
     particles->folder = "td/fx/";
     framework::GameApplication* application = framework::GetGameApplication();
-    particles->LoadFile("fx2.ptc", application ? application->render.get() : nullptr);
+    render::Render* renderer = application ? application->render.get() : nullptr;
+    particles->LoadFile("fx2.ptc", renderer);
 
+    // A font loads its page images through the renderer it is given.
     for (int i = 0; i < kFontCount; ++i) {
         mFonts[i] = resource::ResourceManager::Get<render::BMFont>(kFontPaths[i]);
-        if (mFonts[i].Get())
+        if (mFonts[i].Get()) {
+            mFonts[i]->renderer = renderer;
             mFonts[i]->Load();
+        }
     }
 
     mMap = new TDMap;

@@ -18,6 +18,22 @@ std::vector<TDMob*> EffectWorld::unitsNear(const TDMob& source, float radius) co
     return near;
 }
 
+std::vector<TDMob*> EffectWorld::unitsInCircle(float x, float y, float radius) const
+{
+    std::vector<TDMob*> inside;
+    if (!units)
+        return inside;
+    for (TDMob* unit : *units) {
+        if (!unit || !unit->mActive)
+            continue;
+        const float dx = unit->mX - x;
+        const float dy = unit->mY - y;
+        if (dx * dx + dy * dy <= radius * radius)
+            inside.push_back(unit);
+    }
+    return inside;
+}
+
 TDModifier::TDModifier(std::string name, TDTower* owner, float value, float duration)
     : mName(std::move(name)), mValue(value), mDuration(duration), mOwner(owner)
 {

@@ -2,15 +2,19 @@
 // The base of every timed effect on a unit, a tower or an area of the map. One object
 // is one effect with a clock: its host updates it once a frame, the update applies the
 // effect at its tick interval and ends it once its duration is over.
+#include <functional>
 #include <string>
 #include <vector>
 
 class PrototypeStore;
+class TDFloatingLabels;
 class TDMob;
+class TDPlayerStats;
 class TDModifier;
 class TDPoint;
 class TDSprite;
 class TDTower;
+class TDWaveEnemy;
 class UpgradesTable;
 struct ParticleEffect;
 
@@ -26,10 +30,18 @@ struct EffectWorld {
     std::vector<TDTower*>* towers = nullptr;
     std::vector<ParticleEffect*>* hudEffects = nullptr;
     const UpgradesTable* upgrades = nullptr;
+    TDFloatingLabels* labels = nullptr;
+    TDPlayerStats* stats = nullptr;
+    // Spawns a unit for a wave entry at a point (the level's spawnMob); null when the
+    // unit cannot be spawned.
+    std::function<TDMob*(TDWaveEnemy*, TDPoint*)> spawn;
 
     // The units other than `source` (any state) whose distance from it is strictly
     // below `radius`, in list order.
     std::vector<TDMob*> unitsNear(const TDMob& source, float radius) const;
+    // The units still in the game (any state) whose position lies within `radius` of
+    // (x, y), the edge included, in list order.
+    std::vector<TDMob*> unitsInCircle(float x, float y, float radius) const;
 };
 
 class TDModifier {

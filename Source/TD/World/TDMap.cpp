@@ -320,5 +320,8 @@ EffectWorld TDMap::effectWorld()
     world.towers = &mTowers;
     world.hudEffects = &mHudEffects;
     world.upgrades = mUpgrades;
+    world.labels = mFloatingLabels;
+    world.stats = mStats;
+    world.spawn = [this](TDWaveEnemy* entry, TDPoint* point) { return spawnMob(entry, point); };
     return world;
 }

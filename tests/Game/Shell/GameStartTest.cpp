@@ -7,7 +7,9 @@
 #include "Framework/GameWindow.h"
 #include "Platform/Win32/WinTest.h"
 #include "Platform/Win32/Windows.h"
+#include "Core/Render/BMFont.h"
 #include "Source/TD/Shell/Game.h"
+#include "Source/TD/Shell/GameWindow.h"
 #include "Source/TD/Shell/Profiles.h"
 #include "tests/Support/GameHarness.h"
 
@@ -78,6 +80,13 @@ TEST(GameStart, StartsOnTheGeneratedContentWithItsLogCaptionAndScreenMode)
         EXPECT_EQ(game->mLoadingImage->GetWidth(), 1024);
         EXPECT_EQ(game->mScreenPixelHeight, 768);
         EXPECT_FLOAT_EQ(game->mLoadingScale, 1.0f);
+        // Every text of the game is drawn in the root board's fonts: each has its pages.
+        for (const auto& font : game->mGameWindow->mFonts) {
+            ASSERT_NE(font.Get(), nullptr);
+            EXPECT_FALSE(font->pages.empty());
+            for (const auto& page : font->pages)
+                EXPECT_NE(page, nullptr);
+        }
         h.Step(3);
         h.Screenshot("started");
 
