@@ -62,6 +62,10 @@ Frame* HUDWindow::frameOf(file::ImageContainer* document, const std::wstring& la
     return frame;
 }
 
+// The frame kinds screens build from layers.
+template TDFrameEntry* HUDWindow::frameOf<TDFrameEntry>(file::ImageContainer*, const std::wstring&, bool);
+template TDButtonFrame* HUDWindow::frameOf<TDButtonFrame>(file::ImageContainer*, const std::wstring&, bool);
+
 void HUDWindow::addTextAnchor(file::ImageContainer* document, const std::wstring& layer)
 {
     TDFrameEntry* anchor = frameOf<TDFrameEntry>(document, layer, false);
@@ -79,10 +83,16 @@ bool HUDWindow::load(const std::wstring& path)
     std::unique_ptr<file::ImageContainer> document = OpenScreenDocument(path, L"Screen window");
     if (!document)
         return false;
+    build(document.get());
+    return true;
+}
+
+void HUDWindow::build(file::ImageContainer* document)
+{
     std::vector<std::wstring> layers;
     document->ListLayers(L"", false, layers, true);
     for (const std::wstring& layer : layers)
-        if (TDFrameEntry* image = frameOf<TDFrameEntry>(document.get(), layer, true)) {
+        if (TDFrameEntry* image = frameOf<TDFrameEntry>(document, layer, true)) {
             image->mName = layer;
             images.push_back(image);
         }
@@ -90,7 +100,7 @@ bool HUDWindow::load(const std::wstring& path)
     layers.clear();
     document->ListLayers(L"button/", true, layers, false);
     for (const std::wstring& layer : layers)
-        if (TDButtonFrame* button = frameOf<TDButtonFrame>(document.get(), layer, true)) {
+        if (TDButtonFrame* button = frameOf<TDButtonFrame>(document, layer, true)) {
             button->mName = file::GetFileNameWithoutExtension(layer);
             buttons.push_back(button);
         }
@@ -98,10 +108,9 @@ bool HUDWindow::load(const std::wstring& path)
     layers.clear();
     document->ListLayers(L"text/", false, layers, false);
     for (const std::wstring& layer : layers)
-        addTextAnchor(document.get(), layer);
+        addTextAnchor(document, layer);
 
     sortImages();
-    return true;
 }
 
 void HUDWindow::sortImages()

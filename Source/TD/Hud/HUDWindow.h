@@ -36,6 +36,9 @@ public:
     virtual void spareHook() {}
     // Called once by the owner after alive was cleared, before the window is deleted.
     virtual void onClosed() {}
+    // Called when the owner takes the window off its stack (closed, popped or cleared),
+    // before the deferred deletion: what the window hands back to the level goes here.
+    virtual void onRemoved() {}
     virtual void onMouseMove(int x, int y);
     virtual void onMouseReleased(int, int) {}
     virtual void onMousePressed(int, int) {}
@@ -49,9 +52,15 @@ public:
     // none.
     virtual std::wstring click(int x, int y);
 
+    // Closes the window: its owner deletes it at its next update, never inside the
+    // window's own operations.
+    void close() { alive = 0; }
+
     // Adds the document's pictures, buttons and text places to the lists; false (with
     // one log line) when the document cannot be opened.
     bool load(const std::wstring& path);
+    // The same from a document already open.
+    void build(file::ImageContainer* document);
     void setText(const std::wstring& name, const std::wstring& text);
     void setImageVisible(const std::wstring& name, bool visible);
     TDButtonFrame* findButton(const std::wstring& name) const;

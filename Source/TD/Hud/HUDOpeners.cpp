@@ -1,0 +1,117 @@
+// The HUD's openers: each builds its screen, writes the screen id into the level
+// object and queues the window. A screen class that is not part of this build yet
+// logs one line and opens nothing; its opener is wired in where the screen lands.
+#include "Source/TD/Hud/HUD.h"
+
+#include "Core/Base/Log.h"
+#include "Source/TD/Hud/HUDModalMessage.h"
+#include "Source/TD/Shell/Game.h"
+#include "Source/TD/Shell/GameWindow.h"
+#include "Source/TD/World/TDMap.h"
+
+namespace {
+
+void NotBuilt(const wchar_t* screen)
+{
+    GE_LOG(L"HUD: the screen '%s' is not part of this build; nothing opens.\n") << screen;
+}
+
+// Replaces what the root board's modal slot holds.
+void PutIntoModalSlot(HUDWindow* dialog)
+{
+    GameWindow* root = Game::sInstance ? Game::sInstance->mGameWindow : nullptr;
+    if (!root) {
+        delete dialog;
+        return;
+    }
+    delete root->mModal;
+    root->mModal = dialog;
+}
+
+} // namespace
+
+void HUD::showEpisodeSelect()
+{
+    NotBuilt(L"episode select");
+}
+
+void HUD::showLevelSelect()
+{
+    NotBuilt(L"level select");
+}
+
+void HUD::showShop(int)
+{
+    NotBuilt(L"upgrade shop");
+}
+
+void HUD::showMainMenu()
+{
+    NotBuilt(L"main menu");
+}
+
+void HUD::showUnlockMessage(const std::vector<int>&)
+{
+    NotBuilt(L"unlock message");
+}
+
+void HUD::showSplashScreens()
+{
+    NotBuilt(L"splash screens");
+}
+
+void HUD::showProfiles()
+{
+    NotBuilt(L"profiles");
+}
+
+void HUD::showGemShop(const std::wstring&)
+{
+    NotBuilt(L"gem shop");
+}
+
+void HUD::showBoostShop()
+{
+    NotBuilt(L"boost shop");
+}
+
+void HUD::showModalInput()
+{
+    NotBuilt(L"name entry");
+}
+
+void HUD::showModalMessage(int restoreId, const std::wstring& caption, const std::wstring& text)
+{
+    if (TDMap* map = CurrentLevel())
+        map->mSavedScreen = restoreId;
+    open(new HUDModalMessage(caption, text, restoreId), 16);
+}
+
+void HUD::showModalDialog(int restoreId, const std::wstring& caption, const std::wstring& text)
+{
+    if (TDMap* map = CurrentLevel())
+        map->mSavedScreen = restoreId;
+    open(new HUDModalDialog(caption, text), 16);
+}
+
+void HUD::showTutorialCancelDialog()
+{
+    PutIntoModalSlot(new HUDConfirmTutorialCancelDialog);
+}
+
+void HUD::showProfileResetDialog()
+{
+    PutIntoModalSlot(new HUDConfirmProfileResetDialog);
+}
+
+void HUD::nextLevel()
+{
+    TDMap* map = CurrentLevel();
+    if (!map)
+        return;
+    ++map->mLevel;
+    if (map->mLevel < map->episodeLevelCount(map->mEpisode))
+        map->startLevel();
+    else
+        showEpisodeSelect();
+}
