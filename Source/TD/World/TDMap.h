@@ -145,6 +145,22 @@ public:
     // The lists and tables that timed effects read and add to.
     EffectWorld effectWorld();
 
+    // Towers (TDMapTowers.cpp). buildTower pays and builds, or offers the crystal
+    // conversion (screen 21) or the gem shop (screen 19) when the gold is short: null.
+    TDTower* buildTower(const UnitPrototype* prototype, TDFrameEntry* spot);
+    // Refunds half the tier's (and its parent's) cost and removes the tower; a tower not
+    // in the list is neither refunded nor touched.
+    void sellTower(TDTower* tower);
+    // One bought tier step from mBudget; false (nothing paid) past the last step or
+    // when the budget is short.
+    bool stepTowerTier(TDTower* tower);
+    bool isTowerDisabled(const TDTower* tower) const;
+    bool isTowerDebuffed(const TDTower* tower) const;
+    // The standing effects of a tier (income, boost, reveal) for the tower to own.
+    std::vector<TDModifier*> makeTowerEffects(TDTower* tower, const UnitPrototype& tier);
+    // Pauses the level behind a payment dialog of screen id `screen`.
+    void openPaymentDialog(int screen, const std::wstring& caption, const std::wstring& text);
+
     // Fields, in the order of the level object's design.
     bool mReturnToSelect = false;
     bool mPathPictureDirty = false;
@@ -197,6 +213,7 @@ public:
     std::vector<TDFrameEntry*> mGroundShadows, mGroundUnits, mUpperShadows, mUpperUnits, mTowerSprites;
     std::vector<TDFrameEntry*> mDrawList;
     bool mShowRanges = false;
+    bool mShowTargetLines = false; // debug: a line from each tower to its target
     u8 mShowWaveTimeline = 0;
     std::vector<TDTower*> mTowers;
     std::vector<TDModifier*> mAreaModifiers;

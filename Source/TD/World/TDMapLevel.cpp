@@ -305,7 +305,7 @@ void TDMap::layOutSpots()
                 mStats->addMoney(cost);
                 // The tower itself is built by the building code, which spends the same.
                 mStats->spendMoney(cost);
-                mTowers.push_back(new TDTower(prototype, entry, cx, cy));
+                mTowers.push_back(new TDTower(prototype, entry, cx, cy, this));
                 entry->mVisible = false;
             }
         }
