@@ -380,12 +380,39 @@ def tower_layers(family, levelid):
     return layers
 
 
+def _tower_disabled(c, t):
+    """Chains wound round the tower, pulsing red: it cannot fire."""
+    a = int(150 + 90 * math.sin(t * 2 * math.pi))
+    for k, y in enumerate((20, 36)):
+        links = [(10 + 11 * i, y + 4 * math.sin(i + k + t * 2 * math.pi)) for i in range(5)]
+        for x, yy in links:
+            c.ellipse((x - 6, yy - 4, x + 6, yy + 4), (0, 0, 0, 0), outline=(150, 150, 160, 255), width=2.5)
+    c.circle((32, 28), 9, (200, 40, 30, a), outline=PALETTE["outline"], width=1.5)
+    c.line([(27, 23), (37, 33)], PALETTE["white"], width=2.5)
+    c.line([(37, 23), (27, 33)], PALETTE["white"], width=2.5)
+
+
+def _tower_debuff(c, t):
+    """Purple drops sinking over the tower: it fires slower."""
+    for k in range(3):
+        phase = (t + k / 3) % 1.0
+        x = 18 + k * 14
+        y = 10 + 34 * phase
+        c.circle((x, y), 4 - 1.5 * phase, (150, 70, 200, int(230 * (1 - phase))), outline=(70, 30, 100, 255),
+                 width=1)
+    c.polygon([(26, 48), (38, 48), (32, 58)], (150, 70, 200, 255), width=1.5)
+
+
 def write_towers(out_dir):
     for family, *_rest in world_sheets.TOWER_FAMILIES:
         layers = []
         for levelid in range(5):
             layers.extend(tower_layers(family, levelid))
         style.write_layers(os.path.join(out_dir, "td", "towers", family), layers)
+    # The overlays of a tower that enemy units disable or weaken, looped at its centre.
+    td = os.path.join(out_dir, "td")
+    style.write_layers(os.path.join(td, "disabletower"), overlay("disabletower", 8, _tower_disabled))
+    style.write_layers(os.path.join(td, "tower_debuff"), overlay("tower_debuff", 8, _tower_debuff))
 
 
 # -- spots and unit overlays -------------------------------------------------------------
