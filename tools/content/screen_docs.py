@@ -32,8 +32,9 @@ def panel(w, h, band=None, fill=PALETTE["parchment"], frame=PALETTE["panel"]):
     return c
 
 
-def frame(w, h, fill=(0, 0, 0, 90), outline=PALETTE["panel_dark"], radius=10):
-    """A flat plate with a thin frame, laid under texts so they read on any art."""
+def frame(w, h, fill=(96, 68, 46, 255), outline=PALETTE["panel_light"], radius=10):
+    """A flat dark plate with a thin frame, laid under light texts so they read.
+    (Keep the fill opaque: the outline is drawn under the whole shape.)"""
     c = Canvas(w, h)
     c.rounded_box((2, 2, w - 2, h - 2), radius=radius, fill=fill, outline=outline, width=2)
     return c
