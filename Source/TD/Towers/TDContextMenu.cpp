@@ -7,6 +7,7 @@
 #include "Source/TD/Shell/AttributedString.h"
 #include "Source/TD/Towers/TDSpot.h"
 #include "Source/TD/Towers/TDTower.h"
+#include "Source/TD/Towers/TDTowerSpecial.h"
 #include "Source/TD/Tutorial/TDTutorial.h"
 #include "Source/TD/World/InterfaceAtlas.h"
 #include "Source/TD/World/ParamSet.h"
@@ -116,12 +117,18 @@ int TierLevel(const TDTower* tower)
 {
     return tower->tierLevel;
 }
-int StoredGold(const TDTower*)
+int StoredGold(const TDTower* tower)
 {
-    return 0;
+    return tower->storedGold;
 }
 // Marks the drops attached to the tower collected and empties its gold store.
-void TakeStoredGold(TDTower*) {}
+void TakeStoredGold(TDTower* tower)
+{
+    for (TDTowerSpecial* drop : tower->drops)
+        drop->setState(2);
+    tower->drops.clear();
+    tower->storedGold = 0;
+}
 TDFrameEntry* SpotEntry(const TDTower* tower)
 {
     return tower->spot;
@@ -281,14 +288,17 @@ void TDContextMenu::setupTower(TDTower* owner)
         }
         return sum;
     };
-    int kind = 1;
-    for (auto& alternative : offered) {
-        TDContextMenuItem* item = addItem(kind++, alternative->levelid);
+    // Prices first: each chain reads the other offered records.
+    std::vector<float> prices;
+    for (const auto& alternative : offered)
+        prices.push_back(chainCost(alternative.get()));
+    for (size_t i = 0; i < offered.size(); ++i) {
+        TDContextMenuItem* item = addItem(static_cast<int>(i) + 1, offered[i]->levelid);
         if (!item)
             continue;
-        item->price = chainCost(alternative.get());
-        item->prototypeRef = alternative->id;
-        item->prototype = alternative.release();
+        item->price = prices[i];
+        item->prototypeRef = offered[i]->id;
+        item->prototype = offered[i].release();
         item->ownsPrototype = true;
     }
     layOut();

@@ -65,7 +65,8 @@ void AmbientEffect::fire()
     }
     const float at[2] = {mX, mY};
     effect->emitter->SetPosition(at, 1);
-    effect->emitter->SetLoopMode(mNoRepeat ? 0 : 1);
+    // An effect that fires once keeps repeating; a repeating one plays once a firing.
+    effect->emitter->SetLoopMode(mNoRepeat ? 1 : 0);
     effect->emitter->Start();
     mEffect = effect;
     mEffects->push_back(effect);

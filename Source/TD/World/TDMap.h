@@ -108,6 +108,9 @@ public:
     void drawDrawList(render::Graphics* g);
     // Deletes the draw list's copies and empties every layer list.
     void clearDrawList();
+    // The wave hint's label: "game_incoming" in its last second, else "game_nextwave"
+    // and the whole seconds left (localised).
+    std::wstring waveCountdownText() const;
 
     // Level start and level file. A level whose file is missing or damaged does not
     // start: one log line, false, and nothing of the running state changes.

@@ -257,10 +257,7 @@ void TDMap::draw(render::Graphics* g)
         }
 
         if (mWaveHint && mWaves && !mWaveHint->entries.empty()) {
-            const int seconds = static_cast<int>(mWaveHint->dueTime - mWaves->clock);
-            const std::wstring text =
-                seconds == 0 ? LocalStrings::Instance()->get(L"game_incoming")
-                             : LocalStrings::Instance()->get(L"game_nextwave") + L" " + std::to_wstring(seconds);
+            const std::wstring text = waveCountdownText();
             resource::ResourceHandle<render::BMFont> font = BoardFont(L"td/data/fonts/main_42_3");
             if (font.Get())
                 g->SetFont(font);
@@ -357,6 +354,16 @@ void TDMap::draw(render::Graphics* g)
 
     if (mShowWaveTimeline == 1)
         drawWaveTimeline(g, mWaves);
+}
+
+std::wstring TDMap::waveCountdownText() const
+{
+    const float left = mWaveHint && mWaves ? mWaveHint->dueTime - mWaves->clock : 0.0f;
+    // Truncated toward zero: the last second reads "incoming".
+    const int seconds = static_cast<int>(left);
+    if (seconds == 0)
+        return LocalStrings::Instance()->get(L"game_incoming");
+    return LocalStrings::Instance()->get(L"game_nextwave") + L" " + std::to_wstring(seconds);
 }
 
 float TDMap::linkLength(const TDLink& link) const

@@ -3,6 +3,7 @@
 
 #include "Core/Render/ParticleEmitter.h"
 #include "Source/TD/Hud/HUD.h"
+#include "Source/TD/Hud/TDButtonFrame.h"
 #include "Source/TD/World/InterfaceAtlas.h"
 #include "Source/TD/World/TDFloatingLabels.h"
 #include "Source/TD/World/TDFrameEntry.h"
@@ -18,16 +19,6 @@ void TDMap::loadInterface()
         mInterface = new InterfaceAtlas;
     mInterface->load();
 }
-
-namespace {
-
-// The HUD's button of that layer name; the in-game HUD document brings them.
-const TDFrameEntry* hudButton(const wchar_t*)
-{
-    return nullptr;
-}
-
-} // namespace
 
 void TDMap::updateSpeedButtons()
 {
@@ -48,7 +39,7 @@ void TDMap::updateSpeedButtons()
                                                         : mSpeed == 2.0f ? L"speed_btn_ac"
                                                                          : nullptr;
     float at[2] = {0.0f, 0.0f};
-    if (const TDFrameEntry* button = lit ? hudButton(lit) : nullptr) {
+    if (const TDFrameEntry* button = lit ? mHud->findButton(lit) : nullptr) {
         at[0] = button->centerX();
         at[1] = button->centerY();
     }
