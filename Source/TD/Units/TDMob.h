@@ -12,6 +12,7 @@ class Image;
 }
 
 class PrototypeStore;
+class TDBullet;
 class TDFrameEntry;
 class TDMap;
 class TDModifier;
@@ -72,6 +73,11 @@ public:
     // Takes an inflicted effect unless the unit holds a non-innate effect of the same
     // owner (null counts as an owner too); false when refused: the caller deletes it.
     bool addModifier(TDModifier* modifier);
+    // A bullet's hit (TDMobHit.cpp): while the unit has health, the firing tier's
+    // damage with resistances (and, not direct, the splash falloff), its effects, its
+    // gold, and with `direct` its splash on the units around.
+    void takeBulletHit(TDBullet* bullet, bool direct);
+    float bulletDamage(const TDBullet& bullet, bool direct, bool* resisted) const;
     // Updates the unit's effects in list order with the unit as target.
     void updateEffects(float dt);
     // Deletes the effects that have ended; the others keep their order.
