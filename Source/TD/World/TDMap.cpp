@@ -5,7 +5,7 @@
 #include "Core/Render/ParticleSystem.h"
 #include "Source/TD/Audio/SoundTags.h"
 #include "Source/TD/Hud/HUD.h"
-#include "Source/TD/Hud/HUDWindow.h"
+#include "Source/TD/Hud/HUDIngameMenu.h"
 #include "Source/TD/Shell/PlayerProgress.h"
 #include "Source/TD/Towers/SpellTable.h"
 #include "Source/TD/Towers/TDBulletList.h"
@@ -290,13 +290,7 @@ void TDMap::pause()
     tutorial->previousVisible = tutorial->visible;
     tutorial->visible = 0;
     tutorial->hideLayers();
-    const bool wasEmpty = mHud->windows.empty() && mHud->queued.empty();
-    // The in-game menu window comes with the menu screens; a plain window holds its place.
-    mHud->pushWindow(new HUDWindow);
-    if (wasEmpty) {
-        mHud->fadeState = 1;
-        mHud->fadeTime = 0.0f;
-    }
+    mHud->open(new HUDIngameMenu, HUD::kKeepScreen);
 }
 
 void TDMap::onMousePressed(float x, float y)
