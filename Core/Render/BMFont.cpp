@@ -486,6 +486,11 @@ GEResultEnum BMFont::RenderText(Graphics* graphics, DrawTextParam* param, const 
         outSize[0] = width;
         outSize[1] = height;
     }
+    // The glyphs below are placed through the request, whose alignment needs the box.
+    if (param) {
+        param->width = width;
+        param->height = height;
+    }
     if (!graphics || lines.empty() || runs.empty())
         return GE_OK;
 

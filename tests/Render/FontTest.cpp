@@ -388,6 +388,23 @@ TEST_F(FontTest, TranslatedTextMovesEveryGlyph)
     ASSERT_EQ(render.BeginScene(), GE_OK);
 }
 
+TEST_F(FontTest, CentredTextIsDrawnAboutItsPoint)
+{
+    EXPECT_EQ(graphics->SetFont(font), GE_OK);
+    const std::wstring text = L"ABC D"; // 45 wide
+    graphics->DrawText(text).SetAlign(2, 0).Translate(100.0f, 50.0f);
+    ASSERT_EQ(render.EndScene(), GE_OK);
+    render.log.clear();
+    ASSERT_EQ(render.ExecuteCommands(), GE_OK);
+    auto* cache = render::GetVertexCache<render::SVertex2D>(render);
+    auto* device = static_cast<test::MemoryVertexBuffer*>(cache->GetMainBuffer()->GetDevice());
+    render::SVertex2D v[4];
+    std::memcpy(v, device->storage.data(), sizeof v);
+    EXPECT_FLOAT_EQ(v[0].x, 100.0f - 23.0f + 0.5f); // floor(-22.5), as the measured box
+    EXPECT_FLOAT_EQ(v[0].y, 51.5f);
+    ASSERT_EQ(render.BeginScene(), GE_OK);
+}
+
 TEST_F(FontTest, SetFontWithAnEmptyHandleKeepsTheFont)
 {
     EXPECT_EQ(graphics->SetFont(font), GE_OK);
