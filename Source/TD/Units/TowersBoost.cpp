@@ -74,6 +74,8 @@ void TowersBoost::apply(TDMob*, float)
             tower->stats.strength += base->strength * mValue;
             tower->stats.r += base->r * mValue;
         }
+        // The level clears the mark every tick, so it is set again on each.
+        tower->boosted = true;
         if (marks(tower))
             continue;
         if (mWorld.hudEffects) {
@@ -89,6 +91,5 @@ void TowersBoost::apply(TDMob*, float)
             mHammers.push_back(hammer);
         }
         mMarked.push_back(tower);
-        tower->boosted = true;
     }
 }

@@ -31,10 +31,13 @@ struct Towers {
         for (ParticleEffect* effect : hud)
             DeleteEffectRecord(effect);
     }
+    // The level's order: stats reset and marks cleared, then the boost.
     void tick(TowersBoost& boost)
     {
-        for (TDTower* tower : towers)
+        for (TDTower* tower : towers) {
             tower->resetStats();
+            tower->boosted = false;
+        }
         boost.update(nullptr, 0.1f);
     }
     UnitPrototype base;
@@ -54,7 +57,7 @@ TEST(TowersBoost, RaisesStatsAndMarksOnce)
     EXPECT_FLOAT_EQ(t.towers[0]->stats.strength, 15.0f) << "re-applied on reset stats, not piled up";
     EXPECT_FLOAT_EQ(t.towers[1]->stats.r, 150.0f);
     EXPECT_EQ(t.hud.size(), 2u) << "one hammer per tower while it lasts";
-    EXPECT_TRUE(t.towers[0]->boosted);
+    EXPECT_TRUE(t.towers[0]->boosted) << "marked on every tick it boosts, not only the first";
 }
 
 TEST(TowersBoost, EndingOneKeepsTheMarksOfAnother)
