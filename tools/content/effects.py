@@ -37,6 +37,7 @@ NAMED_EMITTERS = {
     "hammer": "sparkle_loop",    # a tower under the boost spell
     "blik_1": "glint",           # slider knob
     "blik_6": "glint",           # spell button ready
+    "blik_2": "glint", "blik_3": "glint", "blik_4": "glint",  # main menu sparkles
     "portal_1": "portal",        # teleport portals
     "blow_bub": "bubbles",       # a teleported unit arrives
     "t_line": "beam",            # one 30-unit link of a tower beam

@@ -17,8 +17,9 @@ from PIL import Image, ImageDraw, ImageFont, features
 
 DEJAVU_FOLDER = "/usr/share/fonts/truetype/dejavu"
 
-# Printable ASCII and the few typographic marks the texts use.
-DEFAULT_CHARS = "".join(chr(c) for c in range(32, 127)) + "\u00a9\u00ab\u00bb\u2013\u2014\u2019\u2026"
+# Printable ASCII, the few typographic marks the texts use, and the no-break space
+# (texts keep it where the strings file would trim a plain space).
+DEFAULT_CHARS = "".join(chr(c) for c in range(32, 127)) + "\u00a9\u00ab\u00bb\u2013\u2014\u2019\u2026\u00a0"
 
 # The fonts the game window loads (name, face file, pixel size).
 GAME_FONTS = [

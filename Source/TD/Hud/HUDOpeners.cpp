@@ -5,6 +5,10 @@
 
 #include "Core/Base/Log.h"
 #include "Source/TD/Hud/HUDModalMessage.h"
+#include "Source/TD/Screens/HUDMainMenu.h"
+#include "Source/TD/Screens/HUDModalInput.h"
+#include "Source/TD/Screens/HUDProfiles.h"
+#include "Source/TD/Screens/TDSplashScreens.h"
 #include "Source/TD/Shell/Game.h"
 #include "Source/TD/Shell/GameWindow.h"
 #include "Source/TD/World/TDMap.h"
@@ -47,7 +51,7 @@ void HUD::showShop(int)
 
 void HUD::showMainMenu()
 {
-    NotBuilt(L"main menu");
+    open(new HUDMainMenu, 7);
 }
 
 void HUD::showUnlockMessage(const std::vector<int>&)
@@ -57,12 +61,14 @@ void HUD::showUnlockMessage(const std::vector<int>&)
 
 void HUD::showSplashScreens()
 {
-    NotBuilt(L"splash screens");
+    open(new TDSplashScreens, 12);
 }
 
 void HUD::showProfiles()
 {
-    NotBuilt(L"profiles");
+    if (TDMap* map = CurrentLevel())
+        map->mReturnName.clear();
+    open(new HUDProfiles, 13);
 }
 
 void HUD::showGemShop(const std::wstring&)
@@ -77,7 +83,7 @@ void HUD::showBoostShop()
 
 void HUD::showModalInput()
 {
-    NotBuilt(L"name entry");
+    open(new HUDModalInput, kKeepScreen);
 }
 
 void HUD::showModalMessage(int restoreId, const std::wstring& caption, const std::wstring& text)
