@@ -5,6 +5,7 @@
 #include "Core/Render/ParticleEmitter.h"
 #include "Core/Render/ParticleSystem.h"
 #include "Source/TD/Audio/SoundTags.h"
+#include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Shell/FeatureConfig.h"
 #include "Source/TD/Shell/LocalStrings.h"
 #include "Source/TD/Towers/TDBulletList.h"
@@ -70,10 +71,9 @@ void StartEmitterAt(std::vector<render::ParticleEmitter*>& emitters, const char*
 
 void TDMap::openPaymentDialog(int screen, const std::wstring& caption, const std::wstring& text)
 {
-    // The dialog window itself belongs to the HUD; the level pauses behind it and acts
-    // on its answer by this screen id.
-    (void)caption;
-    (void)text;
+    // The level pauses behind the dialog and acts on its answer by this screen id.
+    if (mHud)
+        mHud->showModalDialog(-1, caption, text);
     mScreen = screen;
     mSpeed = 0.0f;
     updateSpeedButtons();
