@@ -222,11 +222,13 @@ UPGRADES = [
     (4, 0, "upgrades/support", [40000, 40001, 40002, 40100, 40200],
      [(250, 3, {"radius": 10}), (500, 5, {"radius": 20, "goldIncome": 20})]),
     (5, 1, "upgrades/spells", [3001, 3002, 3003, 3004, 3005],
-     [(300, 3, {"cooldown": 10}), (600, 6, {"cooldown": 20, "strength": 15})]),
+     [(300, 3, {"cooldown": 10}), (600, 6, {"cooldown": 20, "strength": 15, "speed": 10})]),
     (6, 2, "upgrades/health", [-1], [(300, 3, {"maxHP": 5}), (600, 6, {"maxHP": 10})]),
     (7, 2, "upgrades/budget", [-1], [(300, 3, {"startBudget": 10}), (600, 6, {"startBudget": 25})]),
     (8, 2, "upgrades/bounty", [-1], [(300, 3, {"enemyCost": 10}), (600, 6, {"enemyCost": 20})]),
 ]
+# Upgrades the shop lists only from a level on: id -> (episode, level), counted from 0.
+UPGRADE_UNLOCKS = {5: (0, 2), 8: (0, 4)}
 
 
 def upgrades(path):
@@ -234,6 +236,8 @@ def upgrades(path):
     lines = ['<?xml version="1.0" encoding="utf-8"?>', "<upgrades>"]
     for uid, section, icon, targets, steps in UPGRADES:
         lines.append('  <upgrade id="%d" section="%d" icon=%s>' % (uid, section, quoteattr(icon)))
+        if uid in UPGRADE_UNLOCKS:
+            lines.append('    <unlock episode="%d" level="%d"/>' % UPGRADE_UNLOCKS[uid])
         lines.append("    <targets>")
         lines.extend('      <target id="%d"/>' % t for t in targets)
         lines.append("    </targets>")

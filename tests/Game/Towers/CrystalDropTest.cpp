@@ -5,6 +5,7 @@
 #include "Source/TD/Towers/TDSpecialList.h"
 #include "Source/TD/Tutorial/TDTutorial.h"
 #include "Source/TD/Units/TDMob.h"
+#include "Source/TD/World/TDAnimationSet.h"
 #include "Source/TD/World/TDMap.h"
 #include "Source/TD/World/TDPlayerStats.h"
 #include "tests/Support/GameHarness.h"
@@ -200,6 +201,9 @@ TEST(CrystalDrop, NeverClickedIsCreditedAfterItsWait)
         const auto unit = UnitAt(400.0f, 300.0f);
         auto* drop = new TDCrystallSpecial(unit.get(), map->mDropChanceOverride);
         map->mSpecials.push_back(drop);
+        ASSERT_NE(drop->animation, nullptr);
+        EXPECT_GT(drop->animation->frameCount(), 0) << "the shipped crystal";
+        EXPECT_NE(drop->shadow, nullptr) << "the shipped shadow";
         const int gems = map->mStats->mGems;
         // Drop time runs at 1.5 x game time: 1 s of flight, then lying until its clock
         // (flight included) passes 5.
