@@ -110,7 +110,7 @@ def star(size, lit=True):
         c.polygon(points, PALETTE["gold"], gradient=(mix(PALETTE["gold"], PALETTE["white"], 0.4),
                                                      PALETTE["gold_dark"]), shadow=True, width=2.5)
     else:
-        c.polygon(points, (0, 0, 0, 70), outline=(60, 40, 26, 160), width=2)
+        c.polygon(points, PALETTE["parchment_dark"], outline=PALETTE["panel_light"], width=2)
     return c
 
 

@@ -22,34 +22,38 @@ shell.add_texts([
     # level title and result
     ("episode0", "Green Valley"), ("episode1", "Frost Pass"), ("level_d", "Level"),
     ("game_win", "Victory!"), ("game_lose", "Defeat"),
-    ("game_best_score", "Best score: "), ("game_kill_score", "Kills: "),
-    ("game_life_bonus", "Life bonus: "), ("game_total_score", "Total: "),
+    # The counts follow these directly; a no-break space survives the reader's trim.
+    ("game_best_score", "Best score:\u00a0"), ("game_kill_score", "Kills:\u00a0"),
+    ("game_life_bonus", "Life bonus:\u00a0"), ("game_total_score", "Total:\u00a0"),
     # in-game menu (labels are keyed by the whole button folder name)
     ("ingame_caption", "Paused"),
     ("b3_resume", "Resume"), ("b3_restart", "Restart"), ("b3_levels", "Levels"),
     ("b3_mmenu", "Main menu"), ("b3_options", "Options"),
     ("progress_confirm_text", "Leave this level? Its progress will be lost."),
     # spell buttons and the tutorial's skip question
-    ("convertCristallToMoneyDialogTitle", "Not enough gems"),
+    ("convertCristallToMoneyDialogTitle", "Need gems"),
     ("gemShopDialogText", "Get more gems in the gem shop?"),
-    ("tutorial_skip_caption", "Skip the tutorial"),
-    ("tutorial_skip_message", "Play on without the hints?"),
+    ("tutorial_skip_caption", "Tutorial"),
+    ("tutorial_skip_message", "Skip the tutorial and play on without hints?"),
 ])
 
 # -- the HUD's layers of "td/ui" --------------------------------------------------------
-BAR = (6, 4, 700, 56)          # x, y, width, height of the counter bar
-COUNTERS = [                    # icon kind, icon x, text place (x, width)
-    ("heart", 20, (58, 118)),
-    ("coin", 190, (228, 112)),
-    ("gem", 354, (392, 92)),
-    ("wave", 498, (534, 160)),
+BAR = (6, 4, 776, 56)          # x, y, width, height of the counter bar
+COUNTERS = [                    # icon kind, icon x, text place (x, width): "25/25", "9999", "999", "Wave 10/10"
+    ("heart", 14, (50, 142)),
+    ("coin", 196, (232, 106)),
+    ("gem", 344, (380, 82)),
+    ("wave", 468, (504, 272)),
 ]
 SPEED_BUTTONS = [("pause_btn", "pause", 790), ("play_btn", "play", 848), ("speed_btn", "fast", 906)]
 OPTIONS_X = 966
 BUTTON_Y, BUTTON_D = 4, 54
 SPELL_PLACES = 5
-SPELL_BAR = (4, 680, 400, 84)
 SPELL_SIZE, SPELL_STEP = 72, 78
+# The spell places, right to left from the bottom-right corner (the level's countdown
+# reads at the bottom left). Nothing of the HUD's own lies under them: the buttons
+# are drawn before the HUD's pictures.
+SPELL_Y = 686
 
 
 def _counter_bar():
@@ -60,17 +64,6 @@ def _counter_bar():
     for kind, ix, (tx, tw) in COUNTERS:
         c.rounded_box((tx - x - 2, 9, tx - x + tw, h - 12), radius=9, fill=(0, 0, 0, 80), outline=None)
         c.paste(icon(kind, 34), (ix - x, (h - 38) / 2))
-    return c
-
-
-def _spell_bar():
-    _x, _y, w, h = SPELL_BAR
-    c = Canvas(w, h)
-    c.rounded_box((2, 2, w - 3, h - 3), radius=18, fill=PALETTE["panel"],
-                  gradient=(PALETTE["panel_light"], PALETTE["panel_dark"]), shadow=True, width=2.5)
-    for k in range(SPELL_PLACES):
-        cx = 8 + k * SPELL_STEP + SPELL_SIZE / 2
-        c.circle((cx, h / 2), SPELL_SIZE / 2 - 2, (0, 0, 0, 90), outline=PALETTE["panel_dark"], width=2)
     return c
 
 
@@ -85,15 +78,16 @@ def _lit(symbol):
 
 def hud_layers():
     bx, by, bw, bh = BAR
-    layers = [("hud_bar", _counter_bar(), bx, by), ("hud_spells", _spell_bar(), *SPELL_BAR[:2])]
+    layers = [("hud_bar", _counter_bar(), bx, by)]
     for name, symbol, x in SPEED_BUTTONS:
         layers.append(("button/" + name, round_button(BUTTON_D, "brown", False, symbol), x, BUTTON_Y))
         layers.append(("button/" + name + "_ac", _lit(symbol), x, BUTTON_Y))
     layers.append(("button/options_btn", round_button(BUTTON_D, "gold", False, "gear"), OPTIONS_X, BUTTON_Y))
     layers.append(("button/options_btn_ac", round_button(BUTTON_D, "gold", True, "gear"), OPTIONS_X, BUTTON_Y))
-    sx, sy = SPELL_BAR[0] + 8, SPELL_BAR[1] + (SPELL_BAR[3] - SPELL_SIZE) // 2
+    right = 1024 - 10 - SPELL_SIZE
     for k in range(SPELL_PLACES):
-        layers.append(("spell/spell_%d" % (k + 1), blank(SPELL_SIZE, SPELL_SIZE), sx + k * SPELL_STEP, sy))
+        x = right - (SPELL_PLACES - 1 - k) * SPELL_STEP
+        layers.append(("spell/spell_%d" % (k + 1), blank(SPELL_SIZE, SPELL_SIZE), x, SPELL_Y))
     for (kind, _ix, (tx, tw)), name in zip(COUNTERS, ("mana", "coins", "crystals", "waves")):
         layers.append(("text/" + name, blank(tw, bh - 16), tx, by + 6))
     return layers
