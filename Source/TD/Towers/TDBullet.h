@@ -14,6 +14,7 @@ class TDAnimationSet;
 class TDMob;
 class TDTower;
 class UnitPrototype;
+struct SpriteDescription;
 
 struct BulletPoint {
     float x = 0.0f;
@@ -65,9 +66,16 @@ public:
     EffectWorld world;
 
 private:
+    // A homing shot without its target bursts where it is.
     void burst();
+    // A straight shot strikes every unit within the ammunition's radius.
     void explode(const UnitPrototype& ammoRecord);
+    void advanceTrail(float dt);
 };
+
+// A description made from a single image file ("img"): drawn still, without
+// rotation. Layered descriptions ("psd") are animated.
+bool IsStillDescription(const SpriteDescription& sprite);
 
 // Drawing angle of a step or direction: a = atan2(dx, dy) in degrees - 90, folded
 // into 0..360 the way the shots' sprites are drawn.

@@ -48,7 +48,7 @@ UnitPrototype* PrototypeStore::find(int id) const
     return nullptr;
 }
 
-UnitPrototype* MakeUpgradedPrototype(const PrototypeStore& store, UpgradesTable* upgrades, int id)
+UnitPrototype* MakeUpgradedPrototype(const PrototypeStore& store, const UpgradesTable* upgrades, int id)
 {
     const UnitPrototype* found = store.find(id);
     if (!found)

@@ -30,4 +30,4 @@ public:
 
 // A new record (the caller's) copy-assigned from the store's record `id`, with the
 // bought upgrades applied when a table is given; null when the store lacks the id.
-UnitPrototype* MakeUpgradedPrototype(const PrototypeStore& store, UpgradesTable* upgrades, int id);
+UnitPrototype* MakeUpgradedPrototype(const PrototypeStore& store, const UpgradesTable* upgrades, int id);

@@ -11,6 +11,7 @@
 #include "Source/TD/World/TDSprite.h"
 #include "Source/TD/World/TDWaves.h"
 
+#include "tests/Game/Units/EffectField.h"
 #include "tests/Support/SheetStore.h"
 
 #include <gtest/gtest.h>
@@ -20,16 +21,11 @@ namespace {
 
 // Unit 1 walks at speed 4; unit 4 is a summoner whose portal kind is unit 0 (open for
 // 3 s, one unit every 1 s); unit 5 summons through an unknown kind.
-struct Area {
+struct Area : EffectField {
     Area()
     {
         points = {new TDPoint(10, 0, 0), new TDPoint(11, 100, 0), new TDPoint(12, 200, 0)};
         world.prototypes = sheet.store.get();
-        world.units = &units;
-        world.floatingSprites = &sprites;
-        world.areaModifiers = &areas;
-        world.effects = &effects;
-        world.points = &points;
         world.spawn = [this](TDWaveEnemy* entry, TDPoint* point) -> TDMob* {
             spawnedAt.push_back(point);
             if (!point)
@@ -39,28 +35,6 @@ struct Area {
             unit->mPathNodes = {99};
             return unit;
         };
-    }
-    ~Area()
-    {
-        for (TDModifier* area : areas)
-            delete area;
-        for (TDMob* unit : units)
-            delete unit;
-        DeleteSprites(sprites);
-        for (ParticleEffect* effect : effects)
-            DeleteEffectRecord(effect);
-        for (TDPoint* point : points)
-            delete point;
-    }
-    TDMob* add(int id, float x, float y, float health)
-    {
-        auto* unit = new TDMob;
-        unit->mPrototypeId = id;
-        unit->mX = unit->mDrawX = x;
-        unit->mY = unit->mDrawY = y;
-        unit->mHealth = health;
-        units.push_back(unit);
-        return unit;
     }
     // The level's order: area effects, then every unit's own effects; penalties are
     // cleared by the caller when it has looked at them.
@@ -79,13 +53,7 @@ struct Area {
                      "1;4;0;10;0;0;\n"
                      "4;2;0;30;4;0;portal_fx\n"
                      "5;2;0;30;4;77;\n"};
-    std::vector<TDMob*> units;
-    std::vector<TDSprite*> sprites;
-    std::vector<TDModifier*> areas;
-    std::vector<ParticleEffect*> effects;
-    std::vector<TDPoint*> points;
     std::vector<TDPoint*> spawnedAt;
-    EffectWorld world;
 };
 
 enum class Kind { FireSplash, PoisonCloud, Blocked };

@@ -14,6 +14,7 @@
 #include "Source/TD/World/TDFrameEntry.h"
 #include "Source/TD/World/TDPlayerStats.h"
 
+#include "tests/Game/Units/EffectField.h"
 #include "tests/Support/SheetStore.h"
 
 #include <gtest/gtest.h>
@@ -38,24 +39,12 @@ const char* const kSheet = "id;strength;r;ammoid;type1;type2;type3;type4;resist1
                            "3;0;0;0;1;1;1;1;0,5;0,25;0;0;0;0;0;0;\n"
                            "4;0;0;0;1;1;1;1;0;0;0;0;0;0;0;0;\n";
 
-struct Range {
+struct Range : EffectField {
     Range()
     {
         world.prototypes = sheet.store.get();
-        world.units = &units;
-        world.areaModifiers = &areas;
-        world.effects = &effects;
         world.labels = &labels;
         world.stats = &stats;
-    }
-    ~Range()
-    {
-        for (TDModifier* area : areas)
-            delete area;
-        for (TDMob* unit : units)
-            delete unit;
-        for (ParticleEffect* effect : effects)
-            DeleteEffectRecord(effect);
     }
     TDTower* build(int id)
     {
@@ -72,27 +61,14 @@ struct Range {
         bullet->world = world;
         return bullet;
     }
-    TDMob* unit(int id, float x, float y, float health = 100.0f)
-    {
-        auto* unit = new TDMob;
-        unit->mPrototypeId = id;
-        unit->mX = unit->mDrawX = unit->mAimX = x;
-        unit->mY = unit->mDrawY = unit->mAimY = y;
-        unit->mHealth = health;
-        units.push_back(unit);
-        return unit;
-    }
+    TDMob* unit(int id, float x, float y, float health = 100.0f) { return add(id, x, y, health); }
 
     SheetStore sheet{kSheet};
     TDSpot spot{nullptr};
     TDFrameEntry entry;
     std::unique_ptr<TDTower> tower;
-    std::vector<TDMob*> units;
-    std::vector<TDModifier*> areas;
-    std::vector<ParticleEffect*> effects;
     TDFloatingLabels labels;
     TDPlayerStats stats{nullptr, nullptr};
-    EffectWorld world;
 };
 
 struct ImmunityOff {

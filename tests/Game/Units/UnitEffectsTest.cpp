@@ -15,6 +15,7 @@
 #include "Source/TD/World/TDPoint.h"
 #include "Source/TD/World/TDSprite.h"
 
+#include "tests/Game/Units/EffectField.h"
 #include "tests/Support/SheetStore.h"
 
 #include <gtest/gtest.h>
@@ -25,47 +26,24 @@ namespace {
 
 // Units 1 (walker, speed 4, health 10), 2 (healer, reach 100, health 20), 3 (aura
 // unit, reach 50), 4 (straight flyer, speed 6).
-struct World {
+struct World : EffectField {
     World()
     {
         points = {new TDPoint(10, 5, 7), new TDPoint(11, 100, 7)};
         world.prototypes = sheet.store.get();
-        world.units = &units_;
-        world.floatingSprites = &sprites;
-        world.points = &points;
-        world.effects = &effects;
-    }
-    ~World()
-    {
-        for (TDMob* unit : units_)
-            delete unit;
-        DeleteSprites(sprites);
-        for (ParticleEffect* effect : effects)
-            DeleteEffectRecord(effect);
-        for (TDPoint* point : points)
-            delete point;
-    }
-    TDMob* add(int id, float x, float y, float health)
-    {
-        auto* unit = new TDMob;
-        unit->mPrototypeId = id;
-        unit->mX = x;
-        unit->mY = y;
-        unit->mHealth = health;
-        units_.push_back(unit);
-        return unit;
+        world.areaModifiers = nullptr;
     }
     // One level tick of the units' effects, the penalties cleared at its end.
     void tick(float dt)
     {
-        for (TDMob* unit : units_)
+        for (TDMob* unit : units)
             unit->updateEffects(dt);
-        for (TDMob* unit : units_)
+        for (TDMob* unit : units)
             unit->dropEndedEffects();
     }
     void endTick()
     {
-        for (TDMob* unit : units_)
+        for (TDMob* unit : units)
             unit->mSpeedPenalty = 0.0f;
     }
 
@@ -74,11 +52,6 @@ struct World {
                      "2;2;100;20;0\n"
                      "3;2;50;10;0\n"
                      "4;6;0;10;1\n"};
-    std::vector<TDMob*> units_;
-    std::vector<TDSprite*> sprites;
-    std::vector<TDPoint*> points;
-    std::vector<ParticleEffect*> effects;
-    EffectWorld world;
 };
 
 } // namespace
