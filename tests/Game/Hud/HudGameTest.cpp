@@ -13,7 +13,10 @@
 #include "Source/TD/Shell/PlayerProgress.h"
 #include "Source/TD/Tutorial/TDTutorial.h"
 #include "Source/TD/World/TDMap.h"
+#include "Source/TD/World/PrototypeStore.h"
 #include "Source/TD/World/TDPlayerStats.h"
+#include "Source/TD/World/UnitPrototype.h"
+#include "Source/TD/Towers/SpellTable.h"
 #include "tests/Support/GameHarness.h"
 
 #include <gtest/gtest.h>
@@ -216,5 +219,75 @@ TEST(HudInGame, ResultWindowStarsGemsCountUpAndProfile)
         h.Step(1);
         HUDLevelResultWindow* again = OpenResult(map, true);
         EXPECT_EQ(again->gemsAwarded, 0);
+    });
+}
+
+TEST(HudInGame, SpellButtonRechargesOnGameTimeAndSellsAnInstantRecharge)
+{
+    RunGame("HudInGame.SpellButtonRechargesOnGameTimeAndSellsAnInstantRecharge", {}, [](GameHarness& h) {
+        TDMap* map = StartLevelOne(h);
+        ASSERT_NE(map, nullptr);
+        ASSERT_FALSE(map->mHud->spellButtons.empty());
+        HUDSpellButton* button = map->mHud->spellButtons[0];
+        ASSERT_NE(button->definition(), nullptr);
+        const UnitPrototype* prototype = map->mPrototypes->find(button->definition()->prototypeId);
+        ASSERT_NE(prototype, nullptr);
+        const float cooldown = prototype->cooldown;
+        ASSERT_GT(cooldown, 1.0f);
+
+        // Clicks: a ready button starts aiming; a busy one does not.
+        const int cx = static_cast<int>(button->x), cy = static_cast<int>(button->y);
+        EXPECT_TRUE(button->onClick(cx, cy));
+        EXPECT_EQ(map->mHud->click(cx, cy), button->name);
+        EXPECT_FALSE(button->onClick(cx + 200, cy));
+
+        button->startRecharge();
+        EXPECT_EQ(button->pressed, 1);
+        EXPECT_FLOAT_EQ(button->time, cooldown);
+        EXPECT_FLOAT_EQ(button->shadeFraction(), 1.0f);
+
+        // The recharge runs on game time: not while paused, twice as fast at speed 2.
+        map->mSpeed = 0.0f;
+        button->update(1.0f);
+        EXPECT_FLOAT_EQ(button->time, cooldown);
+        map->mSpeed = 2.0f;
+        button->update(0.5f);
+        EXPECT_FLOAT_EQ(button->time, cooldown - 1.0f);
+        EXPECT_NEAR(button->shadeFraction(), (cooldown - 1.0f) / cooldown, 1e-5f);
+
+        // An upgrade that lengthens the cooldown past the stored one: the shade stays whole.
+        button->time = cooldown * 1.5f;
+        EXPECT_FLOAT_EQ(button->shadeFraction(), 1.0f);
+
+        // An instant recharge for gems flashes "blik_6" at once and leaves it ready.
+        const int price = button->rechargePrice();
+        EXPECT_EQ(price, button->definition()->gemPrice);
+        map->mStats->mGems = price + 3;
+        EXPECT_FALSE(button->onClick(cx, cy)) << "buying is not aiming";
+        EXPECT_EQ(map->mStats->mGems, 3);
+        EXPECT_EQ(button->pressed, 0);
+        EXPECT_EQ(button->time, 0.0f);
+        EXPECT_NE(button->effect, nullptr);
+
+        // Too few gems: the purchase dialog, and the game pauses.
+        button->startRecharge();
+        map->mSpeed = 1.0f;
+        EXPECT_FALSE(button->onClick(cx, cy));
+        EXPECT_EQ(map->mStats->mGems, 3);
+        EXPECT_EQ(map->mScreen, 19);
+        EXPECT_EQ(map->mSpeed, 0.0f);
+        h.Step(2);
+        EXPECT_NE(dynamic_cast<HUDModalDialog*>(map->mHud->topWindow()), nullptr);
+        map->mHud->popWindow();
+        map->mScreen = 0;
+
+        // With upgrade 28 bought the price halves (integer division).
+        map->mProgress->setUpgradeLevel(28, 0);
+        EXPECT_EQ(button->rechargePrice(), button->definition()->gemPrice / 2);
+
+        map->mSpeed = 1.0f;
+        button->time = 2.3f;
+        h.Step(10);
+        h.Screenshot("spell-recharging");
     });
 }
