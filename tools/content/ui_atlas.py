@@ -12,9 +12,13 @@ import os
 
 from PIL import Image
 
+import shell
 import style
 import world_art
 from style import PALETTE, Canvas, shade
+
+# The wave hint's countdown label.
+shell.add_texts([("game_nextwave", "Next wave in"), ("game_incoming", "Incoming!")])
 
 ICON = 64   # tower-menu icons: the ring's items are hit within 44 units of the centre
 BADGE = 24  # ability badges around an item

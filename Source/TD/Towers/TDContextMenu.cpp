@@ -509,9 +509,12 @@ void TDContextMenu::drawItem(render::Graphics* g, TDContextMenuItem& item, float
     const UnitPrototype* offered = item.prototype;
     const TDFrameEntry* icon = nullptr;
     if (ui) {
-        if (offered && offered->level == 1)
+        // The upgrade icons stand for the tier step of a tower; towers offered to be
+        // built or switched to show themselves.
+        const bool step = type == TowerUpgradeMenu && item.kind == 1;
+        if (step && offered && offered->level == 1)
             icon = ui->lvl2;
-        else if (offered && offered->level == 2)
+        else if (step && offered && offered->level == 2)
             icon = ui->lvl3;
         else if (offered)
             icon = ui->towerIcon(offered->id);

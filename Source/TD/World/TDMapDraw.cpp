@@ -65,16 +65,13 @@ bool IsWorldScreen(int screen)
 }
 
 // A copy of a level entry for this frame: not rotated, scale 1, at its rectangle's
-// centre (or its top-left corner).
-TDFrameEntry* PlacedCopy(const TDFrameEntry& source, bool centred)
+// centre.
+TDFrameEntry* PlacedCopy(const TDFrameEntry& source)
 {
     auto* copy = new TDFrameEntry(source);
     copy->mQueued = false;
     copy->mTransform.Reset();
-    if (centred)
-        copy->mTransform.Translate(source.centerX(), source.centerY());
-    else
-        copy->mTransform.Translate(source.mX, source.mY);
+    copy->mTransform.Translate(source.centerX(), source.centerY());
     return copy;
 }
 
@@ -127,7 +124,7 @@ void TDMap::collectDrawList(render::Graphics* g)
         for (const TDFrameEntry* layer : mLevelArt->mLayerSprites) {
             if (!layer->mVisible)
                 continue;
-            TDFrameEntry* copy = PlacedCopy(*layer, true);
+            TDFrameEntry* copy = PlacedCopy(*layer);
             const std::wstring& name = copy->mName;
             // Layer names may be paths in the art's image: the last part classifies.
             const size_t slash = name.rfind(L'/');
@@ -143,7 +140,7 @@ void TDMap::collectDrawList(render::Graphics* g)
         }
         for (const TDFrameEntry* object : mLevelArt->mSpotSprites)
             if (object->mVisible)
-                mLevelObjects.push_back(PlacedCopy(*object, true));
+                mLevelObjects.push_back(PlacedCopy(*object));
     }
 
     std::sort(mGroundUnits.begin(), mGroundUnits.end(), compareDepth);
@@ -179,9 +176,10 @@ void TDMap::collectDrawList(render::Graphics* g)
     }
 
     Append(mDrawList, mTopLayers);
+    // Hints are drawn centred on their rectangle, where their hit test finds them.
     if (mWaveHint)
         for (const TDFrameEntry* hint : mWaveHint->entries)
-            mDrawList.push_back(PlacedCopy(*hint, false));
+            mDrawList.push_back(PlacedCopy(*hint));
 }
 
 void TDMap::drawDrawList(render::Graphics* g)

@@ -11,13 +11,14 @@
 
 void TDMap::loadInterface()
 {
+    // The set first: the hint and the labels take their images from it.
+    if (!mInterface)
+        mInterface = new InterfaceAtlas;
+    mInterface->load();
     delete mWaveHint;
     mWaveHint = new WaveHint;
     delete mFloatingLabels;
     mFloatingLabels = new TDFloatingLabels;
-    if (!mInterface)
-        mInterface = new InterfaceAtlas;
-    mInterface->load();
 }
 
 void TDMap::updateSpeedButtons()
