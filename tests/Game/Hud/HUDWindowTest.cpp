@@ -1,4 +1,6 @@
 #include "Source/TD/Hud/HUDButtonOver.h"
+#include "Source/TD/Hud/HUDLayerButton.h"
+#include "Framework/Layer/ImageLayer.h"
 #include "Source/TD/Hud/HUDWindow.h"
 #include "Source/TD/Hud/TDButtonFrame.h"
 #include "tests/Game/Hud/ScreenDocument.h"
@@ -216,4 +218,30 @@ TEST(DocumentUtilities, ColorFromArgb)
     EXPECT_FLOAT_EQ(c.y, 0.0f);
     EXPECT_FLOAT_EQ(c.z, 0.0f);
     EXPECT_FLOAT_EQ(c.w, 128.0f / 255.0f);
+}
+
+TEST(LayerButton, PicturesCentredAndTheReverseZoomRates)
+{
+    TDFrameEntry normal, over;
+    normal.mWidth = 100.0f;
+    normal.mHeight = 40.0f;
+    over.mWidth = 120.0f;
+    over.mHeight = 50.0f;
+    {
+        HUDLayerButton button(&normal, &over, L"Skip");
+        EXPECT_EQ(button.children.size(), 3u);
+        EXPECT_FLOAT_EQ(button.normalLayer->position.x, -50.0f);
+        EXPECT_FLOAT_EQ(button.overLayer->position.y, -25.0f);
+        button.hovered = true;
+        button.update(0.05f);
+        EXPECT_FLOAT_EQ(button.scale, 1.05f) << "grows at dt";
+        button.update(1.0f);
+        EXPECT_FLOAT_EQ(button.scale, 1.1f);
+        button.hovered = false;
+        button.update(0.1f);
+        EXPECT_FLOAT_EQ(button.scale, 1.05f) << "shrinks at half of dt";
+        EXPECT_FLOAT_EQ(button.Drawable::scale.x, 1.05f);
+    }
+    HUDLayerButton bare(nullptr, nullptr, L"");
+    EXPECT_EQ(bare.children.size(), 3u);
 }
