@@ -20,16 +20,16 @@ shell.add_texts([
     ("b1_ok", "OK"), ("b1_cancel", "Cancel"), ("ok", "OK"), ("cancel", "Cancel"),
     ("profile_corrupt", "The profiles file was damaged. A new one was started."),
     ("IllegalResolutionMessage", "The window would not fit on this screen."),
-    ("profile_edit_caption", "Your name"),
+    ("profile_edit_caption", "Name"),
     ("default_player", "Player"),
     # options
     ("options_OptionsTitle", "Options"),
     ("options_OptionsSounds", "Sound and music"),
     ("options_OptionsGameType", "Display"),
-    ("options_OptionsWindowType", "Play in a window or on the full screen"),
+    ("options_OptionsWindowType", "Window or full screen"),
     ("options_OptionsOk", "OK"),
     ("options_caption", "Window"),
-    ("options_window_add", "1024 x 768"),
+    ("options_window_add", "1024x768"),
     ("options_fs", "Full screen"),
     # main menu
     ("b2_play", "Play"), ("b1_shop", "Upgrades"), ("b1_options", "Options"), ("b1_cloze", "Quit"),
@@ -42,18 +42,21 @@ shell.add_texts([
     ("b1_back", "Back"), ("b1_confirm", "Play"),
     ("profiles_error", "No room"),
     ("profiles_maxcount", "Five profiles is the most there can be."),
-    ("profile_delete_caption", "Delete profile"),
+    ("profile_delete_caption", "Delete?"),
     ("profile_delete_message", "Delete this player and all progress?"),
-    ("profile_reset_caption", "Reset profile"),
+    ("profile_reset_caption", "Reset?"),
     ("profile_reset_message", "Start this player's progress again?"),
 ])
 
 SCREEN = (1024, 768)
 
 
+PANEL_FILL = (118, 84, 58, 255)  # dark enough for the light texts drawn on it
+
+
 def _panel(w, h):
-    """The dialogs' backdrop: a framed parchment panel with a title band."""
-    return panel(w, h, band=(PALETTE["panel_light"], 70))
+    """The dialogs' backdrop: a framed brown panel with a 90-high title band from y 26."""
+    return panel(w, h, band=(PALETTE["panel_dark"], 90), fill=PANEL_FILL, frame=PALETTE["panel_dark"])
 
 
 def _gold_button(w, h, over=False):
@@ -84,8 +87,8 @@ def write_mm(out_dir):
     layers = [
         ("back", _panel(pw, ph), px, py),
         ("input", field, 282, 330),
-        ("text/caption", _blank(520, 70), 252, 216),
-        ("text/message", _blank(540, 160), 242, 284),
+        ("text/caption", _blank(520, 90), 252, 216),
+        ("text/message", _blank(540, 140), 242, 312),
         # Style pictures sit on the OK place, so that the skinned buttons' underlay
         # ("button/b1_ok/label") lies right under them.
         ("button/b1_normal", _gold_button(200, 80), *OK_RECT[:2]),
@@ -102,9 +105,9 @@ def write_mm(out_dir):
 OPT = (162, 54, 700, 670)  # panel
 ROW_SOUND, ROW_MUSIC = 262, 336  # top of the two volume rows
 TRACK = (390, 294, 24)  # x, width, height of the sliders' bars
-SWITCH_W, SWITCH_H = 250, 100
+SWITCH_W, SWITCH_H = 270, 104
 SWITCH_Y = 472
-WINDOW_X, FULL_X = 212, 562
+WINDOW_X, FULL_X = 200, 554
 
 
 def _knob():
@@ -151,9 +154,8 @@ def _options_back():
     c = _panel(w, h)
     # Row marks: a speaker for the sounds and a note for the music.
     for row, label in ((ROW_SOUND, "Sound"), (ROW_MUSIC, "Music")):
-        c.text((36, row - y + 28), label, size=24, fill=PALETTE["text_dark"], anchor="lm", outline=None,
-               shadow=False)
-    c.line([(40, 378 - y + 62), (w - 40, 378 - y + 62)], PALETTE["parchment_dark"], width=2)
+        c.text((36, row - y + 28), label, size=24, fill=PALETTE["text"], anchor="lm")
+    c.line([(40, 402 - y), (w - 40, 402 - y)], PALETTE["panel_light"], width=2)
     return c
 
 
@@ -177,7 +179,7 @@ def write_options(out_dir):
     tx, tw, th = TRACK
     layers = [
         ("title", _options_back(), x, y),
-        ("main_options/options_title", _blank(500, 70), 262, y + 26),
+        ("main_options/options_title", _blank(500, 90), 262, y + 26),
         ("main_options/sounds_and_music", _blank(560, 48), 232, 196),
         ("main_options/game_type", _blank(560, 48), 232, 410),
         ("main_options/window_type", _blank(620, 40), 202, 586),
@@ -185,9 +187,9 @@ def write_options(out_dir):
         ("buttons/menu/menu_ac", _house_icon(True), 222, 636),
         # The shared underlay of every skinned button here: invisible, inside the menu button.
         ("buttons/menu/menu_sh", _blank(8, 8), 258, 664),
-        ("buttons/close/ok_in", _green_button(220, 76), 402, 632),
-        ("buttons/close/ok_ac", _green_button(220, 76, True), 402, 632),
-        ("buttons/close/close_caption", _blank(220, 76), 402, 628),
+        ("buttons/close/ok_in", _green_button(240, 84), 392, 626),
+        ("buttons/close/ok_ac", _green_button(240, 84, True), 392, 626),
+        ("buttons/close/close_caption", _blank(240, 84), 392, 622),
         ("buttons/cheat/cheat_in", _gear_icon(), 788, 658),
         ("buttons/cheat/cheat_ac", _gear_icon(True), 788, 658),
     ]
@@ -293,17 +295,17 @@ def _slot(selected):
         c.rounded_box((2, 2, SLOT_W - 2, SLOT_H - 3), radius=14, fill=PALETTE["green"],
                       gradient=(mix(PALETTE["green"], PALETTE["white"], 0.3), PALETTE["green_dark"]), width=3)
     else:
-        c.rounded_box((2, 2, SLOT_W - 2, SLOT_H - 3), radius=14, fill=PALETTE["parchment"],
-                      outline=PALETTE["parchment_dark"], width=2)
+        c.rounded_box((2, 2, SLOT_W - 2, SLOT_H - 3), radius=14, fill=PALETTE["panel_dark"],
+                      outline=PALETTE["panel_light"], width=2)
     return c
 
 
 PROFILE_BUTTONS = [  # folder, style, rectangle
-    ("b1_create", (212, 566, 190, 70)),
-    ("b1_rename", (417, 566, 190, 70)),
-    ("b1_delete", (622, 566, 190, 70)),
-    ("b1_back", (212, 662, 190, 70)),
-    ("b1_confirm", (622, 662, 190, 70)),
+    ("b1_create", (209, 566, 196, 70)),
+    ("b1_rename", (414, 566, 196, 70)),
+    ("b1_delete", (619, 566, 196, 70)),
+    ("b1_back", (209, 662, 196, 70)),
+    ("b1_confirm", (619, 662, 196, 70)),
 ]
 
 
@@ -312,13 +314,13 @@ def write_profiles(out_dir):
         ("background", _menu_background(), 0, 0),
         ("panel", _panel(700, 730), 162, 20),
         ("slots", _slots_picture(), SLOT_X, SLOT_Y[0]),
-        ("text/caption", _blank(560, 70), 232, 46),
+        ("text/caption", _blank(560, 90), 232, 46),
         # The screen's press test walks the anchors in name order and takes positions
         # 2 to 6 for the five slots: "caption" and "list" come first, "select" last.
         ("text/list", _blank(10, 10), 0, 0),
-        ("text/select", _blank(600, 44), 212, 126),
-        ("button/b1_normal", _gold_button(190, 70), 0, 0),
-        ("button/b1_over", _gold_button(190, 70, True), 0, 0),
+        ("text/select", _blank(600, 40), 212, 138),
+        ("button/b1_normal", _gold_button(196, 70), 0, 0),
+        ("button/b1_over", _gold_button(196, 70, True), 0, 0),
         ("button/b3_normal", _slot(True), 0, 0),
         ("button/b3_over", _slot(True), 0, 0),
     ]

@@ -3,6 +3,7 @@
   td/sounds_sheet.csv      every sound name the game plays, with its file
   td/data/sound/*.ogg      short effects made with sox, encoded with oggenc
   td/data/music/ingameN.ogg  one short looping track per episode
+  td/data/music/main_menu.ogg  the menus' track
 
 The names come from the code (fixed names) and from the sheets written before this
 module runs: "enemy%dhit", "enemy%ddie" and "enemy%dspecial" for every unit id,
@@ -71,6 +72,7 @@ FALLBACK_SPELL_IDS = [1, 2, 3, 4, 5]
 MUSIC = [
     ("ingame1", 112, 220.0, [0, 2, 4, 2, 5, 4, 2, None, 0, 2, 4, 7, 5, 4, 2, None]),
     ("ingame2", 96, 196.0, [4, None, 2, 0, 2, 4, 5, 7, 5, 4, 2, 4, 0, None, 2, None]),
+    ("main_menu", 88, 261.63, [0, None, 4, 2, 5, None, 4, 2, 0, 2, 4, None, 2, 0, None, None]),
 ]
 PENTATONIC = [0, 3, 5, 7, 10, 12, 15, 17]  # minor pentatonic, in semitones
 

@@ -1,6 +1,7 @@
 #include "Source/TD/Screens/OptionsDialog.h"
 #include "Core/Base/StringEncoding.h"
 #include "Framework/GameApplication.h"
+#include "Framework/GameWindow.h"
 #include "Framework/Layer/TextLayer.h"
 #include "Platform/Bass/Bass.h"
 #include "Source/TD/Audio/Sound.h"
@@ -166,10 +167,10 @@ GEResultEnum OptionsDialog::Init()
     if (GEResultEnum result = AddSkinTextLayer(windowSwitch, switchFont, strings->get(L"options_window_add"), &second))
         return result;
     // Two lines stacked about the switch's origin: the first above it, the second below.
-    const float lineHeight = switchFont ? switchFont->GetSize() : 0.0f;
+    const float lineHeight = switchFont ? switchFont->GetLineAdvance() : 0.0f;
     for (layer::TextLayer* line : {first, second}) {
         line->SetAlign(2, 0);
-        line->SetPosition(0.0f, line == first ? -(lineHeight - 2.0f) : 0.0f, 0.0f);
+        line->SetPosition(0.0f, line == first ? 2.0f - lineHeight : 0.0f, 0.0f);
         line->SnapToPixels();
     }
 
@@ -209,8 +210,11 @@ GEResultEnum OptionsDialog::Init()
 
 void OptionsDialog::ShowScreenMode()
 {
+    // The window's own flag: the application's is only the mode it started in.
     framework::GameApplication* application = framework::GetGameApplication();
-    const bool windowed = !application || application->windowed != 0;
+    bool windowed = true;
+    if (application)
+        windowed = application->window ? application->window->windowed != 0 : application->windowed != 0;
     if (fullScreenSwitch)
         fullScreenSwitch->SetSelected(!windowed);
     if (windowSwitch)
