@@ -477,6 +477,9 @@ bool TDTower::fire()
         map->mParticles.push_back(beam);
         target->mState = TDMob::Effect;
         target->mStateTime = 0.0f;
+        TDBullet strike(this, target);
+        strike.world = map->effectWorld();
+        target->takeBulletHit(&strike, true);
         return false;
     }
     map->mBullets->add(new TDBullet(this, target));

@@ -10,6 +10,7 @@
 #include "Source/TD/Shell/LocalStrings.h"
 #include "Source/TD/Towers/TDBulletList.h"
 #include "Source/TD/Towers/TDTower.h"
+#include "Source/TD/Units/GoldIncomerModifier.h"
 #include "Source/TD/Units/TDMob.h"
 #include "Source/TD/Units/TDModifier.h"
 #include "Source/TD/World/PrototypeStore.h"
@@ -195,7 +196,7 @@ bool TDMap::isTowerDebuffed(const TDTower* tower) const
     return tower && UnitNear(*this, *tower, &UnitPrototype::debufftower, 1.0f);
 }
 
-std::vector<TDModifier*> TDMap::makeTowerEffects(TDTower*, const UnitPrototype&)
+std::vector<TDModifier*> TDMap::makeTowerEffects(TDTower* tower, const UnitPrototype& tier)
 {
-    return {};
+    return MakeTowerEffects(effectWorld(), tower, tier);
 }

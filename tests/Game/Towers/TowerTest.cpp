@@ -10,6 +10,7 @@
 #include "Source/TD/World/ParamSet.h"
 #include "Source/TD/World/PrototypeStore.h"
 #include "Source/TD/World/SheetToXml.h"
+#include "Source/TD/World/TDBeamParticle.h"
 #include "Source/TD/World/TDFloatingLabels.h"
 #include "Source/TD/World/TDFrameEntry.h"
 #include "Source/TD/World/TDLink.h"
@@ -30,17 +31,19 @@ namespace {
 
 // Towers: 100 a plain tier with its upgrade 101 (levelid 1); 110 may shoot flying
 // units; 120 fires ammunition no sheet has; 130 a gold tower; 140 rotates; 150 a tier
-// of cost 75 under a parent of cost 50.
+// of cost 75 under a parent of cost 50; 170 teleports its target; 180 boosts others.
 const char* const kTowers = "id;parent;levelid;strength;cooldown;r;cost;fps;speed;ammoid;air;rotating;tierUpdates;tierK;"
-                            "tierCost;goldIncome;stars\n"
-                            "100;-1;0;10;1,0;200;50;10;0;900;0;0;2;0,1;5;0;0\n"
-                            "101;100;1;15;0,8;220;75;10;0;900;0;0;0;0;0;0;1\n"
-                            "110;-1;0;10;1;200;50;10;0;900;1;0;0;0;0;0;0\n"
-                            "120;-1;0;10;1;200;50;10;0;901;0;0;0;0;0;0;0\n"
-                            "130;-1;0;-1;2;200;50;10;0;0;0;0;0;0;0;10;0\n"
-                            "140;-1;0;10;1;200;50;10;0;900;0;1;0;0;0;0;0\n"
-                            "160;-1;0;10;1;200;50;10;0;900;0;0;0;0;0;0;0\n"
-                            "150;160;1;10;1;200;75;10;0;900;0;0;0;0;0;0;0\n";
+                            "tierCost;goldIncome;stars;teleportEnemy;boostTower\n"
+                            "100;-1;0;10;1,0;200;50;10;0;900;0;0;2;0,1;5;0;0;0;0\n"
+                            "101;100;1;15;0,8;220;75;10;0;900;0;0;0;0;0;0;1;0;0\n"
+                            "110;-1;0;10;1;200;50;10;0;900;1;0;0;0;0;0;0;0;0\n"
+                            "120;-1;0;10;1;200;50;10;0;901;0;0;0;0;0;0;0;0;0\n"
+                            "130;-1;0;-1;2;200;50;10;0;0;0;0;0;0;0;10;0;0;0\n"
+                            "140;-1;0;10;1;200;50;10;0;900;0;1;0;0;0;0;0;0;0\n"
+                            "160;-1;0;10;1;200;50;10;0;900;0;0;0;0;0;0;0;0;0\n"
+                            "150;160;1;10;1;200;75;10;0;900;0;0;0;0;0;0;0;0;0\n"
+                            "170;-1;0;10;1;200;50;10;-1;900;0;0;0;0;0;0;0;1;0\n"
+                            "180;-1;0;-1;1;200;50;10;20;0;0;0;0;0;0;0;0;0;1\n";
 // Units: 1 walks, 2 flies, 3 blocks towers within 40, 4 weakens towers within 80.
 const char* const kUnits = "id;strength;health;speed;r;air;blocktower;debufftower\n"
                            "1;1;100;1;0;0;0;0\n"
@@ -510,6 +513,47 @@ TEST(TowerIncome, PaysTheSpotsShare)
     level.spot->mParams->numbers.erase("income_mult");
     tower->payIncome();
     EXPECT_EQ(level.map.mStats->mMoney, 15);
+
+    // The tower's standing income effect pays once per tier cooldown (2 s).
+    level.spot->mParams->number("income_mult") = 1.5f;
+    ASSERT_EQ(tower->effects.size(), 1u);
+    level.run(tower, 1.9f);
+    EXPECT_EQ(level.map.mStats->mMoney, 15);
+    level.run(tower, 0.2f);
+    EXPECT_EQ(level.map.mStats->mMoney, 30);
+}
+
+TEST(TowerEffects, BoostTowersComeFirstAndTeleportShotsStrikeAtOnce)
+{
+    Level level;
+    TDTower* plain = level.tower(100);
+    TDTower* booster = level.tower(180);
+    EXPECT_EQ(level.map.mTowers, (std::vector<TDTower*>{booster, plain}));
+    EXPECT_EQ(booster->effects.size(), 1u);
+    EXPECT_TRUE(plain->effects.empty());
+
+    Level second;
+    TDTower* teleporter = second.tower(170);
+    TDMob* unit = second.unit(1, 0, 60);
+    second.run(teleporter, 0.1f); // out of its first pause, then the shot
+    EXPECT_EQ(second.bullets(), 0u) << "no bullet flies";
+    EXPECT_EQ(unit->mState, TDMob::Effect);
+    EXPECT_FLOAT_EQ(unit->mHealth, 90.0f) << "the hit comes at once";
+    EXPECT_EQ(teleporter->state, TDTower::AfterTeleport);
+    ASSERT_EQ(second.map.mParticles.size(), 1u);
+    auto* beam = dynamic_cast<TDBeamParticle*>(second.map.mParticles[0]);
+    ASSERT_NE(beam, nullptr);
+    EXPECT_EQ(beam->mTarget, unit);
+    // A unit already being teleported is not struck again.
+    teleporter->state = TDTower::Blast;
+    teleporter->cooldownLeft = 0.0f;
+    second.run(teleporter, 0.05f);
+    EXPECT_EQ(second.map.mParticles.size(), 1u);
+    EXPECT_FLOAT_EQ(unit->mHealth, 90.0f);
+    // The hold's end lets the tower go back to idle.
+    teleporter->release(unit);
+    EXPECT_EQ(teleporter->state, TDTower::Idle);
+    EXPECT_EQ(teleporter->target, nullptr);
 }
 
 TEST(TowerSale, RefundsHalfTheTierAndItsParentOnce)
