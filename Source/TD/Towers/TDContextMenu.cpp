@@ -4,6 +4,7 @@
 #include "Core/Render/Graphics.h"
 #include "Core/Render/Image.h"
 #include "Source/TD/Audio/SoundTags.h"
+#include "Source/TD/Hud/HUDDocument.h"
 #include "Source/TD/Shell/AttributedString.h"
 #include "Source/TD/Towers/TDSpot.h"
 #include "Source/TD/Towers/TDTower.h"
@@ -142,7 +143,7 @@ TDContextMenuItem::TDContextMenuItem()
     coinImage = resources->getFrame(L"td/ui", "", L"ui/context_money");
     gemImage = resources->getFrame(L"td/ui", "", L"ui/context_gem");
     label = new AttributedString;
-    label->font = BoardFont(L"td/data/fonts/main_42_3");
+    label->font = GameFont(L"td/data/fonts/main_42_3");
     if (coinImage && coinImage->mImage)
         label->images[L'$'] = coinImage->mImage.get();
     if (gemImage && gemImage->mImage)
@@ -578,7 +579,7 @@ void TDContextMenu::draw(render::Graphics* g)
         alive = 0;
         return;
     }
-    resource::ResourceHandle<render::BMFont> font = BoardFont(L"td/data/fonts/main_32_2");
+    FontHandle font = GameFont(L"td/data/fonts/main_32_2");
     if (font.Get())
         g->SetFont(font);
     layOut();

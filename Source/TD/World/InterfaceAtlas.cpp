@@ -1,7 +1,5 @@
 #include "Source/TD/World/InterfaceAtlas.h"
 
-#include "Source/TD/Shell/Game.h"
-#include "Source/TD/Shell/GameWindow.h"
 #include "Source/TD/World/TDResources.h"
 
 namespace {
@@ -74,16 +72,4 @@ const TDFrameEntry* InterfaceAtlas::abilityIcon(const std::string& key) const
 {
     auto found = abilityIcons.find(key);
     return found == abilityIcons.end() ? nullptr : found->second;
-}
-
-resource::ResourceHandle<render::BMFont> BoardFont(const wchar_t* path)
-{
-    Game* game = Game::sInstance;
-    if (!game || !game->mGameWindow)
-        return {};
-    const std::wstring wanted = path;
-    for (int i = 0; i < GameWindow::kFontCount; ++i)
-        if (wanted == GameWindow::kFontPaths[i])
-            return game->mGameWindow->mFonts[i];
-    return {};
 }

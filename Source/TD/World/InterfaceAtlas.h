@@ -3,8 +3,6 @@
 // "td/ui": the path brush, the range disc, the tower-menu icons, one icon per tower
 // prototype and one per tower ability. The frames belong to TDResources; an entry
 // missing from the description stays null and draws nothing.
-#include "Core/Render/BMFont.h"
-#include "Core/Resource/ResourceHandle.h"
 #include <map>
 #include <string>
 
@@ -36,6 +34,3 @@ public:
     std::map<int, TDFrameEntry*> towerIcons;
     std::map<std::string, TDFrameEntry*> abilityIcons;
 };
-
-// The root board's font of that path; empty when there is no board (tools, tests).
-resource::ResourceHandle<render::BMFont> BoardFont(const wchar_t* path);

@@ -8,6 +8,7 @@
 #include "Core/Render/Math/Transform3D.h"
 #include "Core/Render/ParticleEmitter.h"
 #include "Source/TD/Hud/HUD.h"
+#include "Source/TD/Hud/HUDDocument.h"
 #include "Source/TD/Shell/LocalStrings.h"
 #include "Source/TD/TMobShader.h"
 #include "Source/TD/Towers/TDBulletList.h"
@@ -256,7 +257,7 @@ void TDMap::draw(render::Graphics* g)
 
         if (mWaveHint && mWaves && !mWaveHint->entries.empty()) {
             const std::wstring text = waveCountdownText();
-            resource::ResourceHandle<render::BMFont> font = BoardFont(L"td/data/fonts/main_42_3");
+            FontHandle font = GameFont(L"td/data/fonts/main_42_3");
             if (font.Get())
                 g->SetFont(font);
             g->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
@@ -282,7 +283,7 @@ void TDMap::draw(render::Graphics* g)
                 DrawCentredImage(g, disc, t, false);
             }
             g->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
-            resource::ResourceHandle<render::BMFont> font = BoardFont(L"td/data/fonts/main_32_2");
+            FontHandle font = GameFont(L"td/data/fonts/main_32_2");
             if (font.Get())
                 g->SetFont(font);
             for (const TDTower* tower : mTowers) {
