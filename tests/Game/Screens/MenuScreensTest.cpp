@@ -1,6 +1,7 @@
 // The splash slides' list and timing, and the name entry's editing rules, on their own
 // (no game running: no pictures, no fonts, no document).
 #include "Source/TD/Screens/HUDModalInput.h"
+#include "Source/TD/Screens/HUDProfiles.h"
 #include "Source/TD/Screens/TDSplashScreens.h"
 #include "tests/Game/Screens/SkinFixture.h"
 #include "tests/Support/LogCapture.h"
@@ -103,6 +104,28 @@ TEST(NameEntry, TypingBackspaceAndTheLimitWithoutItsDocument)
     entry.onKeyDown(HUDModalInput::kBackspace);
     EXPECT_EQ(entry.text.size(), HUDModalInput::kMaxLength - 1);
     EXPECT_EQ(entry.click(300, 500), L"");
+}
+
+TEST(Profiles, MissingSlotButtonsAndConfirmAreLeftOutWithALogLine)
+{
+    skintest::TempFolder folder("profiles-bare");
+    // A document with the texts and only the first slot's button.
+    skintest::WriteSkin("td/data/profiles", {{"text/caption", 0, 0, 100, 40},
+                                             {"text/profile1", 100, 100, 300, 50},
+                                             {"button/b1_normal", 0, 0, 300, 50},
+                                             {"button/b1_over", 0, 0, 300, 50},
+                                             {"button/b1_p1/pos", 100, 100, 300, 50}});
+    LogCapture log;
+    HUDProfiles profiles;
+    EXPECT_EQ(log.Count(L"slot button"), 4) << std::string(log.text.begin(), log.text.end());
+    EXPECT_EQ(log.Count(L"'confirm'"), 1);
+    ASSERT_NE(profiles.findOverButton(L"p1"), nullptr);
+    profiles.refresh();
+    profiles.onMousePressed(200, 120);
+    EXPECT_EQ(profiles.click(5, 5), L"");
+    const std::wstring* first = profiles.findText(L"profile1");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(*first, L"empty_profile") << "no strings loaded: the key shows";
 }
 
 } // namespace
