@@ -82,23 +82,36 @@ TOWER_FAMILIES = [
     ("support", 40000, 2004, "0", "0",
      [(-1, 1.0, 260, 90), (-1, 1.0, 300, 70), (-1, 1.0, 340, 90), (-1, 5.0, 300, 120), (-1, 1.0, 360, 120)]),
 ]
+# Speed of a family's shots (the tier's `speed`): the shell's rise, the dart's and the
+# ball's flight; -1 is an instant hit.
+SHOT_SPEED = {"artillery": 260, "dart": 520, "cannon": 380}
 TOWER_COLUMNS = ["id", "parent", "levelid", "type", "level", "require", "addons", "strength", "cooldown", "r",
                  "cost", "fps", "speed", "ammoid", "air", "rotating", "aimed", "boostTower", "goldIncome",
                  "showInvisible", "stars", "tierUpdates", "tierK", "tierCost", "type1", "type2", "type3", "type4",
                  "onFire", "psd"]
 
 AMMO_COLUMNS = ["id", "type", "name", "strength", "speed", "r", "cooldown", "splash", "firesplash", "dot", "stun",
-                "boostTower", "type1", "type2", "type3", "type4", "onHit", "psd"]
+                "hold", "boostTower", "type1", "type2", "type3", "type4", "onHit", "onAmmo", "fps", "psd", "img"]
+# Shots are still pictures ("img", spells.py draws them) except the lobbed shell, whose
+# layered "psd" is animated. A spell's `speed` is its duration, `r` its radius and
+# `cooldown` its button's recharge; its flags pick what the cast does: firesplash
+# (burning ground), splash (a blow on landing), dot (poison cloud), stun (stuns units
+# entering), hold (units cannot pass), boostTower (towers hit harder and reach further).
 AMMO = [
-    (2001, 0, "arrow", 0, 520, 0, 0, "0", "0", "0", "0", "0", "1", "0", "0", "0", "hit_arrow"),
-    (2002, 0, "cannon_ball", 0, 380, 70, 0, "1", "0", "0", "0", "0", "0", "1", "0", "0", "hit_cannon"),
-    (2003, 0, "shell", 0, 260, 90, 0, "0", "0", "0", "0", "0", "0", "1", "0", "0", "hit_shell"),
-    (2004, 0, "spark", 0, 600, 0, 0, "0", "0", "0", "0", "0", "0", "0", "1", "0", "hit_spark"),
-    (3001, 2, "fire_rain", 30, 6, 110, 40, "0", "1", "0", "0", "0", "0", "0", "1", "0", "spell_fire"),
-    (3002, 2, "stun", 0, 3, 120, 30, "0", "0", "0", "1", "0", "0", "0", "0", "1", "spell_stun"),
-    (3003, 2, "acid", 8, 8, 100, 35, "0", "0", "1", "0", "0", "0", "0", "0", "1", "spell_acid"),
-    (3004, 2, "tower_boost", 50, 10, 0, 45, "0", "0", "0", "0", "1", "0", "0", "0", "0", "spell_boost"),
-    (3005, 2, "freeze", 0, 4, 140, 50, "0", "0", "0", "1", "0", "0", "0", "0", "1", "spell_freeze"),
+    # id, type, name, strength, speed, r, cooldown, flags, types 1-4, onHit, looks
+    (2001, 0, "arrow", 0, 520, 0, 0, "", "1000", "hit_arrow", {"img": "bullets/arrow.png"}),
+    (2002, 0, "cannon_ball", 0, 380, 70, 0, "splash", "0100", "hit_cannon", {"img": "bullets/ball.png"}),
+    (2003, 0, "shell", 0, 260, 90, 0, "", "0100", "hit_shell", {"psd": "tower3_1b"}),
+    (2004, 0, "spark", 0, 600, 0, 0, "", "0010", "hit_spark", {"img": "bullets/spark.png"}),
+    (3001, 2, "fire_rain", 12, 6, 110, 40, "firesplash splash", "0010", "spell_fire",
+     {"onAmmo": "spell_fire", "psd": "spell_fire", "fps": 14}),
+    (3002, 2, "stun", 0, 3, 120, 30, "stun", "0001", "spell_stun",
+     {"onAmmo": "spell_stun", "psd": "spell_stun", "fps": 14}),
+    (3003, 2, "acid", 8, 8, 100, 35, "dot", "0001", "spell_acid",
+     {"onAmmo": "spell_acid", "psd": "spell_acid", "fps": 12}),
+    (3004, 2, "tower_boost", 50, 10, 0, 45, "boostTower", "0000", "spell_boost", {"onAmmo": "spell_boost"}),
+    (3005, 2, "freeze", 0, 4, 140, 50, "hold", "0001", "spell_freeze",
+     {"onAmmo": "spell_freeze", "psd": "spell_freeze", "fps": 12}),
 ]
 
 
@@ -144,7 +157,7 @@ def tower_rows():
                    "require": 2 if levelid >= 3 else levelid - 1 if levelid else 0,
                    "addons": "%d/%d" % (base + 100, base + 200) if levelid == 2 else "",
                    "strength": strength, "cooldown": float(cooldown), "r": r, "cost": cost,
-                   "fps": 12, "speed": 0, "ammoid": ammo, "air": air, "rotating": rotating, "aimed": "0",
+                   "fps": 12, "speed": SHOT_SPEED.get(family, 0), "ammoid": ammo, "air": air, "rotating": rotating, "aimed": "0",
                    "boostTower": "0", "goldIncome": 0, "showInvisible": "0", "stars": max(0, levelid - 2),
                    "tierUpdates": 3, "tierK": 0.1, "tierCost": 1, "type1": "0", "type2": "0", "type3": "0",
                    "type4": "0", "onFire": "fire_" + family, "psd": "%s_%d" % (family, levelid)}
@@ -160,19 +173,26 @@ def tower_rows():
                     row["showInvisible"] = "1"
             if family == "dart" and levelid == 3:
                 row["aimed"] = "1"
+            if family == "dart" and levelid == 4:
+                row["speed"] = -1
             rows.append(row)
     return rows
 
 
+def ammo_row(entry):
+    aid, kind, name, strength, speed, r, cooldown, flags, types, hit, looks = entry
+    row = {"id": aid, "type": kind, "name": name, "strength": strength, "speed": speed, "r": r,
+           "cooldown": cooldown, "onHit": hit, "onAmmo": "", "fps": 0, "psd": "", "img": ""}
+    for flag in ("splash", "firesplash", "dot", "stun", "hold", "boostTower"):
+        row[flag] = "1" if flag in flags.split() else "0"
+    for i, bit in enumerate(types):
+        row["type%d" % (i + 1)] = bit
+    row.update(looks)
+    return row
+
+
 def ammo_rows():
-    rows = []
-    for (aid, kind, name, strength, speed, r, cooldown, splash, firesplash, dot, stun, boost,
-         t1, t2, t3, t4, hit) in AMMO:
-        rows.append({"id": aid, "type": kind, "name": name, "strength": strength, "speed": speed, "r": r,
-                     "cooldown": cooldown, "splash": splash, "firesplash": firesplash, "dot": dot, "stun": stun,
-                     "boostTower": boost, "type1": t1, "type2": t2, "type3": t3, "type4": t4, "onHit": hit,
-                     "psd": ""})
-    return rows
+    return [ammo_row(entry) for entry in AMMO]
 
 
 def setup_sheet(path):
