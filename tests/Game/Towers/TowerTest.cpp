@@ -126,6 +126,14 @@ std::unique_ptr<SpriteDescription> Sprite(int idle, int blast, int plain)
     return sprite;
 }
 
+// Removes a list of the description with its frames.
+void DropList(SpriteDescription& sprite, const std::string& name)
+{
+    for (TDFrameEntry* frame : sprite.lists[name])
+        delete frame;
+    sprite.lists.erase(name);
+}
+
 } // namespace
 
 TEST(TowerTargeting, ChoosesByKindHealthDistanceAndFocus)
@@ -388,11 +396,12 @@ TEST(TowerDrawing, PicksTheFrameOfItsStateAndPlacesItOnTheBasePoint)
     EXPECT_FLOAT_EQ(out.mColor.w, 0.5f);
 
     // Without idle frames the first unnamed frame shows.
-    sprite->lists.erase("idle");
+    DropList(*sprite, "idle");
     ASSERT_TRUE(tower->frameEntry(out));
     EXPECT_EQ(out.mName, L"#0");
     // Nothing at all: nothing queued.
-    sprite->lists.clear();
+    for (const char* name : {"", "blast", "base_point"})
+        DropList(*sprite, name);
     EXPECT_FALSE(tower->frameEntry(out));
     tier->sprite = nullptr;
 }
