@@ -3,10 +3,14 @@
 // effects. Also the small drawing helpers of the level object.
 #include "Source/TD/World/TDMap.h"
 
+#include "Core/Base/Log.h"
+#include "Core/Render/DX9/RenderDX9.h"
 #include "Core/Render/Graphics.h"
 #include "Core/Render/Image.h"
 #include "Core/Render/Math/Transform3D.h"
 #include "Core/Render/ParticleEmitter.h"
+#include "Core/Render/RenderTarget.h"
+#include "Framework/GameApplication.h"
 #include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Hud/HUDDocument.h"
 #include "Source/TD/Shell/LocalStrings.h"
@@ -405,6 +409,42 @@ void TDMap::stampLink(render::Graphics* g, const TDLink& link, render::Image* br
             break;
         t = next;
     }
+}
+
+void TDMap::paintPathPicture()
+{
+    delete mPathPicture;
+    mPathPicture = nullptr;
+    mPathPictureDirty = false;
+    framework::GameApplication* application = framework::GetGameApplication();
+    render::RenderDX9* renderer = application ? application->render.get() : nullptr;
+    if (!renderer)
+        return;
+    const framework::FloatRect& visible = application->visibleRect;
+    mVisibleRect[0] = visible.x;
+    mVisibleRect[1] = visible.y;
+    mVisibleRect[2] = visible.width;
+    mVisibleRect[3] = visible.height;
+    render::RenderTarget* target = nullptr;
+    if (renderer->CreateRenderTarget(static_cast<int>(visible.width), static_cast<int>(visible.height), &target, 1) !=
+            GE_OK ||
+        !target) {
+        GE_LOG(L"The path picture (%d x %d) could not be made.\n")
+            << static_cast<int>(visible.width) << static_cast<int>(visible.height);
+        return;
+    }
+    mPathPicture = target;
+    render::Image* brush = mInterface && mInterface->brush ? mInterface->brush->mImage.get() : nullptr;
+    // The context begins a scene when none is running and replays it when it goes.
+    render::Graphics g(target, render::GraphicsShaders{renderer->GetGeomShader(), renderer->GetMultShader(),
+                                                       renderer->GetTintShader()});
+    const float transparent[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    g.Clear(transparent, 0.0f);
+    math::Transform3D shift;
+    shift.Translate(-visible.x, 0.0f, 0.0f);
+    g.SetTransform(&shift);
+    stampAllLinks(&g, brush);
+    g.SetTransform(nullptr);
 }
 
 void TDMap::stampAllLinks(render::Graphics* g, render::Image* brush)

@@ -326,12 +326,6 @@ void TDMap::loadSheets()
     mSellFactor = 0.5f;
 }
 
-void TDMap::paintPathPicture()
-{
-    // The picture's drawing comes with the level's drawing; until then it is clean.
-    mPathPictureDirty = false;
-}
-
 void TDMap::showLevelIntro()
 {
 }

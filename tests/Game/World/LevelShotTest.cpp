@@ -70,6 +70,12 @@ TEST(LevelShot, FirstLevelIsDrawnWithItsUnitsAndABuildMenu)
         map->updateSpeedButtons();
         h.Step(2);
         h.Screenshot("wave-hint");
+        // The routes light up while a spell is being aimed.
+        ASSERT_NE(map->mPathPicture, nullptr) << "the level paints its routes once";
+        map->mActiveShown = 1;
+        h.Step(2);
+        h.Screenshot("path-highlight");
+        map->mActiveShown = 0;
         EXPECT_TRUE(h.StepUntil([map] { return map->mWaves->mobs.size() >= 3; }, 60 * 40));
         h.StepSeconds(4.0f);
         h.Screenshot("units-walking");
