@@ -2,16 +2,13 @@
 // frame is replayed.
 #include "tests/Game/Towers/BulletField.h"
 
-#include "Core/Render/BufferDoubleCache.h"
 #include "Core/Render/Image.h"
-#include "Core/Render/Vertex.h"
 #include "Source/TD/World/TDAnimationSet.h"
 #include "Source/TD/World/TDFrameEntry.h"
 #include "tests/Render/MemoryTexture.h"
+#include "tests/Support/ReplayedQuads.h"
 
-#include <cstring>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace {
 
@@ -51,40 +48,11 @@ protected:
         frame->mHeight = static_cast<float>(h);
         return frame;
     }
-    // The top-left corner of every quad drawn, in order.
-    std::vector<std::pair<float, float>> Quads()
-    {
-        EXPECT_EQ(render.EndScene(), GE_OK);
-        render.log.clear();
-        EXPECT_EQ(render.ExecuteCommands(), GE_OK);
-        std::vector<std::pair<float, float>> corners;
-        auto* cache = render::GetVertexCache<render::SVertex2D>(render);
-        for (const std::string& line : render.log) {
-            std::istringstream in(line);
-            std::string word;
-            u32 type = 0, indexSize = 0, start = 0, count = 0, minVertex = 0, span = 0;
-            in >> word;
-            if (word == "blend")
-                blends.push_back(line);
-            if (word != "drawindexed")
-                continue;
-            in >> type >> indexSize >> start >> count >> minVertex >> span;
-            auto* device = static_cast<test::MemoryVertexBuffer*>(cache->GetMainBuffer()->GetDevice());
-            for (u32 quad = 0; quad < count / 2; ++quad) {
-                render::SVertex2D v;
-                std::memcpy(&v, device->storage.data() + size_t(minVertex + quad * 4) * sizeof v, sizeof v);
-                corners.emplace_back(v.x, v.y);
-            }
-        }
-        return corners;
-    }
-
     test::TextureRender render;
     std::unique_ptr<render::Shader> geom;
     std::unique_ptr<render::ShaderTextured> mult;
     std::unique_ptr<render::ShaderTextured> tint;
     std::unique_ptr<render::Graphics> graphics;
-    std::vector<std::string> blends;
 };
 
 } // namespace
@@ -114,12 +82,17 @@ TEST_F(BulletDraw, StillShotsCentredAnimatedShellsByTheirAnimationOthersNot)
     graphics->SetColor(0.2f, 0.2f, 0.2f, 0.5f);
     f.list->draw(graphics.get());
     EXPECT_EQ(graphics->color.w, 1.0f) << "drawn in opaque white";
-    const auto quads = Quads();
+    std::vector<std::string> others;
+    const auto quads = test::ReplayQuads(render, &others);
     ASSERT_EQ(quads.size(), 2u);
-    EXPECT_FLOAT_EQ(quads[0].first, dot->position.x - 4.0f - 0.5f) << "centred on the shot";
-    EXPECT_FLOAT_EQ(quads[0].second, dot->position.y - 4.0f - 0.5f);
-    EXPECT_FLOAT_EQ(quads[1].first, lob->position.x - 0.5f) << "the shell's frame at its anchor";
-    EXPECT_FLOAT_EQ(quads[1].second, lob->position.y - 0.5f);
-    EXPECT_FALSE(blends.empty());
+    EXPECT_FLOAT_EQ(quads[0].x, dot->position.x - 4.0f - 0.5f) << "centred on the shot";
+    EXPECT_FLOAT_EQ(quads[0].y, dot->position.y - 4.0f - 0.5f);
+    EXPECT_FLOAT_EQ(quads[1].x, lob->position.x - 0.5f) << "the shell's frame at its anchor";
+    EXPECT_FLOAT_EQ(quads[1].y, lob->position.y - 0.5f);
+    std::vector<std::string> blends;
+    for (const std::string& line : others)
+        if (line.rfind("blend", 0) == 0)
+            blends.push_back(line);
+    ASSERT_FALSE(blends.empty());
     EXPECT_EQ(blends.back(), "blend 1");
 }

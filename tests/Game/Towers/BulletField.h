@@ -1,6 +1,6 @@
 #pragma once
-// A small battlefield for shots and spells: a prototype sheet, towers, units and the
-// level lists a bullet list hands its bullets, kept in plain vectors.
+// A small battlefield for shots and spells: the effect tests' lists and units, with a
+// prototype sheet, towers, the moving effects and a bullet list handing them out.
 #include "Source/TD/Towers/TDBullet.h"
 #include "Source/TD/Towers/TDBulletList.h"
 #include "Source/TD/Towers/TDTower.h"
@@ -10,6 +10,7 @@
 #include "Source/TD/World/TDResources.h"
 #include "Source/TD/World/TDSprite.h"
 
+#include "tests/Game/Units/EffectField.h"
 #include "tests/Support/SheetStore.h"
 
 #include <algorithm>
@@ -17,32 +18,21 @@
 #include <string>
 #include <vector>
 
-struct BulletField {
+struct BulletField : EffectField {
     explicit BulletField(const std::string& sheetText) : sheet(sheetText)
     {
         world.prototypes = sheet.store.get();
-        world.units = &units;
         world.towers = &towers;
-        world.areaModifiers = &areas;
-        world.effects = &effects;
         world.hudEffects = &hudEffects;
-        world.floatingSprites = &sprites;
         list = std::make_unique<TDBulletList>([this] { return world; });
     }
     ~BulletField()
     {
         list.reset();
-        for (TDModifier* area : areas)
-            delete area;
-        for (TDMob* unit : units)
-            delete unit;
         for (TDTower* tower : towers)
             delete tower;
-        for (ParticleEffect* effect : effects)
-            DeleteEffectRecord(effect);
         for (ParticleEffect* effect : hudEffects)
             DeleteEffectRecord(effect);
-        DeleteSprites(sprites);
         if (TDResources::Exists())
             TDResources::Instance()->clear();
     }
@@ -58,11 +48,8 @@ struct BulletField {
     // A unit of prototype `id` whose hit point stands 10 above its feet.
     TDMob* unit(float x, float y, float health = 20.0f, int id = 1)
     {
-        auto* made = new TDMob;
-        made->mPrototypeId = id;
+        TDMob* made = add(id, x, y, health);
         place(made, x, y);
-        made->mHealth = health;
-        units.push_back(made);
         return made;
     }
     static void place(TDMob* unit, float x, float y)
@@ -115,12 +102,7 @@ struct BulletField {
     }
 
     SheetStore sheet;
-    std::vector<TDMob*> units;
     std::vector<TDTower*> towers;
-    std::vector<TDModifier*> areas;
-    std::vector<ParticleEffect*> effects;
     std::vector<ParticleEffect*> hudEffects;
-    std::vector<TDSprite*> sprites;
-    EffectWorld world;
     std::unique_ptr<TDBulletList> list;
 };
