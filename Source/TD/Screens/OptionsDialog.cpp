@@ -25,6 +25,7 @@ constexpr const wchar_t* kFont80 = L"td/data/fonts/main_80";
 constexpr const wchar_t* kFont42 = L"td/data/fonts/main_42_2";
 constexpr const wchar_t* kFont42b = L"td/data/fonts/main_42_3";
 constexpr const wchar_t* kFont32 = L"td/data/fonts/main_32_1";
+constexpr const wchar_t* kUnderlay = L"buttons/menu/menu_sh";
 
 TDMap* Map()
 {
@@ -45,61 +46,24 @@ PlayerProgress* OptionsDialog::Progress()
     return map ? map->mProgress : nullptr;
 }
 
-GEResultEnum OptionsDialog::AddButton(SorvanButton** out, const wchar_t* normal, const wchar_t* highlight,
-                                      const wchar_t* underlay)
-{
-    auto* button = new SorvanButton;
-    button->renderer = renderer;
-    if (GEResultEnum result = button->Init(GetContainer(), normal, highlight, underlay)) {
-        delete button;
-        return result;
-    }
-    button->buttonListener = this;
-    if (GEResultEnum result = widget::Dialog::AddChild(button)) {
-        delete button;
-        return result;
-    }
-    *out = button;
-    return GE_OK;
-}
-
 GEResultEnum OptionsDialog::AddSlider(SorvanSlider** out, const wchar_t* bar, const wchar_t* knob,
                                       const wchar_t* underlay)
 {
-    auto* slider = new SorvanSlider;
-    slider->renderer = renderer;
-    GEResultEnum result = slider->Init(GetContainer(), bar, knob, L"");
-    if (!result)
-        result = slider->InsertNamedLayer(underlay, gui::kInsertTrapHits);
-    if (result) {
-        delete slider;
-        return result;
-    }
+    SorvanSlider* slider = MakeControl<SorvanSlider>();
+    GEResultEnum built = slider->Init(GetContainer(), bar, knob, L"");
+    if (!built)
+        built = slider->InsertNamedLayer(underlay, gui::kInsertTrapHits);
     slider->sliderListener = this;
-    if (GEResultEnum added = widget::Dialog::AddChild(slider)) {
-        delete slider;
-        return added;
-    }
-    *out = slider;
-    return GE_OK;
+    return AdoptControl(slider, built, out);
 }
 
 GEResultEnum OptionsDialog::AddSwitch(SorvanSwitchButton** out, const wchar_t* unselected, const wchar_t* highlight,
                                       const wchar_t* selected, const wchar_t* underlay)
 {
-    auto* button = new SorvanSwitchButton;
-    button->renderer = renderer;
-    if (GEResultEnum result = button->Init(GetContainer(), unselected, highlight, selected, underlay)) {
-        delete button;
-        return result;
-    }
+    SorvanSwitchButton* button = MakeControl<SorvanSwitchButton>();
+    const GEResultEnum built = button->Init(GetContainer(), unselected, highlight, selected, underlay);
     button->buttonListener = this;
-    if (GEResultEnum result = widget::Dialog::AddChild(button)) {
-        delete button;
-        return result;
-    }
-    *out = button;
-    return GE_OK;
+    return AdoptControl(button, built, out);
 }
 
 GEResultEnum OptionsDialog::Init()
@@ -122,15 +86,25 @@ GEResultEnum OptionsDialog::Init()
         if (GEResultEnum result = AddText(text.anchor, text.key, SkinFont(text.font)))
             return result;
     }
-    if (GEResultEnum result =
-            AddButton(&menuButton, L"buttons/menu/menu_in", L"buttons/menu/menu_ac", L"buttons/menu/menu_sh"))
-        return result;
-    if (GEResultEnum result =
-            AddButton(&okButton, L"buttons/close/ok_in", L"buttons/close/ok_ac", L"buttons/menu/menu_sh"))
-        return result;
-    if (GEResultEnum result =
-            AddButton(&cheatButton, L"buttons/cheat/cheat_in", L"buttons/cheat/cheat_ac", L"buttons/menu/menu_sh"))
-        return result;
+    // Every push button sits over the same (invisible) underlay.
+    const struct {
+        SorvanButton** out;
+        const wchar_t* normal;
+        const wchar_t* highlight;
+    } closing[] = {
+        {&menuButton, L"buttons/menu/menu_in", L"buttons/menu/menu_ac"},
+        {&okButton, L"buttons/close/ok_in", L"buttons/close/ok_ac"},
+        {&cheatButton, L"buttons/cheat/cheat_in", L"buttons/cheat/cheat_ac"},
+    }, steps[] = {
+        {&musicDecrease, L"buttons/music_dec/b_in", L"buttons/music_dec/b_ac"},
+        {&musicIncrease, L"buttons/music_inc/b_in", L"buttons/music_inc/b_ac"},
+        {&soundDecrease, L"buttons/sound_dec/b_in", L"buttons/sound_dec/b_ac"},
+        {&soundIncrease, L"buttons/sound_inc/b_in", L"buttons/sound_inc/b_ac"},
+    };
+    for (const auto& button : closing) {
+        if (GEResultEnum result = AddSkinButton(button.out, button.normal, button.highlight, kUnderlay, this))
+            return result;
+    }
     if (GEResultEnum result = AddText(L"buttons/close/close_caption", L"options_OptionsOk", SkinFont(kFont80)))
         return result;
     if (GEResultEnum result = AddSlider(&soundSlider, L"main_options/sound/sound_bar",
@@ -139,18 +113,8 @@ GEResultEnum OptionsDialog::Init()
     if (GEResultEnum result = AddSlider(&musicSlider, L"main_options/music/music_bar",
                                         L"main_options/music/music_begunok", L"main_options/music/music_back"))
         return result;
-    const struct {
-        SorvanButton** out;
-        const wchar_t* normal;
-        const wchar_t* highlight;
-    } steps[] = {
-        {&musicDecrease, L"buttons/music_dec/b_in", L"buttons/music_dec/b_ac"},
-        {&musicIncrease, L"buttons/music_inc/b_in", L"buttons/music_inc/b_ac"},
-        {&soundDecrease, L"buttons/sound_dec/b_in", L"buttons/sound_dec/b_ac"},
-        {&soundIncrease, L"buttons/sound_inc/b_in", L"buttons/sound_inc/b_ac"},
-    };
     for (const auto& step : steps) {
-        if (GEResultEnum result = AddButton(step.out, step.normal, step.highlight, L"buttons/menu/menu_sh"))
+        if (GEResultEnum result = AddSkinButton(step.out, step.normal, step.highlight, kUnderlay, this))
             return result;
     }
 

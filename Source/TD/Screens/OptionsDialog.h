@@ -35,8 +35,6 @@ public:
     SorvanSwitchButton* fullScreenSwitch = nullptr;
 
 private:
-    GEResultEnum AddButton(SorvanButton** out, const wchar_t* normal, const wchar_t* highlight,
-                           const wchar_t* underlay);
     GEResultEnum AddSlider(SorvanSlider** out, const wchar_t* bar, const wchar_t* knob, const wchar_t* underlay);
     GEResultEnum AddSwitch(SorvanSwitchButton** out, const wchar_t* unselected, const wchar_t* highlight,
                            const wchar_t* selected, const wchar_t* underlay);

@@ -7,6 +7,7 @@
 #include "Framework/Layer/RectHitLayer.h"
 #include "Framework/Widget/FrameManager.h"
 #include "Source/TD/Hud/HUDDocument.h"
+#include "Source/TD/Screens/SorvanButton.h"
 #include "Source/TD/Shell/LocalStrings.h"
 
 SorvanDialog::SorvanDialog()
@@ -90,6 +91,16 @@ GEResultEnum SorvanDialog::AddText(const std::wstring& anchorName, const std::ws
     if (out)
         *out = made;
     return GE_OK;
+}
+
+GEResultEnum SorvanDialog::AddSkinButton(SorvanButton** out, const std::wstring& normal,
+                                        const std::wstring& highlight, const std::wstring& underlay,
+                                        widget::ButtonListener* listener)
+{
+    SorvanButton* button = MakeControl<SorvanButton>();
+    const GEResultEnum built = button->Init(GetContainer(), normal, highlight, underlay);
+    button->buttonListener = listener;
+    return AdoptControl(button, built, out);
 }
 
 GEResultEnum SorvanDialog::ShowModal(SorvanDialog* dialog, widget::FrameManager* manager)

@@ -7,9 +7,11 @@
 #include "Framework/Widget/Dialog.h"
 #include <string>
 
+class SorvanButton;
 namespace widget {
+class ButtonListener;
 class FrameManager;
-}
+} // namespace widget
 
 class SorvanDialog : public widget::Dialog, public gui::GameControlHelper {
 public:
@@ -28,6 +30,31 @@ public:
     // such entry.
     GEResultEnum AddText(const std::wstring& anchorName, const std::wstring& textKey, const FontHandle& font,
                          layer::TextLayer** out = nullptr);
+
+    // A control made with this dialog's renderer.
+    template <class Control> Control* MakeControl()
+    {
+        auto* control = new Control;
+        control->renderer = renderer;
+        return control;
+    }
+    // A control whose build gave `built`: a child widget of the dialog (and `*out`), or
+    // deleted when the build or the adding failed.
+    template <class Control> GEResultEnum AdoptControl(Control* control, GEResultEnum built, Control** out)
+    {
+        if (!built)
+            built = widget::Dialog::AddChild(control);
+        if (built) {
+            delete control;
+            return built;
+        }
+        if (out)
+            *out = control;
+        return GE_OK;
+    }
+    // A push button of this dialog's image that clicks into `listener`.
+    GEResultEnum AddSkinButton(SorvanButton** out, const std::wstring& normal, const std::wstring& highlight,
+                               const std::wstring& underlay, widget::ButtonListener* listener);
 
     // Builds the dialog (Init) and queues it as a modal, activated frame. A dialog
     // whose build failed is not shown: it is deleted, one log line names it, and the

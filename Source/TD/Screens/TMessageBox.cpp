@@ -13,19 +13,9 @@ TMessageBox::TMessageBox(const std::wstring& textKey, const std::wstring& comman
 GEResultEnum TMessageBox::MakeButton(SorvanButton** out, float x, const std::wstring& labelAnchor,
                                      const std::wstring& labelKey)
 {
-    auto* button = new SorvanButton;
-    button->renderer = renderer;
-    if (GEResultEnum result = button->Init(GetContainer(), L"button/b1_normal", L"button/b1_over", L"button/b1_ok/label")) {
-        delete button;
+    if (GEResultEnum result = AddSkinButton(out, L"button/b1_normal", L"button/b1_over", L"button/b1_ok/label", this))
         return result;
-    }
-    button->buttonListener = this;
-    button->gui::GameControl::SetPosition(x, 500.0f, 0.0f);
-    if (GEResultEnum result = widget::Dialog::AddChild(button)) {
-        delete button;
-        return result;
-    }
-    *out = button;
+    (*out)->gui::GameControl::SetPosition(x, 500.0f, 0.0f);
     layer::TextLayer* label = nullptr;
     if (GEResultEnum result = AddText(labelAnchor, labelKey, SkinFont(L"td/data/fonts/main_42_2"), &label))
         return result;
