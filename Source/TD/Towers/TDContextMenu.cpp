@@ -366,7 +366,9 @@ void TDContextMenu::layOut()
     for (size_t i = 0; i < count; ++i) {
         TDContextMenuItem* item = items[reversed ? count - 1 - i : i];
         item->angle = start + static_cast<float>(i) * step;
-        if (!edge && item->prototype) {
+        // The first tiers keep their places in the build menu only: a tower's own menu
+        // shows its record on the step item, which would land on the sell item.
+        if (!edge && type == BuildMenu && item->prototype) {
             const float fixed = FixedAngle(item->prototype->id);
             if (fixed >= 0.0f)
                 item->angle = fixed;

@@ -26,7 +26,7 @@ namespace {
 const char* const kTowers = "id;parent;levelid;type;level;require;addons;r;cost;tierUpdates;tierCost;goldIncome\n"
                             "40000;-1;0;1;1;0;;200;90;0;0;0\n"
                             "30000;-1;0;1;1;0;;200;60;0;0;0\n"
-                            "20000;-1;0;1;1;0;air/aim;200;50;0;0;0\n"
+                            "20000;-1;0;1;1;0;air/aim;200;50;1;3;0\n"
                             "10000;-1;0;1;1;0;;200;70;0;0;0\n"
                             "100;-1;0;0;1;0;200/300;200;50;2;5;7\n"
                             "200;100;3;0;3;0;splash;240;80;0;0;0\n"
@@ -189,7 +189,18 @@ TEST(ContextMenu, TowerMenuSellsAndStepsThenOffersAlternativesWithTheirChainPric
         EXPECT_EQ(menu.items[0]->prototype, nullptr) << "sell";
         EXPECT_EQ(menu.items[1]->prototype, level.map.mPrototypes->find(100)) << "the store's record";
         EXPECT_EQ(menu.shownPrice(*menu.items[1]), 5.0f) << "the step's price";
+
         EXPECT_EQ(menu.spot, level.spot.get());
+    }
+    {
+        // A first-tier tower's step item shows its record (20000, whose build item has a
+        // fixed place): on the tower's ring it still stands opposite the sell item.
+        TDTower first(level.map.mPrototypes->find(20000), &level.entry, 500.0f, 400.0f, &level.map);
+        TDContextMenu menu(&level.map);
+        menu.setupTower(&first);
+        ASSERT_EQ(Commands(menu), (std::vector<int>{0, 1}));
+        EXPECT_EQ(menu.items[0]->angle, 0.0f);
+        EXPECT_EQ(menu.items[1]->angle, 180.0f);
     }
     tower.tierSteps = 2;
     {

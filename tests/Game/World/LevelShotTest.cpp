@@ -8,11 +8,14 @@
 #include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Towers/TDContextMenu.h"
 #include "Source/TD/Towers/TDSpot.h"
+#include "Source/TD/Towers/TDTower.h"
 #include "Source/TD/Tutorial/TDTutorial.h"
 #include "Source/TD/Units/TDMob.h"
 #include "Source/TD/World/LevelArt.h"
 #include "Source/TD/World/TDFrameEntry.h"
 #include "Source/TD/World/TDMap.h"
+#include "Source/TD/World/TDPlayerStats.h"
+#include "Source/TD/World/PrototypeStore.h"
 #include "Source/TD/World/TDWaves.h"
 #include "tests/Support/GameHarness.h"
 
@@ -107,5 +110,22 @@ TEST(LevelShot, FirstLevelIsDrawnWithItsUnitsAndABuildMenu)
         EXPECT_EQ(menu->hoverCommand, menu->items[0]->command);
         h.Step(3);
         h.Screenshot("build-menu");
+
+        // The first tower offered, built there; its own menu: sell and the tier step.
+        const int built = menu->items[0]->command;
+        menu->close();
+        h.Step(20);
+        EXPECT_EQ(map->mContextMenu, nullptr) << "the closed menu is gone";
+        map->mStats->addMoney(500);
+        TDTower* tower = map->buildTower(map->mPrototypes->find(built), spot->mEntry);
+        ASSERT_NE(tower, nullptr);
+        h.Step(90);
+        auto* towerMenu = new TDContextMenu(map);
+        towerMenu->setupTower(tower);
+        towerMenu->setCenter(tower->x, tower->y);
+        map->mContextMenu = towerMenu;
+        h.Step(20);
+        ASSERT_GE(towerMenu->items.size(), 2u);
+        h.Screenshot("tower-menu");
     }, {}, 180);
 }
