@@ -1,26 +1,17 @@
 // Drawing a crystal drop, observed through what a recording back end receives: the
 // shadow fades in under the landing spot over the last fifth of the fall, lies under it
 // opaque, and goes with the pick-up; the gem is drawn at the drop's position.
-#include "Core/Render/BufferDoubleCache.h"
 #include "Core/Render/Image.h"
-#include "Core/Render/Vertex.h"
 #include "Source/TD/Towers/TDCrystallSpecial.h"
 #include "Source/TD/World/TDAnimationSet.h"
 #include "Source/TD/World/TDFrameEntry.h"
 #include "Source/TD/World/TDResources.h"
-#include "tests/Render/MemoryTexture.h"
+#include "tests/Support/ReplayedQuads.h"
 
-#include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
-#include <sstream>
 
 namespace {
-
-struct Quad {
-    float x, y;
-    u32 alpha;
-};
 
 class CrystalDraw : public ::testing::Test {
 protected:
@@ -59,33 +50,6 @@ protected:
         drop->control = {130.0f, 75.0f};
         return drop;
     }
-    // Every quad drawn this frame: its top-left corner and its alpha.
-    std::vector<Quad> Quads()
-    {
-        EXPECT_EQ(render.EndScene(), GE_OK);
-        render.log.clear();
-        EXPECT_EQ(render.ExecuteCommands(), GE_OK);
-        std::vector<Quad> quads;
-        auto* cache = render::GetVertexCache<render::SVertex2D>(render);
-        for (const std::string& line : render.log) {
-            std::istringstream in(line);
-            std::string word;
-            u32 type = 0, indexSize = 0, start = 0, count = 0, minVertex = 0, span = 0;
-            in >> word;
-            if (word != "drawindexed")
-                continue;
-            in >> type >> indexSize >> start >> count >> minVertex >> span;
-            auto* device = static_cast<test::MemoryVertexBuffer*>(cache->GetMainBuffer()->GetDevice());
-            for (u32 quad = 0; quad < count / 2; ++quad) {
-                render::SVertex2D v;
-                std::memcpy(&v, device->storage.data() + size_t(minVertex + quad * 4) * sizeof v, sizeof v);
-                quads.push_back({v.x, v.y, v.diffuse >> 24});
-            }
-        }
-        EXPECT_EQ(render.BeginScene(), GE_OK);
-        return quads;
-    }
-
     test::TextureRender render;
     std::unique_ptr<render::Shader> geom;
     std::unique_ptr<render::ShaderTextured> mult;
@@ -119,14 +83,14 @@ TEST_F(CrystalDraw, ShadowFadesInLiesAndGoes)
         drop->clock = c.clock;
         drop->draw(graphics.get());
         EXPECT_EQ(graphics->color.w, 1.0f) << "left in opaque white";
-        const std::vector<Quad> quads = Quads();
+        const std::vector<test::ReplayedQuad> quads = test::ReplayQuads(render);
         ASSERT_EQ(quads.size(), c.shadow ? 2u : 1u);
-        const Quad& body = quads.back();
+        const test::ReplayedQuad& body = quads.back();
         EXPECT_NEAR(body.x, drop->position.x - 0.5f, 1e-3f) << "the gem at the drop's position";
         EXPECT_NEAR(body.y, drop->position.y - 0.5f, 1e-3f);
         if (!c.shadow)
             continue;
-        const Quad& under = quads.front();
+        const test::ReplayedQuad& under = quads.front();
         EXPECT_NEAR(under.x, 160.0f - 16.0f - 0.5f, 1e-3f) << "centred under the landing spot";
         EXPECT_NEAR(under.y, 105.0f - 7.0f - 0.5f, 1e-3f);
         EXPECT_NEAR(static_cast<float>(under.alpha), static_cast<float>(c.alpha), 1.0f);
