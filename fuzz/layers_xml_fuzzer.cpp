@@ -1,9 +1,8 @@
 // Feeds arbitrary bytes as a folder's "layers.xml", then runs every lookup and
 // listing of the container it made over the names it read.
-#include "Core/Base/MemoryStream.h"
-#include "Core/File/FileInfo.h"
 #include "Core/File/FileManager.h"
 #include "Core/File/PsdFolder.h"
+#include "fuzz/LayersXmlInput.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -12,35 +11,6 @@
 #include <vector>
 
 namespace {
-
-// Serves the input as "f/layers.xml"; every other file exists and is empty.
-class InputContainer : public file::Container {
-public:
-    InputContainer(const u8* data, size_t size) : data(data), size(static_cast<u32>(size)) {}
-
-    file::FileInfo* GetFileInfo(const std::wstring& path, const wchar_t* const* extensions, u32 count,
-                                u32* outIndex) override
-    {
-        auto* info = new file::FileInfo;
-        info->path = count && extensions ? path + extensions[count - 1] : path;
-        info->container = this;
-        if (outIndex)
-            *outIndex = count ? count - 1 : 0;
-        return info;
-    }
-    base::Stream* OpenRead(const std::wstring& path) override
-    {
-        if (path == L"f/layers.xml")
-            return new base::MemoryStream(data, size);
-        return new base::MemoryStream(nullptr, 0);
-    }
-    base::StreamCreator* GetStreamCreator(const std::wstring&) override { return nullptr; }
-    std::wstring GetRootPath() override { return L"root/"; }
-
-private:
-    const u8* data;
-    u32 size;
-};
 
 const wchar_t* const kExtensions[] = {L"", L".png"};
 
@@ -52,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const u8* data, std::size_t size)
         return 0;
     // Odd scales on some inputs, so that scaling saturates and truncates.
     file::FileManager::Instance()->imageScale = size % 3 == 0 ? 1.0f : (size % 3 == 1 ? 0.5f : 1e30f);
-    InputContainer input(data, size);
+    LayersXmlInput input(data, size);
     file::PsdFolder folder(L"f", &input);
 
     const i32 count = folder.GetLayerCount();
