@@ -252,7 +252,7 @@ TEST(Level, UpdateRunsTheWorldOnlyWhilePlaying)
         EXPECT_EQ(map->mStats->mGems, gems + 1) << "a collected drop pays once";
 
         // Any screen in front closes the context menu on the next update.
-        map->mContextMenu = new TDContextMenu;
+        map->mContextMenu = new TDContextMenu(map);
         map->mScreen = 5;
         map->update(0.1f);
         EXPECT_EQ(map->mContextMenu, nullptr);
