@@ -194,24 +194,8 @@ ABILITY_BADGES = [
 ]
 
 
-def brush():
-    """A soft round stamp; the path picture is these stamps along every link."""
-    size = 56
-    image = Image.new("RGBA", (size, size), (0, 0, 0, 0))
-    pixels = image.load()
-    c = (size - 1) / 2
-    for y in range(size):
-        for x in range(size):
-            d = math.hypot(x - c, y - c) / c
-            if d < 1.0:
-                a = int(255 * min(1.0, (1.0 - d) * 2.2))
-                pixels[x, y] = (255, 255, 255, a)
-    return image
-
-
-def radius_disc():
-    """336 across: a faint disc with a brighter rim, tinted by the code."""
-    size = 336
+def _radial(size, colour, alpha):
+    """A round image whose opacity at distance d (0 centre, 1 edge) is alpha(d)."""
     image = Image.new("RGBA", (size, size), (0, 0, 0, 0))
     pixels = image.load()
     c = (size - 1) / 2
@@ -219,11 +203,23 @@ def radius_disc():
         for x in range(size):
             d = math.hypot(x - c, y - c) / c
             if d <= 1.0:
-                a = 38 + int(110 * max(0.0, (d - 0.86) / 0.14) ** 2) if d > 0.86 else 38
-                if d > 0.985:
-                    a = int(a * (1.0 - d) / 0.015)
-                pixels[x, y] = (200, 235, 255, max(0, min(255, a)))
+                pixels[x, y] = colour + (max(0, min(255, int(alpha(d)))),)
     return image
+
+
+def brush():
+    """A soft round stamp; the path picture is these stamps along every link."""
+    return _radial(56, (255, 255, 255), lambda d: 255 * min(1.0, (1.0 - d) * 2.2))
+
+
+def _rim(d):
+    a = 38 + 110 * max(0.0, (d - 0.86) / 0.14) ** 2 if d > 0.86 else 38
+    return a * (1.0 - d) / 0.015 if d > 0.985 else a
+
+
+def radius_disc():
+    """336 across: a faint disc with a brighter rim, tinted by the code."""
+    return _radial(336, (200, 235, 255), _rim)
 
 
 def health_bar():
