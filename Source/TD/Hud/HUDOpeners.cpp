@@ -5,6 +5,7 @@
 
 #include "Core/Base/Log.h"
 #include "Source/TD/Hud/HUDModalMessage.h"
+#include "Source/TD/Screens/HUDUnlockMessage.h"
 #include "Source/TD/Screens/HUDMainMenu.h"
 #include "Source/TD/Screens/HUDModalInput.h"
 #include "Source/TD/Screens/HUDProfiles.h"
@@ -54,9 +55,13 @@ void HUD::showMainMenu()
     open(new HUDMainMenu, 7);
 }
 
-void HUD::showUnlockMessage(const std::vector<int>&)
+void HUD::showUnlockMessage(const std::vector<int>& ids)
 {
-    NotBuilt(L"unlock message");
+    if (TDMap* map = CurrentLevel())
+        map->mSpeed = 0.0f;
+    open(new HUDUnlockMessage(ids), 11);
+    fadeState = 0;
+    fadeTime = 0.0f;
 }
 
 void HUD::showSplashScreens()

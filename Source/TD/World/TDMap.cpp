@@ -6,6 +6,7 @@
 #include "Source/TD/Audio/SoundTags.h"
 #include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Hud/HUDIngameMenu.h"
+#include "Source/TD/Purchase/PurchaseSystem.h"
 #include "Source/TD/Shell/PlayerProgress.h"
 #include "Source/TD/Towers/SpellTable.h"
 #include "Source/TD/Towers/TDBulletList.h"
@@ -91,6 +92,9 @@ TDMap::TDMap()
     mActiveEmitter = StartedEmitter("active");
     mActiveButtonEmitter = StartedEmitter("active_btn");
     updateSpeedButtons();
+
+    purchase::PurchaseSystem::Instance()->addResultReceiver(
+        this, base::MemberDelegate1<TDMap, const TPurchaseResult&>(this, &TDMap::onPurchaseResult));
 }
 
 void TDMap::deleteEffects(std::vector<ParticleEffect*>& effects, bool)
@@ -102,6 +106,8 @@ void TDMap::deleteEffects(std::vector<ParticleEffect*>& effects, bool)
 
 TDMap::~TDMap()
 {
+    if (purchase::PurchaseSystem::Exists())
+        purchase::PurchaseSystem::Instance()->removeResultReceiver(this);
     if (mContextMenu)
         mContextMenu->close();
     DeleteAndNull(mContextMenu);
@@ -137,14 +143,20 @@ TDMap::~TDMap()
     if (TDResources::Exists())
         TDResources::Instance()->clear();
     if (TDTutorial::Exists())
-        TDTutorial::Instance()->clearOverlay();
+        TDTutorial::Instance()->releaseGraphics();
     DeleteAndNull(mProgress);
 }
 
 void TDMap::update(float dt)
 {
     if (mReturnToSelect) {
-        // The screens that serve the return come with the episode and level selection.
+        if (mScreen == 5) {
+            mHud->popWindow();
+            mHud->showEpisodeSelect();
+        } else if (mScreen == 6) {
+            mHud->popWindow();
+            mHud->showLevelSelect();
+        }
         mReturnToSelect = false;
     }
     if (!mRunning)
@@ -195,6 +207,7 @@ void TDMap::update(float dt)
         delete mEmitters[i];
         mEmitters.erase(mEmitters.begin() + static_cast<std::ptrdiff_t>(i));
     }
+    waitForHealthPurchase(dt);
 
     if (mScreen != 0) {
         if (mContextMenu) {

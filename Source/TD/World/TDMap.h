@@ -92,6 +92,28 @@ public:
     void showVictory();
     void showDefeat();
     void onPurchaseResult(const TPurchaseResult& result);
+    // The pay-with-gems dialog's "ok": the pending upgrade or build, paid in gems.
+    void payWithGems();
+    // The buy-health dialog's "ok"; without a store that takes it the level is lost.
+    void buyHealth();
+    // Screen 23: a health purchase the store never answers counts as declined.
+    void waitForHealthPurchase(float dt);
+    // The level title in the root board's second modal slot.
+    void showLevelName();
+    // Pointer commands (TDMapPointer.cpp).
+    // Whether the tutorial lets the spot named `name` ("#" + index) open a menu.
+    bool spotAllowed(const std::wstring& name) const;
+    void callWaveEarly(int x, int y);
+    void onContextMenuItem(int ix, int iy);
+    void buySpot(TDSpot* spot);
+    bool onHudButton(const std::wstring& name);
+    bool onSpellButtons(int x, int y, float mx, float my);
+    void castSelectedSpell(float mx, float my, bool announce);
+    // Casts the spell of that id at the map point; false (one log line) when it cannot.
+    bool castSpell(int spellId, float mx, float my);
+    bool onMapObject(int ix, int iy);
+    TDTower* towerAt(int x, int y) const;
+    void closeContextMenu();
     // Creates the wave hint and the floating labels and looks up the "td/ui" images.
     void loadInterface();
 
@@ -249,6 +271,7 @@ public:
     TDTower* mPendingUpgradeTower = nullptr; // not owned
     int mPendingUpgradeItem = 0;
     float mPendingUpgradeGold = 0.0f;
+    float mPurchaseWait = 0.0f; // seconds on screen 23
     // Menus: the name being typed in the name entry, the language of the texts, and
     // the developer keys the options dialog turns on.
     std::wstring mPendingProfileName;

@@ -325,7 +325,3 @@ void TDMap::loadSheets()
     mEpisodeTable.load();
     mSellFactor = 0.5f;
 }
-
-void TDMap::showLevelIntro()
-{
-}

@@ -145,3 +145,14 @@ TDMob* TDWaves::addMob(TDWaveEnemy* entry, TDPoint* point)
     mobs.push_back(mob);
     return mob;
 }
+
+TDMob* TDWaves::mobAt(float x, float y) const
+{
+    const float px = static_cast<float>(static_cast<int>(x));
+    const float py = static_cast<float>(static_cast<int>(y));
+    for (TDMob* mob : mobs) {
+        if (std::fabs(px - mob->mX) <= mob->mFrameW * 0.5f && std::fabs(py - mob->mY) <= mob->mFrameH * 0.5f)
+            return mob;
+    }
+    return nullptr;
+}

@@ -79,6 +79,9 @@ public:
     bool allFinished() const;
     // A unit for the entry at the point, appended to the live units.
     TDMob* addMob(TDWaveEnemy* entry, TDPoint* point);
+    // The first unit whose box (its sprite extent centred on its position) holds the
+    // whole-unit point (x, y), edges included.
+    TDMob* mobAt(float x, float y) const;
 
     std::vector<TDWaveProto*> active;
     std::vector<TDWaveProto*> protos; // owned
