@@ -119,6 +119,9 @@ TEST(LevelShot, FirstLevelIsDrawnWithItsUnitsAndABuildMenu)
         map->mStats->addMoney(500);
         TDTower* tower = map->buildTower(map->mPrototypes->find(built), spot->mEntry);
         ASSERT_NE(tower, nullptr);
+        h.Step(8);
+        EXPECT_FALSE(map->mEmitters.empty()) << "the build dust plays";
+        h.Screenshot("tower-built");
         h.Step(90);
         auto* towerMenu = new TDContextMenu(map);
         towerMenu->setupTower(tower);
