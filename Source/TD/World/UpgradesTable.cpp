@@ -52,8 +52,9 @@ bool UpgradesTable::parse(const std::string& text, const std::wstring& path)
         UpgradeDef upgrade;
         upgrade.id = ReadIntAttribute(e, "id");
         upgrade.section = ReadIntAttribute(e, "section");
-        const char* icon = e->Attribute("icon");
-        upgrade.icon = ConvertToWide(icon ? icon : "");
+        // An icon name that is not UTF-8 is logged and left empty: the upgrade still counts.
+        if (const char* icon = e->Attribute("icon"); icon && !TryConvertToWide(icon, upgrade.icon, L"upgrade icon"))
+            upgrade.icon.clear();
         if (const tinyxml2::XMLElement* unlock = e->FirstChildElement("unlock")) {
             upgrade.unlockEpisode = ReadIntAttribute(unlock, "episode");
             upgrade.unlockLevel = ReadIntAttribute(unlock, "level");

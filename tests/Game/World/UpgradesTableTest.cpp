@@ -195,3 +195,16 @@ TEST(UpgradesTable, BadFilesLeaveItEmpty)
     UpgradesTable missing(L"no/such/upgrades.xml");
     EXPECT_TRUE(missing.mUpgrades.empty());
 }
+
+TEST(UpgradesTable, AnIconThatIsNotUtf8IsLeftEmptyAndTheUpgradeStays)
+{
+    UpgradesTable table;
+    ASSERT_TRUE(table.parse("<upgrades><upgrade id=\"3\" section=\"1\" icon=\"a\xFF\xFE\">"
+                            "<steps><step cost_g=\"5\" cost_r=\"2\"/></steps></upgrade></upgrades>",
+                            L"odd.xml"));
+    ASSERT_EQ(table.mUpgrades.size(), 1u);
+    EXPECT_EQ(table.mUpgrades[0].id, 3);
+    EXPECT_TRUE(table.mUpgrades[0].icon.empty());
+    ASSERT_EQ(table.mUpgrades[0].steps.size(), 1u);
+    EXPECT_EQ(table.mUpgrades[0].steps[0].costGems, 2);
+}
