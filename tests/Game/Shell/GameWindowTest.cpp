@@ -99,7 +99,7 @@ TEST(GameWindow, WalletAndInputRouting)
         log.clear();
 
         // A modal window that closes is deleted at the start of the next update.
-        board->mModal->open = 0;
+        board->mModal->alive = 0;
         board->OnUpdate(0.01f);
         EXPECT_TRUE(modalDeleted);
         EXPECT_EQ(board->mModal, nullptr);
