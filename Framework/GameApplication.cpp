@@ -156,6 +156,7 @@ void GameApplication::ReleaseGraphics()
     Flush();
     target.reset();
     DropFrames();
+    ReleaseGameGraphics();
     render.reset();
 }
 
@@ -166,6 +167,7 @@ void GameApplication::DeleteOwnedObjects()
     input.reset();
     DropFrames();
     frameManager.reset();
+    ReleaseGameGraphics();
     render.reset();
     if (window) {
         // The window may still be listed as a child task; the list must not keep it.

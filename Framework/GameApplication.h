@@ -92,6 +92,9 @@ public:
     // The window is closing: the frames, the off-screen target and the renderer go
     // before the OS window does; the frame tick does nothing from then on.
     void ReleaseGraphics();
+    // Called while the renderer still exists, right before it goes: the game lets go
+    // of the textures and shaders it holds outside the frames.
+    virtual void ReleaseGameGraphics() {}
 
     // The virtual screen in frame coordinates, centred on the design screen.
     void UpdateVirtualRect();

@@ -71,15 +71,12 @@ Game::Game()
 
 Game::~Game()
 {
-    if (render::ParticleSystem::Exists())
-        render::ParticleSystem::Instance()->ReleaseAtlases();
     if (frameManager) {
         frameManager->DetachAll();
         rootFrame = nullptr;
         mGameWindow = nullptr;
     }
-    releaseImages();
-    mMobShader = resource::ResourceHandle<TMobShader>();
+    ReleaseGameGraphics();
 
     file::FileManager* files = file::FileManager::Instance();
     if (gPublisherUrlActive && gPublisherUrlOpenOnClose && files->Exists(L"play.url"))
@@ -201,6 +198,14 @@ GEResultEnum Game::Update(float)
     if (SoundSystem::Exists())
         SoundSystem::Instance()->update();
     return GE_OK;
+}
+
+void Game::ReleaseGameGraphics()
+{
+    if (render::ParticleSystem::Exists())
+        render::ParticleSystem::Instance()->ReleaseAtlases();
+    releaseImages();
+    mMobShader = resource::ResourceHandle<TMobShader>();
 }
 
 void Game::releaseImages()

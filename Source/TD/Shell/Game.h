@@ -32,6 +32,9 @@ public:
     // Focus: audio resumes; on loss it pauses, and a level being played pauses too.
     void OnActivate() override;
     void OnDeactivate() override;
+    // The particle atlases, side and loading images and the unit shader are made with
+    // the renderer: they go before it does (the window closing, or the program ending).
+    void ReleaseGameGraphics() override;
     // Switches and, when the mode really changed, stores it in the profile.
     GEResultEnum SwitchScreenMode() override;
 
