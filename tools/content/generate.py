@@ -28,9 +28,10 @@ import drops  # noqa: E402
 import screens_hud  # noqa: E402
 import screens_menus  # noqa: E402
 import towers  # noqa: E402
+import screens_shops  # noqa: E402
 import tutorial  # noqa: E402
 
-GENERATORS = [("shaders", shaders.generate), ("fonts", fonts.generate), ("shell", shell.generate), ("world_sheets", world_sheets.generate), ("world_art", world_art.generate), ("world_levels", world_levels.generate), ("spells", spells.generate), ("sounds", sounds.generate), ("products", products.generate), ("ui_atlas", ui_atlas.generate), ("effects", effects.generate), ("screens_hud", screens_hud.generate), ("screens_menus", screens_menus.generate), ("drops", drops.generate), ("towers", towers.generate), ("tutorial", tutorial.generate)]  # (name, function(out_dir, tools_dir)) in the order they run
+GENERATORS = [("shaders", shaders.generate), ("fonts", fonts.generate), ("shell", shell.generate), ("world_sheets", world_sheets.generate), ("world_art", world_art.generate), ("world_levels", world_levels.generate), ("spells", spells.generate), ("sounds", sounds.generate), ("products", products.generate), ("ui_atlas", ui_atlas.generate), ("effects", effects.generate), ("screens_hud", screens_hud.generate), ("screens_menus", screens_menus.generate), ("drops", drops.generate), ("towers", towers.generate), ("tutorial", tutorial.generate), ("screens_shops", screens_shops.generate)]  # (name, function(out_dir, tools_dir)) in the order they run
 
 
 def main():

@@ -5,11 +5,13 @@
 
 #include "Core/Base/Log.h"
 #include "Source/TD/Hud/HUDModalMessage.h"
-#include "Source/TD/Screens/HUDUnlockMessage.h"
+#include "Source/TD/Screens/HUDEpisodeSelectIOS.h"
+#include "Source/TD/Screens/HUDLevelSelect.h"
 #include "Source/TD/Screens/HUDMainMenu.h"
 #include "Source/TD/Screens/HUDModalInput.h"
 #include "Source/TD/Screens/HUDProfiles.h"
 #include "Source/TD/Screens/TDSplashScreens.h"
+#include "Source/TD/Screens/HUDUnlockMessage.h"
 #include "Source/TD/Shell/Game.h"
 #include "Source/TD/Shell/GameWindow.h"
 #include "Source/TD/World/TDMap.h"
@@ -37,12 +39,12 @@ void PutIntoModalSlot(HUDWindow* dialog)
 
 void HUD::showEpisodeSelect()
 {
-    NotBuilt(L"episode select");
+    open(new HUDEpisodeSelectIOS, 5);
 }
 
 void HUD::showLevelSelect()
 {
-    NotBuilt(L"level select");
+    open(new HUDLevelSelect, 6);
 }
 
 void HUD::showShop(int)

@@ -1,0 +1,152 @@
+// The episode row's motion as tables (drags, flicks, the edges, the arrows) and the
+// episode and level selects played with injected clicks: main menu, name entry, the
+// episodes, the levels, a plate starting level 1. Screenshots under test-shots.
+#include "Source/TD/Hud/HUD.h"
+#include "Source/TD/Screens/EpisodePager.h"
+#include "Source/TD/Screens/HUDEpisodeSelectIOS.h"
+#include "Source/TD/Screens/HUDLevelSelect.h"
+#include "Source/TD/Screens/LevelPlate.h"
+#include "Source/TD/Shell/Game.h"
+#include "Source/TD/Shell/GameWindow.h"
+#include "Source/TD/World/TDMap.h"
+#include "tests/Support/GameHarness.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+EpisodePager PagerOf(int pages, int current)
+{
+    EpisodePager pager(current);
+    for (int i = 0; i < pages; ++i)
+        pager.addPage(EpisodePage());
+    return pager;
+}
+
+// A drag from x 600 to `to` over `seconds`, then the release.
+struct DragCase {
+    int pages, start, to;
+    float seconds;
+    int current;  // after the release
+    float offset; // just after the release
+    int state;
+};
+
+TEST(EpisodePager, DragsFlicksAndEdges)
+{
+    const DragCase cases[] = {
+        {3, 1, 500, 1.0f, 2, -220.0f, EpisodePager::GlidingForward}, // over 80: next page
+        {3, 1, 700, 1.0f, 0, 220.0f, EpisodePager::GlidingBack},     // over 80 back: previous page
+        {3, 1, 590, 0.1f, 2, -310.0f, EpisodePager::GlidingForward}, // a short flick turns too
+        {3, 1, 590, 1.0f, 1, 10.0f, EpisodePager::GlidingBack},      // slow and short: glides back
+        {3, 0, 700, 1.0f, 0, 0.0f, EpisodePager::Idle},              // nothing before the first page
+        {3, 2, 500, 1.0f, 2, 0.0f, EpisodePager::Idle},              // nothing after the last
+        {1, 0, 100, 1.0f, 0, 0.0f, EpisodePager::Idle},              // one page never moves
+    };
+    for (const DragCase& c : cases) {
+        EpisodePager pager = PagerOf(c.pages, c.start);
+        pager.state = EpisodePager::Dragging;
+        pager.dragX = 600.0f;
+        pager.elapsed = 0.0f;
+        pager.drag(c.to, 400);
+        pager.elapsed = c.seconds;
+        pager.release();
+        SCOPED_TRACE(testing::Message() << "pages " << c.pages << " start " << c.start << " to " << c.to);
+        EXPECT_EQ(pager.current, c.current);
+        EXPECT_FLOAT_EQ(pager.offset, c.offset);
+        EXPECT_EQ(pager.state, c.state);
+        // The glide always comes to rest at offset 0.
+        for (int i = 0; i < 60; ++i)
+            pager.update(1.0f / 60.0f);
+        EXPECT_EQ(pager.state, EpisodePager::Idle);
+        EXPECT_FLOAT_EQ(pager.offset, 0.0f);
+    }
+}
+
+TEST(EpisodePager, AStoredPagePastTheRowIsClamped)
+{
+    const int cases[][3] = {{2, 7, 1}, {2, -3, 0}, {3, 1, 1}, {0, 4, 0}};
+    for (const auto& c : cases) {
+        EpisodePager pager = PagerOf(c[0], c[1]);
+        pager.clampCurrent();
+        EXPECT_EQ(pager.current, c[2]) << "pages " << c[0] << " stored " << c[1];
+    }
+}
+
+HUDWindow* Top(GameHarness& h)
+{
+    return h.game()->mGameWindow->mMap->mHud->topWindow();
+}
+
+void Click(GameHarness& h, float x, float y)
+{
+    h.MouseMove(x, y);
+    h.Step(2);
+    h.Click(x, y);
+    h.Step(2);
+}
+
+TEST(EpisodeLevelSelect, MainMenuToTheFirstLevel)
+{
+    GameSetup setup;
+    RunGame("EpisodeLevelSelect.ToFirstLevel", setup, [](GameHarness& h) {
+        ASSERT_EQ(h.Start(), GE_OK);
+        ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 12; }, 120));
+        h.StepSeconds(0.8f);
+        h.Click(500, 400);
+        h.StepSeconds(0.8f);
+        h.Click(500, 400);
+        ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 7; }, 120));
+        h.StepSeconds(0.6f);
+        Click(h, 512, 290); // play
+        ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 14; }, 30));
+        Click(h, 392, 500); // the name entry's OK
+        ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 5; }, 60));
+        h.StepSeconds(0.6f);
+        h.Screenshot("episodes");
+        auto* episodes = dynamic_cast<HUDEpisodeSelectIOS*>(Top(h));
+        ASSERT_NE(episodes, nullptr);
+        EXPECT_EQ(episodes->pager->current, 0);
+        EXPECT_EQ(episodes->pager->pageCount(), 2);
+        // The second episode needs stars: the arrow turns the row, play opens nothing.
+        Click(h, 922, 404);
+        h.StepSeconds(0.8f);
+        EXPECT_EQ(episodes->pager->current, 1);
+        h.Screenshot("episodes-locked");
+        Click(h, 512, 712);
+        EXPECT_EQ(h.Screen(), 5);
+        Click(h, 102, 404); // back to the first
+        h.StepSeconds(0.8f);
+        EXPECT_EQ(episodes->pager->current, 0);
+        Click(h, 512, 712);
+        ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 6; }, 30));
+        h.StepSeconds(0.5f);
+        auto* levels = dynamic_cast<HUDLevelSelect*>(Top(h));
+        ASSERT_NE(levels, nullptr);
+        // Plates: a fresh profile opens level 1 only.
+        ASSERT_EQ(levels->plates.size(), 5u);
+        const int expectedX[] = {85, 213, 341, 469, 597};
+        for (size_t i = 0; i < levels->plates.size(); ++i) {
+            const LevelPlate* plate = levels->plates[i];
+            EXPECT_EQ(plate->x, expectedX[i]);
+            EXPECT_EQ(plate->y, 260);
+            EXPECT_EQ(plate->unlocked, i == 0);
+            EXPECT_EQ(plate->newMarker != nullptr, i == 0);
+            EXPECT_EQ(plate->activeLayer != nullptr || plate->activeEmitter == nullptr, true);
+        }
+        h.MouseMove(137, 306);
+        h.StepSeconds(0.5f);
+        EXPECT_FLOAT_EQ(levels->plates[0]->scale, 1.1f);
+        h.Screenshot("levels");
+        // A locked plate is reported but starts nothing.
+        Click(h, 265, 306);
+        EXPECT_EQ(h.Screen(), 6);
+        Click(h, 137, 306);
+        ASSERT_TRUE(h.StepUntil([&] { return h.Screen() != 6; }, 60));
+        h.StepSeconds(1.0f);
+        h.Screenshot("level-1");
+        EXPECT_EQ(h.game()->mGameWindow->mMap->mLevel, 0);
+    });
+}
+
+} // namespace

@@ -1,0 +1,274 @@
+"""The episode select ("td/episode_select"), the level select ("td/level_select") and
+the upgrade shop ("td/shop") with their texts.
+
+Documents are layered folders (layers.xml + one PNG per layer). Layer names are the
+ones the screens look up; top-level layers are pictures the window draws itself,
+"button/..." are buttons, "text/..." text places; the other folders ("plates/",
+"plate/", "stars_plate/", "item_plate/", "tabs/", "scroll/", "icons/") are pictures
+the screens take by name and place themselves.
+"""
+import os
+
+import shell
+import world_sheets
+from screen_docs import blank, button, frame, icon, panel, round_button, star
+from style import EPISODE_PALETTES, PALETTE, Canvas, mix, write_layers
+
+shell.add_texts([
+    ("episodes_caption", "Episodes"),
+    ("unlockEpisodeText", "Needs %d stars"),
+    ("comingSoon", "Coming soon"),
+    ("shop", "Upgrades"),
+    ("shop_tab_0", "Towers"), ("shop_tab_1", "Spells"), ("shop_tab_2", "Hero"),
+    ("reset_upgrades_title", "Reset upgrades?"),
+    ("reset_upgrades_message", "All bought upgrades are undone and their gems come back."),
+    ("reset_upgrades_message_inapp", "Undo all bought upgrades for %s?"),
+])
+
+UPGRADE_NAMES = {
+    1: "Artillery", 2: "Darts", 3: "Cannons", 4: "Support towers",
+    5: "Spells", 6: "Health", 7: "Start budget", 8: "Bounty",
+}
+UPGRADE_STEP = {
+    1: "Stronger shells", 2: "Sharper darts", 3: "Heavier balls", 4: "Wider aura",
+    5: "Longer spells", 6: "More health", 7: "More gold at the start", 8: "More gold per kill",
+}
+
+
+def _upgrade_texts():
+    pairs = []
+    for uid, _section, _icon, _targets, steps in world_sheets.UPGRADES:
+        name = UPGRADE_NAMES.get(uid, "Upgrade %d" % uid)
+        pairs.append(("upgrade_%d_name" % uid, name))
+        pairs.append(("upgrade_%d_complete" % uid, "Fully upgraded."))
+        for n in range(len(steps)):
+            pairs.append(("upgrade_%d_step%d" % (uid, n), "Step %d: %s." % (n + 1, UPGRADE_STEP.get(uid, name))))
+    return pairs
+
+
+shell.add_texts(_upgrade_texts())
+
+SCREEN = (1024, 768)
+PANEL_FILL = (118, 84, 58, 255)
+
+
+def _backdrop():
+    c = Canvas(*SCREEN)
+    c.fill_gradient(mix(PALETTE["panel"], PALETTE["white"], 0.1), PALETTE["panel_dark"])
+    return c
+
+
+def _label_button(w, h, text, colour="gold", size=30):
+    return button(w, h, colour, label=text, size=size)
+
+
+def _arrow(d, left):
+    c = round_button(d, "gold")
+    m, r = d / 2, d * 0.22
+    s = -1 if left else 1
+    c.polygon([(m - s * r * 0.7, m - r), (m + s * r, m), (m - s * r * 0.7, m + r)], PALETTE["white"], width=1.5)
+    return c
+
+
+def _chapter(n, w=340, h=330):
+    """An episode's plate: a framed landscape in the episode's colours."""
+    colours = EPISODE_PALETTES[(n - 1) % len(EPISODE_PALETTES)]
+    ground, path, foliage, accent = colours["ground"], colours["path"], colours["foliage"], colours["accent"]
+    c = Canvas(w, h)
+    c.rounded_box((4, 4, w - 4, h - 4), radius=26, fill=PALETTE["panel_dark"], shadow=True, width=3)
+    c.rounded_box((20, 20, w - 20, h - 20), radius=18, fill=ground, gradient=(mix(ground, PALETTE["white"], 0.3), ground),
+                  width=2)
+    c.line([(40, h - 60), (w * 0.4, h * 0.55), (w * 0.6, h * 0.7), (w - 40, h * 0.35)], path, width=14)
+    for k, (x, y) in enumerate([(80, 90), (w - 90, 110), (w * 0.5, 80)]):
+        c.circle((x, y), 26 - 4 * k, foliage)
+    c.circle((w - 60, 60), 18, accent)
+    c.text((w / 2, h - 34), "%d" % n, size=40, anchor="mm", fill=PALETTE["white"])
+    return c
+
+
+def _lock(w=120, h=140):
+    c = Canvas(w, h)
+    c.ellipse((22, 6, w - 22, 86), fill=(0, 0, 0, 0), outline=PALETTE["grey_dark"], width=14)
+    c.rounded_box((8, 54, w - 8, h - 6), radius=14, fill=PALETTE["grey"], gradient=(PALETTE["grey"], PALETTE["grey_dark"]),
+                  shadow=True, width=3)
+    c.circle((w / 2, 92), 10, PALETTE["panel_dark"])
+    return c
+
+
+def _new_badge(w=84, h=40, size=24):
+    c = Canvas(w, h)
+    c.rounded_box((2, 2, w - 2, h - 2), radius=h // 2 - 2, fill=PALETTE["health"], shadow=True, width=2)
+    c.text((w / 2, h / 2), "NEW", size=size, anchor="mm", fill=PALETTE["white"])
+    return c
+
+
+# -- "td/episode_select" -----------------------------------------------------------------
+def write_episode_select(out_dir):
+    layers = [
+        ("background", _backdrop(), 0, 0),
+        ("band", frame(944, 400, fill=(84, 60, 42, 255)), 40, 184),
+        ("caption_plate", frame(600, 84), 212, 40),
+        ("name_plate", frame(440, 64), 292, 596),
+        ("stars_plate", frame(200, 56), 800, 40),
+        ("stars_icon", star(44), 808, 46),
+    ]
+    for n in range(1, world_sheets.EPISODES + 2):
+        layers.append(("plates/chapter_0%d" % n, _chapter(n), 0, 0))
+    layers += [
+        ("plates/lock", _lock(), 0, 0),
+        ("plates/new", _new_badge(), 0, 0),
+        ("text/caption", blank(560, 70), 232, 48),
+        ("text/levelName", blank(400, 54), 312, 601),
+        ("text/stars", blank(140, 46), 852, 45),
+        ("button/play", _label_button(220, 80, "Play", "green", 38), 402, 672),
+        ("button/arrow_left", _arrow(84, True), 60, 362),
+        ("button/arrow_right", _arrow(84, False), 880, 362),
+        ("button/back", _label_button(180, 70, "Back", "brown"), 30, 678),
+        ("button/shop", _label_button(200, 70, "Upgrades", "blue"), 794, 678),
+    ]
+    write_layers(os.path.join(out_dir, "td", "episode_select"), layers)
+
+
+# -- "td/level_select" -------------------------------------------------------------------
+PLATE = (104, 92)
+
+
+def _plate(kind):
+    w, h = PLATE
+    fills = {"locked": PALETTE["grey_dark"], "incomplete": PALETTE["panel_light"], "complete": PALETTE["green"],
+             "super": PALETTE["gem"]}
+    fill = fills[kind]
+    c = Canvas(w, h)
+    c.rounded_box((4, 4, w - 4, h - 4), radius=18, fill=fill, gradient=(mix(fill, PALETTE["white"], 0.3),
+                                                                        mix(fill, PALETTE["panel_dark"], 0.4)),
+                  shadow=True, width=3)
+    if kind == "locked":
+        c.paste(_lock(40, 48), (w // 2 - 20, h // 2 - 26))
+    return c
+
+
+def write_level_select(out_dir):
+    layers = [
+        ("background", _backdrop(), 0, 0),
+        ("skulls", icon("heart", 40), 40, 40),
+        ("title_plate", frame(640, 100), 192, 60),
+        ("board", frame(960, 300, fill=(84, 60, 42, 255)), 32, 236),
+        ("gems_plate", frame(180, 56), 40, 180),
+        ("gems_icon", icon("gem", 40), 48, 188),
+        ("stars_plate_top", frame(200, 56), 784, 180),
+        ("stars_icon", star(44), 792, 186),
+        ("text/episode", blank(600, 80), 212, 70),
+        ("text/gems", blank(120, 46), 92, 185),
+        ("text/stars", blank(140, 46), 838, 185),
+        ("button/back", _label_button(180, 70, "Back", "brown"), 30, 678),
+        ("button/upgrade", _label_button(220, 70, "Upgrades", "blue"), 774, 678),
+        ("button/locked_d", _label_button(160, 60, "Locked", "grey"), 432, 600),
+        ("button/unlocked_d", _label_button(160, 60, "Open", "green"), 432, 600),
+    ]
+    for kind in ("locked", "incomplete", "complete", "super"):
+        layers.append(("plate/" + kind, _plate(kind), 0, 0))
+    layers.append(("plate/new", _new_badge(64, 30, 18), 0, 0))
+    sp = Canvas(90, 32)
+    sp.rounded_box((1, 1, 89, 31), radius=12, fill=PALETTE["panel_dark"], width=2)
+    layers.append(("stars_plate/plate", sp, 0, 0))
+    layers.append(("stars_plate/star", star(26), 0, 0))
+    write_layers(os.path.join(out_dir, "td", "level_select"), layers)
+
+
+# -- "td/shop" ---------------------------------------------------------------------------
+# The plate's origin: the icon stands 62 left of it, so it is kept off the left edge.
+ITEM = (150, 185, 700, 95)
+STAR = 22
+
+
+def _header():
+    c = Canvas(1024, 176)
+    c.fill_gradient(PALETTE["panel"], PALETTE["panel_dark"])
+    c.rounded_box((212, 14, 812, 100), radius=16, fill=(84, 60, 42, 255), outline=PALETTE["panel_light"], width=2)
+    return c
+
+
+def _footer():
+    c = Canvas(1024, 208)
+    c.fill_gradient(PALETTE["panel_dark"], PALETTE["panel"])
+    return c
+
+
+def _tab(active):
+    w, h = 270, 60
+    fill = PALETTE["gold"] if active else PALETTE["panel_light"]
+    c = Canvas(w, h)
+    c.rounded_box((3, 3, w - 3, h + 16), radius=18, fill=fill, gradient=(mix(fill, PALETTE["white"], 0.3), fill),
+                  width=3)
+    return c
+
+
+def _item_plate():
+    w, h = ITEM[2], ITEM[3]
+    c = Canvas(w, h)
+    c.rounded_box((2, 2, w - 2, h - 2), radius=14, fill=PANEL_FILL, outline=PALETTE["panel_light"], width=2)
+    return c
+
+
+def _icon_frame(symbol_kind):
+    c = Canvas(84, 84)
+    c.rounded_box((2, 2, 82, 82), radius=14, fill=PALETTE["panel_dark"], outline=PALETTE["gold"], width=3)
+    c.paste(icon(symbol_kind, 56), (14, 14))
+    return c
+
+
+def write_shop(out_dir):
+    px, py, pw, ph = ITEM
+    layers = [
+        ("background", _backdrop(), 0, 0),
+        ("back_header", _header(), 0, 0),
+        ("back_footer", _footer(), 0, 560),
+        ("gems_plate", frame(220, 60), 780, 30),
+        ("gems_icon", icon("gem", 44), 790, 38),
+        ("text/caption", blank(500, 70), 262, 22),
+        ("text/gems", blank(150, 50), 840, 35),
+        ("tabs/up_button_ac", _tab(True), 81, 116),
+        ("tabs/up_button_in", _tab(False), 81, 116),
+        ("item_plate/Layer_1", _item_plate(), px, py),
+        ("item_plate/stars/clear_star", Canvas(10 * STAR, STAR), px + 300, py + 19),
+    ]
+    empty = Canvas(10 * STAR, STAR)
+    for n in range(10):
+        empty.paste(star(STAR, lit=False), (n * STAR, 0))
+    layers[-1] = ("item_plate/stars/clear_star", empty, px + 300, py + 19)
+    for n in range(1, 11):
+        layers.append(("item_plate/stars/star_0%d" % n, star(STAR), px + 300 + STAR * (n - 1), py + 19))
+    layers += [
+        ("item_plate/buy_in", button(150, 60, "brown"), px + 550, py + 18),
+        ("item_plate/buy_ac", button(150, 60, "green", over=True), px + 550, py + 18),
+        ("item_plate/grem", icon("gem", 30), px + 562, py + 33),
+    ]
+    kinds = {"artillery": "coin", "dart": "wave", "cannon": "coin", "support": "gem", "spells": "gem",
+             "health": "heart", "budget": "coin", "bounty": "coin"}
+    for _uid, _section, icon_name, _targets, _steps in world_sheets.UPGRADES:
+        layers.append(("icons/" + icon_name, _icon_frame(kinds.get(icon_name.split("/")[-1], "gem")), 0, 0))
+    layers += [
+        ("scroll/bar", frame(24, 260, fill=PALETTE["panel_dark"]), 875, 270),
+        ("scroll/slider_in", round_button(40, "gold"), 867, 282),
+        ("button/up_in", _arrow_v(40, True), 867, 222),
+        ("button/down_in", _arrow_v(40, False), 867, 536),
+        ("button/back_ac", _label_button(180, 70, "Back", "brown"), 30, 678),
+        ("button/return_ac", _label_button(180, 70, "Continue", "green"), 30, 678),
+        ("button/gem_shop", _label_button(220, 70, "Get gems", "blue"), 774, 678),
+        ("button/reset_upgrades", _label_button(220, 70, "Reset", "red"), 402, 678),
+    ]
+    write_layers(os.path.join(out_dir, "td", "shop"), layers)
+
+
+def _arrow_v(d, up):
+    c = round_button(d, "gold")
+    m, r = d / 2, d * 0.24
+    s = -1 if up else 1
+    c.polygon([(m - r, m - s * r * 0.6), (m + r, m - s * r * 0.6), (m, m + s * r)], PALETTE["white"], width=1.5)
+    return c
+
+
+def generate(out_dir, tools_dir):
+    write_episode_select(out_dir)
+    write_level_select(out_dir)
+    write_shop(out_dir)
