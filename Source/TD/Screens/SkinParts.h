@@ -4,7 +4,9 @@
 // skipped while nothing visibly changes.
 #include "Core/File/ImageContainer.h"
 #include "Framework/Gui/GameControlHelper.h"
-#include "Framework/Layer/Drawable.h"
+#include "Framework/Layer/Layer.h"
+#include "Framework/Widget/Button.h"
+#include "Framework/Widget/ButtonMediator.h"
 #include <cmath>
 
 namespace skin {
@@ -20,6 +22,31 @@ inline void LendContainer(gui::GameControlHelper& helper, file::ImageContainer* 
     helper.ownerWidget = owner;
     helper.rootLayer = root;
     helper.hitListener = listener;
+}
+
+// A skinned button drives itself: its mediator is its own, its layer is the control,
+// and its helper works on the owner's image (steps 1 to 3 of every skinned button).
+template <class SkinnedButton> void WireButton(SkinnedButton* button, file::ImageContainer* skin)
+{
+    button->SetButton(button, false);
+    button->SetLayer(static_cast<gui::GameControl*>(button), false);
+    button->SetListener(static_cast<widget::ButtonMediator*>(button), false);
+    LendContainer(*button, skin, button, button, static_cast<widget::WidgetHitTestListener*>(button));
+}
+
+// The visual state shown by which image takes hits: the resting one in state 0, the
+// highlight in states 1 and 2; other states change nothing.
+inline void ShowHitState(layer::Layer* resting, layer::Layer* highlight, int state)
+{
+    if (!resting || !highlight)
+        return;
+    if (state == widget::kButtonNormal) {
+        resting->hitEnabled = true;
+        highlight->hitEnabled = false;
+    } else if (state == widget::kButtonOver || state == widget::kButtonPressed) {
+        resting->hitEnabled = false;
+        highlight->hitEnabled = true;
+    }
 }
 
 inline void ReturnContainer(gui::GameControlHelper& helper)

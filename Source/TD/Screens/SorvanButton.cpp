@@ -37,10 +37,7 @@ GEResultEnum SorvanButton::Init(file::ImageContainer* skin, const std::wstring& 
             << normalName << highlightName;
         return GE_FAIL;
     }
-    SetButton(this, false);
-    SetLayer(static_cast<gui::GameControl*>(this), false);
-    SetListener(static_cast<widget::ButtonMediator*>(this), false);
-    skin::LendContainer(*this, skin, this, this, static_cast<widget::WidgetHitTestListener*>(this));
+    skin::WireButton(this, skin);
 
     if (GEResultEnum result = LoadState(0, normalName))
         return result;
@@ -55,17 +52,7 @@ GEResultEnum SorvanButton::Init(file::ImageContainer* skin, const std::wstring& 
 
 GEResultEnum SorvanButton::SetVisualState(int state)
 {
-    layer::Layer* normal = GetState(0);
-    layer::Layer* highlight = GetState(1);
-    if (!normal || !highlight)
-        return GE_OK;
-    if (state == widget::kButtonNormal) {
-        normal->hitEnabled = true;
-        highlight->hitEnabled = false;
-    } else if (state == widget::kButtonOver || state == widget::kButtonPressed) {
-        normal->hitEnabled = false;
-        highlight->hitEnabled = true;
-    }
+    skin::ShowHitState(GetState(0), GetState(1), state);
     return GE_OK;
 }
 

@@ -37,10 +37,7 @@ GEResultEnum SorvanSwitchButton::Init(file::ImageContainer* skin, const std::wst
             << unselectedName << highlightName << selectedName;
         return GE_FAIL;
     }
-    SetButton(this, false);
-    SetLayer(static_cast<gui::GameControl*>(this), false);
-    SetListener(static_cast<widget::ButtonMediator*>(this), false);
-    skin::LendContainer(*this, skin, this, this, static_cast<widget::WidgetHitTestListener*>(this));
+    skin::WireButton(this, skin);
 
     if (GEResultEnum result = LoadState(kSelected, selectedName))
         return result;
@@ -75,17 +72,7 @@ void SorvanSwitchButton::SetSelected(bool value)
 
 GEResultEnum SorvanSwitchButton::SetVisualState(int state)
 {
-    layer::Layer* unselected = GetState(kUnselected);
-    layer::Layer* highlight = GetState(kHighlight);
-    if (!unselected || !highlight)
-        return GE_OK;
-    if (state == widget::kButtonNormal) {
-        unselected->hitEnabled = true;
-        highlight->hitEnabled = false;
-    } else if (state == widget::kButtonOver || state == widget::kButtonPressed) {
-        unselected->hitEnabled = false;
-        highlight->hitEnabled = true;
-    }
+    skin::ShowHitState(GetState(kUnselected), GetState(kHighlight), state);
     return GE_OK;
 }
 
