@@ -14,7 +14,7 @@ bash scripts/setup.sh || exit 1
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DGE_BUILD_BENCH=ON > /dev/null || exit 1
 out="$build/bench_results"
 mkdir -p "$out"
-families="psd archive sprites startup"
+families="psd archive sprites startup level"
 # A target that does not build is reported with its family; the others still run.
 for b in $families; do
   rm -f "$out/$b.json" "$out/$b.err"
@@ -49,7 +49,12 @@ goals = {
                 ("cpu_ratio", 1.1, "<=", "main-thread CPU per frame <= 1.1 x baseline"),
                 ("bytes_ratio", 1.5, "<=", "bytes uploaded per frame <= 1.5 x baseline")],
     "startup": [],
+    "level": [],
 }
+# Level play from 100 to 1,000 units stays close to linear: the per-unit cost (and
+# the cost of each added unit) at 1,000 at most this many times that at 100.
+level_growth_limit = 1.5
+level_figures = {}
 units = {"engine_ms": "ms", "engine_cpu_ms": "ms", "engine_bytes": "B"}
 print(f"{'benchmark':34} {'engine':>12} {'baseline':>12} {'ratio':>7}  goal")
 for name in families:
@@ -83,6 +88,13 @@ for name in families:
         print(f"{label:34} {m('engine_ms'):10.3f}ms {m('baseline_ms'):10.3f}ms {m('ratio'):7.2f}"
               f"  ({len(reps)} repetitions)")
         rows = [("time per iteration", "engine_ms", "baseline_ms", "ratio", "ms")]
+        if name == "level":
+            rows = [("level frame vs sprite baseline", "engine_ms", "baseline_ms", "ratio", "ms")]
+            for key, what in (("update_ms", "update"), ("record_ms", "draw recording"), ("replay_ms", "replay"),
+                              ("empty_ms", "empty frame"), ("empty_ratio", "level frame / empty frame"),
+                              ("sprites", "quads drawn"), ("bullets", "bullets in flight")):
+                print(f"    {what:30} {m(key):10.3f}")
+            level_figures[int(label.rsplit("/", 1)[-1])] = {k: m(k) for k in ("engine_ms", "update_ms", "record_ms", "replay_ms")}
         if name == "sprites":
             rows = [("frames per second", None, None, "ratio", "fps"),
                     ("main-thread CPU per frame", "engine_cpu_ms", "baseline_cpu_ms", "cpu_ratio", "ms"),
@@ -108,4 +120,17 @@ for name in families:
             steps = sorted(k for k in reps[0] if k.startswith("s") and k.endswith("_ms") and k[1].isdigit())
             for key in steps:
                 print(f"    {key[:-3]:30} {m(key):10.2f}ms")
+    if name == "level" and 100 in level_figures and 1000 in level_figures:
+        low, high = level_figures[100], level_figures[1000]
+        mid = level_figures.get(500)
+        print("  growth from 100 to 1,000 units (per unit at 1,000 / per unit at 100; added unit 500->1,000 / 100->500):")
+        for key, what in (("engine_ms", "level frame"), ("update_ms", "update"), ("record_ms", "draw recording"),
+                          ("replay_ms", "replay")):
+            per_unit = (high[key] / 1000) / (low[key] / 100) if low[key] > 0 else float("nan")
+            text = f"    {what:30} {per_unit:7.2f}"
+            if mid and mid[key] > low[key]:
+                added = ((high[key] - mid[key]) / 500) / ((mid[key] - low[key]) / 400)
+                text += f" {added:7.2f}"
+            met = per_unit <= level_growth_limit
+            print(text + f"  {'met' if met else 'NOT met'}: per-unit cost <= {level_growth_limit} x at 100")
 PY
