@@ -49,7 +49,13 @@ void PlaySound(const wchar_t* name)
 
 void TDMap::onMouseMove(float x, float y)
 {
-    mHud->onMouseMove(static_cast<int>(x), static_cast<int>(y));
+    const int ix = static_cast<int>(x);
+    const int iy = static_cast<int>(y);
+    // The tower menu's hovered item shows its range preview.
+    if (mContextMenu)
+        mContextMenu->hoverCommand = mContextMenu->hitTest(ix, iy);
+    mHud->onMouseMove(ix, iy);
+    TDTutorial::Instance()->onMouseMove(ix, iy);
 }
 
 bool TDMap::spotAllowed(const std::wstring& name) const
