@@ -137,6 +137,14 @@ void HUDWindow::drawImageFrame(render::Graphics* graphics, TDFrameEntry* frame) 
     MakeTransformedImageDraw(graphics->DrawImage(frame->mImage.get()), placement(frame->mX, frame->mY));
 }
 
+FontHandle HUDWindow::textFont(const std::wstring& name) const
+{
+    if (name == L"caption" || name == L"levelResult")
+        if (FontHandle caption = GameFont(L"td/data/fonts/main_80"))
+            return caption;
+    return font;
+}
+
 void HUDWindow::draw(render::Graphics* graphics)
 {
     for (TDFrameEntry* image : images)
@@ -148,10 +156,7 @@ void HUDWindow::draw(render::Graphics* graphics)
     graphics->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
     for (const auto& [name, text] : texts) {
         const auto anchorAt = textAnchors.find(name);
-        const FontHandle caption = name == L"caption" || name == L"levelResult"
-                                       ? GameFont(L"td/data/fonts/main_80")
-                                       : FontHandle();
-        const FontHandle& chosen = caption ? caption : font;
+        const FontHandle chosen = textFont(name);
         if (chosen)
             graphics->SetFont(chosen);
         if (anchorAt == textAnchors.end())

@@ -88,6 +88,9 @@ public:
     float alpha = 1.0f; // fade of windows that fade in (the level result)
 
 protected:
+    // The font of the text set under `name`: "td/data/fonts/main_80" for the captions,
+    // the window's font for the others.
+    virtual FontHandle textFont(const std::wstring& name) const;
     // The frame of one listed layer (visible, owning its picture); null with one log
     // line when the document cannot give it.
     template <class Frame> Frame* frameOf(file::ImageContainer* document, const std::wstring& layer, bool picture);

@@ -2,9 +2,7 @@
 
 #include "Core/Base/Log.h"
 #include "Core/File/ImageContainer.h"
-#include "Core/Render/Graphics.h"
 #include "Source/TD/Hud/HUD.h"
-#include "Source/TD/Hud/TDButtonFrame.h"
 #include "Source/TD/Shell/LocalStrings.h"
 #include "Source/TD/World/TDMap.h"
 
@@ -82,29 +80,9 @@ std::wstring HUDUnlockMessage::click(int x, int y)
     return std::wstring();
 }
 
-void HUDUnlockMessage::draw(render::Graphics* graphics)
+FontHandle HUDUnlockMessage::textFont(const std::wstring& name) const
 {
-    for (TDFrameEntry* image : images)
-        if (image->mVisible)
-            drawImageFrame(graphics, image);
-    for (TDButtonFrame* button : buttons)
-        if (button->mVisible)
-            button->draw(graphics, scale);
-    graphics->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
-    for (const auto& [name, text] : texts) {
-        const wchar_t* fontPath = name == L"caption"  ? L"td/data/fonts/main_80"
-                                  : name == L"button" ? L"td/data/fonts/main_42_2"
-                                                      : L"td/data/fonts/main_32_2";
-        if (const FontHandle chosen = GameFont(fontPath))
-            graphics->SetFont(chosen);
-        const auto anchorAt = textAnchors.find(name);
-        if (anchorAt == textAnchors.end())
-            continue;
-        const TDFrameEntry* anchor = anchorAt->second;
-        graphics->SetColor(anchor->mColor.x, anchor->mColor.y, anchor->mColor.z, anchor->mColor.w);
-        auto drawText = graphics->DrawTextEx(text, 0.0f, 0, anchor->mWidth);
-        drawText.SetAlign(2, 2);
-        MakeTransformedImageDraw(std::move(drawText), placement(anchor->mX + anchor->mWidth * 0.5f,
-                                                               anchor->mY + anchor->mHeight * 0.5f));
-    }
+    if (name == L"caption")
+        return HUDWindow::textFont(name);
+    return GameFont(name == L"button" ? L"td/data/fonts/main_42_2" : L"td/data/fonts/main_32_2");
 }

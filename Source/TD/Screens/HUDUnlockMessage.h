@@ -15,7 +15,6 @@ public:
     explicit HUDUnlockMessage(const std::vector<int>& ids);
     ~HUDUnlockMessage() override;
 
-    void draw(render::Graphics* graphics) override;
     int hitTest(int, int) override { return -1; }
     // "ok" after the last item (or on the first click when no item has an icon); empty
     // while items remain.
@@ -27,6 +26,11 @@ public:
     std::vector<int> items;
     size_t current = 0;
     std::vector<TDFrameEntry*> icons; // not owned: the image list owns them
+
+protected:
+    // The caption in the caption font, the button's label in "main_42_2", the rest in
+    // "main_32_2".
+    FontHandle textFont(const std::wstring& name) const override;
 
 private:
     std::unique_ptr<file::ImageContainer> document; // the icons' textures were loaded from it

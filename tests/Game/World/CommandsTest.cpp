@@ -4,13 +4,16 @@
 #include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Hud/HUDLevelResultWindow.h"
 #include "Source/TD/Hud/HUDWindow.h"
+#include "Source/TD/Hud/TDButtonFrame.h"
 #include "Source/TD/Purchase/Product.h"
 #include "Source/TD/Purchase/PurchaseSystem.h"
 #include "Source/TD/Purchase/TestStore.h"
 #include "Source/TD/Shell/Game.h"
 #include "Source/TD/Shell/GameWindow.h"
 #include "Source/TD/Shell/PlayerProgress.h"
+#include "Source/TD/Shell/LocalStrings.h"
 #include "Source/TD/Shell/Profiles.h"
+#include "Source/TD/Screens/HUDUnlockMessage.h"
 #include "Source/TD/Towers/TDContextMenu.h"
 #include "Source/TD/Towers/TDTowerSpecial.h"
 #include "Source/TD/Tutorial/TDTutorial.h"
@@ -20,6 +23,7 @@
 #include "Source/TD/World/TDMap.h"
 #include "Source/TD/World/TDPlayerStats.h"
 #include "Source/TD/World/TDWaves.h"
+#include "Source/TD/World/UnlocksTable.h"
 #include "Source/TD/World/UpgradesTable.h"
 #include "Source/TD/World/WaveHint.h"
 #include "tests/Support/GameHarness.h"
@@ -230,8 +234,9 @@ TEST(Commands, HealthPurchaseNeverSoftLocks)
         EXPECT_TRUE(product->pending);
         ASSERT_TRUE(h.StepUntil([&] { return !product->pending; }, 300));
         EXPECT_TRUE(map->mScreen == 0 || map->mScreen == 2) << map->mScreen;
-        if (map->mScreen == 0)
+        if (map->mScreen == 0) {
             EXPECT_EQ(map->mHealth, map->mMaxHealth);
+        }
 
         // A failure while waiting counts as declined.
         map->mScreen = 23;
@@ -400,17 +405,18 @@ TEST(Commands, ScreenRowsWithoutAScreenToOpen)
         }
 
         // A return request is served by the next update: the flag goes and the top
-        // window is replaced by the selection.
+        // window makes way for the selection.
         map->mHud->clearWindows();
         h.Step(1);
-        PushWindow(*map, h);
+        auto* selection = new HUDWindow;
+        map->mHud->pushWindow(selection);
+        h.Step(1);
+        ASSERT_EQ(map->mHud->topWindow(), selection);
         map->mScreen = 6;
         map->mReturnToSelect = true;
-        LogCapture log;
         h.Step(1);
         EXPECT_FALSE(map->mReturnToSelect);
-        EXPECT_TRUE(map->mHud->windows.empty());
-        EXPECT_EQ(log.Count(L"level select"), 1);
+        EXPECT_EQ(std::count(map->mHud->windows.begin(), map->mHud->windows.end(), selection), 0);
     });
 }
 
@@ -619,4 +625,67 @@ TEST(Results, DropsSettleOnVictoryOnlyWithTheSwitchAlwaysOnDefeat)
             h.Screenshot(c.victory ? "victory" : "defeat");
         });
     }
+}
+
+TEST(UnlockMessage, OneItemPerClickAndNoIconNoItem)
+{
+    RunGame("UnlockMessage.Items", {}, [](GameHarness& h) {
+        TDMap* map = StartLevelOne(h);
+        ASSERT_NE(map, nullptr);
+        // (ids) -> items shown, "ok" clicks needed
+        struct Case {
+            std::vector<int> ids;
+            size_t items;
+        } cases[] = {
+            {{10000, 20000, 3001}, 3}, // three items with icons: three clicks
+            {{10000, 777, 3001}, 2},   // an id without an icon is left out
+            {{777, 778}, 0},           // no icon at all: nothing shown, the first click closes
+        };
+        for (const Case& c : cases) {
+            HUDUnlockMessage message(c.ids);
+            ASSERT_EQ(message.items.size(), c.items);
+            TDButtonFrame* ok = message.findButton(L"ok");
+            ASSERT_NE(ok, nullptr);
+            const int x = static_cast<int>(ok->centerX());
+            const int y = static_cast<int>(ok->centerY());
+            if (c.items == 0) {
+                for (const TDFrameEntry* icon : message.icons)
+                    EXPECT_FALSE(icon->mVisible);
+                EXPECT_EQ(message.click(5, 5), L"ok");
+                continue;
+            }
+            EXPECT_TRUE(message.icons[0]->mVisible);
+            EXPECT_EQ(message.click(5, 5), L"") << "a click beside the button changes nothing";
+            EXPECT_EQ(message.current, 0u);
+            for (size_t k = 1; k < c.items; ++k) {
+                EXPECT_EQ(message.click(x, y), L"") << "item " << k;
+                ASSERT_EQ(message.current, k);
+                for (size_t i = 0; i < message.icons.size(); ++i)
+                    EXPECT_EQ(message.icons[i]->mVisible, i == k);
+                const std::wstring* text = message.findText(L"message");
+                ASSERT_NE(text, nullptr);
+                EXPECT_EQ(*text, LocalStrings::Instance()->get(L"unlock_" + std::to_wstring(message.items[k])));
+            }
+            EXPECT_EQ(message.click(x, y), L"ok") << "after the last item";
+        }
+
+        // The level intro: a list starting with -1 shows nothing; the shipped list of
+        // level 1 opens the message on screen 11 with the game paused.
+        map->mUnlocks->mTable[{0, 0}] = {-1, 10000};
+        map->mScreen = 0;
+        map->showLevelIntro();
+        EXPECT_EQ(map->mScreen, 0);
+        map->mUnlocks->mTable[{0, 0}] = {10000, 20000};
+        map->mSpeed = 1.0f;
+        map->showLevelIntro();
+        EXPECT_EQ(map->mScreen, 11);
+        EXPECT_EQ(map->mSpeed, 0.0f);
+        h.Step(5);
+        h.Screenshot("unlock-message");
+        // Its last "ok": play resumes at normal speed and the level title shows.
+        map->onScreenCommand(L"ok", 0, 0);
+        EXPECT_EQ(map->mScreen, 0);
+        EXPECT_EQ(map->mSpeed, 1.0f);
+        EXPECT_NE(h.game()->mGameWindow->mModal2, nullptr);
+    });
 }
