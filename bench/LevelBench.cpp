@@ -166,6 +166,8 @@ public:
     D3D9TestCounters Counters() const { return D3D9Test_Counters(renderer->GetDevice()); }
     size_t Units() const { return map->mWaves->mobs.size(); }
     size_t Bullets() const { return map->mBullets ? map->mBullets->bullets.size() : 0; }
+    // Effects alive in the world: emitters, particles and timed effects.
+    size_t Effects() const { return map->mEmitters.size() + map->mParticles.size() + map->mEffects.size(); }
     const std::string& Error() const { return error; }
 
 private:
@@ -319,7 +321,7 @@ void BM_Level(benchmark::State& state)
     p->baseline.Prepare(sprites);
 
     bench::RatioTimer timer;
-    double update = 0.0, record = 0.0, replay = 0.0, empty = 0.0, bullets = 0.0;
+    double update = 0.0, record = 0.0, replay = 0.0, empty = 0.0, bullets = 0.0, effects = 0.0;
     bool ok = true;
     for (auto _ : state) {
         level.KeepUnits(units, units); // outside the timed pieces
@@ -341,6 +343,7 @@ void BM_Level(benchmark::State& state)
         ok = level.Record(false) && level.Replay() && ok;
         empty += Seconds(start);
         bullets += double(level.Bullets());
+        effects += double(level.Effects());
         ok = ok && level.Playing();
     }
     if (!ok) {
@@ -357,6 +360,7 @@ void BM_Level(benchmark::State& state)
     state.counters["sprites"] = sprites;
     state.counters["units"] = double(level.Units());
     state.counters["bullets"] = bullets / n;
+    state.counters["effects"] = effects / n;
 }
 
 } // namespace

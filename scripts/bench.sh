@@ -92,7 +92,8 @@ for name in families:
             rows = [("level frame vs sprite baseline", "engine_ms", "baseline_ms", "ratio", "ms")]
             for key, what in (("update_ms", "update"), ("record_ms", "draw recording"), ("replay_ms", "replay"),
                               ("empty_ms", "empty frame"), ("empty_ratio", "level frame / empty frame"),
-                              ("sprites", "quads drawn"), ("bullets", "bullets in flight")):
+                              ("sprites", "quads drawn"), ("bullets", "bullets in flight"),
+                              ("effects", "effects in the world")):
                 print(f"    {what:30} {m(key):10.3f}")
             level_figures[int(label.rsplit("/", 1)[-1])] = {k: m(k) for k in ("engine_ms", "update_ms", "record_ms", "replay_ms")}
         if name == "sprites":
