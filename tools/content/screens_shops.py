@@ -18,7 +18,7 @@ shell.add_texts([
     ("episodes_caption", "Episodes"),
     ("unlockEpisodeText", "Needs %d stars"),
     ("comingSoon", "Coming soon"),
-    ("shop", "Upgrades"),
+    ("shop", "Shop"),
     ("shop_tab_0", "Towers"), ("shop_tab_1", "Spells"), ("shop_tab_2", "Hero"),
     ("reset_upgrades_title", "Reset upgrades?"),
     ("reset_upgrades_message", "All bought upgrades are undone and their gems come back."),
@@ -29,9 +29,9 @@ UPGRADE_NAMES = {
     1: "Artillery", 2: "Darts", 3: "Cannons", 4: "Support towers",
     5: "Spells", 6: "Health", 7: "Start budget", 8: "Bounty",
 }
-UPGRADE_STEP = {
-    1: "Stronger shells", 2: "Sharper darts", 3: "Heavier balls", 4: "Wider aura",
-    5: "Longer spells", 6: "More health", 7: "More gold at the start", 8: "More gold per kill",
+UPGRADE_STEP = {  # one short line: the plate's description place is narrow
+    1: "Harder shells", 2: "Sharper darts", 3: "Heavier balls", 4: "Wider aura",
+    5: "Longer spells", 6: "More health", 7: "Bigger purse", 8: "Richer bounty",
 }
 
 
@@ -40,9 +40,9 @@ def _upgrade_texts():
     for uid, _section, _icon, _targets, steps in world_sheets.UPGRADES:
         name = UPGRADE_NAMES.get(uid, "Upgrade %d" % uid)
         pairs.append(("upgrade_%d_name" % uid, name))
-        pairs.append(("upgrade_%d_complete" % uid, "Fully upgraded."))
+        pairs.append(("upgrade_%d_complete" % uid, "Complete"))
         for n in range(len(steps)):
-            pairs.append(("upgrade_%d_step%d" % (uid, n), "Step %d: %s." % (n + 1, UPGRADE_STEP.get(uid, name))))
+            pairs.append(("upgrade_%d_step%d" % (uid, n), "%s %d" % (UPGRADE_STEP.get(uid, name), n + 1)))
     return pairs
 
 
@@ -223,10 +223,10 @@ def write_shop(out_dir):
         ("background", _backdrop(), 0, 0),
         ("back_header", _header(), 0, 0),
         ("back_footer", _footer(), 0, 560),
-        ("gems_plate", frame(220, 60), 780, 30),
-        ("gems_icon", icon("gem", 44), 790, 38),
+        ("gems_plate", frame(230, 80), 774, 20),
+        ("gems_icon", icon("gem", 44), 784, 38),
         ("text/caption", blank(500, 70), 262, 22),
-        ("text/gems", blank(150, 50), 840, 35),
+        ("text/gems", blank(150, 60), 836, 30),
         ("tabs/up_button_ac", _tab(True), 81, 116),
         ("tabs/up_button_in", _tab(False), 81, 116),
         ("item_plate/Layer_1", _item_plate(), px, py),

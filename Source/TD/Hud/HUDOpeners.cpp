@@ -8,6 +8,7 @@
 #include "Source/TD/Screens/HUDEpisodeSelectIOS.h"
 #include "Source/TD/Screens/HUDLevelSelect.h"
 #include "Source/TD/Screens/HUDMainMenu.h"
+#include "Source/TD/Screens/HUDShopWindow.h"
 #include "Source/TD/Screens/HUDModalInput.h"
 #include "Source/TD/Screens/HUDProfiles.h"
 #include "Source/TD/Screens/TDSplashScreens.h"
@@ -47,9 +48,9 @@ void HUD::showLevelSelect()
     open(new HUDLevelSelect, 6);
 }
 
-void HUD::showShop(int)
+void HUD::showShop(int mode)
 {
-    NotBuilt(L"upgrade shop");
+    open(new HUDShopWindow(mode), 8);
 }
 
 void HUD::showMainMenu()

@@ -1,14 +1,21 @@
 // The episode row's motion as tables (drags, flicks, the edges, the arrows) and the
 // episode and level selects played with injected clicks: main menu, name entry, the
 // episodes, the levels, a plate starting level 1. Screenshots under test-shots.
+#include "Framework/Layer/ImageLayer.h"
 #include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Screens/EpisodePager.h"
 #include "Source/TD/Screens/HUDEpisodeSelectIOS.h"
+#include "Source/TD/Screens/HUDItemPlate.h"
+#include "Source/TD/Screens/HUDShopWindow.h"
+#include "Source/TD/Screens/HUDTabBar.h"
 #include "Source/TD/Screens/HUDLevelSelect.h"
 #include "Source/TD/Screens/LevelPlate.h"
 #include "Source/TD/Shell/Game.h"
 #include "Source/TD/Shell/GameWindow.h"
+#include "Source/TD/Shell/PlayerProgress.h"
 #include "Source/TD/World/TDMap.h"
+#include "Source/TD/World/TDPlayerStats.h"
+#include "Source/TD/World/UpgradesTable.h"
 #include "tests/Support/GameHarness.h"
 
 #include <gtest/gtest.h>
@@ -134,6 +141,48 @@ TEST(EpisodeLevelSelect, MainMenuToTheFirstLevel)
             EXPECT_EQ(plate->newMarker != nullptr, i == 0);
             EXPECT_EQ(plate->activeLayer != nullptr || plate->activeEmitter == nullptr, true);
         }
+        // The upgrade shop from the levels: an upgrade bought with gems, the list
+        // scrolled with the arrow, back to the levels.
+        TDMap* map = h.game()->mGameWindow->mMap;
+        map->mProgress->setGems(20);
+        map->mStats->mGems = 20;
+        Click(h, 884, 713);
+        ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 8; }, 30));
+        h.StepSeconds(0.5f);
+        auto* shop = dynamic_cast<HUDShopWindow*>(Top(h));
+        ASSERT_NE(shop, nullptr);
+        h.Screenshot("shop");
+        ASSERT_FALSE(shop->plates.empty());
+        const int id = shop->plates[0]->upgradeId;
+        EXPECT_EQ(map->mProgress->getUpgradeLevel(id), -1);
+        Click(h, 775, 233); // the first plate's buy button
+        h.Step(5);
+        EXPECT_EQ(map->mProgress->getUpgradeLevel(id), 0);
+        EXPECT_LT(map->mStats->mGems, 20);
+        EXPECT_TRUE(shop->plates[0]->stars[0]->visible);
+        h.Screenshot("shop-bought");
+        // Ten stars at most, whatever the step count.
+        {
+            UpgradeDef longOne;
+            longOne.id = 999;
+            longOne.steps.resize(14);
+            HUDItemPlate plate(shop->document.get(), longOne);
+            EXPECT_EQ(plate.stars.size(), 10u);
+            UpgradeDef single;
+            single.id = 998;
+            single.steps.resize(1);
+            HUDItemPlate six(shop->document.get(), single);
+            EXPECT_EQ(six.stars.size(), 6u);
+        }
+        // The tabs: each available tab is a press away; tab 0 stands at x 216.
+        EXPECT_FLOAT_EQ(shop->tabBar->tabs[0]->root->position.x, 216.0f);
+        Click(h, 1000, 1000);
+        Click(h, 120, 713); // back
+        ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 6; }, 30));
+        h.StepSeconds(0.5f);
+        levels = dynamic_cast<HUDLevelSelect*>(Top(h));
+        ASSERT_NE(levels, nullptr);
+
         h.MouseMove(137, 306);
         h.StepSeconds(0.5f);
         EXPECT_FLOAT_EQ(levels->plates[0]->scale, 1.1f);
