@@ -41,6 +41,8 @@ UNIT_LOOKS = {
     6: dict(size=(88, 72), build="wagon", body=(150, 98, 54, 255), scale=1.0, extra=""),
     7: dict(size=(64, 72), build="robe", body=(236, 232, 220, 255), scale=0.85, extra="cross"),
     39: dict(size=(64, 64), build="walker", body=(226, 220, 196, 255), scale=0.78, extra="bones"),
+    8: dict(size=(56, 64), build="robe", body=(70, 92, 140, 255), scale=0.75, extra="orb"),
+    9: dict(size=(64, 64), build="walker", body=(200, 120, 40, 255), scale=0.8, extra="club"),
     10: dict(size=(128, 104), build="flyer", body=(196, 52, 44, 255), scale=1.15, extra="horns"),
     30: dict(size=(96, 80), build="flyer", body=(128, 128, 136, 255), scale=0.85, extra="stone"),
 }

@@ -4,8 +4,7 @@ of five levels, and the path cache of one level.
 Every level keeps to what the level code reads most safely: one goal point, links
 written from the spawn side towards the goal, explicit spawn ids on every wave, the
 boost parameters of every spot written (1.0 where no icon is wanted). Unit ids come
-from the unit sheet (world_sheets.py). Waves here are plain; their balance belongs
-to the waves and units.
+from the unit sheet (world_sheets.py).
 """
 import math
 import os
@@ -27,8 +26,33 @@ SHAPES = [
      [(20, 384), (280, 384), (500, 260), (760, 160), (900, 420), (1004, 600)]],
 ]
 
-# Units by episode, in the order the waves bring them in.
-EPISODE_UNITS = [[1, 0, 2, 3, 11, 1], [1, 4, 6, 5, 7, 10, 30, 39, 2]]
+# The waves of every level, (episode, level) counted from 0. A wave is (groups, gap,
+# timeout, wipe award[, linked]); groups are (unit id, count, upgrade) walked in order,
+# one entry every `gap` seconds. Over the ten levels every unit kind comes: ground and
+# air units, carriers (their cargo 11), summoners, necromancers (raising 39), healers,
+# invisible and hasting units. Doing nothing lets through far more than the 25 health;
+# cheap towers along the road, upgraded as the money comes, hold every wave.
+LEVEL_WAVES = {
+    (0, 0): [([(0, 8, 1)], 1.2, 4, 10), ([(1, 10, 1)], 1.4, 2, 15), ([(1, 6, 1), (0, 6, 1)], 1.0, 2, 20)],
+    (0, 1): [([(1, 10, 1)], 1.3, 4, 10), ([(3, 6, 1)], 1.5, 2, 15), ([(2, 5, 1)], 2.0, 2, 20),
+             ([(1, 8, 1), (0, 6, 1)], 0.9, 2, 25)],
+    (0, 2): [([(0, 10, 1)], 1.0, 4, 10), ([(1, 6, 1)], 1.4, 4, 10, 0), ([(6, 4, 1)], 2.5, 2, 20),
+             ([(3, 8, 1)], 1.2, 2, 20), ([(2, 5, 1), (1, 6, 1)], 1.3, 2, 30)],
+    (0, 3): [([(1, 10, 1)], 1.2, 4, 10), ([(8, 6, 1)], 1.5, 2, 15), ([(4, 3, 1), (1, 4, 1)], 2.0, 2, 20),
+             ([(2, 6, 1)], 1.8, 2, 20), ([(3, 8, 1), (0, 8, 1)], 0.8, 2, 30)],
+    (0, 4): [([(7, 2, 1), (1, 10, 1)], 1.1, 4, 15), ([(9, 2, 1), (0, 12, 1)], 0.8, 2, 15),
+             ([(6, 5, 1)], 2.2, 2, 20), ([(3, 8, 1)], 1.1, 2, 20), ([(2, 6, 1), (10, 1, 1)], 1.6, 2, 40)],
+    (1, 0): [([(1, 12, 1)], 1.1, 4, 10), ([(5, 2, 1), (1, 8, 1)], 1.3, 2, 15),
+             ([(4, 3, 1), (0, 6, 1)], 1.2, 2, 20), ([(3, 8, 1)], 1.1, 2, 25)],
+    (1, 1): [([(2, 6, 1)], 1.8, 4, 15), ([(7, 2, 1), (2, 5, 1)], 1.6, 2, 20), ([(30, 6, 1)], 1.4, 2, 20),
+             ([(8, 8, 1)], 1.1, 2, 25), ([(1, 10, 2)], 1.0, 2, 30)],
+    (1, 2): [([(9, 2, 1), (0, 12, 1)], 0.8, 4, 15), ([(6, 6, 1)], 2.0, 2, 20),
+             ([(5, 3, 1), (1, 10, 1)], 1.2, 2, 20), ([(10, 2, 1)], 4.0, 2, 30), ([(30, 8, 1)], 1.2, 2, 30)],
+    (1, 3): [([(1, 15, 2)], 0.9, 4, 15), ([(8, 10, 1)], 1.0, 2, 20), ([(4, 4, 1), (7, 3, 1)], 1.6, 2, 25),
+             ([(2, 8, 2), (9, 2, 1)], 1.4, 2, 30), ([(10, 3, 1)], 3.5, 2, 40)],
+    (1, 4): [([(0, 15, 1)], 0.7, 4, 15), ([(6, 6, 1), (7, 3, 1)], 1.8, 2, 25), ([(5, 4, 1), (2, 6, 2)], 1.5, 2, 30),
+             ([(30, 10, 1), (3, 6, 1)], 1.0, 2, 30), ([(10, 4, 1), (9, 3, 1), (1, 10, 2)], 1.3, 2, 50)],
+}
 TRACKS = [-65.0, -97.5, -32.5]
 
 # The level whose path cache is shipped (episode, level; counted from 0).
@@ -114,14 +138,17 @@ def _spots(points, links, level):
 
 
 def _waves(episode, level, spawn_ids):
-    units = EPISODE_UNITS[episode]
+    """(spawn, timeout, award, linked, entries) per wave; entries (id, upgrade, x, y)."""
     waves = []
-    for w in range(3 + level):
-        unit = units[(w + level) % len(units)]
-        spawn = spawn_ids[w % len(spawn_ids)]
-        count = 5 + w + level
-        entries = [(unit, 1, k * 40.0, TRACKS[k % len(TRACKS)]) for k in range(count)]
-        waves.append((spawn, 2 if w else 4, 10 + 5 * w, entries))
+    for w, wave in enumerate(LEVEL_WAVES[(episode, level)]):
+        groups, gap, timeout, award = wave[:4]
+        linked = wave[4] if len(wave) > 4 else None
+        entries = []
+        for unit, count, upgrade in groups:
+            for _ in range(count):
+                k = len(entries)
+                entries.append((unit, upgrade, k * gap * 45.0, TRACKS[k % len(TRACKS)]))
+        waves.append((spawn_ids[w % len(spawn_ids)], timeout, award, linked, entries))
     return waves
 
 
@@ -129,7 +156,8 @@ def level_xml(episode, level):
     points, links = _layout(SHAPES[level], mirrored=episode % 2 == 1)
     spawn_ids = [p[0] for p in points if p[3].get("spawn")]
     lines = ['<?xml version="1.0" encoding="utf-8"?>', "<map>",
-             "  <li>./td/data/maps/ep%02d/</li>" % (episode + 1),
+             # Each level has its own art (its road painted in): "td/data/maps/epNN_LL.psd".
+             "  <li>./td/data/maps/ep%02d_%02d/</li>" % (episode + 1, level + 1),
              "  <budget>%d</budget>" % (150 + 25 * level)]
     lines.append("  <points>")
     for pid, x, y, marks in points:
@@ -146,8 +174,9 @@ def level_xml(episode, level):
         lines.append('    <spot x="%s" y="%s">%s</spot>' % (_fmt(x), _fmt(y), children))
     lines.append("  </spots>")
     lines.append('  <waves timeout="3">')
-    for spawn, timeout, award, entries in _waves(episode, level, spawn_ids):
-        lines.append('    <wave timeout="%d" spawn="%d" wipeAward="%d">' % (timeout, spawn, award))
+    for spawn, timeout, award, linked, entries in _waves(episode, level, spawn_ids):
+        link = '' if linked is None else ' linked="%d"' % linked
+        lines.append('    <wave timeout="%d" spawn="%d" wipeAward="%d"%s>' % (timeout, spawn, award, link))
         for unit, upgrade, x, y in entries:
             lines.append('      <enemy id="%d" upgrade="%d" x="%s" y="%s"/>' % (unit, upgrade, _fmt(x), _fmt(y)))
         lines.append("    </wave>")

@@ -12,6 +12,8 @@ tier row nested under the unit, where there is one):
     5  necromancer  raises dead units nearby as skeletons (unit 39)
     6  wagon        carrier: three hatchlings (unit 11) leave it when it dies
     7  healer       heals units around it
+    8  shade        hides itself (invisible until hit)
+    9  drummer      hastes the units around it
     10 dragon       flies, tough (dragon shadow)
     11 hatchling    the wagon's cargo
     30 gargoyle     flies (wyvern shadow)
@@ -58,6 +60,8 @@ UNITS = [
     (6, "wagon", "t2units", 170, 30, 10, 10, {"carrier": "1"}),
     (7, "healer", "t2units", 85, 36, 9, 10, {"healer": "1", "r": "120", "cooldown": "2"}),
     (39, "skeleton", "t2units", 40, 38, 1, 10, {}),
+    (8, "shade", "t2units", 70, 46, 8, 12, {"invisible": "1", "cooldown": "2"}),
+    (9, "drummer", "t2units", 95, 34, 9, 10, {"haste_buff": "1", "r": "120", "cooldown": "3"}),
     (10, "dragon", "t3units", 420, 30, 30, 10, {"air": "1", "resist1": "0,25"}),
     (30, "gargoyle", "t3units", 130, 44, 11, 10, {"air": "1"}),
 ]
@@ -68,8 +72,11 @@ UNIT_TIERS = [
 ]
 
 UNIT_COLUMNS = ["id", "parent", "levelid", "type", "name", "health", "speed", "cost", "fps", "r", "cooldown",
-                "air", "straight", "carrier", "summon", "raiseDead", "healer", "ammoid", "resist1", "resist2",
-                "resist3", "resist4", "dropChance", "fillColor", "particlesDeath", "psd"]
+                "air", "straight", "carrier", "summon", "raiseDead", "healer", "invisible", "haste_buff", "ammoid",
+                "resist1", "resist2", "resist3", "resist4", "dropChance", "fillColor", "particlesDeath", "psd",
+                "strength"]
+# Health a unit takes from the player when it reaches the goal (1 when not listed).
+UNIT_STRENGTH = {2: 2, 4: 2, 5: 2, 6: 2, 10: 5, 30: 2}
 
 TOWER_FAMILIES = [
     # family, base id, ammo, air, rotating, stats of tiers 0..4: (strength, cooldown, r, cost)
@@ -135,7 +142,7 @@ def unit_rows():
     for uid, name, _folder, health, speed, reward, fps, extra in UNITS:
         row = {"id": uid, "parent": -1, "levelid": 0, "type": 0, "name": name, "health": health, "speed": speed,
                "cost": reward, "fps": fps, "air": "0", "dropChance": 10, "fillColor": "ffffffff",
-               "particlesDeath": "death_puff", "psd": "unit_%02d" % uid}
+               "particlesDeath": "death_puff", "psd": "unit_%02d" % uid, "strength": UNIT_STRENGTH.get(uid, 1)}
         row.update(extra)
         rows.append(row)
         for tid, parent, levelid, t_health, t_speed, t_reward, colour in UNIT_TIERS:

@@ -1,14 +1,27 @@
 #include "Source/TD/Units/TDMob.h"
 
+#include "Core/Base/Log.h"
+#include "Core/Base/StringEncoding.h"
+#include "Core/Render/Graphics.h"
+#include "Core/Render/Math/Random.h"
+#include "Core/Render/ParticleEmitter.h"
+#include "Source/TD/Audio/SoundTags.h"
+#include "Source/TD/Shell/FeatureConfig.h"
+#include "Source/TD/Towers/TDTower.h"
 #include "Source/TD/Units/TDModifier.h"
+#include "Source/TD/World/ParticleEffect.h"
 #include "Source/TD/World/PrototypeStore.h"
+#include "Source/TD/World/TDFloatingLabels.h"
 #include "Source/TD/World/TDFrameEntry.h"
 #include "Source/TD/World/TDMap.h"
+#include "Source/TD/World/TDPlayerStats.h"
 #include "Source/TD/World/TDPoint.h"
+#include "Source/TD/World/TDResources.h"
 #include "Source/TD/World/TDWaves.h"
 #include "Source/TD/World/UnitPrototype.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -20,7 +33,55 @@ TDPoint* PointById(const std::vector<TDPoint*>& points, int id)
     return nullptr;
 }
 
+// `value` moves toward `target` by at most `step`.
+void Approach(float& value, float target, float step)
+{
+    if (std::fabs(target - value) <= step)
+        value = target;
+    else
+        value += value < target ? step : -step;
+}
+
+const std::vector<TDFrameEntry*>* Frames(const UnitPrototype* prototype, const char* animation)
+{
+    if (!prototype || !prototype->sprite)
+        return nullptr;
+    const std::vector<TDFrameEntry*>& frames = prototype->sprite->frames(animation);
+    return frames.empty() ? nullptr : &frames;
+}
+
+size_t FrameCount(const UnitPrototype* prototype, const char* animation)
+{
+    const std::vector<TDFrameEntry*>* frames = Frames(prototype, animation);
+    return frames ? frames->size() : 0;
+}
+
+// Seconds an animation of `count` frames runs; 0 without a frame rate.
+float AnimationLength(const UnitPrototype& prototype, size_t count)
+{
+    return prototype.fps > 0.0f ? static_cast<float>(count) / prototype.fps : 0.0f;
+}
+
+void PlayUnitSound(const wchar_t* pattern, int id)
+{
+    wchar_t name[64];
+    std::swprintf(name, std::size(name), pattern, id);
+    k2::SoundTags::Instance()->play(name);
+}
+
 } // namespace
+
+TDMob::TDMob(TDWaveEnemy* entry, const PrototypeStore* store)
+    : mUpgradeIndex(entry ? entry->upgrade - 1 : 0), mWaveEntry(entry), mPrototypeId(entry ? entry->id : 0)
+{
+    const UnitPrototype* prototype = store ? getPrototype(*store) : nullptr;
+    if (!prototype)
+        return;
+    mAnimTime = RandomFloat() * AnimationLength(*prototype, FrameCount(prototype, "walk"));
+    mHealth = prototype->health * gDifficulty;
+    if (prototype->sprite)
+        prototype->sprite->extent(&mFrameW, &mFrameH);
+}
 
 TDMob::~TDMob()
 {
@@ -50,11 +111,27 @@ void TDMob::damage(float amount)
 {
     if (mState == Dying || mState == FadingOut)
         return;
+    const bool wasAlive = mHealth > 0.0f;
     mHealth -= amount;
+    mHealthBarTimer = 2.5f;
+    const UnitPrototype* prototype = mMap && mMap->mPrototypes ? getPrototype(*mMap->mPrototypes) : nullptr;
+    // Only the hit that kills starts the death effect: later hits of the same frame find
+    // the unit dead already (its death state comes with its next tick).
+    if (wasAlive && mHealth <= 0.0f && prototype && !prototype->particlesDeath.empty()) {
+        ParticleEffect* effect = MakeParticleEffect(prototype->particlesDeath);
+        if (StartEffectAt(effect, mDrawX, mDrawY)) {
+            mMap->mEffects.push_back(effect);
+        } else {
+            GE_LOG(L"Death effect '%s' of unit %d could not be made.\n") << ConvertToWide(prototype->particlesDeath) << mPrototypeId;
+            DeleteEffectRecord(effect);
+        }
+    }
     if (amount > 0.0f) {
         mHideTimer = 0.0f;
         mTargetAlpha = 1.0f;
     }
+    if (prototype)
+        PlayUnitSound(L"enemy%dhit", prototype->id);
 }
 
 bool TDMob::addModifier(TDModifier* modifier)
@@ -103,8 +180,12 @@ void TDMob::raiseDead(TDMap& map)
     entry->state = 1;
     wave->entries.push_back(entry);
     TDMob* raised = map.spawnMob(entry, point);
-    if (!raised)
+    if (!raised) {
+        // An entry that never walks would keep its wave from ever ending.
+        wave->entries.pop_back();
+        delete entry;
         return;
+    }
     raised->takeOverFrom(*this);
     startRaising(*raiser);
 }
@@ -112,7 +193,8 @@ void TDMob::raiseDead(TDMap& map)
 const UnitPrototype* TDMob::getPrototype(const PrototypeStore& store) const
 {
     const UnitPrototype* base = store.find(mPrototypeId);
-    return base ? base->tier(mUpgradeIndex) : nullptr;
+    // An entry without an upgrade (0) is an unupgraded unit, as one with upgrade 1.
+    return base ? base->tier(std::max(0, mUpgradeIndex)) : nullptr;
 }
 
 bool TDMob::isHeld(const PrototypeStore& store) const
@@ -183,4 +265,319 @@ MobRect TDMob::frameRect(const TDFrameEntry* first, const TDFrameEntry* current)
     rect.width = current->mWidth;
     rect.height = current->mHeight;
     return rect;
+}
+
+float TDMob::towerBountyBonus(const TDMap& map) const
+{
+    float bonus = 0.0f;
+    for (const TDTower* tower : map.mTowers) {
+        const UnitPrototype* prototype = tower ? tower->currentPrototype() : nullptr;
+        if (!prototype || prototype->goldIncome <= 0)
+            continue;
+        const float dx = tower->x - mDrawX;
+        const float dy = tower->y - mDrawY;
+        const float range = tower->effectiveRadius();
+        if (dx * dx + dy * dy <= range * range)
+            bonus += prototype->health / 100.0f;
+    }
+    return bonus;
+}
+
+int TDMob::killReward(const TDMap& map) const
+{
+    const UnitPrototype* prototype = map.mPrototypes ? getPrototype(*map.mPrototypes) : nullptr;
+    if (!prototype)
+        return 0;
+    const float cost = prototype->cost;
+    const float share = static_cast<float>(static_cast<int>(cost * towerBountyBonus(map) + 0.5f));
+    return static_cast<int>(share + cost + std::ceil(map.mEnemyCostFactor * cost));
+}
+
+void TDMob::tick(TDMap& map, float dt)
+{
+    mHideTimer -= dt;
+    mTargetAlpha = mHideTimer <= 0.0f ? 1.0f : 0.4f;
+    Approach(mAlpha, mTargetAlpha, dt);
+
+    mSlowTimer -= dt;
+    if (mSlowTimer <= 0.0f) {
+        mSlowTimer = 0.0f;
+        mSlowTarget = 1.0f;
+    }
+    Approach(mSlowFactor, mSlowTarget, dt);
+
+    mHealthBarTimer = std::max(0.0f, mHealthBarTimer - dt);
+    mResistLabelTimer = std::max(0.0f, mResistLabelTimer - dt);
+
+    if (mFadeRate != 0.0f) {
+        mFade += mFadeRate * dt;
+        if (mFade > 1.0f) {
+            mFade = 1.0f;
+            mFadeRate = 0.0f;
+        } else if (mFade < 0.0f) {
+            mFade = 0.0f;
+            mFadeRate = 0.0f;
+        }
+    }
+
+    const UnitPrototype* prototype = map.mPrototypes ? getPrototype(*map.mPrototypes) : nullptr;
+
+    if (mHealth <= 0.0f && mState != Dying && mState != FadingOut) {
+        startDeath(map, prototype);
+        return;
+    }
+    if (!prototype) {
+        mActive = 0;
+        return;
+    }
+    if (prototype->speed - mSpeedPenalty > 0.0f || mState == Dying || mState == FadingOut)
+        mAnimTime += dt;
+
+    switch (mState) {
+    case Dying: {
+        if (prototype->air) {
+            mDeathOffsetY += 80.0f * dt;
+            mDeathOffsetX += 50.0f * dt;
+        }
+        const size_t frames = FrameCount(prototype, "death");
+        if (frames == 0) {
+            mActive = 0;
+            raiseDead(map);
+        } else if (mAnimTime >= AnimationLength(*prototype, frames)) {
+            mState = FadingOut;
+            mFadeRate = -1.5f;
+            mAnimTime = prototype->fps > 0.0f ? static_cast<float>(frames - 1) / prototype->fps : 0.0f;
+        }
+        return;
+    }
+    case FadingOut:
+        if (mFade <= 0.0f) {
+            mActive = 0;
+            raiseDead(map);
+            mAnimTime = 0.0f;
+        }
+        return;
+    case Special:
+        if (mAnimTime >= AnimationLength(*prototype, FrameCount(prototype, "special"))) {
+            mAnimTime = 0.0f;
+            mState = Walking;
+            PlayUnitSound(L"enemy%dspecial", prototype->id);
+        }
+        break;
+    default: {
+        const float length = AnimationLength(*prototype, FrameCount(prototype, "walk"));
+        if (mAnimTime >= length)
+            mAnimTime = 0.0f;
+        break;
+    }
+    }
+
+    dropEndedEffects();
+    if (mState == Special)
+        return;
+    if (prototype->straight)
+        flyStraight(map, *prototype, dt);
+    else
+        walkPath(map, *prototype, dt);
+}
+
+void TDMob::startDeath(TDMap& map, const UnitPrototype* prototype)
+{
+    if (prototype && prototype->carrier)
+        map.spawnCarriedUnits(this);
+    mState = Dying;
+    if (!prototype) {
+        mAnimTime = 0.0f;
+        return;
+    }
+    PlayUnitSound(L"enemy%ddie", prototype->id);
+    const int reward = killReward(map);
+    if (map.mStats) {
+        map.mStats->addKillReward(reward, static_cast<int>(mDrawX), static_cast<int>(mDrawY - 50.0f));
+        ++map.mStats->mKills;
+    }
+    if (map.mFloatingLabels) {
+        TDFloatingLabels::Label* label = map.mFloatingLabels->add(TDFloatingLabels::kMoneyKind, mDrawX, mDrawY);
+        label->text = L"+ " + std::to_wstring(reward);
+    }
+    mAnimTime = 0.0f;
+    if (prototype->explodeStr <= 0.0f)
+        return;
+    ParticleEffect* blast = MakeParticleEffect("mg_00");
+    if (StartEffectAt(blast, mDrawX, mDrawY)) {
+        map.mEmitters.push_back(blast->emitter);
+        blast->emitter = nullptr;
+    }
+    DeleteEffectRecord(blast);
+    if (!map.mWaves)
+        return;
+    const float reach = prototype->explodeRadius * prototype->explodeRadius;
+    // By index: a unit that dies of the blast may release cargo into the list.
+    std::vector<TDMob*>& mobs = map.mWaves->mobs;
+    for (size_t i = 0; i < mobs.size(); ++i) {
+        TDMob* other = mobs[i];
+        if (other == this || !other->mActive || other->mState == Dying || other->mState == FadingOut)
+            continue;
+        const float dx = other->mX - mX;
+        const float dy = other->mY - mY;
+        if (dx * dx + dy * dy <= reach)
+            other->damage(prototype->explodeStr);
+    }
+}
+
+void TDMob::walkPath(TDMap& map, const UnitPrototype& prototype, float dt)
+{
+    mSegmentTime += dt;
+    if (mPathSamples.empty())
+        map.fetchPathSamples(*this);
+    const float distance = (prototype.speed - mSpeedPenalty) * dt * mSlowFactor;
+    if (distance > 0.0f)
+        mSegmentT = map.advanceFraction(*this, distance);
+    if (mSegmentT >= 1.0f || mSegmentT < 0.0f) {
+        ++mPathIndex;
+        mSegmentT = 0.0f;
+        mSegmentTime = 0.0f;
+        if (static_cast<size_t>(mPathIndex) + 1 < mPathNodes.size()) {
+            updateUpper(map.mPoints);
+            map.fetchPathSamples(*this);
+        } else {
+            map.onMobReachedGoal(this);
+            mActive = 0;
+        }
+        return;
+    }
+    if (mPathSamples.empty())
+        return;
+    const size_t count = mPathSamples.size();
+    const size_t index = std::min(count - 1, static_cast<size_t>(static_cast<float>(count - 1) * mSegmentT));
+    if (index + 1 < count) {
+        const float sx = mPathSamples[index + 1].x - mPathSamples[index].x;
+        const float sy = mPathSamples[index + 1].y - mPathSamples[index].y;
+        const float length = std::sqrt(sx * sx + sy * sy);
+        if (length > 0.0f)
+            mFacingLeft = sx / length <= -0.05f;
+    }
+    const MobPoint next = TDMap::positionOnPath(mPathSamples, mSegmentT);
+    moveTo(next.x, next.y, dt);
+}
+
+void TDMob::moveTo(float x, float y, float dt)
+{
+    mPrevX = mX;
+    mPrevY = mY;
+    const float dx = x - mX;
+    const float dy = y - mY;
+    mX = mDrawX = x;
+    mY = mDrawY = y;
+    const float length = std::sqrt(dx * dx + dy * dy);
+    if (length <= 0.0f)
+        return;
+    mDirX = dx / length;
+    mDirY = dy / length;
+    if (dt <= 0.0f)
+        return;
+    const float heading = std::atan2(dy, dx);
+    float turn = std::fabs(heading - mHeading);
+    if (6.28f - turn <= turn)
+        turn = 6.28f - turn;
+    if (turn > 0.31f) {
+        mFacingUp = heading <= 0.0f || heading >= 3.14f;
+        mHeading = heading;
+    }
+}
+
+void TDMob::flyStraight(TDMap& map, const UnitPrototype& prototype, float dt)
+{
+    const TDPoint* goal = map.goalPoint();
+    if (!goal) {
+        mActive = 0;
+        return;
+    }
+    float dx = goal->x - mDrawX;
+    float dy = goal->y - mDrawY;
+    const float length = std::sqrt(dx * dx + dy * dy);
+    if (length < 50.0f)
+        map.onMobReachedGoal(this);
+    mSegmentTime = dt;
+    if (length <= 0.0f)
+        return;
+    dx /= length;
+    dy /= length;
+    mFacingLeft = dx < 0.0f;
+    mPrevX = mX;
+    mPrevY = mY;
+    mX = mDrawX = mX + dx * prototype.speed * dt;
+    mY = mDrawY = mY + dy * prototype.speed * dt;
+    mDirX = dx;
+    mDirY = dy;
+}
+
+TDFrameEntry* TDMob::currentFrame(const UnitPrototype& prototype) const
+{
+    const char* animation = "walk";
+    if (mState == Special)
+        animation = "special";
+    else if (mState == Dying || mState == FadingOut)
+        animation = "death";
+    else if (mFacingUp && FrameCount(&prototype, "walk_up") > 0)
+        animation = "walk_up";
+    const std::vector<TDFrameEntry*>* frames = Frames(&prototype, animation);
+    if (!frames)
+        return nullptr;
+    const int index = static_cast<int>(std::floor(mAnimTime * prototype.fps));
+    return (*frames)[static_cast<size_t>(std::clamp(index, 0, static_cast<int>(frames->size()) - 1))];
+}
+
+void TDMob::drawBody(render::Graphics*, TDMap& map)
+{
+    const UnitPrototype* prototype = map.mPrototypes ? getPrototype(*map.mPrototypes) : nullptr;
+    mCurrentFrame = prototype ? currentFrame(*prototype) : nullptr;
+    if (!mCurrentFrame || !mCurrentFrame->mImage)
+        return;
+    const TDFrameEntry& frame = *mCurrentFrame;
+    // The sprite set stands centred on the unit's point, its feet there; a mirrored
+    // frame turns about its own centre.
+    const float f = mFacingLeft ? -1.0f : 1.0f;
+    auto* body = new TDFrameEntry(frame);
+    body->mTransform.Reset();
+    body->mTransform.Translate(-frame.mWidth * 0.5f, -frame.mHeight * 0.5f);
+    body->mTransform.Scale(f, 1.0f);
+    body->mTransform.Translate(mDrawX + mDeathOffsetX + (frame.mX + frame.mWidth * 0.5f - mFrameW * 0.5f) * f,
+                               mDrawY + mDeathOffsetY + frame.mY + frame.mHeight * 0.5f - mFrameH);
+    const u32 fill = prototype->fillColor;
+    body->mColor2 = math::Point4{((fill >> 16) & 0xFF) / 255.0f, ((fill >> 8) & 0xFF) / 255.0f,
+                                 (fill & 0xFF) / 255.0f, ((fill >> 24) & 0xFF) / 255.0f};
+    body->mColor = math::Point4{1.0f, 1.0f, 1.0f, mAlpha * mFade};
+    body->mMirrored = mFacingLeft != 0;
+    body->mDepth = mDrawY;
+    body->mQueued = false;
+    (mUpper != 0.0f ? map.mUpperUnits : map.mGroundUnits).push_back(body);
+}
+
+void TDMob::drawInfo(render::Graphics* graphics, const TDMap& map) const
+{
+    const UnitPrototype* prototype = map.mPrototypes ? getPrototype(*map.mPrototypes) : nullptr;
+    if (!graphics || !prototype || mHealthBarTimer <= 0.0f || mState == Dying || mState == FadingOut)
+        return;
+    const float maximum = prototype->health * gDifficulty;
+    if (mHealth == maximum || mHealth == 0.0f || maximum <= 0.0f)
+        return;
+    TDFrameEntry* bar = TDResources::Instance()->getFrame(L"td/ui", "", L"ui/health_bar");
+    if (!bar || !bar->mImage)
+        return;
+    const float health = std::max(0.0f, mHealth);
+    const float alpha = mHealthBarTimer >= 0.5f ? 1.0f : mHealthBarTimer * 2.0f;
+    const float x = mDrawX - bar->mWidth * 0.5f;
+    const float y = mDrawY - mFrameH * 0.75f;
+    graphics->SetColor(1.0f, 0.0f, 0.0f, alpha);
+    graphics->DrawImage(bar->mImage.get()).Translate(x, y);
+    graphics->SetColor(0.0f, 1.0f, 0.0f, alpha);
+    {
+        math::Transform2D transform;
+        transform.Scale(health / maximum, 1.0f);
+        transform.Translate(x, y);
+        render::DrawTransform2DParam<render::DrawImageParam> request(graphics->DrawImage(bar->mImage.get()),
+                                                                     transform);
+    }
+    graphics->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
 }

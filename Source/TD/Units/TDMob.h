@@ -1,15 +1,16 @@
 #pragma once
-// One enemy unit walking (or flying) its route from a spawn point to the goal. This
-// holds the unit's state and the operations that need no tick; the tick, drawing and
-// hits come with the unit's behaviour.
+// One enemy unit walking (or flying) its route from a spawn point to the goal: its
+// state, its per-frame tick (fading, slowing, death with its reward, animation and
+// movement), its drawing and the operations the level, towers and effects call.
 #include "Core/Base/Types.h"
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace render {
+class Graphics;
 class Image;
-}
+} // namespace render
 
 class PrototypeStore;
 class TDBullet;
@@ -40,6 +41,10 @@ public:
     static constexpr int kRaisedId = 39;
 
     TDMob() = default;
+    // A unit of the entry's prototype and tier (looked up in `store`, which may be null
+    // or not know it): health times the difficulty, a random start into its walk, the
+    // extent of its sprite set and its shadow.
+    TDMob(TDWaveEnemy* entry, const PrototypeStore* store);
     ~TDMob();
     TDMob(const TDMob&) = delete;
     TDMob& operator=(const TDMob&) = delete;
@@ -82,6 +87,20 @@ public:
     void updateEffects(float dt);
     // Deletes the effects that have ended; the others keep their order.
     void dropEndedEffects();
+    // One frame: fading and slowing, the start of its death (reward, label, blast), its
+    // animation by state, the end of finished effects and its movement.
+    void tick(TDMap& map, float dt);
+    // The sum of health / 100 over the gold towers whose range covers the unit.
+    float towerBountyBonus(const TDMap& map) const;
+    // The coins a kill of this unit pays: its cost, the gold towers' share of it and the
+    // level's kill-reward upgrade.
+    int killReward(const TDMap& map) const;
+    // The frame the unit shows in its state (null without sprite frames).
+    TDFrameEntry* currentFrame(const UnitPrototype& prototype) const;
+    // Queues a placed copy of its frame on the level's unit list of its layer (upper
+    // when it walks a raised path), and draws its health bar after a hit.
+    void drawBody(render::Graphics* graphics, TDMap& map);
+    void drawInfo(render::Graphics* graphics, const TDMap& map) const;
     // The unit's on-screen rectangle from its sprite extent, first unnamed frame, the
     // frame it shows and its aim point.
     MobRect frameRect(const TDFrameEntry* first, const TDFrameEntry* current) const;
@@ -135,4 +154,14 @@ public:
     float mAimY = 0.0f;
     float mOffsetZ = 0.0f;
     float mStateTime = 0.0f;
+    // The level the unit walks in (not owned); null for a unit made outside a level.
+    TDMap* mMap = nullptr;
+
+private:
+    // The turn to state 2: cargo out, the kill paid once, the label and the blast.
+    void startDeath(TDMap& map, const UnitPrototype* prototype);
+    void walkPath(TDMap& map, const UnitPrototype& prototype, float dt);
+    void flyStraight(TDMap& map, const UnitPrototype& prototype, float dt);
+    // Moves to (x, y), keeping the previous point, the direction and the heading.
+    void moveTo(float x, float y, float dt);
 };

@@ -10,6 +10,16 @@ ParticleEffect* MakeParticleEffect(const std::string& name)
     return effect;
 }
 
+bool StartEffectAt(ParticleEffect* effect, float x, float y)
+{
+    if (!effect || !effect->emitter)
+        return false;
+    const float at[2] = {x, y};
+    effect->emitter->SetPosition(at, 1);
+    effect->emitter->Start();
+    return true;
+}
+
 void DeleteEffectRecord(ParticleEffect* effect)
 {
     if (!effect)

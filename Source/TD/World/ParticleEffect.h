@@ -15,5 +15,7 @@ struct ParticleEffect {
 
 // A new record for the named emitter (its emitter null when the name is unknown).
 ParticleEffect* MakeParticleEffect(const std::string& name);
+// Places the record's emitter at (x, y) and starts it; false when it has none.
+bool StartEffectAt(ParticleEffect* effect, float x, float y);
 // Stops the emitter if it runs, deletes it and frees the record.
 void DeleteEffectRecord(ParticleEffect* effect);

@@ -1,11 +1,14 @@
 #include "Source/TD/World/TDFloatingLabels.h"
 
 #include "Core/Render/Graphics.h"
+#include "Core/Resource/ResourceManager.h"
 #include "Source/TD/World/TDFrameEntry.h"
 #include "Source/TD/World/TDResources.h"
 
 TDFloatingLabels::TDFloatingLabels()
 {
+    // The root board's first font: the cache hands out the one the board loaded.
+    font = resource::ResourceManager::Get<render::BMFont>(L"td/data/fonts/main_32_1");
     TDResources* resources = TDResources::Instance();
     mIcons[kImmuneKind] = resources->getFrame(L"td/ui", "", L"ui/immune");
     mIcons[kMoneyKind] = resources->getFrame(L"td/ui", "", L"ui/money");

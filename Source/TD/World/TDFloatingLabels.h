@@ -30,7 +30,8 @@ public:
         float speedX = 0.0f, speedY = -1.0f; // rises
     };
 
-    // Takes the immunity and money icons from the loaded "td/ui" description, if any.
+    // Takes the immunity and money icons from the loaded "td/ui" description, if any,
+    // and the root board's first font.
     TDFloatingLabels();
     ~TDFloatingLabels();
     TDFloatingLabels(const TDFloatingLabels&) = delete;
@@ -46,5 +47,5 @@ public:
 
     TDFrameEntry* mIcons[5] = {}; // by kind; slots 2 and 4 are filled
     std::vector<Label*> mLabels;  // owned, in insertion order
-    resource::ResourceHandle<render::BMFont> font; // the root board's; set by the owner
+    resource::ResourceHandle<render::BMFont> font; // the root board's
 };

@@ -84,7 +84,7 @@ TDMap::TDMap()
         mHud->setButtonVisible(button, false);
 
     mBullets = new TDBulletList([this] { return effectWorld(); });
-    mWaves = new TDWaves;
+    mWaves = new TDWaves(this);
 
     mCoordinateScale = 1.0f;
     loadSheets();
@@ -274,8 +274,9 @@ void TDMap::update(float dt)
     }
 
     mWaves->applyModifiers(sdt);
-    // The units' own tick (by index: a unit may be added during the walk) comes with
-    // their movement.
+    // By index: a unit may be added during the walk (cargo, raised units).
+    for (size_t i = 0; i < mWaves->mobs.size(); ++i)
+        mWaves->mobs[i]->tick(*this, sdt);
 
     mBullets->update(sdt);
 

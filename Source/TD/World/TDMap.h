@@ -40,6 +40,7 @@ class TDContextMenu;
 class TDFloatingLabels;
 class TDLink;
 class TDMob;
+struct MobPoint;
 class TDModifier;
 struct EffectWorld;
 class TDParticle;
@@ -162,9 +163,25 @@ public:
     // computed), 0 once the path set holds the file's curves.
     int loadPathCache();
     std::vector<i32> findPath(TDPoint* start, TDPoint* end) const;
-    // A unit for the entry at the point; null (with one log line) when the point has no
-    // route to the goal.
+    // Spawning and world queries (TDMapWorld.cpp). A unit for the entry at the point,
+    // with the ability effects of its prototype; null (with one log line) when there is
+    // no point, no goal or no route to the goal.
     TDMob* spawnMob(TDWaveEnemy* entry, TDPoint* start);
+    // The goal of every route and of straight flights: the one the paths are built for.
+    TDPoint* goalPoint() const;
+    // Health loss, the buy-health offer or the defeat; once per unit.
+    void onMobReachedGoal(TDMob* mob);
+    // Drops every reference the level holds to a unit that leaves the world.
+    void forgetMob(TDMob* mob);
+    // Three units of kind 11 leave a carrier at its place on its route.
+    void spawnCarriedUnits(TDMob* unit);
+    // The sampled curve of the unit's current link on its track (the straight line
+    // between the two points when the path set has none).
+    void fetchPathSamples(TDMob& mob) const;
+    // The unit's route fraction after walking `distance` along its samples' own lengths.
+    float advanceFraction(const TDMob& mob, float distance) const;
+    // The point at fraction f of evenly spaced samples.
+    static MobPoint positionOnPath(const std::vector<MobPoint>& samples, float f);
     // The route of a spawn point found by the last buildPaths (empty: none).
     const std::vector<i32>& routeOf(int spawnId) const;
     // The lists and tables that timed effects read and add to.
@@ -232,6 +249,8 @@ public:
     TDBulletList* mBullets = nullptr;
     TDWaves* mWaves = nullptr;
     WaveHint* mWaveHint = nullptr;
+    int mSpawnIndex = 0;      // the running wave's spawned count when its last entry spawned
+    int mFinishedBatches = 0; // batches of waves that have ended (the HUD shows it)
     InterfaceAtlas* mInterface = nullptr;
     // The painter's lists of one frame (copies owned by mDrawList while drawn).
     std::vector<TDFrameEntry*> mGroundLayers, mOverLayers, mTopLayers, mLevelObjects, mHashLayers;

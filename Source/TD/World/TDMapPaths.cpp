@@ -4,7 +4,6 @@
 
 #include "Core/Base/FileStream.h"
 #include "Core/Base/Log.h"
-#include "Source/TD/Units/TDMob.h"
 #include "Source/TD/World/PathCache.h"
 #include "Source/TD/World/PathFinder.h"
 #include "Source/TD/World/TDLink.h"
@@ -62,7 +61,7 @@ void TDMap::buildPaths()
     mRoutes.clear();
     if (loadPathCache() == 0) {
         // The cache holds the curves; the routes themselves are still needed for spawning.
-        TDPoint* goal = LastMarkedPoint(mPoints, "goal");
+        TDPoint* goal = goalPoint();
         for (TDPoint* point : mPoints)
             if (point->isSpawn())
                 mRoutes[point->id] = findPath(point, goal);
@@ -82,24 +81,4 @@ const std::vector<i32>& TDMap::routeOf(int spawnId) const
     static const std::vector<i32> kNone;
     const auto found = mRoutes.find(spawnId);
     return found == mRoutes.end() ? kNone : found->second;
-}
-
-TDMob* TDMap::spawnMob(TDWaveEnemy* entry, TDPoint* start)
-{
-    if (!entry)
-        return nullptr;
-    if (!start) {
-        GE_LOG(L"Wave entry %d has no spawn point: not spawned.\n") << entry->id;
-        return nullptr;
-    }
-    // Routes and spawning aim at the same goal: the one the routes were built for.
-    std::vector<i32> route = findPath(start, LastMarkedPoint(mPoints, "goal"));
-    if (route.empty()) {
-        GE_LOG(L"Spawn point %d has no route to the goal: unit %d not spawned.\n") << start->id << entry->id;
-        return nullptr;
-    }
-    TDMob* mob = mWaves->addMob(entry, start);
-    mob->mPathNodes = std::move(route);
-    mob->mPathIndex = 0;
-    return mob;
 }

@@ -89,7 +89,10 @@ void TDPlayerStats::resetLevel()
     mMoneySpent = 0;
     mGemsGained = 0;
     mKills = 0;
+    // A restart starts a new chain: the last run's open chain and its bonuses are gone.
     mComboCount = 0;
+    mComboTimer = 0.0f;
+    mComboBonusSum = 0;
     mDamage = 0;
     mPassedMobs = 0;
     mKillRewardSum = 0;

@@ -20,8 +20,9 @@ public:
     // Walks the shown coins toward the balance and closes the combo window. Takes the
     // unscaled frame time so the window runs in real time at any game speed.
     void update(float dt);
-    // The level load's reset: money, shown money, spent, gems gained and the kill,
-    // combo, damage and passed-unit counters; the gem balance stays.
+    // The level load's reset: money, shown money, spent, gems gained, the kill and
+    // combo counters (with the open chain's timer and the bonuses paid), damage and
+    // passed units; the gem balance stays.
     void resetLevel();
 
     int mShownMoney = 0;

@@ -34,6 +34,24 @@ TEST(PlayerStats, ComboChainIsPaidOnceTheWindowPasses)
     }
 }
 
+TEST(PlayerStats, RestartDropsTheLastRunsBonuses)
+{
+    TDPlayerStats stats(nullptr, nullptr);
+    stats.addKillReward(5, 0, 0);
+    stats.update(0.5f);
+    stats.addKillReward(5, 0, 0);
+    stats.update(1.1f);
+    ASSERT_EQ(stats.mComboBonusSum, 3);
+    stats.addKillReward(5, 0, 0);
+    stats.update(0.5f);
+    stats.addKillReward(5, 0, 0); // a chain of two still open
+    stats.resetLevel();
+    EXPECT_EQ(stats.mComboBonusSum, 0) << "the new run's score starts without the old bonuses";
+    stats.update(1.1f);
+    EXPECT_EQ(stats.mComboBonusSum, 0) << "the open chain is not paid into the new run";
+    EXPECT_EQ(stats.mMoney, 0);
+}
+
 TEST(PlayerStats, KillsFurtherApartThanTheWindowPayNoBonus)
 {
     TDPlayerStats stats(nullptr, nullptr);

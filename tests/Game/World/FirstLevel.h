@@ -1,0 +1,32 @@
+#pragma once
+// The first level started directly through the level object of a harnessed game (the
+// menus are not needed for it), with its unlock message closed as the player does.
+#include "Core/Render/Math/Random.h"
+#include "Source/TD/Shell/Game.h"
+#include "Source/TD/Shell/GameWindow.h"
+#include "Source/TD/World/TDMap.h"
+#include "tests/Support/GameHarness.h"
+
+#include <gtest/gtest.h>
+
+// The level object once the level runs, or null; its screen is then `screen` (0
+// playing; a level without waves is won, 1, by the time the message is closed).
+inline TDMap* StartFirstLevel(GameHarness& h, int screen = 0)
+{
+    EXPECT_EQ(h.Start(), GE_OK);
+    TDMap* map = h.game() && h.game()->mGameWindow ? h.game()->mGameWindow->mMap : nullptr;
+    if (!map)
+        return nullptr;
+    ResetRandomCounter();
+    map->mEpisode = 0;
+    map->mLevel = 0;
+    EXPECT_TRUE(map->startLevel());
+    h.Step(2);
+    if (map->mScreen == 11) {
+        h.Step(60); // shown in full
+        map->onScreenCommand(L"ok", 0, 0);
+        h.Step(2);
+    }
+    EXPECT_EQ(map->mScreen, screen);
+    return map;
+}
