@@ -90,12 +90,13 @@ for name in families:
         rows = [("time per iteration", "engine_ms", "baseline_ms", "ratio", "ms")]
         if name == "level":
             rows = [("level frame vs sprite baseline", "engine_ms", "baseline_ms", "ratio", "ms")]
-            for key, what in (("update_ms", "update"), ("record_ms", "draw recording"), ("replay_ms", "replay"),
+            for key, what in (("update_ms", "update"), ("update_cpu_ms", "update (thread CPU)"), ("record_ms", "draw recording"), ("replay_ms", "replay"),
                               ("empty_ms", "empty frame"), ("empty_ratio", "level frame / empty frame"),
                               ("sprites", "quads drawn"), ("bullets", "bullets in flight"),
-                              ("effects", "effects in the world")):
+                              ("effects", "effects in the world"), ("hurt_units", "units showing health")):
                 print(f"    {what:30} {m(key):10.3f}")
-            level_figures[int(label.rsplit("/", 1)[-1])] = {k: m(k) for k in ("engine_ms", "update_ms", "record_ms", "replay_ms")}
+            level_figures[int(label.rsplit("/", 1)[-1])] = {
+                k: m(k) for k in ("engine_ms", "update_ms", "update_cpu_ms", "record_ms", "replay_ms")}
         if name == "sprites":
             rows = [("frames per second", None, None, "ratio", "fps"),
                     ("main-thread CPU per frame", "engine_cpu_ms", "baseline_cpu_ms", "cpu_ratio", "ms"),
@@ -125,7 +126,8 @@ for name in families:
         low, high = level_figures[100], level_figures[1000]
         mid = level_figures.get(500)
         print("  growth from 100 to 1,000 units (per unit at 1,000 / per unit at 100; added unit 500->1,000 / 100->500):")
-        for key, what in (("engine_ms", "level frame"), ("update_ms", "update"), ("record_ms", "draw recording"),
+        for key, what in (("engine_ms", "level frame"), ("update_ms", "update"),
+                          ("update_cpu_ms", "update (thread CPU)"), ("record_ms", "draw recording"),
                           ("replay_ms", "replay")):
             per_unit = (high[key] / 1000) / (low[key] / 100) if low[key] > 0 else float("nan")
             text = f"    {what:30} {per_unit:7.2f}"
