@@ -90,8 +90,11 @@ bool TDTutorial::readScript(const std::string& text)
     }
     tinyxml2::XMLDocument document;
     if (document.Parse(text.c_str(), text.size()) != tinyxml2::XML_SUCCESS) {
-        GE_LOG(L"Tutorial script '%s' is damaged (%s): the tutorial has no steps.\n")
-            << kScriptPath << ConvertToWide(document.ErrorStr() ? document.ErrorStr() : "");
+        // The parser's message quotes the damaged text, which need not be valid UTF-8.
+        std::wstring reason;
+        if (!TryConvertToWide(document.ErrorStr() ? document.ErrorStr() : "", reason, L"tutorial parse error"))
+            reason = L"not readable";
+        GE_LOG(L"Tutorial script '%s' is damaged (%s): the tutorial has no steps.\n") << kScriptPath << reason;
         return false;
     }
     const tinyxml2::XMLElement* root = document.FirstChildElement("tutorial");

@@ -84,6 +84,8 @@ TEST(TutorialScript, DamagedOrMissingScriptGivesNoSteps)
         {"", L"is missing or empty"},
         {"<tutorial><step id='1'>", L"is damaged"},
         {"<?xml version='1.0'?><steps/>", L"has no 'tutorial' element"},
+        // The parser's message quotes bytes that are not UTF-8: still one line, no crash.
+        {"<tutorial><step id='1' activate='\xff\xfe\xc3'><condition/", L"is damaged"},
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(tutorial->readScript(kScript));
