@@ -8,9 +8,12 @@ its animations as sub-folders ("walk", "walk_up", "special", "death"; towers
 "base_point" and "s_point"). Layer names are lower case: the folder reader lists
 them by lower-cased prefix.
 
-The level art of an episode is a layered document written by ImageMagick
-("td/data/maps/epNN.psd"): its bottom record is a placeholder (the reader never
-takes the bottom-most record), then the ground and the decorations, bottom first.
+The level art is a layered document written by ImageMagick: one per level
+("td/data/maps/epNN_LL.psd", named by the level file's `li`) and one per episode
+("td/data/maps/epNN.psd", without a road). Its bottom record is a placeholder (the
+reader never takes the bottom-most record), then the ground, the level's road (the
+curves its units walk), the decorations clear of the road and the spots, bottom
+first, and the "fx_NN" points where the episode's ambient effect fires.
 """
 import math
 import os
@@ -572,20 +575,90 @@ def _road_samples(episode):
     return samples
 
 
-def decorations(episode, wanted=16, margin=56):
-    """Trees, rocks and flowers placed where no road of the episode's levels runs."""
-    rnd = random.Random(77 + episode)
-    roads = _road_samples(episode)
+def _bezier(p0, p1, p2, steps):
+    return [((1 - t) ** 2 * p0[0] + 2 * (1 - t) * t * p1[0] + t * t * p2[0],
+             (1 - t) ** 2 * p0[1] + 2 * (1 - t) * t * p1[1] + t * t * p2[1])
+            for t in (k / steps for k in range(steps + 1))]
+
+
+def level_route(episode, level):
+    """The curves the level's units walk, one list of points a few pixels apart per link:
+    the same quadratic curves (point, anchor, point) the game builds its paths from."""
+    points, links = world_levels._layout(world_levels.SHAPES[level], mirrored=episode % 2 == 1)
+    where = {p[0]: (p[1], p[2]) for p in points}
+    curves = []
+    for sid, eid, ax, ay in links:
+        p0, p2 = where[sid], where[eid]
+        steps = max(4, int(math.hypot(p2[0] - p0[0], p2[1] - p0[1]) / 4))
+        curves.append(_bezier(p0, (ax, ay), p2, steps))
+    return curves
+
+
+def level_spots(episode, level):
+    points, links = world_levels._layout(world_levels.SHAPES[level], mirrored=episode % 2 == 1)
+    return [(x, y) for x, y, _params in world_levels._spots(points, links, level)]
+
+
+ROAD_HALF_WIDTH = 34  # wide enough for the largest walker and the side tracks
+
+
+def road_layer(palette, curves, seed):
+    """A full-screen layer with the road: a darker worn rim, a lighter trodden middle,
+    pebbles, and edges fading into the ground."""
+    w, h = 1024, 768
+    rnd = random.Random(seed)
+    outer = Image.new("L", (w, h), 0)
+    inner = Image.new("L", (w, h), 0)
+    od, idr = ImageDraw.Draw(outer), ImageDraw.Draw(inner)
+    r0, r1 = ROAD_HALF_WIDTH, ROAD_HALF_WIDTH - 9
+    for curve in curves:
+        for x, y in curve:
+            od.ellipse([x - r0, y - r0, x + r0, y + r0], fill=255)
+            idr.ellipse([x - r1, y - r1, x + r1, y + r1], fill=255)
+    outer = outer.filter(ImageFilter.GaussianBlur(3.5))
+    inner = inner.filter(ImageFilter.GaussianBlur(5))
+    road = Image.new("RGBA", (w, h), palette["path_edge"])
+    middle = Image.new("RGBA", (w, h), palette["path"])
+    road.paste(middle, (0, 0), inner)
+    speckles = Image.new("RGBA", (w, h), (0, 0, 0, 0))
+    sd = ImageDraw.Draw(speckles)
+    samples = [point for curve in curves for point in curve]
+    for _ in range(len(samples) // 2):
+        x, y = rnd.choice(samples)
+        x += rnd.uniform(-r1, r1)
+        y += rnd.uniform(-r1, r1)
+        r = rnd.uniform(1.0, 3.2)
+        colour = shade(palette["path"], rnd.choice((0.78, 0.86, 1.12)))
+        sd.ellipse([x - r, y - r * 0.7, x + r, y + r * 0.7], fill=colour[:3] + (150,))
+    road.alpha_composite(speckles)
+    road.putalpha(outer)
+    return road
+
+
+def _fx_layer():
+    # An effect point: the game fires the episode's ambient effect at its centre. Nearly
+    # transparent so that the writer keeps it whole.
+    return Image.new("RGBA", (16, 16), (255, 255, 255, 1))
+
+
+def _clear_of(x, y, w, h, samples, margin):
+    return not any(x - margin <= px <= x + w + margin and y - margin <= py <= y + h + margin for px, py in samples)
+
+
+def decorations(episode, wanted=16, margin=56, samples=None, spots=(), seed=None):
+    """Trees, rocks and flowers placed where no road runs (by default the roads of every
+    level of the episode) and off the build spots."""
+    rnd = random.Random(77 + episode if seed is None else seed)
+    roads = _road_samples(episode) if samples is None else samples
     placed = []
     kinds = ["tree", "rock", "tree", "flowers"]
-    for attempt in range(400):
+    for attempt in range(600):
         if len(placed) >= wanted:
             break
         kind = kinds[attempt % len(kinds)]
         w, h = DECORATION_SIZES[kind]
         x, y = rnd.randrange(-20, 1024 - w + 20), rnd.randrange(-20, 768 - h + 20)
-        box = (x - margin, y - margin, x + w + margin, y + h + margin)
-        if any(box[0] <= px <= box[2] and box[1] <= py <= box[3] for px, py in roads):
+        if not _clear_of(x, y, w, h, roads, margin) or not _clear_of(x, y, w, h, spots, 44):
             continue
         if any(x < px + pw and px < x + w and y < py + ph and py < y + h for _k, px, py, pw, ph in placed):
             continue
@@ -594,34 +667,79 @@ def decorations(episode, wanted=16, margin=56):
     return [(kind, x, y) for kind, x, y, _w, _h in sorted(placed, key=lambda d: (d[2] + d[4], d[1]))]
 
 
+def fx_points(seed, samples, spots, decorated, wanted=4):
+    """Effect points over open ground or the tops of trees, off the road and the spots."""
+    rnd = random.Random(seed)
+    trees = [(x + 48, y + 24) for kind, x, y in decorated if kind in ("tree", "flowers")]
+    candidates = trees + [(rnd.uniform(80, 944), rnd.uniform(80, 688)) for _ in range(60)]
+    chosen = []
+    for x, y in candidates:
+        if len(chosen) >= wanted:
+            break
+        if not (24 <= x <= 1000 and 24 <= y <= 744):
+            continue
+        if any(math.hypot(x - px, y - py) < 70 for px, py in samples):
+            continue
+        if any(math.hypot(x - px, y - py) < 60 for px, py in spots):
+            continue
+        if any(math.hypot(x - cx, y - cy) < 180 for cx, cy in chosen):
+            continue
+        chosen.append((x, y))
+    return chosen
+
+
+def _write_document(path, palette, episode, samples, spots, road, seed=None):
+    """One layered document: placeholder, ground, [road], decorations, effect points."""
+    makers = {"tree": _tree, "rock": _rock, "flowers": _flowers}
+    work = tempfile.mkdtemp(prefix="levelart")
+    try:
+        ground = _ground(palette, 1000 + episode)
+        merged = ground.copy()
+        layers = [("unused", Image.new("RGBA", (1, 1), (0, 0, 0, 0)), 0, 0), ("ground", ground, 0, 0)]
+        if road is not None:
+            layers.append(("road", road, 0, 0))
+            merged.alpha_composite(road)
+        decorated = decorations(episode, samples=samples, spots=spots, seed=seed)
+        for k, (kind, x, y) in enumerate(decorated):
+            picture = makers[kind](palette, k + episode).result()
+            x0, y0 = max(0, x), max(0, y)
+            x1, y1 = min(1024, x + picture.size[0]), min(768, y + picture.size[1])
+            picture = picture.crop((x0 - x, y0 - y, x1 - x, y1 - y))
+            layers.append(("%s_%02d" % (kind, k + 1), picture, x0, y0))
+            merged.alpha_composite(picture, (x0, y0))
+        for k, (x, y) in enumerate(fx_points(episode if seed is None else seed, samples, spots, decorated)):
+            layers.append(("fx_%02d" % (k + 1), _fx_layer(), int(x) - 8, int(y) - 8))
+        arguments = ["convert", "(", os.path.join(work, "merged.png"), "-set", "label", "Merged", ")"]
+        merged.save(os.path.join(work, "merged.png"))
+        for k, (name, picture, x, y) in enumerate(layers):
+            layer_path = os.path.join(work, "layer%02d.png" % k)
+            picture.save(layer_path)
+            arguments += ["(", layer_path, "-set", "label", name, "-repage", "+%d+%d" % (x, y), ")"]
+        arguments += ["-colorspace", "sRGB", "-type", "TrueColorAlpha", "-depth", "8", "-compress", "RLE", path]
+        subprocess.run(arguments, check=True)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def level_art_name(episode, level):
+    """The document of one level (0-based indexes), as its level file names it."""
+    return "ep%02d_%02d" % (episode + 1, level + 1)
+
+
 def write_level_art(out_dir):
     maps = os.path.join(out_dir, "td", "data", "maps")
     os.makedirs(maps, exist_ok=True)
-    makers = {"tree": _tree, "rock": _rock, "flowers": _flowers}
     for episode, palette in enumerate(EPISODE_PALETTES[:world_sheets.EPISODES]):
-        work = tempfile.mkdtemp(prefix="levelart")
-        try:
-            ground = _ground(palette, 1000 + episode)
-            merged = ground.copy()
-            layers = [("unused", Image.new("RGBA", (1, 1), (0, 0, 0, 0)), 0, 0), ("ground", ground, 0, 0)]
-            for k, (kind, x, y) in enumerate(decorations(episode)):
-                picture = makers[kind](palette, k + episode).result()
-                x0, y0 = max(0, x), max(0, y)
-                x1, y1 = min(1024, x + picture.size[0]), min(768, y + picture.size[1])
-                picture = picture.crop((x0 - x, y0 - y, x1 - x, y1 - y))
-                layers.append(("%s_%02d" % (kind, k + 1), picture, x0, y0))
-                merged.alpha_composite(picture, (x0, y0))
-            arguments = ["convert", "(", os.path.join(work, "merged.png"), "-set", "label", "Merged", ")"]
-            merged.save(os.path.join(work, "merged.png"))
-            for k, (name, picture, x, y) in enumerate(layers):
-                path = os.path.join(work, "layer%02d.png" % k)
-                picture.save(path)
-                arguments += ["(", path, "-set", "label", name, "-repage", "+%d+%d" % (x, y), ")"]
-            arguments += ["-colorspace", "sRGB", "-type", "TrueColorAlpha", "-depth", "8", "-compress", "RLE",
-                          os.path.join(maps, "ep%02d.psd" % (episode + 1))]
-            subprocess.run(arguments, check=True)
-        finally:
-            shutil.rmtree(work, ignore_errors=True)
+        # The episode's own document: no road, decorations clear of every level's road.
+        _write_document(os.path.join(maps, "ep%02d.psd" % (episode + 1)), palette, episode,
+                        _road_samples(episode), [], None)
+        for level in range(world_sheets.LEVELS_PER_EPISODE):
+            curves = level_route(episode, level)
+            samples = [point for curve in curves for point in curve[::2]]
+            _write_document(os.path.join(maps, level_art_name(episode, level) + ".psd"), palette,
+                            episode, samples, level_spots(episode, level),
+                            road_layer(palette, curves, 300 + 10 * episode + level),
+                            100 * (level + 1) + episode)
 
 
 def generate(out_dir, tools_dir):
