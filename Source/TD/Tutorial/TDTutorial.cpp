@@ -66,6 +66,12 @@ TDTutorial::TDTutorial()
     textRoot = new layer::Layer;
     resetSteps();
     buildSkipButton();
+    // At exit the application (and with it the level, which hands back the overlay's
+    // and the skip button's textures and fonts) must go before the tutorial: left to
+    // the creation order, the tutorial could free its button after the renderer and
+    // the resources it was made from were gone.
+    if (framework::GameApplication* application = framework::GetGameApplication())
+        base::AddDestroyOrder(application, this);
 }
 
 TDTutorial::~TDTutorial()
