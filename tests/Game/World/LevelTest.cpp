@@ -71,6 +71,12 @@ TEST(Level, FirstLevelLoads)
         map->mLevel = 0;
         ASSERT_TRUE(map->startLevel());
         EXPECT_EQ(map->mLevelFile, L"td/levels_normal/level_01_01.xml");
+        // The level opens paused on its unlock message; its ok starts play.
+        EXPECT_EQ(map->mScreen, 11);
+        EXPECT_EQ(map->mSpeed, 0.0f);
+        h.Step(60);
+        map->onScreenCommand(L"ok", 0, 0);
+        h.Step(2);
         EXPECT_EQ(map->mScreen, 0);
         EXPECT_EQ(map->mSpeed, 1.0f);
         EXPECT_EQ(map->mPoints.size(), 6u);
@@ -118,7 +124,7 @@ TEST(Level, EveryShippedLevelIsPlayable)
                 map->mEpisode = episode;
                 map->mLevel = level;
                 ASSERT_TRUE(map->startLevel()) << name;
-                EXPECT_EQ(map->mScreen, 0) << name;
+                EXPECT_EQ(map->mScreen, 11) << name << ": opens on its unlock message";
                 EXPECT_FALSE(map->mWaves->protos.empty()) << name;
                 ExpectWalkable(*map, name);
                 EXPECT_EQ(log.Count(L"could not be opened"), 0) << name;
@@ -146,6 +152,8 @@ TEST(Level, EveryShippedLevelIsPlayable)
 TEST(Level, MissingOrDamagedFilesDoNotStart)
 {
     GameSetup setup;
+    // An art folder name that is not UTF-8.
+    setup.contentFiles["td/levels_normal/level_01_02.xml"] = "<map><li>./td/data/maps/\xff\xfe/</li><budget>10</budget></map>";
     setup.contentFiles["td/levels_normal/level_01_03.xml"] = "<map><points><point id='1'></map>";
     setup.contentFiles["td/levels_normal/level_01_04.xml"] = "<?xml version='1.0'?><level/>";
     // Spawn point 9 lies on an island; the spots hold an element of another name.
@@ -199,7 +207,7 @@ TEST(Level, MissingOrDamagedFilesDoNotStart)
         ASSERT_TRUE(map->startLevel());
         map->mScreen = 6; // the level selection asked
         const int money = map->mStats->mMoney;
-        for (int level : {2, 3, 7}) {
+        for (int level : {1, 2, 3, 7}) {
             LogCapture log;
             map->mLevel = level;
             EXPECT_FALSE(map->startLevel()) << level;
@@ -223,6 +231,10 @@ TEST(Level, UpdateRunsTheWorldOnlyWhilePlaying)
         map->mEpisode = 0;
         map->mLevel = 0;
         ASSERT_TRUE(map->startLevel());
+        h.Step(60);
+        map->onScreenCommand(L"ok", 0, 0); // the unlock message closed
+        h.Step(2);
+        ASSERT_EQ(map->mScreen, 0);
 
         // Paused: the clock and the drops stand still, the HUD runs on real time.
         auto* drop = new TDTowerSpecial;

@@ -14,6 +14,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <set>
 #include <memory>
 #include <tinyxml2.h>
 
@@ -76,7 +77,13 @@ TEST_F(ShippedData, PrototypesTheGameNamesExist)
 
 TEST_F(ShippedData, EverySpriteTheSheetsNameIsThere)
 {
-    int units = 0, towers = 0;
+    int units = 0, towers = 0, shots = 0;
+    std::set<int> ammunition; // the shots the towers fire
+    for (const UnitPrototype* prototype : store->mPrototypes) {
+        ammunition.insert(prototype->ammoid);
+        for (const UnitPrototype* child : prototype->children)
+            ammunition.insert(child->ammoid);
+    }
     for (const UnitPrototype* prototype : store->mPrototypes) {
         std::vector<const UnitPrototype*> records = {prototype};
         for (const UnitPrototype* child : prototype->children)
@@ -89,6 +96,11 @@ TEST_F(ShippedData, EverySpriteTheSheetsNameIsThere)
                 ++units;
                 for (const char* animation : {"walk", "walk_up", "special", "death"})
                     EXPECT_FALSE(record->sprite->frames(animation).empty()) << record->psd << " " << animation;
+            } else if (const bool spell = record->psd.rfind("spell_", 0) == 0; spell || ammunition.count(record->id)) {
+                // Ammunition: a spell's sprite plays its frames once where it lands and
+                // the lobbed shell flies its "fire" frames; neither idles nor blasts.
+                ++shots;
+                EXPECT_FALSE(record->sprite->frames(spell ? "" : "fire").empty()) << record->psd;
             } else {
                 ++towers;
                 EXPECT_EQ(record->sprite->frames("base_point").size(), 1u) << record->psd;
@@ -102,8 +114,9 @@ TEST_F(ShippedData, EverySpriteTheSheetsNameIsThere)
             }
         }
     }
-    EXPECT_EQ(units, 14);
+    EXPECT_EQ(units, 16) << "with the two unit tiers";
     EXPECT_EQ(towers, 20);
+    EXPECT_EQ(shots, 5) << "the shell and four spell sprites";
     EXPECT_NE(TDResources::Instance()->getFrame(L"td/shadows", "", L"shadows/money_shadow"), nullptr);
     for (const char* shadow : {"dragon_shadow", "wywern_shadow"})
         EXPECT_TRUE(std::filesystem::exists(std::string("td/data/ui_parts/shadows/") + shadow + ".png")) << shadow;
