@@ -160,10 +160,11 @@ GEResultEnum OptionsDialog::Init()
 
     if (gCopyrightsActive) {
         std::string key = FeatureConfig::instance()->getString("copyrights", "string_key");
-        if (key.empty())
-            key = "copyrights_txt";
+        std::wstring wideKey;
+        if (key.empty() || !TryConvertToWide(key, wideKey, L"config.xml copyrights string_key"))
+            wideKey = L"copyrights_txt";
         layer::TextLayer* notice = nullptr;
-        if (GEResultEnum result = AddSkinTextLayer(this, SkinFont(kFont32), strings->get(ConvertToWide(key)), &notice))
+        if (GEResultEnum result = AddSkinTextLayer(this, SkinFont(kFont32), strings->get(wideKey), &notice))
             return result;
         notice->SetScale(0.9f, 0.9f, 1.0f);
         notice->SetPosition(512.0f, 560.0f, 0.0f);

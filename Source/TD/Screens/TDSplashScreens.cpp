@@ -39,8 +39,10 @@ std::vector<std::wstring> TDSplashScreens::ParseList(const std::string& text)
         while (items.NextToken(&name)) {
             while (!name.empty() && (name.back() == '\r' || name.back() == '\n'))
                 name.pop_back();
-            if (!name.empty())
-                names.push_back(ConvertToWide(name));
+            // A damaged name is skipped (the log line names the file); the other slides still show.
+            std::wstring wide;
+            if (!name.empty() && TryConvertToWide(name, wide, L"\"logo/logo.ini\" slide name"))
+                names.push_back(std::move(wide));
         }
     }
     return names;

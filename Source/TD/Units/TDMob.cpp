@@ -122,7 +122,7 @@ void TDMob::damage(float amount)
         if (StartEffectAt(effect, mDrawX, mDrawY)) {
             mMap->mEffects.push_back(effect);
         } else {
-            GE_LOG(L"Death effect '%s' of unit %d could not be made.\n") << ConvertToWide(prototype->particlesDeath) << mPrototypeId;
+            GE_LOG(L"Death effect of unit %d could not be made.\n") << mPrototypeId;
             DeleteEffectRecord(effect);
         }
     }

@@ -55,8 +55,18 @@ const tinyxml2::XMLElement* ReadLevelDocument(const std::wstring& path, tinyxml2
         return nullptr;
     }
     const tinyxml2::XMLElement* map = document.FirstChildElement("map");
-    if (!map)
+    if (!map) {
         GE_LOG(L"Level file '%s' has no map: the level does not start.\n") << path;
+        return nullptr;
+    }
+    // The `li` text names the art folder; checked here so a damaged one stops the level
+    // before any running state is touched.
+    const tinyxml2::XMLElement* li = map->FirstChildElement("li");
+    const char* liText = li ? li->GetText() : nullptr;
+    std::wstring folder;
+    const std::wstring what = L"Level file '" + path + L"' li text (the level does not start)";
+    if (liText && !TryConvertToWide(liText, folder, what.c_str()))
+        return nullptr;
     return map;
 }
 
@@ -229,8 +239,11 @@ bool TDMap::loadLevelData(const std::wstring& path)
         mLevelFolder = LevelFolderOf(liText);
     }
 
+    std::wstring wideFolder;
+    if (!TryConvertToWide(dataFolder, wideFolder, L"Level art folder"))
+        return false;
     delete mLevelArt;
-    mLevelArt = new LevelArt(L"td/data/" + ConvertToWide(dataFolder));
+    mLevelArt = new LevelArt(L"td/data/" + wideFolder);
     BuildAmbientEffects(*mLevelArt, mEpisode, &mEffects, mAmbient);
     layOutSpots();
 

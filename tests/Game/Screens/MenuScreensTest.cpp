@@ -22,6 +22,8 @@ TEST(SplashScreens, ListReadsTheSecondCellOfEveryLine)
         {"x;a.png,,b.png,\n", {L"a.png", L"b.png"}},
         {"", {}},
         {";\n;;\n", {}},
+        {"x;a.png,\xff\xfe.png,b.png\n", {L"a.png", L"b.png"}}, // a damaged name is skipped
+        {"x;\xff\xfe\n", {}},
     };
     for (const auto& [text, names] : rows)
         EXPECT_EQ(TDSplashScreens::ParseList(text), names) << text;
