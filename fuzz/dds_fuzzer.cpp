@@ -4,6 +4,7 @@
 #include "Core/Render/AlphaMask.h"
 #include "Core/Render/ImageDataDDS.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -22,7 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const u8* data, std::size_t size)
     const u32 h = static_cast<u32>(dds.GetHeight());
     const bool blocks = dds.GetCompression() != render::ImageData::Uncompressed;
     const u32 rows = blocks ? (h + 3) / 4 : h;
-    const u32 pitch = static_cast<u32>(dds.GetTopLevelSize() / rows);
+    u32 pitch = static_cast<u32>(dds.GetTopLevelSize() / rows);
+    // Uncompressed rows are widened to 32-bit texels on the way into the texture.
+    if (!blocks)
+        pitch = std::max(pitch, w * 4u);
     std::vector<u8> bits(static_cast<size_t>(pitch) * rows);
     render::AlphaMask mask;
     mask.Resize(w * h);

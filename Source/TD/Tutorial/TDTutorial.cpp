@@ -15,6 +15,7 @@
 #include "Source/TD/Shell/PlayerProgress.h"
 #include "Source/TD/Tutorial/TDTutorialStep.h"
 #include "Source/TD/Tutorial/TutorialButton.h"
+#include "Source/TD/World/ParamSet.h"
 #include "Source/TD/World/TDFrameEntry.h"
 #include "Source/TD/World/TDMap.h"
 #include "Source/TD/World/TDPlayerStats.h"
@@ -96,11 +97,8 @@ bool TDTutorial::readScript(const std::string& text)
     }
     tinyxml2::XMLDocument document;
     if (document.Parse(text.c_str(), text.size()) != tinyxml2::XML_SUCCESS) {
-        // The parser's message quotes the damaged text, which need not be valid UTF-8.
-        std::wstring reason;
-        if (!TryConvertToWide(document.ErrorStr() ? document.ErrorStr() : "", reason, L"tutorial parse error"))
-            reason = L"not readable";
-        GE_LOG(L"Tutorial script '%s' is damaged (%s): the tutorial has no steps.\n") << kScriptPath << reason;
+        GE_LOG(L"Tutorial script '%s' is damaged (%s): the tutorial has no steps.\n") << kScriptPath
+                                                                                    << XmlErrorText(document);
         return false;
     }
     const tinyxml2::XMLElement* root = document.FirstChildElement("tutorial");

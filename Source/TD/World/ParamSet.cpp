@@ -1,5 +1,6 @@
 #include "Source/TD/World/ParamSet.h"
 
+#include "Core/Base/StringEncoding.h"
 #include "Core/Base/WideFormat.h"
 
 #include <cstdio>
@@ -49,4 +50,12 @@ std::string& ParamSet::text(const std::string& name)
 {
     numbers.try_emplace(name, 0.0f);
     return texts.try_emplace(name).first->second;
+}
+
+std::wstring XmlErrorText(const tinyxml2::XMLDocument& document)
+{
+    std::wstring text;
+    if (!TryConvertToWide(document.ErrorStr() ? document.ErrorStr() : "", text, L"XML parse error"))
+        text = L"not readable";
+    return text;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 namespace tinyxml2 {
+class XMLDocument;
 class XMLElement;
 }
 
@@ -31,3 +32,6 @@ public:
 float ReadFloatAttribute(const tinyxml2::XMLElement* element, const char* name);
 // An integer attribute read like "%d": 0 when absent or not a number.
 int ReadIntAttribute(const tinyxml2::XMLElement* element, const char* name);
+// The parser's message of a document that failed to parse, for a log line. It quotes
+// the damaged text, which need not be UTF-8: then it reads "not readable".
+std::wstring XmlErrorText(const tinyxml2::XMLDocument& document);

@@ -51,7 +51,7 @@ const tinyxml2::XMLElement* ReadLevelDocument(const std::wstring& path, tinyxml2
     }
     if (document.Parse(text.c_str(), text.size()) != tinyxml2::XML_SUCCESS) {
         GE_LOG(L"Level file '%s' is damaged (%s): the level does not start.\n")
-            << path << ConvertToWide(document.ErrorStr() ? document.ErrorStr() : "");
+            << path << XmlErrorText(document);
         return nullptr;
     }
     const tinyxml2::XMLElement* map = document.FirstChildElement("map");

@@ -40,7 +40,7 @@ bool UpgradesTable::parse(const std::string& text, const std::wstring& path)
     tinyxml2::XMLDocument document;
     if (document.Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS) {
         GE_LOG(L"Upgrades file '%s' is damaged (%s): no upgrade applies.\n")
-            << path << ConvertToWide(document.ErrorStr() ? document.ErrorStr() : "");
+            << path << XmlErrorText(document);
         return false;
     }
     const tinyxml2::XMLElement* root = document.FirstChildElement("upgrades");
