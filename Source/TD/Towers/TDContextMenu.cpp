@@ -8,7 +8,7 @@
 #include "Source/TD/Shell/AttributedString.h"
 #include "Source/TD/Towers/TDSpot.h"
 #include "Source/TD/Towers/TDTower.h"
-#include "Source/TD/Towers/TDTowerSpecial.h"
+#include "Source/TD/Towers/TDTowerDrop.h"
 #include "Source/TD/Tutorial/TDTutorial.h"
 #include "Source/TD/World/InterfaceAtlas.h"
 #include "Source/TD/World/ParamSet.h"

@@ -18,7 +18,7 @@
 #include "Source/TD/Towers/TDBulletList.h"
 #include "Source/TD/Towers/TDContextMenu.h"
 #include "Source/TD/Towers/TDTower.h"
-#include "Source/TD/Towers/TDTowerSpecial.h"
+#include "Source/TD/Towers/TDTowerDrop.h"
 #include "Source/TD/Units/TDMob.h"
 #include "Source/TD/Units/TDModifier.h"
 #include "Source/TD/World/InterfaceAtlas.h"

@@ -16,7 +16,7 @@
 #include "Source/TD/Towers/TDContextMenu.h"
 #include "Source/TD/Towers/TDSpot.h"
 #include "Source/TD/Towers/TDTower.h"
-#include "Source/TD/Towers/TDTowerSpecial.h"
+#include "Source/TD/Towers/TDTowerDrop.h"
 #include "Source/TD/Tutorial/TDTutorial.h"
 #include "Source/TD/Units/TDModifier.h"
 #include "Source/TD/World/AmbientEffect.h"

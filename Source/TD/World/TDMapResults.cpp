@@ -14,7 +14,7 @@
 #include "Source/TD/Shell/FeatureConfig.h"
 #include "Source/TD/Shell/LocalStrings.h"
 #include "Source/TD/Shell/PlayerProgress.h"
-#include "Source/TD/Towers/TDTowerSpecial.h"
+#include "Source/TD/Towers/TDTowerDrop.h"
 #include "Source/TD/World/TDPlayerStats.h"
 
 #include <string>

@@ -4,7 +4,7 @@
 #include "Core/Render/Math/Random.h"
 #include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Shell/FeatureConfig.h"
-#include "Source/TD/Towers/TDCrystallSpecial.h"
+#include "Source/TD/Towers/TDCrystalDrop.h"
 #include "Source/TD/Tutorial/TDTutorial.h"
 #include "Source/TD/Units/TDMob.h"
 #include "Source/TD/World/ParamSet.h"

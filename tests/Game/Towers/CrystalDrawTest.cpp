@@ -2,7 +2,7 @@
 // shadow fades in under the landing spot over the last fifth of the fall, lies under it
 // opaque, and goes with the pick-up; the gem is drawn at the drop's position.
 #include "Core/Render/Image.h"
-#include "Source/TD/Towers/TDCrystallSpecial.h"
+#include "Source/TD/Towers/TDCrystalDrop.h"
 #include "Source/TD/World/TDAnimationSet.h"
 #include "Source/TD/World/TDFrameEntry.h"
 #include "Source/TD/World/TDResources.h"

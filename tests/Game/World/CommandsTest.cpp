@@ -15,7 +15,7 @@
 #include "Source/TD/Shell/Profiles.h"
 #include "Source/TD/Screens/HUDUnlockMessage.h"
 #include "Source/TD/Towers/TDContextMenu.h"
-#include "Source/TD/Towers/TDTowerSpecial.h"
+#include "Source/TD/Towers/TDTowerDrop.h"
 #include "Source/TD/Tutorial/TDTutorial.h"
 #include "Source/TD/World/LevelArt.h"
 #include "Source/TD/World/TDFloatingLabels.h"

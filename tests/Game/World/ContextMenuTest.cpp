@@ -3,7 +3,7 @@
 #include "Source/TD/Towers/TDContextMenu.h"
 #include "Source/TD/Towers/TDSpot.h"
 #include "Source/TD/Towers/TDTower.h"
-#include "Source/TD/Towers/TDTowerSpecial.h"
+#include "Source/TD/Towers/TDTowerDrop.h"
 #include "Source/TD/World/ParamSet.h"
 #include "Source/TD/World/PrototypeStore.h"
 #include "Source/TD/World/SheetToXml.h"

@@ -1,5 +1,5 @@
 // The drop base class and the clamped frame lookup of the sprite code.
-#include "Source/TD/Towers/TDTowerSpecial.h"
+#include "Source/TD/Towers/TDTowerDrop.h"
 #include "Source/TD/World/FrameList.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "Source/TD/Shell/Game.h"
 #include "Source/TD/Shell/PlayerProgress.h"
 #include "Source/TD/Towers/TDContextMenu.h"
-#include "Source/TD/Towers/TDTowerSpecial.h"
+#include "Source/TD/Towers/TDTowerDrop.h"
 #include "Source/TD/Shell/GameWindow.h"
 #include "Source/TD/Towers/TDSpot.h"
 #include "Source/TD/World/LevelArt.h"

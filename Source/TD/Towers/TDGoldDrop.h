@@ -2,7 +2,7 @@
 // A collectible drop's flight and pick-up: it arcs out of a dying unit for one second,
 // lies on the map with a shadow until it is collected, then flies to the counter and
 // goes. The clock is the progress of the current flight.
-#include "Source/TD/Towers/TDTowerSpecial.h"
+#include "Source/TD/Towers/TDTowerDrop.h"
 
 class TDAnimationSet;
 class TDFrameEntry;

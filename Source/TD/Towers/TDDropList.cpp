@@ -1,6 +1,6 @@
-#include "Source/TD/Towers/TDSpecialList.h"
+#include "Source/TD/Towers/TDDropList.h"
 
-#include "Source/TD/Towers/TDGoldSpecial.h"
+#include "Source/TD/Towers/TDGoldDrop.h"
 
 #include <cstddef>
 

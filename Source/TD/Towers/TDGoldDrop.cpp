@@ -1,4 +1,4 @@
-#include "Source/TD/Towers/TDGoldSpecial.h"
+#include "Source/TD/Towers/TDGoldDrop.h"
 
 #include "Core/Render/Graphics.h"
 #include "Core/Render/Math/Random.h"

@@ -1,7 +1,7 @@
 #pragma once
 // A gem dropped by a dying unit. It lands 50 to 100 units away from the unit; while the
 // level forces drops (the tutorial) it lies at once at a fixed spot.
-#include "Source/TD/Towers/TDGoldSpecial.h"
+#include "Source/TD/Towers/TDGoldDrop.h"
 
 class TDMob;
 

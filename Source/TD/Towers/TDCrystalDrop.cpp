@@ -1,4 +1,4 @@
-#include "Source/TD/Towers/TDCrystallSpecial.h"
+#include "Source/TD/Towers/TDCrystalDrop.h"
 
 #include "Source/TD/Tutorial/TDTutorial.h"
 #include "Source/TD/Units/TDMob.h"
