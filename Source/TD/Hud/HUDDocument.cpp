@@ -104,6 +104,25 @@ TDFrameEntry* MakeFrameFromLayer(file::ImageContainer* document, const std::wstr
     return frame;
 }
 
+void DeleteLayer(layer::Layer* node)
+{
+    if (!node)
+        return;
+    if (node->parent)
+        node->parent->RemoveChild(node);
+    delete node;
+}
+
+float ImageWidth(const layer::ImageLayer* image)
+{
+    return image && image->GetImage() ? static_cast<float>(image->GetImage()->GetWidth()) : 0.0f;
+}
+
+float ImageHeight(const layer::ImageLayer* image)
+{
+    return image && image->GetImage() ? static_cast<float>(image->GetImage()->GetHeight()) : 0.0f;
+}
+
 void DeleteButtons(std::vector<HUDButton*>& list)
 {
     while (!list.empty()) {

@@ -16,6 +16,7 @@ class ImageContainer;
 }
 namespace layer {
 class ImageLayer;
+class Layer;
 }
 namespace math {
 struct Point3;
@@ -53,6 +54,11 @@ void SetImageLayerFromDocument(layer::ImageLayer* imageLayer, file::ImageContain
 TDFrameEntry* MakeFrameFromLayer(file::ImageContainer* document, const std::wstring& layerName);
 // Deletes every button of the list, from the front, and empties it.
 void DeleteButtons(std::vector<HUDButton*>& list);
+// Takes a layer out of its parent (when it has one) and deletes it; null does nothing.
+void DeleteLayer(layer::Layer* node);
+// The pixel size of the picture an image layer shows; 0 without layer or picture.
+float ImageWidth(const layer::ImageLayer* image);
+float ImageHeight(const layer::ImageLayer* image);
 // 0xAARRGGBB as four floats r, g, b, a in 0..1.
 math::Point4 ColorFromArgb(unsigned argb);
 

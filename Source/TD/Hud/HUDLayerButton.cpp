@@ -37,11 +37,8 @@ HUDLayerButton::HUDLayerButton(const TDFrameEntry* normalFrame, const TDFrameEnt
 HUDLayerButton::~HUDLayerButton()
 {
     for (layer::Layer* child : {static_cast<layer::Layer*>(normalLayer), static_cast<layer::Layer*>(overLayer),
-                                static_cast<layer::Layer*>(labelLayer)}) {
-        if (child && child->parent)
-            child->parent->RemoveChild(child);
-        delete child;
-    }
+                                static_cast<layer::Layer*>(labelLayer)})
+        DeleteLayer(child);
 }
 
 void HUDLayerButton::update(float dt)

@@ -48,16 +48,6 @@ void SetTextSnapped(layer::TextLayer* text, const std::wstring& value)
     text->SnapToPixels();
 }
 
-float WidthOf(const layer::ImageLayer* image)
-{
-    return image && image->GetImage() ? static_cast<float>(image->GetImage()->GetWidth()) : 0.0f;
-}
-
-float HeightOf(const layer::ImageLayer* image)
-{
-    return image && image->GetImage() ? static_cast<float>(image->GetImage()->GetHeight()) : 0.0f;
-}
-
 // A picture of the document at its own place relative to the plate's origin.
 layer::ImageLayer* PictureAt(file::ImageContainer* document, const std::wstring& name, float px, float py)
 {
@@ -87,15 +77,6 @@ const UpgradeDef* FindUpgrade(TDMap* map, int id)
     return nullptr;
 }
 
-void Drop(layer::Layer* node)
-{
-    if (!node)
-        return;
-    if (node->parent)
-        node->parent->RemoveChild(node);
-    delete node;
-}
-
 } // namespace
 
 int HUDItemPlate::starCount(int steps)
@@ -117,7 +98,7 @@ HUDItemPlate::HUDItemPlate(file::ImageContainer* document, const UpgradeDef& upg
     upgradeIcon = new layer::ImageLayer;
     if (document)
         SetImageLayerFromDocument(upgradeIcon, document, kZero, L"icons/" + upgrade.icon);
-    upgradeIcon->SetPosition(-62.0f - WidthOf(upgradeIcon) * 0.5f, 47.0f - HeightOf(upgradeIcon) * 0.5f, 0.0f);
+    upgradeIcon->SetPosition(-62.0f - ImageWidth(upgradeIcon) * 0.5f, 47.0f - ImageHeight(upgradeIcon) * 0.5f, 0.0f);
     plateImage->AddChild(upgradeIcon);
 
     nameText = MakeText(L"td/data/fonts/main_42_3", 320.0f, 0, 2, 0.0f, 30.0f, 16.0f);
@@ -152,8 +133,8 @@ HUDItemPlate::HUDItemPlate(file::ImageContainer* document, const UpgradeDef& upg
     const base::ImageInfo* buyInfo = document ? document->FindLayer(L"item_plate/buy_ac") : nullptr;
     if (buyInfo)
         buyButton->SetPosition(buyInfo->x - px + buyInfo->width * 0.5f, buyInfo->y - py + buyInfo->height * 0.5f, 0.0f);
-    buyInactive->SetPosition(-WidthOf(buyInactive) * 0.5f, -HeightOf(buyInactive) * 0.5f, 0.0f);
-    buyActive->SetPosition(-WidthOf(buyActive) * 0.5f, -HeightOf(buyActive) * 0.5f, 0.0f);
+    buyInactive->SetPosition(-ImageWidth(buyInactive) * 0.5f, -ImageHeight(buyInactive) * 0.5f, 0.0f);
+    buyActive->SetPosition(-ImageWidth(buyActive) * 0.5f, -ImageHeight(buyActive) * 0.5f, 0.0f);
     buyButton->AddChild(buyInactive);
     buyButton->AddChild(buyActive);
     plateImage->AddChild(buyButton);
@@ -177,12 +158,12 @@ HUDItemPlate::HUDItemPlate(file::ImageContainer* document, const UpgradeDef& upg
 HUDItemPlate::~HUDItemPlate()
 {
     for (layer::ImageLayer* star : stars)
-        Drop(star);
+        DeleteLayer(star);
     stars.clear();
     layer::Layer* nodes[] = {buyActive, buyInactive, buyButton, gemIcon,  costText,
                              descriptionText, nameText, upgradeIcon, emptyStars, plateImage};
     for (layer::Layer* node : nodes)
-        Drop(node);
+        DeleteLayer(node);
 }
 
 void HUDItemPlate::refresh()
@@ -226,7 +207,7 @@ bool HUDItemPlate::overBuyButton(int x, int y) const
     const float listX = plateImage->parent ? plateImage->parent->position.x : 0.0f;
     const float left = buyActive->position.x + buyButton->position.x + plateImage->position.x + listX;
     const float top = buyActive->position.y + buyButton->position.y + plateImage->position.y + listY;
-    return left <= x && x <= left + WidthOf(buyActive) && top <= y && y <= top + HeightOf(buyActive);
+    return left <= x && x <= left + ImageWidth(buyActive) && top <= y && y <= top + ImageHeight(buyActive);
 }
 
 void HUDItemPlate::onMouseMove(int x, int y)

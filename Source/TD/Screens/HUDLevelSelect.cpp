@@ -4,6 +4,7 @@
 #include "Core/File/ImageContainer.h"
 #include "Framework/Layer/TextLayer.h"
 #include "Source/TD/Audio/PlayMusicTrack.h"
+#include "Source/TD/Hud/HUDDocument.h"
 #include "Source/TD/Hud/TDButtonFrame.h"
 #include "Source/TD/Screens/LevelPlate.h"
 #include "Source/TD/Shell/Game.h"
@@ -73,11 +74,7 @@ HUDLevelSelect::~HUDLevelSelect()
 
 void HUDLevelSelect::dropEpisodeTitle()
 {
-    if (!episodeTitle)
-        return;
-    if (episodeTitle->parent)
-        episodeTitle->parent->RemoveChild(episodeTitle);
-    delete episodeTitle;
+    DeleteLayer(episodeTitle);
     episodeTitle = nullptr;
 }
 

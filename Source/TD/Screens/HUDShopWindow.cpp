@@ -59,16 +59,6 @@ int LevelGems()
     return map && map->mStats ? map->mStats->mGems : 0;
 }
 
-float HeightOf(const layer::ImageLayer* image)
-{
-    return image && image->GetImage() ? static_cast<float>(image->GetImage()->GetHeight()) : 0.0f;
-}
-
-float WidthOf(const layer::ImageLayer* image)
-{
-    return image && image->GetImage() ? static_cast<float>(image->GetImage()->GetWidth()) : 0.0f;
-}
-
 } // namespace
 
 HUDShopScrollBar::HUDShopScrollBar(file::ImageContainer* document)
@@ -87,11 +77,8 @@ HUDShopScrollBar::HUDShopScrollBar(file::ImageContainer* document)
 
 HUDShopScrollBar::~HUDShopScrollBar()
 {
-    for (layer::Layer* node : {static_cast<layer::Layer*>(slider), static_cast<layer::Layer*>(bar), root}) {
-        if (node->parent)
-            node->parent->RemoveChild(node);
-        delete node;
-    }
+    for (layer::Layer* node : {static_cast<layer::Layer*>(slider), static_cast<layer::Layer*>(bar), root})
+        DeleteLayer(node);
 }
 
 void HUDShopScrollBar::placeSlider()
@@ -224,7 +211,7 @@ void HUDShopWindow::scrollListTo(float position)
 
 bool HUDShopWindow::inListBand(int y) const
 {
-    const float top = header->position.y + HeightOf(header);
+    const float top = header->position.y + ImageHeight(header);
     return y > top && y < footer->position.y;
 }
 
@@ -256,8 +243,8 @@ void HUDShopWindow::onMousePressed(int x, int y)
         dragState = 1;
     if (!shopBlocked()) {
         const layer::ImageLayer* s = scrollBar->slider;
-        if (scrollBar->root->visible && x > s->position.x && x < s->position.x + WidthOf(s) && y > s->position.y &&
-            y < s->position.y + HeightOf(s))
+        if (scrollBar->root->visible && x > s->position.x && x < s->position.x + ImageWidth(s) && y > s->position.y &&
+            y < s->position.y + ImageHeight(s))
             scrollBar->held = 0;
         const int tab = tabBar->click(x, y);
         if (tab >= 0) {

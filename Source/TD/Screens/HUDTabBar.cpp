@@ -14,28 +14,9 @@
 
 namespace {
 
-int WidthOf(const layer::ImageLayer* image)
-{
-    return image && image->GetImage() ? image->GetImage()->GetWidth() : 0;
-}
-
-int HeightOf(const layer::ImageLayer* image)
-{
-    return image && image->GetImage() ? image->GetImage()->GetHeight() : 0;
-}
-
 layer::TextLayer::FontHandle TabFont()
 {
     return layer::TextLayer::ShareFont(GameFont(L"td/data/fonts/main_42_3"));
-}
-
-void Drop(layer::Layer* node)
-{
-    if (!node)
-        return;
-    if (node->parent)
-        node->parent->RemoveChild(node);
-    delete node;
 }
 
 } // namespace
@@ -53,12 +34,12 @@ HUDTabButton::HUDTabButton(file::ImageContainer* document, const std::wstring& k
     }
     activeImage->SetPosition(0.0f, 0.0f, 0.0f);
     inactiveImage->SetPosition(0.0f, 0.0f, 0.0f);
-    const int w = WidthOf(inactiveImage), h = HeightOf(inactiveImage);
+    const int w = static_cast<int>(ImageWidth(inactiveImage)), h = static_cast<int>(ImageHeight(inactiveImage));
     body->SetPosition(static_cast<float>(-(w / 2)), static_cast<float>(-h), 0.0f);
     label = new layer::TextLayer(layer::TextLayer::ShareFont(GameFont(L"td/data/fonts/main_42_2")),
                                  LocalStrings::Instance()->get(key), 0.0f, 1, true, 211.0f);
     label->SetAlign(2, 2);
-    label->SetPosition(WidthOf(activeImage) * 0.5f, HeightOf(activeImage) * 0.5f + 6.0f, 0.0f);
+    label->SetPosition(ImageWidth(activeImage) * 0.5f, ImageHeight(activeImage) * 0.5f + 6.0f, 0.0f);
     label->SnapToPixels();
     body->AddChild(inactiveImage);
     body->AddChild(activeImage);
@@ -68,11 +49,11 @@ HUDTabButton::HUDTabButton(file::ImageContainer* document, const std::wstring& k
 
 HUDTabButton::~HUDTabButton()
 {
-    Drop(label);
-    Drop(activeImage);
-    Drop(inactiveImage);
-    Drop(body);
-    Drop(root);
+    DeleteLayer(label);
+    DeleteLayer(activeImage);
+    DeleteLayer(inactiveImage);
+    DeleteLayer(body);
+    DeleteLayer(root);
 }
 
 void HUDTabButton::select()
@@ -95,8 +76,8 @@ void HUDTabButton::deselect()
 
 bool HUDTabButton::contains(int x, int y) const
 {
-    const int half = WidthOf(activeImage) / 2;
-    const int h = HeightOf(activeImage);
+    const int half = static_cast<int>(ImageWidth(activeImage)) / 2;
+    const int h = static_cast<int>(ImageHeight(activeImage));
     const float rx = root->position.x, ry = root->position.y;
     return rx - half < x && x < rx + half && ry - h < y && y < ry;
 }

@@ -37,16 +37,6 @@ float HeightOf(const ImageHandle& image)
     return image ? static_cast<float>(image->GetHeight()) : 0.0f;
 }
 
-void Drop(layer::Layer*& layer)
-{
-    if (!layer)
-        return;
-    if (layer->parent)
-        layer->parent->RemoveChild(layer);
-    delete layer;
-    layer = nullptr;
-}
-
 // "episodeVisited" of the profile: how many levels of the episode were seen.
 int VisitedCount(PlayerProgress* progress, int episode)
 {
@@ -141,14 +131,12 @@ LevelPlate::LevelPlate(int episodeIndex, int levelIndex, file::ImageContainer* d
 
 LevelPlate::~LevelPlate()
 {
-    for (layer::ImageLayer* star : starLayers) {
-        layer::Layer* node = star;
-        Drop(node);
-    }
+    for (layer::ImageLayer* star : starLayers)
+        DeleteLayer(star);
     starLayers.clear();
     layer::Layer* nodes[] = {starsPlate, newMarker, numberText, activeLayer, plateLayer, root};
     for (layer::Layer* node : nodes)
-        Drop(node);
+        DeleteLayer(node);
 }
 
 void LevelPlate::update(float dt)
