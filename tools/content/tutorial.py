@@ -38,7 +38,7 @@ STEPS = [
 ]
 
 TEXTS = [(key, text) for _id, _f, _a, _c, key, text, _t, _cmds, _done in STEPS] + [
-    ("tutorial_skip_label", "Skip tutorial"),
+    ("tutorial_skip_label", "Skip"),
 ]
 # The strings file is written by the shell module's turn, so the texts join at import.
 shell.add_texts(TEXTS)
@@ -124,9 +124,11 @@ def _skip_button(size, hover):
 def _write_skip(folder):
     label = dict(TEXTS)["tutorial_skip_label"]
     # The label is drawn in the 42-pixel button font.
-    w = int(max(200, text_width(label, 40) + 64))
-    h = 64
-    x, y = 1024 - w - 16, 16
+    w = int(max(160, text_width(label, 40) + 64))
+    h = 56
+    # Under the HUD's round buttons, right of the hint panel (which ends near x 790),
+    # so it covers neither the counters nor the buttons nor the hint.
+    x, y = 1024 - w - 12, 66
     write_layers(folder, [("button/b4_normal", _skip_button((w, h), False), x, y),
                           ("button/b4_over", _skip_button((w, h), True), x, y)])
 
