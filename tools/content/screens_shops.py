@@ -1,11 +1,13 @@
-"""The episode select ("td/episode_select"), the level select ("td/level_select") and
-the upgrade shop ("td/shop") with their texts.
+"""The episode select ("td/episode_select"), the level select ("td/level_select"), the
+upgrade shop ("td/shop"), the gem shop ("td/gem_shop") and the boost shop
+("td/boost_shop") with their texts.
 
 Documents are layered folders (layers.xml + one PNG per layer). Layer names are the
 ones the screens look up; top-level layers are pictures the window draws itself,
 "button/..." are buttons, "text/..." text places; the other folders ("plates/",
-"plate/", "stars_plate/", "item_plate/", "tabs/", "scroll/", "icons/") are pictures
-the screens take by name and place themselves.
+"plate/", "stars_plate/", "item_plate/", "tabs/", "scroll/", "icons/", the offer
+plates' "pricing/<language>/<n>" and the badges under "1/") are pictures the screens
+take by name and place themselves.
 """
 import os
 
@@ -23,6 +25,12 @@ shell.add_texts([
     ("reset_upgrades_title", "Reset upgrades?"),
     ("reset_upgrades_message", "All bought upgrades are undone and their gems come back."),
     ("reset_upgrades_message_inapp", "Undo all bought upgrades for %s?"),
+    ("gemShopTitle", "Gem shop"),
+    ("gemShopTitle2", "Gems: %d"),
+    ("gemShopBuyFor", "Buy %s"),
+    ("gemShopBuy_progress", "Buying\u2026"),
+    ("boostShopTitle", "Boosts"),
+    ("boostShopBuy_already_purchased", "Owned"),
 ])
 
 UPGRADE_NAMES = {
@@ -268,7 +276,128 @@ def _arrow_v(d, up):
     return c
 
 
+# -- "td/gem_shop" and "td/boost_shop" ----------------------------------------------------
+# An offer plate: the plate picture ("button/b_0n_in") with its buy bar, the price
+# picture above the bar ("pricing/en/n"), the text place on the bar ("text/b_0n_text")
+# and, on some plates, a badge ribbon over the top right corner. The shop buys on a
+# click inside the plate less 50 pixels on every side, which holds the bar's middle.
+OFFER = (280, 250)
+BUY_BAR = (20, 142, 260, 200)
+GEM_PACKS = [100, 300, 600, 2000, 4500]  # the gems each pack credits
+GEM_BADGES = {1: ("most_popular", "Most popular"), 3: ("best_buy", "Best buy"), 4: ("all_inclusive", "All inclusive")}
+BOOSTS = [("Extra energy", "heart"), ("Faster energy", "fast"), ("Energy refill", "refill")]
+
+
+def _offer_plate(picture):
+    w, h = OFFER
+    c = Canvas(w, h)
+    c.rounded_box((4, 4, w - 4, h - 4), radius=22, fill=PALETTE["panel"], shadow=True, width=3)
+    c.rounded_box((14, 14, w - 14, 134), radius=16, fill=PALETTE["parchment"],
+                  gradient=(PALETTE["parchment"], PALETTE["parchment_dark"]), width=2)
+    c.paste(picture, ((w - picture.width) // 2, 20))
+    x0, y0, x1, y1 = BUY_BAR
+    c.rounded_box((x0, y0, x1, y1), radius=16, fill=PALETTE["green"],
+                  gradient=(mix(PALETTE["green"], PALETTE["white"], 0.25), PALETTE["green_dark"]), width=2.5)
+    c.highlight((x0, y0, x1, y1), radius=16, strength=50)
+    return c
+
+
+def _gem_pile(count):
+    """Gems heaped in a small pyramid: more for the bigger packs."""
+    c = Canvas(200, 78)
+    rows, left, size = [], count, 34
+    while left > 0:
+        n = min(left, 4 - len(rows)) if len(rows) < 3 else left
+        rows.append(max(n, 1))
+        left -= n
+    for r, n in enumerate(rows):
+        y = 78 - size - r * 20
+        x0 = 100 - n * size * 0.8 / 2
+        for k in range(n):
+            c.paste(icon("gem", size), (int(x0 + k * size * 0.8), int(y)))
+    return c
+
+
+def _boost_picture(kind):
+    c = Canvas(200, 78)
+    if kind == "heart":
+        c.paste(icon("heart", 70), (30, 4))
+        c.text((140, 40), "+5", size=40, anchor="mm", fill=PALETTE["health"])
+    elif kind == "fast":
+        c.paste(round_button(70, "gold", symbol="fast"), (65, 4))
+    else:
+        c.circle((100, 40), 34, PALETTE["gem"], gradient=(mix(PALETTE["gem"], PALETTE["white"], 0.4),
+                                                          PALETTE["gem_dark"]), width=2.5)
+        c.polygon([(100, 12), (122, 44), (106, 44), (112, 68), (82, 34), (96, 34)], PALETTE["gold"], width=2)
+    return c
+
+
+def _price(text, w=240, h=40):
+    c = Canvas(w, h)
+    c.text((w / 2, h / 2), text, size=28, anchor="mm", fill=PALETTE["text_dark"], outline=None, shadow=False,
+           max_width=w - 8)
+    return c
+
+
+def _badge(text, w=150, h=40):
+    c = Canvas(w, h)
+    c.rounded_box((2, 2, w - 2, h - 2), radius=h // 2 - 2, fill=PALETTE["health"],
+                  gradient=(mix(PALETTE["health"], PALETTE["white"], 0.2), PALETTE["health_dark"]), shadow=True,
+                  width=2)
+    c.text((w / 2, h / 2), text, size=20, anchor="mm", fill=PALETTE["white"], max_width=w - 16)
+    return c
+
+
+def _offer_layers(places, pictures, prices, badges):
+    """The plates at `places` [(x, y)]: plate, price and text place by number, and the
+    badges {plate index: (name, text)}."""
+    plates, pricing, texts, extras = [], [], [], []
+    x0, y0, x1, y1 = BUY_BAR
+    for n, ((x, y), picture, price) in enumerate(zip(places, pictures, prices), start=1):
+        plates.append(("button/b_%02d_in" % n, _offer_plate(picture), x, y))
+        pricing.append(("pricing/en/%d" % n, _price(price), x + 20, y + 98))
+        texts.append(("text/b_%02d_text" % n, blank(x1 - x0 - 10, y1 - y0 - 8), x + x0 + 5, y + y0 + 4))
+        if n - 1 in badges:
+            name, text = badges[n - 1]
+            extras.append(("1/" + name, _badge(text), x + OFFER[0] - 146, y - 12))
+    return plates + pricing + extras + texts
+
+
+def _offer_screen(folder, caption_width, places, pictures, prices, badges):
+    layers = [
+        ("background", _backdrop(), 0, 0),
+        ("caption_plate", frame(caption_width, 80), (1024 - caption_width) // 2, 12),
+        ("gems_plate", frame(400, 54), 312, 98),
+        ("gems_icon", icon("gem", 40), 324, 105),
+        ("text/caption", blank(caption_width - 40, 68), (1024 - caption_width) // 2 + 20, 18),
+        ("text/caption_gems", blank(330, 46), 368, 102),
+    ]
+    layers += _offer_layers(places, pictures, prices, badges)
+    layers += [
+        ("button/back_in", _label_button(180, 70, "Back", "brown"), 30, 684),
+        ("button/offers_wall", _label_button(220, 70, "Free gems", "blue"), 774, 684),
+    ]
+    write_layers(folder, layers)
+
+
+def write_gem_shop(out_dir):
+    places = [(62, 164), (372, 164), (682, 164), (217, 424), (527, 424)]
+    pictures = [_gem_pile(n) for n in (1, 2, 3, 5, 8)]
+    prices = ["%d gems" % n for n in GEM_PACKS]
+    _offer_screen(os.path.join(out_dir, "td", "gem_shop"), 520, places, pictures, prices, GEM_BADGES)
+
+
+def write_boost_shop(out_dir):
+    places = [(62, 260), (372, 260), (682, 260)]
+    pictures = [_boost_picture(kind) for _name, kind in BOOSTS]
+    prices = [name for name, _kind in BOOSTS]
+    _offer_screen(os.path.join(out_dir, "td", "boost_shop"), 440, places, pictures, prices,
+                  {2: ("most_popular", "Most popular")})
+
+
 def generate(out_dir, tools_dir):
     write_episode_select(out_dir)
     write_level_select(out_dir)
     write_shop(out_dir)
+    write_gem_shop(out_dir)
+    write_boost_shop(out_dir)

@@ -51,8 +51,7 @@ public:
     void clearWindows();
 
     // Openers: build the screen, write its screen id into the level object, start the
-    // opening fade when the stack is empty, queue it. Screens that do not exist in
-    // this build log one line and open nothing.
+    // opening fade when the stack is empty, queue it.
     void showEpisodeSelect();
     void showLevelSelect();
     void showShop(int mode);

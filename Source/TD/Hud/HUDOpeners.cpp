@@ -1,10 +1,10 @@
 // The HUD's openers: each builds its screen, writes the screen id into the level
-// object and queues the window. A screen class that is not part of this build yet
-// logs one line and opens nothing; its opener is wired in where the screen lands.
+// object and queues the window.
 #include "Source/TD/Hud/HUD.h"
 
-#include "Core/Base/Log.h"
 #include "Source/TD/Hud/HUDModalMessage.h"
+#include "Source/TD/Screens/HUDBoostShop.h"
+#include "Source/TD/Screens/HUDBuyGemScreen.h"
 #include "Source/TD/Screens/HUDEpisodeSelectIOS.h"
 #include "Source/TD/Screens/HUDLevelSelect.h"
 #include "Source/TD/Screens/HUDMainMenu.h"
@@ -18,11 +18,6 @@
 #include "Source/TD/World/TDMap.h"
 
 namespace {
-
-void NotBuilt(const wchar_t* screen)
-{
-    GE_LOG(L"HUD: the screen '%s' is not part of this build; nothing opens.\n") << screen;
-}
 
 // Replaces what the root board's modal slot holds.
 void PutIntoModalSlot(HUDWindow* dialog)
@@ -79,14 +74,17 @@ void HUD::showProfiles()
     open(new HUDProfiles, 13);
 }
 
-void HUD::showGemShop(const std::wstring&)
+void HUD::showGemShop(const std::wstring& returnName)
 {
-    NotBuilt(L"gem shop");
+    // The boost shop reopens the gem shop with its own return name.
+    if (&returnName != &GemShopReturnName)
+        GemShopReturnName = returnName;
+    open(new HUDBuyGemScreen, 18);
 }
 
 void HUD::showBoostShop()
 {
-    NotBuilt(L"boost shop");
+    open(new HUDBoostShop, 24);
 }
 
 void HUD::showModalInput()
