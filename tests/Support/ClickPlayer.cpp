@@ -1,0 +1,194 @@
+#include "tests/Support/ClickPlayer.h"
+
+#include "Source/TD/Hud/ButtonOverWindow.h"
+#include "Source/TD/Hud/HUD.h"
+#include "Source/TD/Hud/HUDButtonOver.h"
+#include "Source/TD/Hud/HUDSpellButton.h"
+#include "Source/TD/Hud/TDButtonFrame.h"
+#include "Source/TD/Shell/Game.h"
+#include "Source/TD/Shell/GameWindow.h"
+#include "Source/TD/Towers/TDContextMenu.h"
+#include "Source/TD/Towers/TDSpot.h"
+#include "Source/TD/Towers/TDTower.h"
+#include "Source/TD/World/TDFrameEntry.h"
+#include "Source/TD/World/TDMap.h"
+#include "Source/TD/World/TDPoint.h"
+#include "tests/Support/GameHarness.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+namespace click {
+
+namespace {
+
+// Long enough for a menu's fade (0.2 s) or its closing, at the harness's time step.
+constexpr int kMenuFrames = 60;
+
+bool MenuOpen(TDMap* map)
+{
+    return map->mContextMenu && map->mContextMenu->state == TDContextMenu::Open;
+}
+
+// The level's own space is the screen's, shifted and scaled by the level's view.
+void AtLevelPoint(GameHarness& h, TDMap* map, float x, float y)
+{
+    At(h, x * map->mViewScale + map->mViewOffset[0], y * map->mViewScale + map->mViewOffset[1]);
+}
+
+float RouteDistance(const TDMap* map, float x, float y)
+{
+    float best = FLT_MAX;
+    for (const TDPoint* point : map->mPoints)
+        best = std::min(best, std::hypot(point->x - x, point->y - y));
+    return best;
+}
+
+} // namespace
+
+TDMap* Level(GameHarness& h)
+{
+    return h.game() && h.game()->mGameWindow ? h.game()->mGameWindow->mMap : nullptr;
+}
+
+HUDWindow* TopWindow(GameHarness& h)
+{
+    TDMap* map = Level(h);
+    return map && map->mHud ? map->mHud->topWindow() : nullptr;
+}
+
+void At(GameHarness& h, float x, float y, int settle)
+{
+    h.MouseMove(x, y);
+    h.Step(2);
+    h.Click(x, y);
+    h.Step(settle);
+}
+
+bool ButtonCentre(const HUDWindow* window, const std::wstring& name, float* x, float* y)
+{
+    if (!window)
+        return false;
+    if (const TDButtonFrame* button = window->findButton(name); button && button->mVisible) {
+        *x = button->centerX();
+        *y = button->centerY();
+        return true;
+    }
+    if (const auto* list = dynamic_cast<const ButtonOverWindow*>(window))
+        for (const HUDButtonOver* button : list->overButtons)
+            if (button->visible && button->name == name && button->currentFrame()) {
+                const TDFrameEntry* frame = button->currentFrame();
+                *x = frame->centerX() + button->xOffset;
+                *y = frame->centerY();
+                return true;
+            }
+    return false;
+}
+
+bool Button(GameHarness& h, const std::wstring& name, int settle)
+{
+    TDMap* map = Level(h);
+    if (!map || !map->mHud)
+        return false;
+    const HUDWindow* top = map->mHud->topWindow();
+    float x = 0.0f, y = 0.0f;
+    if (!ButtonCentre(top ? top : map->mHud, name, &x, &y))
+        return false;
+    At(h, x, y, settle);
+    return true;
+}
+
+std::vector<TDSpot*> FreeSpots(TDMap* map)
+{
+    std::vector<TDSpot*> spots;
+    for (TDSpot* spot : map->mSpotList)
+        if (spot->mType == TDSpot::Standard && spot->mEntry && spot->mEntry->mVisible &&
+            map->spotAllowed(spot->mEntry->mName))
+            spots.push_back(spot);
+    std::stable_sort(spots.begin(), spots.end(), [map](const TDSpot* a, const TDSpot* b) {
+        return RouteDistance(map, a->mEntry->centerX(), a->mEntry->centerY()) <
+               RouteDistance(map, b->mEntry->centerX(), b->mEntry->centerY());
+    });
+    return spots;
+}
+
+bool OpenSpot(GameHarness& h, TDSpot* spot)
+{
+    TDMap* map = Level(h);
+    if (!map || !spot || !spot->mEntry)
+        return false;
+    AtLevelPoint(h, map, spot->mEntry->centerX(), spot->mEntry->centerY());
+    return h.StepUntil([map] { return MenuOpen(map); }, kMenuFrames);
+}
+
+bool OpenTower(GameHarness& h, TDTower* tower)
+{
+    TDMap* map = Level(h);
+    if (!map || !tower)
+        return false;
+    AtLevelPoint(h, map, tower->spot ? tower->spot->centerX() : tower->x, tower->spot ? tower->spot->centerY() : tower->y);
+    return h.StepUntil([map] { return MenuOpen(map); }, kMenuFrames);
+}
+
+bool MenuItem(GameHarness& h, int command)
+{
+    TDMap* map = Level(h);
+    if (!map || !MenuOpen(map))
+        return false;
+    TDContextMenu* menu = map->mContextMenu;
+    for (const TDContextMenuItem* item : menu->items) {
+        if (item->command != command)
+            continue;
+        float x = 0.0f, y = 0.0f;
+        menu->itemCenter(*item, 1.0f, &x, &y);
+        AtLevelPoint(h, map, x, y);
+        return h.StepUntil([map] { return !map->mContextMenu; }, kMenuFrames);
+    }
+    return false;
+}
+
+int MenuCommand(TDMap* map, int kind)
+{
+    if (!map || !map->mContextMenu)
+        return -1;
+    for (const TDContextMenuItem* item : map->mContextMenu->items)
+        if (item->kind == kind)
+            return item->command;
+    return -1;
+}
+
+TDTower* Build(GameHarness& h, TDSpot* spot, int prototypeId)
+{
+    TDMap* map = Level(h);
+    if (!OpenSpot(h, spot))
+        return nullptr;
+    const size_t before = map->mTowers.size();
+    if (!MenuItem(h, prototypeId) || map->mTowers.size() == before)
+        return nullptr;
+    for (TDTower* tower : map->mTowers)
+        if (tower->spot == spot->mEntry)
+            return tower;
+    return nullptr;
+}
+
+bool TowerAction(GameHarness& h, TDTower* tower, int kind)
+{
+    if (!OpenTower(h, tower))
+        return false;
+    const int command = MenuCommand(Level(h), kind);
+    return command >= 0 && MenuItem(h, command);
+}
+
+bool CastSpell(GameHarness& h, size_t index, float x, float y)
+{
+    TDMap* map = Level(h);
+    if (!map || !map->mHud || index >= map->mHud->spellButtons.size())
+        return false;
+    const HUDSpellButton* button = map->mHud->spellButtons[index];
+    At(h, button->x, button->y);
+    AtLevelPoint(h, map, x, y);
+    return true;
+}
+
+} // namespace click
