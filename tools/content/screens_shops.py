@@ -281,14 +281,14 @@ def _arrow_v(d, up):
 # picture above the bar ("pricing/en/n"), the text place on the bar ("text/b_0n_text")
 # and, on some plates, a badge ribbon over the top right corner. The shop buys on a
 # click inside the plate less 50 pixels on every side, which holds the bar's middle.
-OFFER = (280, 250)
-BUY_BAR = (20, 142, 260, 200)
+OFFER = (280, 240)
+BUY_BAR = (20, 148, 260, 204)
 GEM_PACKS = [100, 300, 600, 2000, 4500]  # the gems each pack credits
 GEM_BADGES = {1: ("most_popular", "Most popular"), 3: ("best_buy", "Best buy"), 4: ("all_inclusive", "All inclusive")}
 BOOSTS = [("Extra energy", "heart"), ("Faster energy", "fast"), ("Energy refill", "refill")]
 
 
-def _offer_plate(picture):
+def _offer_plate(picture, bar):
     w, h = OFFER
     c = Canvas(w, h)
     c.rounded_box((4, 4, w - 4, h - 4), radius=22, fill=PALETTE["panel"], shadow=True, width=3)
@@ -296,8 +296,8 @@ def _offer_plate(picture):
                   gradient=(PALETTE["parchment"], PALETTE["parchment_dark"]), width=2)
     c.paste(picture, ((w - picture.width) // 2, 20))
     x0, y0, x1, y1 = BUY_BAR
-    c.rounded_box((x0, y0, x1, y1), radius=16, fill=PALETTE["green"],
-                  gradient=(mix(PALETTE["green"], PALETTE["white"], 0.25), PALETTE["green_dark"]), width=2.5)
+    c.rounded_box((x0, y0, x1, y1), radius=16, fill=bar[0], gradient=(mix(bar[0], PALETTE["white"], 0.25), bar[1]),
+                  width=2.5)
     c.highlight((x0, y0, x1, y1), radius=16, strength=50)
     return c
 
@@ -348,13 +348,13 @@ def _badge(text, w=150, h=40):
     return c
 
 
-def _offer_layers(places, pictures, prices, badges):
+def _offer_layers(places, pictures, prices, badges, bar):
     """The plates at `places` [(x, y)]: plate, price and text place by number, and the
     badges {plate index: (name, text)}."""
     plates, pricing, texts, extras = [], [], [], []
     x0, y0, x1, y1 = BUY_BAR
     for n, ((x, y), picture, price) in enumerate(zip(places, pictures, prices), start=1):
-        plates.append(("button/b_%02d_in" % n, _offer_plate(picture), x, y))
+        plates.append(("button/b_%02d_in" % n, _offer_plate(picture, bar), x, y))
         pricing.append(("pricing/en/%d" % n, _price(price), x + 20, y + 98))
         texts.append(("text/b_%02d_text" % n, blank(x1 - x0 - 10, y1 - y0 - 8), x + x0 + 5, y + y0 + 4))
         if n - 1 in badges:
@@ -363,16 +363,16 @@ def _offer_layers(places, pictures, prices, badges):
     return plates + pricing + extras + texts
 
 
-def _offer_screen(folder, caption_width, places, pictures, prices, badges):
+def _offer_screen(folder, caption_width, places, pictures, prices, badges, bar):
     layers = [
         ("background", _backdrop(), 0, 0),
-        ("caption_plate", frame(caption_width, 80), (1024 - caption_width) // 2, 12),
-        ("gems_plate", frame(400, 54), 312, 98),
-        ("gems_icon", icon("gem", 40), 324, 105),
-        ("text/caption", blank(caption_width - 40, 68), (1024 - caption_width) // 2 + 20, 18),
-        ("text/caption_gems", blank(330, 46), 368, 102),
+        ("caption_plate", frame(caption_width, 96), (1024 - caption_width) // 2, 6),
+        ("gems_plate", frame(400, 54), 312, 106),
+        ("gems_icon", icon("gem", 40), 324, 113),
+        ("text/caption", blank(caption_width - 40, 84), (1024 - caption_width) // 2 + 20, 12),
+        ("text/caption_gems", blank(330, 46), 368, 110),
     ]
-    layers += _offer_layers(places, pictures, prices, badges)
+    layers += _offer_layers(places, pictures, prices, badges, bar)
     layers += [
         ("button/back_in", _label_button(180, 70, "Back", "brown"), 30, 684),
         ("button/offers_wall", _label_button(220, 70, "Free gems", "blue"), 774, 684),
@@ -381,18 +381,20 @@ def _offer_screen(folder, caption_width, places, pictures, prices, badges):
 
 
 def write_gem_shop(out_dir):
-    places = [(62, 164), (372, 164), (682, 164), (217, 424), (527, 424)]
+    places = [(62, 174), (372, 174), (682, 174), (217, 428), (527, 428)]
     pictures = [_gem_pile(n) for n in (1, 2, 3, 5, 8)]
     prices = ["%d gems" % n for n in GEM_PACKS]
-    _offer_screen(os.path.join(out_dir, "td", "gem_shop"), 520, places, pictures, prices, GEM_BADGES)
+    _offer_screen(os.path.join(out_dir, "td", "gem_shop"), 520, places, pictures, prices, GEM_BADGES,
+                  (PALETTE["green"], PALETTE["green_dark"]))
 
 
 def write_boost_shop(out_dir):
     places = [(62, 260), (372, 260), (682, 260)]
     pictures = [_boost_picture(kind) for _name, kind in BOOSTS]
     prices = [name for name, _kind in BOOSTS]
+    # A dark bar: the premium prices are drawn in white or, when the gems fall short, red.
     _offer_screen(os.path.join(out_dir, "td", "boost_shop"), 440, places, pictures, prices,
-                  {2: ("most_popular", "Most popular")})
+                  {2: ("most_popular", "Most popular")}, (PALETTE["panel_dark"], PALETTE["black"]))
 
 
 def generate(out_dir, tools_dir):
