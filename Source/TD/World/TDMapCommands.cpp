@@ -17,7 +17,6 @@
 #include "Source/TD/Shell/GameWindow.h"
 #include "Source/TD/Shell/LocalStrings.h"
 #include "Source/TD/Shell/PlayerProgress.h"
-#include "Source/TD/Shell/Profiles.h"
 #include "Source/TD/Towers/TDTower.h"
 #include "Source/TD/Tutorial/TDTutorial.h"
 #include "Source/TD/World/TDFrameEntry.h"
@@ -225,7 +224,8 @@ void TDMap::onScreenCommand(const std::wstring& name, int x, int y)
         break;
     case 13:
         if (name == L"create") {
-            if (static_cast<int>(file::Profiles::Instance()->getProfileNames().size()) < kMaxProfiles) {
+            // The built-in default profile has no slot: only the player's own count.
+            if (static_cast<int>(mProgress->otherProfileNames.size()) < kMaxProfiles) {
                 mScreen = 14;
                 mHud->showModalInput();
             } else {

@@ -70,9 +70,13 @@ void PushWindow(TDMap& map, GameHarness& h)
     h.Step(1);
 }
 
+// A profile file as the game writes it: the built-in default profile first, then
+// `count` players of the player's own.
 std::string Profiles(const std::string& current, int count)
 {
-    std::string text = "<Profiles currentProfile=\"" + current + "\">";
+    const std::wstring defaultName = file::Profiles::kDefaultName;
+    std::string text = "<Profiles currentProfile=\"" + current + "\"><Profile name=\"" +
+                       std::string(defaultName.begin(), defaultName.end()) + "\"/>";
     for (int i = 0; i < count; ++i)
         text += "<Profile name=\"P" + std::to_string(i) + "\"/>";
     return text + "</Profiles>";
@@ -103,7 +107,9 @@ TEST(Commands, ProfilesRowsAndTheCountLimit)
             h.Step(2);
             TDMap* map = Level(h);
             ASSERT_NE(map, nullptr);
-            ASSERT_EQ(file::Profiles::Instance()->getProfileNames().size(), static_cast<size_t>(c.profiles));
+            ASSERT_EQ(map->mProgress->otherProfileNames.size(), static_cast<size_t>(c.profiles));
+            ASSERT_EQ(file::Profiles::Instance()->getProfileNames().size(), static_cast<size_t>(c.profiles) + 1)
+                << "the default profile comes first";
             map->mScreen = 13;
             map->mSavedScreen = -1;
             map->onScreenCommand(L"create", 0, 0);
