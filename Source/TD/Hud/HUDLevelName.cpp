@@ -39,6 +39,15 @@ float HUDLevelName::currentAlpha() const
     return 2.0f * timer;
 }
 
+void HUDLevelName::lineCentres(float cy, float nameHeight, float levelHeight, float* nameY, float* levelY)
+{
+    // Fixed offsets around the centre let the big name's line run into the number's.
+    const float gap = levelHeight * 0.25f;
+    const float top = cy - (nameHeight + gap + levelHeight) * 0.5f;
+    *nameY = top + nameHeight * 0.5f;
+    *levelY = top + nameHeight + gap + levelHeight * 0.5f;
+}
+
 void HUDLevelName::draw(render::Graphics* graphics)
 {
     if (timer < 0.0f)
@@ -46,11 +55,15 @@ void HUDLevelName::draw(render::Graphics* graphics)
     graphics->SetColor(1.0f, 1.0f, 1.0f, currentAlpha());
     float cx = 0.0f, cy = 0.0f;
     ViewCentre(&cx, &cy);
-    if (const FontHandle big = GameFont(L"td/data/fonts/main_80"))
+    const FontHandle big = GameFont(L"td/data/fonts/main_80");
+    const FontHandle small = GameFont(L"td/data/fonts/main_42_3");
+    float nameY = 0.0f, levelY = 0.0f;
+    lineCentres(cy, big ? big->GetSize() : 80.0f, small ? small->GetSize() : 42.0f, &nameY, &levelY);
+    if (big)
         graphics->SetFont(big);
-    graphics->DrawText(episodeName).SetAlign(2, 2).Translate(cx, cy - 25.0f);
-    if (const FontHandle small = GameFont(L"td/data/fonts/main_42_3"))
+    graphics->DrawText(episodeName).SetAlign(2, 2).Translate(cx, nameY);
+    if (small)
         graphics->SetFont(small);
-    graphics->DrawText(levelText).SetAlign(2, 2).Translate(cx, cy + 25.0f);
+    graphics->DrawText(levelText).SetAlign(2, 2).Translate(cx, levelY);
     graphics->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
 }

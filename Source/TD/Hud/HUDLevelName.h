@@ -13,6 +13,9 @@ public:
     void draw(render::Graphics* graphics) override;
     // 0..1 of the phase's fade; negative timer: nothing to draw.
     float currentAlpha() const;
+    // Vertical centres of the two lines for their fonts' line heights: one block centred
+    // on `cy`, with a gap between the lines so that they never touch.
+    static void lineCentres(float cy, float nameHeight, float levelHeight, float* nameY, float* levelY);
 
     std::wstring episodeName;
     std::wstring levelText;

@@ -58,3 +58,20 @@ TEST(LevelTitle, FadesInHoldsFadesOutAndCloses)
     title.update(0.3f);
     EXPECT_EQ(title.alive, 0);
 }
+
+TEST(LevelTitle, TheTwoLinesStayApartAndCentredOnTheView)
+{
+    struct Case {
+        float cy, nameHeight, levelHeight;
+    } cases[] = {{384.0f, 80.0f, 42.0f}, {300.0f, 40.0f, 21.0f}, {384.0f, 42.0f, 80.0f}};
+    for (const Case& c : cases) {
+        float nameY = 0.0f, levelY = 0.0f;
+        HUDLevelName::lineCentres(c.cy, c.nameHeight, c.levelHeight, &nameY, &levelY);
+        const float nameBottom = nameY + c.nameHeight * 0.5f;
+        const float levelTop = levelY - c.levelHeight * 0.5f;
+        EXPECT_GT(levelTop - nameBottom, 4.0f) << "the name's line box must end clear of the number's";
+        const float blockTop = nameY - c.nameHeight * 0.5f;
+        const float blockBottom = levelY + c.levelHeight * 0.5f;
+        EXPECT_NEAR((blockTop + blockBottom) * 0.5f, c.cy, 0.01f) << "the pair is centred on the view";
+    }
+}
