@@ -1,18 +1,29 @@
 #include "tests/Support/ClickPlayer.h"
 
+#include "Core/Base/ImageInfo.h"
 #include "Source/TD/Hud/ButtonOverWindow.h"
 #include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Hud/HUDButtonOver.h"
 #include "Source/TD/Hud/HUDSpellButton.h"
 #include "Source/TD/Hud/TDButtonFrame.h"
+#include "Source/TD/Screens/HUDBuyGemScreen.h"
+#include "Source/TD/Screens/HUDItemPlate.h"
+#include "Source/TD/Screens/HUDLevelSelect.h"
+#include "Source/TD/Screens/HUDOfferPlate.h"
+#include "Source/TD/Screens/HUDShopWindow.h"
+#include "Source/TD/Screens/LevelPlate.h"
 #include "Source/TD/Shell/Game.h"
 #include "Source/TD/Shell/GameWindow.h"
 #include "Source/TD/Towers/TDContextMenu.h"
+#include "Source/TD/Towers/TDGoldDrop.h"
 #include "Source/TD/Towers/TDSpot.h"
 #include "Source/TD/Towers/TDTower.h"
+#include "Source/TD/Tutorial/TDTutorial.h"
+#include "Source/TD/Tutorial/TutorialButton.h"
 #include "Source/TD/World/TDFrameEntry.h"
 #include "Source/TD/World/TDMap.h"
 #include "Source/TD/World/TDPoint.h"
+#include "Source/TD/World/WaveHint.h"
 #include "tests/Support/GameHarness.h"
 
 #include <algorithm>
@@ -189,6 +200,102 @@ bool CastSpell(GameHarness& h, size_t index, float x, float y)
     At(h, button->x, button->y);
     AtLevelPoint(h, map, x, y);
     return true;
+}
+
+void Type(GameHarness& h, const std::wstring& text)
+{
+    for (wchar_t ch : text)
+        h.Key(ch >= L'a' && ch <= L'z' ? ch - 32 : ch, ch);
+}
+
+bool WaveHint(GameHarness& h)
+{
+    TDMap* map = Level(h);
+    if (!map || !map->mWaveHint || map->mWaveHint->entries.empty())
+        return false;
+    const TDFrameEntry* hint = map->mWaveHint->entries.front();
+    AtLevelPoint(h, map, hint->centerX(), hint->centerY());
+    return true;
+}
+
+bool CollectDrop(GameHarness& h)
+{
+    TDMap* map = Level(h);
+    if (!map)
+        return false;
+    for (const TDTowerSpecial* drop : map->mSpecials)
+        if (const auto* lying = dynamic_cast<const TDGoldSpecial*>(drop); lying && lying->state == TDGoldSpecial::Lying) {
+            AtLevelPoint(h, map, lying->to.x, lying->to.y);
+            return true;
+        }
+    return false;
+}
+
+bool LevelPlate(GameHarness& h, size_t index)
+{
+    const auto* levels = dynamic_cast<const HUDLevelSelect*>(TopWindow(h));
+    if (!levels || index >= levels->plates.size())
+        return false;
+    const ::LevelPlate* plate = levels->plates[index];
+    At(h, plate->x + plate->w * 0.5f, plate->y + plate->h * 0.5f);
+    return true;
+}
+
+bool UpgradeBuy(GameHarness& h, size_t index)
+{
+    const auto* shop = dynamic_cast<const HUDShopWindow*>(TopWindow(h));
+    if (!shop || index >= shop->plates.size())
+        return false;
+    // The plate knows its button only as a hit test: the box of the screen points it
+    // takes, whose centre is then clicked.
+    const HUDItemPlate* plate = shop->plates[index];
+    int left = 1024, top = 768, right = -1, bottom = -1;
+    for (int y = 0; y < 768; y += 2)
+        for (int x = 0; x < 1024; x += 2)
+            if (plate->overBuyButton(x, y)) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    if (right < 0)
+        return false;
+    At(h, (left + right) * 0.5f, (top + bottom) * 0.5f);
+    return true;
+}
+
+bool GemOffer(GameHarness& h, size_t index)
+{
+    const auto* shop = dynamic_cast<const HUDBuyGemScreen*>(TopWindow(h));
+    if (!shop || index >= shop->plates.size() || !shop->plates[index]->textAnchor)
+        return false;
+    const base::ImageInfo* bar = shop->plates[index]->textAnchor;
+    At(h, bar->x + bar->width * 0.5f, bar->y + bar->height * 0.5f);
+    return true;
+}
+
+bool ModalButton(GameHarness& h, const std::wstring& name)
+{
+    const HUDWindow* modal = h.game() && h.game()->mGameWindow ? h.game()->mGameWindow->mModal : nullptr;
+    float x = 0.0f, y = 0.0f;
+    if (!ButtonCentre(modal, name, &x, &y))
+        return false;
+    At(h, x, y);
+    return true;
+}
+
+bool SkipTutorial(GameHarness& h)
+{
+    TDTutorial* tutorial = TDTutorial::Instance();
+    const TutorialButton* skip = tutorial->skipButton;
+    if (!tutorial->active || !skip || !skip->visible)
+        return false;
+    // The button's pictures are centred on its origin.
+    At(h, skip->position.x, skip->position.y);
+    if (!h.StepUntil([&h] { return h.game()->mGameWindow->mModal != nullptr; }, kMenuFrames))
+        return false;
+    h.Step(20); // the dialog shows in full before its button is pressed
+    return ModalButton(h, L"ok") && h.StepUntil([tutorial] { return !tutorial->active; }, kMenuFrames);
 }
 
 } // namespace click

@@ -61,4 +61,30 @@ bool TowerAction(GameHarness& h, TDTower* tower, int kind);
 // false when the HUD has no such button.
 bool CastSpell(GameHarness& h, size_t index, float x, float y);
 
+// Types `text` key by key, as a keyboard does (letters through their capital key).
+void Type(GameHarness& h, const std::wstring& text);
+
+// Clicks the hint of the coming wave, which calls it early; false while none shows.
+bool WaveHint(GameHarness& h);
+// Clicks the first drop lying on the level (gold or gem), which collects it; false
+// when none lies there.
+bool CollectDrop(GameHarness& h);
+
+// Clicks plate `index` of the open level select; false when the top window is no
+// level select or has no such plate.
+bool LevelPlate(GameHarness& h, size_t index);
+// Clicks the buy button of item plate `index` of the open upgrade shop's list; false
+// when the top window is no upgrade shop or has no such plate.
+bool UpgradeBuy(GameHarness& h, size_t index);
+// Clicks the buy bar of offer plate `index` of the open gem shop; false when the top
+// window is no gem shop or has no such plate.
+bool GemOffer(GameHarness& h, size_t index);
+
+// Clicks the named button of the dialog in the root board's modal slot (the
+// tutorial's skip confirmation); false when none is open or it has no such button.
+bool ModalButton(GameHarness& h, const std::wstring& name);
+// Clicks the tutorial's skip button and confirms in the dialog it opens; false when
+// no skip button shows or the tutorial did not end.
+bool SkipTutorial(GameHarness& h);
+
 } // namespace click
