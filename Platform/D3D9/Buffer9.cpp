@@ -1,19 +1,27 @@
 #include "Platform/D3D9/Buffer9.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace d3d9 {
 
-BufferStorage::BufferStorage(Device9* device, UINT length, DWORD usage, D3DPOOL pool)
-    : device_(device), usage_(usage), pool_(pool), bytes_(length, 0), storeSize_(length)
+BufferStorage::BufferStorage(Device9* device, UINT length, DWORD usage, D3DPOOL pool, Kind kind)
+    : device_(device), usage_(usage), pool_(pool), bytes_(length, 0)
 {
+    if (usage & D3DUSAGE_DYNAMIC) {
+        if (kind == Kind::Vertices)
+            storeCount_ = stores_.size();
+        else
+            shadow_.assign(length, 0);
+    }
     const GlApi& gl = device_->Gl();
     device_->MakeCurrent();
-    gl.GenBuffers(1, &name_);
+    gl.GenBuffers(1, &stores_[0].name);
     // The copy-write target leaves the vertex array's index binding alone.
-    gl.BindBuffer(GL_COPY_WRITE_BUFFER, name_);
+    gl.BindBuffer(GL_COPY_WRITE_BUFFER, stores_[0].name);
     gl.BufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(length), bytes_.data(),
                   (usage & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
+    stores_[0].size = length;
     if (pool_ == D3DPOOL_DEFAULT)
         device_->CountDefaultPool(1);
 }
@@ -21,7 +29,9 @@ BufferStorage::BufferStorage(Device9* device, UINT length, DWORD usage, D3DPOOL 
 BufferStorage::~BufferStorage()
 {
     device_->MakeCurrent();
-    device_->Gl().DeleteBuffers(1, &name_);
+    for (Store& store : stores_)
+        if (store.name)
+            device_->Gl().DeleteBuffers(1, &store.name);
     if (pool_ == D3DPOOL_DEFAULT)
         device_->CountDefaultPool(-1);
 }
@@ -71,6 +81,12 @@ HRESULT BufferStorage::Unlock()
     }
     UINT begin = dirtyBegin_, end = dirtyEnd_;
     if (stale_) {
+        if (packed_ && !renew_) {
+            // Bytes as they are do not fit a packed store: the next draw starts another.
+            renew_ = true;
+            sentBegin_ = sentEnd_ = 0;
+            return D3D_OK;
+        }
         // Bytes not sent yet go with the draws that reach them; only those already
         // in the GL store are sent again.
         begin = std::max(begin, sentBegin_);
@@ -83,50 +99,167 @@ HRESULT BufferStorage::Unlock()
     return device_->GlWorkResult("Unlock");
 }
 
-HRESULT BufferStorage::Upload(UINT begin, UINT end)
+HRESULT BufferStorage::Upload(UINT begin, UINT end, const VertexPacking* packing, bool* packed)
 {
     end = std::min(end, Length());
-    if (!stale_ || begin >= end)
-        return D3D_OK;
-    device_->BeginGlWork();
-    const GlApi& gl = device_->Gl();
-    if (renew_ || end > storeSize_) {
-        // A fresh store lets the driver keep drawing from the old one meanwhile. It
-        // holds what the last frame's draws reached, not the whole buffer (whose size
-        // would be allocated every frame), and grows when draws reach further.
-        const uint64_t want = renew_ ? reachHint_ : 2 * uint64_t(storeSize_);
-        storeSize_ = static_cast<UINT>(std::min<uint64_t>(Length(), std::max<uint64_t>(end, want)));
-        gl.BindBuffer(GL_COPY_WRITE_BUFFER, name_);
-        gl.BufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(storeSize_), nullptr, GL_DYNAMIC_DRAW);
-        renew_ = false;
-        sentBegin_ = sentEnd_ = begin;
+    HRESULT hr = D3D_OK;
+    if (stale_ && begin < end) {
+        device_->BeginGlWork();
+        if (!shadow_.empty()) {
+            if (renew_) {
+                renew_ = false;
+                sentBegin_ = sentEnd_ = begin;
+            }
+            // The sent range stays one piece: a gap between it and the new range goes too.
+            if (begin < sentBegin_)
+                SendChanged(begin, sentBegin_);
+            if (end > sentEnd_)
+                SendChanged(sentEnd_, end);
+        } else {
+            const bool canPack = packing && storeCount_ > 1 && packing->stride >= 16 && begin >= packing->offset &&
+                                 (begin - packing->offset) % packing->stride == 0 &&
+                                 (end - packing->offset) % packing->stride == 0;
+            if (renew_) {
+                renew_ = false;
+                packed_ = canPack;
+                if (canPack)
+                    packing_ = *packing;
+                NextStore(StoreOffset(end));
+                sentBegin_ = sentEnd_ = begin;
+            } else if (packed_ && !(canPack && *packing == packing_)) {
+                // Another layout reads the store: from here on it holds the bytes as they are.
+                packed_ = false;
+                sentBegin_ = sentEnd_ = begin;
+            }
+            if (StoreOffset(end) > stores_[current_].size) {
+                Grow(StoreOffset(end));
+                sentBegin_ = sentEnd_ = begin;
+            }
+            const bool sent = (begin >= sentBegin_ || Send(begin, sentBegin_)) && (end <= sentEnd_ || Send(sentEnd_, end));
+            if (!sent) {
+                // A vertex that cannot go packed: from here on the store holds the bytes as they are.
+                packed_ = false;
+                sentBegin_ = sentEnd_ = begin;
+                if (end > stores_[current_].size)
+                    Grow(end);
+                Send(begin, end);
+            }
+            reached_ = std::max(reached_, StoreOffset(end));
+        }
+        sentBegin_ = std::min(sentBegin_, begin);
+        sentEnd_ = std::max(sentEnd_, end);
+        if (!packed_ && sentBegin_ == 0 && sentEnd_ == Length())
+            stale_ = false;
+        hr = device_->GlWorkResult("Buffer upload for a draw");
+        if (FAILED(hr)) {
+            // Nothing of the store is known good: the next draw makes it again.
+            stale_ = renew_ = true;
+            sentBegin_ = sentEnd_ = 0;
+            shadowTrusted_ = false;
+        }
     }
-    reached_ = std::max(reached_, end);
-    // The sent range stays one piece: a gap between it and the new range goes too.
-    if (begin < sentBegin_)
-        Send(begin, sentBegin_);
-    if (end > sentEnd_)
-        Send(sentEnd_, end);
-    sentBegin_ = std::min(sentBegin_, begin);
-    sentEnd_ = std::max(sentEnd_, end);
-    if (sentBegin_ == 0 && sentEnd_ == Length())
-        stale_ = false;
-    const HRESULT hr = device_->GlWorkResult("Buffer upload for a draw");
-    if (FAILED(hr)) {
-        // Nothing of the store is known good: the next draw makes it again.
-        stale_ = renew_ = true;
-        sentBegin_ = sentEnd_ = 0;
-    }
+    if (packed)
+        *packed = stale_ && packed_;
     return hr;
 }
 
-void BufferStorage::Send(UINT begin, UINT end)
+UINT BufferStorage::StoreOffset(UINT at) const
 {
+    if (!packed_)
+        return at;
+    return (at - packing_.offset) / packing_.stride * (packing_.stride - kPackedOut);
+}
+
+UINT BufferStorage::StoreCapacity() const
+{
+    return packed_ ? StoreOffset(packing_.offset + (Length() - packing_.offset) / packing_.stride * packing_.stride)
+                   : Length();
+}
+
+void BufferStorage::NextStore(UINT need)
+{
+    // A fresh store lets the driver keep drawing from the old one meanwhile. It holds
+    // what the last contents' draws reached, not the whole buffer (whose size would be
+    // allocated every time), and grows when draws reach further.
+    current_ = (current_ + 1) % storeCount_;
+    Store& store = stores_[current_];
     const GlApi& gl = device_->Gl();
-    gl.BindBuffer(GL_COPY_WRITE_BUFFER, name_);
-    gl.BufferSubData(GL_COPY_WRITE_BUFFER, static_cast<GLintptr>(begin), static_cast<GLsizeiptr>(end - begin),
-                     bytes_.data() + begin);
-    device_->CountUpload(end - begin);
+    if (!store.name)
+        gl.GenBuffers(1, &store.name);
+    // One store is replaced each time; a store taking its turn is kept when it is big enough.
+    if (storeCount_ > 1 && need <= store.size)
+        return;
+    store.size = std::min(StoreCapacity(), std::max(need, reachHint_));
+    gl.BindBuffer(GL_COPY_WRITE_BUFFER, store.name);
+    gl.BufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(store.size), nullptr, GL_DYNAMIC_DRAW);
+}
+
+void BufferStorage::Grow(UINT need)
+{
+    Store& store = stores_[current_];
+    store.size = static_cast<UINT>(
+        std::min<uint64_t>(StoreCapacity(), std::max<uint64_t>(need, 2 * uint64_t(store.size))));
+    const GlApi& gl = device_->Gl();
+    gl.BindBuffer(GL_COPY_WRITE_BUFFER, store.name);
+    gl.BufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(store.size), nullptr, GL_DYNAMIC_DRAW);
+}
+
+bool BufferStorage::Pack(UINT begin, UINT end)
+{
+    const UINT stride = packing_.stride, kept = stride - kPackedOut;
+    const size_t count = (end - begin) / stride;
+    if (staging_.size() < count * kept)
+        staging_.resize(count * kept);
+    const unsigned char* from = bytes_.data() + begin;
+    unsigned char* to = staging_.data();
+    // z = 0.0f in the low word, w = 1.0f in the high one: what a two-float position reads as.
+    constexpr uint64_t kZeroOne = uint64_t(0x3F800000u) << 32;
+    uint64_t zw = 0;
+    if (stride == 32) {
+        // The common 2D vertex, with copies of a fixed size.
+        for (size_t i = 0; i < count; ++i, from += 32, to += 24) {
+            std::memcpy(&zw, from + 8, 8);
+            if (zw != kZeroOne)
+                return false;
+            std::memcpy(to, from, 8);
+            std::memcpy(to + 8, from + 16, 16);
+        }
+        return true;
+    }
+    for (size_t i = 0; i < count; ++i, from += stride, to += kept) {
+        std::memcpy(&zw, from + 8, 8);
+        if (zw != kZeroOne)
+            return false;
+        std::memcpy(to, from, 8);
+        std::memcpy(to + 8, from + 16, stride - 16);
+    }
+    return true;
+}
+
+bool BufferStorage::Send(UINT begin, UINT end)
+{
+    const unsigned char* from = bytes_.data() + begin;
+    UINT at = begin, size = end - begin;
+    if (packed_) {
+        if (!Pack(begin, end))
+            return false;
+        from = staging_.data();
+        at = StoreOffset(begin);
+        size = StoreOffset(end) - at;
+    }
+    const GlApi& gl = device_->Gl();
+    gl.BindBuffer(GL_COPY_WRITE_BUFFER, Name());
+    gl.BufferSubData(GL_COPY_WRITE_BUFFER, static_cast<GLintptr>(at), static_cast<GLsizeiptr>(size), from);
+    if (!shadow_.empty())
+        std::memcpy(shadow_.data() + begin, bytes_.data() + begin, end - begin);
+    device_->CountUpload(size);
+    return true;
+}
+
+void BufferStorage::SendChanged(UINT begin, UINT end)
+{
+    if (!shadowTrusted_ || std::memcmp(bytes_.data() + begin, shadow_.data() + begin, end - begin) != 0)
+        Send(begin, end);
 }
 
 namespace {
@@ -156,7 +289,7 @@ HRESULT VertexBuffer9::Create(Device9* device, UINT length, DWORD usage, DWORD /
 }
 
 VertexBuffer9::VertexBuffer9(Device9* device, UINT length, DWORD usage, D3DPOOL pool)
-    : DeviceChild(device), storage_(device, length, usage, pool)
+    : DeviceChild(device), storage_(device, length, usage, pool, BufferStorage::Kind::Vertices)
 {
 }
 
@@ -192,7 +325,7 @@ HRESULT IndexBuffer9::Create(Device9* device, UINT length, DWORD usage, D3DFORMA
 }
 
 IndexBuffer9::IndexBuffer9(Device9* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool)
-    : DeviceChild(device), storage_(device, length, usage, pool), format_(format)
+    : DeviceChild(device), storage_(device, length, usage, pool, BufferStorage::Kind::Indices), format_(format)
 {
 }
 

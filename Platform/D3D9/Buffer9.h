@@ -3,38 +3,85 @@
 // partial lock sends its range on unlock; after a discard lock nothing is sent until
 // draws read the buffer, and then only the bytes they reach, so a frame that fills a
 // fraction of a large dynamic buffer uploads that fraction.
+//
+// What a discard lock leaves behind goes to another GL store, so that draws still
+// queued keep reading the old contents: a dynamic vertex buffer takes turns over a few
+// stores kept for good (no allocation per frame), any other buffer has its one store
+// replaced. A dynamic index buffer keeps a copy of what its store holds and sends
+// again only indices that changed: quad batches write the same indices every frame.
+// Vertices whose four-float position ends in z = 0 and w = 1 (every 2D vertex) may
+// travel packed, without those eight bytes, which the driver supplies itself.
 #include "Platform/D3D9/DeviceChild.h"
 
+#include <array>
 #include <vector>
 
 namespace d3d9 {
 
+// A stream of vertices of `stride` bytes from `offset`, each starting with a
+// four-float position, that a draw would have packed.
+struct VertexPacking {
+    UINT offset = 0;
+    UINT stride = 0;
+    bool operator==(const VertexPacking&) const = default;
+};
+// The bytes a packed vertex leaves out: z and w, 8 to 16 bytes into the vertex.
+constexpr UINT kPackedOut = 8;
+
 // The storage and lock rules both kinds share.
 class BufferStorage {
 public:
-    BufferStorage(Device9* device, UINT length, DWORD usage, D3DPOOL pool);
+    enum class Kind { Vertices, Indices };
+    BufferStorage(Device9* device, UINT length, DWORD usage, D3DPOOL pool, Kind kind);
     ~BufferStorage();
 
     HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags);
     HRESULT Unlock();
     // A draw is about to read the bytes [begin, end): those the GL store lacks are sent.
+    // With `packing` the vertices may go packed (then [begin, end) holds whole vertices
+    // of the packing); *packed, when given, tells whether the store holds them packed.
     // Fails when the driver refuses them.
-    HRESULT Upload(UINT begin, UINT end);
+    HRESULT Upload(UINT begin, UINT end, const VertexPacking* packing = nullptr, bool* packed = nullptr);
 
-    GLuint Name() const { return name_; }
+    GLuint Name() const { return stores_[current_].name; }
     UINT Length() const { return static_cast<UINT>(bytes_.size()); }
     const unsigned char* Bytes() const { return bytes_.data(); }
     DWORD Usage() const { return usage_; }
     D3DPOOL Pool() const { return pool_; }
 
 private:
-    void Send(UINT begin, UINT end);
+    struct Store {
+        GLuint name = 0;
+        UINT size = 0;
+    };
+    // Where byte `at` of the buffer lies in the store, and the store size that holds
+    // the whole buffer.
+    UINT StoreOffset(UINT at) const;
+    UINT StoreCapacity() const;
+    // The next store for the contents since a discard, holding at least `need` bytes.
+    void NextStore(UINT need);
+    // A larger current store, whose contents are lost.
+    void Grow(UINT need);
+    // Packs the vertices of [begin, end) into staging_; false when one of them does not
+    // end in z = 0 and w = 1.
+    bool Pack(UINT begin, UINT end);
+    // Sends [begin, end) as the store holds it; false (and nothing sent) when the store
+    // is packed and a vertex of the range cannot be.
+    bool Send(UINT begin, UINT end);
+    // Sends [begin, end) unless the store holds those bytes already.
+    void SendChanged(UINT begin, UINT end);
 
     Device9* device_;
     DWORD usage_;
     D3DPOOL pool_;
-    GLuint name_ = 0;
+    std::array<Store, 3> stores_{};
+    size_t storeCount_ = 1;
+    size_t current_ = 0;
     std::vector<unsigned char> bytes_;
+    // What the store holds, for a buffer that sends only changed bytes; else empty.
+    std::vector<unsigned char> shadow_;
+    bool shadowTrusted_ = true; // false once an upload failed: the store may differ
+    std::vector<unsigned char> staging_;
     int locks_ = 0;
     bool discard_ = false;
     bool readOnly_ = true;
@@ -45,9 +92,11 @@ private:
     bool stale_ = false;
     bool renew_ = false;
     UINT sentBegin_ = 0, sentEnd_ = 0;
-    // The GL store's size, the end of what draws reached since the last discard, and
-    // that end at the discard before: the size the next fresh store starts with.
-    UINT storeSize_;
+    // The store holds the vertices since the discard packed, by `packing_`.
+    bool packed_ = false;
+    VertexPacking packing_;
+    // The end (in store bytes) of what draws reached since the last discard, and that
+    // end at the discard before: the size the next fresh store starts with.
     UINT reached_ = 0, reachHint_ = 0;
 };
 

@@ -21,9 +21,10 @@ GLuint Location(const char* semantic, unsigned index)
     return static_cast<GLuint>(AttributeLocation(semantic, index));
 }
 
-bool DecodeFvf(DWORD fvf, std::vector<VertexElement>& elements, UINT& vertexSize)
+bool DecodeFvf(DWORD fvf, std::vector<VertexElement>& elements, UINT& vertexSize, bool& packable)
 {
     elements.clear();
+    packable = false;
     UINT offset = 0;
     const DWORD position = fvf & D3DFVF_POSITION_MASK;
     if (position == D3DFVF_XYZ) {
@@ -32,6 +33,7 @@ bool DecodeFvf(DWORD fvf, std::vector<VertexElement>& elements, UINT& vertexSize
     } else if (position == D3DFVF_XYZW || position == D3DFVF_XYZRHW) {
         elements.push_back({Location("POSITION", 0), 4, GL_FLOAT, GL_FALSE, offset});
         offset += 16;
+        packable = true;
     } else if (position != 0) {
         return false; // blend weights are not supported
     }
@@ -1289,7 +1291,7 @@ const VertexLayout* Device9::Layout(DWORD fvf)
     auto& slot = layouts_[fvf];
     if (!slot) {
         auto layout = std::make_unique<VertexLayout>();
-        if (!DecodeFvf(fvf, layout->elements, layout->vertexSize)) {
+        if (!DecodeFvf(fvf, layout->elements, layout->vertexSize, layout->packable)) {
             layouts_.erase(fvf);
             return nullptr;
         }
@@ -1309,22 +1311,44 @@ HRESULT Device9::BindVertexStream(UINT first, UINT count)
     const uint64_t end = begin + static_cast<uint64_t>(count - 1) * streamStride_ + layout->vertexSize;
     if (end > storage.Length())
         return D3DERR_INVALIDCALL;
+    // Vertices as long as their stride may travel packed (the store then holds the
+    // stream's vertex 0 at its byte 0).
+    const bool packable = layout->packable && streamStride_ == layout->vertexSize;
+    const VertexPacking packing{streamOffset_, streamStride_};
+    bool packed = false;
+    if (HRESULT hr = storage.Upload(static_cast<UINT>(begin), static_cast<UINT>(end), packable ? &packing : nullptr,
+                                    &packed);
+        FAILED(hr))
+        return hr;
     StreamArray& array = streamArrays_[{fvf_, stream_, streamOffset_, streamStride_}];
     if (!array.name) {
         gl_.GenVertexArrays(1, &array.name);
         gl_.BindVertexArray(array.name);
-        gl_.BindBuffer(GL_ARRAY_BUFFER, storage.Name());
-        for (const VertexElement& e : layout->elements) {
+        for (const VertexElement& e : layout->elements)
             gl_.EnableVertexAttribArray(e.location);
-            gl_.VertexAttribPointer(
-                e.location, e.size, e.type, e.normalized, static_cast<GLsizei>(streamStride_),
-                reinterpret_cast<const void*>(static_cast<uintptr_t>(streamOffset_ + e.offset)));
-        }
     } else if (boundArray_ != &array) {
         gl_.BindVertexArray(array.name);
     }
     boundArray_ = &array;
-    return storage.Upload(static_cast<UINT>(begin), static_cast<UINT>(end));
+    // The attributes follow the store the buffer draws from now, and its layout.
+    if (array.vertices != storage.Name() || array.packed != packed) {
+        gl_.BindBuffer(GL_ARRAY_BUFFER, storage.Name());
+        const UINT stride = packed ? streamStride_ - kPackedOut : streamStride_;
+        for (const VertexElement& e : layout->elements) {
+            GLint size = e.size;
+            UINT offset = streamOffset_ + e.offset;
+            if (packed) {
+                // The position keeps x and y; what followed it moves up by z and w.
+                size = e.offset == 0 ? 2 : e.size;
+                offset = e.offset == 0 ? 0 : e.offset - kPackedOut;
+            }
+            gl_.VertexAttribPointer(e.location, size, e.type, e.normalized, static_cast<GLsizei>(stride),
+                                    reinterpret_cast<const void*>(static_cast<uintptr_t>(offset)));
+        }
+        array.vertices = storage.Name();
+        array.packed = packed;
+    }
+    return D3D_OK;
 }
 
 HRESULT Device9::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount)

@@ -56,6 +56,8 @@ struct VertexElement {
 struct VertexLayout {
     std::vector<VertexElement> elements;
     UINT vertexSize = 0;
+    // The position comes first with four floats: its vertices may travel packed.
+    bool packable = false;
 };
 
 class Device9 final : public IDirect3DDevice9 {
@@ -225,7 +227,9 @@ private:
     };
     struct StreamArray {
         GLuint name = 0;
-        GLuint indices = 0; // the index buffer bound in it, 0 when unknown
+        GLuint indices = 0;  // the index buffer bound in it, 0 when unknown
+        GLuint vertices = 0; // the store its attributes point into, and how it holds them
+        bool packed = false;
     };
     std::map<DWORD, std::unique_ptr<VertexLayout>> layouts_;
     std::map<StreamKey, StreamArray> streamArrays_;

@@ -662,6 +662,170 @@ TEST_P(D3D9DrawOn, DynamicBuffersSendOnlyWhatTheDrawsReach)
     ib->Release();
 }
 
+// Two 4 x 4 blocks of colour at (2, 2) and (10, 2).
+std::vector<uint32_t> TwoBlocks(int width, int height, uint32_t left, uint32_t right)
+{
+    std::vector<uint32_t> img(static_cast<size_t>(width) * height, kClear);
+    for (int y = 2; y < 6; ++y)
+        for (int x = 0; x < 4; ++x) {
+            img[y * width + 2 + x] = left;
+            img[y * width + 10 + x] = right;
+        }
+    return img;
+}
+
+TEST_P(D3D9DrawOn, DynamicTwoDimensionalVerticesTravelWithoutTheirZAndWWhileTheyAreZeroAndOne)
+{
+    // The geometry program reads x, y and z of the position: a z of 0.5 still draws in
+    // place, so a vertex that cannot go packed shows whether it arrived whole.
+    Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
+    constexpr UINT kStride = sizeof(Vertex2D), kPacked = kStride - 8;
+    IDirect3DVertexBuffer9* vb = nullptr;
+    ASSERT_EQ(device_->CreateVertexBuffer(64 * kStride, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, kFvf2D,
+                                          D3DPOOL_DEFAULT, &vb, nullptr),
+              D3D_OK);
+    // A strip quad of 4 x 4 pixels at (x, 2).
+    auto quad = [](Vertex2D* v, float x, uint32_t c, float z) {
+        const float s = -0.5f;
+        v[0] = {x + s, 2 + s, z, 1, c, 0, 0, 0};
+        v[1] = {x + 4 + s, 2 + s, z, 1, c, 0, 1, 0};
+        v[2] = {x + s, 6 + s, z, 1, c, 0, 0, 1};
+        v[3] = {x + 4 + s, 6 + s, z, 1, c, 0, 1, 1};
+    };
+    const uint32_t red = 0xFFFF0000, green = 0xFF00FF00, blue = 0xFF0000FF, yellow = 0xFFFFFF00;
+    struct Frame {
+        uint32_t left, right;
+        float rightZ;
+        UINT bytes; // sent for the frame's two draws
+    };
+    // Frames enough for the buffer's stores to take their turns more than once; the
+    // second quad of some leaves z at 0.5, and from it on the store holds that
+    // frame's vertices as they are.
+    const Frame frames[] = {
+        {red, blue, 0.0f, 8 * kPacked},          {green, yellow, 0.5f, 4 * kPacked + 4 * kStride},
+        {blue, red, 0.0f, 8 * kPacked},          {yellow, green, 0.0f, 8 * kPacked},
+        {red, green, 0.5f, 4 * kPacked + 4 * kStride}, {green, blue, 0.0f, 8 * kPacked},
+    };
+    int n = 0;
+    for (const Frame& f : frames) {
+        SCOPED_TRACE("frame " + std::to_string(n++));
+        void* data = nullptr;
+        ASSERT_EQ(vb->Lock(0, 0, &data, D3DLOCK_DISCARD), D3D_OK);
+        quad(static_cast<Vertex2D*>(data), 2, f.left, 0.0f);
+        quad(static_cast<Vertex2D*>(data) + 4, 10, f.right, f.rightZ);
+        ASSERT_EQ(vb->Unlock(), D3D_OK);
+        const D3D9TestCounters before = D3D9Test_Counters(device_);
+        Begin();
+        Use(geom, Ortho(kWidth, kHeight));
+        device_->SetFVF(kFvf2D);
+        device_->SetStreamSource(0, vb, 0, kStride);
+        ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
+        ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 4, 2), D3D_OK);
+        End();
+        EXPECT_EQ(D3D9Test_Counters(device_).bufferBytes - before.bufferBytes, f.bytes);
+        ExpectSame(ReadBackBuffer(), TwoBlocks(kWidth, kHeight, f.left, f.right), kWidth);
+    }
+
+    // A partial lock after packed draws: the next draws pack the vertices afresh.
+    void* data = nullptr;
+    ASSERT_EQ(vb->Lock(0, 4 * kStride, &data, 0), D3D_OK);
+    quad(static_cast<Vertex2D*>(data), 2, yellow, 0.0f);
+    ASSERT_EQ(vb->Unlock(), D3D_OK);
+    D3D9TestCounters before = D3D9Test_Counters(device_);
+    Begin();
+    Use(geom, Ortho(kWidth, kHeight));
+    ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
+    ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 4, 2), D3D_OK);
+    End();
+    EXPECT_EQ(D3D9Test_Counters(device_).bufferBytes - before.bufferBytes, 8 * kPacked);
+    ExpectSame(ReadBackBuffer(), TwoBlocks(kWidth, kHeight, yellow, blue), kWidth);
+
+    // A stride longer than the vertex keeps the bytes as they are.
+    ASSERT_EQ(vb->Lock(0, 0, &data, D3DLOCK_DISCARD), D3D_OK);
+    std::vector<Vertex2D> wide(8);
+    quad(wide.data(), 2, blue, 0.0f);
+    for (int i = 0; i < 4; ++i)
+        std::memcpy(static_cast<char*>(data) + i * (kStride + 8), &wide[i], kStride);
+    ASSERT_EQ(vb->Unlock(), D3D_OK);
+    before = D3D9Test_Counters(device_);
+    Begin();
+    Use(geom, Ortho(kWidth, kHeight));
+    device_->SetStreamSource(0, vb, 0, kStride + 8);
+    ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
+    End();
+    EXPECT_EQ(D3D9Test_Counters(device_).bufferBytes - before.bufferBytes, 3 * (kStride + 8) + kStride);
+    ExpectSame(ReadBackBuffer(), Expected(kWidth, kHeight, 2, 2, 4, 4, std::vector<uint32_t>(16, blue)), kWidth);
+
+    device_->SetStreamSource(0, nullptr, 0, 0);
+    vb->Release();
+}
+
+TEST_P(D3D9DrawOn, DynamicIndicesAreSentAgainOnlyWhenTheyChange)
+{
+    Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
+    const uint32_t red = 0xFFFF0000, blue = 0xFF0000FF;
+    const float s = -0.5f;
+    // A red strip quad at (2, 2) and a blue one at (10, 2), 4 x 4 pixels each.
+    const VertexGeom vertices[8] = {
+        {2 + s, 2 + s, 0, red},  {6 + s, 2 + s, 0, red},  {2 + s, 6 + s, 0, red},  {6 + s, 6 + s, 0, red},
+        {10 + s, 2 + s, 0, blue}, {14 + s, 2 + s, 0, blue}, {10 + s, 6 + s, 0, blue}, {14 + s, 6 + s, 0, blue}};
+    IDirect3DVertexBuffer9* vb = nullptr;
+    IDirect3DIndexBuffer9* ib = nullptr;
+    ASSERT_EQ(device_->CreateVertexBuffer(sizeof vertices, D3DUSAGE_WRITEONLY, kFvfGeom, D3DPOOL_MANAGED, &vb,
+                                          nullptr),
+              D3D_OK);
+    ASSERT_EQ(device_->CreateIndexBuffer(64 * 2, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
+                                         D3DPOOL_DEFAULT, &ib, nullptr),
+              D3D_OK);
+    void* data = nullptr;
+    ASSERT_EQ(vb->Lock(0, 0, &data, 0), D3D_OK);
+    std::memcpy(data, vertices, sizeof vertices);
+    ASSERT_EQ(vb->Unlock(), D3D_OK);
+
+    const uint16_t left[6] = {0, 1, 2, 1, 3, 2}, right[6] = {4, 5, 6, 5, 7, 6};
+    struct Frame {
+        const uint16_t* indices;
+        bool blue;
+        UINT bytes;
+    };
+    // Each frame writes its indices again after a discard lock; only new ones travel.
+    const Frame frames[] = {{left, false, 12}, {left, false, 0}, {right, true, 12}, {right, true, 0}, {left, false, 12}};
+    int n = 0;
+    for (const Frame& f : frames) {
+        SCOPED_TRACE("frame " + std::to_string(n++));
+        ASSERT_EQ(ib->Lock(0, 0, &data, D3DLOCK_DISCARD), D3D_OK);
+        std::memcpy(data, f.indices, 12);
+        ASSERT_EQ(ib->Unlock(), D3D_OK);
+        const D3D9TestCounters before = D3D9Test_Counters(device_);
+        Begin();
+        Use(geom, Ortho(kWidth, kHeight));
+        device_->SetFVF(kFvfGeom);
+        device_->SetStreamSource(0, vb, 0, sizeof(VertexGeom));
+        device_->SetIndices(ib);
+        ASSERT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 8, 0, 2), D3D_OK);
+        End();
+        EXPECT_EQ(D3D9Test_Counters(device_).bufferBytes - before.bufferBytes, f.bytes);
+        ExpectSame(ReadBackBuffer(),
+                   Expected(kWidth, kHeight, f.blue ? 10 : 2, 2, 4, 4, std::vector<uint32_t>(16, f.blue ? blue : red)),
+                   kWidth);
+    }
+    // A partial lock sends what it changes at once, and the draw then finds it sent.
+    ASSERT_EQ(ib->Lock(0, 12, &data, 0), D3D_OK);
+    std::memcpy(data, right, 12);
+    ASSERT_EQ(ib->Unlock(), D3D_OK);
+    const D3D9TestCounters before = D3D9Test_Counters(device_);
+    Begin();
+    ASSERT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 8, 0, 2), D3D_OK);
+    End();
+    EXPECT_EQ(D3D9Test_Counters(device_).bufferBytes - before.bufferBytes, 0u);
+    ExpectSame(ReadBackBuffer(), Expected(kWidth, kHeight, 10, 2, 4, 4, std::vector<uint32_t>(16, blue)), kWidth);
+
+    device_->SetStreamSource(0, nullptr, 0, 0);
+    device_->SetIndices(nullptr);
+    vb->Release();
+    ib->Release();
+}
+
 TEST_P(D3D9DrawOn, ViewportPlacesDrawsAndLimitsClears)
 {
     Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
