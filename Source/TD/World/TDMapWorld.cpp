@@ -197,10 +197,12 @@ void TDMap::onMobReachedGoal(TDMob* mob)
     mStats->mDamage += static_cast<int>(strength);
     if (mHealth == 0.0f)
         return;
-    mHealth -= strength;
+    mHealth = std::max(mHealth - strength, 0.0f);
+    // The counter follows every loss, or the player would see lives they no longer have.
+    if (mHud)
+        mHud->setManaText();
     if (mHealth > 0.0f)
         return;
-    mHealth = 0.0f;
     if (gInAppPurchases && DialogFeature(gLowLifeDialog, "low_life_dialog")) {
         // The buy-health offer; its window comes with the level's dialogs.
         mSpeed = 0.0f;

@@ -1,0 +1,295 @@
+// A new player's first run, with injected clicks and keys only: the splash slides, the
+// main menu, the name typed in, the episodes, the levels, the unlock message, level 1
+// played through the tutorial's steps to victory, the result window's "done" into the
+// upgrade shop, an upgrade bought with gems, a pack bought in the gem shop, back, and
+// "return_ac" into level 2. Every screen on the way leaves a screenshot.
+#include "Framework/Layer/ImageLayer.h"
+#include "Source/TD/Hud/HUD.h"
+#include "Source/TD/Hud/HUDLevelResultWindow.h"
+#include "Source/TD/Hud/TDButtonFrame.h"
+#include "Source/TD/Screens/HUDBuyGemScreen.h"
+#include "Source/TD/Screens/HUDEpisodeSelectIOS.h"
+#include "Source/TD/Screens/HUDItemPlate.h"
+#include "Source/TD/Screens/HUDShopWindow.h"
+#include "Source/TD/Shell/Game.h"
+#include "Source/TD/Shell/GameWindow.h"
+#include "Source/TD/Shell/PlayerProgress.h"
+#include "Source/TD/Towers/TDContextMenu.h"
+#include "Source/TD/Towers/TDSpot.h"
+#include "Source/TD/Towers/TDTower.h"
+#include "Source/TD/Tutorial/TDTutorial.h"
+#include "Source/TD/Units/TDMob.h"
+#include "Source/TD/World/TDMap.h"
+#include "Source/TD/World/TDPlayerStats.h"
+#include "Source/TD/World/TDWaves.h"
+#include "Source/TD/World/WaveHint.h"
+#include "tests/Support/ClickPlayer.h"
+#include "tests/Support/GameHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kBackspace = 0x08;
+
+// Screens of the level object on the way.
+enum Screen {
+    Playing = 0, Won = 1, Episodes = 5, Levels = 6, MainMenu = 7, Shop = 8, Unlock = 11,
+    Splash = 12, NameEntry = 14, GemShop = 18
+};
+
+bool Has(const std::string& text, const std::string& needle)
+{
+    return text.find(needle) != std::string::npos;
+}
+
+template <class Window>
+Window* Top(GameHarness& h)
+{
+    return dynamic_cast<Window*>(click::TopWindow(h));
+}
+
+// Waits for `screen`, lets its opening settle and takes its picture.
+bool Reach(GameHarness& h, int screen, const std::string& shot, int frames = 120)
+{
+    if (!h.StepUntil([&] { return h.Screen() == screen; }, frames))
+        return false;
+    h.StepSeconds(0.6f);
+    h.Screenshot(shot);
+    return true;
+}
+
+// The unlock message shows one item per click on its button.
+void CloseUnlockMessage(GameHarness& h, const std::string& shot)
+{
+    ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == Unlock; }, 60));
+    h.StepSeconds(0.6f);
+    h.Screenshot(shot);
+    for (int clicks = 0; h.Screen() == Unlock && clicks < 12; ++clicks)
+        ASSERT_TRUE(click::Button(h, L"ok"));
+    EXPECT_EQ(h.Screen(), Playing);
+}
+
+// Splash, main menu, the name entry with a typed name, the episodes and the levels,
+// and level 1's plate.
+void MenusToTheFirstLevel(GameHarness& h)
+{
+    ASSERT_EQ(h.Start(), GE_OK);
+    ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == Splash; }, 120));
+    for (int slide = 1; slide <= 2; ++slide) {
+        h.StepSeconds(0.8f);
+        h.Screenshot("01-splash-" + std::to_string(slide));
+        h.Click(500, 400);
+    }
+    ASSERT_TRUE(Reach(h, MainMenu, "02-main-menu"));
+
+    ASSERT_TRUE(click::Button(h, L"play"));
+    ASSERT_TRUE(Reach(h, NameEntry, "03-name-entry", 30));
+    for (int i = 0; i < 12; ++i)
+        h.Key(kBackspace);
+    click::Type(h, L"Juno");
+    h.Step(2);
+    h.Screenshot("04-name-typed");
+    ASSERT_TRUE(click::Button(h, L"ok"));
+    EXPECT_TRUE(Has(h.ProfilesXml(), "name=\"Juno\"")) << h.ProfilesXml();
+
+    ASSERT_TRUE(Reach(h, Episodes, "05-episodes", 60));
+    ASSERT_NE(Top<HUDEpisodeSelectIOS>(h), nullptr);
+    ASSERT_TRUE(click::Button(h, L"play"));
+    ASSERT_TRUE(Reach(h, Levels, "06-levels", 60));
+    ASSERT_TRUE(click::LevelPlate(h, 0));
+    CloseUnlockMessage(h, "07-unlock-message");
+    TDMap* map = click::Level(h);
+    EXPECT_EQ(map->mEpisode, 0);
+    EXPECT_EQ(map->mLevel, 0);
+}
+
+// The tutorial's steps, each done the way its overlay asks: build on the marked spot,
+// upgrade the tower, call the wave early, cast a spell, pick up the gem that drops.
+TDTower* TutorialSteps(GameHarness& h, TDMap* map, int* buildCommand, float* price)
+{
+    TDTutorial* tutorial = TDTutorial::Instance();
+    PlayerProgress* progress = map->mProgress;
+    h.StepSeconds(0.5f);
+    h.Screenshot("08-tutorial-build");
+    EXPECT_EQ(progress->getTutorialStepState(0), 1);
+
+    // Only the marked spot takes a click; its menu offers the towers.
+    const std::vector<TDSpot*> spots = click::FreeSpots(map);
+    EXPECT_EQ(spots.size(), 1u);
+    if (spots.empty() || !click::OpenSpot(h, spots[0]) || map->mContextMenu->items.empty()) {
+        ADD_FAILURE() << "the marked spot opens no build menu";
+        return nullptr;
+    }
+    *buildCommand = map->mContextMenu->items[0]->command;
+    *price = map->mContextMenu->items[0]->price;
+    EXPECT_TRUE(click::MenuItem(h, *buildCommand));
+    if (map->mTowers.size() != 1u) {
+        ADD_FAILURE() << "no tower was built on the marked spot";
+        return nullptr;
+    }
+    TDTower* tower = map->mTowers[0];
+    EXPECT_EQ(progress->getTutorialStepState(0), 2);
+    h.StepSeconds(0.5f);
+    h.Screenshot("09-tutorial-upgrade");
+
+    // The arrow first steps the tower through its tiers (paid from the level's budget),
+    // then buys the next tower, which the tutorial's gift of money pays for.
+    const int money = map->mStats->mMoney;
+    for (int tries = 0; tries < 6 && progress->getTutorialStepState(1) != 2; ++tries)
+        EXPECT_TRUE(click::TowerAction(h, tower, 1)) << "try " << tries;
+    EXPECT_LT(map->mStats->mMoney, money);
+    EXPECT_EQ(progress->getTutorialStepState(1), 2);
+    EXPECT_TRUE(h.StepUntil([&] { return progress->getTutorialStepState(2) == 1; }, 60));
+    EXPECT_TRUE(h.StepUntil([&] { return !map->mWaveHint->entries.empty(); }, 60 * 30)) << "no wave hint shows";
+    h.StepSeconds(0.3f);
+    h.Screenshot("10-tutorial-wave");
+    EXPECT_TRUE(click::WaveHint(h));
+    EXPECT_EQ(progress->getTutorialStepState(2), 2);
+
+    // The spell on the first unit that walks in.
+    EXPECT_TRUE(h.StepUntil([&] { return !map->mWaves->mobs.empty(); }, 60 * 20)) << "no unit came";
+    h.StepSeconds(1.0f);
+    h.Screenshot("11-tutorial-spell");
+    if (!map->mWaves->mobs.empty()) {
+        const TDMob* mob = map->mWaves->mobs.front();
+        EXPECT_TRUE(click::CastSpell(h, 0, mob->mX, mob->mY));
+    }
+    EXPECT_EQ(progress->getTutorialStepState(3), 2);
+
+    // The first unit killed drops a gem for sure; a click picks it up.
+    const int gems = map->mStats->mGems;
+    EXPECT_TRUE(h.StepUntil([&] { return progress->getTutorialStepState(4) == 1; }, 60 * 30)) << "no gem dropped";
+    EXPECT_TRUE(h.StepUntil([&] { return click::CollectDrop(h); }, 120));
+    h.StepSeconds(0.3f);
+    h.Screenshot("12-tutorial-gem");
+    EXPECT_EQ(progress->getTutorialStepState(4), 2);
+    EXPECT_GT(map->mStats->mGems, gems);
+    EXPECT_EQ(tutorial->visible, 0);
+    return tower;
+}
+
+// The tower's tier steps, each a click on its menu's arrow (paid from the level's
+// budget, not the player's gold).
+void StepTiers(GameHarness& h, TDTower* tower)
+{
+    for (int step = 0; tower->basePrototype && tower->tierSteps < tower->basePrototype->tierUpdates && step < 6; ++step)
+        EXPECT_TRUE(click::TowerAction(h, tower, 1)) << "tier step " << step;
+}
+
+// More towers as the money allows, each stepped through its tiers, drops picked up,
+// at double speed until the level is won.
+void PlayToVictory(GameHarness& h, TDMap* map, TDTower* first, int buildCommand, float price)
+{
+    StepTiers(h, first);
+    ASSERT_TRUE(click::Button(h, L"speed_btn"));
+    EXPECT_EQ(map->mSpeed, 2.0f);
+    h.Screenshot("13-double-speed");
+    for (int round = 0; round < 60 * 60 && map->mScreen == Playing; ++round) {
+        click::CollectDrop(h);
+        const std::vector<TDSpot*> spots = click::FreeSpots(map);
+        if (!spots.empty() && map->mStats->mMoney >= price) {
+            TDTower* tower = click::Build(h, spots[0], buildCommand);
+            EXPECT_NE(tower, nullptr) << "money " << map->mStats->mMoney;
+            if (tower)
+                StepTiers(h, tower);
+        }
+        h.Step(30);
+    }
+    ASSERT_EQ(map->mScreen, Won) << "health " << map->mHealth;
+    EXPECT_GT(map->mTowers.size(), 1u);
+    // The lives counter followed every unit that got through.
+    const int lives = static_cast<int>(map->mHealth);
+    EXPECT_EQ(*map->mHud->findText(L"mana"), std::to_wstring(lives) + L"/25");
+    EXPECT_GT(lives, 12) << "won with half the lives or more";
+}
+
+TEST(FirstRun, FromTheSplashToTheSecondLevelByClicksAndKeys)
+{
+    RunGame(
+        "FirstRun.ToTheSecondLevel", {},
+        [](GameHarness& h) {
+            MenusToTheFirstLevel(h);
+            if (testing::Test::HasFatalFailure())
+                return;
+            TDMap* map = click::Level(h);
+            int buildCommand = -1;
+            float price = 0.0f;
+            TDTower* first = TutorialSteps(h, map, &buildCommand, &price);
+            ASSERT_NE(first, nullptr);
+            PlayToVictory(h, map, first, buildCommand, price);
+            if (testing::Test::HasFatalFailure())
+                return;
+
+            // The result counts up its scores before the picture.
+            ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == Won; }, 60));
+            h.StepSeconds(5.0f);
+            h.Screenshot("14-victory");
+            ASSERT_NE(Top<HUDLevelResultWindow>(h), nullptr);
+            ASSERT_TRUE(click::Button(h, L"done"));
+            ASSERT_TRUE(Reach(h, Shop, "15-upgrade-shop", 60));
+            auto* shop = Top<HUDShopWindow>(h);
+            ASSERT_NE(shop, nullptr);
+            ASSERT_FALSE(shop->plates.empty());
+            // After a level the shop leads on, not back.
+            EXPECT_TRUE(shop->findButton(L"return_ac")->mVisible);
+            EXPECT_FALSE(shop->findButton(L"back_ac")->mVisible);
+
+            // The first upgrade bought with the gems won so far.
+            const int id = shop->plates[0]->upgradeId;
+            const int gems = map->mStats->mGems;
+            EXPECT_EQ(map->mProgress->getUpgradeLevel(id), -1);
+            ASSERT_TRUE(click::UpgradeBuy(h, 0));
+            h.Step(5);
+            EXPECT_EQ(map->mProgress->getUpgradeLevel(id), 0);
+            EXPECT_LT(map->mStats->mGems, gems);
+            EXPECT_TRUE(shop->plates[0]->stars[0]->visible);
+            h.Screenshot("16-upgrade-bought");
+
+            // The gem shop: a pack bought, the gems arrive about a second later.
+            ASSERT_TRUE(click::Button(h, L"gem_shop"));
+            ASSERT_TRUE(Reach(h, GemShop, "17-gem-shop", 60));
+            ASSERT_NE(Top<HUDBuyGemScreen>(h), nullptr);
+            const int before = map->mStats->mGems;
+            ASSERT_TRUE(click::GemOffer(h, 0));
+            h.Screenshot("18-gem-shop-buying");
+            int frames = 0;
+            ASSERT_TRUE(h.StepUntil([&] { return ++frames, map->mStats->mGems != before; }, 180));
+            EXPECT_GE(frames, 40);
+            EXPECT_LE(frames, 90);
+            EXPECT_EQ(map->mStats->mGems, before + 100);
+            h.StepSeconds(0.3f);
+            h.Screenshot("19-gem-shop-bought");
+
+            // Back to the shop, still leading on; "return_ac" starts level 2.
+            ASSERT_TRUE(click::Button(h, L"back_in"));
+            ASSERT_TRUE(Reach(h, Shop, "20-upgrade-shop-again", 60));
+            shop = Top<HUDShopWindow>(h);
+            ASSERT_NE(shop, nullptr);
+            EXPECT_EQ(shop->returnMode, 1);
+            ASSERT_TRUE(click::Button(h, L"return_ac"));
+            ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == Playing || h.Screen() == Unlock; }, 120));
+            EXPECT_EQ(map->mLevel, 1);
+            if (h.Screen() == Unlock)
+                CloseUnlockMessage(h, "21-unlock-level-2");
+            h.StepSeconds(1.0f);
+            h.Screenshot("22-level-2");
+            EXPECT_EQ(h.Screen(), Playing);
+            EXPECT_EQ(map->mLevel, 1);
+        },
+        [](const fs::path& user) {
+            std::ifstream in(user / "profiles.xml");
+            const std::string xml((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            EXPECT_TRUE(Has(xml, "name=\"Juno\"")) << xml;
+        },
+        600);
+}
+
+} // namespace
