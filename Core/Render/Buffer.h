@@ -1,6 +1,8 @@
 #pragma once
 #include "Core/Base/Types.h"
 
+#include <cstddef>
+
 namespace render {
 
 class Render;
@@ -27,7 +29,21 @@ public:
 
     // Hands out up to `count` elements from the used mark: *pointer = the first,
     // *got = how many. A full buffer gives null and 0. Fails when unavailable.
-    GEResultEnum Take(u32 count, void** pointer, u32* got);
+    // Inline: each sprite takes its vertices and indices through here.
+    GEResultEnum Take(u32 count, void** pointer, u32* got)
+    {
+        if (IsUnavailable())
+            return GE_FAIL;
+        if (used >= capacity) {
+            *pointer = nullptr;
+            *got = 0;
+            return GE_OK;
+        }
+        *pointer = data + static_cast<size_t>(elementSize) * used;
+        *got = count < capacity - used ? count : capacity - used;
+        used += *got;
+        return GE_OK;
+    }
 
     Render* GetRenderer() const { return renderer; }
     u32 GetElementSize() const { return elementSize; }

@@ -190,25 +190,6 @@ void Render::UnregisterShader(ShaderImpl* shader)
     EraseFirst(shaders, shader);
 }
 
-BufferDoubleCacheBase* Render::GetVertexCache(u32 formatId) const
-{
-    return formatId < vertexCaches.size() ? vertexCaches[formatId].get() : nullptr;
-}
-
-u32 Render::VerticesPerPrimitive(u32 type)
-{
-    switch (type) {
-    case PointList:
-        return 1;
-    case LineList:
-        return 2;
-    case TriangleList:
-        return 3;
-    default:
-        return 0; // strips and fans never join a batch
-    }
-}
-
 bool Render::IsPending() const
 {
     return dirty || (requested.shader && requested.shader->IsDirty());
@@ -468,14 +449,6 @@ GEResultEnum Render::DrawIndexed(u32 type, u32 startIndex, u32 primitiveCount, u
         return GE_OK;
     }
     return StartBatch(Batch{true, type, startIndex, primitiveCount, minVertex, vertexSpan}, pending);
-}
-
-bool Render::ExtendsBatch(bool indexed, u32 type, u32 start) const
-{
-    // Strips and fans (no fixed vertex count) never join a batch.
-    const u32 perPrimitive = VerticesPerPrimitive(type);
-    return batch.indexed == indexed && batch.type == type && batch.count != 0 && perPrimitive != 0 &&
-           start == u64(batch.start) + u64(batch.count) * perPrimitive;
 }
 
 GEResultEnum Render::StartBatch(const Batch& next, bool pending)

@@ -166,11 +166,27 @@ public:
     CommandBuffer& GetCommandBuffer() { return commands; }
 
     // The cache of a vertex format id, or null (see GetVertexCache<V>).
-    BufferDoubleCacheBase* GetVertexCache(u32 formatId) const;
+    // Inline, as the checks below: every sprite drawn goes through them.
+    BufferDoubleCacheBase* GetVertexCache(u32 formatId) const
+    {
+        return formatId < vertexCaches.size() ? vertexCaches[formatId].get() : nullptr;
+    }
     BufferDoubleCache<IndexBuffer<u16>>* GetIndexCache16() const { return indexCache16.get(); }
     BufferDoubleCache<IndexBuffer<u32>>* GetIndexCache32() const { return indexCache32.get(); }
 
-    static u32 VerticesPerPrimitive(u32 type);
+    static u32 VerticesPerPrimitive(u32 type)
+    {
+        switch (type) {
+        case PointList:
+            return 1;
+        case LineList:
+            return 2;
+        case TriangleList:
+            return 3;
+        default:
+            return 0; // strips and fans never join a batch
+        }
+    }
 
 protected:
     struct Batch {
@@ -184,7 +200,13 @@ protected:
 
     bool IsPending() const;
     // True when a draw of `type` from `start` continues the open batch of the same kind.
-    bool ExtendsBatch(bool indexed, u32 type, u32 start) const;
+    bool ExtendsBatch(bool indexed, u32 type, u32 start) const
+    {
+        // Strips and fans (no fixed vertex count) never join a batch.
+        const u32 perPrimitive = VerticesPerPrimitive(type);
+        return batch.indexed == indexed && batch.type == type && batch.count != 0 && perPrimitive != 0 &&
+               start == u64(batch.start) + u64(batch.count) * perPrimitive;
+    }
     // Closes the open batch, records the pending state and opens `next`.
     GEResultEnum StartBatch(const Batch& next, bool pending);
     // Runs `step` on every buffer cache, even after one fails; fails when any did.
