@@ -56,6 +56,12 @@ SPELL_SIZE, SPELL_STEP = 72, 78
 SPELL_Y = 686
 
 
+def spell_places():
+    """Left edges of the spell places, right-aligned along the bottom edge."""
+    right = 1024 - 10 - SPELL_SIZE
+    return [right - (SPELL_PLACES - 1 - k) * SPELL_STEP for k in range(SPELL_PLACES)]
+
+
 def _counter_bar():
     x, y, w, h = BAR
     c = Canvas(w, h)
@@ -84,9 +90,7 @@ def hud_layers():
         layers.append(("button/" + name + "_ac", _lit(symbol), x, BUTTON_Y))
     layers.append(("button/options_btn", round_button(BUTTON_D, "gold", False, "gear"), OPTIONS_X, BUTTON_Y))
     layers.append(("button/options_btn_ac", round_button(BUTTON_D, "gold", True, "gear"), OPTIONS_X, BUTTON_Y))
-    right = 1024 - 10 - SPELL_SIZE
-    for k in range(SPELL_PLACES):
-        x = right - (SPELL_PLACES - 1 - k) * SPELL_STEP
+    for k, x in enumerate(spell_places()):
         layers.append(("spell/spell_%d" % (k + 1), blank(SPELL_SIZE, SPELL_SIZE), x, SPELL_Y))
     for (kind, _ix, (tx, tw)), name in zip(COUNTERS, ("mana", "coins", "crystals", "waves")):
         layers.append(("text/" + name, blank(tw, bh - 16), tx, by + 6))

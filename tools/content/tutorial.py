@@ -11,16 +11,22 @@ import os
 import xml.etree.ElementTree as ET
 from xml.sax.saxutils import quoteattr
 
+import screens_hud
 import shell
 import spells
 from style import PALETTE, Canvas, text_width, write_layers
 
 PANEL_W, PANEL_H = 560, 124
 
+# The centre of the HUD's first spell place, where the level's first spell stands.
+FIRST_SPELL = (screens_hud.spell_places()[0] + screens_hud.SPELL_SIZE // 2,
+               screens_hud.SPELL_Y + screens_hud.SPELL_SIZE // 2)
+
 # (id, folder, activate, complete, text key, text, target or None, cmds, onComplete)
 # A target is where the arrow points: "spot" (the level's first build spot), or (x, y).
 STEPS = [
-    (0, "build", "level_1_1_start", "tower_built", "tutorial_build",
+    # After the level's unlock message, which the panel would otherwise cover.
+    (0, "build", "unlock_window_close", "tower_built", "tutorial_build",
      "Click the marked spot and choose a tower to build.", "spot",
      [("spot", 0), ("blockUI", 2)], [("spot", -1), ("blockUI", 0)]),
     (1, "upgrade", "tower_built", "tower_upgraded", "tutorial_upgrade",
@@ -30,7 +36,7 @@ STEPS = [
      "Click the horn to call the next wave early for bonus gold.", (400, 728),
      [("blockUI", 3)], [("blockUI", 0), ("resetSpell", 1)]),
     (3, "spell", "wave_forced", "spell_casted", "tutorial_spell",
-     "Pick a spell below, then click on the enemies to cast it.", (512, 700),
+     "Pick a spell below, then click on the enemies to cast it.", FIRST_SPELL,
      [("resetSpell", 1), ("dropChanceOverride", 1)], []),
     (4, "drop", "gem_dropped", "gem_collected", "tutorial_drop",
      "A crystal fell! Click it before it fades to collect gems.", None,

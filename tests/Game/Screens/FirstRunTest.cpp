@@ -27,10 +27,9 @@
 #include "tests/Support/GameHarness.h"
 
 #include <gtest/gtest.h>
+#include <tinyxml2.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 namespace {
@@ -285,9 +284,28 @@ TEST(FirstRun, FromTheSplashToTheSecondLevelByClicksAndKeys)
             EXPECT_EQ(map->mLevel, 1);
         },
         [](const fs::path& user) {
-            std::ifstream in(user / "profiles.xml");
-            const std::string xml((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            EXPECT_TRUE(Has(xml, "name=\"Juno\"")) << xml;
+            // What the next start finds: the player, level 1 won, the upgrade, the gems.
+            tinyxml2::XMLDocument document;
+            ASSERT_EQ(document.LoadFile((user / "profiles.xml").string().c_str()), tinyxml2::XML_SUCCESS);
+            const tinyxml2::XMLElement* profile = document.RootElement()->FirstChildElement("Profile");
+            while (profile && !profile->Attribute("name", "Juno"))
+                profile = profile->NextSiblingElement("Profile");
+            ASSERT_NE(profile, nullptr);
+            const tinyxml2::XMLElement* levels = profile->FirstChildElement("levels");
+            const tinyxml2::XMLElement* upgrades = profile->FirstChildElement("upgrades");
+            const tinyxml2::XMLElement* gems = profile->FirstChildElement("gems");
+            ASSERT_TRUE(levels && upgrades && gems);
+            const tinyxml2::XMLElement* level = levels->FirstChildElement("level");
+            ASSERT_NE(level, nullptr);
+            EXPECT_EQ(level->IntAttribute("n", -1), 0);
+            EXPECT_EQ(level->IntAttribute("episode", -1), 0);
+            EXPECT_GE(level->IntAttribute("stars"), 1);
+            int bought = 0;
+            for (const tinyxml2::XMLElement* e = upgrades->FirstChildElement("upgrade"); e;
+                 e = e->NextSiblingElement("upgrade"))
+                bought += e->IntAttribute("level", -1) == 0;
+            EXPECT_EQ(bought, 1);
+            EXPECT_GE(gems->IntAttribute("amount"), 100);
         },
         600);
 }

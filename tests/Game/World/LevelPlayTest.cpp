@@ -2,6 +2,7 @@
 // walk their routes smoothly, leaks cost health until the level is lost, killing every
 // unit wins it, and a scripted run always ends in the same state.
 #include "Core/Render/Math/Random.h"
+#include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Shell/Game.h"
 #include "Source/TD/Shell/GameWindow.h"
 #include "Source/TD/Units/TDMob.h"
@@ -121,6 +122,10 @@ TEST(LevelPlay, UnitsWalkOnScheduleAndLeaksLoseTheLevel)
                     leaks = map->mStats->mPassedMobs;
                     EXPECT_LT(map->mHealth, health) << "a leak costs health";
                     health = map->mHealth;
+                    // and the HUD's lives counter shows it at once
+                    EXPECT_EQ(*map->mHud->findText(L"mana"),
+                              std::to_wstring(static_cast<int>(health)) + L"/" +
+                                  std::to_wstring(static_cast<int>(map->mMaxHealth)));
                 }
                 if (!shot && waves.mobs.size() >= 5) {
                     h.Screenshot("units-walking");
