@@ -268,10 +268,12 @@ void TDMap::update(float dt)
     }
     for (TDModifier* modifier : mAreaModifiers)
         modifier->update(nullptr, sdt);
+    collectTowerThreats();
     for (TDTower* tower : mTowers) {
         mUpgrades->applyToTower(tower);
         tower->update(sdt);
     }
+    dropTowerThreats();
 
     mWaves->applyModifiers(sdt);
     // By index: a unit may be added during the walk (cargo, raised units).

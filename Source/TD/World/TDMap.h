@@ -198,6 +198,17 @@ public:
     bool stepTowerTier(TDTower* tower);
     bool isTowerDisabled(const TDTower* tower) const;
     bool isTowerDebuffed(const TDTower* tower) const;
+    // The units whose kind stops or weakens towers, resolved once for the towers' pass
+    // of a tick: otherwise every tower looked up every unit's kind again.
+    struct TowerThreat {
+        const TDMob* unit;
+        const UnitPrototype* kind;
+    };
+    void collectTowerThreats();
+    void dropTowerThreats();
+    // The collected threats while they still match the units (null otherwise, and
+    // then the units are scanned directly).
+    const std::vector<TowerThreat>* towerThreats() const;
     // The standing effects of a tier (income, boost, reveal) for the tower to own.
     std::vector<TDModifier*> makeTowerEffects(TDTower* tower, const UnitPrototype& tier);
     // Pauses the level behind a payment dialog of screen id `screen`.
@@ -301,6 +312,10 @@ public:
     SpawnRoutes mRoutes;
 
 private:
+    std::vector<TowerThreat> mTowerThreats;
+    size_t mTowerThreatsOf = 0; // the unit count they were collected from
+    bool mTowerThreatsValid = false;
+
     void deleteWorldObjects();
     void layOutSpots();
     void deleteEffects(std::vector<ParticleEffect*>& effects, bool unload);

@@ -40,18 +40,33 @@ bool LowGemsDialogActive()
     return active;
 }
 
+// Whether `unit`, of kind `kind`, is of the `flag` kind, not held, and reaches the
+// tower within `reach` x the kind's r.
+bool Reaches(const TDMob& unit, const UnitPrototype& kind, const TDTower& tower, bool UnitPrototype::*flag,
+             float reach)
+{
+    // A held unit (its speed penalty equals its kind's speed) threatens nothing.
+    if (!(kind.*flag) || unit.mSpeedPenalty == kind.speed)
+        return false;
+    const float dx = unit.mX - tower.x;
+    const float dy = unit.mY - tower.y;
+    return std::sqrt(dx * dx + dy * dy) <= kind.r * reach;
+}
+
 // A unit of `flag` kind that reaches the tower within `reach` x its prototype's r.
 bool UnitNear(const TDMap& map, const TDTower& tower, bool UnitPrototype::*flag, float reach)
 {
     if (tower.immune || !map.mWaves || !map.mPrototypes)
         return false;
+    if (const std::vector<TDMap::TowerThreat>* threats = map.towerThreats()) {
+        for (const TDMap::TowerThreat& threat : *threats)
+            if (Reaches(*threat.unit, *threat.kind, tower, flag, reach))
+                return true;
+        return false;
+    }
     for (const TDMob* unit : map.mWaves->mobs) {
         const UnitPrototype* kind = unit ? unit->getPrototype(*map.mPrototypes) : nullptr;
-        if (!kind || !(kind->*flag) || unit->isHeld(*map.mPrototypes))
-            continue;
-        const float dx = unit->mX - tower.x;
-        const float dy = unit->mY - tower.y;
-        if (std::sqrt(dx * dx + dy * dy) <= kind->r * reach)
+        if (kind && Reaches(*unit, *kind, tower, flag, reach))
             return true;
     }
     return false;
@@ -184,6 +199,35 @@ bool TDMap::stepTowerTier(TDTower* tower)
     tower->cooldownLeft = 0.0f;
     tower->resetStats();
     return true;
+}
+
+void TDMap::collectTowerThreats()
+{
+    mTowerThreats.clear();
+    mTowerThreatsValid = false;
+    if (!mWaves || !mPrototypes)
+        return;
+    for (const TDMob* unit : mWaves->mobs) {
+        const UnitPrototype* kind = unit ? unit->getPrototype(*mPrototypes) : nullptr;
+        if (kind && (kind->blocktower || kind->debufftower))
+            mTowerThreats.push_back({unit, kind});
+    }
+    mTowerThreatsOf = mWaves->mobs.size();
+    mTowerThreatsValid = true;
+}
+
+void TDMap::dropTowerThreats()
+{
+    mTowerThreats.clear();
+    mTowerThreatsValid = false;
+}
+
+const std::vector<TDMap::TowerThreat>* TDMap::towerThreats() const
+{
+    // A unit added or removed since the collection makes the list stale.
+    if (!mTowerThreatsValid || !mWaves || mWaves->mobs.size() != mTowerThreatsOf)
+        return nullptr;
+    return &mTowerThreats;
 }
 
 bool TDMap::isTowerDisabled(const TDTower* tower) const

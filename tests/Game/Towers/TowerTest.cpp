@@ -343,6 +343,34 @@ TEST(TowerLookups, UnitsNearDisableOrWeakenTowers)
     EXPECT_TRUE(level.map.mFloatingSprites.empty());
 }
 
+TEST(TowerLookups, TheTowersPassGivesTheSameAnswersAsAFullScan)
+{
+    Level level;
+    TDTower* tower = level.tower(100);
+    level.unit(1, 0, 60); // an ordinary unit: never a threat
+    TDMob* blocker = level.unit(3, 40, 0);
+    level.map.collectTowerThreats();
+    ASSERT_NE(level.map.towerThreats(), nullptr);
+    EXPECT_EQ(level.map.towerThreats()->size(), 1u) << "only units whose kind stops or weakens towers";
+    EXPECT_TRUE(level.map.isTowerDisabled(tower));
+    EXPECT_FALSE(level.map.isTowerDebuffed(tower));
+    // Positions and the held state are read as they are now, not as collected.
+    blocker->mX = 41.0f;
+    EXPECT_FALSE(level.map.isTowerDisabled(tower));
+    blocker->mX = 10.0f;
+    blocker->mSpeedPenalty = 1.0f;
+    EXPECT_FALSE(level.map.isTowerDisabled(tower));
+    blocker->mSpeedPenalty = 0.0f;
+    blocker->mX = 300.0f;
+    // A unit that came after the collection still counts.
+    level.unit(4, 0, 80);
+    EXPECT_EQ(level.map.towerThreats(), nullptr) << "stale once the units changed";
+    EXPECT_TRUE(level.map.isTowerDebuffed(tower));
+    level.map.dropTowerThreats();
+    EXPECT_EQ(level.map.towerThreats(), nullptr);
+    EXPECT_TRUE(level.map.isTowerDebuffed(tower));
+}
+
 TEST(TowerDrawing, DirectionColumns)
 {
     const std::pair<float, int> cases[] = {{0.0f, 31}, {11.25f, 30}, {11.2f, 31}, {180.0f, 15}, {359.0f, 0}, {360.0f, 31}};
