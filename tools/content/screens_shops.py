@@ -9,6 +9,7 @@ ones the screens look up; top-level layers are pictures the window draws itself,
 plates' "pricing/<language>/<n>" and the badges under "1/") are pictures the screens
 take by name and place themselves.
 """
+import math
 import os
 
 import shell
@@ -34,7 +35,7 @@ shell.add_texts([
 ])
 
 UPGRADE_NAMES = {
-    1: "Artillery", 2: "Darts", 3: "Cannons", 4: "Support towers",
+    1: "Artillery", 2: "Darts", 3: "Cannons", 4: "Support",
     5: "Spells", 6: "Health", 7: "Start budget", 8: "Bounty",
 }
 UPGRADE_STEP = {  # one short line: the plate's description place is narrow
@@ -94,12 +95,21 @@ def _chapter(n, w=340, h=330):
     return c
 
 
-def _lock(w=120, h=140):
+def _lock(w=120, h=140, body=(PALETTE["grey"], PALETTE["grey_dark"]), shackle=PALETTE["grey_dark"]):
+    """A padlock drawn in proportion to its size. The small one of the level plates has no
+    shadow: blurred within so small a picture it would show the picture's edges."""
     c = Canvas(w, h)
-    c.ellipse((22, 6, w - 22, 86), fill=(0, 0, 0, 0), outline=PALETTE["grey_dark"], width=14)
-    c.rounded_box((8, 54, w - 8, h - 6), radius=14, fill=PALETTE["grey"], gradient=(PALETTE["grey"], PALETTE["grey_dark"]),
-                  shadow=True, width=3)
-    c.circle((w / 2, 92), 10, PALETTE["panel_dark"])
+    # The shackle: an arch of thick line (a shape's outline would be filled in).
+    cx, rx, top, foot = w / 2, w * 0.26, h * 0.1, h * 0.45
+    arch = [(cx - rx, foot)]
+    for k in range(13):
+        a = math.pi * k / 12
+        arch.append((cx - rx * math.cos(a), top + rx - rx * math.sin(a)))
+    arch.append((cx + rx, foot))
+    c.line(arch, shackle, width=max(3, w * 0.11))
+    c.rounded_box((w * 0.07, h * 0.39, w * 0.93, h * 0.96), radius=max(3, w * 0.12), fill=body[0],
+                  gradient=body, shadow=w >= 80, width=max(1.5, w * 0.025))
+    c.circle((w / 2, h * 0.66), max(2, w * 0.085), PALETTE["panel_dark"])
     return c
 
 
@@ -151,7 +161,8 @@ def _plate(kind):
                                                                         mix(fill, PALETTE["panel_dark"], 0.4)),
                   shadow=True, width=3)
     if kind == "locked":
-        c.paste(_lock(40, 48), (w // 2 - 20, h // 2 - 26))
+        # Gold on the grey plate, so the lock reads at a glance.
+        c.paste(_lock(40, 48, (PALETTE["gold"], PALETTE["gold_dark"]), PALETTE["grey"]), (w // 2 - 20, h // 2 - 26))
     return c
 
 

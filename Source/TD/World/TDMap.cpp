@@ -88,6 +88,8 @@ TDMap::TDMap()
 
     mCoordinateScale = 1.0f;
     loadSheets();
+    // The progress answers which levels are open and how far the player got from it.
+    mProgress->episodes = &mEpisodeTable;
 
     mActiveEmitter = StartedEmitter("active");
     mActiveButtonEmitter = StartedEmitter("active_btn");
