@@ -2,20 +2,13 @@
 
 #include "Core/Base/Log.h"
 #include "Core/Base/StringEncoding.h"
-#include "Core/File/ImageContainer.h"
-#include "Core/Render/Graphics.h"
 #include "Source/TD/Hud/HUD.h"
-#include "Source/TD/Hud/TDButtonFrame.h"
 #include "Source/TD/Purchase/PurchaseSystem.h"
 #include "Source/TD/Screens/HUDBuyGemScreen.h"
-#include "Source/TD/Screens/HUDOfferPlate.h"
 #include "Source/TD/Shell/FeatureConfig.h"
 #include "Source/TD/Shell/GameConfig.h"
-#include "Source/TD/Shell/LocalStrings.h"
 #include "Source/TD/World/TDMap.h"
 #include "Source/TD/World/TDPlayerStats.h"
-
-#include <cstdio>
 
 std::wstring BoostShopReturnName;
 
@@ -26,65 +19,28 @@ bool Feature(const char* name)
     return FeatureConfig::instance()->getBool(name, "is_active");
 }
 
+// The boost shop's own reading of the offers wall, once per run.
+bool OffersWall()
+{
+    static const bool active = Feature("tapjoy");
+    return active;
+}
+
+// The premium mode, read by the first boost shop of a run before its plates are made;
+// once on, it stays on.
+HUDOfferPlate::Kind BoostPlates()
+{
+    static const bool premium = Feature("boost_shop_premium_mode");
+    if (premium)
+        BoostShopPremiumMode = true;
+    return HUDOfferPlate::Boost;
+}
+
 } // namespace
 
 HUDBoostShop::HUDBoostShop()
+    : HUDOfferWindow(kDocument, L"Boost shop", BoostPlates(), L"boostShopTitle", OffersWall())
 {
-    static const bool premiumMode = Feature("boost_shop_premium_mode");
-    if (premiumMode)
-        BoostShopPremiumMode = true;
-    document = OpenScreenDocument(kDocument, L"Boost shop");
-    if (document)
-        build(document.get());
-    TDMap* map = CurrentLevel();
-    const std::wstring language = map ? map->mLanguageCode : std::wstring(L"en");
-    for (int i = 0; i < HUDOfferPlate::kBoostPlates; ++i) {
-        plates.push_back(new HUDOfferPlate(HUDOfferPlate::Boost, document.get(), i, language));
-        wchar_t name[16];
-        std::swprintf(name, 16, L"b_%02d_in", i + 1);
-        if (TDButtonFrame* button = findButton(name))
-            button->mVisible = false; // the plate draws that layer itself
-    }
-    font = GameFont(L"td/data/fonts/main_42_3");
-    setText(L"caption", LocalStrings::Instance()->get(L"boostShopTitle"));
-    refresh();
-    static const bool offersWall = Feature("tapjoy");
-    if (TDButtonFrame* wall = findButton(L"offers_wall"))
-        wall->mVisible = offersWall;
-}
-
-HUDBoostShop::~HUDBoostShop()
-{
-    for (HUDOfferPlate* plate : plates)
-        delete plate;
-    plates.clear();
-}
-
-void HUDBoostShop::refresh()
-{
-    setText(L"caption_gems", HUDOfferPlate::BalanceText());
-}
-
-void HUDBoostShop::update(float dt)
-{
-    HUDWindow::update(dt);
-    refresh();
-    HUDOfferPlate::EaseAll(plates, dt);
-}
-
-void HUDBoostShop::onMouseMove(int x, int y)
-{
-    HUDWindow::onMouseMove(x, y);
-    HUDOfferPlate::HoverAll(plates, x, y);
-}
-
-void HUDBoostShop::draw(render::Graphics* graphics)
-{
-    HUDWindow::draw(graphics);
-    if (font)
-        graphics->SetFont(font);
-    graphics->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
-    HUDOfferPlate::DrawAll(plates, graphics);
 }
 
 std::wstring HUDBoostShop::click(int x, int y)

@@ -1,85 +1,27 @@
 #include "Source/TD/Screens/HUDBuyGemScreen.h"
 
 #include "Core/Base/Log.h"
-#include "Core/File/ImageContainer.h"
-#include "Core/Render/Graphics.h"
 #include "Source/TD/Hud/HUD.h"
-#include "Source/TD/Hud/TDButtonFrame.h"
 #include "Source/TD/Purchase/PurchaseSystem.h"
-#include "Source/TD/Screens/HUDOfferPlate.h"
 #include "Source/TD/Shell/FeatureConfig.h"
-#include "Source/TD/Shell/LocalStrings.h"
 #include "Source/TD/World/TDMap.h"
-
-#include <cstdio>
 
 std::wstring GemShopReturnName;
 
 namespace {
 
-// Hidden unless the offers wall is switched on (read once per run).
-void ShowOffersWall(HUDWindow* window, bool active)
+// The offers wall of the gem shop: read once per run.
+bool OffersWall()
 {
-    if (TDButtonFrame* wall = window->findButton(L"offers_wall"))
-        wall->mVisible = active;
+    static const bool active = FeatureConfig::instance()->getBool("tapjoy", "is_active");
+    return active;
 }
 
 } // namespace
 
 HUDBuyGemScreen::HUDBuyGemScreen()
+    : HUDOfferWindow(kDocument, L"Gem shop", HUDOfferPlate::Gem, L"gemShopTitle", OffersWall())
 {
-    document = OpenScreenDocument(kDocument, L"Gem shop");
-    if (document)
-        build(document.get());
-    TDMap* map = CurrentLevel();
-    const std::wstring language = map ? map->mLanguageCode : std::wstring(L"en");
-    for (int i = 0; i < HUDOfferPlate::kGemPlates; ++i) {
-        plates.push_back(new HUDOfferPlate(HUDOfferPlate::Gem, document.get(), i, language));
-        wchar_t name[16];
-        std::swprintf(name, 16, L"b_%02d_in", i + 1);
-        if (TDButtonFrame* button = findButton(name))
-            button->mVisible = false; // the plate draws that layer itself
-    }
-    font = GameFont(L"td/data/fonts/main_42_3");
-    setText(L"caption", LocalStrings::Instance()->get(L"gemShopTitle"));
-    refresh();
-    static const bool offersWall = FeatureConfig::instance()->getBool("tapjoy", "is_active");
-    ShowOffersWall(this, offersWall);
-}
-
-HUDBuyGemScreen::~HUDBuyGemScreen()
-{
-    for (HUDOfferPlate* plate : plates)
-        delete plate;
-    plates.clear();
-}
-
-void HUDBuyGemScreen::refresh()
-{
-    setText(L"caption_gems", HUDOfferPlate::BalanceText());
-}
-
-void HUDBuyGemScreen::update(float dt)
-{
-    HUDWindow::update(dt);
-    refresh();
-    HUDOfferPlate::EaseAll(plates, dt);
-}
-
-void HUDBuyGemScreen::onMouseMove(int x, int y)
-{
-    HUDWindow::onMouseMove(x, y);
-    HUDOfferPlate::HoverAll(plates, x, y);
-}
-
-void HUDBuyGemScreen::draw(render::Graphics* graphics)
-{
-    HUDWindow::draw(graphics);
-    // The offer texts are in the window's font, in white unless a plate says otherwise.
-    if (font)
-        graphics->SetFont(font);
-    graphics->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
-    HUDOfferPlate::DrawAll(plates, graphics);
 }
 
 std::wstring HUDBuyGemScreen::click(int x, int y)

@@ -206,24 +206,6 @@ void HUDOfferPlate::ease(float dt)
         scale += scale < target ? step : -step;
 }
 
-void HUDOfferPlate::EaseAll(const std::vector<HUDOfferPlate*>& plates, float dt)
-{
-    for (HUDOfferPlate* plate : plates)
-        plate->ease(dt);
-}
-
-void HUDOfferPlate::HoverAll(const std::vector<HUDOfferPlate*>& plates, int x, int y)
-{
-    for (HUDOfferPlate* plate : plates)
-        plate->hovered = plate->activeAt(static_cast<float>(x), static_cast<float>(y));
-}
-
-void HUDOfferPlate::DrawAll(const std::vector<HUDOfferPlate*>& plates, render::Graphics* graphics)
-{
-    for (const HUDOfferPlate* plate : plates)
-        plate->draw(graphics);
-}
-
 HUDOfferPlate* HUDOfferPlate::At(const std::vector<HUDOfferPlate*>& plates, int x, int y)
 {
     for (HUDOfferPlate* plate : plates)

@@ -1,7 +1,7 @@
 #pragma once
 // One offer of the gem shop or the boost shop: the plate picture, the price picture, an
 // optional badge and the offer text, drawn by the plate itself (shrunk while hovered)
-// over the window's document. The statics are the behaviour both shop windows share.
+// over the window's document.
 #include "Core/Render/Math/Point4.h"
 #include "Source/TD/World/TDFrameEntry.h"
 
@@ -52,10 +52,6 @@ public:
     // The premium boost's counter name (UTF-8); empty for other plates.
     std::string counterName() const;
 
-    // The shared window behaviour over a plate list.
-    static void EaseAll(const std::vector<HUDOfferPlate*>& plates, float dt);
-    static void HoverAll(const std::vector<HUDOfferPlate*>& plates, int x, int y);
-    static void DrawAll(const std::vector<HUDOfferPlate*>& plates, render::Graphics* graphics);
     // The first plate, in index order, whose active area holds the point; null when none.
     static HUDOfferPlate* At(const std::vector<HUDOfferPlate*>& plates, int x, int y);
     // The balance caption: "gemShopTitle2" with the player's gems.

@@ -4,11 +4,14 @@
 // plates' active areas and hover easing are checked as numbers on the live window.
 #include "Core/Base/ImageInfo.h"
 #include "Source/TD/Screens/HUDBuyGemScreen.h"
+#include "Source/TD/Screens/HUDMainMenu.h"
 #include "Source/TD/Screens/HUDShopWindow.h"
 #include "Source/TD/Shell/LocalStrings.h"
 #include "Source/TD/World/TDPlayerStats.h"
 #include "tests/Game/Screens/ShopHarness.h"
 #include "tests/Game/World/FirstLevel.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -146,12 +149,21 @@ TEST(GemShop, TheLevelsGemOfferLeadsInAndBackLeadsIntoTheLevel)
         EXPECT_TRUE(map->mHud->windows.empty());
         EXPECT_TRUE(map->mHud->queued.empty());
 
-        // A return name nothing knows still leaves the shop: to the main menu.
+        // A return name nothing knows still leaves the shop: to the main menu. The shop
+        // leaves the stack inside its own click but lives on until the HUD's next update.
         map->mHud->showGemShop(L"nowhere");
         ASSERT_TRUE(h.StepUntil([&] { return GemShop(h) != nullptr; }, 10));
         h.StepSeconds(0.3f);
-        ASSERT_TRUE(click::Button(h, L"back_in"));
-        ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 7; }, 30));
+        HUDBuyGemScreen* shop = GemShop(h);
+        float x = 0.0f, y = 0.0f;
+        ASSERT_TRUE(click::ButtonCentre(shop, L"back_in", &x, &y));
+        EXPECT_EQ(shop->click(static_cast<int>(x), static_cast<int>(y)), L"");
+        const auto& retired = map->mHud->retired;
+        EXPECT_NE(std::find(retired.begin(), retired.end(), shop), retired.end());
+        EXPECT_EQ(h.Screen(), 7);
+        h.Step(2);
+        EXPECT_TRUE(map->mHud->retired.empty());
+        EXPECT_NE(dynamic_cast<HUDMainMenu*>(click::TopWindow(h)), nullptr);
         EXPECT_NE(h.LogHtml().find("no screen is named 'nowhere'"), std::string::npos);
     });
 }

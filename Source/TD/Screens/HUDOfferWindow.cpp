@@ -1,0 +1,70 @@
+#include "Source/TD/Screens/HUDOfferWindow.h"
+
+#include "Core/File/ImageContainer.h"
+#include "Core/Render/Graphics.h"
+#include "Source/TD/Hud/TDButtonFrame.h"
+#include "Source/TD/Shell/LocalStrings.h"
+#include "Source/TD/World/TDMap.h"
+
+#include <cstdio>
+
+HUDOfferWindow::HUDOfferWindow(const wchar_t* path, const wchar_t* user, HUDOfferPlate::Kind kind,
+                               const wchar_t* captionKey, bool offersWall)
+{
+    document = OpenScreenDocument(path, user);
+    if (document)
+        build(document.get());
+    const TDMap* map = CurrentLevel();
+    const std::wstring language = map ? map->mLanguageCode : std::wstring(L"en");
+    const int count = kind == HUDOfferPlate::Gem ? HUDOfferPlate::kGemPlates : HUDOfferPlate::kBoostPlates;
+    for (int i = 0; i < count; ++i) {
+        plates.push_back(new HUDOfferPlate(kind, document.get(), i, language));
+        wchar_t name[16];
+        std::swprintf(name, 16, L"b_%02d_in", i + 1);
+        if (TDButtonFrame* button = findButton(name))
+            button->mVisible = false;
+    }
+    font = GameFont(L"td/data/fonts/main_42_3");
+    setText(L"caption", LocalStrings::Instance()->get(captionKey));
+    refresh();
+    if (TDButtonFrame* wall = findButton(L"offers_wall"))
+        wall->mVisible = offersWall;
+}
+
+HUDOfferWindow::~HUDOfferWindow()
+{
+    for (HUDOfferPlate* plate : plates)
+        delete plate;
+    plates.clear();
+}
+
+void HUDOfferWindow::refresh()
+{
+    setText(L"caption_gems", HUDOfferPlate::BalanceText());
+}
+
+void HUDOfferWindow::update(float dt)
+{
+    HUDWindow::update(dt);
+    refresh();
+    for (HUDOfferPlate* plate : plates)
+        plate->ease(dt);
+}
+
+void HUDOfferWindow::onMouseMove(int x, int y)
+{
+    HUDWindow::onMouseMove(x, y);
+    for (HUDOfferPlate* plate : plates)
+        plate->hovered = plate->activeAt(static_cast<float>(x), static_cast<float>(y));
+}
+
+void HUDOfferWindow::draw(render::Graphics* graphics)
+{
+    HUDWindow::draw(graphics);
+    // The offer texts are in the window's font, in white unless a plate says otherwise.
+    if (font)
+        graphics->SetFont(font);
+    graphics->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
+    for (const HUDOfferPlate* plate : plates)
+        plate->draw(graphics);
+}
