@@ -298,4 +298,14 @@ bool SkipTutorial(GameHarness& h)
     return ModalButton(h, L"ok") && h.StepUntil([tutorial] { return !tutorial->active; }, kMenuFrames);
 }
 
+bool CloseMenu(GameHarness& h)
+{
+    TDMap* map = Level(h);
+    if (!map || !MenuOpen(map))
+        return false;
+    // No item lies at the ring's centre: a click there closes the menu.
+    AtLevelPoint(h, map, map->mContextMenu->centerX, map->mContextMenu->centerY);
+    return h.StepUntil([map] { return !map->mContextMenu; }, kMenuFrames);
+}
+
 } // namespace click

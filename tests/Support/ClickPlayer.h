@@ -86,5 +86,8 @@ bool ModalButton(GameHarness& h, const std::wstring& name);
 // Clicks the tutorial's skip button and confirms in the dialog it opens; false when
 // no skip button shows or the tutorial did not end.
 bool SkipTutorial(GameHarness& h);
+// Closes the open tower or spot menu without choosing an item; false when none is open
+// or it did not close.
+bool CloseMenu(GameHarness& h);
 
 } // namespace click
