@@ -66,7 +66,7 @@ FIXED = [
 SHOT_BY_FAMILY = {1: "shot_artillery", 2: "shot_dart", 3: "shot_cannon", 4: "shot_support"}
 
 # Spell ids when the spell sheet is not there yet: the five spells of the demo.
-FALLBACK_SPELL_IDS = [1, 2, 3, 4, 5]
+FALLBACK_SPELL_IDS = [0, 1, 2, 3, 4]
 
 # (file, tempo in beats per minute, scale root in Hz, melody in scale steps; None rests)
 MUSIC = [
@@ -113,7 +113,8 @@ def sheet_rows(td):
         rows.append(("tower%dshot" % tid, SHOT_BY_FAMILY.get(tid // 10000, "shot_dart"), TAG_TOWER))
     for aid in _ids(os.path.join(td, "ammo_sheet.csv")):
         rows.append(("ammo%dhit" % aid, "impact", TAG_TOWER))
-    spells = _ids(os.path.join(td, "spells_sheet.csv"), index=1) or FALLBACK_SPELL_IDS
+    # The spell id is cell 4 (cell 1 is its prototype).
+    spells = _ids(os.path.join(td, "spells_sheet.csv"), index=4) or FALLBACK_SPELL_IDS
     for sid in spells:
         rows.append(("spell%d" % sid, "spell", TAG_SPELL))
     return rows

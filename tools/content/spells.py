@@ -21,13 +21,15 @@ from PIL import Image, ImageEnhance
 import style
 from style import Canvas, PALETTE, shade, mix
 
-# spell id, prototype id, gem price, look (symbol, colour)
+# spell id, prototype id, gem price, look (symbol, colour). The level offers the spell
+# ids 0 to 4, one button each, and casts the fifth button's spell without aiming: the
+# tower boost, which needs no point, is spell 4.
 SPELLS = [
-    (1, 3001, 5, "fire", (232, 96, 40, 255)),
-    (2, 3002, 4, "stun", (246, 210, 70, 255)),
-    (3, 3003, 4, "acid", (120, 200, 60, 255)),
+    (0, 3001, 5, "fire", (232, 96, 40, 255)),
+    (1, 3002, 4, "stun", (246, 210, 70, 255)),
+    (2, 3003, 4, "acid", (120, 200, 60, 255)),
+    (3, 3005, 5, "ice", (140, 200, 246, 255)),
     (4, 3004, 6, "boost", (246, 176, 40, 255)),
-    (5, 3005, 5, "ice", (140, 200, 246, 255)),
 ]
 ICON = 64
 SPRITE = 128

@@ -165,13 +165,13 @@ UNLOCK_ITEMS = [
     ("dart", 20000, "Dart tower: fast darts that reach flying enemies too."),
     ("cannon", 30000, "Cannon tower: a turret that turns and blasts groups."),
     ("support", 40000, "Support tower: makes the towers around it stronger."),
-] + [(("spell", kind, colour), pid, text) for (_sid, pid, _gems, kind, colour), text in zip(spells.SPELLS, [
-    "Fire spell: burns the ground under the enemies.",
-    "Stun spell: stops the enemies where they stand.",
-    "Acid spell: a cloud that eats through armour.",
-    "Boost spell: your towers strike harder for a while.",
-    "Ice spell: freezes the road and slows everyone on it.",
-])]
+] + [(("spell", kind, colour), pid, {
+    "fire": "Fire spell: burns the ground under the enemies.",
+    "stun": "Stun spell: stops the enemies where they stand.",
+    "acid": "Acid spell: a cloud that eats through armour.",
+    "boost": "Boost spell: your towers strike harder for a while.",
+    "ice": "Ice spell: freezes the road and slows everyone on it.",
+}[kind]) for _sid, pid, _gems, kind, colour in spells.SPELLS]
 TEXTS += [("unlock_caption", "New!"), ("unlock_button", "OK")]
 TEXTS += [("unlock_%d" % item_id, text) for _look, item_id, text in UNLOCK_ITEMS]
 shell.add_texts(TEXTS[-(2 + len(UNLOCK_ITEMS)):])
