@@ -80,11 +80,9 @@ void HUDBoostShop::buy(HUDOfferPlate* plate)
 
 void HUDBoostShop::leave()
 {
-    TDMap* map = CurrentLevel();
-    HUD* hud = map ? map->mHud : nullptr;
+    HUD* hud = LeaveStack();
     if (!hud)
         return;
-    hud->popWindow();
     if (BoostShopReturnName == L"shop") {
         hud->showShop(ShopReturnName == L"game" ? 1 : 0);
     } else if (BoostShopReturnName == L"episodes") {

@@ -41,14 +41,12 @@ std::wstring HUDBuyGemScreen::click(int x, int y)
 
 void HUDBuyGemScreen::leaveTo(const std::wstring& returnName)
 {
-    TDMap* map = CurrentLevel();
-    HUD* hud = map ? map->mHud : nullptr;
+    HUD* hud = LeaveStack();
     if (!hud)
         return;
-    hud->popWindow();
     if (returnName == L"game") {
         hud->fadeState = 0;
-        map->mScreen = 0;
+        CurrentLevel()->mScreen = 0;
     } else if (returnName == L"boost_shop") {
         hud->showBoostShop();
     } else if (returnName == L"shop0" || returnName == L"shop1") {

@@ -2,6 +2,7 @@
 
 #include "Core/File/ImageContainer.h"
 #include "Core/Render/Graphics.h"
+#include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Hud/TDButtonFrame.h"
 #include "Source/TD/Shell/LocalStrings.h"
 #include "Source/TD/World/TDMap.h"
@@ -36,6 +37,15 @@ HUDOfferWindow::~HUDOfferWindow()
     for (HUDOfferPlate* plate : plates)
         delete plate;
     plates.clear();
+}
+
+HUD* HUDOfferWindow::LeaveStack()
+{
+    TDMap* map = CurrentLevel();
+    HUD* hud = map ? map->mHud : nullptr;
+    if (hud)
+        hud->popWindow();
+    return hud;
 }
 
 void HUDOfferWindow::refresh()

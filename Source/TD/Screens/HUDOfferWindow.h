@@ -9,6 +9,8 @@
 #include <memory>
 #include <vector>
 
+class HUD;
+
 class HUDOfferWindow : public HUDWindow {
 public:
     ~HUDOfferWindow() override;
@@ -19,6 +21,10 @@ public:
     // The balance caption.
     void refresh() override;
     void onMouseMove(int x, int y) override;
+
+    // Takes the top window (the shop whose back button was clicked) off the HUD's
+    // stack; the HUD deletes it at its next update. The HUD, null outside a game.
+    static HUD* LeaveStack();
 
     std::vector<HUDOfferPlate*> plates; // owned, in index order
     std::unique_ptr<file::ImageContainer> document; // the plates' layers live in it
