@@ -118,6 +118,8 @@ const char* const kTextFiles[] = {
     "td/ui/layers.xml",       // sprite descriptions
     "td/data/fonts/main_32_1.fnt", // fonts
     "logo/logo.ini",          // splash screens
+    "td/Shaders/MobShader/DX/PS.hlsl", // shader effects
+    "td/Shaders/MobShader/DX/VS.hlsl",
 };
 const char* const kBinaryFiles[] = {
     "td/data/loading.png",    // images
@@ -126,6 +128,7 @@ const char* const kBinaryFiles[] = {
     "td/data/fonts/main_32_1_0.png",
     "td/data/maps/ep01.psd",  // level art
     "td/fx/fx2.ptc",          // particle effects
+    "td/levels_normal/level_01_02.cache", // path caches
     "td/data/sound/click.ogg", // sounds
     "td/data/music/main_menu.ogg", // music
     "td/data/music/ingame1.ogg",
@@ -181,7 +184,8 @@ TEST_P(DamagedContent, GameStartsAndPlaysOrEndsWithALogLine)
             if (map && !h.game()->IsDone()) {
                 ResetRandomCounter();
                 map->mEpisode = 0;
-                map->mLevel = 0;
+                // The level whose file is damaged, else the first.
+                map->mLevel = file.find("level_01_02") != std::string::npos ? 1 : 0;
                 if (map->startLevel()) {
                     h.Step(2);
                     if (map->mScreen == 11) {
