@@ -12,6 +12,7 @@
 #include "Source/TD/Shell/Game.h"
 #include "Source/TD/Shell/GameWindow.h"
 #include "Source/TD/World/TDMap.h"
+#include "tests/Support/ClickPlayer.h"
 #include "tests/Support/GameHarness.h"
 
 #include <gtest/gtest.h>
@@ -44,12 +45,6 @@ void Click(GameHarness& h, Point p)
     h.Step(2);
     h.Click(p.x, p.y);
     h.Step(2);
-}
-
-void Type(GameHarness& h, const std::wstring& text)
-{
-    for (wchar_t ch : text)
-        h.Key(ch >= L'a' && ch <= L'z' ? ch - 32 : ch, ch);
 }
 
 void Erase(GameHarness& h, int count)
@@ -90,7 +85,7 @@ TEST(MenusPlay, FirstRunSplashMenuAndNameEntry)
         h.Screenshot("name-entry-default");
         Erase(h, 10);
         h.Screenshot("name-entry-empty");
-        Type(h, L"Mira 7!");
+        click::Type(h, L"Mira 7!");
         h.Step(2);
         h.Screenshot("name-entry-typed");
         Click(h, kEntryOk);
@@ -153,7 +148,7 @@ TEST(MenusPlay, ProfilesOptionsAndQuit)
                 if (h.Screen() == 16)
                     break;
                 Erase(h, 12);
-                Type(h, name);
+                click::Type(h, name);
                 if (name == L"Ann")
                     h.Screenshot("profiles-create-entry");
                 Click(h, kEntryOk);
@@ -186,7 +181,7 @@ TEST(MenusPlay, ProfilesOptionsAndQuit)
             Click(h, kRename);
             ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 15; }, 30));
             h.Screenshot("profiles-rename-entry");
-            Type(h, L"by");
+            click::Type(h, L"by");
             Click(h, kEntryOk);
             ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 13; }, 30));
             EXPECT_TRUE(Has(h.ProfilesXml(), "name=\"Bobby\""));
