@@ -162,7 +162,10 @@ def tower_rows():
             row = {"id": tid, "parent": -1 if levelid == 0 else base, "levelid": levelid,
                    "type": 1 if levelid == 0 else 0, "level": min(levelid, 2) + 1 if levelid < 3 else 3,
                    "require": 2 if levelid >= 3 else levelid - 1 if levelid else 0,
-                   "addons": "%d/%d" % (base + 100, base + 200) if levelid == 2 else "",
+                   # The tower menu offers a tier's addons once its steps are bought:
+                   # the chain's next tier, then the two alternatives.
+                   "addons": {0: str(base + 1), 1: str(base + 2),
+                              2: "%d/%d" % (base + 100, base + 200)}.get(levelid, ""),
                    "strength": strength, "cooldown": float(cooldown), "r": r, "cost": cost,
                    "fps": 12, "speed": SHOT_SPEED.get(family, 0), "ammoid": ammo, "air": air, "rotating": rotating, "aimed": "0",
                    "boostTower": "0", "goldIncome": 0, "showInvisible": "0", "stars": max(0, levelid - 2),

@@ -712,6 +712,9 @@ void TDTower::upgrade(int levelId, float price)
         label->lifetime = 2.5f;
     }
     tierLevel = levelId;
+    // The steps bought on the old tier end with it; only here, where the tier is paid,
+    // so an upgrade refused or left to a dialog keeps the steps the player bought.
+    tierSteps = 0;
     animTime = 0.0f;
     state = Idle;
     target = nullptr;

@@ -111,7 +111,6 @@ void TDMap::onContextMenuItem(int ix, int iy)
                         price = entry->price;
                         break;
                     }
-                tower->tierSteps = 0;
                 tower->upgrade(item, price);
             }
         } else if (item == 0 && menu->tower) {
