@@ -46,11 +46,14 @@ HUDBoostShop::HUDBoostShop()
 std::wstring HUDBoostShop::click(int x, int y)
 {
     const std::wstring name = HUDWindow::click(x, y);
-    if (name == L"back_in")
+    if (name == L"back_in") {
         leave(); // the shop leaves the stack here; the HUD deletes it later
-    else if (name != L"offers_wall")
+    } else if (name != L"offers_wall") {
         if (HUDOfferPlate* plate = HUDOfferPlate::At(plates, x, y))
             buy(plate);
+        else if (leaves(name))
+            leave();
+    }
     return std::wstring();
 }
 

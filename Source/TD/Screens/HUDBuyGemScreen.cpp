@@ -34,7 +34,7 @@ std::wstring HUDBuyGemScreen::click(int x, int y)
             purchases->buy(name);
         return std::wstring();
     }
-    if (HUDWindow::click(x, y) == L"back_in")
+    if (leaves(HUDWindow::click(x, y)))
         leaveTo(GemShopReturnName); // the shop leaves the stack here; the HUD deletes it later
     return std::wstring();
 }

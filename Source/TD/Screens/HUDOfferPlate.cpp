@@ -59,7 +59,9 @@ int ProfileCounter(const std::string& name)
 // The layer the plate needs; null with one log line naming the shop's document.
 const base::ImageInfo* Needed(file::ImageContainer* document, const std::wstring& name)
 {
-    const base::ImageInfo* info = document ? document->FindLayer(name) : nullptr;
+    if (!document)
+        return nullptr; // already reported by the window
+    const base::ImageInfo* info = document->FindLayer(name);
     if (!info)
         GE_LOG(L"Shop plate: the screen document has no layer '%s'; that part of the plate is left out.\n")
             << name;

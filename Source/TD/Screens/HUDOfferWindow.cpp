@@ -1,5 +1,6 @@
 #include "Source/TD/Screens/HUDOfferWindow.h"
 
+#include "Core/Base/Log.h"
 #include "Core/File/ImageContainer.h"
 #include "Core/Render/Graphics.h"
 #include "Source/TD/Hud/HUD.h"
@@ -30,6 +31,14 @@ HUDOfferWindow::HUDOfferWindow(const wchar_t* path, const wchar_t* user, HUDOffe
     refresh();
     if (TDButtonFrame* wall = findButton(L"offers_wall"))
         wall->mVisible = offersWall;
+    if (!findButton(L"back_in"))
+        GE_LOG(L"%s: the screen document '%s' has no back button; a click outside the offers leaves.\n")
+            << user << path;
+}
+
+bool HUDOfferWindow::leaves(const std::wstring& clicked) const
+{
+    return clicked == L"back_in" || !findButton(L"back_in");
 }
 
 HUDOfferWindow::~HUDOfferWindow()

@@ -22,6 +22,10 @@ public:
     void refresh() override;
     void onMouseMove(int x, int y) override;
 
+    // The click named the back button, or the document gave none: then any click that
+    // buys nothing leaves, so a damaged document cannot hold the player in the shop.
+    bool leaves(const std::wstring& clicked) const;
+
     // Takes the top window (the shop whose back button was clicked) off the HUD's
     // stack; the HUD deletes it at its next update. The HUD, null outside a game.
     static HUD* LeaveStack();

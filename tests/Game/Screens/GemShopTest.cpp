@@ -168,4 +168,43 @@ TEST(GemShop, TheLevelsGemOfferLeadsInAndBackLeadsIntoTheLevel)
     });
 }
 
+// A gem shop document that cannot be read, or that lacks the back button and most
+// plates: logged, drawn without them, and a click outside the offers still leaves.
+TEST(GemShop, ADamagedDocumentIsLoggedAndTheShopCanBeLeft)
+{
+    const struct {
+        const char* what;
+        std::string layers;
+        const char* logged;
+    } cases[] = {
+        {"garbage", "this is no layer list", "Gem shop"},
+        {"sparse",
+         "<?xml version=\"1.0\"?><Layers>"
+         "<Layer name=\"background\" x=\"0\" y=\"0\" width=\"1024\" height=\"768\" opacity=\"255\" ind=\"0\"/>"
+         "<Layer name=\"button/b_01_in\" x=\"62\" y=\"174\" width=\"280\" height=\"240\" opacity=\"255\" ind=\"1\"/>"
+         "</Layers>",
+         "has no layer 'text/b_01_text'"},
+    };
+    for (const auto& c : cases) {
+        GameSetup setup = NamedPlayer();
+        setup.contentFiles["td/gem_shop/layers.xml"] = c.layers;
+        RunGame(std::string("GemShop.Damaged-") + c.what, setup, [&c](GameHarness& h) {
+            StartAtMainMenu(h);
+            TDMap* map = Map(h);
+            map->mHud->popWindow();
+            map->mHud->showGemShop(L"levels");
+            ASSERT_TRUE(h.StepUntil([&] { return GemShop(h) != nullptr; }, 10));
+            h.StepSeconds(0.3f);
+            h.Screenshot(std::string("damaged-") + c.what);
+            EXPECT_EQ(GemShop(h)->plates.size(), 5u);
+            const std::string log = h.LogHtml();
+            EXPECT_NE(log.find(c.logged), std::string::npos) << c.what;
+            EXPECT_NE(log.find("has no back button"), std::string::npos) << c.what;
+            click::At(h, 512, 700);
+            ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 6; }, 30)) << c.what;
+            EXPECT_EQ(OpenRequests(), 0u);
+        });
+    }
+}
+
 } // namespace
