@@ -6,6 +6,7 @@
 #include "Framework/GameApplication.h"
 #include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Hud/HUDWindow.h"
+#include "Source/TD/Shell/Game.h"
 #include "Source/TD/Shell/PlayerProgress.h"
 #include "Source/TD/World/TDMap.h"
 #include "Source/TD/World/TDPlayerStats.h"
@@ -35,6 +36,10 @@ GameWindow::~GameWindow()
     mModal = mModal2 = nullptr;
     for (auto& font : mFonts)
         font = resource::ResourceHandle<render::BMFont>();
+    // A closing window deletes the board while the game goes on (its focus lost among
+    // the last messages): the game must not reach the level through a freed board.
+    if (Game::sInstance && Game::sInstance->mGameWindow == this)
+        Game::sInstance->mGameWindow = nullptr;
 }
 
 GEResultEnum GameWindow::Init()

@@ -7,6 +7,7 @@
 #include "Source/TD/Shell/PlayerProgress.h"
 #include "Source/TD/World/TDMap.h"
 #include "Source/TD/World/TDPlayerStats.h"
+#include "tests/Game/World/FirstLevel.h"
 #include "tests/Support/GameHarness.h"
 
 #include <gtest/gtest.h>
@@ -110,5 +111,23 @@ TEST(GameWindow, WalletAndInputRouting)
         board->mModal2 = nullptr;
         map->mHud->clearWindows();
         h.Step(2);
+    });
+}
+
+// Closing the window deletes the root board with the level in it. The focus lost that
+// the window manager reports as the window goes must find no board any more: a level
+// being played would otherwise be paused through the freed board and level object.
+TEST(GameWindow, FocusLostAfterTheWindowClosedDuringALevel)
+{
+    RunGame("GameWindow.CloseDuringALevel", {}, [](GameHarness& h) {
+        TDMap* map = StartFirstLevel(h);
+        ASSERT_NE(map, nullptr);
+        ASSERT_EQ(h.Screen(), 0);
+        h.Close();
+        EXPECT_EQ(h.game()->mGameWindow, nullptr) << "the board went with the window";
+        h.Deactivate();
+        h.Step(2);
+        h.game()->OnDeactivate();
+        EXPECT_EQ(h.Screen(), -1);
     });
 }
