@@ -295,6 +295,8 @@ int TDMob::killReward(const TDMap& map) const
 
 void TDMob::tick(TDMap& map, float dt)
 {
+    // A unit placed since its last tick (spawned, raised, sent back) is aimed at where it is.
+    placeAim();
     mHideTimer -= dt;
     mTargetAlpha = mHideTimer <= 0.0f ? 1.0f : 0.4f;
     Approach(mAlpha, mTargetAlpha, dt);
@@ -469,6 +471,7 @@ void TDMob::moveTo(float x, float y, float dt)
     const float dy = y - mY;
     mX = mDrawX = x;
     mY = mDrawY = y;
+    placeAim();
     const float length = std::sqrt(dx * dx + dy * dy);
     if (length <= 0.0f)
         return;
@@ -508,8 +511,15 @@ void TDMob::flyStraight(TDMap& map, const UnitPrototype& prototype, float dt)
     mPrevY = mY;
     mX = mDrawX = mX + dx * prototype.speed * dt;
     mY = mDrawY = mY + dy * prototype.speed * dt;
+    placeAim();
     mDirX = dx;
     mDirY = dy;
+}
+
+void TDMob::placeAim()
+{
+    mAimX = mDrawX;
+    mAimY = mDrawY;
 }
 
 TDFrameEntry* TDMob::currentFrame(const UnitPrototype& prototype) const

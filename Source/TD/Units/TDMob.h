@@ -164,4 +164,6 @@ private:
     void flyStraight(TDMap& map, const UnitPrototype& prototype, float dt);
     // Moves to (x, y), keeping the previous point, the direction and the heading.
     void moveTo(float x, float y, float dt);
+    // Puts the aim point on the unit's draw position, where towers and shots look for it.
+    void placeAim();
 };
