@@ -109,6 +109,10 @@ TEST(SpellPlay, EachSpellCastByClicksActsAndRecharges)
         [](GameHarness& h) {
             TDMap* map = StartFirstLevel(h);
             ASSERT_NE(map, nullptr);
+            // Played at speed 2, so the units come and the spells run their course in
+            // fewer frames.
+            ASSERT_TRUE(click::Button(h, L"speed_btn"));
+            ASSERT_EQ(map->mSpeed, 2.0f);
             // The walkers must not end the level before the longest recharge is over.
             map->mHealth = map->mMaxHealth = 1000.0f;
             std::vector<HUDSpellButton*>& buttons = map->mHud->spellButtons;
@@ -117,7 +121,8 @@ TEST(SpellPlay, EachSpellCastByClicksActsAndRecharges)
                 EXPECT_EQ(buttons[i]->spellId, static_cast<int>(i)) << "buttons in the order of their spell ids";
 
             // What each cast does, seen on the unit it was aimed at (the boost: on the
-            // tower). `after` runs once the cast's click has been handled.
+            // tower). `after` runs once the cast's click has been handled. The longest
+            // recharges go first, so the wait for all of them is short.
             struct Kind {
                 int spellId;
                 const char* name;
@@ -125,37 +130,6 @@ TEST(SpellPlay, EachSpellCastByClicksActsAndRecharges)
             };
             TDTower* tower = nullptr;
             const Kind kinds[] = {
-                {0, "fire",
-                 [](GameHarness& h, TDMap* map, TDMob* unit, float health) {
-                     EXPECT_EQ(AreaCount<FireSplashModifier>(map), 1) << "the ground burns";
-                     // The blow on landing: at least its strength, at once.
-                     if (Has(map->mWaves->mobs, unit)) {
-                         EXPECT_LE(unit->mHealth, health - 12.0f);
-                     }
-                     h.StepSeconds(1.5f);
-                     if (Has(map->mWaves->mobs, unit)) {
-                         EXPECT_LT(unit->mHealth, health - 12.0f) << "and the burning goes on";
-                     }
-                 }},
-                {1, "stun",
-                 [](GameHarness& h, TDMap* map, TDMob* unit, float) {
-                     EXPECT_TRUE(h.StepUntil([&] { return Carries<StunModifier>(unit); }, 30)) << "stunned";
-                     // Half its speed is taken: it walks, at about half its pace.
-                     const float speed = unit->getPrototype(*map->mPrototypes)->speed;
-                     const float x = unit->mX, y = unit->mY;
-                     h.StepSeconds(0.5f);
-                     const float walked = std::hypot(unit->mX - x, unit->mY - y);
-                     EXPECT_GT(walked, 0.3f * speed * 0.5f);
-                     EXPECT_LT(walked, 0.7f * speed * 0.5f);
-                 }},
-                {2, "acid",
-                 [](GameHarness& h, TDMap* map, TDMob* unit, float health) {
-                     EXPECT_EQ(AreaCount<DotModifierArea>(map), 1) << "the cloud";
-                     h.StepSeconds(1.5f);
-                     if (Has(map->mWaves->mobs, unit)) {
-                         EXPECT_LT(unit->mHealth, health) << "eats the units in it";
-                     }
-                 }},
                 {3, "freeze",
                  [](GameHarness& h, TDMap* map, TDMob* unit, float) {
                      EXPECT_EQ(AreaCount<MapImpassableArea>(map), 1) << "the ground is blocked";
@@ -170,6 +144,38 @@ TEST(SpellPlay, EachSpellCastByClicksActsAndRecharges)
                      h.Step(2);
                      ASSERT_NE(tower, nullptr);
                      EXPECT_TRUE(tower->boosted) << "the tower strikes harder";
+                 }},
+                {0, "fire",
+                 [](GameHarness& h, TDMap* map, TDMob* unit, float health) {
+                     EXPECT_EQ(AreaCount<FireSplashModifier>(map), 1) << "the ground burns";
+                     // The blow on landing: at least its strength, at once.
+                     if (Has(map->mWaves->mobs, unit)) {
+                         EXPECT_LE(unit->mHealth, health - 12.0f);
+                     }
+                     h.StepSeconds(1.5f);
+                     if (Has(map->mWaves->mobs, unit)) {
+                         EXPECT_LT(unit->mHealth, health - 12.0f) << "and the burning goes on";
+                     }
+                 }},
+                {2, "acid",
+                 [](GameHarness& h, TDMap* map, TDMob* unit, float health) {
+                     EXPECT_EQ(AreaCount<DotModifierArea>(map), 1) << "the cloud";
+                     h.StepSeconds(1.5f);
+                     if (Has(map->mWaves->mobs, unit)) {
+                         EXPECT_LT(unit->mHealth, health) << "eats the units in it";
+                     }
+                 }},
+                {1, "stun",
+                 [](GameHarness& h, TDMap* map, TDMob* unit, float) {
+                     EXPECT_TRUE(h.StepUntil([&] { return Carries<StunModifier>(unit); }, 30)) << "stunned";
+                     // Half its speed is taken: it walks, at about half its pace, over a
+                     // quarter second (half a second of game time at speed 2).
+                     const float pace = unit->getPrototype(*map->mPrototypes)->speed * map->mSpeed * 0.25f;
+                     const float x = unit->mX, y = unit->mY;
+                     h.StepSeconds(0.25f);
+                     const float walked = std::hypot(unit->mX - x, unit->mY - y);
+                     EXPECT_GT(walked, 0.3f * pace);
+                     EXPECT_LT(walked, 0.7f * pace);
                  }},
             };
 
@@ -220,15 +226,15 @@ TEST(SpellPlay, EachSpellCastByClicksActsAndRecharges)
                 EXPECT_TRUE(click::Button(h, L"cancel"));
                 h.Step(2);
                 EXPECT_EQ(map->mScreen, 0);
-                EXPECT_GT(map->mSpeed, 0.0f);
+                EXPECT_EQ(map->mSpeed, 1.0f);
                 EXPECT_EQ(button->pressed, 1);
                 EXPECT_EQ(Played(h, sound), 1) << "no second cast";
+                ASSERT_TRUE(click::Button(h, L"speed_btn"));
             }
             h.Screenshot("all-recharging");
 
             // At speed 2 each button is ready after half the game time it still had to go.
-            ASSERT_TRUE(click::Button(h, L"speed_btn"));
-            EXPECT_EQ(map->mSpeed, 2.0f);
+            ASSERT_EQ(map->mSpeed, 2.0f);
             std::vector<float> left;
             std::vector<int> readyAt(buttons.size(), -1);
             for (const HUDSpellButton* button : buttons)
@@ -369,6 +375,7 @@ TEST(DropPlay, ACrystalArcsOutOfADyingUnitAndAClickCreditsItsGems)
                 }
         };
         dropChance(100);
+        ASSERT_TRUE(click::Button(h, L"speed_btn"));
         // The fire spell on the first unit that walks in kills it.
         TDMob* unit = nullptr;
         ASSERT_TRUE(h.StepUntil([&] { return (unit = FreshUnit(map, {})) != nullptr; }, 60 * 20));
