@@ -11,6 +11,14 @@
 
 namespace bench {
 
+// The monotonic clock in nanoseconds, comparable across processes.
+inline long long MonotonicNs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec;
+}
+
 class RatioTimer {
 public:
     using Clock = std::chrono::steady_clock;

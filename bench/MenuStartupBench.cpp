@@ -3,7 +3,7 @@
 // iteration, against the least program on the same stack (bench_startup_baseline: SDL,
 // a window with an OpenGL context, one frame presented). The ratio is baseline /
 // engine; the steps split the engine's time at the end of the program's start-up.
-#include <benchmark/benchmark.h>
+#include "bench/BenchRatio.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -27,12 +27,7 @@ namespace {
 const fs::path kBin = fs::path(GE_BINARY_DIR) / "bin";
 const fs::path kWork = fs::path(GE_BINARY_DIR) / "bench_menu_startup";
 
-long long Now()
-{
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec;
-}
+using bench::MonotonicNs;
 
 struct Run {
     long long start = 0; // the spawn, monotonic ns
@@ -67,7 +62,7 @@ bool Start(const fs::path& program, const std::vector<std::string>& extraEnv, Ru
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    run.start = Now();
+    run.start = MonotonicNs();
     pid_t pid = 0;
     const int spawned = posix_spawn(&pid, args[0], &actions, nullptr, args, envp.data());
     posix_spawn_file_actions_destroy(&actions);
@@ -77,7 +72,7 @@ bool Start(const fs::path& program, const std::vector<std::string>& extraEnv, Ru
     }
     int status = 0;
     waitpid(pid, &status, 0);
-    run.end = Now();
+    run.end = MonotonicNs();
     fs::remove_all(tmp);
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
         return true;

@@ -26,12 +26,7 @@ namespace {
 const fs::path kBin = fs::path(GE_BINARY_DIR) / "bin";
 const fs::path kWork = fs::path(GE_BINARY_DIR) / "bench_startup";
 
-long long Now()
-{
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec;
-}
+using bench::MonotonicNs;
 
 // Stamps relative to the spawn, in milliseconds; empty when the run failed, and then
 // `error` says how it ended.
@@ -68,7 +63,7 @@ std::map<std::string, double> Start(const std::vector<std::string>& argv, std::s
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const long long start = Now();
+    const long long start = MonotonicNs();
     pid_t pid = 0;
     const int spawned = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);

@@ -22,6 +22,7 @@
 #include <cwctype>
 #include <fstream>
 #include <random>
+#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -72,16 +73,10 @@ bool IsErrorLine(const std::wstring& line)
 std::vector<std::wstring> ErrorLines(const std::wstring& text)
 {
     std::vector<std::wstring> found;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find(L'\n', start);
-        if (end == std::wstring::npos)
-            end = text.size();
-        const std::wstring line = text.substr(start, end - start);
+    std::wistringstream lines(text);
+    for (std::wstring line; std::getline(lines, line);)
         if (IsErrorLine(line))
             found.push_back(line);
-        start = end + 1;
-    }
     return found;
 }
 
