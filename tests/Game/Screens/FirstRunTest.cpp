@@ -176,18 +176,20 @@ TDTower* TutorialSteps(GameHarness& h, TDMap* map, int* buildCommand, float* pri
 }
 
 // The tower's tier steps, each a click on its menu's arrow (paid from the level's
-// budget, not the player's gold).
-void StepTiers(GameHarness& h, TDTower* tower)
+// budget, not the player's gold), while the level is still played.
+void StepTiers(GameHarness& h, TDMap* map, TDTower* tower)
 {
-    for (int step = 0; tower->basePrototype && tower->tierSteps < tower->basePrototype->tierUpdates && step < 6; ++step)
-        EXPECT_TRUE(click::TowerAction(h, tower, 1)) << "tier step " << step;
+    for (int step = 0; map->mScreen == Playing && tower->basePrototype &&
+                       tower->tierSteps < tower->basePrototype->tierUpdates && step < 6;
+         ++step)
+        EXPECT_TRUE(click::TowerAction(h, tower, 1) || map->mScreen != Playing) << "tier step " << step;
 }
 
 // More towers as the money allows, each stepped through its tiers, drops picked up,
 // at double speed until the level is won.
 void PlayToVictory(GameHarness& h, TDMap* map, TDTower* first, int buildCommand, float price)
 {
-    StepTiers(h, first);
+    StepTiers(h, map, first);
     ASSERT_TRUE(click::Button(h, L"speed_btn"));
     EXPECT_EQ(map->mSpeed, 2.0f);
     h.Screenshot("13-double-speed");
@@ -198,7 +200,7 @@ void PlayToVictory(GameHarness& h, TDMap* map, TDTower* first, int buildCommand,
             TDTower* tower = click::Build(h, spots[0], buildCommand);
             EXPECT_NE(tower, nullptr) << "money " << map->mStats->mMoney;
             if (tower)
-                StepTiers(h, tower);
+                StepTiers(h, map, tower);
         }
         h.Step(30);
     }
