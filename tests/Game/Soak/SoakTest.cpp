@@ -158,7 +158,7 @@ TEST(Soak, RandomPlayKeepsTheGameWholeAndItsMemoryFlat)
                 EXPECT_LE(double(atLevelEnd[i]), double(atLevelEnd.front()) * kMemoryLimit)
                     << "resident memory at the end of level " << i + 1 << " against the first";
         },
-        {}, minutes * 60 * 4 + 300);
+        {}, minutes * 60 * 8 + 600); // a loaded machine plays slower than real time
 }
 
 } // namespace
