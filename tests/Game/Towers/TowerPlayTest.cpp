@@ -5,6 +5,7 @@
 #include "Source/TD/Towers/TDBulletList.h"
 #include "Source/TD/Towers/TDSpot.h"
 #include "Source/TD/Towers/TDTower.h"
+#include "Source/TD/Units/TDMob.h"
 #include "Source/TD/World/TDMap.h"
 #include "Source/TD/World/TDPlayerStats.h"
 #include "Source/TD/World/TDWaves.h"
@@ -92,6 +93,17 @@ TEST(TowerPlay, OneTowerOfEachFamilyDefendsTheFirstLevel)
         h.StepSeconds(6.0f);
         h.Screenshot("fight");
         h.StepSeconds(12.0f);
+        // The next moment a unit falls while shots are in flight.
+        EXPECT_TRUE(h.StepUntil(
+            [&] {
+                if (map->mBullets->bullets.empty())
+                    return false;
+                for (const TDMob* unit : map->mWaves->mobs)
+                    if (unit->mState == TDMob::Dying)
+                        return true;
+                return false;
+            },
+            60 * 30));
         h.Screenshot("later");
 
         EXPECT_GT(map->mStats->mKills, 0) << "towers kill";
