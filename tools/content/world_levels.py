@@ -50,8 +50,8 @@ LEVEL_WAVES = {
              ([(5, 3, 1), (1, 10, 1)], 1.2, 2, 20), ([(10, 2, 1)], 4.0, 2, 30), ([(30, 8, 1)], 1.2, 2, 30)],
     (1, 3): [([(1, 15, 2)], 0.9, 4, 15), ([(8, 10, 1)], 1.0, 2, 20), ([(4, 4, 1), (7, 3, 1)], 1.6, 2, 25),
              ([(2, 8, 2), (9, 2, 1)], 1.4, 2, 30), ([(10, 3, 1)], 3.5, 2, 40)],
-    (1, 4): [([(0, 15, 1)], 0.7, 4, 15), ([(6, 6, 1), (7, 3, 1)], 1.8, 2, 25), ([(5, 4, 1), (2, 6, 2)], 1.5, 2, 30),
-             ([(30, 10, 1), (3, 6, 1)], 1.0, 2, 30), ([(10, 4, 1), (9, 3, 1), (1, 10, 2)], 1.3, 2, 50)],
+    (1, 4): [([(0, 15, 1)], 0.7, 4, 15), ([(6, 4, 1), (7, 3, 1)], 1.8, 2, 25), ([(5, 3, 1), (2, 4, 2)], 1.5, 2, 30),
+             ([(30, 8, 1), (3, 6, 1)], 1.0, 2, 30), ([(10, 3, 1), (9, 3, 1), (1, 10, 2)], 1.3, 2, 50)],
 }
 TRACKS = [-65.0, -97.5, -32.5]
 
@@ -158,7 +158,9 @@ def level_xml(episode, level):
     lines = ['<?xml version="1.0" encoding="utf-8"?>', "<map>",
              # Each level has its own art (its road painted in): "td/data/maps/epNN_LL.psd".
              "  <li>./td/data/maps/ep%02d_%02d/</li>" % (episode + 1, level + 1),
-             "  <budget>%d</budget>" % (150 + 25 * level)]
+             # Later levels, and the second episode's more so, start with the gold for
+             # more towers: their waves come denser and tougher.
+             "  <budget>%d</budget>" % (150 + 50 * level + 100 * episode)]
     lines.append("  <points>")
     for pid, x, y, marks in points:
         children = "".join('<param name="%s" value="%s"/>' % (k, _fmt(v)) for k, v in sorted(marks.items()))

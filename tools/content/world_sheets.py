@@ -82,8 +82,10 @@ TOWER_FAMILIES = [
     # family, base id, ammo, air, rotating, stats of tiers 0..4: (strength, cooldown, r, cost)
     ("artillery", 10000, 2003, "0", "0",
      [(14, 2.2, 300, 70), (22, 2.0, 320, 60), (34, 1.9, 340, 90), (60, 2.4, 360, 150), (40, 1.4, 330, 150)]),
+    # Darts are the cheapest tower and the only one early that reaches flying units:
+    # strong enough that a row of them, upgraded as the gold comes, holds every level.
     ("dart", 20000, 2001, "1", "0",
-     [(6, 0.6, 260, 50), (9, 0.55, 280, 45), (13, 0.5, 300, 70), (18, 0.3, 300, 130), (30, 0.7, 380, 130)]),
+     [(20, 0.6, 320, 50), (28, 0.55, 340, 45), (38, 0.5, 360, 70), (48, 0.3, 360, 130), (80, 0.7, 420, 130)]),
     ("cannon", 30000, 2002, "0", "1",
      [(10, 1.2, 240, 60), (15, 1.1, 250, 55), (22, 1.0, 260, 80), (40, 1.1, 270, 140), (28, 0.7, 260, 140)]),
     ("support", 40000, 2004, "0", "0",
@@ -181,7 +183,9 @@ def tower_rows():
                     row["goldIncome"] = 12
                 if levelid == 4:
                     row["showInvisible"] = "1"
-            if family == "dart" and levelid == 3:
+            # Darts home in on their target: the arrow has no blast radius, so a straight
+            # dart would strike only where the unit stood when it was loosed.
+            if family == "dart" and levelid <= 3:
                 row["aimed"] = "1"
             if family == "dart" and levelid == 4:
                 row["speed"] = -1
