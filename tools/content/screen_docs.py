@@ -97,8 +97,9 @@ def round_button(d, colour="gold", over=False, symbol=None):
     return c
 
 
-def star(size, lit=True):
-    """A five-pointed star: gold when lit, a dark socket otherwise."""
+def star(size, lit=True, shadow=True):
+    """A five-pointed star: gold when lit, a dark socket otherwise. Small stars go
+    without the shadow: at their size its blur fills the picture as a dark square."""
     c = Canvas(size, size)
     m = size / 2
     points = []
@@ -108,7 +109,7 @@ def star(size, lit=True):
         points.append((m + r * math.cos(a), m + 2 + r * math.sin(a)))
     if lit:
         c.polygon(points, PALETTE["gold"], gradient=(mix(PALETTE["gold"], PALETTE["white"], 0.4),
-                                                     PALETTE["gold_dark"]), shadow=True, width=2.5)
+                                                     PALETTE["gold_dark"]), shadow=shadow, width=2.5)
     else:
         c.polygon(points, PALETTE["parchment_dark"], outline=PALETTE["panel_light"], width=2)
     return c

@@ -203,7 +203,8 @@ STAR = 22
 def _header():
     c = Canvas(1024, 176)
     c.fill_gradient(PALETTE["panel"], PALETTE["panel_dark"])
-    c.rounded_box((212, 14, 812, 100), radius=16, fill=(84, 60, 42, 255), outline=PALETTE["panel_light"], width=2)
+    # The caption's frame ends clear of the gem counter's plate (from x 774).
+    c.rounded_box((200, 14, 756, 100), radius=16, fill=(84, 60, 42, 255), outline=PALETTE["panel_light"], width=2)
     return c
 
 
@@ -244,7 +245,7 @@ def write_shop(out_dir):
         ("back_footer", _footer(), 0, 560),
         ("gems_plate", frame(230, 80), 774, 20),
         ("gems_icon", icon("gem", 44), 784, 38),
-        ("text/caption", blank(500, 70), 262, 22),
+        ("text/caption", blank(500, 70), 228, 22),
         ("text/gems", blank(150, 60), 836, 30),
         ("tabs/up_button_ac", _tab(True), 81, 116),
         ("tabs/up_button_in", _tab(False), 81, 116),
@@ -256,7 +257,8 @@ def write_shop(out_dir):
         empty.paste(star(STAR, lit=False), (n * STAR, 0))
     layers[-1] = ("item_plate/stars/clear_star", empty, px + 300, py + 19)
     for n in range(1, 11):
-        layers.append(("item_plate/stars/star_0%d" % n, star(STAR), px + 300 + STAR * (n - 1), py + 19))
+        layers.append(("item_plate/stars/star_0%d" % n, star(STAR, shadow=False), px + 300 + STAR * (n - 1),
+                       py + 19))
     layers += [
         ("item_plate/buy_in", button(150, 60, "brown"), px + 550, py + 18),
         ("item_plate/buy_ac", button(150, 60, "green", over=True), px + 550, py + 18),

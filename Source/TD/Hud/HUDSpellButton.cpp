@@ -215,9 +215,11 @@ void HUDSpellButton::draw(render::Graphics* graphics)
         text.Translate(left + (w2 / 2) * s, top + (h2 / 2) * s);
         if (gSpellReload) {
             const std::wstring price = std::to_wstring(rechargePrice());
+            // The price stands above the button's top edge, right of its centre, so
+            // it never runs into the seconds drawn in the middle.
             auto tag = graphics->DrawText(price);
-            tag.SetAlign(0, 2);
-            tag.Translate(left + (w2 / 2) * s, top - 4.0f * s);
+            tag.SetAlign(0, 1);
+            tag.Translate(left + (w2 / 2) * s, top - 2.0f * s);
         }
     }
     if (effect)

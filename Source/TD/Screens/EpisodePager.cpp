@@ -131,10 +131,11 @@ void EpisodePager::draw(render::Graphics* graphics)
         if (!page.text.empty() && font) {
             graphics->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
             graphics->SetFont(font);
-            // Wrapped to 400 units, lines centred.
+            // Wrapped to 400 units, lines centred. The text shrinks faster than its card:
+            // a side card is small and its outer edge lies under an arrow button.
             auto draw = graphics->DrawTextEx(page.text, 0.0f, 1, 400.0f);
             draw.SetAlign(2, 2);
-            MakeTransformedImageDraw(std::move(draw), ScaledAt(0.8f * s, x, kTextY));
+            MakeTransformedImageDraw(std::move(draw), ScaledAt(0.8f * s * s, x, kTextY));
         }
         if (page.badge) {
             graphics->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
