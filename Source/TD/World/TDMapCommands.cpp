@@ -24,6 +24,7 @@
 #include "Source/TD/World/UnlocksTable.h"
 #include "Source/TD/World/UpgradesTable.h"
 
+#include <algorithm>
 #include <cmath>
 
 std::wstring ShopReturnName;
@@ -376,7 +377,19 @@ void TDMap::onMenuCommand(const std::wstring& name)
 
 void TDMap::showLevelIntro()
 {
-    const std::vector<int> ids = mUnlocks->idsAt(mEpisode, mLevel);
+    // The table lists everything usable at a level, so each level repeats what the
+    // levels before it opened; the message announces only what this level adds.
+    std::vector<int> ids = mUnlocks->idsAt(mEpisode, mLevel);
+    int previousEpisode = mEpisode;
+    int previousLevel = mLevel - 1;
+    if (previousLevel < 0 && mEpisode > 0) {
+        previousEpisode = mEpisode - 1;
+        previousLevel = episodeLevelCount(previousEpisode) - 1;
+    }
+    if (!ids.empty() && ids.front() != -1 && previousLevel >= 0) {
+        const std::vector<int> before = mUnlocks->idsAt(previousEpisode, previousLevel);
+        std::erase_if(ids, [&before](int id) { return std::find(before.begin(), before.end(), id) != before.end(); });
+    }
     if (ids.empty()) {
         showLevelName();
         TDTutorial::Instance()->fireEvent(L"unlock_window_close");

@@ -693,5 +693,37 @@ TEST(UnlockMessage, OneItemPerClickAndNoIconNoItem)
         EXPECT_EQ(map->mScreen, 0);
         EXPECT_EQ(map->mSpeed, 1.0f);
         EXPECT_NE(h.game()->mGameWindow->mModal2, nullptr);
+
+        // Later levels list what the earlier ones opened too: only what a level adds
+        // is announced, from the last level of the episode before for an episode's
+        // first; a level adding nothing shows its title.
+        struct Intro {
+            int episode, level;
+            std::vector<int> announced;
+        };
+        map->mUnlocks->mTable[{0, 1}] = {10000, 20000, 30000};
+        map->mUnlocks->mTable[{0, 2}] = {10000, 20000, 30000};
+        const int lastLevel = map->episodeLevelCount(0) - 1;
+        ASSERT_GT(lastLevel, 2);
+        map->mUnlocks->mTable[{0, lastLevel}] = {10000, 20000, 30000};
+        map->mUnlocks->mTable[{1, 0}] = {10000, 20000, 30000, 3001};
+        for (const Intro& c : {Intro{0, 1, {30000}}, Intro{0, 2, {}}, Intro{1, 0, {3001}}}) {
+            map->mEpisode = c.episode;
+            map->mLevel = c.level;
+            map->mScreen = 0;
+            map->showLevelIntro();
+            h.Step(2);
+            auto* message = dynamic_cast<HUDUnlockMessage*>(map->mHud->topWindow());
+            if (c.announced.empty()) {
+                EXPECT_EQ(map->mScreen, 0) << c.episode << "/" << c.level;
+                EXPECT_EQ(message, nullptr);
+                continue;
+            }
+            EXPECT_EQ(map->mScreen, 11) << c.episode << "/" << c.level;
+            ASSERT_NE(message, nullptr) << c.episode << "/" << c.level;
+            EXPECT_EQ(message->items, c.announced) << c.episode << "/" << c.level;
+            map->mHud->popWindow();
+            h.Step(2);
+        }
     });
 }
