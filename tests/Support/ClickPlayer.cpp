@@ -77,6 +77,23 @@ void At(GameHarness& h, float x, float y, int settle)
     h.Step(settle);
 }
 
+bool ThroughSplash(GameHarness& h, const std::string& shots)
+{
+    constexpr int kSplash = 12, kMainMenu = 7;
+    if (!h.StepUntil([&] { return h.Screen() == kSplash; }, 120))
+        return false;
+    for (int slide = 1; slide <= 2 && h.Screen() == kSplash; ++slide) {
+        h.StepSeconds(0.8f);
+        if (!shots.empty())
+            h.Screenshot(shots + std::to_string(slide));
+        h.Click(500, 400);
+    }
+    if (!h.StepUntil([&] { return h.Screen() == kMainMenu; }, 120))
+        return false;
+    h.StepSeconds(0.6f);
+    return true;
+}
+
 bool ButtonCentre(const HUDWindow* window, const std::wstring& name, float* x, float* y)
 {
     if (!window)

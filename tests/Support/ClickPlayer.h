@@ -29,6 +29,11 @@ HUDWindow* TopWindow(GameHarness& h);
 // handled (`settle` frames after it).
 void At(GameHarness& h, float x, float y, int settle = 2);
 
+// From the program's start: the splash slides clicked away as they show (a picture
+// of each, `shots` followed by its number, when `shots` is not empty) into the main
+// menu, settled; false when the game does not get there.
+bool ThroughSplash(GameHarness& h, const std::string& shots = {});
+
 // The centre of the visible button named `name` of `window` (its plain and its
 // listed buttons); false when it has none.
 bool ButtonCentre(const HUDWindow* window, const std::wstring& name, float* x, float* y);

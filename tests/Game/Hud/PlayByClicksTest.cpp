@@ -42,13 +42,7 @@ std::wstring Text(const wchar_t* key)
 void ToMainMenu(GameHarness& h)
 {
     ASSERT_EQ(h.Start(), GE_OK);
-    ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 12; }, 120));
-    for (int slide = 0; slide < 2; ++slide) {
-        h.StepSeconds(0.8f);
-        h.Click(500, 400);
-    }
-    ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 7; }, 120));
-    h.StepSeconds(0.6f);
+    ASSERT_TRUE(click::ThroughSplash(h));
 }
 
 // From the episode select: the first episode, its first plate, the unlock message

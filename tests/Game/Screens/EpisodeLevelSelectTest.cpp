@@ -16,6 +16,7 @@
 #include "Source/TD/World/TDMap.h"
 #include "Source/TD/World/TDPlayerStats.h"
 #include "Source/TD/World/UpgradesTable.h"
+#include "tests/Support/ClickPlayer.h"
 #include "tests/Support/GameHarness.h"
 
 #include <gtest/gtest.h>
@@ -98,13 +99,7 @@ TEST(EpisodeLevelSelect, MainMenuToTheFirstLevel)
     GameSetup setup;
     RunGame("EpisodeLevelSelect.ToFirstLevel", setup, [](GameHarness& h) {
         ASSERT_EQ(h.Start(), GE_OK);
-        ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 12; }, 120));
-        h.StepSeconds(0.8f);
-        h.Click(500, 400);
-        h.StepSeconds(0.8f);
-        h.Click(500, 400);
-        ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 7; }, 120));
-        h.StepSeconds(0.6f);
+        ASSERT_TRUE(click::ThroughSplash(h));
         Click(h, 512, 290); // play
         ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 14; }, 30));
         Click(h, 392, 500); // the name entry's OK

@@ -62,15 +62,7 @@ bool Has(const std::string& text, const std::string& needle)
 void ToMainMenu(GameHarness& h)
 {
     ASSERT_EQ(h.Start(), GE_OK);
-    ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 12; }, 120));
-    h.StepSeconds(0.8f);
-    h.Screenshot("splash-1");
-    h.Click(500, 400);
-    h.StepSeconds(0.8f);
-    h.Screenshot("splash-2");
-    h.Click(500, 400);
-    ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 7; }, 120));
-    h.StepSeconds(0.6f);
+    ASSERT_TRUE(click::ThroughSplash(h, "splash-"));
 }
 
 TEST(MenusPlay, FirstRunSplashMenuAndNameEntry)

@@ -36,13 +36,7 @@ inline TDMap* Map(GameHarness& h)
 inline void StartAtMainMenu(GameHarness& h)
 {
     ASSERT_EQ(h.Start(), GE_OK);
-    ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 12; }, 120));
-    for (int i = 0; i < 2; ++i) {
-        h.StepSeconds(0.8f);
-        h.Click(500, 400);
-    }
-    ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 7; }, 120));
-    h.StepSeconds(0.6f);
+    ASSERT_TRUE(click::ThroughSplash(h));
 }
 
 // The centre of the buy bar (the offer text's place) of a plate.
