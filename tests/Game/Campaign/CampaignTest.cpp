@@ -373,9 +373,7 @@ TEST(Campaign, Level9)
     Campaign("Campaign.Level9", 8, 8);
 }
 
-// The last level still beats this player: its waves of flying units on two roads
-// outrun a row of darts. Enabled once the level is balanced for it.
-TEST(Campaign, DISABLED_Level10)
+TEST(Campaign, Level10)
 {
     Campaign("Campaign.Level10", 9, 9);
 }
