@@ -181,11 +181,14 @@ MESSAGE_BOX = (252, 184, 520, 400)  # x, y, width, height
 
 
 def _tower_icon(out_dir, family):
-    """The first idle frame of the family's first tier, fitted into the icon square."""
+    """The first idle frame of the family's first tier (a turning tower keeps its
+    direction frames in the tier's own folder), fitted into the icon square."""
     from PIL import Image
-    folder = os.path.join(out_dir, "td", "towers", family, family + "_0", "idle")
+    tier = os.path.join(out_dir, "td", "towers", family, family + "_0")
+    folder = os.path.join(tier, "idle") if os.path.isdir(os.path.join(tier, "idle")) else tier
     try:
-        frame = Image.open(os.path.join(folder, sorted(os.listdir(folder))[0])).convert("RGBA")
+        frames = sorted(name for name in os.listdir(folder) if name.endswith(".png"))
+        frame = Image.open(os.path.join(folder, frames[0])).convert("RGBA")
     except (OSError, IndexError):
         frame = Image.new("RGBA", (ICON_SIZE, ICON_SIZE), PALETTE["grey"])
     frame.thumbnail((ICON_SIZE, ICON_SIZE))
