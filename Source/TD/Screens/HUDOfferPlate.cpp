@@ -23,7 +23,7 @@ const wchar_t* const GemProductIds[HUDOfferPlate::kGemPlates] = {L"buy_100_cr", 
                                                                  L"buy_1000_cr", L"buy_2500_cr"};
 const wchar_t* const BoostProductIds[HUDOfferPlate::kBoostPlates] = {L"extra_energy", L"energy_speed",
                                                                      L"energy_refill"};
-const char* const BoostCounterNames[HUDOfferPlate::kBoostPlates] = {"+5Lives", "\xD1\x85" "2Refill", "Refill"};
+const char* const BoostCounterNames[HUDOfferPlate::kBoostPlates] = {"+5Lives", "\xD1\x85\x32Refill", "Refill"};
 bool BoostShopPremiumMode = false;
 
 namespace {
