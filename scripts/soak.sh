@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The long soak: builds the soak program and plays the game for 30 minutes of game time
-# with seeded random clicks (a few minutes of wall time); it fails on a crash, an error
-# line in the log, or resident memory growing more than 5 % after the first level.
+# with seeded random clicks (wall time depends on the machine: one run on a loaded
+# machine took 51 minutes); it fails on a crash, an error line in the log, or resident
+# memory growing more than 5 % after the first level.
 # Usage: scripts/soak.sh [build folder]   (default: build-soak)
 # GE_SOAK_MINUTES sets the game time in minutes (30); GE_SOAK_SEED the clicks' seed.
 set -euo pipefail

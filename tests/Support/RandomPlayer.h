@@ -22,9 +22,10 @@
 
 // Plays by chance, steered just enough to get through the menus into levels: on each
 // screen it mostly presses one of the visible buttons, picked at random, types a few
-// letters into the name entry, and otherwise clicks anywhere. Inside a level it keeps the double speed on, now and then builds
-// or upgrades a tower through the menus, and clicks anywhere in between. Only the main
-// menu's quit button is never pressed, since it would end the session.
+// letters into the name entry, and otherwise clicks anywhere. Inside a level it keeps
+// the double speed on, now and then builds or upgrades a tower through the menus, and
+// clicks anywhere in between. Only the main menu's quit button is never pressed, since
+// it would end the session.
 class RandomPlayer {
 public:
     RandomPlayer(GameHarness& h, unsigned seed) : h(h), random(seed) {}

@@ -5,18 +5,32 @@
 #include "Source/TD/World/SheetToXml.h"
 #include "Source/TD/World/UnitPrototype.h"
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <tinyxml2.h>
+#include <utility>
+
+// Sheets given as (kind, text) read into one `data` element of `document`, in order;
+// the `data` element, for a prototype store.
+inline tinyxml2::XMLElement* SheetsInto(tinyxml2::XMLDocument& document,
+                                        std::initializer_list<std::pair<const char*, const char*>> sheets)
+{
+    tinyxml2::XMLElement* data = document.NewElement("data");
+    document.InsertFirstChild(data);
+    for (const auto& [kind, text] : sheets) {
+        tinyxml2::XMLElement* sheet = document.NewElement(kind);
+        data->InsertEndChild(sheet);
+        SheetTextToXml(text, sheet, &document, L"test sheet");
+    }
+    return data;
+}
 
 struct SheetStore {
     explicit SheetStore(const std::string& text, const char* kind = "units")
     {
-        data = document.NewElement("data");
-        document.InsertFirstChild(data);
-        sheet = document.NewElement(kind);
-        data->InsertEndChild(sheet);
-        SheetTextToXml(text, sheet, &document, L"test sheet");
+        data = SheetsInto(document, {{kind, text.c_str()}});
+        sheet = data->FirstChildElement(kind);
         store = std::make_unique<PrototypeStore>(data);
     }
     SheetStore(const SheetStore&) = delete;

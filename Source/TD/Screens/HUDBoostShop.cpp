@@ -19,13 +19,6 @@ bool Feature(const char* name)
     return FeatureConfig::instance()->getBool(name, "is_active");
 }
 
-// The boost shop's own reading of the offers wall, once per run.
-bool OffersWall()
-{
-    static const bool active = Feature("tapjoy");
-    return active;
-}
-
 // The premium mode, read by the first boost shop of a run before its plates are made;
 // once on, it stays on.
 HUDOfferPlate::Kind BoostPlates()
@@ -39,7 +32,7 @@ HUDOfferPlate::Kind BoostPlates()
 } // namespace
 
 HUDBoostShop::HUDBoostShop()
-    : HUDOfferWindow(kDocument, L"Boost shop", BoostPlates(), L"boostShopTitle", OffersWall())
+    : HUDOfferWindow(kDocument, L"Boost shop", BoostPlates(), L"boostShopTitle")
 {
 }
 

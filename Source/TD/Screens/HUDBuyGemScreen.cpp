@@ -3,24 +3,12 @@
 #include "Core/Base/Log.h"
 #include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Purchase/PurchaseSystem.h"
-#include "Source/TD/Shell/FeatureConfig.h"
 #include "Source/TD/World/TDMap.h"
 
 std::wstring GemShopReturnName;
 
-namespace {
-
-// The offers wall of the gem shop: read once per run.
-bool OffersWall()
-{
-    static const bool active = FeatureConfig::instance()->getBool("tapjoy", "is_active");
-    return active;
-}
-
-} // namespace
-
 HUDBuyGemScreen::HUDBuyGemScreen()
-    : HUDOfferWindow(kDocument, L"Gem shop", HUDOfferPlate::Gem, L"gemShopTitle", OffersWall())
+    : HUDOfferWindow(kDocument, L"Gem shop", HUDOfferPlate::Gem, L"gemShopTitle")
 {
 }
 

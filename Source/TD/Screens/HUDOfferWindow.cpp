@@ -5,13 +5,25 @@
 #include "Core/Render/Graphics.h"
 #include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Hud/TDButtonFrame.h"
+#include "Source/TD/Shell/FeatureConfig.h"
 #include "Source/TD/Shell/LocalStrings.h"
 #include "Source/TD/World/TDMap.h"
 
 #include <cstdio>
 
+namespace {
+
+// The offers-wall button of both shops: read once per run.
+bool OffersWall()
+{
+    static const bool active = FeatureConfig::instance()->getBool("tapjoy", "is_active");
+    return active;
+}
+
+} // namespace
+
 HUDOfferWindow::HUDOfferWindow(const wchar_t* path, const wchar_t* user, HUDOfferPlate::Kind kind,
-                               const wchar_t* captionKey, bool offersWall)
+                               const wchar_t* captionKey)
 {
     document = OpenScreenDocument(path, user);
     if (document)
@@ -30,7 +42,7 @@ HUDOfferWindow::HUDOfferWindow(const wchar_t* path, const wchar_t* user, HUDOffe
     setText(L"caption", LocalStrings::Instance()->get(captionKey));
     refresh();
     if (TDButtonFrame* wall = findButton(L"offers_wall"))
-        wall->mVisible = offersWall;
+        wall->mVisible = OffersWall();
     if (!findButton(L"back_in"))
         GE_LOG(L"%s: the screen document '%s' has no back button; a click outside the offers leaves.\n")
             << user << path;

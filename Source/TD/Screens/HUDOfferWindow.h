@@ -37,7 +37,6 @@ protected:
     // Built from the document at `path` (`user` names the shop in the log line of a
     // missing document): the plates of `kind` with their button frames hidden (the
     // plates draw those layers themselves), the caption from `captionKey`, the balance,
-    // and the offers wall shown only when `offersWall`.
-    HUDOfferWindow(const wchar_t* path, const wchar_t* user, HUDOfferPlate::Kind kind, const wchar_t* captionKey,
-                   bool offersWall);
+    // and the offers wall shown only when the configuration switches it on.
+    HUDOfferWindow(const wchar_t* path, const wchar_t* user, HUDOfferPlate::Kind kind, const wchar_t* captionKey);
 };

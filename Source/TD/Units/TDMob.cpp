@@ -200,7 +200,12 @@ const UnitPrototype* TDMob::getPrototype(const PrototypeStore& store) const
 bool TDMob::isHeld(const PrototypeStore& store) const
 {
     const UnitPrototype* prototype = getPrototype(store);
-    return prototype && mSpeedPenalty == prototype->speed;
+    return prototype && isHeldAs(*prototype);
+}
+
+bool TDMob::isHeldAs(const UnitPrototype& prototype) const
+{
+    return mSpeedPenalty == prototype.speed;
 }
 
 TDMob* TDMob::findRaiser(const std::vector<TDMob*>& mobs, const TDMob& dead, const PrototypeStore& store)

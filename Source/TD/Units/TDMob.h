@@ -54,6 +54,8 @@ public:
     const UnitPrototype* getPrototype(const PrototypeStore& store) const;
     // Held this tick: the speed taken off equals the prototype's whole speed.
     bool isHeld(const PrototypeStore& store) const;
+    // The same with the prototype already at hand.
+    bool isHeldAs(const UnitPrototype& prototype) const;
     // The first unit of `mobs` that may raise `dead`: not `dead`, not dying, a
     // `raiseDead` prototype, not held, closer than its prototype's `r`. Null when
     // `dead` is itself a raised unit or no unit qualifies.

@@ -45,8 +45,8 @@ bool LowGemsDialogActive()
 bool Reaches(const TDMob& unit, const UnitPrototype& kind, const TDTower& tower, bool UnitPrototype::*flag,
              float reach)
 {
-    // A held unit (its speed penalty equals its kind's speed) threatens nothing.
-    if (!(kind.*flag) || unit.mSpeedPenalty == kind.speed)
+    // A held unit threatens nothing.
+    if (!(kind.*flag) || unit.isHeldAs(kind))
         return false;
     const float dx = unit.mX - tower.x;
     const float dy = unit.mY - tower.y;

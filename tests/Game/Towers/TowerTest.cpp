@@ -9,7 +9,6 @@
 #include "Source/TD/Units/TDMob.h"
 #include "Source/TD/World/ParamSet.h"
 #include "Source/TD/World/PrototypeStore.h"
-#include "Source/TD/World/SheetToXml.h"
 #include "Source/TD/World/TDBeamParticle.h"
 #include "Source/TD/World/TDFloatingLabels.h"
 #include "Source/TD/World/TDFrameEntry.h"
@@ -21,6 +20,7 @@
 #include "Source/TD/World/TDWaves.h"
 #include "Source/TD/World/UnitPrototype.h"
 #include "tests/Support/LogCapture.h"
+#include "tests/Support/SheetStore.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -56,15 +56,9 @@ const char* const kAmmo = "id;speed;r\n900;300;0\n";
 struct Level {
     Level()
     {
-        tinyxml2::XMLElement* data = document.NewElement("data");
-        document.InsertFirstChild(data);
-        for (auto [kind, text] : {std::pair{"units", kUnits}, {"towers", kTowers}, {"ammo", kAmmo}}) {
-            tinyxml2::XMLElement* sheet = document.NewElement(kind);
-            data->InsertEndChild(sheet);
-            SheetTextToXml(text, sheet, &document, L"test sheet");
-        }
         delete map.mPrototypes;
-        map.mPrototypes = new PrototypeStore(data);
+        map.mPrototypes =
+            new PrototypeStore(SheetsInto(document, {{"units", kUnits}, {"towers", kTowers}, {"ammo", kAmmo}}));
         map.mScreen = 0;
         spotElement.Parse("<spot x='0' y='0'/>");
         spot = std::make_unique<TDSpot>(spotElement.RootElement());

@@ -5,12 +5,12 @@
 #include "Source/TD/Towers/TDTower.h"
 #include "Source/TD/Units/TDMob.h"
 #include "Source/TD/World/PrototypeStore.h"
-#include "Source/TD/World/SheetToXml.h"
 #include "Source/TD/World/TDFrameEntry.h"
 #include "Source/TD/World/TDMap.h"
 #include "Source/TD/World/TDPlayerStats.h"
 #include "Source/TD/World/TDPoint.h"
 #include "Source/TD/World/TDWaves.h"
+#include "tests/Support/SheetStore.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -31,15 +31,9 @@ TEST(UnitAim, TheAimPointFollowsAFlyingUnitAndHomingShotsReachIt)
 {
     TDMap map;
     tinyxml2::XMLDocument document;
-    tinyxml2::XMLElement* data = document.NewElement("data");
-    document.InsertFirstChild(data);
-    for (auto [kind, text] : {std::pair{"units", kUnits}, {"towers", kTowers}, {"ammo", kAmmo}}) {
-        tinyxml2::XMLElement* sheet = document.NewElement(kind);
-        data->InsertEndChild(sheet);
-        SheetTextToXml(text, sheet, &document, L"test sheet");
-    }
     delete map.mPrototypes;
-    map.mPrototypes = new PrototypeStore(data);
+    map.mPrototypes =
+        new PrototypeStore(SheetsInto(document, {{"units", kUnits}, {"towers", kTowers}, {"ammo", kAmmo}}));
     map.mScreen = 0;
     TDPoint goal(1, 600.0f, 300.0f);
     goal.params.number("goal") = 1.0f;
