@@ -32,7 +32,9 @@ public:
     // Inline: each sprite takes its vertices and indices through here.
     GEResultEnum Take(u32 count, void** pointer, u32* got)
     {
-        if (IsUnavailable())
+        // A locked buffer has its device buffer (releasing that unlocks it), so the lock
+        // alone tells availability without a virtual call per sprite.
+        if (!locked || !data)
             return GE_FAIL;
         if (used >= capacity) {
             *pointer = nullptr;

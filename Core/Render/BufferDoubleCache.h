@@ -67,6 +67,7 @@ public:
         inFrame = 1;
         skipExtras = 0;
         skipBelow = 0;
+        filling = nullptr;
         return GE_OK;
     }
 
@@ -78,6 +79,7 @@ public:
                 result = GE_FAIL;
         skipExtras = 0;
         skipBelow = 0;
+        filling = nullptr;
         if (!inFrame)
             return GE_FAIL;
         inFrame = 0;
@@ -87,6 +89,27 @@ public:
     // `count` elements for writing through *write; 1 when outside a frame, when no
     // buffer had room and `count` exceeds the lease limit, or on a device failure.
     GEResultEnum Lease(u32 count, Element** write, LeaseType* out)
+    {
+        // The buffer of the last lease, while it has room and this lease is no smaller:
+        // the buffers before it had too little for that one, so first fit picks it again.
+        // Inline, apart from the search: every sprite leases here.
+        if (filling && count >= fillingBelow && inFrame) {
+            Buffer* device = filling->GetDevice();
+            if (device->IsLocked() && device->GetFree() >= count)
+                return TakeFrom(filling, count, write, out);
+        }
+        return Choose(count, write, out);
+    }
+
+    bool IsInFrame() const { return inFrame != 0; }
+    u32 GetLeaseLimit() const { return leaseLimit; }
+    B* GetMainBuffer() const { return main.get(); }
+    size_t GetExtraCount() const { return extras.size(); }
+    B* GetExtraBuffer(size_t i) const { return extras[i].get(); }
+
+private:
+    // First fit over the main buffer and the extras, making an extra when none has room.
+    GEResultEnum Choose(u32 count, Element** write, LeaseType* out)
     {
         if (!inFrame)
             return GE_FAIL;
@@ -124,6 +147,14 @@ public:
             if (result != GE_OK)
                 return result;
         }
+        filling = chosen;
+        fillingBelow = count;
+        return TakeFrom(chosen, count, write, out);
+    }
+
+    static GEResultEnum TakeFrom(B* chosen, u32 count, Element** write, LeaseType* out)
+    {
+        Buffer* device = chosen->GetDevice();
         const u32 start = device->GetUsed();
         void* pointer = nullptr;
         u32 got = 0;
@@ -135,13 +166,6 @@ public:
         return got < count ? GE_FAIL : GE_OK;
     }
 
-    bool IsInFrame() const { return inFrame != 0; }
-    u32 GetLeaseLimit() const { return leaseLimit; }
-    B* GetMainBuffer() const { return main.get(); }
-    size_t GetExtraCount() const { return extras.size(); }
-    B* GetExtraBuffer(size_t i) const { return extras[i].get(); }
-
-private:
     static GEResultEnum Unlock(B& buffer)
     {
         Buffer* device = buffer.GetDevice();
@@ -159,6 +183,9 @@ private:
     // Every extra before index skipExtras has fewer than skipBelow free elements.
     size_t skipExtras = 0;
     u32 skipBelow = 0;
+    // The buffer the last lease of the frame came from, and that lease's size.
+    B* filling = nullptr;
+    u32 fillingBelow = 0;
 };
 
 // Makes the cache of one vertex format; InitRender asks each registered format's

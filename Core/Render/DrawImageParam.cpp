@@ -51,10 +51,13 @@ GEResultEnum DrawImageParam::Draw(DrawParam& request)
     const float y1 = y0 + srcH;
     const float imageW = static_cast<float>(image->GetWidth());
     const float imageH = static_cast<float>(image->GetHeight());
-    float ua = imageW != 0.0f ? srcX / imageW : 0.0f;
-    float ub = imageW != 0.0f ? (srcX + srcW) / imageW : 0.0f;
-    float va = imageH != 0.0f ? srcY / imageH : 0.0f;
-    float vb = imageH != 0.0f ? (srcY + srcH) / imageH : 0.0f;
+    // The whole image (most draws) spans 0 to 1 without the divisions.
+    const bool wholeX = srcX == 0.0f && srcW == imageW && imageW != 0.0f;
+    const bool wholeY = srcY == 0.0f && srcH == imageH && imageH != 0.0f;
+    float ua = wholeX || imageW == 0.0f ? 0.0f : srcX / imageW;
+    float ub = wholeX ? 1.0f : imageW != 0.0f ? (srcX + srcW) / imageW : 0.0f;
+    float va = wholeY || imageH == 0.0f ? 0.0f : srcY / imageH;
+    float vb = wholeY ? 1.0f : imageH != 0.0f ? (srcY + srcH) / imageH : 0.0f;
     if (flipX)
         std::swap(ua, ub);
     if (flipY)
@@ -86,10 +89,17 @@ GEResultEnum DrawImageParam::Draw(DrawParam& request)
     }
     Graphics::SnapVertices(v, format, 4);
 
-    state->vertexBuffer = lease.buffer->GetDevice();
-    state->indexBuffer = indexLease.buffer->GetDevice();
-    state->shader = shader->GetProgram();
-    graphics->dirty = 1;
+    // The state goes to the render again only when it changed: a run of sprites from
+    // the same buffers and program hands it over once.
+    VertexBufferImpl* vertexBuffer = lease.buffer->GetDevice();
+    IndexBufferImpl* indexBuffer = indexLease.buffer->GetDevice();
+    ShaderImpl* program = shader->GetProgram();
+    if (state->vertexBuffer != vertexBuffer || state->indexBuffer != indexBuffer || state->shader != program) {
+        state->vertexBuffer = vertexBuffer;
+        state->indexBuffer = indexBuffer;
+        state->shader = program;
+        graphics->dirty = 1;
+    }
     result = graphics->HandOverState();
     if (result != GE_OK)
         return result;

@@ -101,22 +101,10 @@ u32 Graphics::PackColor(float r, float g, float b, float a)
     return ColorToArgb(r, g, b, a);
 }
 
-u32 Graphics::GetPackedColor() const
+u32 Graphics::PackTint(float t)
 {
-    return PackColor(color.x, color.y, color.z, color.w);
-}
-
-u32 Graphics::GetPackedTint() const
-{
-    const u32 t = ColorToArgb(0.0f, 0.0f, tint, 0.0f);
-    return t << 8 | (255 - t);
-}
-
-GEResultEnum Graphics::HandOverState()
-{
-    const GEResultEnum result = render->SetState(&state, dirty != 0);
-    dirty = 0;
-    return result;
+    const u32 weight = ColorToArgb(0.0f, 0.0f, t, 0.0f);
+    return weight << 8 | (255 - weight);
 }
 
 void Graphics::SnapVertices(void* vertices, const VertexFormat& format, u32 count)

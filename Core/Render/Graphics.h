@@ -16,6 +16,7 @@
 #include "Core/Render/RenderState.h"
 #include "Core/Render/Vertex.h"
 #include "Core/Resource/ResourceHandle.h"
+#include <cstring>
 #include <string>
 
 namespace render {
@@ -80,14 +81,36 @@ public:
     DrawTriangles(const BufferLease<VertexBuffer<SVertexGeom>>& vertices, void* written,
                   const BufferLease<IndexBuffer<u16>>& indices);
 
-    // 0xAARRGGBB of the current colour, each channel clamped to 0..255.
-    u32 GetPackedColor() const;
+    // 0xAARRGGBB of the current colour, each channel clamped to 0..255. Inline and
+    // converted once per colour: every sprite asks for it.
+    u32 GetPackedColor() const
+    {
+        if (std::memcmp(&color, &packedColorOf, sizeof color) != 0) {
+            packedColorOf = color;
+            packedColor = PackColor(color.x, color.y, color.z, color.w);
+        }
+        return packedColor;
+    }
     static u32 PackColor(float r, float g, float b, float a);
     // Tint weights for the specular colour: t in green, 255 - t in blue.
-    u32 GetPackedTint() const;
+    u32 GetPackedTint() const
+    {
+        if (std::memcmp(&tint, &packedTintOf, sizeof tint) != 0) {
+            packedTintOf = tint;
+            packedTint = PackTint(tint);
+        }
+        return packedTint;
+    }
+    static u32 PackTint(float t);
 
-    // Hands the context's state to the render (forced while it is dirty).
-    GEResultEnum HandOverState();
+    // Hands the context's state to the render (forced while it is dirty). Inline: every
+    // sprite hands it over, mostly unchanged.
+    GEResultEnum HandOverState()
+    {
+        const GEResultEnum result = render->SetState(&state, dirty != 0);
+        dirty = 0;
+        return result;
+    }
     // -0.5 in x and y and z = 0 on every vertex: pixel-centre alignment.
     static void SnapVertices(void* vertices, const VertexFormat& format, u32 count);
 
@@ -109,6 +132,12 @@ public:
     ShaderTextured* tintShader = nullptr;
 
 private:
+    // The colour and tint last packed, and what they packed to.
+    mutable math::Point4 packedColorOf{1.0f, 1.0f, 1.0f, 1.0f};
+    mutable u32 packedColor = 0xFFFFFFFFu;
+    mutable float packedTintOf = 0.0f;
+    mutable u32 packedTint = 0xFFu;
+
     DrawCustomParam CustomBody(u32 type, void* written, const VertexFormat& format, u32 firstVertex,
                                u32 vertexCount, VertexBufferImpl* vertexBuffer);
     DrawImageParam ImageBody(Image* image);

@@ -190,11 +190,6 @@ void Render::UnregisterShader(ShaderImpl* shader)
     EraseFirst(shaders, shader);
 }
 
-bool Render::IsPending() const
-{
-    return dirty || (requested.shader && requested.shader->IsDirty());
-}
-
 bool Render::RecordTarget(Texture* target)
 {
     if (target)
@@ -268,12 +263,10 @@ GEResultEnum Render::Present()
     return commands.PutCode(Command::Present) ? GE_OK : GE_FAIL;
 }
 
-GEResultEnum Render::SetState(RenderState* source, bool force)
+GEResultEnum Render::CopyState(RenderState* source)
 {
     if (!source)
         return GE_FAIL;
-    if (source == currentSource && !force)
-        return GE_OK;
     currentSource = source;
 
     // Scale and offset belong to the target and change only with it.
@@ -433,7 +426,7 @@ GEResultEnum Render::Draw(u32 type, u32 startVertex, u32 primitiveCount)
     return StartBatch(Batch{false, type, startVertex, primitiveCount, 0, 0}, pending);
 }
 
-GEResultEnum Render::DrawIndexed(u32 type, u32 startIndex, u32 primitiveCount, u32 minVertex, u32 vertexSpan)
+GEResultEnum Render::StartIndexed(u32 type, u32 startIndex, u32 primitiveCount, u32 minVertex, u32 vertexSpan)
 {
     if (type >= NoPrimitive) {
         GE_LOG(L"Render::DrawIndexed: unknown primitive type %u.\n") << type;
@@ -441,11 +434,7 @@ GEResultEnum Render::DrawIndexed(u32 type, u32 startIndex, u32 primitiveCount, u
     }
     const bool pending = IsPending();
     if (!pending && ExtendsBatch(true, type, startIndex)) {
-        const u64 newMin = std::min(batch.minVertex, minVertex);
-        const u64 end = std::max(u64(minVertex) + vertexSpan, u64(batch.minVertex) + batch.vertexSpan);
-        batch.count += primitiveCount;
-        batch.minVertex = static_cast<u32>(newMin);
-        batch.vertexSpan = static_cast<u32>(end - newMin);
+        WidenBatch(primitiveCount, minVertex, vertexSpan);
         return GE_OK;
     }
     return StartBatch(Batch{true, type, startIndex, primitiveCount, minVertex, vertexSpan}, pending);

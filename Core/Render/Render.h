@@ -5,6 +5,8 @@
 #include "Core/Render/RenderCaps.h"
 #include "Core/Render/RenderInitParam.h"
 #include "Core/Render/RenderState.h"
+#include "Core/Render/ShaderImpl.h"
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -113,10 +115,24 @@ public:
     GEResultEnum EndScene();
     GEResultEnum Present();
     // Makes `source` the requested state; the same block again does nothing
-    // unless forced.
-    GEResultEnum SetState(RenderState* source, bool force);
+    // unless forced. Inline, as DrawIndexed: a run of sprites from one context hands
+    // over the same block for each.
+    GEResultEnum SetState(RenderState* source, bool force)
+    {
+        if (source && source == currentSource && !force)
+            return GE_OK;
+        return CopyState(source);
+    }
     GEResultEnum Draw(u32 type, u32 startVertex, u32 primitiveCount);
-    GEResultEnum DrawIndexed(u32 type, u32 startIndex, u32 primitiveCount, u32 minVertex, u32 vertexSpan);
+    GEResultEnum DrawIndexed(u32 type, u32 startIndex, u32 primitiveCount, u32 minVertex, u32 vertexSpan)
+    {
+        // A draw continuing the open batch with nothing pending only widens it.
+        if (type < NoPrimitive && !IsPending() && ExtendsBatch(true, type, startIndex)) {
+            WidenBatch(primitiveCount, minVertex, vertexSpan);
+            return GE_OK;
+        }
+        return StartIndexed(type, startIndex, primitiveCount, minVertex, vertexSpan);
+    }
     // Records what changed between the requested and the applied state, then the
     // requested shader's changed variables.
     GEResultEnum ApplyState();
@@ -198,7 +214,17 @@ protected:
         u32 vertexSpan = 0;
     };
 
-    bool IsPending() const;
+    bool IsPending() const { return dirty || (requested.shader && requested.shader->IsDirty()); }
+    GEResultEnum CopyState(RenderState* source);
+    void WidenBatch(u32 primitiveCount, u32 minVertex, u32 vertexSpan)
+    {
+        const u64 newMin = std::min(batch.minVertex, minVertex);
+        const u64 end = std::max(u64(minVertex) + vertexSpan, u64(batch.minVertex) + batch.vertexSpan);
+        batch.count += primitiveCount;
+        batch.minVertex = static_cast<u32>(newMin);
+        batch.vertexSpan = static_cast<u32>(end - newMin);
+    }
+    GEResultEnum StartIndexed(u32 type, u32 startIndex, u32 primitiveCount, u32 minVertex, u32 vertexSpan);
     // True when a draw of `type` from `start` continues the open batch of the same kind.
     bool ExtendsBatch(bool indexed, u32 type, u32 start) const
     {

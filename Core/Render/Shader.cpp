@@ -65,10 +65,4 @@ GEResultEnum Shader::InitVariables()
     return program->GetMatrixVariable(matrixName, &matrixVariable);
 }
 
-void Shader::SetMatrix(const math::Matrix4* matrix)
-{
-    if (matrixVariable)
-        matrixVariable->SetValue(matrix);
-}
-
 } // namespace render

@@ -33,7 +33,12 @@ public:
     ShaderImpl* GetProgram() const { return program.get(); }
     ShaderScalarPointer<math::Matrix4, 1>* GetMatrixVariable() const { return matrixVariable; }
     // Points the "Proj" variable at a matrix that stays valid until the frame is replayed.
-    void SetMatrix(const math::Matrix4* matrix);
+    // Inline: every sprite sets it.
+    void SetMatrix(const math::Matrix4* matrix)
+    {
+        if (matrixVariable)
+            matrixVariable->SetValue(matrix);
+    }
 
 protected:
     Render* renderer = nullptr;

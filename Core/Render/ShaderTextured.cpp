@@ -26,13 +26,6 @@ GEResultEnum ShaderTextured::InitVariables()
     return result;
 }
 
-GEResultEnum ShaderTextured::SetTexture(Texture* texture)
-{
-    if (textureVariable)
-        textureVariable->SetValue(texture);
-    return GE_OK;
-}
-
 GEResultEnum ShaderTextured::SetTexture(const Image& image)
 {
     return SetTexture(image.GetTexture());

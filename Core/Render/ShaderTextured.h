@@ -16,8 +16,14 @@ public:
     GEResultEnum InitVariables() override;
 
     // A texture other than the current one marks the variable and the program
-    // changed; the same texture again changes nothing. Always GE_OK.
-    GEResultEnum SetTexture(Texture* texture);
+    // changed; the same texture again changes nothing. Always GE_OK. Inline: every
+    // sprite sets it.
+    GEResultEnum SetTexture(Texture* texture)
+    {
+        if (textureVariable)
+            textureVariable->SetValue(texture);
+        return GE_OK;
+    }
     // The image's device texture (its atlas's when it lives in one).
     GEResultEnum SetTexture(const Image& image);
     ShaderTextureVariable<1>* GetTextureVariable() const { return textureVariable; }

@@ -77,6 +77,8 @@ HRESULT BufferStorage::Unlock()
         sentBegin_ = sentEnd_ = 0;
         reachHint_ = reached_;
         reached_ = 0;
+        aheadBytes_ = reachedBytes_;
+        reachedBytes_ = 0;
         return D3D_OK;
     }
     UINT begin = dirtyBegin_, end = dirtyEnd_;
@@ -102,6 +104,18 @@ HRESULT BufferStorage::Unlock()
 HRESULT BufferStorage::Upload(UINT begin, UINT end, const VertexPacking* packing, bool* packed)
 {
     end = std::min(end, Length());
+    // Most draws of a frame read what the store holds already, in its layout: they need
+    // no GL call at all.
+    const bool sameLayout = !shadow_.empty() || !packed_ || (packing && *packing == packing_);
+    if (stale_ && !renew_ && begin >= sentBegin_ && end <= sentEnd_ && sameLayout) {
+        if (shadow_.empty()) {
+            reachedBytes_ = std::max(reachedBytes_, end);
+            reached_ = std::max(reached_, StoreOffset(end));
+        }
+        if (packed)
+            *packed = packed_;
+        return D3D_OK;
+    }
     HRESULT hr = D3D_OK;
     if (stale_ && begin < end) {
         device_->BeginGlWork();
@@ -116,35 +130,55 @@ HRESULT BufferStorage::Upload(UINT begin, UINT end, const VertexPacking* packing
             if (end > sentEnd_)
                 SendChanged(sentEnd_, end);
         } else {
-            const bool canPack = packing && storeCount_ > 1 && packing->stride >= 16 && begin >= packing->offset &&
-                                 (begin - packing->offset) % packing->stride == 0 &&
-                                 (end - packing->offset) % packing->stride == 0;
+            auto aligned = [packing](UINT at) {
+                return at >= packing->offset && (at - packing->offset) % packing->stride == 0;
+            };
+            const bool canPack =
+                packing && storeCount_ > 1 && packing->stride >= 16 && aligned(begin) && aligned(end);
+            reachedBytes_ = std::max(reachedBytes_, end);
+            // What to send now: the first draw since the discard sends as far as the draws
+            // of the contents before reached, so that a frame like the last goes in one
+            // upload rather than one per draw. The caller wrote the buffer before drawing
+            // it; bytes it changes later are sent again by their unlock.
+            UINT sendEnd = end;
             if (renew_) {
                 renew_ = false;
+                if (aheadBytes_ > end && (!canPack || aligned(aheadBytes_)))
+                    sendEnd = std::min(aheadBytes_, Length());
                 packed_ = canPack;
                 if (canPack)
                     packing_ = *packing;
-                NextStore(StoreOffset(end));
+                NextStore(StoreOffset(sendEnd));
                 sentBegin_ = sentEnd_ = begin;
             } else if (packed_ && !(canPack && *packing == packing_)) {
                 // Another layout reads the store: from here on it holds the bytes as they are.
                 packed_ = false;
                 sentBegin_ = sentEnd_ = begin;
             }
-            if (StoreOffset(end) > stores_[current_].size) {
-                Grow(StoreOffset(end));
+            if (StoreOffset(sendEnd) > stores_[current_].size) {
+                Grow(StoreOffset(sendEnd));
                 sentBegin_ = sentEnd_ = begin;
             }
-            const bool sent = (begin >= sentBegin_ || Send(begin, sentBegin_)) && (end <= sentEnd_ || Send(sentEnd_, end));
+            bool sent =
+                (begin >= sentBegin_ || Send(begin, sentBegin_)) && (sendEnd <= sentEnd_ || Send(sentEnd_, sendEnd));
+            if (!sent && sendEnd > end) {
+                // Only a vertex beyond this draw may have refused packing: nothing went, and
+                // this draw's own vertices may still go packed.
+                sendEnd = end;
+                sent = Send(begin, end);
+            }
             if (!sent) {
-                // A vertex that cannot go packed: from here on the store holds the bytes as they are.
+                // A vertex that cannot go packed: from here on the store holds the bytes as
+                // they are, and only what this draw reaches goes now.
                 packed_ = false;
+                sendEnd = end;
                 sentBegin_ = sentEnd_ = begin;
                 if (end > stores_[current_].size)
                     Grow(end);
                 Send(begin, end);
             }
             reached_ = std::max(reached_, StoreOffset(end));
+            end = sendEnd;
         }
         sentBegin_ = std::min(sentBegin_, begin);
         sentEnd_ = std::max(sentEnd_, end);
@@ -204,14 +238,11 @@ void BufferStorage::Grow(UINT need)
     gl.BufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(store.size), nullptr, GL_DYNAMIC_DRAW);
 }
 
-bool BufferStorage::Pack(UINT begin, UINT end)
+bool BufferStorage::Pack(UINT begin, UINT end, unsigned char* to)
 {
     const UINT stride = packing_.stride, kept = stride - kPackedOut;
     const size_t count = (end - begin) / stride;
-    if (staging_.size() < count * kept)
-        staging_.resize(count * kept);
     const unsigned char* from = bytes_.data() + begin;
-    unsigned char* to = staging_.data();
     // z = 0.0f in the low word, w = 1.0f in the high one: what a two-float position reads as.
     constexpr uint64_t kZeroOne = uint64_t(0x3F800000u) << 32;
     uint64_t zw = 0;
@@ -238,18 +269,25 @@ bool BufferStorage::Pack(UINT begin, UINT end)
 
 bool BufferStorage::Send(UINT begin, UINT end)
 {
-    const unsigned char* from = bytes_.data() + begin;
-    UINT at = begin, size = end - begin;
-    if (packed_) {
-        if (!Pack(begin, end))
-            return false;
-        from = staging_.data();
-        at = StoreOffset(begin);
-        size = StoreOffset(end) - at;
-    }
     const GlApi& gl = device_->Gl();
     gl.BindBuffer(GL_COPY_WRITE_BUFFER, Name());
-    gl.BufferSubData(GL_COPY_WRITE_BUFFER, static_cast<GLintptr>(at), static_cast<GLsizeiptr>(size), from);
+    UINT size = end - begin;
+    if (packed_) {
+        // Packed straight into the store: no copy of the frame's vertices on the way.
+        const UINT at = StoreOffset(begin);
+        size = StoreOffset(end) - at;
+        void* store = gl.MapBufferRange(GL_COPY_WRITE_BUFFER, static_cast<GLintptr>(at),
+                                        static_cast<GLsizeiptr>(size), GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT);
+        if (!store)
+            return false;
+        const bool whole = Pack(begin, end, static_cast<unsigned char*>(store));
+        // A refused vertex leaves the range half written: the caller sends it again unpacked.
+        if (!gl.UnmapBuffer(GL_COPY_WRITE_BUFFER) || !whole)
+            return false;
+    } else {
+        gl.BufferSubData(GL_COPY_WRITE_BUFFER, static_cast<GLintptr>(begin), static_cast<GLsizeiptr>(size),
+                         bytes_.data() + begin);
+    }
     if (!shadow_.empty())
         std::memcpy(shadow_.data() + begin, bytes_.data() + begin, end - begin);
     device_->CountUpload(size);

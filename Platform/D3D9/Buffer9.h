@@ -2,7 +2,9 @@
 // Vertex and index buffers: a GL buffer with a CPU copy that locks hand out. A
 // partial lock sends its range on unlock; after a discard lock nothing is sent until
 // draws read the buffer, and then only the bytes they reach, so a frame that fills a
-// fraction of a large dynamic buffer uploads that fraction.
+// fraction of a large dynamic buffer uploads that fraction. The first draw after a
+// discard sends at once as far as the draws before the discard reached: a frame that
+// fills what the last one did goes in one upload, not one per draw.
 //
 // What a discard lock leaves behind goes to another GL store, so that draws still
 // queued keep reading the old contents: a dynamic vertex buffer takes turns over a few
@@ -62,9 +64,9 @@ private:
     void NextStore(UINT need);
     // A larger current store, whose contents are lost.
     void Grow(UINT need);
-    // Packs the vertices of [begin, end) into staging_; false when one of them does not
-    // end in z = 0 and w = 1.
-    bool Pack(UINT begin, UINT end);
+    // Packs the vertices of [begin, end) into `to`; false when one of them does not end
+    // in z = 0 and w = 1.
+    bool Pack(UINT begin, UINT end, unsigned char* to);
     // Sends [begin, end) as the store holds it; false (and nothing sent) when the store
     // is packed and a vertex of the range cannot be.
     bool Send(UINT begin, UINT end);
@@ -81,7 +83,6 @@ private:
     // What the store holds, for a buffer that sends only changed bytes; else empty.
     std::vector<unsigned char> shadow_;
     bool shadowTrusted_ = true; // false once an upload failed: the store may differ
-    std::vector<unsigned char> staging_;
     int locks_ = 0;
     bool discard_ = false;
     bool readOnly_ = true;
@@ -98,6 +99,9 @@ private:
     // The end (in store bytes) of what draws reached since the last discard, and that
     // end at the discard before: the size the next fresh store starts with.
     UINT reached_ = 0, reachHint_ = 0;
+    // The end (in buffer bytes) of what draws reached since the last discard, and that
+    // end at the discard before: what the first draw after a discard sends at once.
+    UINT reachedBytes_ = 0, aheadBytes_ = 0;
 };
 
 class VertexBuffer9 final : public DeviceChild<IDirect3DVertexBuffer9> {

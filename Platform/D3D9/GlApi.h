@@ -49,6 +49,8 @@ namespace d3d9 {
     X(PFNGLBINDBUFFERPROC, BindBuffer)                                                                       \
     X(PFNGLBUFFERDATAPROC, BufferData)                                                                       \
     X(PFNGLBUFFERSUBDATAPROC, BufferSubData)                                                                 \
+    X(PFNGLMAPBUFFERRANGEPROC, MapBufferRange)                                                               \
+    X(PFNGLUNMAPBUFFERPROC, UnmapBuffer)                                                                     \
     X(PFNGLGENVERTEXARRAYSPROC, GenVertexArrays)                                                             \
     X(PFNGLDELETEVERTEXARRAYSPROC, DeleteVertexArrays)                                                       \
     X(PFNGLBINDVERTEXARRAYPROC, BindVertexArray)                                                             \

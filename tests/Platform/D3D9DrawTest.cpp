@@ -576,6 +576,18 @@ TEST_P(D3D9DrawOn, IndexedDrawsUseTheBaseVertexAndRefuseRangesBeyondTheirBuffers
     vb->Release();
 }
 
+// Two 4 x 4 blocks of colour at (2, 2) and (10, 2).
+std::vector<uint32_t> TwoBlocks(int width, int height, uint32_t left, uint32_t right)
+{
+    std::vector<uint32_t> img(static_cast<size_t>(width) * height, kClear);
+    for (int y = 2; y < 6; ++y)
+        for (int x = 0; x < 4; ++x) {
+            img[y * width + 2 + x] = left;
+            img[y * width + 10 + x] = right;
+        }
+    return img;
+}
+
 TEST_P(D3D9DrawOn, DynamicBuffersSendOnlyWhatTheDrawsReach)
 {
     Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
@@ -640,38 +652,45 @@ TEST_P(D3D9DrawOn, DynamicBuffersSendOnlyWhatTheDrawsReach)
             want[y * kWidth + x] = green;
     ExpectSame(ReadBackBuffer(), want, kWidth);
 
-    // A partial lock of vertices already sent sends them again at once; the next
-    // discard lock starts over.
+    // A partial lock of vertices already sent sends them again at once.
     const D3D9TestCounters second = sent();
     ASSERT_EQ(vb->Lock(100 * kStride, 4 * kStride, &data, 0), D3D_OK);
     quad(static_cast<VertexGeom*>(data), 10, yellow);
     ASSERT_EQ(vb->Unlock(), D3D_OK);
     EXPECT_EQ(sent().bufferBytes - second.bufferBytes, 4 * kStride);
+    EXPECT_EQ(sent().bufferUploads - second.bufferUploads, 1u);
+
+    // After the next discard lock the first draw sends, in one upload, as far as the
+    // draws before the discard reached (vertex 104); draws within that send nothing.
+    const D3D9TestCounters third = sent();
     ASSERT_EQ(vb->Lock(0, 0, &data, D3DLOCK_DISCARD), D3D_OK);
     quad(static_cast<VertexGeom*>(data) + 8, 2, blue);
+    quad(static_cast<VertexGeom*>(data) + 12, 10, green);
     ASSERT_EQ(vb->Unlock(), D3D_OK);
     Begin();
     ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 8, 2), D3D_OK);
-    EXPECT_EQ(sent().bufferBytes - second.bufferBytes, 8 * kStride);
+    ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 12, 2), D3D_OK);
+    EXPECT_EQ(sent().bufferBytes - third.bufferBytes, (104 - 8) * kStride);
+    EXPECT_EQ(sent().bufferUploads - third.bufferUploads, 1u);
     End();
-    ExpectSame(ReadBackBuffer(), Expected(kWidth, kHeight, 2, 2, 4, 4, std::vector<uint32_t>(16, blue)), kWidth);
+    ExpectSame(ReadBackBuffer(), TwoBlocks(kWidth, kHeight, blue, green), kWidth);
+
+    // A frame that reaches less than the one before: the next one sends only as far
+    // as it reached (vertex 16).
+    const D3D9TestCounters fourth = sent();
+    ASSERT_EQ(vb->Lock(0, 0, &data, D3DLOCK_DISCARD), D3D_OK);
+    quad(static_cast<VertexGeom*>(data) + 8, 2, green);
+    ASSERT_EQ(vb->Unlock(), D3D_OK);
+    Begin();
+    ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 8, 2), D3D_OK);
+    EXPECT_EQ(sent().bufferBytes - fourth.bufferBytes, 8 * kStride);
+    End();
+    ExpectSame(ReadBackBuffer(), Expected(kWidth, kHeight, 2, 2, 4, 4, std::vector<uint32_t>(16, green)), kWidth);
 
     device_->SetStreamSource(0, nullptr, 0, 0);
     device_->SetIndices(nullptr);
     vb->Release();
     ib->Release();
-}
-
-// Two 4 x 4 blocks of colour at (2, 2) and (10, 2).
-std::vector<uint32_t> TwoBlocks(int width, int height, uint32_t left, uint32_t right)
-{
-    std::vector<uint32_t> img(static_cast<size_t>(width) * height, kClear);
-    for (int y = 2; y < 6; ++y)
-        for (int x = 0; x < 4; ++x) {
-            img[y * width + 2 + x] = left;
-            img[y * width + 10 + x] = right;
-        }
-    return img;
 }
 
 TEST_P(D3D9DrawOn, DynamicTwoDimensionalVerticesTravelWithoutTheirZAndWWhileTheyAreZeroAndOne)
@@ -753,7 +772,9 @@ TEST_P(D3D9DrawOn, DynamicTwoDimensionalVerticesTravelWithoutTheirZAndWWhileThey
     device_->SetStreamSource(0, vb, 0, kStride + 8);
     ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
     End();
-    EXPECT_EQ(D3D9Test_Counters(device_).bufferBytes - before.bufferBytes, 3 * (kStride + 8) + kStride);
+    // Unpacked, and (the first draw after a discard) as far as the draws before reached:
+    // eight vertices of the stride they had.
+    EXPECT_EQ(D3D9Test_Counters(device_).bufferBytes - before.bufferBytes, 8 * kStride);
     ExpectSame(ReadBackBuffer(), Expected(kWidth, kHeight, 2, 2, 4, 4, std::vector<uint32_t>(16, blue)), kWidth);
 
     device_->SetStreamSource(0, nullptr, 0, 0);

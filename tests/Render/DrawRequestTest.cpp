@@ -248,13 +248,16 @@ TEST_F(DrawTest, ColourTintAndColourMode)
     EXPECT_EQ(render::Graphics::PackColor(1.0f, 0.0f, 0.0f, 0.5f), 0x7FFF0000u);
     EXPECT_EQ(render::Graphics::PackColor(2.0f, 1.5f, 1.01f, -1.0f), 0x00FFFFFFu);
 
+    // Colour and tint written straight into the context (as layers do) reach the next quad.
     render.BeginScene();
     EXPECT_EQ(graphics->SetColorMode(2), GE_OK);
     graphics->tint = 1.0f;
+    graphics->color = {0.0f, 0.0f, 1.0f, 1.0f};
     graphics->DrawImage(image.get());
     v = OneQuad();
     ASSERT_EQ(v.size(), 4u);
     EXPECT_EQ(v[0].specular, 255u << 8);
+    EXPECT_EQ(v[0].diffuse, 0xFF0000FFu);
     EXPECT_EQ(render.lastShader, tint->GetProgram());
     EXPECT_EQ(tint->GetTextureVariable()->GetValue(), texture);
 }
