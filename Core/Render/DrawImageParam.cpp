@@ -45,19 +45,29 @@ GEResultEnum DrawImageParam::Draw(DrawParam& request)
     if (result != GE_OK)
         return result;
 
-    const float x0 = AlignedStart(hAlign, srcW);
-    const float y0 = AlignedStart(vAlign, srcH);
-    const float x1 = x0 + srcW;
-    const float y1 = y0 + srcH;
+    float x0 = AlignedStart(hAlign, srcW);
+    float y0 = AlignedStart(vAlign, srcH);
+    float x1 = x0 + srcW;
+    float y1 = y0 + srcH;
+    // A quad that is only moved, with no context transform, is moved and snapped as its
+    // corners are written: the same sums in the same order as moving and snapping after.
+    float moveX = 0.0f, moveY = 0.0f;
+    const bool placed = !graphics->transform && request.GetTranslation(&moveX, &moveY);
+    if (placed) {
+        x0 = (x0 + moveX) - 0.5f;
+        x1 = (x1 + moveX) - 0.5f;
+        y0 = (y0 + moveY) - 0.5f;
+        y1 = (y1 + moveY) - 0.5f;
+    }
     const float imageW = static_cast<float>(image->GetWidth());
     const float imageH = static_cast<float>(image->GetHeight());
-    // The whole image (most draws) spans 0 to 1 without the divisions.
-    const bool wholeX = srcX == 0.0f && srcW == imageW && imageW != 0.0f;
-    const bool wholeY = srcY == 0.0f && srcH == imageH && imageH != 0.0f;
-    float ua = wholeX || imageW == 0.0f ? 0.0f : srcX / imageW;
-    float ub = wholeX ? 1.0f : imageW != 0.0f ? (srcX + srcW) / imageW : 0.0f;
-    float va = wholeY || imageH == 0.0f ? 0.0f : srcY / imageH;
-    float vb = wholeY ? 1.0f : imageH != 0.0f ? (srcY + srcH) / imageH : 0.0f;
+    float ua = 0.0f, ub = 1.0f, va = 0.0f, vb = 1.0f; // the whole image, as most draws are
+    if (srcX != 0.0f || srcY != 0.0f || srcW != imageW || srcH != imageH || imageW == 0.0f || imageH == 0.0f) {
+        ua = imageW != 0.0f ? srcX / imageW : 0.0f;
+        ub = imageW != 0.0f ? (srcX + srcW) / imageW : 0.0f;
+        va = imageH != 0.0f ? srcY / imageH : 0.0f;
+        vb = imageH != 0.0f ? (srcY + srcH) / imageH : 0.0f;
+    }
     if (flipX)
         std::swap(ua, ub);
     if (flipY)
@@ -78,16 +88,18 @@ GEResultEnum DrawImageParam::Draw(DrawParam& request)
         }
     }
 
-    const VertexFormat& format = SVertex2D::Format();
-    result = request.ApplyTransform(v, format, 4);
-    if (result != GE_OK)
-        return result;
-    if (graphics->transform) {
-        result = graphics->transform->TransformVertices(v, format, 4);
+    if (!placed) {
+        const VertexFormat& format = SVertex2D::Format();
+        result = request.ApplyTransform(v, format, 4);
         if (result != GE_OK)
             return result;
+        if (graphics->transform) {
+            result = graphics->transform->TransformVertices(v, format, 4);
+            if (result != GE_OK)
+                return result;
+        }
+        Graphics::SnapVertices(v, format, 4);
     }
-    Graphics::SnapVertices(v, format, 4);
 
     // The state goes to the render again only when it changed: a run of sprites from
     // the same buffers and program hands it over once.

@@ -22,6 +22,14 @@ public:
     DrawParam(const DrawParam&) = delete;
     DrawParam& operator=(const DrawParam&) = delete;
     virtual GEResultEnum ApplyTransform(void* vertices, const VertexFormat& format, u32 count) = 0;
+    // The offset of a request that only moves its vertices (0, 0 for one that leaves them
+    // alone); false for any other transform. A body may then place its corners at once.
+    virtual bool GetTranslation(float* x, float* y) const
+    {
+        (void)x;
+        (void)y;
+        return false;
+    }
     virtual ~DrawParam() = default;
 
     bool IsPending() const { return pending != 0; }
@@ -74,6 +82,12 @@ public:
     ~DrawUntransformedParam() override { Flush(); }
 
     GEResultEnum ApplyTransform(void*, const VertexFormat&, u32) override { return GE_OK; }
+    bool GetTranslation(float* x, float* y) const override
+    {
+        *x = 0.0f;
+        *y = 0.0f;
+        return true;
+    }
 
     DrawTranslate2DParam<P> Translate(float x, float y)
     {
@@ -139,6 +153,12 @@ public:
     GEResultEnum ApplyTransform(void* vertices, const VertexFormat& format, u32 count) override
     {
         return TranslateVertices(vertices, format, count, offsetX, offsetY);
+    }
+    bool GetTranslation(float* x, float* y) const override
+    {
+        *x = offsetX;
+        *y = offsetY;
+        return true;
     }
 
     // The translation first, then the scale.

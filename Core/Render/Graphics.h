@@ -85,7 +85,7 @@ public:
     // converted once per colour: every sprite asks for it.
     u32 GetPackedColor() const
     {
-        if (std::memcmp(&color, &packedColorOf, sizeof color) != 0) {
+        if (!SameBits(color, packedColorOf)) {
             packedColorOf = color;
             packedColor = PackColor(color.x, color.y, color.z, color.w);
         }
@@ -95,7 +95,7 @@ public:
     // Tint weights for the specular colour: t in green, 255 - t in blue.
     u32 GetPackedTint() const
     {
-        if (std::memcmp(&tint, &packedTintOf, sizeof tint) != 0) {
+        if (!SameBits(tint, packedTintOf)) {
             packedTintOf = tint;
             packedTint = PackTint(tint);
         }
@@ -132,6 +132,8 @@ public:
     ShaderTextured* tintShader = nullptr;
 
 private:
+    // Bitwise equality: a NaN is its own equal, and -0 differs from 0.
+    template <class T> static bool SameBits(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof(T)) == 0; }
     // The colour and tint last packed, and what they packed to.
     mutable math::Point4 packedColorOf{1.0f, 1.0f, 1.0f, 1.0f};
     mutable u32 packedColor = 0xFFFFFFFFu;
