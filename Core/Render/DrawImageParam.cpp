@@ -62,7 +62,8 @@ GEResultEnum DrawImageParam::Draw(DrawParam& request)
     const float imageW = static_cast<float>(image->GetWidth());
     const float imageH = static_cast<float>(image->GetHeight());
     float ua = 0.0f, ub = 1.0f, va = 0.0f, vb = 1.0f; // the whole image, as most draws are
-    if (srcX != 0.0f || srcY != 0.0f || srcW != imageW || srcH != imageH || imageW == 0.0f || imageH == 0.0f) {
+    if (srcX != 0.0f || srcY != 0.0f || srcW != imageW || srcH != imageH || imageW == 0.0f ||
+        imageH == 0.0f) {
         ua = imageW != 0.0f ? srcX / imageW : 0.0f;
         ub = imageW != 0.0f ? (srcX + srcW) / imageW : 0.0f;
         va = imageH != 0.0f ? srcY / imageH : 0.0f;
@@ -106,7 +107,8 @@ GEResultEnum DrawImageParam::Draw(DrawParam& request)
     VertexBufferImpl* vertexBuffer = lease.buffer->GetDevice();
     IndexBufferImpl* indexBuffer = indexLease.buffer->GetDevice();
     ShaderImpl* program = shader->GetProgram();
-    if (state->vertexBuffer != vertexBuffer || state->indexBuffer != indexBuffer || state->shader != program) {
+    if (state->vertexBuffer != vertexBuffer || state->indexBuffer != indexBuffer ||
+        state->shader != program) {
         state->vertexBuffer = vertexBuffer;
         state->indexBuffer = indexBuffer;
         state->shader = program;

@@ -24,12 +24,7 @@ public:
     virtual GEResultEnum ApplyTransform(void* vertices, const VertexFormat& format, u32 count) = 0;
     // The offset of a request that only moves its vertices (0, 0 for one that leaves them
     // alone); false for any other transform. A body may then place its corners at once.
-    virtual bool GetTranslation(float* x, float* y) const
-    {
-        (void)x;
-        (void)y;
-        return false;
-    }
+    virtual bool GetTranslation(float* /*x*/, float* /*y*/) const { return false; }
     virtual ~DrawParam() = default;
 
     bool IsPending() const { return pending != 0; }

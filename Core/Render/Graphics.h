@@ -133,7 +133,10 @@ public:
 
 private:
     // Bitwise equality: a NaN is its own equal, and -0 differs from 0.
-    template <class T> static bool SameBits(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof(T)) == 0; }
+    template <class T> static bool SameBits(const T& a, const T& b)
+    {
+        return std::memcmp(&a, &b, sizeof(T)) == 0;
+    }
     // The colour and tint last packed, and what they packed to.
     mutable math::Point4 packedColorOf{1.0f, 1.0f, 1.0f, 1.0f};
     mutable u32 packedColor = 0xFFFFFFFFu;

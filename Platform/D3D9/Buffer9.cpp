@@ -159,8 +159,8 @@ HRESULT BufferStorage::Upload(UINT begin, UINT end, const VertexPacking* packing
                 Grow(StoreOffset(sendEnd));
                 sentBegin_ = sentEnd_ = begin;
             }
-            bool sent =
-                (begin >= sentBegin_ || Send(begin, sentBegin_)) && (sendEnd <= sentEnd_ || Send(sentEnd_, sendEnd));
+            bool sent = (begin >= sentBegin_ || Send(begin, sentBegin_)) &&
+                        (sendEnd <= sentEnd_ || Send(sentEnd_, sendEnd));
             if (!sent && sendEnd > end) {
                 // Only a vertex beyond this draw may have refused packing: nothing went, and
                 // this draw's own vertices may still go packed.
@@ -206,7 +206,8 @@ UINT BufferStorage::StoreOffset(UINT at) const
 
 UINT BufferStorage::StoreCapacity() const
 {
-    return packed_ ? StoreOffset(packing_.offset + (Length() - packing_.offset) / packing_.stride * packing_.stride)
+    return packed_ ? StoreOffset(packing_.offset +
+                                 (Length() - packing_.offset) / packing_.stride * packing_.stride)
                    : Length();
 }
 
@@ -276,8 +277,9 @@ bool BufferStorage::Send(UINT begin, UINT end)
         // Packed straight into the store: no copy of the frame's vertices on the way.
         const UINT at = StoreOffset(begin);
         size = StoreOffset(end) - at;
-        void* store = gl.MapBufferRange(GL_COPY_WRITE_BUFFER, static_cast<GLintptr>(at),
-                                        static_cast<GLsizeiptr>(size), GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT);
+        void* store =
+            gl.MapBufferRange(GL_COPY_WRITE_BUFFER, static_cast<GLintptr>(at), static_cast<GLsizeiptr>(size),
+                              GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT);
         if (!store)
             return false;
         const bool whole = Pack(begin, end, static_cast<unsigned char*>(store));
@@ -363,7 +365,8 @@ HRESULT IndexBuffer9::Create(Device9* device, UINT length, DWORD usage, D3DFORMA
 }
 
 IndexBuffer9::IndexBuffer9(Device9* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool)
-    : DeviceChild(device), storage_(device, length, usage, pool, BufferStorage::Kind::Indices), format_(format)
+    : DeviceChild(device), storage_(device, length, usage, pool, BufferStorage::Kind::Indices),
+      format_(format)
 {
 }
 
