@@ -432,12 +432,8 @@ GEResultEnum Render::StartIndexed(u32 type, u32 startIndex, u32 primitiveCount, 
         GE_LOG(L"Render::DrawIndexed: unknown primitive type %u.\n") << type;
         return GE_FAIL;
     }
-    const bool pending = IsPending();
-    if (!pending && ExtendsBatch(true, type, startIndex)) {
-        WidenBatch(primitiveCount, minVertex, vertexSpan);
-        return GE_OK;
-    }
-    return StartBatch(Batch{true, type, startIndex, primitiveCount, minVertex, vertexSpan}, pending);
+    // DrawIndexed widened the open batch already when it could: this draw starts one.
+    return StartBatch(Batch{true, type, startIndex, primitiveCount, minVertex, vertexSpan}, IsPending());
 }
 
 GEResultEnum Render::StartBatch(const Batch& next, bool pending)

@@ -224,6 +224,7 @@ protected:
         batch.minVertex = static_cast<u32>(newMin);
         batch.vertexSpan = static_cast<u32>(end - newMin);
     }
+    // An indexed draw that cannot widen the open batch: its type checked, a batch of its own.
     GEResultEnum StartIndexed(u32 type, u32 startIndex, u32 primitiveCount, u32 minVertex, u32 vertexSpan);
     // True when a draw of `type` from `start` continues the open batch of the same kind.
     bool ExtendsBatch(bool indexed, u32 type, u32 start) const
