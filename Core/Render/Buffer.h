@@ -47,6 +47,18 @@ public:
         return GE_OK;
     }
 
+    // All `count` elements from the used mark, or null when the buffer is not locked or
+    // has less room: a lease takes this first and never a part of itself.
+    void* TakeAll(u32 count)
+    {
+        // used never passes capacity: Take and TakeAll hand out only what is left.
+        if (!locked || !data || count > capacity - used)
+            return nullptr;
+        void* pointer = data + static_cast<size_t>(elementSize) * used;
+        used += count;
+        return pointer;
+    }
+
     Render* GetRenderer() const { return renderer; }
     u32 GetElementSize() const { return elementSize; }
     u32 GetCapacity() const { return capacity; }

@@ -92,11 +92,16 @@ public:
     {
         // The buffer of the last lease, while it has room and this lease is no smaller:
         // the buffers before it had too little for that one, so first fit picks it again.
-        // Inline, apart from the search: every sprite leases here.
-        if (filling && count >= fillingBelow && inFrame) {
+        // Inline, apart from the search: every sprite leases here. There is a last lease
+        // only within a frame.
+        if (filling && count >= fillingBelow) {
             Buffer* device = filling->GetDevice();
-            if (device->IsLocked() && device->GetFree() >= count)
-                return TakeFrom(filling, count, write, out);
+            const u32 start = device->GetUsed();
+            if (void* pointer = device->TakeAll(count)) {
+                *out = LeaseType{start, count, filling};
+                *write = static_cast<Element*>(pointer);
+                return GE_OK;
+            }
         }
         return Choose(count, write, out);
     }
@@ -218,7 +223,13 @@ public:
 // (or the renderer is not initialised).
 template <class V> BufferDoubleCache<VertexBuffer<V>>* GetVertexCache(Render& render)
 {
-    return static_cast<BufferDoubleCache<VertexBuffer<V>>*>(render.GetVertexCache(V::Format().id));
+    // The built-in layouts know their id without asking their descriptor.
+    u32 id = 0;
+    if constexpr (requires { V::kFormatId; })
+        id = V::kFormatId;
+    else
+        id = V::Format().id;
+    return static_cast<BufferDoubleCache<VertexBuffer<V>>*>(render.GetVertexCache(id));
 }
 
 } // namespace render

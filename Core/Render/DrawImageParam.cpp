@@ -7,6 +7,7 @@
 #include "Core/Render/ShaderImpl.h"
 #include "Core/Render/ShaderTextured.h"
 #include "Core/Render/Vertex.h"
+#include <cstring>
 #include <utility>
 
 namespace render {
@@ -21,6 +22,22 @@ float AlignedStart(u32 align, float size)
     if (align == 2)
         return -size * 0.5f;
     return 0.0f;
+}
+
+u32 Bits(float f)
+{
+    u32 bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return bits;
+}
+
+// The source rectangle is the whole image, which has a size: compared bit for bit, as
+// most draws are. A rectangle that differs only in the sign of a zero takes the general
+// path, to the same corners.
+bool IsWholeImage(float x, float y, float w, float h, float imageW, float imageH)
+{
+    const u32 differs = Bits(x) | Bits(y) | (Bits(w) ^ Bits(imageW)) | (Bits(h) ^ Bits(imageH));
+    return differs == 0 && Bits(imageW) != 0 && Bits(imageH) != 0;
 }
 
 } // namespace
@@ -45,8 +62,11 @@ GEResultEnum DrawImageParam::Draw(DrawParam& request)
     if (result != GE_OK)
         return result;
 
-    float x0 = AlignedStart(hAlign, srcW);
-    float y0 = AlignedStart(vAlign, srcH);
+    float x0 = 0.0f, y0 = 0.0f;
+    if (hAlign | vAlign) {
+        x0 = AlignedStart(hAlign, srcW);
+        y0 = AlignedStart(vAlign, srcH);
+    }
     float x1 = x0 + srcW;
     float y1 = y0 + srcH;
     // A quad that is only moved, with no context transform, is moved and snapped as its
@@ -61,18 +81,19 @@ GEResultEnum DrawImageParam::Draw(DrawParam& request)
     }
     const float imageW = static_cast<float>(image->GetWidth());
     const float imageH = static_cast<float>(image->GetHeight());
-    float ua = 0.0f, ub = 1.0f, va = 0.0f, vb = 1.0f; // the whole image, as most draws are
-    if (srcX != 0.0f || srcY != 0.0f || srcW != imageW || srcH != imageH || imageW == 0.0f ||
-        imageH == 0.0f) {
+    float ua = 0.0f, ub = 1.0f, va = 0.0f, vb = 1.0f;
+    if (!IsWholeImage(srcX, srcY, srcW, srcH, imageW, imageH)) {
         ua = imageW != 0.0f ? srcX / imageW : 0.0f;
         ub = imageW != 0.0f ? (srcX + srcW) / imageW : 0.0f;
         va = imageH != 0.0f ? srcY / imageH : 0.0f;
         vb = imageH != 0.0f ? (srcY + srcH) / imageH : 0.0f;
     }
-    if (flipX)
-        std::swap(ua, ub);
-    if (flipY)
-        std::swap(va, vb);
+    if (flipX | flipY) {
+        if (flipX)
+            std::swap(ua, ub);
+        if (flipY)
+            std::swap(va, vb);
+    }
     const u32 diffuse = graphics->GetPackedColor();
     const u32 specular = graphics->GetPackedTint();
     v[0] = SVertex2D{x0, y0, 0.0f, 1.0f, diffuse, specular, ua, va};

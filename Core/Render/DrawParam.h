@@ -22,12 +22,20 @@ public:
     DrawParam(const DrawParam&) = delete;
     DrawParam& operator=(const DrawParam&) = delete;
     virtual GEResultEnum ApplyTransform(void* vertices, const VertexFormat& format, u32 count) = 0;
-    // The offset of a request that only moves its vertices (0, 0 for one that leaves them
-    // alone); false for any other transform. A body may then place its corners at once.
-    virtual bool GetTranslation(float* /*x*/, float* /*y*/) const { return false; }
     virtual ~DrawParam() = default;
 
     bool IsPending() const { return pending != 0; }
+    // The offset of a request that only moves its vertices (0, 0 for one that leaves them
+    // alone); false for any other transform. A body may then place its corners at once.
+    // Not virtual: every sprite asks.
+    bool GetTranslation(float* x, float* y) const
+    {
+        if (!translates)
+            return false;
+        *x = moveX;
+        *y = moveY;
+        return true;
+    }
 
 protected:
     // Takes over the pending duty of `source`.
@@ -36,8 +44,18 @@ protected:
         pending = source.pending;
         source.pending = 0;
     }
+    // Marks the request as one that only moves its vertices by (x, y).
+    void SetTranslation(float x, float y)
+    {
+        translates = 1;
+        moveX = x;
+        moveY = y;
+    }
 
     u8 pending = 0;
+    u8 translates = 0;
+    float moveX = 0.0f;
+    float moveY = 0.0f;
 };
 
 struct TagUntransformed {};
@@ -68,21 +86,17 @@ public:
     {
         this->body = &params;
         pending = isPending ? 1 : 0;
+        translates = 1;
     }
     DrawUntransformedParam(DrawUntransformedParam&& source) : params(std::move(source.params))
     {
         this->body = &params;
         TakePending(source);
+        translates = 1;
     }
     ~DrawUntransformedParam() override { Flush(); }
 
     GEResultEnum ApplyTransform(void*, const VertexFormat&, u32) override { return GE_OK; }
-    bool GetTranslation(float* x, float* y) const override
-    {
-        *x = 0.0f;
-        *y = 0.0f;
-        return true;
-    }
 
     DrawTranslate2DParam<P> Translate(float x, float y)
     {
@@ -126,16 +140,17 @@ template <class P>
 class DrawTranslate2DParam : public DrawParam, public DrawParamInterface<TagTranslate2D, P> {
 public:
     DrawTranslate2DParam(DrawUntransformedParam<P>&& source, float x, float y)
-        : params(std::move(source.params)), offsetX(x), offsetY(y)
+        : params(std::move(source.params))
     {
         this->body = &params;
         TakePending(source);
+        SetTranslation(x, y);
     }
-    DrawTranslate2DParam(DrawTranslate2DParam&& source)
-        : params(std::move(source.params)), offsetX(source.offsetX), offsetY(source.offsetY)
+    DrawTranslate2DParam(DrawTranslate2DParam&& source) : params(std::move(source.params))
     {
         this->body = &params;
         TakePending(source);
+        SetTranslation(source.moveX, source.moveY);
     }
     ~DrawTranslate2DParam() override
     {
@@ -147,27 +162,19 @@ public:
 
     GEResultEnum ApplyTransform(void* vertices, const VertexFormat& format, u32 count) override
     {
-        return TranslateVertices(vertices, format, count, offsetX, offsetY);
-    }
-    bool GetTranslation(float* x, float* y) const override
-    {
-        *x = offsetX;
-        *y = offsetY;
-        return true;
+        return TranslateVertices(vertices, format, count, moveX, moveY);
     }
 
     // The translation first, then the scale.
     DrawTransform2DParam<P> Scale(float s)
     {
         math::Transform2D t;
-        t.Translate(offsetX, offsetY);
+        t.Translate(moveX, moveY);
         t.Scale(s, s);
         return DrawTransform2DParam<P>(std::move(*this), t);
     }
 
     P params;
-    float offsetX;
-    float offsetY;
 
 private:
     template <class> friend class DrawTransform2DParam;

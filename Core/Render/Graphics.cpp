@@ -135,25 +135,6 @@ void Graphics::SnapVertices(void* vertices, const VertexFormat& format, u32 coun
     }
 }
 
-DrawImageParam Graphics::ImageBody(Image* image)
-{
-    DrawImageParam body;
-    body.graphics = this;
-    body.render = render;
-    body.state = &state;
-    body.image = image;
-    if (image) {
-        body.srcW = static_cast<float>(image->GetWidth());
-        body.srcH = static_cast<float>(image->GetHeight());
-    }
-    return body;
-}
-
-DrawUntransformedParam<DrawImageParam> Graphics::DrawImage(Image* image)
-{
-    return DrawUntransformedParam<DrawImageParam>(ImageBody(image), image != nullptr);
-}
-
 DrawUntransformedParam<DrawImageParam> Graphics::DrawImagePart(Image* image, const float* src)
 {
     DrawImageParam body = ImageBody(image);

@@ -10,6 +10,7 @@
 #include "Core/Render/DrawParam.h"
 #include "Core/Render/DrawParticlesParam.h"
 #include "Core/Render/DrawTextParam.h"
+#include "Core/Render/Image.h"
 #include "Core/Render/Math/Matrix4.h"
 #include "Core/Render/Math/Point4.h"
 #include "Core/Render/Math/Transform3D.h"
@@ -25,7 +26,6 @@ class BMFont;
 class Font;
 class ParticleEmitter;
 class RenderTarget;
-class Image;
 class Render;
 class Shader;
 class ShaderTextured;
@@ -59,7 +59,11 @@ public:
     void SetTransform(math::Transform3D* value) { transform = value; }
     GEResultEnum Clear(const float* rgba, float z);
 
-    DrawUntransformedParam<DrawImageParam> DrawImage(Image* image);
+    // Inline, as the request it makes: every sprite is drawn through here.
+    DrawUntransformedParam<DrawImageParam> DrawImage(Image* image)
+    {
+        return DrawUntransformedParam<DrawImageParam>(ImageBody(image), image != nullptr);
+    }
     DrawUntransformedParam<DrawImageParam> DrawImagePart(Image* image, const float* src);
     DrawTransform2DParam<DrawImageParam> DrawImageStretched(Image* image, const float* dest);
     DrawTransform2DParam<DrawImageParam> DrawImagePartStretched(Image* image, const float* src,
@@ -145,7 +149,19 @@ private:
 
     DrawCustomParam CustomBody(u32 type, void* written, const VertexFormat& format, u32 firstVertex,
                                u32 vertexCount, VertexBufferImpl* vertexBuffer);
-    DrawImageParam ImageBody(Image* image);
+    DrawImageParam ImageBody(Image* image)
+    {
+        DrawImageParam body;
+        body.graphics = this;
+        body.render = render;
+        body.state = &state;
+        body.image = image;
+        if (image) {
+            body.srcW = static_cast<float>(image->GetWidth());
+            body.srcH = static_cast<float>(image->GetHeight());
+        }
+        return body;
+    }
 };
 
 } // namespace render

@@ -13,6 +13,7 @@ struct SVertex2D {
     u32 specular; // tint weights in green (vertex colour) and blue (texture)
     float u, v;
     static const VertexFormat& Format();
+    static constexpr u32 kFormatId = 0;
 };
 static_assert(sizeof(SVertex2D) == 32);
 
@@ -21,6 +22,7 @@ struct SVertexGeom {
     float x, y, z;
     u32 diffuse;
     static const VertexFormat& Format();
+    static constexpr u32 kFormatId = 1;
 };
 static_assert(sizeof(SVertexGeom) == 16);
 
@@ -29,6 +31,7 @@ struct SVertexRT {
     float x, y, z, w;
     float u, v;
     static const VertexFormat& Format();
+    static constexpr u32 kFormatId = 2;
 };
 static_assert(sizeof(SVertexRT) == 24);
 

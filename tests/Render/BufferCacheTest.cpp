@@ -180,6 +180,10 @@ TEST(VertexFormats, BuiltInDescriptors)
         EXPECT_EQ("pos", f.position.name);
         EXPECT_EQ(&f, render::VertexFormat::Find(e.id));
     }
+    // The caches of the built-ins are looked up by these constants.
+    EXPECT_EQ(render::SVertex2D::kFormatId, render::SVertex2D::Format().id);
+    EXPECT_EQ(render::SVertexGeom::kFormatId, render::SVertexGeom::Format().id);
+    EXPECT_EQ(render::SVertexRT::kFormatId, render::SVertexRT::Format().id);
     EXPECT_EQ(4u, render::SVertex2D::Format().position.components);
     EXPECT_EQ(3u, render::SVertexGeom::Format().position.components);
     EXPECT_EQ(nullptr, render::VertexFormat::Find(render::VertexFormat::GetCount()));

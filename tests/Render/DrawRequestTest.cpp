@@ -228,6 +228,19 @@ TEST_F(DrawTest, TextureCoordinatesFlipsAndParts)
     EXPECT_NEAR(v[2].x, 31.5f, 1e-4) << "the quad is the part's size";
     EXPECT_EQ(mult->GetTextureVariable()->GetValue(), texture);
     EXPECT_EQ(mult->GetMatrixVariable()->GetValue(), &render.GetProjection());
+
+    // The whole image flipped upside down only.
+    render.BeginScene();
+    {
+        auto request = graphics->DrawImage(image.get());
+        request->flipY = 1;
+    }
+    const auto w = OneQuad();
+    ASSERT_EQ(w.size(), 4u);
+    EXPECT_EQ(w[0].u, 0.0f);
+    EXPECT_EQ(w[1].u, 1.0f);
+    EXPECT_EQ(w[0].v, 1.0f);
+    EXPECT_EQ(w[2].v, 0.0f);
 }
 
 TEST_F(DrawTest, ColourTintAndColourMode)
