@@ -1,11 +1,11 @@
 #include "Core/Render/Render.h"
 #include "Core/Base/Log.h"
+#include "Core/File/ImageContainer.h"
 #include "Core/Render/BufferDoubleCache.h"
 #include "Core/Render/Image.h"
 #include "Core/Render/Math/MathHelpers.h"
 #include "Core/Render/ShaderImpl.h"
 #include "Core/Render/Texture.h"
-#include "Core/File/ImageContainer.h"
 #include "Core/Resource/ResourceManager.h"
 #include "Core/Resource/ResourceTexture.h"
 #include <algorithm>
@@ -421,6 +421,7 @@ GEResultEnum Render::Draw(u32 type, u32 startVertex, u32 primitiveCount)
     const bool pending = IsPending();
     if (!pending && ExtendsBatch(false, type, startVertex)) {
         batch.count += primitiveCount;
+        batch.joinAt += u64(primitiveCount) * VerticesPerPrimitive(type);
         return GE_OK;
     }
     return StartBatch(Batch{false, type, startVertex, primitiveCount, 0, 0}, pending);
@@ -447,6 +448,10 @@ GEResultEnum Render::StartBatch(const Batch& next, bool pending)
             return result;
     }
     batch = next;
+    // Strips and fans (no fixed vertex count) never join a batch.
+    const u32 perPrimitive = VerticesPerPrimitive(batch.type);
+    batch.joinAt =
+        perPrimitive != 0 && batch.count != 0 ? u64(batch.start) + u64(batch.count) * perPrimitive : kNoJoin;
     return GE_OK;
 }
 

@@ -128,7 +128,7 @@ public:
     {
         // A draw continuing the open batch with nothing pending only widens it.
         if (type < NoPrimitive && !IsPending() && ExtendsBatch(true, type, startIndex)) {
-            WidenBatch(primitiveCount, minVertex, vertexSpan);
+            WidenBatch(type, primitiveCount, minVertex, vertexSpan);
             return GE_OK;
         }
         return StartIndexed(type, startIndex, primitiveCount, minVertex, vertexSpan);
@@ -212,15 +212,26 @@ protected:
         u32 count = 0; // primitives
         u32 minVertex = 0;
         u32 vertexSpan = 0;
+        // Where a draw continuing the batch starts; kNoJoin when none can (an empty
+        // batch, strips and fans). Kept so that a sprite's check is one comparison.
+        u64 joinAt = kNoJoin;
     };
+    static constexpr u64 kNoJoin = ~u64(0);
 
     bool IsPending() const { return dirty || (requested.shader && requested.shader->IsDirty()); }
     GEResultEnum CopyState(RenderState* source);
-    void WidenBatch(u32 primitiveCount, u32 minVertex, u32 vertexSpan)
+    void WidenBatch(u32 type, u32 primitiveCount, u32 minVertex, u32 vertexSpan)
     {
-        const u64 newMin = std::min(batch.minVertex, minVertex);
-        const u64 end = std::max(u64(minVertex) + vertexSpan, u64(batch.minVertex) + batch.vertexSpan);
         batch.count += primitiveCount;
+        batch.joinAt += u64(primitiveCount) * VerticesPerPrimitive(type);
+        const u64 batchEnd = u64(batch.minVertex) + batch.vertexSpan;
+        if (minVertex == batchEnd) {
+            // The vertices right after the batch's, as a run of sprites leases them.
+            batch.vertexSpan += vertexSpan;
+            return;
+        }
+        const u64 newMin = std::min(batch.minVertex, minVertex);
+        const u64 end = std::max(u64(minVertex) + vertexSpan, batchEnd);
         batch.minVertex = static_cast<u32>(newMin);
         batch.vertexSpan = static_cast<u32>(end - newMin);
     }
@@ -229,10 +240,7 @@ protected:
     // True when a draw of `type` from `start` continues the open batch of the same kind.
     bool ExtendsBatch(bool indexed, u32 type, u32 start) const
     {
-        // Strips and fans (no fixed vertex count) never join a batch.
-        const u32 perPrimitive = VerticesPerPrimitive(type);
-        return batch.indexed == indexed && batch.type == type && batch.count != 0 && perPrimitive != 0 &&
-               start == u64(batch.start) + u64(batch.count) * perPrimitive;
+        return batch.joinAt == start && batch.type == type && batch.indexed == indexed;
     }
     // Closes the open batch, records the pending state and opens `next`.
     GEResultEnum StartBatch(const Batch& next, bool pending);

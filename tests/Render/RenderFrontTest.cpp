@@ -131,7 +131,8 @@ TEST_F(RenderFront, IndexedDrawsJoinWithMergedVertexRangeAndFlushAfterPlainDraws
     ASSERT_EQ(GE_OK, r.DrawIndexed(3, 0, 2, 4, 4));   // flushes the plain batch
     ASSERT_EQ(GE_OK, r.DrawIndexed(3, 6, 2, 0, 4));   // contiguous: joins
     ASSERT_EQ(GE_OK, r.DrawIndexed(3, 12, 1, 6, 10)); // contiguous: joins
-    ASSERT_EQ(GE_OK, r.DrawIndexed(4, 15, 2, 0, 4));  // a strip never joins
+    ASSERT_EQ(GE_OK, r.DrawIndexed(3, 15, 1, 16, 4)); // joins, its vertices right after
+    ASSERT_EQ(GE_OK, r.DrawIndexed(4, 18, 2, 0, 4));  // a strip never joins
     ASSERT_EQ(GE_OK, r.FlushBatch());
     const auto recorded = Recorded();
     const auto plain = Only(recorded, u32(Command::Draw));
@@ -145,8 +146,8 @@ TEST_F(RenderFront, IndexedDrawsJoinWithMergedVertexRangeAndFlushAfterPlainDraws
         return v;
     };
     // type, index size of the bound index buffer, start, count, min vertex, span
-    EXPECT_EQ((std::vector<u32>{3, 2, 0, 5, 0, 16}), fields(indexed[0]));
-    EXPECT_EQ((std::vector<u32>{4, 2, 15, 2, 0, 4}), fields(indexed[1]));
+    EXPECT_EQ((std::vector<u32>{3, 2, 0, 6, 0, 20}), fields(indexed[0]));
+    EXPECT_EQ((std::vector<u32>{4, 2, 18, 2, 0, 4}), fields(indexed[1]));
 }
 
 TEST_F(RenderFront, VertexFormatIsRecordedOnlyWhenTheFormatChanges)
