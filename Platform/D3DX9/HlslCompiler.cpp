@@ -1,17 +1,43 @@
 #include "Platform/D3DX9/HlslCompiler.h"
 #include "Platform/D3DX9/D3DX9.h"
+#include "Platform/D3DX9/D3DX9TestHooks.h"
 
+#include <SDL.h>
 #include <glslang/Public/ResourceLimits.h>
 #include <glslang/Public/ShaderLang.h>
 #include <glslang/SPIRV/GlslangToSpv.h>
 #include <spirv_cross_c.h>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <climits>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <thread>
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(undefined_behavior_sanitizer)
+#define GE_HLSL_SANITIZED 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define GE_HLSL_SANITIZED 1
+#endif
+#ifdef GE_HLSL_SANITIZED
+#include <sanitizer/common_interface_defs.h>
+#endif
 
 namespace d3dx9 {
 
@@ -164,6 +190,423 @@ bool HlslToSpirv(const std::string& text, const std::string& entry, d3d9::Shader
     glslang::GlslangToSpv(*program.getIntermediate(lang), spirv, &options);
     return !spirv.empty();
 }
+
+// ---- The front end's own process ----
+// glslang's HLSL front end reads through null pointers on some malformed texts, and a
+// shader file is content. So the front end runs in a child process, forked at the first
+// compile and kept for the program's life (it shares the initialised glslang and builds
+// the built-in symbol tables once): a crash there fails one compile, and the next
+// compile starts a new child.
+//
+// Over a socket pair, one request at a time:
+//   request: u32 stage (0 vertex, 1 pixel), u32 entry bytes, u32 text bytes, entry, text
+//   reply:   u32 ok (0/1), u32 message bytes, u32 SPIR-V words, messages, words
+
+constexpr uint32_t kSpirvMagic = 0x07230203;
+constexpr uint32_t kMaxEntryBytes = 1024;
+constexpr uint32_t kMaxTextBytes = 64u << 20;
+constexpr uint32_t kMaxMessageBytes = 1u << 20;
+constexpr uint32_t kMaxSpirvWords = 4u << 20;
+constexpr uint32_t kMinSpirvWords = 5; // the module header
+constexpr int kServeFd = 3;
+constexpr int kSanitizerExit = 86;
+constexpr auto kReapGrace = std::chrono::seconds(2);
+
+using Clock = std::chrono::steady_clock;
+
+// ---- child side ----
+
+bool ReadFull(int fd, void* data, size_t size)
+{
+    auto* p = static_cast<char*>(data);
+    while (size > 0) {
+        const ssize_t n = read(fd, p, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool WriteFull(int fd, const void* data, size_t size)
+{
+    auto* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = send(fd, p, size, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+void AppendWords(std::string& out, const uint32_t* words, size_t count)
+{
+    out.append(reinterpret_cast<const char*>(words), count * sizeof(uint32_t));
+}
+
+[[noreturn]] void ServeRequests(int fd)
+{
+    for (;;) {
+        uint32_t header[3];
+        // End of the request stream: the program is gone or closed its end.
+        if (!ReadFull(fd, header, sizeof header))
+            _exit(0);
+        if (header[0] > 1 || header[1] > kMaxEntryBytes || header[2] > kMaxTextBytes)
+            _exit(2);
+        std::string entry(header[1], '\0');
+        std::string text(header[2], '\0');
+        if (!ReadFull(fd, entry.data(), entry.size()) || !ReadFull(fd, text.data(), text.size()))
+            _exit(0);
+
+        std::vector<uint32_t> spirv;
+        std::string messages;
+        const d3d9::ShaderStage stage = header[0] == 0 ? d3d9::ShaderStage::Vertex : d3d9::ShaderStage::Pixel;
+        bool ok = HlslToSpirv(text, entry, stage, spirv, messages);
+        if (ok && (spirv.size() < kMinSpirvWords || spirv.size() > kMaxSpirvWords)) {
+            ok = false;
+            messages += "error: the front end's SPIR-V module has an unusable size\n";
+        }
+        if (!ok)
+            spirv.clear();
+        if (messages.size() > kMaxMessageBytes)
+            messages.resize(kMaxMessageBytes);
+        const uint32_t replyHeader[3] = {ok ? 1u : 0u, static_cast<uint32_t>(messages.size()),
+                                         static_cast<uint32_t>(spirv.size())};
+        std::string reply;
+        reply.reserve(sizeof replyHeader + messages.size() + spirv.size() * sizeof(uint32_t));
+        AppendWords(reply, replyHeader, 3);
+        reply += messages;
+        AppendWords(reply, spirv.data(), spirv.size());
+        if (!WriteFull(fd, reply.data(), reply.size()))
+            _exit(0);
+    }
+}
+
+#ifdef GE_HLSL_SANITIZED
+// A sanitizer report in the child ends it here, before the hooks a fuzzer sets for its
+// own process (which write a crash file for the input) can run.
+void EndChildAfterReport()
+{
+    _exit(kSanitizerExit);
+}
+#endif
+
+// Runs in the forked child: no SDL, no GL, only glslang and the request loop.
+[[noreturn]] void RunFrontEndChild(int fd, int parentEnd, pid_t parent)
+{
+    // Crash signals end the child quietly, without the sanitizers' or a fuzzer's
+    // handlers; terminal signals are the program's to handle, the child goes with it.
+    struct sigaction quiet {};
+    quiet.sa_handler = SIG_DFL;
+    sigemptyset(&quiet.sa_mask);
+    for (int s :
+         {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGTRAP, SIGSYS, SIGTERM, SIGALRM, SIGUSR1, SIGUSR2})
+        sigaction(s, &quiet, nullptr);
+    quiet.sa_handler = SIG_IGN;
+    for (int s : {SIGINT, SIGQUIT, SIGHUP, SIGPIPE})
+        sigaction(s, &quiet, nullptr);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+#ifdef GE_HLSL_SANITIZED
+    __sanitizer_set_death_callback(EndChildAfterReport);
+#endif
+    // A parent killed outright takes the child with it.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent)
+        _exit(0);
+    // A crash here is expected of bad input and reported by the program: no core file.
+    prctl(PR_SET_DUMPABLE, 0);
+
+    // Keep only the socket: an inherited descriptor (a single-instance lock, a pipe a
+    // test reads to its end) must not outlive the program in this child.
+    if (parentEnd != kServeFd)
+        close(parentEnd);
+    if (fd != kServeFd && dup2(fd, kServeFd) < 0)
+        _exit(3);
+    if (close_range(kServeFd + 1, ~0u, 0) != 0) {
+        const long limit = sysconf(_SC_OPEN_MAX);
+        for (long other = kServeFd + 1; other < (limit > 0 ? limit : 1024); ++other)
+            close(static_cast<int>(other));
+    }
+    const int devNull = open("/dev/null", O_RDWR);
+    if (devNull >= 0) {
+        dup2(devNull, STDIN_FILENO);
+        dup2(devNull, STDOUT_FILENO);
+        if (fd == STDERR_FILENO || parentEnd == STDERR_FILENO)
+            dup2(devNull, STDERR_FILENO);
+        if (devNull > STDERR_FILENO)
+            close(devNull);
+    }
+    ServeRequests(kServeFd);
+}
+
+// ---- program side ----
+
+enum class Io { Ok, Closed, TimedOut };
+
+Io WaitFor(int fd, short events, Clock::time_point deadline)
+{
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0)
+            return Io::TimedOut;
+        pollfd p{fd, events, 0};
+        const int ready = poll(&p, 1, static_cast<int>(std::min<long long>(left, INT_MAX)));
+        if (ready > 0)
+            return Io::Ok; // a hang-up or error shows in the following send or recv
+        if (ready < 0 && errno != EINTR)
+            return Io::Closed;
+    }
+}
+
+Io SendAll(int fd, const std::string& data, Clock::time_point deadline)
+{
+    size_t done = 0;
+    while (done < data.size()) {
+        const Io ready = WaitFor(fd, POLLOUT, deadline);
+        if (ready != Io::Ok)
+            return ready;
+        // MSG_NOSIGNAL: a child that has ended must not take the program down by SIGPIPE.
+        const ssize_t n = send(fd, data.data() + done, data.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
+            continue;
+        if (n <= 0)
+            return Io::Closed;
+        done += static_cast<size_t>(n);
+    }
+    return Io::Ok;
+}
+
+Io RecvAll(int fd, void* data, size_t size, Clock::time_point deadline)
+{
+    auto* p = static_cast<char*>(data);
+    while (size > 0) {
+        const Io ready = WaitFor(fd, POLLIN, deadline);
+        if (ready != Io::Ok)
+            return ready;
+        const ssize_t n = recv(fd, p, size, MSG_DONTWAIT);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
+            continue;
+        if (n <= 0)
+            return Io::Closed;
+        p += n;
+        size -= static_cast<size_t>(n);
+    }
+    return Io::Ok;
+}
+
+std::string DescribeStatus(int status)
+{
+    if (WIFSIGNALED(status))
+        return "signal " + std::to_string(WTERMSIG(status)) + " (" + strsignal(WTERMSIG(status)) + ")";
+    if (WIFEXITED(status))
+        return "exit status " + std::to_string(WEXITSTATUS(status));
+    return "an unknown status";
+}
+
+const char* StageName(d3d9::ShaderStage stage)
+{
+    return stage == d3d9::ShaderStage::Vertex ? "vertex" : "pixel";
+}
+
+class FrontEndProcess {
+public:
+    // The front end's work on one text in the child; false with the reason in messages.
+    bool Compile(const std::string& text, const std::string& entry, d3d9::ShaderStage stage,
+                 std::vector<uint32_t>& spirv, std::string& messages)
+    {
+        // A fork of the program (without exec) inherits the socket of its parent's child;
+        // it talks to a child of its own.
+        if (owner_ != 0 && owner_ != getpid()) {
+            close(fd_);
+            pid_ = -1;
+            fd_ = -1;
+            owner_ = 0;
+        }
+        std::string request;
+        const uint32_t header[3] = {stage == d3d9::ShaderStage::Vertex ? 0u : 1u,
+                                    static_cast<uint32_t>(entry.size()), static_cast<uint32_t>(text.size())};
+        AppendWords(request, header, 3);
+        request += entry;
+        request += text;
+
+        for (int attempt = 0;; ++attempt) {
+            if (pid_ < 0 && !Start())
+                return HlslToSpirv(text, entry, stage, spirv, messages);
+            bool ok = false;
+            const Outcome outcome = Ask(request, ok, spirv, messages);
+            if (outcome == Outcome::Replied)
+                return ok;
+            const pid_t pid = pid_;
+            const int status = Reap(outcome != Outcome::Ended);
+            // Killed from outside (an exiting thread that forked it, the OOM killer, a
+            // user): not this shader's doing, so it gets one more try in a new child.
+            const bool killed =
+                WIFSIGNALED(status) && (WTERMSIG(status) == SIGKILL || WTERMSIG(status) == SIGTERM);
+            if (outcome == Outcome::Ended && killed && attempt == 0) {
+                SDL_LogWarn(
+                    SDL_LOG_CATEGORY_APPLICATION,
+                    "HLSL front end: the compiler process %d was ended from outside (%s); starting another",
+                    static_cast<int>(pid), DescribeStatus(status).c_str());
+                continue;
+            }
+            spirv.clear();
+            if (outcome == Outcome::Hung) {
+                const std::string limit = limit_.count() % 1000 == 0
+                                              ? std::to_string(limit_.count() / 1000) + " s"
+                                              : std::to_string(limit_.count()) + " ms";
+                messages = "error: the HLSL front end did not finish this shader within " + limit + "\n";
+                SDL_LogError(SDL_LOG_CATEGORY_APPLICATION,
+                             "HLSL front end: no answer within %s on a %s shader (entry point %s); the "
+                             "compile fails and the compiler process %d is ended",
+                             limit.c_str(), StageName(stage), entry.c_str(), static_cast<int>(pid));
+            } else {
+                messages = "error: the HLSL front end ended abnormally on this shader\n";
+                SDL_LogError(
+                    SDL_LOG_CATEGORY_APPLICATION,
+                    "HLSL front end: the compiler process %d %s on a %s shader (entry point %s); the "
+                    "compile fails and the next one starts a new process",
+                    static_cast<int>(pid),
+                    outcome == Outcome::Malformed ? "sent a malformed reply"
+                                                  : ("ended with " + DescribeStatus(status)).c_str(),
+                    StageName(stage), entry.c_str());
+            }
+            return false;
+        }
+    }
+
+    pid_t Pid() const { return owner_ == getpid() ? pid_ : 0; }
+    void SetTimeLimit(std::chrono::milliseconds limit) { limit_ = limit; }
+
+private:
+    enum class Outcome { Replied, Ended, Malformed, Hung };
+
+    bool Start()
+    {
+        // glslang builds its built-in symbol tables (one per stage) at the first parse
+        // and keeps them: built here from known-good texts, every child inherits them,
+        // and one started after a crash serves at once.
+        if (!warmed_) {
+            warmed_ = true;
+            std::vector<uint32_t> unused;
+            std::string log;
+            HlslToSpirv("float4 vertex_shader(float4 p : POSITION) : POSITION { return p; }", "vertex_shader",
+                        d3d9::ShaderStage::Vertex, unused, log);
+            HlslToSpirv("float4 pixel_shader() : COLOR0 { return 1; }", "pixel_shader",
+                        d3d9::ShaderStage::Pixel, unused, log);
+        }
+        int fds[2];
+        if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) {
+            RefusedOnce("socketpair");
+            return false;
+        }
+        const pid_t parent = getpid();
+        const pid_t child = fork();
+        if (child < 0) {
+            const int error = errno;
+            close(fds[0]);
+            close(fds[1]);
+            errno = error;
+            RefusedOnce("fork");
+            return false;
+        }
+        if (child == 0)
+            RunFrontEndChild(fds[1], fds[0], parent);
+        close(fds[1]);
+        pid_ = child;
+        fd_ = fds[0];
+        owner_ = parent;
+        return true;
+    }
+
+    void RefusedOnce(const char* call)
+    {
+        if (refusedLogged_)
+            return;
+        refusedLogged_ = true;
+        SDL_LogError(SDL_LOG_CATEGORY_APPLICATION,
+                     "HLSL front end: no compiler process (%s: %s); shaders compile in this process, where a "
+                     "malformed one can end the program",
+                     call, std::strerror(errno));
+    }
+
+    // Every length is checked against its bound and every byte against what arrived
+    // before the reply is believed.
+    Outcome Ask(const std::string& request, bool& ok, std::vector<uint32_t>& spirv, std::string& messages)
+    {
+        const Clock::time_point deadline = Clock::now() + limit_;
+        auto failed = [](Io io) { return io == Io::TimedOut ? Outcome::Hung : Outcome::Ended; };
+        Io io = SendAll(fd_, request, deadline);
+        if (io != Io::Ok)
+            return failed(io);
+        uint32_t header[3];
+        if ((io = RecvAll(fd_, header, sizeof header, deadline)) != Io::Ok)
+            return failed(io);
+        const uint32_t flag = header[0], messageBytes = header[1], words = header[2];
+        if (flag > 1 || messageBytes > kMaxMessageBytes || words > kMaxSpirvWords ||
+            (flag == 1 ? words < kMinSpirvWords : words != 0))
+            return Outcome::Malformed;
+        std::string text(messageBytes, '\0');
+        std::vector<uint32_t> code(words);
+        if ((io = RecvAll(fd_, text.data(), text.size(), deadline)) != Io::Ok ||
+            (io = RecvAll(fd_, code.data(), code.size() * sizeof(uint32_t), deadline)) != Io::Ok)
+            return failed(io);
+        if (flag == 1 && code[0] != kSpirvMagic)
+            return Outcome::Malformed;
+        char extra = 0;
+        if (recv(fd_, &extra, 1, MSG_DONTWAIT | MSG_PEEK) > 0)
+            return Outcome::Malformed; // more than one reply to one request
+        ok = flag == 1;
+        messages = std::move(text);
+        spirv = std::move(code);
+        return Outcome::Replied;
+    }
+
+    // Ends (if asked) and waits for the child; its wait status, 0 if none was had.
+    int Reap(bool end)
+    {
+        int status = 0;
+        pid_t done = 0;
+        if (!end) {
+            // It closed its end, so it is on its way out: give it a moment to say how.
+            const Clock::time_point deadline = Clock::now() + kReapGrace;
+            while ((done = waitpid(pid_, &status, WNOHANG)) == 0 && Clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        if (done == 0) {
+            kill(pid_, SIGKILL);
+            while ((done = waitpid(pid_, &status, 0)) < 0 && errno == EINTR) {
+            }
+        }
+        if (done < 0)
+            status = 0;
+        close(fd_);
+        pid_ = -1;
+        fd_ = -1;
+        owner_ = 0;
+        return status;
+    }
+
+    pid_t pid_ = -1;
+    int fd_ = -1;
+    pid_t owner_ = 0; // the process that started the child
+    bool refusedLogged_ = false;
+    bool warmed_ = false;
+    std::chrono::milliseconds limit_{std::chrono::seconds(20)};
+};
+
+// glslang keeps global state while it parses, and the child serves one request at a
+// time: one compile at a time.
+std::mutex gCompileMutex;
+FrontEndProcess gFrontEnd;
 
 struct SpvcContextDeleter {
     void operator()(spvc_context c) const { spvc_context_destroy(c); }
@@ -373,15 +816,31 @@ CompileResult HlslCompiler::Compile(const std::string& source, const std::string
     HlslShim shim(source);
     result.samplerStates = shim.SamplerStates();
 
+    if (entryPoint.size() > kMaxEntryBytes || shim.Text().size() > kMaxTextBytes) {
+        result.messages = "error: the entry point or the shader text is too long\n";
+        return result;
+    }
+
+    // Initialised before the compiler process is forked, which inherits it.
     InitGlslangOnce();
-    // glslang keeps global state while it parses; one compile at a time.
-    static std::mutex mutex;
-    std::lock_guard<std::mutex> lock(mutex);
+    std::lock_guard<std::mutex> lock(gCompileMutex);
     std::vector<uint32_t> spirv;
-    if (!HlslToSpirv(shim.Text(), entryPoint, result.code.stage, spirv, result.messages))
+    if (!gFrontEnd.Compile(shim.Text(), entryPoint, result.code.stage, spirv, result.messages))
         return result;
     result.ok = SpirvToGlsl(std::move(spirv), result.code.stage, result.code, result.messages);
     return result;
 }
 
 } // namespace d3dx9
+
+int D3DX9Test_FrontEndProcess()
+{
+    std::lock_guard<std::mutex> lock(d3dx9::gCompileMutex);
+    return static_cast<int>(d3dx9::gFrontEnd.Pid());
+}
+
+void D3DX9Test_SetFrontEndTimeLimit(std::chrono::milliseconds limit)
+{
+    std::lock_guard<std::mutex> lock(d3dx9::gCompileMutex);
+    d3dx9::gFrontEnd.SetTimeLimit(limit);
+}

@@ -1,6 +1,8 @@
 #pragma once
 // HLSL (Direct3D 9 dialect) to GLSL 330 through glslang's HLSL front end, a small
 // SPIR-V fix-up and SPIRV-Cross. The result is the byte-code content of ShaderCode.
+// The front end runs in a child process kept for the program's life, so a text that
+// crashes it fails its compile instead of ending the program.
 #include "Platform/D3D9/ShaderCode.h"
 #include "Platform/D3DX9/HlslShim.h"
 

@@ -2,11 +2,20 @@
 #include "Core/Render/Shaders/DX9/BuiltinShaders.h"
 #include "Platform/D3D9/ShaderCode.h"
 #include "Platform/D3DX9/D3DX9.h"
+#include "Platform/D3DX9/D3DX9TestHooks.h"
 #include "Platform/D3DX9/HlslShim.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -203,6 +212,135 @@ TEST(D3DX9Compile, MacrosAreDefinedAndLineNumbersKept)
                 "vertex_shader", "vs_1_1", defines);
     EXPECT_TRUE(FAILED(bad.hr));
     EXPECT_NE(bad.messages.find(":3:"), std::string::npos) << bad.messages;
+}
+
+// ---- The front end's own process ----
+
+const char* const kValidVertex =
+    "float4 Tint;\n"
+    "float4 vertex_shader(float4 p : POSITION) : POSITION { return p * Tint; }\n";
+
+// Compiles a valid shader, checks what came out, and returns the compiler process's id.
+int CompileValid()
+{
+    Compiled r;
+    CompileInto(r, kValidVertex, "vertex_shader", "vs_2_0");
+    EXPECT_EQ(r.hr, D3D_OK) << r.messages;
+    EXPECT_NE(r.code, nullptr);
+    EXPECT_TRUE(r.table && r.table->GetConstantByName(nullptr, "Tint")) << "the constant table lacks Tint";
+    return D3DX9Test_FrontEndProcess();
+}
+
+// True once the process is gone and reaped: a zombie would still take signal 0.
+bool Reaped(int pid)
+{
+    return kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+TEST(D3DX9FrontEnd, OneCompilerProcessServesCompileAfterCompile)
+{
+    const int first = CompileValid();
+    EXPECT_GT(first, 0);
+    EXPECT_NE(first, getpid());
+    EXPECT_EQ(CompileValid(), first);
+}
+
+// Texts on which glslang's HLSL front end reads through a null pointer.
+struct FrontEndFault {
+    const char* what;
+    const char* text;
+};
+const FrontEndFault kFrontEndFaults[] = {
+    {"bare in", "in"},
+    {"bare inout", "inout"},
+    {"bare out", "out"},
+    {"nameless global in float", "in float;"},
+    {"global redeclared with another type", "float2 TuTv;float TuTv"},
+};
+
+TEST(D3DX9FrontEnd, ACrashFailsThatCompileWithAMessageAndTheNextCompileGetsANewProcess)
+{
+    for (const FrontEndFault& f : kFrontEndFaults)
+        for (const bool vertex : {true, false}) {
+            SCOPED_TRACE(std::string(f.what) + (vertex ? " (vertex)" : " (pixel)"));
+            const int before = CompileValid();
+            Compiled bad;
+            CompileInto(bad, f.text, vertex ? "vertex_shader" : "pixel_shader", vertex ? "vs_2_0" : "ps_2_0");
+            EXPECT_TRUE(FAILED(bad.hr));
+            EXPECT_EQ(bad.code, nullptr);
+            EXPECT_EQ(bad.table, nullptr);
+            EXPECT_NE(bad.messages.find("error: the HLSL front end ended abnormally"), std::string::npos)
+                << bad.messages;
+            EXPECT_TRUE(Reaped(before));
+            const int after = CompileValid();
+            EXPECT_GT(after, 0);
+            EXPECT_NE(after, before);
+        }
+}
+
+TEST(D3DX9FrontEnd, AProcessKilledBetweenCompilesIsReplacedWithoutFailingACompile)
+{
+    const int before = CompileValid();
+    ASSERT_GT(before, 0);
+    ASSERT_EQ(kill(before, SIGKILL), 0);
+    const int after = CompileValid();
+    EXPECT_NE(after, before);
+    EXPECT_TRUE(Reaped(before));
+}
+
+TEST(D3DX9FrontEnd, ACompileWithoutAnAnswerInTimeFailsAndEndsTheProcess)
+{
+    struct RestoreLimit {
+        ~RestoreLimit() { D3DX9Test_SetFrontEndTimeLimit(std::chrono::seconds(20)); }
+    } restore;
+    const int stuck = CompileValid();
+    ASSERT_GT(stuck, 0);
+    ASSERT_EQ(kill(stuck, SIGSTOP), 0);
+    D3DX9Test_SetFrontEndTimeLimit(std::chrono::milliseconds(300));
+    Compiled r;
+    CompileInto(r, kValidVertex, "vertex_shader", "vs_2_0");
+    EXPECT_TRUE(FAILED(r.hr));
+    EXPECT_NE(r.messages.find("did not finish this shader"), std::string::npos) << r.messages;
+    EXPECT_TRUE(Reaped(stuck));
+    D3DX9Test_SetFrontEndTimeLimit(std::chrono::seconds(20));
+    EXPECT_NE(CompileValid(), stuck);
+}
+
+// A lock or a pipe the program closes must really close: the compiler process must not
+// hold a copy.
+TEST(D3DX9FrontEnd, TheProcessKeepsNoDescriptorOfTheProgram)
+{
+    int fds[2];
+    ASSERT_EQ(pipe2(fds, O_CLOEXEC), 0);
+    const int old = CompileValid();
+    ASSERT_EQ(kill(old, SIGKILL), 0);
+    const int fresh = CompileValid(); // forked while the pipe is open
+    EXPECT_NE(fresh, old);
+    close(fds[1]);
+    pollfd p{fds[0], POLLIN, 0};
+    EXPECT_EQ(poll(&p, 1, 2000), 1);
+    EXPECT_TRUE(p.revents & POLLHUP) << "a copy of the pipe's write end is still open";
+    close(fds[0]);
+}
+
+// A fork of the program (as the game harness makes) must not talk to its parent's
+// compiler process, nor end it.
+TEST(D3DX9FrontEnd, AForkOfTheProgramStartsItsOwnProcess)
+{
+    const int parents = CompileValid();
+    ASSERT_GT(parents, 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const bool clean = D3DX9Test_FrontEndProcess() == 0;
+        const int own = CompileValid();
+        const bool separate = own > 0 && own != parents && !::testing::Test::HasFailure();
+        _exit(clean && separate ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    EXPECT_EQ(CompileValid(), parents);
 }
 
 TEST(HlslShim, RewritesEffectDeclarationsKeepingLinesAndRecordsSamplerStates)

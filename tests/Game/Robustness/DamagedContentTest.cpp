@@ -1,6 +1,7 @@
 // Each kind of content file damaged in turn (cut in half, emptied, overwritten with
-// seeded garbage, or given a line of malformed UTF-8): the game starts and plays on
-// what it can read, or ends its start with a log line; it never crashes or hangs.
+// seeded garbage, or given a line of malformed UTF-8; a shader file also replaced by a
+// text that crashes the HLSL front end): the game starts and plays on what it can read,
+// or ends its start with a log line; it never crashes or hangs.
 #include "Core/Render/Math/Random.h"
 #include "Source/TD/Shell/Game.h"
 #include "Source/TD/Shell/GameWindow.h"
@@ -16,7 +17,7 @@
 
 namespace {
 
-enum class Damage { Half, Empty, Garbage, BadUtf8 };
+enum class Damage { Half, Empty, Garbage, BadUtf8, FrontEndFault };
 
 const char* NameOf(Damage damage)
 {
@@ -25,6 +26,7 @@ const char* NameOf(Damage damage)
     case Damage::Empty: return "Empty";
     case Damage::Garbage: return "Garbage";
     case Damage::BadUtf8: return "BadUtf8";
+    case Damage::FrontEndFault: return "FrontEndFault";
     }
     return "";
 }
@@ -88,6 +90,8 @@ std::string Damaged(const std::string& text, Damage damage, unsigned seed)
         return out;
     }
     case Damage::BadUtf8: return WithBadUtf8(text);
+    // glslang's HLSL front end reads through a null pointer on this global.
+    case Damage::FrontEndFault: return "in float;\n";
     }
     return text;
 }
@@ -144,6 +148,9 @@ std::vector<Case> AllCases()
     for (const char* file : kBinaryFiles)
         for (Damage damage : {Damage::Half, Damage::Empty, Damage::Garbage})
             cases.push_back({file, damage});
+    for (const char* file : kTextFiles)
+        if (std::string(file).find(".hlsl") != std::string::npos)
+            cases.push_back({file, Damage::FrontEndFault});
     return cases;
 }
 
