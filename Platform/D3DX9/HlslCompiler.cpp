@@ -216,11 +216,12 @@ using Clock = std::chrono::steady_clock;
 
 // ---- child side ----
 
-bool ReadFull(int fd, void* data, size_t size)
+// Repeats `step` (a read or a send of what is left) until all `size` bytes went through;
+// false when the other end is gone or the call fails.
+template <class Byte, class Step> bool TransferAll(Byte* p, size_t size, Step step)
 {
-    auto* p = static_cast<char*>(data);
     while (size > 0) {
-        const ssize_t n = read(fd, p, size);
+        const ssize_t n = step(p, size);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -231,19 +232,16 @@ bool ReadFull(int fd, void* data, size_t size)
     return true;
 }
 
+bool ReadFull(int fd, void* data, size_t size)
+{
+    return TransferAll(static_cast<char*>(data), size,
+                       [fd](char* p, size_t left) { return read(fd, p, left); });
+}
+
 bool WriteFull(int fd, const void* data, size_t size)
 {
-    auto* p = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = send(fd, p, size, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
+    return TransferAll(static_cast<const char*>(data), size,
+                       [fd](const char* p, size_t left) { return send(fd, p, left, MSG_NOSIGNAL); });
 }
 
 void AppendWords(std::string& out, const uint32_t* words, size_t count)
