@@ -12,6 +12,18 @@ struct RenderState;
 // The body of an image draw: one textured quad of the source rectangle, placed by
 // its alignment, optionally flipped, coloured and tinted by the context.
 struct DrawImageParam {
+    DrawImageParam() = default;
+    // Field by field: a request moves its body on right after the fields were written
+    // one by one, and a block copy reads them back in wider pieces than they were
+    // stored, which the store buffer cannot forward; every sprite then waits for its
+    // own stores to land.
+    DrawImageParam(const DrawImageParam& o)
+        : graphics(o.graphics), render(o.render), state(o.state), image(o.image), hAlign(o.hAlign),
+          vAlign(o.vAlign), flipX(o.flipX), flipY(o.flipY), srcX(o.srcX), srcY(o.srcY), srcW(o.srcW),
+          srcH(o.srcH)
+    {
+    }
+    DrawImageParam& operator=(const DrawImageParam&) = default;
     Graphics* graphics = nullptr;
     Render* render = nullptr;
     RenderState* state = nullptr;
