@@ -16,7 +16,7 @@ struct DrawImageParam {
     // Field by field: a request moves its body on right after the fields were written
     // one by one, and a block copy reads them back in wider pieces than they were
     // stored, which the store buffer cannot forward; every sprite then waits for its
-    // own stores to land.
+    // own stores to land. A new field must be copied here too.
     DrawImageParam(const DrawImageParam& o)
         : graphics(o.graphics), render(o.render), state(o.state), image(o.image), hAlign(o.hAlign),
           vAlign(o.vAlign), flipX(o.flipX), flipY(o.flipY), srcX(o.srcX), srcY(o.srcY), srcW(o.srcW),

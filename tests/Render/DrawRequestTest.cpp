@@ -243,6 +243,34 @@ TEST_F(DrawTest, TextureCoordinatesFlipsAndParts)
     EXPECT_EQ(w[2].v, 0.0f);
 }
 
+TEST_F(DrawTest, ConversionsCarryTheWholeBody)
+{
+    // Alignment, flips and source rectangle all move with the body into a converted request.
+    const float src[4] = {16, 8, 32, 16};
+    for (const bool scaled : {false, true}) {
+        SCOPED_TRACE(scaled ? "translate then scale" : "translate");
+        render.BeginScene();
+        {
+            auto request = graphics->DrawImagePart(image.get(), src);
+            request.SetAlign(1, 1);
+            request->flipX = 1;
+            request->flipY = 1;
+            if (scaled)
+                request.Translate(10, 20).Scale(1);
+            else
+                request.Translate(10, 20);
+        }
+        const auto v = OneQuad();
+        // The 32 x 16 part ends at the offset, then the snap.
+        ExpectCorners(v, -22.5f, 3.5f, 9.5f, 19.5f);
+        ASSERT_EQ(v.size(), 4u);
+        EXPECT_FLOAT_EQ(v[0].u, 0.75f);
+        EXPECT_FLOAT_EQ(v[1].u, 0.25f);
+        EXPECT_FLOAT_EQ(v[0].v, 0.75f);
+        EXPECT_FLOAT_EQ(v[2].v, 0.25f);
+    }
+}
+
 TEST_F(DrawTest, ColourTintAndColourMode)
 {
     graphics->SetColor(1.01f, 0.5f, -0.2f, 1.0f); // out-of-range channels clamp
