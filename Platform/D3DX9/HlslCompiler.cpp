@@ -365,32 +365,16 @@ Io WaitFor(int fd, short events, Clock::time_point deadline)
     }
 }
 
-Io SendAll(int fd, const std::string& data, Clock::time_point deadline)
+// Waits for `events` and repeats `step` (a non-blocking send or receive of what is left)
+// until all `size` bytes went through, the other end is gone or the deadline passed.
+template <class Byte, class Step>
+Io TransferBefore(int fd, short events, Byte* p, size_t size, Clock::time_point deadline, Step step)
 {
-    size_t done = 0;
-    while (done < data.size()) {
-        const Io ready = WaitFor(fd, POLLOUT, deadline);
-        if (ready != Io::Ok)
-            return ready;
-        // MSG_NOSIGNAL: a child that has ended must not take the program down by SIGPIPE.
-        const ssize_t n = send(fd, data.data() + done, data.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
-            continue;
-        if (n <= 0)
-            return Io::Closed;
-        done += static_cast<size_t>(n);
-    }
-    return Io::Ok;
-}
-
-Io RecvAll(int fd, void* data, size_t size, Clock::time_point deadline)
-{
-    auto* p = static_cast<char*>(data);
     while (size > 0) {
-        const Io ready = WaitFor(fd, POLLIN, deadline);
+        const Io ready = WaitFor(fd, events, deadline);
         if (ready != Io::Ok)
             return ready;
-        const ssize_t n = recv(fd, p, size, MSG_DONTWAIT);
+        const ssize_t n = step(p, size);
         if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
             continue;
         if (n <= 0)
@@ -399,6 +383,20 @@ Io RecvAll(int fd, void* data, size_t size, Clock::time_point deadline)
         size -= static_cast<size_t>(n);
     }
     return Io::Ok;
+}
+
+Io SendAll(int fd, const std::string& data, Clock::time_point deadline)
+{
+    // MSG_NOSIGNAL: a child that has ended must not take the program down by SIGPIPE.
+    return TransferBefore(fd, POLLOUT, data.data(), data.size(), deadline, [fd](const char* p, size_t left) {
+        return send(fd, p, left, MSG_NOSIGNAL | MSG_DONTWAIT);
+    });
+}
+
+Io RecvAll(int fd, void* data, size_t size, Clock::time_point deadline)
+{
+    return TransferBefore(fd, POLLIN, static_cast<char*>(data), size, deadline,
+                          [fd](char* p, size_t left) { return recv(fd, p, left, MSG_DONTWAIT); });
 }
 
 std::string DescribeStatus(int status)
