@@ -364,6 +364,7 @@ void Device9::QueryWindowFramebuffer()
     gl_.GetBooleanv(GL_DOUBLEBUFFER, &doubleBuffered);
     windowDoubleBuffered_ = doubleBuffered == GL_TRUE;
     gl_.GetIntegerv(GL_READ_BUFFER, &windowReadBuffer_);
+    boundFramebuffer_ = 0;
     ForgetGlErrors();
 }
 
@@ -435,11 +436,12 @@ bool Device9::WindowCanHoldBackBuffer() const
     if (w <= 0 || h <= 0 || static_cast<UINT>(w) != params_.BackBufferWidth ||
         static_cast<UINT>(h) != params_.BackBufferHeight)
         return false;
-    // The off-screen back buffer has 8 bits a channel and a 24-bit depth, 8-bit stencil
-    // buffer; the window must offer no less. An X8 format never reads its alpha back.
+    // The off-screen back buffer has 8 bits a channel and, once a draw has tested depth,
+    // a 24-bit depth, 8-bit stencil buffer; the window must offer no less. An X8 format
+    // never reads its alpha back.
     if (windowColourBits_ < 8 || (params_.BackBufferFormat != D3DFMT_X8R8G8B8 && windowAlphaBits_ < 8))
         return false;
-    return windowDepthBits_ >= 24 && windowStencilBits_ >= 8;
+    return !depthTested_ || !params_.EnableAutoDepthStencil || WindowHasDepthStencil();
 }
 
 void Device9::OpenFrame()
@@ -459,11 +461,77 @@ void Device9::OpenFrame()
     }
 }
 
-GLuint Device9::BackBufferFramebuffer()
+GLuint Device9::BackBufferFramebuffer(bool depth)
 {
     if (!frameOpen_)
         OpenFrame();
-    return inWindow_ ? 0 : backFramebuffer_;
+    if (!depth || !params_.EnableAutoDepthStencil || (inWindow_ && WindowHasDepthStencil()))
+        return inWindow_ ? 0 : backFramebuffer_;
+    if (inWindow_)
+        MoveBackBufferOffscreen();
+    if (inWindow_)
+        return 0; // nowhere to put depth: the draw goes without
+    const bool tried = backDepth_.Tried();
+    const GLuint framebuffer =
+        backDepth_.Framebuffer(gl_, static_cast<GLsizei>(params_.BackBufferWidth),
+                               static_cast<GLsizei>(params_.BackBufferHeight), backColour_, 0);
+    if (!tried)
+        FramebuffersChanged();
+    return framebuffer ? framebuffer : backFramebuffer_;
+}
+
+bool Device9::KeepBackBufferDepthClear(DWORD flags, float z, DWORD stencil)
+{
+    if (!params_.EnableAutoDepthStencil)
+        return true; // nothing to clear
+    if (!frameOpen_)
+        OpenFrame();
+    if ((inWindow_ && WindowHasDepthStencil()) || backDepth_.Tried())
+        return false;
+    backDepth_.KeepClear(flags, z, stencil);
+    return true;
+}
+
+void Device9::MoveBackBufferOffscreen()
+{
+    depthTested_ = true;
+    if (!backFramebuffer_ && !CreateOffscreenBackBuffer()) {
+        SDL_LogError(SDL_LOG_CATEGORY_APPLICATION,
+                     "Back buffer %ux%u cannot be made off-screen; drawing into the window without depth",
+                     params_.BackBufferWidth, params_.BackBufferHeight);
+        return;
+    }
+    // The window stores its rows bottom first, the off-screen buffer top first.
+    const auto w = static_cast<GLint>(params_.BackBufferWidth), h = static_cast<GLint>(params_.BackBufferHeight);
+    gl_.BindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    BindDrawFramebuffer(backFramebuffer_);
+    gl_.Disable(GL_SCISSOR_TEST);
+    gl_.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    gl_.BlitFramebuffer(0, 0, w, h, 0, h, w, 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    inWindow_ = false;
+    pipelineDirty_ = true;
+}
+
+void Device9::FramebuffersChanged()
+{
+    boundFramebuffer_ = kUnknownName;
+    pipelineDirty_ = true;
+}
+
+void Device9::BindDrawFramebuffer(GLuint framebuffer)
+{
+    if (boundFramebuffer_ == framebuffer)
+        return;
+    gl_.BindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer);
+    boundFramebuffer_ = framebuffer;
+}
+
+void Device9::UseTextureUnit(GLenum unit)
+{
+    if (activeUnit_ == unit)
+        return;
+    gl_.ActiveTexture(GL_TEXTURE0 + unit);
+    activeUnit_ = unit;
 }
 
 bool Device9::TargetLacksAlpha() const
@@ -482,25 +550,31 @@ bool Device9::CreateOffscreenBackBuffer()
 {
     const auto w = static_cast<GLsizei>(params_.BackBufferWidth),
                h = static_cast<GLsizei>(params_.BackBufferHeight);
-    gl_.GenRenderbuffers(1, &backColour_);
-    gl_.BindRenderbuffer(GL_RENDERBUFFER, backColour_);
-    gl_.RenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
-    gl_.GenRenderbuffers(1, &backDepth_);
-    gl_.BindRenderbuffer(GL_RENDERBUFFER, backDepth_);
-    gl_.RenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, w, h);
+    // A texture given its pixels as BGRA bytes is stored so by drivers that can (a
+    // renderbuffer would be RGBA), which lets llvmpipe draw into it on its fast paths.
+    gl_.GenTextures(1, &backColour_);
+    UseTextureUnit(kUploadUnit);
+    gl_.BindTexture(GL_TEXTURE_2D, backColour_);
+    gl_.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    gl_.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
     gl_.GenFramebuffers(1, &backFramebuffer_);
-    gl_.BindFramebuffer(GL_FRAMEBUFFER, backFramebuffer_);
-    gl_.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, backColour_);
-    gl_.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, backDepth_);
-    if (gl_.CheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        gl_.DeleteFramebuffers(1, &backFramebuffer_);
-        gl_.DeleteRenderbuffers(1, &backColour_);
-        gl_.DeleteRenderbuffers(1, &backDepth_);
-        backFramebuffer_ = backColour_ = backDepth_ = 0;
+    BindDrawFramebuffer(backFramebuffer_);
+    gl_.FramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, backColour_, 0);
+    if (gl_.CheckFramebufferStatus(GL_DRAW_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        DestroyOffscreenBackBuffer();
         return false;
     }
     pipelineDirty_ = true;
     return true;
+}
+
+void Device9::DestroyOffscreenBackBuffer()
+{
+    gl_.DeleteFramebuffers(1, &backFramebuffer_);
+    gl_.DeleteTextures(1, &backColour_);
+    backFramebuffer_ = backColour_ = 0;
+    backDepth_.Destroy(gl_);
+    FramebuffersChanged();
 }
 
 void Device9::DestroyBackBuffer()
@@ -508,10 +582,7 @@ void Device9::DestroyBackBuffer()
     if (renderTarget_ == backBuffer_.get())
         renderTarget_ = nullptr;
     backBuffer_.reset();
-    gl_.DeleteFramebuffers(1, &backFramebuffer_);
-    gl_.DeleteRenderbuffers(1, &backColour_);
-    gl_.DeleteRenderbuffers(1, &backDepth_);
-    backFramebuffer_ = backColour_ = backDepth_ = 0;
+    DestroyOffscreenBackBuffer();
 }
 
 void Device9::ResetStates()
@@ -632,7 +703,7 @@ void Device9::CopyBackBufferToWindow()
     int w = 0, h = 0;
     SDL_GL_GetDrawableSize(window_, &w, &h);
     gl_.BindFramebuffer(GL_READ_FRAMEBUFFER, backFramebuffer_);
-    gl_.BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    BindDrawFramebuffer(0);
     gl_.Disable(GL_SCISSOR_TEST);
     gl_.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     const auto bw = static_cast<GLint>(params_.BackBufferWidth),
@@ -764,7 +835,25 @@ HRESULT Device9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR 
         (flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0)
         return D3DERR_INVALIDCALL;
     MakeCurrent();
-    gl_.BindFramebuffer(GL_FRAMEBUFFER, renderTarget_->Framebuffer());
+    // The cleared area is the viewport, cut by the scissor rectangle when that test is on.
+    LONG left = static_cast<LONG>(viewport_.X), top = static_cast<LONG>(viewport_.Y);
+    LONG right = left + static_cast<LONG>(viewport_.Width),
+         bottom = top + static_cast<LONG>(viewport_.Height);
+    if (renderStates_[D3DRS_SCISSORTESTENABLE]) {
+        left = std::max(left, scissor_.left);
+        top = std::max(top, scissor_.top);
+        right = std::min(right, scissor_.right);
+        bottom = std::min(bottom, scissor_.bottom);
+    }
+    // A clear of all the depth or stencil waits for the buffer while there is none yet.
+    const DWORD depthFlags = flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL);
+    const bool whole = count == 0 && left <= 0 && top <= 0 && right >= static_cast<LONG>(renderTarget_->Width()) &&
+                       bottom >= static_cast<LONG>(renderTarget_->Height());
+    if (depthFlags && whole && renderTarget_->KeepDepthClear(depthFlags, z, stencil))
+        flags &= ~depthFlags;
+    if (flags == 0)
+        return D3D_OK;
+    BindDrawFramebuffer(renderTarget_->Framebuffer((flags & depthFlags) != 0));
     GLbitfield mask = 0;
     if (flags & D3DCLEAR_TARGET) {
         mask |= GL_COLOR_BUFFER_BIT;
@@ -780,16 +869,6 @@ HRESULT Device9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR 
     if (flags & D3DCLEAR_STENCIL) {
         mask |= GL_STENCIL_BUFFER_BIT;
         gl_.ClearStencil(static_cast<GLint>(stencil));
-    }
-    // The cleared area is the viewport, cut by the scissor rectangle when that test is on.
-    LONG left = static_cast<LONG>(viewport_.X), top = static_cast<LONG>(viewport_.Y);
-    LONG right = left + static_cast<LONG>(viewport_.Width),
-         bottom = top + static_cast<LONG>(viewport_.Height);
-    if (renderStates_[D3DRS_SCISSORTESTENABLE]) {
-        left = std::max(left, scissor_.left);
-        top = std::max(top, scissor_.top);
-        right = std::min(right, scissor_.right);
-        bottom = std::min(bottom, scissor_.bottom);
     }
     gl_.Enable(GL_SCISSOR_TEST);
     auto clearArea = [&](LONG l, LONG t, LONG r, LONG b) {
@@ -1259,7 +1338,7 @@ HRESULT Device9::PrepareDraw()
     LinkedProgram* program = Program(); // there is no fixed-function pipeline here
     if (!program)
         return D3DERR_INVALIDCALL;
-    gl_.BindFramebuffer(GL_FRAMEBUFFER, renderTarget_->Framebuffer());
+    BindDrawFramebuffer(renderTarget_->Framebuffer(renderStates_[D3DRS_ZENABLE] != D3DZB_FALSE));
     if (pipelineDirty_)
         ApplyPipelineState();
     if (boundProgram_ != program->name) {
@@ -1278,7 +1357,7 @@ HRESULT Device9::PrepareDraw()
     for (DWORD stage : program->samplerStages) {
         const GLuint name = textures_[stage] ? textures_[stage]->Name() : 0;
         if (boundTextures_[stage] != name) {
-            gl_.ActiveTexture(GL_TEXTURE0 + stage);
+            UseTextureUnit(stage);
             gl_.BindTexture(GL_TEXTURE_2D, name);
             boundTextures_[stage] = name;
         }

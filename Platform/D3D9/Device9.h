@@ -7,14 +7,19 @@
 // Direct3D's integer pixel centres land on OpenGL's half-integer ones and a -0.5
 // shifted quad covers exactly its pixels.
 // The back buffer is the window's own framebuffer whenever it can be: same size as the
-// window's drawable, enough colour, alpha, depth and stencil bits, and a swap effect
-// that may lose the contents. Its rows are stored bottom first, so nothing is mirrored
-// there and viewport and scissor rows are counted from the bottom; Present just swaps.
-// Otherwise the back buffer is an off-screen framebuffer object that Present copies,
-// scaled and upright, into the window. The choice is made when a frame first touches
-// the back buffer, never in the middle of one.
+// window's drawable, enough colour and alpha bits, and a swap effect that may lose the
+// contents. Its rows are stored bottom first, so nothing is mirrored there and viewport
+// and scissor rows are counted from the bottom; Present just swaps. Otherwise the back
+// buffer is an off-screen framebuffer object that Present copies, scaled and upright,
+// into the window. The choice is made when a frame first touches the back buffer.
+//
+// Depth and stencil are attached only while a draw tests depth (DepthStencil.h), so a
+// window is made without them. The first draw that tests depth, or a clear that cannot
+// wait, in a window that has none moves the back buffer off-screen, with what the frame
+// drew so far, for the rest of the device's life.
 #include "Platform/D3D9/D3D9.h"
 #include "Platform/D3D9/D3D9TestHooks.h"
+#include "Platform/D3D9/DepthStencil.h"
 #include "Platform/D3D9/GlApi.h"
 
 #include <atomic>
@@ -132,9 +137,18 @@ public:
     void Forget(PixelShader9* shader);
     // The failure planted for this call by the test hook, or D3D_OK.
     HRESULT TakeFailure(D3D9TestCall call);
-    // The back buffer's framebuffer for the current frame (0: the window's); opens the
-    // frame when it is the first touch since Present or Reset.
-    GLuint BackBufferFramebuffer();
+    // The back buffer's framebuffer for the current frame (0: the window's), with the
+    // depth-stencil buffer when `depth`; opens the frame when it is the first touch since
+    // Present or Reset.
+    GLuint BackBufferFramebuffer(bool depth);
+    // Surface9::KeepDepthClear for the back buffer.
+    bool KeepBackBufferDepthClear(DWORD flags, float z, DWORD stencil);
+    // Framebuffers were made or deleted, which may have changed the binding and states.
+    void FramebuffersChanged();
+    // Binds `framebuffer` for drawing unless it is bound already.
+    void BindDrawFramebuffer(GLuint framebuffer);
+    // Makes GL_TEXTURE0 + `unit` the active unit unless it is already.
+    void UseTextureUnit(GLenum unit);
 
     // Test hooks.
     void SetTestState(D3D9TestDeviceState state) { testState_ = state; }
@@ -157,6 +171,9 @@ private:
     // Debug builds log the driver's messages where the context offers them.
     void ListenToDriver();
     bool WindowCanHoldBackBuffer() const;
+    bool WindowHasDepthStencil() const { return windowDepthBits_ >= 24 && windowStencilBits_ >= 8; }
+    // For good, keeping the frame drawn so far: the window has no depth to test.
+    void MoveBackBufferOffscreen();
     void OpenFrame();
     bool TargetIsWindow() const { return inWindow_ && renderTarget_ && renderTarget_ == backBuffer_.get(); }
     // The target has no alpha (X8R8G8B8): draws leave its alpha alone and clears make it
@@ -166,6 +183,7 @@ private:
     // current target: the window counts its rows from the bottom.
     LONG GlY(LONG top, LONG bottom) const;
     bool CreateOffscreenBackBuffer();
+    void DestroyOffscreenBackBuffer();
     void DestroyBackBuffer();
     void CopyBackBufferToWindow();
     bool ReadPixels(GLuint framebuffer, GLenum buffer, int width, int height, bool bottomFirst,
@@ -199,7 +217,10 @@ private:
 
     D3DPRESENT_PARAMETERS params_{};
     std::unique_ptr<Surface9> backBuffer_;
-    GLuint backFramebuffer_ = 0, backColour_ = 0, backDepth_ = 0; // the off-screen back buffer
+    // The off-screen back buffer: its colour texture and the framebuffer without depth.
+    GLuint backFramebuffer_ = 0, backColour_ = 0;
+    DepthStencil backDepth_; // beside the off-screen back buffer or a window without one
+    bool depthTested_ = false; // since then the window holds the back buffer only with depth
     bool inWindow_ = false;  // the back buffer's pixels are the window's framebuffer
     bool frameOpen_ = false; // the storage is chosen for the frame under way
     bool presented_ = false; // nothing touched the back buffer since Present
@@ -236,9 +257,12 @@ private:
     // What the context has bound, so that a draw repeats no binding: the vertex array,
     // the program, the texture of each sampled stage (kUnknownName when not known).
     static constexpr GLuint kUnknownName = ~0u;
+    // So are the framebuffer bound for drawing and the active texture unit.
     StreamArray* boundArray_ = nullptr;
     GLuint boundProgram_ = kUnknownName;
     GLuint boundTextures_[kMaxStages];
+    GLuint boundFramebuffer_ = kUnknownName;
+    GLenum activeUnit_ = kUnknownName;
 
     // Direct3D state.
     Surface9* renderTarget_ = nullptr;

@@ -15,11 +15,12 @@ Surface9::Surface9(Device9* device, Texture9* texture, UINT level, UINT width, U
 
 Surface9::~Surface9()
 {
-    if (!ownsFramebuffer_)
+    if (!framebuffer_)
         return;
     device_->MakeCurrent();
     device_->Gl().DeleteFramebuffers(1, &framebuffer_);
-    device_->Gl().DeleteRenderbuffers(1, &depth_);
+    depth_.Destroy(device_->Gl());
+    device_->FramebuffersChanged();
 }
 
 ULONG Surface9::AddRef()
@@ -61,30 +62,42 @@ HRESULT Surface9::GetDesc(D3DSURFACE_DESC* desc)
     return D3D_OK;
 }
 
-GLuint Surface9::Framebuffer()
+GLuint Surface9::Framebuffer(bool depth)
 {
     if (!texture_)
-        return device_->BackBufferFramebuffer();
-    if (framebuffer_ || !texture_->IsRenderTarget())
-        return framebuffer_;
+        return device_->BackBufferFramebuffer(depth);
+    if (!texture_->IsRenderTarget())
+        return 0;
     const GlApi& gl = device_->Gl();
-    gl.GenFramebuffers(1, &framebuffer_);
-    gl.GenRenderbuffers(1, &depth_);
-    ownsFramebuffer_ = true;
-    gl.BindRenderbuffer(GL_RENDERBUFFER, depth_);
-    gl.RenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, static_cast<GLsizei>(width_),
-                           static_cast<GLsizei>(height_));
-    gl.BindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
-    gl.FramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture_->Name(),
-                            static_cast<GLint>(level_));
-    gl.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depth_);
-    if (gl.CheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        gl.DeleteFramebuffers(1, &framebuffer_);
-        gl.DeleteRenderbuffers(1, &depth_);
-        framebuffer_ = depth_ = 0;
-        ownsFramebuffer_ = false;
+    if (!framebuffer_) {
+        gl.GenFramebuffers(1, &framebuffer_);
+        gl.BindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer_);
+        gl.FramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture_->Name(),
+                                static_cast<GLint>(level_));
+        if (gl.CheckFramebufferStatus(GL_DRAW_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+            gl.DeleteFramebuffers(1, &framebuffer_);
+            framebuffer_ = 0;
+        }
+        device_->FramebuffersChanged();
     }
-    return framebuffer_;
+    if (!depth || !framebuffer_)
+        return framebuffer_;
+    const bool tried = depth_.Tried();
+    const GLuint withDepth = depth_.Framebuffer(gl, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_),
+                                                texture_->Name(), static_cast<GLint>(level_));
+    if (!tried)
+        device_->FramebuffersChanged();
+    return withDepth ? withDepth : framebuffer_;
+}
+
+bool Surface9::KeepDepthClear(DWORD flags, float z, DWORD stencil)
+{
+    if (!texture_)
+        return device_->KeepBackBufferDepthClear(flags, z, stencil);
+    if (depth_.Tried())
+        return false;
+    depth_.KeepClear(flags, z, stencil);
+    return true;
 }
 
 } // namespace d3d9

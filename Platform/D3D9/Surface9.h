@@ -4,6 +4,7 @@
 // back buffer belongs to the device and only counts the references handed out, which
 // must all be released before Reset. Where the back buffer's pixels live (the window's
 // own framebuffer or an off-screen one) is the device's choice, frame by frame.
+#include "Platform/D3D9/DepthStencil.h"
 #include "Platform/D3D9/Device9.h"
 
 namespace d3d9 {
@@ -20,9 +21,14 @@ public:
     HRESULT GetDevice(IDirect3DDevice9** device) override;
     HRESULT GetDesc(D3DSURFACE_DESC* desc) override;
 
-    // The framebuffer that draws into this surface; made on first use for a texture level
-    // (0 when that fails). For the back buffer 0 is the window's framebuffer.
-    GLuint Framebuffer();
+    // The framebuffer that draws into this surface, with its depth-stencil buffer when
+    // `depth`; made on first use for a texture level (0 when that fails). For the back
+    // buffer 0 is the window's framebuffer.
+    GLuint Framebuffer(bool depth = false);
+    // A clear of the whole surface's depth or stencil (D3DCLEAR_ZBUFFER, D3DCLEAR_STENCIL
+    // of `flags`): kept for later, and true, while there is no depth-stencil buffer to
+    // clear yet; false when the clear must go through Framebuffer(true) now.
+    bool KeepDepthClear(DWORD flags, float z, DWORD stencil);
     bool IsBackBuffer() const { return texture_ == nullptr; }
     Device9* Owner() const { return device_; }
     Texture9* Texture() const { return texture_; }
@@ -37,9 +43,8 @@ private:
     UINT level_ = 0;
     UINT width_, height_;
     D3DFORMAT format_;
-    GLuint framebuffer_ = 0;
-    GLuint depth_ = 0;
-    bool ownsFramebuffer_ = false;
+    GLuint framebuffer_ = 0; // a texture level's, without depth
+    DepthStencil depth_;     // a texture level's
     ULONG refs_ = 0;
 };
 

@@ -117,7 +117,7 @@ void Texture9::Allocate(UINT levels)
     const GlApi& gl = device_->Gl();
     device_->MakeCurrent();
     gl.GenTextures(1, &name_);
-    gl.ActiveTexture(GL_TEXTURE0 + kUploadUnit);
+    device_->UseTextureUnit(kUploadUnit);
     gl.BindTexture(GL_TEXTURE_2D, name_);
     // Without the limit, mip filtering would find the texture incomplete and sample black.
     gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
@@ -225,7 +225,7 @@ void Texture9::Upload(UINT level)
     const Level& l = levels_[level];
     const GlApi& gl = device_->Gl();
     device_->MakeCurrent();
-    gl.ActiveTexture(GL_TEXTURE0 + kUploadUnit);
+    device_->UseTextureUnit(kUploadUnit);
     gl.BindTexture(GL_TEXTURE_2D, name_);
     gl.PixelStorei(GL_UNPACK_ALIGNMENT, 4);
     gl.PixelStorei(GL_UNPACK_ROW_LENGTH, 0);

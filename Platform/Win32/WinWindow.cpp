@@ -575,13 +575,15 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
     record->width = std::max(width, 1);
     record->height = std::max(height, 1);
 
-    // The Direct3D 9 stand-in makes an OpenGL 3.3 core context on the window.
+    // The Direct3D 9 stand-in makes an OpenGL 3.3 core context on the window. It keeps
+    // depth and stencil apart, attached only while a draw tests depth: a window with
+    // them would make every 2D draw pay for them.
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     if (!(style & WS_CAPTION))
         flags |= SDL_WINDOW_BORDERLESS;

@@ -496,7 +496,7 @@ TEST_P(D3D9DrawOn, BackBuffersWithoutAlphaStayOpaque)
         D3DPRESENT_PARAMETERS p = params_;
         p.BackBufferFormat = format;
         ASSERT_EQ(device_->Reset(&p), D3D_OK);
-        ASSERT_EQ(D3D9Test_BackBufferInWindow(device_), storage_ == BackBufferStorage::Window);
+        ASSERT_EQ(D3D9Test_BackBufferInWindow(device_), InWindow(storage_));
         SetRendererStates();
         Begin(0x40102030);
         Use(geom, Ortho(kWidth, kHeight));
@@ -513,7 +513,7 @@ TEST_P(D3D9DrawOn, BackBuffersWithoutAlphaStayOpaque)
         EXPECT_EQ(back[2 * kWidth], (clearedAlpha << 24) | 0x102030);
         ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
         // Only the window variant's window has alpha bits to show it.
-        if (storage_ == BackBufferStorage::Window) {
+        if (InWindow(storage_)) {
             std::vector<uint32_t> window;
             int w = 0, h = 0;
             ASSERT_TRUE(D3D9Test_ReadWindow(device_, window, w, h));
@@ -1049,6 +1049,173 @@ TEST_F(D3D9DrawInWindow, BackBufferOfAnotherSizeThanTheWindowPresentsUpright)
     window = PresentCorners(kWidth / 2, kHeight / 2, geom, w, h);
     EXPECT_FALSE(D3D9Test_BackBufferInWindow(device_));
     ExpectCorners(window, w, h, 16);
+}
+
+// Depth is tested, and written, only by draws that ask for it; where the window has no
+// depth of its own, the first such draw takes the back buffer off-screen with what the
+// frame drew so far. Every home of the back buffer gives the same pictures.
+class D3D9DepthOn : public D3D9DrawOn {
+protected:
+    // A w x h square of one colour at depth z, corners at pixel edges.
+    void Square(float x0, float y0, float x1, float y1, float z, uint32_t c)
+    {
+        const float s = -0.5f;
+        const std::vector<VertexGeom> q{
+            {x0 + s, y0 + s, z, c}, {x1 + s, y0 + s, z, c}, {x0 + s, y1 + s, z, c}, {x1 + s, y1 + s, z, c}};
+        Draw(D3DPT_TRIANGLESTRIP, q, kFvfGeom, 2);
+    }
+
+    static void Fill(std::vector<uint32_t>& img, int width, int x0, int y0, int x1, int y1, uint32_t c)
+    {
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                img[y * width + x] = c;
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(BackBuffer, D3D9DepthOn,
+                         ::testing::Values(BackBufferStorage::Window, BackBufferStorage::WindowWithDepth,
+                                           BackBufferStorage::Offscreen),
+                         [](const ::testing::TestParamInfo<BackBufferStorage>& info) {
+                             switch (info.param) {
+                             case BackBufferStorage::Window:
+                                 return std::string("InWindow");
+                             case BackBufferStorage::WindowWithDepth:
+                                 return std::string("InWindowWithDepth");
+                             default:
+                                 return std::string("Offscreen");
+                             }
+                         });
+
+TEST_P(D3D9DepthOn, DrawsThatTestDepthHideWhatLiesBehindThem)
+{
+    Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
+    const uint32_t yellow = 0xFFFFFF00, red = 0xFFFF0000, green = 0xFF00FF00, white = 0xFFFFFFFF;
+    Begin(); // colour, and all the depth to the far plane
+    Use(geom, Ortho(kWidth, kHeight));
+    Square(0, 0, 64, 4, 0.5f, yellow); // drawn before any draw tests depth
+    ASSERT_EQ(device_->SetRenderState(D3DRS_ZENABLE, TRUE), D3D_OK);
+    Square(8, 8, 24, 24, 0.25f, red);
+    Square(16, 16, 32, 32, 0.75f, green); // behind the red square where they overlap
+    ASSERT_EQ(device_->SetRenderState(D3DRS_ZENABLE, FALSE), D3D_OK);
+    Square(40, 8, 48, 16, 0.9f, white); // untested: drawn, and its depth is not written
+    ASSERT_EQ(device_->SetRenderState(D3DRS_ZENABLE, TRUE), D3D_OK);
+    Square(44, 12, 48, 16, 0.95f, green); // nearer than the far plane the white one left
+    ASSERT_EQ(device_->SetRenderState(D3DRS_ZENABLE, FALSE), D3D_OK);
+    End();
+
+    std::vector<uint32_t> want(kWidth * kHeight, kClear);
+    Fill(want, kWidth, 0, 0, 64, 4, yellow);
+    Fill(want, kWidth, 16, 16, 32, 32, green);
+    Fill(want, kWidth, 8, 8, 24, 24, red);
+    Fill(want, kWidth, 40, 8, 48, 16, white);
+    Fill(want, kWidth, 44, 12, 48, 16, green);
+    ExpectSame(ReadBackBuffer(), want, kWidth);
+    EXPECT_EQ(D3D9Test_BackBufferInWindow(device_), storage_ == BackBufferStorage::WindowWithDepth);
+
+    ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    std::vector<uint32_t> window;
+    int w = 0, h = 0;
+    ASSERT_TRUE(D3D9Test_ReadWindow(device_, window, w, h));
+    ASSERT_EQ(w, kWidth);
+    ASSERT_EQ(h, kHeight);
+    ExpectSame(window, want, kWidth);
+
+    // The next frame finds the depth buffer where this one left it.
+    Begin(0xFF000000);
+    Use(geom, Ortho(kWidth, kHeight));
+    ASSERT_EQ(device_->SetRenderState(D3DRS_ZENABLE, TRUE), D3D_OK);
+    Square(0, 0, 8, 8, 0.5f, green);
+    Square(4, 4, 12, 12, 0.6f, red);
+    ASSERT_EQ(device_->SetRenderState(D3DRS_ZENABLE, FALSE), D3D_OK);
+    End();
+    want.assign(kWidth * kHeight, 0xFF000000);
+    Fill(want, kWidth, 4, 4, 12, 12, red);
+    Fill(want, kWidth, 0, 0, 8, 8, green);
+    ExpectSame(ReadBackBuffer(), want, kWidth);
+}
+
+// A clear of the whole depth buffer before any draw has tested depth is kept for the
+// buffer, and a clear of part of it after goes to the buffer itself.
+TEST_P(D3D9DepthOn, ClearsOfDepthHoldBeforeTheFirstTestAndAfter)
+{
+    Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
+    const uint32_t red = 0xFFFF0000;
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kClear, 0.0f, 0), D3D_OK);
+    ASSERT_EQ(device_->BeginScene(), D3D_OK);
+    Use(geom, Ortho(kWidth, kHeight));
+    ASSERT_EQ(device_->SetRenderState(D3DRS_ZENABLE, TRUE), D3D_OK);
+    Square(0, 0, 64, 48, 0.5f, red); // behind the near plane the clear left: nowhere
+    End();
+    ExpectSame(ReadBackBuffer(), std::vector<uint32_t>(kWidth * kHeight, kClear), kWidth);
+
+    const D3DVIEWPORT9 left{0, 0, 32, 48, 0.0f, 1.0f}, all{0, 0, kWidth, kHeight, 0.0f, 1.0f};
+    ASSERT_EQ(device_->SetViewport(&left), D3D_OK);
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0), D3D_OK);
+    ASSERT_EQ(device_->SetViewport(&all), D3D_OK);
+    ASSERT_EQ(device_->BeginScene(), D3D_OK);
+    Square(0, 0, 64, 48, 0.5f, red);
+    ASSERT_EQ(device_->SetRenderState(D3DRS_ZENABLE, FALSE), D3D_OK);
+    End();
+    std::vector<uint32_t> want(kWidth * kHeight, kClear);
+    Fill(want, kWidth, 0, 0, 32, 48, red);
+    ExpectSame(ReadBackBuffer(), want, kWidth);
+}
+
+// Clears of colour and depth and draws that test no depth, frame after frame, as the
+// game's are: the back buffer stays in a window that has no depth.
+TEST_F(D3D9DrawInWindow, WithoutDepthTestsTheBackBufferStaysInAWindowWithoutDepth)
+{
+    Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
+    for (int frame = 0; frame < 3; ++frame) {
+        ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, kClear, 1.0f,
+                                 0),
+                  D3D_OK);
+        int w = 0, h = 0;
+        std::vector<uint32_t> window = PresentCorners(kWidth, kHeight, geom, w, h);
+        EXPECT_TRUE(D3D9Test_BackBufferInWindow(device_)) << "frame " << frame;
+        ExpectCorners(window, w, h, 8);
+    }
+}
+
+// A render target tests depth in a buffer of its own.
+TEST_F(D3D9Draw, RenderTargetsTestDepth)
+{
+    Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
+    IDirect3DTexture9* target = nullptr;
+    ASSERT_EQ(device_->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
+                                     &target, nullptr),
+              D3D_OK);
+    IDirect3DSurface9* surface = nullptr;
+    ASSERT_EQ(target->GetSurfaceLevel(0, &surface), D3D_OK);
+    IDirect3DSurface9* backBuffer = nullptr;
+    ASSERT_EQ(device_->GetRenderTarget(0, &backBuffer), D3D_OK);
+    ASSERT_EQ(device_->SetRenderTarget(0, surface), D3D_OK);
+    Begin(0xFF000000);
+    Use(geom, Ortho(16, 16));
+    ASSERT_EQ(device_->SetRenderState(D3DRS_ZENABLE, TRUE), D3D_OK);
+    const uint32_t red = 0xFFFF0000, green = 0xFF00FF00;
+    const float s = -0.5f;
+    const std::vector<VertexGeom> near{{s, s, 0.2f, red}, {8 + s, s, 0.2f, red}, {s, 8 + s, 0.2f, red},
+                                       {8 + s, 8 + s, 0.2f, red}};
+    const std::vector<VertexGeom> far{{4 + s, 4 + s, 0.8f, green},
+                                      {12 + s, 4 + s, 0.8f, green},
+                                      {4 + s, 12 + s, 0.8f, green},
+                                      {12 + s, 12 + s, 0.8f, green}};
+    Draw(D3DPT_TRIANGLESTRIP, near, kFvfGeom, 2);
+    Draw(D3DPT_TRIANGLESTRIP, far, kFvfGeom, 2);
+    ASSERT_EQ(device_->SetRenderState(D3DRS_ZENABLE, FALSE), D3D_OK);
+    End();
+    std::vector<uint32_t> pixels;
+    ASSERT_TRUE(D3D9Test_ReadSurface(surface, pixels));
+    ASSERT_EQ(pixels.size(), 256u);
+    EXPECT_EQ(pixels[6 * 16 + 6], red);    // both squares: the nearer
+    EXPECT_EQ(pixels[10 * 16 + 10], green); // the far one alone
+    EXPECT_EQ(pixels[14 * 16 + 14], 0xFF000000u);
+    ASSERT_EQ(device_->SetRenderTarget(0, backBuffer), D3D_OK);
+    backBuffer->Release();
+    surface->Release();
+    target->Release();
 }
 
 } // namespace

@@ -98,14 +98,21 @@ inline ::testing::Environment* const gKeepVideoLoaded =
     ::testing::AddGlobalTestEnvironment(new KeepVideoLoaded);
 
 // Where the device keeps the back buffer's pixels: as it finds best for the window,
-// or forced into the window's own framebuffer or into an off-screen one.
-enum class BackBufferStorage { AsCreated, Window, Offscreen };
+// or forced into the window's own framebuffer (made, as the game's window is, without
+// depth and stencil, or with them) or into an off-screen one.
+enum class BackBufferStorage { AsCreated, Window, WindowWithDepth, Offscreen };
 
 inline void PrintTo(BackBufferStorage storage, std::ostream* out)
 {
-    *out << (storage == BackBufferStorage::Window      ? "window"
-             : storage == BackBufferStorage::Offscreen ? "off-screen"
-                                                       : "as created");
+    *out << (storage == BackBufferStorage::Window            ? "window"
+             : storage == BackBufferStorage::WindowWithDepth ? "window with depth"
+             : storage == BackBufferStorage::Offscreen       ? "off-screen"
+                                                             : "as created");
+}
+
+inline bool InWindow(BackBufferStorage storage)
+{
+    return storage == BackBufferStorage::Window || storage == BackBufferStorage::WindowWithDepth;
 }
 
 class DeviceTest : public ::testing::Test {
@@ -120,11 +127,12 @@ protected:
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-        if (storage_ == BackBufferStorage::Window) {
-            // All that an A8R8G8B8 back buffer with D24S8 depth needs.
+        if (InWindow(storage_)) {
+            // All that an A8R8G8B8 back buffer needs; D24S8 depth only where asked for.
+            const bool depth = storage_ == BackBufferStorage::WindowWithDepth;
             SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
-            SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-            SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+            SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depth ? 24 : 0);
+            SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, depth ? 8 : 0);
         }
         window_ = SDL_CreateWindow("d3d9 test", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
         ASSERT_NE(window_, nullptr) << SDL_GetError();
@@ -139,7 +147,7 @@ protected:
                                      &device_),
                   D3D_OK);
         if (storage_ != BackBufferStorage::AsCreated) {
-            ASSERT_EQ(D3D9Test_BackBufferInWindow(device_), storage_ == BackBufferStorage::Window);
+            ASSERT_EQ(D3D9Test_BackBufferInWindow(device_), InWindow(storage_));
         }
     }
 
