@@ -25,19 +25,4 @@ void CommandBuffer::SetCapacity(u32 size, bool keep)
     base::MemoryStream::SetCapacity(static_cast<u32>(capacity), keep);
 }
 
-bool CommandBuffer::PutAddress(const void* object)
-{
-    const u64 value = reinterpret_cast<std::uintptr_t>(object);
-    return PutBytes(&value, sizeof value);
-}
-
-bool CommandBuffer::GetAddress(void** object)
-{
-    u64 value = 0;
-    if (!GetBytes(&value, sizeof value))
-        return false;
-    *object = reinterpret_cast<void*>(static_cast<std::uintptr_t>(value));
-    return true;
-}
-
 } // namespace render

@@ -2,6 +2,9 @@
 #include "Core/Base/MemoryStream.h"
 #include "Core/Base/Types.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace render {
 
 // Codes of the recorded command stream. Each code is a u32 followed by its
@@ -43,16 +46,45 @@ public:
     bool PutI32(i32 value) { return PutBytes(&value, sizeof value); }
     bool PutU8(u8 value) { return PutBytes(&value, sizeof value); }
     bool PutFloat(float value) { return PutBytes(&value, sizeof value); }
-    bool PutAddress(const void* object);
-    bool PutBytes(const void* bytes, u32 count) { return Write(bytes, count) == count; }
+    bool PutAddress(const void* object)
+    {
+        const u64 value = reinterpret_cast<std::uintptr_t>(object);
+        return PutBytes(&value, sizeof value);
+    }
+    // Inline while the bytes fit, as every command's operands are written and read one by
+    // one; growing, and a read cut short, go through the stream.
+    bool PutBytes(const void* bytes, u32 count)
+    {
+        if (count <= size - position) {
+            std::memcpy(buffer + position, bytes, count);
+            position += count;
+            return true;
+        }
+        return Write(bytes, count) == count;
+    }
 
     // Readers: true when every byte was there.
     bool GetU32(u32* value) { return GetBytes(value, sizeof *value); }
     bool GetI32(i32* value) { return GetBytes(value, sizeof *value); }
     bool GetU8(u8* value) { return GetBytes(value, sizeof *value); }
     bool GetFloat(float* value) { return GetBytes(value, sizeof *value); }
-    bool GetAddress(void** object);
-    bool GetBytes(void* bytes, u32 count) { return Read(bytes, count) == count; }
+    bool GetAddress(void** object)
+    {
+        u64 value = 0;
+        if (!GetBytes(&value, sizeof value))
+            return false;
+        *object = reinterpret_cast<void*>(static_cast<std::uintptr_t>(value));
+        return true;
+    }
+    bool GetBytes(void* bytes, u32 count)
+    {
+        if (count <= size - position) {
+            std::memcpy(bytes, buffer + position, count);
+            position += count;
+            return true;
+        }
+        return Read(bytes, count) == count;
+    }
 
     // Back to the start: what was recorded is dropped.
     bool Rewind() { return Seek(0, base::SeekBegin) == 0; }

@@ -631,6 +631,8 @@ void Device9::ResetStates()
                 static_cast<LONG>(params_.BackBufferHeight)};
     fvf_ = 0;
     stream_ = nullptr;
+    streamLayout_ = nullptr;
+    streamArray_ = nullptr;
     streamOffset_ = streamStride_ = 0;
     indices_ = nullptr;
     vertexShader_ = nullptr;
@@ -1029,6 +1031,10 @@ HRESULT Device9::SetFVF(DWORD fvf)
     MakeCurrent();
     if (!Layout(fvf))
         return D3DERR_INVALIDCALL;
+    if (fvf != fvf_) {
+        streamLayout_ = nullptr;
+        streamArray_ = nullptr;
+    }
     fvf_ = fvf;
     return D3D_OK;
 }
@@ -1082,6 +1088,10 @@ HRESULT Device9::SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UI
     auto* b = dynamic_cast<VertexBuffer9*>(buffer);
     if (stream != 0 || (buffer && (!b || b->Device() != this)))
         return D3DERR_INVALIDCALL;
+    if (b != stream_ || offsetInBytes != streamOffset_ || stride != streamStride_) {
+        streamLayout_ = nullptr;
+        streamArray_ = nullptr;
+    }
     stream_ = b;
     streamOffset_ = offsetInBytes;
     streamStride_ = stride;
@@ -1153,6 +1163,8 @@ void Device9::Forget(VertexBuffer9* buffer)
 {
     if (stream_ == buffer)
         stream_ = nullptr;
+    streamLayout_ = nullptr;
+    streamArray_ = nullptr;
     MakeCurrent();
     for (auto it = streamArrays_.begin(); it != streamArrays_.end();) {
         if (it->first.buffer == buffer) {
@@ -1381,7 +1393,9 @@ const VertexLayout* Device9::Layout(DWORD fvf)
 
 HRESULT Device9::BindVertexStream(UINT first, UINT count)
 {
-    const VertexLayout* layout = stream_ ? Layout(fvf_) : nullptr;
+    if (!streamLayout_ && stream_)
+        streamLayout_ = Layout(fvf_);
+    const VertexLayout* layout = streamLayout_;
     if (!layout || layout->vertexSize == 0 || streamStride_ < layout->vertexSize || count == 0)
         return D3DERR_INVALIDCALL;
     // Every vertex the draw can reach must lie inside the buffer.
@@ -1399,7 +1413,9 @@ HRESULT Device9::BindVertexStream(UINT first, UINT count)
                                     &packed);
         FAILED(hr))
         return hr;
-    StreamArray& array = streamArrays_[{fvf_, stream_, streamOffset_, streamStride_}];
+    if (!streamArray_)
+        streamArray_ = &streamArrays_[{fvf_, stream_, streamOffset_, streamStride_}];
+    StreamArray& array = *streamArray_;
     if (!array.name) {
         gl_.GenVertexArrays(1, &array.name);
         gl_.BindVertexArray(array.name);

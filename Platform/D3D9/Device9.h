@@ -275,6 +275,10 @@ private:
     DWORD fvf_ = 0;
     VertexBuffer9* stream_ = nullptr;
     UINT streamOffset_ = 0, streamStride_ = 0;
+    // The layout and vertex array of the format and stream above, looked up at the first
+    // draw after one of them changed.
+    const VertexLayout* streamLayout_ = nullptr;
+    StreamArray* streamArray_ = nullptr;
     IndexBuffer9* indices_ = nullptr;
     VertexShader9* vertexShader_ = nullptr;
     PixelShader9* pixelShader_ = nullptr;
