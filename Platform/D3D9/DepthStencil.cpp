@@ -14,7 +14,8 @@ GLuint DepthStencil::Framebuffer(const GlApi& gl, GLsizei width, GLsizei height,
     gl.GenFramebuffers(1, &framebuffer_);
     gl.BindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer_);
     gl.FramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colour, level);
-    gl.FramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, renderbuffer_);
+    gl.FramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                               renderbuffer_);
     if (gl.CheckFramebufferStatus(GL_DRAW_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
         Destroy(gl);
         refused_ = true;

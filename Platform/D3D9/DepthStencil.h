@@ -10,7 +10,6 @@
 
 namespace d3d9 {
 
-
 class DepthStencil {
 public:
     DepthStencil() = default;

@@ -54,6 +54,42 @@ protected:
 
     void End() { ASSERT_EQ(device_->EndScene(), D3D_OK); }
 
+    // Presents and returns what the window shows, which must be the back buffer's size.
+    std::vector<uint32_t> PresentAndReadWindow()
+    {
+        std::vector<uint32_t> window;
+        int w = 0, h = 0;
+        EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+        EXPECT_TRUE(D3D9Test_ReadWindow(device_, window, w, h));
+        EXPECT_EQ(w, kWidth);
+        EXPECT_EQ(h, kHeight);
+        if (w != kWidth || h != kHeight)
+            window.assign(static_cast<size_t>(kWidth) * kHeight, 0);
+        return window;
+    }
+
+    // A w x h render-target texture, its level-0 surface (both released by the caller)
+    // and the back buffer's surface, to go back to.
+    void MakeRenderTarget(UINT w, UINT h, IDirect3DTexture9** texture, IDirect3DSurface9** surface,
+                          IDirect3DSurface9** backBuffer)
+    {
+        ASSERT_EQ(device_->CreateTexture(w, h, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
+                                         texture, nullptr),
+                  D3D_OK);
+        ASSERT_EQ((*texture)->GetSurfaceLevel(0, surface), D3D_OK);
+        ASSERT_EQ(device_->GetRenderTarget(0, backBuffer), D3D_OK);
+    }
+
+    // A square of one colour at depth z through the geometry program, corners at pixel
+    // edges.
+    void Square(float x0, float y0, float x1, float y1, float z, uint32_t c)
+    {
+        const float s = -0.5f;
+        const std::vector<VertexGeom> q{
+            {x0 + s, y0 + s, z, c}, {x1 + s, y0 + s, z, c}, {x0 + s, y1 + s, z, c}, {x1 + s, y1 + s, z, c}};
+        Draw(D3DPT_TRIANGLESTRIP, q, kFvfGeom, 2);
+    }
+
     // Expected picture: the clear colour with a w x h block of texels at (x, y).
     static std::vector<uint32_t> Expected(int width, int height, int x, int y, int w, int h,
                                           const std::vector<uint32_t>& block, uint32_t clear = kClear)
@@ -309,13 +345,8 @@ TEST_P(D3D9DrawOn, RenderTargetIsDrawnBackUpright)
     Program& mult = MakeProgram(render::gVertexShaderTexturedMultText, render::gPixelShaderTexturedMultText);
     IDirect3DTexture9* image = MakeTexture(8, 8, Pattern());
     IDirect3DTexture9* target = nullptr;
-    ASSERT_EQ(device_->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
-                                     &target, nullptr),
-              D3D_OK);
-    IDirect3DSurface9* targetSurface = nullptr;
-    ASSERT_EQ(target->GetSurfaceLevel(0, &targetSurface), D3D_OK);
-    IDirect3DSurface9* backBuffer = nullptr;
-    ASSERT_EQ(device_->GetRenderTarget(0, &backBuffer), D3D_OK);
+    IDirect3DSurface9 *targetSurface = nullptr, *backBuffer = nullptr;
+    MakeRenderTarget(16, 16, &target, &targetSurface, &backBuffer);
 
     // Into the target: the image at (4, 2) on transparent black.
     ASSERT_EQ(device_->SetRenderTarget(0, targetSurface), D3D_OK);
@@ -473,12 +504,7 @@ TEST_P(D3D9DrawOn, PresentShowsTheBackBufferUprightInTheWindow)
         {-0.5f, -0.5f, 0, c}, {3.5f, -0.5f, 0, c}, {-0.5f, 1.5f, 0, c}, {3.5f, 1.5f, 0, c}};
     Draw(D3DPT_TRIANGLESTRIP, quad, kFvfGeom, 2);
     End();
-    ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
-    std::vector<uint32_t> window;
-    int w = 0, h = 0;
-    ASSERT_TRUE(D3D9Test_ReadWindow(device_, window, w, h));
-    ASSERT_EQ(w, kWidth);
-    ASSERT_EQ(h, kHeight);
+    const std::vector<uint32_t> window = PresentAndReadWindow();
     EXPECT_EQ(window[0] & 0x00FFFFFF, c & 0x00FFFFFF);
     EXPECT_EQ(window[1 * kWidth + 3] & 0x00FFFFFF, c & 0x00FFFFFF);
     EXPECT_EQ(window[2 * kWidth + 0] & 0x00FFFFFF, kClear & 0x00FFFFFF);
@@ -1056,15 +1082,6 @@ TEST_F(D3D9DrawInWindow, BackBufferOfAnotherSizeThanTheWindowPresentsUpright)
 // frame drew so far. Every home of the back buffer gives the same pictures.
 class D3D9DepthOn : public D3D9DrawOn {
 protected:
-    // A w x h square of one colour at depth z, corners at pixel edges.
-    void Square(float x0, float y0, float x1, float y1, float z, uint32_t c)
-    {
-        const float s = -0.5f;
-        const std::vector<VertexGeom> q{
-            {x0 + s, y0 + s, z, c}, {x1 + s, y0 + s, z, c}, {x0 + s, y1 + s, z, c}, {x1 + s, y1 + s, z, c}};
-        Draw(D3DPT_TRIANGLESTRIP, q, kFvfGeom, 2);
-    }
-
     static void Fill(std::vector<uint32_t>& img, int width, int x0, int y0, int x1, int y1, uint32_t c)
     {
         for (int y = y0; y < y1; ++y)
@@ -1112,14 +1129,7 @@ TEST_P(D3D9DepthOn, DrawsThatTestDepthHideWhatLiesBehindThem)
     Fill(want, kWidth, 44, 12, 48, 16, green);
     ExpectSame(ReadBackBuffer(), want, kWidth);
     EXPECT_EQ(D3D9Test_BackBufferInWindow(device_), storage_ == BackBufferStorage::WindowWithDepth);
-
-    ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
-    std::vector<uint32_t> window;
-    int w = 0, h = 0;
-    ASSERT_TRUE(D3D9Test_ReadWindow(device_, window, w, h));
-    ASSERT_EQ(w, kWidth);
-    ASSERT_EQ(h, kHeight);
-    ExpectSame(window, want, kWidth);
+    ExpectSame(PresentAndReadWindow(), want, kWidth);
 
     // The next frame finds the depth buffer where this one left it.
     Begin(0xFF000000);
@@ -1183,27 +1193,15 @@ TEST_F(D3D9Draw, RenderTargetsTestDepth)
 {
     Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
     IDirect3DTexture9* target = nullptr;
-    ASSERT_EQ(device_->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
-                                     &target, nullptr),
-              D3D_OK);
-    IDirect3DSurface9* surface = nullptr;
-    ASSERT_EQ(target->GetSurfaceLevel(0, &surface), D3D_OK);
-    IDirect3DSurface9* backBuffer = nullptr;
-    ASSERT_EQ(device_->GetRenderTarget(0, &backBuffer), D3D_OK);
+    IDirect3DSurface9 *surface = nullptr, *backBuffer = nullptr;
+    MakeRenderTarget(16, 16, &target, &surface, &backBuffer);
     ASSERT_EQ(device_->SetRenderTarget(0, surface), D3D_OK);
     Begin(0xFF000000);
     Use(geom, Ortho(16, 16));
     ASSERT_EQ(device_->SetRenderState(D3DRS_ZENABLE, TRUE), D3D_OK);
     const uint32_t red = 0xFFFF0000, green = 0xFF00FF00;
-    const float s = -0.5f;
-    const std::vector<VertexGeom> near{{s, s, 0.2f, red}, {8 + s, s, 0.2f, red}, {s, 8 + s, 0.2f, red},
-                                       {8 + s, 8 + s, 0.2f, red}};
-    const std::vector<VertexGeom> far{{4 + s, 4 + s, 0.8f, green},
-                                      {12 + s, 4 + s, 0.8f, green},
-                                      {4 + s, 12 + s, 0.8f, green},
-                                      {12 + s, 12 + s, 0.8f, green}};
-    Draw(D3DPT_TRIANGLESTRIP, near, kFvfGeom, 2);
-    Draw(D3DPT_TRIANGLESTRIP, far, kFvfGeom, 2);
+    Square(0, 0, 8, 8, 0.2f, red);
+    Square(4, 4, 12, 12, 0.8f, green); // behind the red one where they overlap
     ASSERT_EQ(device_->SetRenderState(D3DRS_ZENABLE, FALSE), D3D_OK);
     End();
     std::vector<uint32_t> pixels;
