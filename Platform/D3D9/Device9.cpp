@@ -637,6 +637,7 @@ void Device9::ResetStates()
     indices_ = nullptr;
     vertexShader_ = nullptr;
     pixelShader_ = nullptr;
+    program_ = nullptr;
     std::fill(vertexConstants_.begin(), vertexConstants_.end(), 0.0f);
     std::fill(pixelConstants_.begin(), pixelConstants_.end(), 0.0f);
     ++vertexConstantsVersion_;
@@ -1067,6 +1068,8 @@ HRESULT Device9::SetVertexShader(IDirect3DVertexShader9* shader)
     auto* s = dynamic_cast<VertexShader9*>(shader);
     if (shader && (!s || s->Device() != this))
         return D3DERR_INVALIDCALL;
+    if (s != vertexShader_)
+        program_ = nullptr;
     vertexShader_ = s;
     return D3D_OK;
 }
@@ -1129,6 +1132,8 @@ HRESULT Device9::SetPixelShader(IDirect3DPixelShader9* shader)
     auto* s = dynamic_cast<PixelShader9*>(shader);
     if (shader && (!s || s->Device() != this))
         return D3DERR_INVALIDCALL;
+    if (s != pixelShader_)
+        program_ = nullptr;
     pixelShader_ = s;
     return D3D_OK;
 }
@@ -1191,6 +1196,7 @@ void Device9::Forget(IndexBuffer9* buffer)
 void Device9::Forget(VertexShader9* shader)
 {
     boundProgram_ = kUnknownName;
+    program_ = nullptr;
     if (vertexShader_ == shader)
         vertexShader_ = nullptr;
     MakeCurrent();
@@ -1207,6 +1213,7 @@ void Device9::Forget(VertexShader9* shader)
 void Device9::Forget(PixelShader9* shader)
 {
     boundProgram_ = kUnknownName;
+    program_ = nullptr;
     if (pixelShader_ == shader)
         pixelShader_ = nullptr;
     MakeCurrent();
@@ -1222,6 +1229,8 @@ void Device9::Forget(PixelShader9* shader)
 
 LinkedProgram* Device9::Program()
 {
+    if (program_)
+        return program_;
     if (!vertexShader_ || !pixelShader_)
         return nullptr;
     auto& slot = programs_[{vertexShader_, pixelShader_}];
@@ -1233,11 +1242,16 @@ LinkedProgram* Device9::Program()
         if (!slot->name)
             SDL_LogError(SDL_LOG_CATEGORY_APPLICATION, "GL program link failed: %s", error.c_str());
     }
-    return slot->name ? slot.get() : nullptr;
+    program_ = slot->name ? slot.get() : nullptr;
+    return program_;
 }
 
 void Device9::UploadConstants(LinkedProgram& program)
 {
+    const bool vertexStale = program.vertexVersion != vertexConstantsVersion_;
+    const bool pixelStale = program.pixelVersion != pixelConstantsVersion_;
+    if (!vertexStale && !pixelStale)
+        return;
     using MatrixUpload = PFNGLUNIFORMMATRIX4FVPROC;
     // [GLSL columns - 2][GLSL rows - 2]
     const MatrixUpload matrix[3][3] = {
@@ -1245,10 +1259,6 @@ void Device9::UploadConstants(LinkedProgram& program)
         {gl_.UniformMatrix3x2fv, gl_.UniformMatrix3fv, gl_.UniformMatrix3x4fv},
         {gl_.UniformMatrix4x2fv, gl_.UniformMatrix4x3fv, gl_.UniformMatrix4fv},
     };
-    const bool vertexStale = program.vertexVersion != vertexConstantsVersion_;
-    const bool pixelStale = program.pixelVersion != pixelConstantsVersion_;
-    if (!vertexStale && !pixelStale)
-        return;
     for (const LinkedProgram::Uniform& u : program.uniforms) {
         if (u.vertex ? !vertexStale : !pixelStale)
             continue;

@@ -282,6 +282,7 @@ private:
     IndexBuffer9* indices_ = nullptr;
     VertexShader9* vertexShader_ = nullptr;
     PixelShader9* pixelShader_ = nullptr;
+    LinkedProgram* program_ = nullptr; // the pair's, found at the first draw after either changed
     std::vector<float> vertexConstants_, pixelConstants_;
     uint64_t vertexConstantsVersion_ = 1, pixelConstantsVersion_ = 1;
     bool inScene_ = false;
