@@ -255,9 +255,9 @@ private:
     std::map<DWORD, std::unique_ptr<VertexLayout>> layouts_;
     std::map<StreamKey, StreamArray> streamArrays_;
     // What the context has bound, so that a draw repeats no binding: the vertex array,
-    // the program, the texture of each sampled stage (kUnknownName when not known).
+    // the program, the texture of each sampled stage, the framebuffer drawn into and the
+    // active texture unit (kUnknownName when not known).
     static constexpr GLuint kUnknownName = ~0u;
-    // So are the framebuffer bound for drawing and the active texture unit.
     StreamArray* boundArray_ = nullptr;
     GLuint boundProgram_ = kUnknownName;
     GLuint boundTextures_[kMaxStages];
