@@ -471,13 +471,19 @@ GLuint Device9::BackBufferFramebuffer(bool depth)
         MoveBackBufferOffscreen();
     if (inWindow_)
         return 0; // nowhere to put depth: the draw goes without
-    const bool tried = backDepth_.Tried();
     const GLuint framebuffer =
-        backDepth_.Framebuffer(gl_, static_cast<GLsizei>(params_.BackBufferWidth),
-                               static_cast<GLsizei>(params_.BackBufferHeight), backColour_, 0);
-    if (!tried)
-        FramebuffersChanged();
+        DepthFramebuffer(backDepth_, params_.BackBufferWidth, params_.BackBufferHeight, backColour_, 0);
     return framebuffer ? framebuffer : backFramebuffer_;
+}
+
+GLuint Device9::DepthFramebuffer(DepthStencil& depth, UINT width, UINT height, GLuint colour, GLint level)
+{
+    const bool tried = depth.Tried();
+    const GLuint framebuffer =
+        depth.Framebuffer(gl_, static_cast<GLsizei>(width), static_cast<GLsizei>(height), colour, level);
+    if (!tried)
+        FramebuffersChanged(); // making it bound it and changed states
+    return framebuffer;
 }
 
 bool Device9::KeepBackBufferDepthClear(DWORD flags, float z, DWORD stencil)

@@ -143,6 +143,9 @@ public:
     GLuint BackBufferFramebuffer(bool depth);
     // Surface9::KeepDepthClear for the back buffer.
     bool KeepBackBufferDepthClear(DWORD flags, float z, DWORD stencil);
+    // DepthStencil::Framebuffer of `depth` for a surface of the device, keeping track of
+    // what making it changed.
+    GLuint DepthFramebuffer(DepthStencil& depth, UINT width, UINT height, GLuint colour, GLint level);
     // Framebuffers were made or deleted, which may have changed the binding and states.
     void FramebuffersChanged();
     // Binds `framebuffer` for drawing unless it is bound already.

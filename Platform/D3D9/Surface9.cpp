@@ -82,11 +82,8 @@ GLuint Surface9::Framebuffer(bool depth)
     }
     if (!depth || !framebuffer_)
         return framebuffer_;
-    const bool tried = depth_.Tried();
-    const GLuint withDepth = depth_.Framebuffer(gl, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_),
-                                                texture_->Name(), static_cast<GLint>(level_));
-    if (!tried)
-        device_->FramebuffersChanged();
+    const GLuint withDepth =
+        device_->DepthFramebuffer(depth_, width_, height_, texture_->Name(), static_cast<GLint>(level_));
     return withDepth ? withDepth : framebuffer_;
 }
 
