@@ -210,8 +210,11 @@ public:
     {
         const VertexFormat& format = V::Format();
         std::unique_ptr<BufferDoubleCache<VertexBuffer<V>>> cache;
+        // Extras as large as the main buffer: a frame of many sprites then fills a few
+        // buffers, each one upload and a break in the batch, rather than dozens.
+        const u32 size = capacity ? capacity : format.bufferCapacity;
         const GEResultEnum result = BufferDoubleCache<VertexBuffer<V>>::Create(
-            render, capacity ? capacity : format.bufferCapacity, limit ? limit : format.leaseLimit, cache);
+            render, size, limit ? limit : format.leaseLimit, cache, size);
         if (result != GE_OK)
             return result;
         out = std::move(cache);

@@ -40,6 +40,8 @@ bool IsWholeImage(float x, float y, float w, float h, float imageW, float imageH
     return differs == 0 && Bits(imageW) != 0 && Bits(imageH) != 0;
 }
 
+constexpr int kPrefetchAhead = 32 * 4 * sizeof(SVertex2D);
+
 } // namespace
 
 GEResultEnum DrawImageParam::Draw(DrawParam& request)
@@ -61,6 +63,11 @@ GEResultEnum DrawImageParam::Draw(DrawParam& request)
     result = indexCache->Lease(6, &index, &indexLease);
     if (result != GE_OK)
         return result;
+    // A frame's vertices go to memory that the driver's work of the last frame pushed
+    // out of the cache. Asking now for the two lines that the quad 32 draws ahead will
+    // fill lets a run of sprites store without waiting for each line to arrive.
+    __builtin_prefetch(reinterpret_cast<const char*>(v) + kPrefetchAhead, 1, 3);
+    __builtin_prefetch(reinterpret_cast<const char*>(v) + kPrefetchAhead + 64, 1, 3);
 
     float x0 = 0.0f, y0 = 0.0f;
     if (hAlign | vAlign) {

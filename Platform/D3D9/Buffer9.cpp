@@ -118,18 +118,26 @@ HRESULT BufferStorage::Upload(UINT begin, UINT end, const VertexPacking* packing
     }
     HRESULT hr = D3D_OK;
     if (stale_ && begin < end) {
-        device_->BeginGlWork();
+        bool glWork = true;
         if (!shadow_.empty()) {
             if (renew_) {
                 renew_ = false;
                 sentBegin_ = sentEnd_ = begin;
             }
             // The sent range stays one piece: a gap between it and the new range goes too.
-            if (begin < sentBegin_)
-                SendChanged(begin, sentBegin_);
-            if (end > sentEnd_)
-                SendChanged(sentEnd_, end);
+            // Only bytes the store lacks go, and a frame like the last needs no GL at all.
+            const bool low = begin < sentBegin_ && StoreLacks(begin, sentBegin_);
+            const bool high = end > sentEnd_ && StoreLacks(sentEnd_, end);
+            glWork = low || high;
+            if (glWork) {
+                device_->BeginGlWork();
+                if (low)
+                    Send(begin, sentBegin_);
+                if (high)
+                    Send(sentEnd_, end);
+            }
         } else {
+            device_->BeginGlWork();
             auto aligned = [packing](UINT at) {
                 return at >= packing->offset && (at - packing->offset) % packing->stride == 0;
             };
@@ -184,7 +192,8 @@ HRESULT BufferStorage::Upload(UINT begin, UINT end, const VertexPacking* packing
         sentEnd_ = std::max(sentEnd_, end);
         if (!packed_ && sentBegin_ == 0 && sentEnd_ == Length())
             stale_ = false;
-        hr = device_->GlWorkResult("Buffer upload for a draw");
+        if (glWork)
+            hr = device_->GlWorkResult("Buffer upload for a draw");
         if (FAILED(hr)) {
             // Nothing of the store is known good: the next draw makes it again.
             stale_ = renew_ = true;
@@ -250,6 +259,9 @@ bool BufferStorage::Pack(UINT begin, UINT end, unsigned char* to)
     if (stride == 32) {
         // The common 2D vertex, with copies of a fixed size.
         for (size_t i = 0; i < count; ++i, from += 32, to += 24) {
+            // The store was last written a frame ago: its lines are asked for well
+            // before they are written, or every line would stall the copy.
+            __builtin_prefetch(to + 2048, 1, 3);
             std::memcpy(&zw, from + 8, 8);
             if (zw != kZeroOne)
                 return false;
@@ -296,10 +308,9 @@ bool BufferStorage::Send(UINT begin, UINT end)
     return true;
 }
 
-void BufferStorage::SendChanged(UINT begin, UINT end)
+bool BufferStorage::StoreLacks(UINT begin, UINT end) const
 {
-    if (!shadowTrusted_ || std::memcmp(bytes_.data() + begin, shadow_.data() + begin, end - begin) != 0)
-        Send(begin, end);
+    return !shadowTrusted_ || std::memcmp(bytes_.data() + begin, shadow_.data() + begin, end - begin) != 0;
 }
 
 namespace {

@@ -70,8 +70,8 @@ private:
     // Sends [begin, end) as the store holds it; false (and nothing sent) when the store
     // is packed and a vertex of the range cannot be.
     bool Send(UINT begin, UINT end);
-    // Sends [begin, end) unless the store holds those bytes already.
-    void SendChanged(UINT begin, UINT end);
+    // Whether the store may hold other bytes than [begin, end) of the buffer.
+    bool StoreLacks(UINT begin, UINT end) const;
 
     Device9* device_;
     DWORD usage_;

@@ -863,38 +863,61 @@ HRESULT Device9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR 
     if (flags == 0)
         return D3D_OK;
     BindDrawFramebuffer(renderTarget_->Framebuffer((flags & depthFlags) != 0));
+    // A clear writes every channel whatever the write masks say. The masks and the
+    // scissor test it needs are set only where the draws' differ, and the draws' set
+    // again after only then: a state change costs the driver a new validation at the
+    // next draw, and a frame's clear usually needs none.
+    const DWORD* rs = renderStates_;
+    const bool applied = !pipelineDirty_; // the GL state is the draws' state
+    bool changed = !applied;
     GLbitfield mask = 0;
     if (flags & D3DCLEAR_TARGET) {
         mask |= GL_COLOR_BUFFER_BIT;
-        gl_.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        const DWORD colourMask = rs[D3DRS_COLORWRITEENABLE];
+        // Alpha that the target lacks is never written either way.
+        if (!applied || (colourMask & 7) != 7 || !((colourMask & 8) || TargetLacksAlpha())) {
+            gl_.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+            changed = true;
+        }
         gl_.ClearColor(((color >> 16) & 255) / 255.0f, ((color >> 8) & 255) / 255.0f, (color & 255) / 255.0f,
                        TargetLacksAlpha() ? 1.0f : ((color >> 24) & 255) / 255.0f);
     }
     if (flags & D3DCLEAR_ZBUFFER) {
         mask |= GL_DEPTH_BUFFER_BIT;
-        gl_.DepthMask(GL_TRUE);
+        if (!applied || !rs[D3DRS_ZWRITEENABLE]) {
+            gl_.DepthMask(GL_TRUE);
+            changed = true;
+        }
         gl_.ClearDepth(std::clamp(z, 0.0f, 1.0f));
     }
     if (flags & D3DCLEAR_STENCIL) {
         mask |= GL_STENCIL_BUFFER_BIT;
         gl_.ClearStencil(static_cast<GLint>(stencil));
     }
-    gl_.Enable(GL_SCISSOR_TEST);
-    auto clearArea = [&](LONG l, LONG t, LONG r, LONG b) {
-        l = std::max(l, left);
-        t = std::max(t, top);
-        r = std::min(r, right);
-        b = std::min(b, bottom);
-        if (r <= l || b <= t)
-            return;
-        gl_.Scissor(l, GlY(t, b), r - l, b - t);
+    if (count == 0 && whole && !rs[D3DRS_SCISSORTESTENABLE]) {
+        // All of the target, as an unscissored clear reaches.
+        if (!applied)
+            gl_.Disable(GL_SCISSOR_TEST);
         gl_.Clear(mask);
-    };
-    if (count == 0)
-        clearArea(left, top, right, bottom);
-    for (DWORD i = 0; i < count; ++i)
-        clearArea(rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2);
-    pipelineDirty_ = true;
+    } else {
+        gl_.Enable(GL_SCISSOR_TEST);
+        changed = true;
+        auto clearArea = [&](LONG l, LONG t, LONG r, LONG b) {
+            l = std::max(l, left);
+            t = std::max(t, top);
+            r = std::min(r, right);
+            b = std::min(b, bottom);
+            if (r <= l || b <= t)
+                return;
+            gl_.Scissor(l, GlY(t, b), r - l, b - t);
+            gl_.Clear(mask);
+        };
+        if (count == 0)
+            clearArea(left, top, right, bottom);
+        for (DWORD i = 0; i < count; ++i)
+            clearArea(rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2);
+    }
+    pipelineDirty_ = changed;
     return D3D_OK;
 }
 

@@ -1172,6 +1172,40 @@ TEST_P(D3D9DepthOn, ClearsOfDepthHoldBeforeTheFirstTestAndAfter)
     ExpectSame(ReadBackBuffer(), want, kWidth);
 }
 
+// A clear writes every channel and the depth whatever the write masks say, reaches all
+// of the target after a clear of rectangles, and leaves the draws after it their masks.
+TEST_P(D3D9DepthOn, ClearsIgnoreTheWriteMasksAndDrawsKeepThem)
+{
+    Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
+    const uint32_t black = 0xFF000000, white = 0xFFFFFFFF, green = 0xFF00FF00, blue = 0xFF0000FF;
+    const D3DRECT rect{4, 4, 12, 12};
+    ASSERT_EQ(device_->Clear(1, &rect, D3DCLEAR_TARGET, blue, 1.0f, 0), D3D_OK);
+    Begin();
+    Use(geom, Ortho(kWidth, kHeight));
+    ASSERT_EQ(device_->SetRenderState(D3DRS_COLORWRITEENABLE, 1), D3D_OK); // red only
+    ASSERT_EQ(device_->SetRenderState(D3DRS_ZWRITEENABLE, FALSE), D3D_OK);
+    Square(0, 0, 8, 8, 0.5f, white);
+    End();
+    std::vector<uint32_t> want(kWidth * kHeight, kClear);
+    Fill(want, kWidth, 0, 0, 8, 8, (kClear & 0xFF00FFFFu) | 0x00FF0000u);
+    ExpectSame(ReadBackBuffer(), want, kWidth);
+
+    // A draw right before the clear, so that the clear follows the draws' state.
+    ASSERT_EQ(device_->BeginScene(), D3D_OK);
+    Square(0, 0, 8, 8, 0.5f, white);
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, black, 0.5f, 0), D3D_OK);
+    ASSERT_EQ(device_->SetRenderState(D3DRS_ZENABLE, TRUE), D3D_OK);
+    Square(0, 0, 32, 32, 0.75f, white);   // behind the cleared depth
+    Square(8, 8, 24, 24, 0.25f, white);   // red only, and its depth is not written...
+    Square(16, 16, 32, 32, 0.4f, green);  // ...so this one clears the red where they overlap
+    ASSERT_EQ(device_->SetRenderState(D3DRS_ZENABLE, FALSE), D3D_OK);
+    End();
+    want.assign(kWidth * kHeight, black);
+    Fill(want, kWidth, 8, 8, 24, 24, 0xFFFF0000);
+    Fill(want, kWidth, 16, 16, 32, 32, black);
+    ExpectSame(ReadBackBuffer(), want, kWidth);
+}
+
 // Clears of colour and depth and draws that test no depth, frame after frame, as the
 // game's are: the back buffer stays in a window that has no depth.
 TEST_F(D3D9DrawInWindow, WithoutDepthTestsTheBackBufferStaysInAWindowWithoutDepth)
