@@ -863,10 +863,10 @@ HRESULT Device9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR 
     if (flags == 0)
         return D3D_OK;
     BindDrawFramebuffer(renderTarget_->Framebuffer((flags & depthFlags) != 0));
-    // A clear writes every channel whatever the write masks say. The masks and the
-    // scissor test it needs are set only where the draws' differ, and the draws' set
-    // again after only then: a state change costs the driver a new validation at the
-    // next draw, and a frame's clear usually needs none.
+    // A clear writes every channel whatever the write masks say. It changes a mask or
+    // the scissor test only where the draws' setting would not do, and only then are the
+    // draws' settings made again: every state change costs the driver a validation at
+    // the next draw, and a frame's clear usually needs none.
     const DWORD* rs = renderStates_;
     const bool applied = !pipelineDirty_; // the GL state is the draws' state
     bool changed = !applied;
