@@ -21,6 +21,8 @@ function(ge_module name)
     # application reads files, resources and the renderer share handles): repeat the
     # cycle on the link line often enough for every order of use.
     set_property(TARGET ${name} PROPERTY LINK_INTERFACE_MULTIPLICITY 4)
+    # The test programs link every module through one shared library (tests/).
+    set_property(GLOBAL APPEND PROPERTY GE_STATIC_MODULES ${name})
   else()
     add_library(${name} INTERFACE ${M_SOURCES})
     target_link_libraries(${name} INTERFACE ge_options ${M_LIBS})

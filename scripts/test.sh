@@ -8,7 +8,7 @@ build=build
 extra=()
 if [ "${1:-}" = "--sanitize" ]; then
   build=build-sanitize
-  extra=(-DGE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
+  extra=(-DGE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DGE_BUILD_BENCH=OFF)
 fi
 cmake -S . -B "$build" -G Ninja "${extra[@]}"
 cmake --build "$build" -j "$(nproc)"
