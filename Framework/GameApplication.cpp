@@ -18,6 +18,8 @@
 #include "Platform/Win32/Windows.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <utility>
 
 namespace framework {
@@ -559,13 +561,42 @@ GEResultEnum GameApplication::FrameTick(float dt)
         result = render->EndScene();
     if (result == GE_OK)
         result = render->Present();
-    if (result == GE_OK)
-        return render->ExecuteCommands();
+    if (result == GE_OK) {
+        result = render->ExecuteCommands();
+        if (result == GE_OK)
+            pacer.Presented();
+        return result;
+    }
     // A frame cut short must not leave the scene open for the next one.
     if (render->IsInScene())
         render->EndScene();
     render->DiscardCommands();
     return result;
+}
+
+void GameApplication::WaitForNextPass()
+{
+    if (!refreshRateKnown && window && window->hwnd) {
+        if (HDC dc = GetDC(window->hwnd)) {
+            pacer.SetRefreshRate(GetDeviceCaps(dc, VREFRESH));
+            ReleaseDC(window->hwnd, dc);
+        }
+        refreshRateKnown = true;
+    }
+    const FramePacer::Wait wait = pacer.NextWait(FramePacer::Clock::now());
+    if (wait.wakesForInput) {
+        const auto left = wait.until - FramePacer::Clock::now();
+        if (left > FramePacer::Clock::duration::zero()) {
+            // Rounded up: a pass that presented nothing may come a little late, never early.
+            const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+            // Timers (the pointer-leave test) are served at the next pass; they do not wake it.
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(ms), QS_ALLINPUT & ~QS_TIMER);
+        }
+        std::this_thread::sleep_until(wait.notBefore);
+    } else {
+        std::this_thread::sleep_until(wait.until);
+    }
+    pacer.PassStarted(FramePacer::Clock::now());
 }
 
 GEResultEnum GameApplication::Draw(render::Graphics& g)
@@ -593,6 +624,7 @@ GEResultEnum GameApplication::SwitchScreenMode()
         return GE_OK;
     target.reset();
 
+    refreshRateKnown = false; // the window may land on another display
     GE_LOG(L"mRender->PrepareSwitchScreenMode()\n");
     if (GEResultEnum result = render->PrepareSwitchScreenMode())
         return result;

@@ -9,6 +9,7 @@
 #include "Core/Input/CoordConverter.h"
 #include "Core/Input/InputListener.h"
 #include "Framework/DisplaySettings.h"
+#include "Framework/FramePacer.h"
 #include "Framework/GameWindowHost.h"
 #include <memory>
 #include <string>
@@ -89,6 +90,9 @@ public:
     // frame in place of the game's content.
     virtual GEResultEnum ShowPackScreen(const std::wstring& folder);
 
+    // Waits for the display between two passes of the main loop (FramePacer).
+    void WaitForNextPass() override;
+
     // The window is closing: the frames, the off-screen target and the renderer go
     // before the OS window does; the frame tick does nothing from then on.
     void ReleaseGraphics();
@@ -161,6 +165,7 @@ public:
     u8 sideBars = 0;
     FloatRect bars[2];
     widget::BaseBoard* rootFrame = nullptr;
+    FramePacer pacer;
 
 private:
     GEResultEnum StartGame();
@@ -169,6 +174,8 @@ private:
     // The monitor the screen mode is chosen on; null when none is known.
     const app::MonitorInfo* ChooseMonitor() const;
     void DeleteOwnedObjects();
+    // The refresh rate of the window's display, asked again after a screen-mode switch.
+    bool refreshRateKnown = false;
 };
 
 // The process-wide game application; null until one is constructed.

@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <thread>
 
 namespace d3d9 {
 
@@ -207,6 +206,8 @@ Device9::~Device9()
             program->Destroy(gl_);
         programs_.clear();
         if (glLoaded_) {
+            for (GLsync fence : framesInFlight_)
+                gl_.DeleteSync(fence);
             DestroyBackBuffer();
             gl_.DeleteSamplers(static_cast<GLsizei>(kMaxStages), samplers_);
             gl_.DeleteVertexArrays(1, &vertexArray_);
@@ -301,38 +302,33 @@ HRESULT Device9::ApplyPresentParameters(const D3DPRESENT_PARAMETERS& params)
 
 void Device9::ChooseSwapInterval(UINT interval)
 {
-    // Without a display (the offscreen driver of tests and benchmarks) nothing paces
-    // the frames: they run as fast as they are drawn.
+    // Without a display (the offscreen driver of tests and benchmarks) there is no sync
+    // to ask for.
     const char* driver = SDL_GetCurrentVideoDriver();
     const bool display = driver && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
-    paced_ = display && interval != D3DPRESENT_INTERVAL_IMMEDIATE;
-    if (!paced_) {
+    if (!display || interval == D3DPRESENT_INTERVAL_IMMEDIATE) {
         SDL_GL_SetSwapInterval(0);
         return;
     }
     // Adaptive sync where offered, else plain; a refused interval is no failure.
     if (SDL_GL_SetSwapInterval(-1) != 0)
         SDL_GL_SetSwapInterval(1);
-    SDL_DisplayMode mode{};
-    const int index = SDL_GetWindowDisplayIndex(window_);
-    const int hz = SDL_GetCurrentDisplayMode(index < 0 ? 0 : index, &mode) == 0 && mode.refresh_rate > 0
-                       ? mode.refresh_rate
-                       : 60;
-    refreshPeriod_ = std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::seconds(1)) / hz;
-    nextRefresh_ = {};
 }
 
-void Device9::WaitForRefresh()
+void Device9::LimitFramesInFlight()
 {
-    // A swap that waited for the display comes back at or after the refresh, and this
-    // waits no more; one that returned at once (no sync, or a display such as Xvfb that
-    // accepts the interval and ignores it) waits out the rest of the period here.
-    const auto now = std::chrono::steady_clock::now();
-    if (now >= nextRefresh_ + refreshPeriod_)
-        nextRefresh_ = now; // late by a whole period or more: no catching up
-    else if (now < nextRefresh_)
-        std::this_thread::sleep_until(nextRefresh_);
-    nextRefresh_ += refreshPeriod_;
+    constexpr size_t kMaxFramesInFlight = 2;
+    constexpr GLuint64 kWaitNs = 1000000000;
+    if (GLsync fence = gl_.FenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0))
+        framesInFlight_.push_back(fence);
+    while (framesInFlight_.size() > kMaxFramesInFlight) {
+        GLsync oldest = framesInFlight_.front();
+        framesInFlight_.pop_front();
+        // A timeout only means the frame is still being drawn; a failure ends the wait.
+        while (gl_.ClientWaitSync(oldest, GL_SYNC_FLUSH_COMMANDS_BIT, kWaitNs) == GL_TIMEOUT_EXPIRED) {
+        }
+        gl_.DeleteSync(oldest);
+    }
 }
 
 void Device9::QueryWindowFramebuffer()
@@ -735,8 +731,7 @@ HRESULT Device9::Present(const RECT*, const RECT*, HWND, const void*)
     if (!inWindow_)
         CopyBackBufferToWindow();
     SDL_GL_SwapWindow(window_);
-    if (paced_)
-        WaitForRefresh();
+    LimitFramesInFlight();
     // The next frame may find the window of another size.
     frameOpen_ = false;
     presented_ = true;

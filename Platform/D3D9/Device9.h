@@ -23,7 +23,7 @@
 #include "Platform/D3D9/GlApi.h"
 
 #include <atomic>
-#include <chrono>
+#include <deque>
 #include <map>
 #include <memory>
 #include <string>
@@ -200,10 +200,12 @@ private:
     LinkedProgram* Program();
     void UploadConstants(LinkedProgram& program);
     void ApplyPipelineState();
-    // Vertical sync for a paced presentation interval, and the refresh period to wait
-    // out where the display gives no sync or swaps return at once.
+    // Vertical sync for a paced presentation interval where the display offers it. The
+    // pace itself is the main loop's: a swap that does not wait is no failure here.
     void ChooseSwapInterval(UINT interval);
-    void WaitForRefresh();
+    // Direct3D 9 bounds its frame latency: a present waits until the frame two presents
+    // back is done, so a driver that queues frames (llvmpipe) never holds more than two.
+    void LimitFramesInFlight();
 
     std::atomic<ULONG> refs_{1};
     Direct3D9* d3d_;
@@ -234,9 +236,8 @@ private:
     GLuint vertexArray_ = 0;
     GLuint samplers_[kMaxStages] = {};
     D3D9TestCounters counters_;
-    bool paced_ = false; // Present waits for the display's next refresh
-    std::chrono::steady_clock::duration refreshPeriod_{};
-    std::chrono::steady_clock::time_point nextRefresh_{};
+    // One fence per presented frame still in flight, oldest first.
+    std::deque<GLsync> framesInFlight_;
 
     // Vertex formats decoded once, and one vertex array per format and stream: its
     // attribute pointers are set when it is made, never again.

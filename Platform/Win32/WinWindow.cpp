@@ -1,4 +1,5 @@
 #include "Platform/Win32/WinWindow.h"
+#include "Platform/Win32/WinProcess.h"
 #include "Platform/Win32/WinSdl.h"
 #include "Platform/Win32/WinTest.h"
 #include "Platform/Win32/WinUtf8.h"
@@ -12,6 +13,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <thread>
 #include <unistd.h>
 
 // Xlib's hook for a lost display connection (libX11); Xlib.h itself would bring
@@ -27,6 +29,7 @@ struct HCURSOR__ {
 };
 struct HDC__ {
     int id;
+    HWND window = nullptr; // GetDC's
 };
 
 namespace {
@@ -760,6 +763,42 @@ LRESULT DispatchMessageW(const MSG* msg)
     return msg->hwnd->proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
 
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD milliseconds, DWORD wakeMask)
+{
+    if (count != 0)
+        return WAIT_FAILED;
+    const Clock::time_point until = milliseconds == INFINITE ? Clock::time_point::max()
+                                                               : Clock::now() + std::chrono::milliseconds(milliseconds);
+    for (;;) {
+        Pump();
+        LayerState& s = State();
+        if (!s.queue.empty())
+            return WAIT_OBJECT_0;
+        Clock::time_point wake = until;
+        for (const auto& w : s.windows) {
+            if (!w->live)
+                continue;
+            if ((wakeMask & QS_PAINT) && w->visible && w->needsPaint)
+                return WAIT_OBJECT_0;
+            if (wakeMask & QS_TIMER)
+                for (const Timer& t : w->timers)
+                    wake = std::min(wake, t.due);
+        }
+        const Clock::time_point now = Clock::now();
+        if (wake <= now)
+            return wake < until ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+        // Requests of other processes are served at least this often.
+        constexpr auto kLongestNap = std::chrono::milliseconds(100);
+        const auto nap = std::min<Clock::duration>(wake - now, kLongestNap);
+        const int napMs = static_cast<int>(
+            std::max<long long>(1, std::chrono::duration_cast<std::chrono::milliseconds>(nap).count()));
+        if (SDL_WasInit(SDL_INIT_VIDEO))
+            SDL_WaitEventTimeout(nullptr, napMs);
+        else
+            std::this_thread::sleep_for(nap);
+    }
+}
+
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC)
 {
     if (!IsLive(hwnd))
@@ -985,6 +1024,30 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint)
 BOOL EndPaint(HWND, const PAINTSTRUCT*)
 {
     return TRUE;
+}
+
+HDC GetDC(HWND hwnd)
+{
+    return IsLive(hwnd) ? new HDC__{2, hwnd} : nullptr;
+}
+
+int ReleaseDC(HWND, HDC hdc)
+{
+    if (!hdc || hdc == &gPaintDc)
+        return 0;
+    delete hdc;
+    return 1;
+}
+
+int GetDeviceCaps(HDC hdc, int index)
+{
+    if (!hdc || index != VREFRESH || !IsLive(hdc->window) || !hdc->window->sdl)
+        return 0;
+    const int display = SDL_GetWindowDisplayIndex(hdc->window->sdl);
+    SDL_DisplayMode mode{};
+    if (SDL_GetCurrentDisplayMode(display < 0 ? 0 : display, &mode) != 0)
+        return 0;
+    return mode.refresh_rate;
 }
 
 HWND FindWindowW(LPCWSTR className, LPCWSTR windowName)

@@ -134,6 +134,19 @@ constexpr UINT PM_REMOVE = 0x0001;
 
 constexpr DWORD MONITORINFOF_PRIMARY = 0x00000001;
 
+// Wake masks of MsgWaitForMultipleObjects.
+constexpr DWORD QS_KEY = 0x0001;
+constexpr DWORD QS_MOUSEMOVE = 0x0002;
+constexpr DWORD QS_MOUSEBUTTON = 0x0004;
+constexpr DWORD QS_POSTMESSAGE = 0x0008;
+constexpr DWORD QS_TIMER = 0x0010;
+constexpr DWORD QS_PAINT = 0x0020;
+constexpr DWORD QS_INPUT = QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON;
+constexpr DWORD QS_ALLINPUT = QS_INPUT | QS_POSTMESSAGE | QS_TIMER | QS_PAINT;
+
+// GetDeviceCaps: the vertical refresh rate in hertz (0 or 1: the display's default).
+constexpr int VREFRESH = 116;
+
 struct WNDCLASSEXW {
     UINT cbSize;
     UINT style;
@@ -201,6 +214,11 @@ BOOL PeekMessageW(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remo
 BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageW(const MSG* msg);
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc);
+// With no handles (the only use here): returns WAIT_OBJECT_0 as soon as a message of
+// `wakeMask` is waiting (at once when one already is), WAIT_TIMEOUT after
+// `milliseconds`. Timers wake it only when the mask holds QS_TIMER.
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds,
+                                DWORD wakeMask);
 BOOL KillTimer(HWND hwnd, UINT_PTR id);
 
 // The value is pointer-sized here, so GWL_USERDATA can hold an object pointer.
@@ -219,6 +237,11 @@ BOOL GetClientRect(HWND hwnd, RECT* rect);
 BOOL AdjustWindowRect(RECT* rect, DWORD style, BOOL menu);
 HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint);
 BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint);
+// The window's device context answers VREFRESH only: the refresh rate of the display
+// that holds the window.
+HDC GetDC(HWND hwnd);
+int ReleaseDC(HWND hwnd, HDC hdc);
+int GetDeviceCaps(HDC hdc, int index);
 
 // A window of this or another running process with the class and caption, or null.
 HWND FindWindowW(LPCWSTR className, LPCWSTR windowName);
