@@ -253,6 +253,7 @@ GEResultEnum GameApplication::StartGame()
         GE_LOG(L"Start-up failed: the renderer cannot start\n");
         return result;
     }
+    render->SetRepeatCheck(true);
     if (GEResultEnum result = InitDisplay(settings))
         return result;
 
@@ -559,12 +560,19 @@ GEResultEnum GameApplication::FrameTick(float dt)
     }
     if (result == GE_OK)
         result = render->EndScene();
+    // Nothing moved: the window shows this picture already, and the loop may rest.
+    if (result == GE_OK && render->FrameRepeatsLast() && !repaintNeeded) {
+        render->DropRepeatedFrame();
+        return GE_OK;
+    }
     if (result == GE_OK)
         result = render->Present();
     if (result == GE_OK) {
         result = render->ExecuteCommands();
-        if (result == GE_OK)
+        if (result == GE_OK) {
             pacer.Presented();
+            repaintNeeded = false;
+        }
         return result;
     }
     // A frame cut short must not leave the scene open for the next one.

@@ -141,6 +141,7 @@ public:
     GEResultEnum RunSwitchScreenMode() override { return SwitchScreenMode(); }
     void WindowActivated() override { OnActivate(); }
     void WindowDeactivated() override { OnDeactivate(); }
+    void WindowNeedsRepaint() override { repaintNeeded = true; }
 
     std::unique_ptr<GameWindow> window;
     std::unique_ptr<render::RenderDX9> render;
@@ -176,6 +177,8 @@ private:
     void DeleteOwnedObjects();
     // The refresh rate of the window's display, asked again after a screen-mode switch.
     bool refreshRateKnown = false;
+    // A frame that repeats the last one is presented all the same.
+    bool repaintNeeded = true;
 };
 
 // The process-wide game application; null until one is constructed.

@@ -66,6 +66,7 @@ struct D3D9TestAdapter {
     std::set<DWORD> unsupportedFormats;      // CheckDeviceFormat says D3DERR_NOTAVAILABLE for these
     std::function<void(D3DCAPS9&)> editCaps; // applied to every GetDeviceCaps result
     bool forceCpuDxt = false;                // decode DXT on the CPU even where S3TC exists
+    bool windowDropsPicture = false;         // a window never keeps a copy swap's back buffer
 };
 D3D9TestAdapter& D3D9Test_Adapter();
 

@@ -7,6 +7,7 @@
 #include "Platform/Win32/WinSdl.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <algorithm>
 #include <cstring>
@@ -262,6 +263,7 @@ HRESULT Device9::Init(const D3DPRESENT_PARAMETERS& params)
     }
     ListenToDriver();
     QueryWindowFramebuffer();
+    FindWhetherWindowKeepsPicture();
     const HRESULT hr = ApplyPresentParameters(params);
     if (FAILED(hr))
         return hr;
@@ -422,10 +424,58 @@ void Device9::ListenToDriver()
 #endif
 }
 
+void Device9::FindWhetherWindowKeepsPicture()
+{
+    windowKeepsPicture_ = false;
+    copySubBuffer_ = nullptr;
+    if (D3D9Test_Adapter().windowDropsPicture)
+        return;
+    if (!windowDoubleBuffered_) {
+        windowKeepsPicture_ = true; // nothing swaps
+        return;
+    }
+    // Where the driver draws in software a blit of the whole back buffer every frame
+    // costs more than the frame's own drawing; a GPU blits for nothing and keeps its
+    // vertical sync.
+    const auto* renderer = reinterpret_cast<const char*>(gl_.GetString(GL_RENDERER));
+    const bool software = renderer && (std::strstr(renderer, "llvmpipe") || std::strstr(renderer, "softpipe") ||
+                                       std::strstr(renderer, "Software"));
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!software || !SDL_GetWindowWMInfo(window_, &info) || info.subsystem != SDL_SYSWM_X11)
+        return;
+    copySubBuffer_ = reinterpret_cast<decltype(copySubBuffer_)>(SDL_GL_GetProcAddress("glXCopySubBufferMESA"));
+    x11Display_ = info.info.x11.display;
+    x11Window_ = info.info.x11.window;
+    windowKeepsPicture_ = copySubBuffer_ && x11Display_ && x11Window_;
+}
+
+void Device9::CopyToScreen(const RGNDATA* dirtyRegion)
+{
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(window_, &w, &h);
+    const RECT* rects = nullptr;
+    DWORD count = 0;
+    if (dirtyRegion && dirtyRegion->rdh.iType == RDH_RECTANGLES) {
+        rects = reinterpret_cast<const RECT*>(dirtyRegion->Buffer);
+        count = dirtyRegion->rdh.nCount;
+    }
+    if (count == 0) {
+        copySubBuffer_(x11Display_, x11Window_, 0, 0, w, h);
+        return;
+    }
+    for (DWORD i = 0; i < count; ++i) {
+        const LONG left = std::max<LONG>(0, rects[i].left), top = std::max<LONG>(0, rects[i].top);
+        const LONG right = std::min<LONG>(w, rects[i].right), bottom = std::min<LONG>(h, rects[i].bottom);
+        if (right > left && bottom > top)
+            copySubBuffer_(x11Display_, x11Window_, left, h - bottom, right - left, bottom - top);
+    }
+}
+
 bool Device9::WindowCanHoldBackBuffer() const
 {
     // Only a copy swap keeps the back buffer's contents over Present; a window may not.
-    if (params_.SwapEffect == D3DSWAPEFFECT_COPY)
+    if (params_.SwapEffect == D3DSWAPEFFECT_COPY && !windowKeepsPicture_)
         return false;
     int w = 0, h = 0;
     SDL_GL_GetDrawableSize(window_, &w, &h);
@@ -719,7 +769,7 @@ void Device9::CopyBackBufferToWindow()
     pipelineDirty_ = true;
 }
 
-HRESULT Device9::Present(const RECT*, const RECT*, HWND, const void*)
+HRESULT Device9::Present(const RECT*, const RECT*, HWND, const void* dirtyRegion)
 {
     if (HRESULT hr = TakeFailure(D3D9TestCall::Present); FAILED(hr))
         return hr;
@@ -730,7 +780,10 @@ HRESULT Device9::Present(const RECT*, const RECT*, HWND, const void*)
     MakeCurrent();
     if (!inWindow_)
         CopyBackBufferToWindow();
-    SDL_GL_SwapWindow(window_);
+    if (PresentsByCopy())
+        CopyToScreen(static_cast<const RGNDATA*>(dirtyRegion));
+    else
+        SDL_GL_SwapWindow(window_);
     LimitFramesInFlight();
     // The next frame may find the window of another size.
     frameOpen_ = false;
@@ -1580,8 +1633,9 @@ bool Device9::ReadSurface(Surface9& surface, std::vector<uint32_t>& argb)
         return backFramebuffer_ != 0 && ReadPixels(backFramebuffer_, GL_COLOR_ATTACHMENT0, w, h, false, argb);
     // After a swap the window's back buffer holds nothing defined; what was presented
     // is in its front buffer.
-    const GLenum buffer =
-        presented_ && windowDoubleBuffered_ ? GL_FRONT : static_cast<GLenum>(windowReadBuffer_);
+    const GLenum buffer = presented_ && windowDoubleBuffered_ && !PresentsByCopy()
+                              ? GL_FRONT
+                              : static_cast<GLenum>(windowReadBuffer_);
     return ReadPixels(0, buffer, w, h, true, argb);
 }
 
@@ -1591,7 +1645,7 @@ bool Device9::ReadWindow(std::vector<uint32_t>& argb, int& width, int& height)
     GLenum buffer = static_cast<GLenum>(windowReadBuffer_);
     if (!inWindow_)
         CopyBackBufferToWindow();
-    else if (presented_ && windowDoubleBuffered_)
+    else if (presented_ && windowDoubleBuffered_ && !PresentsByCopy())
         buffer = GL_FRONT;
     SDL_GL_GetDrawableSize(window_, &width, &height);
     return ReadPixels(0, buffer, width, height, true, argb);

@@ -8,10 +8,13 @@
 // shifted quad covers exactly its pixels.
 // The back buffer is the window's own framebuffer whenever it can be: same size as the
 // window's drawable, enough colour and alpha bits, and a swap effect that may lose the
-// contents. Its rows are stored bottom first, so nothing is mirrored there and viewport
-// and scissor rows are counted from the bottom; Present just swaps. Otherwise the back
-// buffer is an off-screen framebuffer object that Present copies, scaled and upright,
-// into the window. The choice is made when a frame first touches the back buffer.
+// contents, or a copy swap where the window keeps its picture over Present (a single-
+// buffered surface, as headless; or a software driver on X11, where Present copies the
+// dirty region to the screen and never swaps). Its rows are stored bottom first, so
+// nothing is mirrored there and viewport and scissor rows are counted from the bottom;
+// Present just swaps. Otherwise the back buffer is an off-screen framebuffer object that
+// Present copies, scaled and upright, into the window. The choice is made when a frame
+// first touches the back buffer.
 //
 // Depth and stencil are attached only while a draw tests depth (DepthStencil.h), so a
 // window is made without them. The first draw that tests depth, or a clear that cannot
@@ -175,6 +178,15 @@ private:
     void ListenToDriver();
     bool WindowCanHoldBackBuffer() const;
     bool WindowHasDepthStencil() const { return windowDepthBits_ >= 24 && windowStencilBits_ >= 8; }
+    // Whether the window's framebuffer keeps its picture over Present, and how.
+    void FindWhetherWindowKeepsPicture();
+    // Present of a copy swap in a double-buffered window: the dirty region (all of the
+    // window without one) goes to the screen, and the back buffer stays as it is.
+    void CopyToScreen(const RGNDATA* dirtyRegion);
+    bool PresentsByCopy() const
+    {
+        return inWindow_ && params_.SwapEffect == D3DSWAPEFFECT_COPY && windowDoubleBuffered_;
+    }
     // For good, keeping the frame drawn so far: the window has no depth to test.
     void MoveBackBufferOffscreen();
     void OpenFrame();
@@ -232,6 +244,11 @@ private:
     // The window's default framebuffer, as its context was made.
     GLint windowColourBits_ = 0, windowAlphaBits_ = 0, windowDepthBits_ = 0, windowStencilBits_ = 0;
     bool windowDoubleBuffered_ = false;
+    bool windowKeepsPicture_ = false;
+    // GLX's copy of a region of the back buffer to the screen, with its display and window.
+    void (*copySubBuffer_)(void* display, unsigned long drawable, int x, int y, int width, int height) = nullptr;
+    void* x11Display_ = nullptr;
+    unsigned long x11Window_ = 0;
     GLint windowReadBuffer_ = 0;
     GLuint vertexArray_ = 0;
     GLuint samplers_[kMaxStages] = {};

@@ -8,6 +8,7 @@
 #include "tests/Render/FakeImageContainer.h"
 #include "tests/Render/ImageTestSupport.h"
 #include <filesystem>
+#include <functional>
 #include <fstream>
 
 using namespace dx9test;
@@ -174,4 +175,129 @@ TEST_F(GraphicsDx9, AtlasMemberDrawsItsPartOfTheAtlas)
         EXPECT_EQ(At(pixels, 50, 40) & kRgb, 0x0000FFu);
     }
     std::filesystem::current_path(previous);
+}
+
+// With the repeat check on, a frame that changed in places is replayed only there, over
+// the picture the back buffer kept: a mark put into the back buffer outside the change
+// survives, and every other pixel is what a whole replay of the frame draws. A frame
+// that draws what the last one drew is told, and one that changes most of the screen is
+// drawn whole.
+TEST_F(GraphicsDx9, FramesThatChangedInPlacesAreDrawnThereOnly)
+{
+    auto red = SolidImage(8, 8, 0xFFFF0000);
+    auto green = SolidImage(6, 6, 0x80FFFFFF);
+    auto yellow = SolidImage(6, 6, 0xFFFFFF00);
+    auto big = SolidImage(48, 48, 0xFF00FF00);
+    using Scene = std::function<void(render::Graphics&)>;
+    // Red squares in two corners and a half-transparent square over the middle.
+    const Scene base = [&](render::Graphics& g) {
+        g.DrawImage(red.get()).Translate(2, 2);
+        g.DrawImage(green.get()).Translate(28, 28);
+        g.DrawImage(red.get()).Translate(40, 40);
+    };
+    const struct {
+        const char* what;
+        Scene next;
+        bool inPlaces;
+    } cases[] = {
+        {"a square moved",
+         [&](auto& g) {
+             g.DrawImage(red.get()).Translate(2, 2);
+             g.DrawImage(green.get()).Translate(30, 26);
+             g.DrawImage(red.get()).Translate(40, 40);
+         },
+         true},
+        {"a square of another texture",
+         [&](auto& g) {
+             g.DrawImage(red.get()).Translate(2, 2);
+             g.DrawImage(yellow.get()).Translate(28, 28);
+             g.DrawImage(red.get()).Translate(40, 40);
+         },
+         true},
+        {"a square tinted",
+         [&](auto& g) {
+             g.DrawImage(red.get()).Translate(2, 2);
+             g.SetColor(1.0f, 1.0f, 0.0f, 1.0f);
+             g.DrawImage(green.get()).Translate(28, 28);
+             g.SetColor(1.0f, 1.0f, 1.0f, 1.0f);
+             g.DrawImage(red.get()).Translate(40, 40);
+         },
+         true},
+        {"a square gone, one more drawn after the rest",
+         [&](auto& g) {
+             g.DrawImage(red.get()).Translate(2, 2);
+             g.DrawImage(red.get()).Translate(40, 40);
+             g.DrawImage(green.get()).Translate(12, 30);
+         },
+         true},
+        {"most of the screen covered",
+         [&](auto& g) {
+             base(g);
+             g.DrawImage(big.get()).Translate(8, 8);
+         },
+         false},
+    };
+    // Top right, where no scene draws.
+    const D3DRECT mark{58, 0, 64, 6};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        renderer->SetRepeatCheck(false);
+        const std::vector<u32> whole = Frame(c.next);
+
+        renderer->SetRepeatCheck(true);
+        Frame(base);
+        ASSERT_EQ(device->Clear(1, &mark, D3DCLEAR_TARGET, 0xFFFF00FF, 1.0f, 0), D3D_OK);
+        const std::vector<u32> drawn = Frame(c.next);
+        EXPECT_EQ(At(drawn, 60, 2) & kRgb, c.inPlaces ? 0xFF00FFu : 0x0000FFu);
+        for (u32 y = 0; y < kSize; ++y)
+            for (u32 x = 0; x < kSize; ++x)
+                if (x < 58 || y >= 6) {
+                    ASSERT_EQ(At(drawn, x, y), At(whole, x, y)) << x << "," << y;
+                }
+
+        // The same frame again repeats it; the next different one does not.
+        Begin(kBlue);
+        {
+            render::Graphics g(renderer.get(), Shaders());
+            c.next(g);
+        }
+        ASSERT_EQ(renderer->EndScene(), GE_OK);
+        EXPECT_TRUE(renderer->FrameRepeatsLast());
+        renderer->DropRepeatedFrame();
+        Begin(kBlue);
+        {
+            render::Graphics g(renderer.get(), Shaders());
+            base(g);
+        }
+        ASSERT_EQ(renderer->EndScene(), GE_OK);
+        EXPECT_FALSE(renderer->FrameRepeatsLast());
+        ASSERT_EQ(renderer->ExecuteCommands(), GE_OK);
+    }
+}
+
+// A device object made or changed between two frames leaves nothing to repeat: the same
+// draws may show other pixels.
+TEST_F(GraphicsDx9, NoFrameRepeatsAcrossADeviceChange)
+{
+    auto red = SolidImage(8, 8, 0xFFFF0000);
+    renderer->SetRepeatCheck(true);
+    const auto scene = [&](render::Graphics& g) { g.DrawImage(red.get()).Translate(4, 4); };
+    Frame(scene);
+    Begin(kBlue);
+    {
+        render::Graphics g(renderer.get(), Shaders());
+        scene(g);
+    }
+    ASSERT_EQ(renderer->EndScene(), GE_OK);
+    EXPECT_TRUE(renderer->FrameRepeatsLast());
+    renderer->DropRepeatedFrame();
+    auto other = SolidImage(2, 2, 0xFF00FF00);
+    Begin(kBlue);
+    {
+        render::Graphics g(renderer.get(), Shaders());
+        scene(g);
+    }
+    ASSERT_EQ(renderer->EndScene(), GE_OK);
+    EXPECT_FALSE(renderer->FrameRepeatsLast());
+    ASSERT_EQ(renderer->ExecuteCommands(), GE_OK);
 }

@@ -253,6 +253,7 @@ LRESULT WindowWin32::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
         PAINTSTRUCT paint;
         BeginPaint(window, &paint);
         EndPaint(window, &paint);
+        OnPaint();
         return 0;
     }
     case WM_CLOSE:
