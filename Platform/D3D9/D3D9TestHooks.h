@@ -85,6 +85,9 @@ bool D3D9Test_BackBufferInWindow(IDirect3DDevice9* device);
 // True when DXT textures of this device are decoded on the CPU.
 bool D3D9Test_DecodesDxtOnCpu(IDirect3DDevice9* device);
 
+// Bytes the texture holds on the CPU beside what GL holds.
+size_t D3D9Test_TextureCpuBytes(IDirect3DTexture9* texture);
+
 // What a device has handed the driver since it was made: bytes of vertex and index
 // data and the uploads that carried them, and draw calls. Benchmarks read them too.
 struct D3D9TestCounters {

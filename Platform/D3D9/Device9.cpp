@@ -1703,6 +1703,12 @@ bool D3D9Test_DecodesDxtOnCpu(IDirect3DDevice9* device)
     return d && d->CpuDxt();
 }
 
+size_t D3D9Test_TextureCpuBytes(IDirect3DTexture9* texture)
+{
+    const auto* t = dynamic_cast<const d3d9::Texture9*>(texture);
+    return t ? t->CpuBytes() : 0;
+}
+
 D3D9TestCounters D3D9Test_Counters(IDirect3DDevice9* device)
 {
     auto* d = d3d9::AsDevice(device);
