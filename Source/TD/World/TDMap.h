@@ -269,6 +269,7 @@ public:
     std::vector<TDFrameEntry*> mDrawList;
     bool mShowRanges = false;
     bool mShowTargetLines = false; // debug: a line from each tower to its target
+    bool mShowUnitInfo = false;    // debug: each unit's frame outline and health
     u8 mShowWaveTimeline = 0;
     std::vector<TDTower*> mTowers;
     std::vector<TDModifier*> mAreaModifiers;
