@@ -163,6 +163,14 @@ public:
     // computed), 0 once the path set holds the file's curves.
     int loadPathCache();
     std::vector<i32> findPath(TDPoint* start, TDPoint* end) const;
+    // The points linked to `point` (each once, in link order): its graph neighbours.
+    std::vector<TDPoint*> linkedPoints(const TDPoint& point) const;
+    // Path geometry of a link's curve (zero, or t unchanged, when a point of the link is
+    // missing): the unit normal by the step from t (at most 1) to t + 0.01, and the t
+    // reached by walking `distance` along the curve shifted sideways by `offset`, in
+    // steps of 0.001 while t is at most 1.
+    CurvePoint curveNormal(const TDLink& link, float t) const;
+    float advanceOnOffsetCurve(const TDLink& link, float t, float offset, float distance) const;
     // Spawning and world queries (TDMapWorld.cpp). A unit for the entry at the point,
     // with the ability effects of its prototype; null (with one log line) when there is
     // no point, no goal or no route to the goal.
