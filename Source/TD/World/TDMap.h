@@ -58,6 +58,9 @@ class UpgradesTable;
 class WaveHint;
 struct ParticleEffect;
 struct TPurchaseResult;
+namespace purchase {
+class Product;
+}
 
 // Where the upgrade shop's "back_ac" leads: "mmenu", "levels", "episodes" or "game".
 extern std::wstring ShopReturnName;
@@ -97,6 +100,8 @@ public:
     void payWithGems();
     // The buy-health dialog's "ok"; without a store that takes it the level is lost.
     void buyHealth();
+    // The buy-health offer (screen 22) with the product's price in its text.
+    void showHealthOffer(const purchase::Product* product);
     // Screen 23: a health purchase the store never answers counts as declined.
     void waitForHealthPurchase(float dt);
     // The level title in the root board's second modal slot.
