@@ -203,6 +203,8 @@ public:
     // Towers (TDMapTowers.cpp). buildTower pays and builds, or offers the crystal
     // conversion (screen 21) or the gem shop (screen 19) when the gold is short: null.
     TDTower* buildTower(const UnitPrototype* prototype, TDFrameEntry* spot);
+    // What building `prototype` costs: its cost with the bought upgrades.
+    float towerPrice(const UnitPrototype& prototype) const;
     // Refunds half the tier's (and its parent's) cost and removes the tower; a tower not
     // in the list is neither refunded nor touched.
     void sellTower(TDTower* tower);

@@ -95,17 +95,22 @@ void TDMap::openPaymentDialog(int screen, const std::wstring& caption, const std
     updateSpeedButtons();
 }
 
+float TDMap::towerPrice(const UnitPrototype& prototype) const
+{
+    UnitPrototype upgraded;
+    upgraded = prototype;
+    if (mUpgrades)
+        mUpgrades->applyToPrototype(upgraded);
+    return upgraded.cost;
+}
+
 TDTower* TDMap::buildTower(const UnitPrototype* prototype, TDFrameEntry* entry)
 {
     if (!prototype || !entry || !mStats) {
         GE_LOG(L"A tower is built without a prototype or spot: nothing built.\n");
         return nullptr;
     }
-    UnitPrototype upgraded;
-    upgraded = *prototype;
-    if (mUpgrades)
-        mUpgrades->applyToPrototype(upgraded);
-    const float cost = upgraded.cost;
+    const float cost = towerPrice(*prototype);
 
     if (cost > static_cast<float>(mStats->mMoney)) {
         if (!gPremiumPointsTowerBuy)
