@@ -129,13 +129,15 @@ void TDMob::updateUpper(const std::vector<TDPoint*>& points)
         mUpper = point->params.number("upper");
 }
 
-void TDMob::removeEffectsOf(const void* owner)
+size_t TDMob::removeEffectsOf(const void* owner)
 {
     auto keep = std::stable_partition(mModifiers.begin(), mModifiers.end(),
                                       [owner](const TDModifier* m) { return m->mOwner != owner; });
+    const size_t removed = static_cast<size_t>(mModifiers.end() - keep);
     for (auto it = keep; it != mModifiers.end(); ++it)
         delete *it;
     mModifiers.erase(keep, mModifiers.end());
+    return removed;
 }
 
 void TDMob::damage(float amount)

@@ -73,7 +73,8 @@ public:
     // the point has none or the node names no point).
     void updateUpper(const std::vector<TDPoint*>& points);
     // Deletes the effects that `owner` put on the unit; the others keep their order.
-    void removeEffectsOf(const void* owner);
+    // The number deleted.
+    size_t removeEffectsOf(const void* owner);
     // Takes `amount` off the health (a negative amount heals); ignored while dying or
     // fading out. Damage shows a hidden unit again until its next hide.
     void damage(float amount);
