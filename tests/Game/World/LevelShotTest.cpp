@@ -45,20 +45,29 @@ size_t ColoursIn(const std::vector<std::uint32_t>& argb, int width, int x0, int 
     return seen.size();
 }
 
+// The game started and the level (counted from 0) begun, without the tutorial, which
+// holds the first wave until a tower is built; null when it did not start.
+TDMap* StartWithoutTutorial(GameHarness& h, int episode, int level)
+{
+    if (h.Start() != GE_OK || !h.game()->mGameWindow)
+        return nullptr;
+    TDMap* map = h.game()->mGameWindow->mMap;
+    if (!map)
+        return nullptr;
+    TDTutorial::Instance()->disable();
+    ResetRandomCounter();
+    map->mEpisode = episode;
+    map->mLevel = level;
+    return map->startLevel() ? map : nullptr;
+}
+
 } // namespace
 
 TEST(LevelShot, FirstLevelIsDrawnWithItsUnitsAndABuildMenu)
 {
     RunGame("LevelShot.FirstLevelIsDrawnWithItsUnitsAndABuildMenu", {}, [](GameHarness& h) {
-        ASSERT_EQ(h.Start(), GE_OK);
-        TDMap* map = h.game()->mGameWindow->mMap;
+        TDMap* map = StartWithoutTutorial(h, 0, 0);
         ASSERT_NE(map, nullptr);
-        // Without the tutorial, which holds the first wave until a tower is built.
-        TDTutorial::Instance()->disable();
-        ResetRandomCounter();
-        map->mEpisode = 0;
-        map->mLevel = 0;
-        ASSERT_TRUE(map->startLevel());
         // The first level announces its new tower: the player closes the message.
         h.Step(60);
         if (map->mScreen == 11) {
@@ -160,15 +169,9 @@ double Brightness(const std::vector<std::uint32_t>& argb, int width, int height,
 TEST(LevelShot, GroundAndFlyingUnitsCastShadowsUnderTheMenu)
 {
     RunGame("LevelShot.GroundAndFlyingUnitsCastShadowsUnderTheMenu", {}, [](GameHarness& h) {
-        ASSERT_EQ(h.Start(), GE_OK);
-        TDMap* map = h.game()->mGameWindow->mMap;
+        // Episode 1, level 2: walkers, and the winged unit 3 in the next wave.
+        TDMap* map = StartWithoutTutorial(h, 0, 1);
         ASSERT_NE(map, nullptr);
-        TDTutorial::Instance()->disable();
-        ResetRandomCounter();
-        // Episode 1, level 2: walkers and the winged unit 3 come together.
-        map->mEpisode = 0;
-        map->mLevel = 1;
-        ASSERT_TRUE(map->startLevel());
         h.Step(2);
         // Its unlock message, one item per "ok".
         for (int item = 0; item < 8 && map->mScreen == 11; ++item) {

@@ -32,6 +32,17 @@ TDMap* Level(GameHarness& h)
 
 // Every spawn point has a route to the goal, and every entry of every wave finds the
 // curve of its track on each link of its spawn point's route, in route direction.
+// A small level file: one straight link from the spawn to the goal, one unit, its
+// budget 100 and the spot elements given.
+std::string LevelWithSpots(const std::string& spots)
+{
+    return "<map><li>./td/data/maps/ep01/</li><budget>100</budget>"
+           "<points><point id='1' x='0' y='0'><p name='spawn' value='1'/></point>"
+           "<point id='2' x='300' y='0'><p name='goal' value='1'/></point></points>"
+           "<links><link sid='1' eid='2' anchor_x='150' anchor_y='0'/></links><spots>" +
+           spots + "</spots><waves><wave spawn='1'><e id='1' x='0' y='-65'/></wave></waves></map>";
+}
+
 void ExpectWalkable(TDMap& map, const std::string& level)
 {
     int spawns = 0;
@@ -294,16 +305,11 @@ TEST(Level, SpotIconsStartMoneyAndMusic)
     GameSetup setup;
     // Spot 0 has no boost parameters, spot 1 one boost, spot 2 two.
     setup.contentFiles["td/levels_normal/level_08_01.xml"] =
-        "<map><li>./td/data/maps/ep01/</li><budget>100</budget>"
-        "<points><point id='1' x='0' y='0'><p name='spawn' value='1'/></point>"
-        "<point id='2' x='300' y='0'><p name='goal' value='1'/></point></points>"
-        "<links><link sid='1' eid='2' anchor_x='150' anchor_y='0'/></links><spots>"
-        "<spot x='100' y='300'/>"
-        "<spot x='300' y='300'><p name='radius_mult' value='1.2'/><p name='damage_mult' value='1'/>"
-        "<p name='income_mult' value='1'/></spot>"
-        "<spot x='500' y='300'><p name='radius_mult' value='0.8'/><p name='damage_mult' value='1.3'/>"
-        "<p name='income_mult' value='1'/></spot>"
-        "</spots><waves><wave spawn='1'><e id='1' x='0' y='-65'/></wave></waves></map>";
+        LevelWithSpots("<spot x='100' y='300'/>"
+                       "<spot x='300' y='300'><p name='radius_mult' value='1.2'/><p name='damage_mult' value='1'/>"
+                       "<p name='income_mult' value='1'/></spot>"
+                       "<spot x='500' y='300'><p name='radius_mult' value='0.8'/><p name='damage_mult' value='1.3'/>"
+                       "<p name='income_mult' value='1'/></spot>");
     RunGame("Level.SpotIconsStartMoneyAndMusic", setup, [](GameHarness& h) {
         ASSERT_EQ(h.Start(), GE_OK);
         TDMap* map = Level(h);
@@ -351,14 +357,9 @@ TEST(Level, TowersOfTheLevelFileAreBuiltForNothing)
     // Episode 0, level 1, where the cannon is unlocked: an artillery and a cannon stand
     // on their spots from the start.
     setup.contentFiles["td/levels_normal/level_01_02.xml"] =
-        "<map><li>./td/data/maps/ep01/</li><budget>100</budget>"
-        "<points><point id='1' x='0' y='0'><p name='spawn' value='1'/></point>"
-        "<point id='2' x='300' y='0'><p name='goal' value='1'/></point></points>"
-        "<links><link sid='1' eid='2' anchor_x='150' anchor_y='0'/></links><spots>"
-        "<spot x='100' y='300'><p name='tower_id' value='10000'/></spot>"
-        "<spot x='300' y='300'><p name='tower_id' value='30000.7'/></spot>"
-        "<spot x='500' y='300'/>"
-        "</spots><waves><wave spawn='1'><e id='1' x='0' y='-65'/></wave></waves></map>";
+        LevelWithSpots("<spot x='100' y='300'><p name='tower_id' value='10000'/></spot>"
+                       "<spot x='300' y='300'><p name='tower_id' value='30000.7'/></spot>"
+                       "<spot x='500' y='300'/>");
     RunGame("Level.TowersOfTheLevelFileAreBuiltForNothing", setup, [](GameHarness& h) {
         ASSERT_EQ(h.Start(), GE_OK);
         TDMap* map = Level(h);
