@@ -191,21 +191,23 @@ TEST(LevelShot, GroundAndFlyingUnitsCastShadowsUnderTheMenu)
             }
             return static_cast<TDMob*>(nullptr);
         };
-        // The walkers of the first wave, then one of the second wave's flyers sent in
-        // after them (long frames keep it short).
-        for (int frame = 0; frame < 600 && !onField(false); ++frame)
-            h.Step(1, 0.1f);
-        ASSERT_NE(onField(false), nullptr) << "no walker came";
-        ASSERT_FALSE(map->mWaves->protos.empty());
-        auto* entry = new TDWaveEnemy(map->mWaves->protos[0]);
-        entry->id = 3;
-        entry->upgrade = 1;
-        entry->y = -65.0f;
-        map->mWaves->protos[0]->entries.push_back(entry);
-        ASSERT_NE(map->spawnMob(entry, map->firstSpawnPoint()), nullptr);
-        for (int frame = 0; frame < 200 && !onField(true); ++frame)
-            h.Step(1, 0.1f);
-        h.Step(40, 0.1f); // spread out along the road
+        // A walker of the first wave and, after it, a flyer of the second sent in at once
+        // (long frames keep the walk short).
+        ASSERT_GE(map->mWaves->protos.size(), 2u);
+        const auto sendIn = [map](TDWaveProto* wave, int id) {
+            auto* entry = new TDWaveEnemy(wave);
+            entry->id = id;
+            entry->upgrade = 1;
+            entry->y = -65.0f;
+            wave->entries.push_back(entry);
+            return map->spawnMob(entry, map->firstSpawnPoint()) != nullptr;
+        };
+        ASSERT_TRUE(sendIn(map->mWaves->protos[0], 1));
+        h.Step(15, 0.2f);
+        ASSERT_TRUE(sendIn(map->mWaves->protos[1], 3));
+        for (int frame = 0; frame < 60 && !(onField(false) && onField(true)); ++frame)
+            h.Step(1, 0.2f);
+        h.Step(5, 0.2f); // on along the road
         ASSERT_TRUE(onField(false) && onField(true)) << "no walker and flyer on the field together";
         map->mSpeed = 0.0f;
         h.Step(2);
