@@ -254,6 +254,8 @@ GEResultEnum GameApplication::StartGame()
         return result;
     }
     render->SetRepeatCheck(true);
+    // What the first screens show is decoded as they first draw it; start-up decodes nothing.
+    render->SetDeferredDecoding(true);
     if (GEResultEnum result = InitDisplay(settings))
         return result;
 

@@ -227,6 +227,14 @@ void Render::SetRepeatCheck(bool on)
     damage.Forget();
 }
 
+void Render::DecodePendingTextures()
+{
+    // By index: a decode may make (and register) a texture.
+    for (size_t i = 0; i < textures.size(); ++i)
+        if (textures[i]->IsPending())
+            textures[i]->Decode();
+}
+
 void Render::GetBackBufferSize(int& width, int& height) const
 {
     width = height = 0;

@@ -155,6 +155,12 @@ public:
     void DropRepeatedFrame();
     // A device object was made, changed or released: no frame repeats one from before.
     void NoteDeviceChange() { ++deviceEpoch; }
+    // With deferred decoding on, a texture read from a PNG file is decoded when it is
+    // first drawn or hit-tested rather than when it is loaded (Texture::Defer).
+    void SetDeferredDecoding(bool on) { deferDecoding = on; }
+    bool DefersDecoding() const { return deferDecoding; }
+    // Decodes every texture still waiting for it, as behind a loading screen.
+    void DecodePendingTextures();
     // The cached texture of `name` (inside `container` when given, keyed by the
     // container's root path and the name), loaded on first use, as a new image owned
     // by the caller; `info` receives the texture's record.
@@ -314,6 +320,7 @@ protected:
     std::vector<ShaderImpl*> shaders;
 
     bool repeatCheck = false;
+    bool deferDecoding = false;
     bool frameRepeats = false;
     bool frameRecorded = false; // the stream holds one whole scene kept by `damage`
     u64 deviceEpoch = 0;

@@ -7,6 +7,7 @@
 #include "tests/Render/Dx9TestSupport.h"
 #include "tests/Render/FakeImageContainer.h"
 #include "tests/Render/ImageTestSupport.h"
+#include "tests/Support/LogCapture.h"
 #include <filesystem>
 #include <functional>
 #include <fstream>
@@ -174,6 +175,74 @@ TEST_F(GraphicsDx9, AtlasMemberDrawsItsPartOfTheAtlas)
         EXPECT_EQ(At(pixels, 20, 20) & kRgb, 0x0000FFu);
         EXPECT_EQ(At(pixels, 50, 40) & kRgb, 0x0000FFu);
     }
+    std::filesystem::current_path(previous);
+}
+
+// With deferred decoding on, a PNG texture is made at its header's size and decoded
+// when it is first drawn or hit-tested; one whose pixels are damaged behind a sound
+// header loads, says so once when first used, and then draws nothing and is hit nowhere.
+TEST_F(GraphicsDx9, DeferredPngsDecodeWhenFirstUsed)
+{
+    if (!imgtest::ConvertTool())
+        GTEST_SKIP() << "ImageMagick's convert is not installed";
+    imgtest::TempDir folder;
+    std::vector<u32> texels(6 * 4, 0xFF00FF00);
+    texels[0] = 0x00000000; // the top-left texel is clear
+    ASSERT_TRUE(imgtest::WriteWithImageMagick(folder.path, 6, 4, texels, "", folder.path / "green.png"));
+    {
+        std::vector<u8> bytes = imgtest::ReadFile(folder.path / "green.png");
+        ASSERT_GT(bytes.size(), 60u);
+        // The header and the first bytes stay; the image data is cut short.
+        bytes.resize(bytes.size() - 30);
+        std::ofstream(folder.path / "cut.png", std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    const auto previous = std::filesystem::current_path();
+    ASSERT_TRUE(SetCurrentDirectoryW(folder.path.wstring().c_str()));
+    renderer->SetDeferredDecoding(true);
+    {
+        auto green = resource::ResourceManager::Get<resource::ResourceTexture>(L"green");
+        auto cut = resource::ResourceManager::Get<resource::ResourceTexture>(L"cut");
+        green->renderer = cut->renderer = renderer.get();
+        ASSERT_EQ(green->Load(), GE_OK);
+        ASSERT_EQ(cut->Load(), GE_OK) << "a sound header is all a load reads";
+        ASSERT_TRUE(green->GetTexture()->IsPending());
+        EXPECT_FLOAT_EQ(green->width, 6.0f);
+        EXPECT_FLOAT_EQ(green->height, 4.0f);
+        EXPECT_EQ(green->GetTexture()->GetWidth(), 6u);
+
+        render::Image image(green);
+        const auto pixels = Frame([&](render::Graphics& g) { g.DrawImage(&image).Translate(8, 8).Scale(4); });
+        EXPECT_FALSE(green->GetTexture()->IsPending());
+        // (8, 8) and four times its size: pixels 32 to 56 across, 32 to 48 down.
+        for (u32 y = 38; y < 46; ++y)
+            for (u32 x = 34; x < 54; ++x)
+                ASSERT_EQ(At(pixels, x, y) & kRgb, 0x00FF00u) << x << "," << y;
+        EXPECT_EQ(At(pixels, 33, 33) & kRgb, 0x0000FFu) << "the clear texel";
+        EXPECT_EQ(At(pixels, 58, 40) & kRgb, 0x0000FFu);
+
+        LogCapture log;
+        EXPECT_FALSE(cut->GetTexture()->IsOpaqueAt(1, 1));
+        const int told = log.Lines();
+        EXPECT_GE(told, 1);
+        EXPECT_FALSE(cut->GetTexture()->IsPending());
+        render::Image damaged(cut);
+        const auto after = Frame([&](render::Graphics& g) { g.DrawImage(&damaged).Translate(8, 8).Scale(4); });
+        EXPECT_EQ(log.Lines(), told) << "the failure is told once";
+        for (u32 y = 0; y < kSize; y += 3)
+            for (u32 x = 0; x < kSize; x += 3)
+                ASSERT_EQ(At(after, x, y) & kRgb, 0x0000FFu) << x << "," << y;
+
+        // What is still pending decodes at once behind a loading screen.
+        ASSERT_EQ(green->UnLoad(), GE_OK);
+        ASSERT_EQ(green->Load(), GE_OK);
+        ASSERT_TRUE(green->GetTexture()->IsPending());
+        renderer->DecodePendingTextures();
+        EXPECT_FALSE(green->GetTexture()->IsPending());
+        EXPECT_FALSE(green->GetTexture()->IsOpaqueAt(0, 0));
+        EXPECT_TRUE(green->GetTexture()->IsOpaqueAt(1, 0));
+    }
+    renderer->SetDeferredDecoding(false);
     std::filesystem::current_path(previous);
 }
 

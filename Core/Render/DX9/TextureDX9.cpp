@@ -109,6 +109,8 @@ GEResultEnum TextureDX9::CreateDynamic(u32 w, u32 h)
 
 bool TextureDX9::IsOpaqueAt(int x, int y)
 {
+    if (pending)
+        Decode();
     if (x < 0 || y < 0 || static_cast<u32>(x) >= width || static_cast<u32>(y) >= height ||
         mask.GetCount() == 0)
         return false;
