@@ -295,7 +295,7 @@ def _arrow_v(d, up):
 # and, on some plates, a badge ribbon over the top right corner. The shop buys on a
 # click inside the plate less 50 pixels on every side, which holds the bar's middle.
 OFFER = (280, 240)
-BUY_BAR = (20, 148, 260, 204)
+BUY_BAR = (12, 148, 268, 204)  # wide enough for "Buy $24.99" in the shop font
 GEM_PACKS = [100, 300, 600, 2000, 4500]  # the gems each pack credits
 GEM_BADGES = {1: ("most_popular", "Most popular"), 3: ("best_buy", "Best buy"), 4: ("all_inclusive", "All inclusive")}
 BOOSTS = [("Extra energy", "heart"), ("Faster energy", "fast"), ("Energy refill", "refill")]
@@ -369,7 +369,7 @@ def _offer_layers(places, pictures, prices, badges, bar):
     for n, ((x, y), picture, price) in enumerate(zip(places, pictures, prices), start=1):
         plates.append(("button/b_%02d_in" % n, _offer_plate(picture, bar), x, y))
         pricing.append(("pricing/en/%d" % n, _price(price), x + 20, y + 98))
-        texts.append(("text/b_%02d_text" % n, blank(x1 - x0 - 10, y1 - y0 - 8), x + x0 + 5, y + y0 + 4))
+        texts.append(("text/b_%02d_text" % n, blank(x1 - x0 - 4, y1 - y0 - 8), x + x0 + 2, y + y0 + 4))
         if n - 1 in badges:
             name, text = badges[n - 1]
             extras.append(("1/" + name, _badge(text), x + OFFER[0] - 146, y - 12))
