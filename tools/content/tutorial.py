@@ -14,6 +14,7 @@ from xml.sax.saxutils import quoteattr
 import screens_hud
 import shell
 import spells
+import world_art
 from style import PALETTE, Canvas, text_width, write_layers
 
 PANEL_W, PANEL_H = 560, 124
@@ -180,20 +181,17 @@ ICON_SIZE = 128
 MESSAGE_BOX = (252, 184, 520, 400)  # x, y, width, height
 
 
-def _tower_icon(out_dir, family):
-    """The first idle frame of the family's first tier (a turning tower keeps its
-    direction frames in the tier's own folder), fitted into the icon square."""
+def _tower_icon(family):
+    """The first frame of the family's first tier, cropped to the tower and fitted into
+    the icon square."""
     from PIL import Image
-    tier = os.path.join(out_dir, "td", "towers", family, family + "_0")
-    folder = os.path.join(tier, "idle") if os.path.isdir(os.path.join(tier, "idle")) else tier
-    try:
-        frames = sorted(name for name in os.listdir(folder) if name.endswith(".png"))
-        frame = Image.open(os.path.join(folder, frames[0])).convert("RGBA")
-    except (OSError, IndexError):
-        frame = Image.new("RGBA", (ICON_SIZE, ICON_SIZE), PALETTE["grey"])
-    frame.thumbnail((ICON_SIZE, ICON_SIZE))
+    picture = world_art.tower_layers(family, 0)[0][1]
+    frame = picture.result() if isinstance(picture, Canvas) else picture
+    frame = frame.crop(frame.getbbox() or (0, 0, frame.size[0], frame.size[1]))
+    scale = min((ICON_SIZE - 8) / frame.size[0], (ICON_SIZE - 8) / frame.size[1])
+    frame = frame.resize((max(1, round(frame.size[0] * scale)), max(1, round(frame.size[1] * scale))), Image.LANCZOS)
     icon = Image.new("RGBA", (ICON_SIZE, ICON_SIZE), (0, 0, 0, 0))
-    icon.paste(frame, ((ICON_SIZE - frame.size[0]) // 2, (ICON_SIZE - frame.size[1]) // 2), frame)
+    icon.alpha_composite(frame, ((ICON_SIZE - frame.size[0]) // 2, (ICON_SIZE - frame.size[1]) // 2))
     return icon
 
 
@@ -203,7 +201,7 @@ def _spell_icon(kind, colour):
     return image.resize((ICON_SIZE, ICON_SIZE))
 
 
-def _write_message(folder, out_dir):
+def _write_message(folder):
     x, y, w, h = MESSAGE_BOX
     back = Canvas(w, h)
     back.rounded_box((4, 4, w - 4, h - 4), radius=22, fill=PALETTE["panel"], shadow=True)
@@ -216,7 +214,7 @@ def _write_message(folder, out_dir):
     layers = [("back", back, x, y)]
     icon_x, icon_y = x + (w - ICON_SIZE) // 2, y + 82
     for look, item_id, _text in UNLOCK_ITEMS:
-        picture = _spell_icon(look[1], look[2]) if isinstance(look, tuple) else _tower_icon(out_dir, look)
+        picture = _spell_icon(look[1], look[2]) if isinstance(look, tuple) else _tower_icon(look)
         layers.append(("icons/id%d" % item_id, picture, icon_x, icon_y))
     button_x, button_y = x + (w - 200) // 2, y + h - 74
     layers.append(("button/ok", button, button_x, button_y))
@@ -231,4 +229,4 @@ def generate(out_dir, tools_dir):
     _write_script(os.path.join(td, "tutorial.xml"))
     _write_overlays(os.path.join(td, "data", "tutorial"), _first_spot(out_dir))
     _write_skip(os.path.join(td, "data", "tutorial", "skip"))
-    _write_message(os.path.join(td, "data", "message"), out_dir)
+    _write_message(os.path.join(td, "data", "message"))
