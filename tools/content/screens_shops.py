@@ -12,17 +12,21 @@ take by name and place themselves.
 import math
 import os
 
+from PIL import Image
+
 import shell
+import spells
+import world_art
 import world_sheets
 from screen_docs import blank, button, frame, icon, panel, round_button, star
-from style import EPISODE_PALETTES, PALETTE, Canvas, mix, write_layers
+from style import EPISODE_PALETTES, PALETTE, Canvas, mix, shade, write_layers
 
 shell.add_texts([
     ("episodes_caption", "Episodes"),
     ("unlockEpisodeText", "Needs %d stars"),
     ("comingSoon", "Coming soon"),
     ("shop", "Shop"),
-    ("shop_tab_0", "Towers"), ("shop_tab_1", "Spells"), ("shop_tab_2", "Hero"),
+    ("shop_tab_0", "Towers"), ("shop_tab_1", "Spells"), ("shop_tab_2", "General"),
     ("reset_upgrades_title", "Reset upgrades?"),
     ("reset_upgrades_message", "All bought upgrades are undone and their gems come back."),
     ("reset_upgrades_message_inapp", "Undo all bought upgrades for %s?"),
@@ -35,23 +39,46 @@ shell.add_texts([
 ])
 
 UPGRADE_NAMES = {
-    1: "Artillery", 2: "Darts", 3: "Cannons", 4: "Support",
-    5: "Spells", 6: "Health", 7: "Start budget", 8: "Bounty",
+    1: "Artillery", 2: "Darts", 3: "Cannons", 4: "Support", 5: "Spell recharge", 9: "Spell time",
+    6: "Health", 7: "Start budget", 8: "Bounty",
 }
-UPGRADE_STEP = {  # one short line: the plate's description place is narrow
-    1: "Harder shells", 2: "Sharper darts", 3: "Heavier balls", 4: "Wider aura",
-    5: "Longer spells", 6: "More health", 7: "Bigger purse", 8: "Richer bounty",
+# What a step's bonus does, by attribute: (what it raises, sign). The plate's
+# description place holds one short line, so a step whose attributes share a value
+# names them together ("Range, gold +20%").
+UPGRADE_EFFECTS = {
+    "strength": ("damage", "+"), "cooldown": ("reload", "\u2013"), "cost": ("price", "\u2013"),
+    "radius": ("range", "+"), "goldIncome": ("gold", "+"), "speed": ("spells last", "+"),
+    "maxHP": ("health", "+"), "startBudget": ("start gold", "+"), "enemyCost": ("gold per kill", "+"),
 }
+EFFECT_ORDER = ["strength", "cooldown", "cost", "radius", "goldIncome", "speed", "maxHP", "startBudget",
+                "enemyCost"]
+
+
+def upgrade_effect(targets, attributes):
+    """A step's whole bonus in words and numbers, such as "Damage +20%" (a step holds
+    the whole bonus of its level, so this is the total once it is bought)."""
+    spells = all(3000 <= t < 4000 for t in targets)
+    groups = {}
+    for name in sorted(attributes, key=EFFECT_ORDER.index):
+        what, sign = UPGRADE_EFFECTS[name]
+        if name == "cooldown" and spells:
+            what = "recharge"
+        unit = "" if name == "maxHP" else "%"
+        groups.setdefault((sign, abs(attributes[name]), unit), []).append(what)
+    parts = ["%s %s%d%s" % (", ".join(whats), sign, value, unit) for (sign, value, unit), whats in groups.items()]
+    text = ", ".join(parts)
+    return text[0].upper() + text[1:]
 
 
 def _upgrade_texts():
     pairs = []
-    for uid, _section, _icon, _targets, steps in world_sheets.UPGRADES:
-        name = UPGRADE_NAMES.get(uid, "Upgrade %d" % uid)
-        pairs.append(("upgrade_%d_name" % uid, name))
-        pairs.append(("upgrade_%d_complete" % uid, "Complete"))
-        for n in range(len(steps)):
-            pairs.append(("upgrade_%d_step%d" % (uid, n), "%s %d" % (UPGRADE_STEP.get(uid, name), n + 1)))
+    for uid, _section, _icon, targets, steps in world_sheets.UPGRADES:
+        pairs.append(("upgrade_%d_name" % uid, UPGRADE_NAMES.get(uid, "Upgrade %d" % uid)))
+        for n, (_gold, _gems, attributes) in enumerate(steps):
+            pairs.append(("upgrade_%d_step%d" % (uid, n), upgrade_effect(targets, attributes)))
+        # Every step bought: what they add up to (the stars and the missing buy button
+        # say that it is the last).
+        pairs.append(("upgrade_%d_complete" % uid, upgrade_effect(targets, steps[-1][2])))
     return pairs
 
 
@@ -230,10 +257,139 @@ def _item_plate():
     return c
 
 
-def _icon_frame(symbol_kind):
-    c = Canvas(84, 84)
-    c.rounded_box((2, 2, 82, 82), radius=14, fill=PALETTE["panel_dark"], outline=PALETTE["gold"], width=3)
-    c.paste(icon(symbol_kind, 56), (14, 14))
+# -- the upgrade icons ---------------------------------------------------------------
+# Each upgrade shows what it improves: the tower family it works on (its own tower
+# art) with a badge for the number it raises, a spell for the spell upgrades, and a
+# picture of the player's gain for the others.
+ICON = 84
+
+
+def _fitted(image, box):
+    """image cropped to its ink and scaled to fit a box (w, h), keeping its shape."""
+    image = image.crop(image.getbbox() or (0, 0, image.size[0], image.size[1]))
+    scale = min(box[0] / image.size[0], box[1] / image.size[1])
+    return image.resize((max(1, round(image.size[0] * scale)), max(1, round(image.size[1] * scale))),
+                        Image.LANCZOS)
+
+
+def _badge_symbol(c, kind, x, y):
+    """A round badge with the sign of what a tower upgrade raises."""
+    fills = {"damage": PALETTE["health"], "reload": PALETTE["green"], "price": PALETTE["gold"],
+             "range": PALETTE["gem"]}
+    c.circle((x, y), 13, fills[kind], width=2, gradient=(mix(fills[kind], PALETTE["white"], 0.3), fills[kind]))
+    ink = PALETTE["white"]
+    if kind == "damage":  # a burst
+        points = []
+        for k in range(14):
+            r = 8.5 if k % 2 == 0 else 3.5
+            a = k * math.pi / 7
+            points.append((x + r * math.cos(a), y + r * math.sin(a)))
+        c.polygon(points, ink, width=1)
+    elif kind == "reload":  # fast-forward chevrons
+        for dx in (-5, 2):
+            c.polygon([(x + dx - 3, y - 6), (x + dx + 4, y), (x + dx - 3, y + 6)], ink, width=1)
+    elif kind == "price":  # a coin marked down
+        c.circle((x, y - 1), 7, shade(PALETTE["gold"], 1.15), outline=PALETTE["gold_dark"], width=1.2)
+        c.polygon([(x - 4, y + 4), (x + 4, y + 4), (x, y + 10)], PALETTE["health"], width=1)
+    else:  # range: arrows pointing out of the middle
+        for a in range(4):
+            dx, dy = math.cos(a * math.pi / 2 + math.pi / 4), math.sin(a * math.pi / 2 + math.pi / 4)
+            c.line([(x + dx * 2, y + dy * 2), (x + dx * 8, y + dy * 8)], ink, width=2)
+            c.polygon([(x + dx * 9.5, y + dy * 9.5), (x + dx * 5 - dy * 3.5, y + dy * 5 + dx * 3.5),
+                       (x + dx * 5 + dy * 3.5, y + dy * 5 - dx * 3.5)], ink, outline=None)
+
+
+def _tower_upgrade_icon(c, family, stat):
+    tower = _fitted(world_art.tower_picture(family, 2), (66, 68))
+    c.paste_image(tower, ((ICON - tower.size[0]) // 2 - 5, ICON - 8 - tower.size[1]))
+    _badge_symbol(c, stat, ICON - 19, ICON - 19)
+
+
+def _hourglass(c, m):
+    c.rounded_box((m - 18, m - 24, m + 18, m - 18), radius=2, fill=(150, 100, 56, 255), width=1.5)
+    c.rounded_box((m - 18, m + 18, m + 18, m + 24), radius=2, fill=(150, 100, 56, 255), width=1.5)
+    glass = (220, 240, 250, 255)
+    c.polygon([(m - 14, m - 18), (m + 14, m - 18), (m + 2, m), (m + 14, m + 18), (m - 14, m + 18), (m - 2, m)],
+              glass, width=1.5)
+    c.polygon([(m - 8, m - 12), (m + 8, m - 12), (m, m - 2)], PALETTE["gold"], outline=None)
+    c.polygon([(m - 11, m + 16), (m + 11, m + 16), (m, m + 6)], PALETTE["gold"], outline=None)
+
+
+def _recharge_arrow(c, m):
+    """A round arrow about the icon: the spell comes back sooner."""
+    arc = [(m + 30 * math.cos(a * math.pi / 18), m + 30 * math.sin(a * math.pi / 18)) for a in range(-14, 13)]
+    c.line(arc, PALETTE["outline"], width=7)
+    c.line(arc, PALETTE["green"], width=4)
+    x, y = arc[-1]
+    c.polygon([(x - 8, y - 4), (x + 8, y - 4), (x, y + 8)], PALETTE["green"], width=1.5)
+
+
+def _heart(c, m, size):
+    r = size * 0.26
+    c.circle((m - r * 0.9, m - r * 0.4), r, PALETTE["health"], width=2)
+    c.circle((m + r * 0.9, m - r * 0.4), r, PALETTE["health"], width=2)
+    c.polygon([(m - r * 1.85, m - r * 0.15), (m, m + r * 2.0), (m + r * 1.85, m - r * 0.15)], PALETTE["health"],
+              width=2)
+    c.circle((m - r * 0.9, m - r * 0.4), r - 2, PALETTE["health"], outline=None)
+    c.circle((m + r * 0.9, m - r * 0.4), r - 2, PALETTE["health"], outline=None)
+    c.highlight((m - r * 1.6, m - r * 1.3, m, m - r * 0.1), radius=6, strength=70)
+
+
+def _coin(c, x, y, r):
+    c.circle((x, y), r, PALETTE["gold"], width=2, gradient=(mix(PALETTE["gold"], PALETTE["white"], 0.3),
+                                                              PALETTE["gold_dark"]))
+    c.circle((x, y), r * 0.62, shade(PALETTE["gold"], 1.08), outline=PALETTE["gold_dark"], width=1.2)
+
+
+def _plus(c, x, y):
+    c.rounded_box((x - 9, y - 3, x + 9, y + 3), radius=1.5, fill=PALETTE["green"], width=1.5)
+    c.rounded_box((x - 3, y - 9, x + 3, y + 9), radius=1.5, fill=PALETTE["green"], width=1.5)
+    c.rounded_box((x - 7.5, y - 1.5, x + 7.5, y + 1.5), radius=1, fill=PALETTE["green"], outline=None)
+
+
+def _purse(c, m):
+    bag = (176, 124, 70, 255)
+    c.polygon([(m - 10, m - 16), (m + 10, m - 16), (m + 4, m - 8), (m + 22, m + 8), (m + 16, m + 24),
+               (m - 16, m + 24), (m - 22, m + 8), (m - 4, m - 8)], bag, width=2,
+              gradient=(shade(bag, 1.2), shade(bag, 0.8)))
+    c.line([(m - 8, m - 8), (m + 8, m - 8)], PALETTE["gold_dark"], width=3)
+    c.text((m, m + 9), "$", size=20, fill=PALETTE["gold"], anchor="mm", outline=PALETTE["outline"], outline_width=1.5,
+           shadow=False)
+
+
+def _horned_head(c, x, y):
+    """The small red enemy of the first waves."""
+    for side in (-1, 1):
+        c.polygon([(x + side * 5, y - 6), (x + side * 12, y - 16), (x + side * 9, y - 3)], (246, 236, 210, 255),
+                  width=1.5)
+    c.circle((x, y), 10, (214, 72, 58, 255), width=2)
+    for side in (-1, 1):
+        c.circle((x + side * 4, y - 1), 2.6, PALETTE["white"], width=1)
+        c.circle((x + side * 4 + 0.6, y - 0.6), 1.2, PALETTE["black"], outline=None)
+
+
+def _upgrade_icon(icon_name):
+    c = Canvas(ICON, ICON)
+    c.rounded_box((2, 2, ICON - 2, ICON - 2), radius=14, fill=PALETTE["panel_dark"], outline=PALETTE["gold"], width=3)
+    m = ICON / 2
+    kind = icon_name.split("/")[-1]
+    towers = {"artillery": "damage", "dart": "reload", "cannon": "price", "support": "range"}
+    if kind in towers:
+        _tower_upgrade_icon(c, kind, towers[kind])
+    elif kind == "spells":
+        c.paste_image(_fitted(spells.spell_icon("fire", spells.SPELLS[0][4]), (46, 46)), (m - 23, m - 23))
+        _recharge_arrow(c, m)
+    elif kind == "spell_time":
+        _hourglass(c, m)
+    elif kind == "health":
+        _heart(c, m - 2, 52)
+        _plus(c, m + 20, m + 20)
+    elif kind == "budget":
+        _purse(c, m - 4)
+        _coin(c, m + 20, m + 22, 9)
+    elif kind == "bounty":
+        _coin(c, m + 8, m + 10, 20)
+        _horned_head(c, m - 14, m - 10)
     return c
 
 
@@ -264,10 +420,8 @@ def write_shop(out_dir):
         ("item_plate/buy_ac", button(150, 60, "green", over=True), px + 550, py + 18),
         ("item_plate/grem", icon("gem", 30), px + 562, py + 33),
     ]
-    kinds = {"artillery": "coin", "dart": "wave", "cannon": "coin", "support": "gem", "spells": "gem",
-             "health": "heart", "budget": "coin", "bounty": "coin"}
     for _uid, _section, icon_name, _targets, _steps in world_sheets.UPGRADES:
-        layers.append(("icons/" + icon_name, _icon_frame(kinds.get(icon_name.split("/")[-1], "gem")), 0, 0))
+        layers.append(("icons/" + icon_name, _upgrade_icon(icon_name), 0, 0))
     layers += [
         ("scroll/bar", frame(24, 260, fill=PALETTE["panel_dark"]), 875, 270),
         ("scroll/slider_in", round_button(40, "gold"), 867, 282),

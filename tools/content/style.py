@@ -240,6 +240,13 @@ class Canvas:
         layer.paste(other.image, (int(position[0] * SCALE), int(position[1] * SCALE)))
         self._compose(layer)
 
+    def paste_image(self, image, position):
+        """Composites a PIL image of final size at a final-pixel position."""
+        big = image.convert("RGBA").resize((image.size[0] * SCALE, image.size[1] * SCALE), Image.LANCZOS)
+        layer = self._layer()
+        layer.paste(big, (int(position[0] * SCALE), int(position[1] * SCALE)))
+        self._compose(layer)
+
     def result(self):
         """The picture at its final size."""
         return self.image.resize((self.width, self.height), Image.LANCZOS)

@@ -185,8 +185,7 @@ def _tower_icon(family):
     """The first frame of the family's first tier, cropped to the tower and fitted into
     the icon square."""
     from PIL import Image
-    picture = world_art.tower_layers(family, 0)[0][1]
-    frame = picture.result() if isinstance(picture, Canvas) else picture
+    frame = world_art.tower_picture(family, 0)
     frame = frame.crop(frame.getbbox() or (0, 0, frame.size[0], frame.size[1]))
     scale = min((ICON_SIZE - 8) / frame.size[0], (ICON_SIZE - 8) / frame.size[1])
     frame = frame.resize((max(1, round(frame.size[0] * scale)), max(1, round(frame.size[1] * scale))), Image.LANCZOS)

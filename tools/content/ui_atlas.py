@@ -50,8 +50,7 @@ def _finish(c):
 def tower_icon(family, levelid):
     main, _ = world_art.FAMILY_COLOURS[family]
     c = _plate(shade(main, 0.55), ring=PALETTE["gold"] if levelid < 3 else PALETTE["gem"])
-    picture = world_art.tower_layers(family, levelid)[0][1]
-    image = picture.result() if isinstance(picture, Canvas) else picture
+    image = world_art.tower_picture(family, levelid)
     box = image.getbbox() or (0, 0, image.size[0], image.size[1])
     image = image.crop(box)
     scale = min(44 / image.size[0], 48 / image.size[1])

@@ -562,26 +562,42 @@ def _point_layer():
     return Image.new("RGBA", (1, 1), (0, 0, 0, 0))
 
 
+def _cannon_frames(levelid, turret_poses):
+    """Frames of a turning tier: for each of the 32 directions, the base under the
+    turret in each pose (recoil, flash)."""
+    base = Canvas(*TOWER_SIZE)
+    top = _cannon_base(base, levelid)
+    base_image = base.result()
+    pivot = (BASE_POINT[0], int(top))
+    # Turrets are drawn at 2x, scaled down once and turned at 1x.
+    turrets = [_cannon_turret(levelid, r, f) for r, f in turret_poses]
+    turrets = [t.resize((t.size[0] // style.SCALE, t.size[1] // style.SCALE), Image.LANCZOS) for t in turrets]
+    for d in range(32):
+        facing = (31 - d + 0.5) * 11.25
+        for turret in turrets:
+            rotated = turret.rotate(facing, resample=Image.BICUBIC)
+            frame = base_image.copy()
+            frame.alpha_composite(rotated, (pivot[0] - rotated.size[0] // 2, pivot[1] - rotated.size[1] // 2))
+            yield frame
+
+
+def tower_picture(family, levelid):
+    """The tier's first frame (a turning tier faces the viewer), for icons."""
+    if family == "cannon":
+        return next(_cannon_frames(levelid, [(0, False)]))
+    c = Canvas(*TOWER_SIZE)
+    FAMILY_DRAW[family](c, levelid, 0.0, False)
+    return c.result()
+
+
 def tower_layers(family, levelid):
     name = "%s_%d" % (family, levelid)
     layers = []
     if family == "cannon":
-        base = Canvas(*TOWER_SIZE)
-        top = _cannon_base(base, levelid)
-        base_image = base.result()
-        pivot = (BASE_POINT[0], int(top))
-        # Turrets are drawn at 2x, scaled down once and turned at 1x: 128 frames a tier.
-        turrets = [_cannon_turret(levelid, r, f) for r, f in ((0, False), (4, True), (3, False), (1, False))]
-        turrets = [t.resize((t.size[0] // style.SCALE, t.size[1] // style.SCALE), Image.LANCZOS) for t in turrets]
-        index = 1
-        for d in range(32):
-            facing = (31 - d + 0.5) * 11.25
-            for turret in turrets:
-                rotated = turret.rotate(facing, resample=Image.BICUBIC)
-                frame = base_image.copy()
-                frame.alpha_composite(rotated, (pivot[0] - rotated.size[0] // 2, pivot[1] - rotated.size[1] // 2))
-                layers.append(("%s/%04d" % (name, index), frame, 0, 0))
-                index += 1
+        # 32 directions of 4 frames a tier.
+        poses = ((0, False), (4, True), (3, False), (1, False))
+        for index, frame in enumerate(_cannon_frames(levelid, poses), start=1):
+            layers.append(("%s/%04d" % (name, index), frame, 0, 0))
     else:
         draw = FAMILY_DRAW[family]
         for animation, count in (("idle", 4), ("blast", 6)):
