@@ -80,6 +80,14 @@ def mix(a, b, t):
     return tuple(int(round(a[i] + (b[i] - a[i]) * t)) for i in range(4))
 
 
+def _coloured(mask, colour):
+    """A layer of one colour whose opacity is the mask's, scaled by the colour's alpha."""
+    colour = tuple(colour) + (255,) * (4 - len(colour))
+    layer = Image.new("RGBA", mask.size, colour[:3] + (255,))
+    layer.putalpha(mask if colour[3] == 255 else mask.point(lambda v: v * colour[3] // 255))
+    return layer
+
+
 def _s(values):
     return [v * SCALE for v in values]
 
@@ -114,9 +122,7 @@ class Canvas:
         if shadow:
             self._shadow_of(outer)
         if outline is not None and width > 0:
-            layer = Image.new("RGBA", self.image.size, tuple(outline))
-            layer.putalpha(outer)
-            self._compose(layer)
+            self._compose(_coloured(outer, outline))
             inner = Image.new("L", self.image.size, 0)
             draw_mask(ImageDraw.Draw(inner), width * SCALE)
         else:
@@ -178,9 +184,7 @@ class Canvas:
         if shadow:
             self._shadow_of(outer)
         if outline is not None and width > 0:
-            layer = Image.new("RGBA", self.image.size, tuple(outline))
-            layer.putalpha(outer)
-            self._compose(layer)
+            self._compose(_coloured(outer, outline))
         grad = self._vertical_gradient(gradient[0], gradient[1], box) if gradient else \
             Image.new("RGBA", self.image.size, tuple(fill))
         body = grad.copy()
