@@ -5,7 +5,7 @@ button "td/data/tutorial/skip" and the texts. Also the unlock message "td/data/m
 that announces a level's towers and spells, with an icon per item in its "icons" group.
 
 The steps teach level 1 in order: build a tower on the first spot, upgrade it, call
-the next wave early, cast a spell, collect a crystal drop.
+the next wave early, cast a spell, collect a crystal drop, and buy a spell's recharge.
 """
 import os
 import xml.etree.ElementTree as ET
@@ -22,6 +22,9 @@ PANEL_W, PANEL_H = 560, 124
 # The centre of the HUD's first spell place, where the level's first spell stands.
 FIRST_SPELL = (screens_hud.spell_places()[0] + screens_hud.SPELL_SIZE // 2,
                screens_hud.SPELL_Y + screens_hud.SPELL_SIZE // 2)
+
+# Just above it, where a recharging spell shows its price in gems.
+RECHARGE_PRICE = (FIRST_SPELL[0], FIRST_SPELL[1] - 44)
 
 # (id, folder, activate, complete, text key, text, target or None, cmds, onComplete)
 # A target is where the arrow points: "spot" (the level's first build spot), or (x, y).
@@ -42,6 +45,9 @@ STEPS = [
     (4, "drop", "gem_dropped", "gem_collected", "tutorial_drop",
      "A crystal fell! Click it before it fades to collect gems.", None,
      [], [("dropChanceOverride", 0), ("addGems", 5)]),
+    # With the crystal's gems in hand: the number over a recharging spell is its price.
+    (6, "recharge", "gem_collected", "spell_casted", "tutorial_recharge",
+     "Spells recharge: click one to pay its gems and skip.", RECHARGE_PRICE, [], []),
 ]
 
 TEXTS = [(key, text) for _id, _f, _a, _c, key, text, _t, _cmds, _done in STEPS] + [

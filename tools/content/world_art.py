@@ -649,14 +649,28 @@ def write_towers(out_dir):
 
 # -- spots and unit overlays -------------------------------------------------------------
 def spot_image(kind):
+    """A free spot's stone plate; a spot that must be bought first is dark, with its
+    price on it (a coin or a gem and the number), so a player sees what it costs."""
     c = Canvas(72, 52)
-    c.ellipse((4, 8, 68, 46), (150, 140, 126, 255), width=2, shadow=True)
-    c.ellipse((12, 12, 60, 38), (190, 180, 160, 255), width=1.5)
+    if kind == "s":
+        c.ellipse((4, 8, 68, 46), (150, 140, 126, 255), width=2, shadow=True)
+        c.ellipse((12, 12, 60, 38), (190, 180, 160, 255), width=1.5)
+        return c
+    c.ellipse((4, 8, 68, 46), (112, 104, 96, 255), width=2, shadow=True)
+    c.ellipse((12, 12, 60, 38), (140, 130, 118, 255), width=1.5)
+    # A rope fence across the plate: the spot is closed until it is paid for.
+    for x in (12, 60):
+        c.rounded_box((x - 2, 14, x + 2, 32), radius=1, fill=(120, 84, 50, 255), width=1)
+    c.line([(12, 17), (24, 21), (36, 22), (48, 21), (60, 17)], (230, 200, 120, 255), width=1.5)
+    c.rounded_box((15, 20, 57, 38), radius=9, fill=PALETTE["panel_dark"], outline=PALETTE["outline"], width=1.5)
+    price = world_levels.GOLD_SPOT_COST if kind == "g" else world_levels.GEM_SPOT_COST
     if kind == "g":
-        c.circle((36, 25), 9, PALETTE["gold"], width=2)
-        c.text((36, 25), "$", size=11, fill=PALETTE["gold_dark"], anchor="mm", outline=None, shadow=False)
-    elif kind == "p":
-        c.polygon([(36, 15), (45, 24), (36, 35), (27, 24)], PALETTE["gem"], width=2)
+        c.circle((25, 29), 6.5, PALETTE["gold"], width=1.2, gradient=(shade(PALETTE["gold"], 1.25), PALETTE["gold_dark"]))
+    else:
+        c.polygon([(25, 22), (31, 28), (25, 36), (19, 28)], PALETTE["gem"], width=1.2,
+                  gradient=(shade(PALETTE["gem"], 1.3), PALETTE["gem_dark"]))
+    c.text((43, 29), "%d" % price, size=12, fill=PALETTE["white"], anchor="mm", outline=PALETTE["outline"],
+           outline_width=1.5, shadow=False)
     return c
 
 
@@ -677,12 +691,24 @@ def overlay(name, frames, draw, size=(64, 64), anchor=(32, 48)):
 
 
 def _enemy_spot(c, t):
-    r = 18 + 10 * t
-    ring = [(32 + r * math.cos(a * math.pi / 16), 44 + r * 0.45 * math.sin(a * math.pi / 16)) for a in range(33)]
-    c.line(ring, (230, 60, 50, int(255 * (1 - t))), width=3)
-    bounce = 6 * abs(math.sin(t * math.pi))
-    c.polygon([(24, 12 + bounce), (40, 12 + bounce), (40, 24 + bounce), (46, 24 + bounce), (32, 38 + bounce),
-               (18, 24 + bounce), (24, 24 + bounce)], PALETTE["health"], width=2, shadow=True)
+    """The unit the player clicked: every tower in reach shoots it first. A red sight
+    over its head, labelled, bobbing as it turns."""
+    bounce = 3 * abs(math.sin(t * math.pi))
+    cx, cy = 40, 36 + bounce
+    spin = t * math.pi / 2
+    ring = [(cx + 13 * math.cos(a * math.pi / 16), cy + 13 * math.sin(a * math.pi / 16)) for a in range(33)]
+    c.line(ring, PALETTE["outline"], width=5)
+    c.line(ring, PALETTE["health"], width=3)
+    for k in range(4):
+        a = spin + k * math.pi / 2
+        inner, outer = 8, 19
+        points = [(cx + inner * math.cos(a), cy + inner * math.sin(a)), (cx + outer * math.cos(a), cy + outer * math.sin(a))]
+        c.line(points, PALETTE["outline"], width=4.5)
+        c.line(points, PALETTE["health"], width=2.5)
+    c.circle((cx, cy), 2.5, PALETTE["health"], width=1)
+    c.polygon([(cx - 6, cy + 20), (cx + 6, cy + 20), (cx, cy + 27)], PALETTE["health"], width=1.5)
+    c.text((cx, 9 + bounce), "TARGET", size=11, fill=PALETTE["white"], anchor="mm", outline=PALETTE["outline"],
+           outline_width=2, shadow=False)
 
 
 def _mob_dot(c, t):
@@ -723,7 +749,7 @@ def write_shadows(out_dir):
 
 def write_overlays(out_dir):
     td = os.path.join(out_dir, "td")
-    style.write_layers(os.path.join(td, "enemy_spot"), overlay("enemy_spot", 8, _enemy_spot))
+    style.write_layers(os.path.join(td, "enemy_spot"), overlay("enemy_spot", 8, _enemy_spot, (80, 72), (40, 66)))
     style.write_layers(os.path.join(td, "mob_dot"), overlay("mob_dot", 8, _mob_dot))
     style.write_layers(os.path.join(td, "mob_heal"), overlay("mob_heal", 8, _mob_heal))
 
@@ -946,11 +972,22 @@ def _write_document(path, palette, episode, samples, spots, road, seed=None):
         subprocess.run(arguments, check=True)
     finally:
         shutil.rmtree(work, ignore_errors=True)
+    return merged
 
 
 def level_art_name(episode, level):
     """The document of one level (0-based indexes), as its level file names it."""
     return "ep%02d_%02d" % (episode + 1, level + 1)
+
+
+# The merged picture of every level's art written so far, by (episode, level): the
+# screens draw their thumbnails from it.
+LEVEL_PICTURES = {}
+
+
+def level_picture(episode, level):
+    """A level's whole picture (ground, road, decorations); write_level_art makes it."""
+    return LEVEL_PICTURES[(episode, level)]
 
 
 def write_level_art(out_dir):
@@ -963,7 +1000,8 @@ def write_level_art(out_dir):
         for level in range(world_sheets.LEVELS_PER_EPISODE):
             curves = level_route(episode, level)
             samples = [point for curve in curves for point in curve[::2]]
-            _write_document(os.path.join(maps, level_art_name(episode, level) + ".psd"), palette,
+            LEVEL_PICTURES[(episode, level)] = _write_document(
+                            os.path.join(maps, level_art_name(episode, level) + ".psd"), palette,
                             episode, samples, level_spots(episode, level),
                             road_layer(palette, curves, 300 + 10 * episode + level),
                             100 * (level + 1) + episode)
