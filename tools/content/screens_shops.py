@@ -12,14 +12,14 @@ take by name and place themselves.
 import math
 import os
 
-from PIL import Image
+from PIL import Image, ImageChops, ImageDraw, ImageFilter
 
 import shell
 import spells
 import world_art
 import world_sheets
 from screen_docs import blank, button, frame, icon, panel, round_button, star
-from style import EPISODE_PALETTES, PALETTE, Canvas, mix, shade, write_layers
+from style import PALETTE, Canvas, mix, shade, write_layers
 
 shell.add_texts([
     ("episodes_caption", "Episodes"),
@@ -106,19 +106,40 @@ def _arrow(d, left):
     return c
 
 
+def _thumbnail(picture, w, h, radius):
+    """A level's picture scaled into a rounded frame of w x h."""
+    c = Canvas(w, h)
+    c.rounded_box((0, 0, w, h), radius=radius, fill=PALETTE["panel_dark"], width=2)
+    image = picture.resize((w - 4, h - 4), Image.LANCZOS)
+    mask = Image.new("L", (w - 4, h - 4), 0)
+    ImageDraw.Draw(mask).rounded_rectangle((0, 0, w - 5, h - 5), radius=max(1, radius - 2), fill=255)
+    image.putalpha(ImageChops.multiply(image.getchannel("A"), mask))
+    c.paste_image(image, (2, 2))
+    return c
+
+
 def _chapter(n, w=340, h=330):
-    """An episode's plate: a framed landscape in the episode's colours."""
-    colours = EPISODE_PALETTES[(n - 1) % len(EPISODE_PALETTES)]
-    ground, path, foliage, accent = colours["ground"], colours["path"], colours["foliage"], colours["accent"]
+    """An episode's plate: its first level's picture, and its levels in a row below.
+    The plate after the last episode (coming soon) shows the last one veiled in mist."""
+    episode = min(n, world_sheets.EPISODES) - 1
+    veiled = n > world_sheets.EPISODES
+    levels = [world_art.level_picture(episode, level) for level in range(world_sheets.LEVELS_PER_EPISODE)]
+    if veiled:
+        mist = (150, 146, 150, 255)
+        levels = [Image.blend(picture.filter(ImageFilter.GaussianBlur(14)).convert("RGBA"),
+                              Image.new("RGBA", picture.size, mist), 0.6) for picture in levels]
     c = Canvas(w, h)
     c.rounded_box((4, 4, w - 4, h - 4), radius=26, fill=PALETTE["panel_dark"], shadow=True, width=3)
-    c.rounded_box((20, 20, w - 20, h - 20), radius=18, fill=ground, gradient=(mix(ground, PALETTE["white"], 0.3), ground),
-                  width=2)
-    c.line([(40, h - 60), (w * 0.4, h * 0.55), (w * 0.6, h * 0.7), (w - 40, h * 0.35)], path, width=14)
-    for k, (x, y) in enumerate([(80, 90), (w - 90, 110), (w * 0.5, 80)]):
-        c.circle((x, y), 26 - 4 * k, foliage)
-    c.circle((w - 60, 60), 18, accent)
-    c.text((w / 2, h - 34), "%d" % n, size=40, anchor="mm", fill=PALETTE["white"])
+    c.paste(_thumbnail(levels[0], w - 40, int((w - 40) * 0.75), 16), (20, 20))
+    count = len(levels)
+    gap = 6
+    tw = (w - 40 - gap * (count - 1)) // count
+    th = int(tw * 0.75)
+    for k, picture in enumerate(levels):
+        c.paste(_thumbnail(picture, tw, th, 6), (20 + k * (tw + gap), h - 20 - th))
+    c.circle((46, 46), 20, PALETTE["gold"], width=2.5, gradient=(mix(PALETTE["gold"], PALETTE["white"], 0.3),
+                                                                  PALETTE["gold_dark"]))
+    c.text((46, 46), "%d" % n, size=24, anchor="mm", fill=PALETTE["white"])
     return c
 
 
