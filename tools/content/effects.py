@@ -205,22 +205,21 @@ def _spell_body(name, family, once):
                              spread=24, intense=0, maximum=16))
     if family == "stun":
         return (head
-                + _particles("star", 0xFFFFF090, 0x00FFD020, 14, (800, 1100), (6, 18), (16, 8), spin=(-300, 300),
-                             maximum=24)
-                + _particles("bolt", 0xFFF0F8FF, 0x40A0C8FF, 9, (90, 180), (0, 0), (30, 24), spread=0,
-                             spin=(-20, 20), maximum=6)
-                + _particles("ring", 0xA0FFF4B0, 0x00FFE060, 2, (500, 700), (0, 0), (16, 60), intense=1,
-                             maximum=4))
+                + _particles("ring", 0xB0FFF4B0, 0x00FFE060, 3, (500, 700), (0, 0), (20, 90), maximum=5)
+                + _particles("star", 0xFFFFF090, 0x00FFD020, 18, (800, 1100), (6, 18), (24, 10), spin=(-300, 300),
+                             maximum=30)
+                + _particles("bolt", 0xFFF8FCFF, 0x60A0C8FF, 12, (100, 200), (0, 0), (46, 38), spread=0,
+                             spin=(-20, 20), maximum=8))
     if family == "acid":
         return (head
-                + _particles("bubble", 0xFFB0FF70, 0x0050B000, 22, (700, 1200), (10, 30), (8, 18), angle=90,
-                             spread=40, intense=0, maximum=40)
-                + _particles("smoke", 0x8070C040, 0x00306010, 8, (1200, 1800), (10, 25), (26, 52), angle=90,
-                             spread=60, intense=0, maximum=20))
+                + _particles("smoke", 0xA070C040, 0x00306010, 10, (1200, 1800), (10, 25), (30, 60), angle=90,
+                             spread=60, intense=0, maximum=24)
+                + _particles("bubble", 0xFFB0FF70, 0x0050B000, 30, (700, 1200), (10, 30), (10, 22), angle=90,
+                             spread=40, intense=0, maximum=50))
     if family == "freeze":
         return (head
-                + _particles("flake", 0xFFF0FAFF, 0x00A0D8FF, 16, (900, 1400), (5, 15), (14, 6), spin=(-90, 90),
-                             intense=0, maximum=30)
+                + _particles("flake", 0xFFF0FAFF, 0x00A0D8FF, 24, (900, 1400), (5, 15), (20, 8), spin=(-90, 90),
+                             intense=0, maximum=40)
                 + _particles("dot", 0xB0D8F4FF, 0x0080C0FF, 10, (700, 1000), (0, 6), (30, 40), maximum=16))
     start, end = _tint(family)
     return (head

@@ -691,24 +691,23 @@ def overlay(name, frames, draw, size=(64, 64), anchor=(32, 48)):
 
 
 def _enemy_spot(c, t):
-    """The unit the player clicked: every tower in reach shoots it first. A red sight
-    over its head, labelled, bobbing as it turns."""
+    """The unit the player clicked: every tower in reach shoots it first. A turning red
+    sight with a label hangs over it, pointing down at it."""
     bounce = 3 * abs(math.sin(t * math.pi))
-    cx, cy = 40, 36 + bounce
+    cx, cy = 40, 44 + bounce
     spin = t * math.pi / 2
-    ring = [(cx + 13 * math.cos(a * math.pi / 16), cy + 13 * math.sin(a * math.pi / 16)) for a in range(33)]
+    ring = [(cx + 12 * math.cos(a * math.pi / 16), cy + 12 * math.sin(a * math.pi / 16)) for a in range(33)]
     c.line(ring, PALETTE["outline"], width=5)
     c.line(ring, PALETTE["health"], width=3)
     for k in range(4):
         a = spin + k * math.pi / 2
-        inner, outer = 8, 19
-        points = [(cx + inner * math.cos(a), cy + inner * math.sin(a)), (cx + outer * math.cos(a), cy + outer * math.sin(a))]
+        points = [(cx + 7 * math.cos(a), cy + 7 * math.sin(a)), (cx + 18 * math.cos(a), cy + 18 * math.sin(a))]
         c.line(points, PALETTE["outline"], width=4.5)
         c.line(points, PALETTE["health"], width=2.5)
     c.circle((cx, cy), 2.5, PALETTE["health"], width=1)
-    c.polygon([(cx - 6, cy + 20), (cx + 6, cy + 20), (cx, cy + 27)], PALETTE["health"], width=1.5)
-    c.text((cx, 9 + bounce), "TARGET", size=11, fill=PALETTE["white"], anchor="mm", outline=PALETTE["outline"],
-           outline_width=2, shadow=False)
+    c.polygon([(cx - 7, cy + 20), (cx + 7, cy + 20), (cx, cy + 29)], PALETTE["health"], width=1.5)
+    c.rounded_box((13, 6 + bounce, 67, 22 + bounce), radius=7, fill=PALETTE["health"], width=1.5)
+    c.text((cx, 14 + bounce), "TARGET", size=10, fill=PALETTE["white"], anchor="mm", outline=None, shadow=False)
 
 
 def _mob_dot(c, t):
@@ -749,7 +748,7 @@ def write_shadows(out_dir):
 
 def write_overlays(out_dir):
     td = os.path.join(out_dir, "td")
-    style.write_layers(os.path.join(td, "enemy_spot"), overlay("enemy_spot", 8, _enemy_spot, (80, 72), (40, 66)))
+    style.write_layers(os.path.join(td, "enemy_spot"), overlay("enemy_spot", 8, _enemy_spot, (80, 96), (40, 90)))
     style.write_layers(os.path.join(td, "mob_dot"), overlay("mob_dot", 8, _mob_dot))
     style.write_layers(os.path.join(td, "mob_heal"), overlay("mob_heal", 8, _mob_heal))
 
