@@ -39,7 +39,7 @@ shell.add_texts([
 ])
 
 UPGRADE_NAMES = {
-    1: "Artillery", 2: "Darts", 3: "Cannons", 4: "Support", 5: "Spell recharge", 9: "Spell time",
+    1: "Artillery", 2: "Darts", 3: "Cannons", 4: "Support", 5: "Quick spells", 9: "Long spells",
     6: "Health", 7: "Start budget", 8: "Bounty",
 }
 # What a step's bonus does, by attribute: (what it raises, sign). The plate's
