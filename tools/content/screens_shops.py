@@ -491,18 +491,21 @@ def _offer_plate(picture, bar):
 
 
 def _gem_pile(count):
-    """Gems heaped in a small pyramid: more for the bigger packs."""
+    """Gems heaped in a pyramid: more for the bigger packs, and the few of a small pack
+    drawn bigger so that every plate's picture fills its window."""
     c = Canvas(200, 78)
-    rows, left, size = [], count, 34
+    size = {1: 60, 2: 52, 3: 46}.get(count, 40)
+    rows, left = [], count
     while left > 0:
         n = min(left, 4 - len(rows)) if len(rows) < 3 else left
         rows.append(max(n, 1))
         left -= n
+    step, rise = size * 0.72, size * 0.42
     for r, n in enumerate(rows):
-        y = 78 - size - r * 20
-        x0 = 100 - n * size * 0.8 / 2
+        y = 78 - size - r * rise
+        x0 = 100 - ((n - 1) * step + size) / 2
         for k in range(n):
-            c.paste(icon("gem", size), (int(x0 + k * size * 0.8), int(y)))
+            c.paste(icon("gem", int(size)), (int(x0 + k * step), int(y)))
     return c
 
 
