@@ -19,7 +19,7 @@ import spells
 import world_art
 import world_sheets
 from screen_docs import blank, button, frame, icon, panel, round_button, star
-from style import PALETTE, Canvas, mix, shade, write_layers
+from style import PALETTE, Canvas, fitted, mix, shade, write_layers
 
 shell.add_texts([
     ("episodes_caption", "Episodes"),
@@ -285,14 +285,6 @@ def _item_plate():
 ICON = 84
 
 
-def _fitted(image, box):
-    """image cropped to its ink and scaled to fit a box (w, h), keeping its shape."""
-    image = image.crop(image.getbbox() or (0, 0, image.size[0], image.size[1]))
-    scale = min(box[0] / image.size[0], box[1] / image.size[1])
-    return image.resize((max(1, round(image.size[0] * scale)), max(1, round(image.size[1] * scale))),
-                        Image.LANCZOS)
-
-
 def _badge_symbol(c, kind, x, y):
     """A round badge with the sign of what a tower upgrade raises."""
     fills = {"damage": PALETTE["health"], "reload": PALETTE["green"], "price": PALETTE["gold"],
@@ -321,7 +313,7 @@ def _badge_symbol(c, kind, x, y):
 
 
 def _tower_upgrade_icon(c, family, stat):
-    tower = _fitted(world_art.tower_picture(family, 2), (66, 68))
+    tower = fitted(world_art.tower_picture(family, 2), (66, 68))
     c.paste_image(tower, ((ICON - tower.size[0]) // 2 - 5, ICON - 8 - tower.size[1]))
     _badge_symbol(c, stat, ICON - 19, ICON - 19)
 
@@ -398,7 +390,7 @@ def _upgrade_icon(icon_name):
     if kind in towers:
         _tower_upgrade_icon(c, kind, towers[kind])
     elif kind == "spells":
-        c.paste_image(_fitted(spells.spell_icon("fire", spells.SPELLS[0][4]), (46, 46)), (m - 23, m - 23))
+        c.paste_image(fitted(spells.spell_icon("fire", spells.SPELLS[0][4]), (46, 46)), (m - 23, m - 23))
         _recharge_arrow(c, m)
     elif kind == "spell_time":
         _hourglass(c, m)

@@ -261,6 +261,14 @@ class Canvas:
         return path
 
 
+def fitted(image, box):
+    """A PIL image cropped to its ink and scaled to fit a box (w, h), keeping its shape."""
+    image = image.crop(image.getbbox() or (0, 0, image.size[0], image.size[1]))
+    scale = min(box[0] / image.size[0], box[1] / image.size[1])
+    return image.resize((max(1, round(image.size[0] * scale)), max(1, round(image.size[1] * scale))),
+                        Image.LANCZOS)
+
+
 def text_width(text, size, face=FACE_BOLD):
     """Width of text in final pixels."""
     return font(size, face).getlength(text) / SCALE

@@ -15,7 +15,7 @@ import screens_hud
 import shell
 import spells
 import world_art
-from style import PALETTE, Canvas, text_width, write_layers
+from style import PALETTE, Canvas, fitted, text_width, write_layers
 
 PANEL_W, PANEL_H = 560, 124
 
@@ -191,10 +191,7 @@ def _tower_icon(family):
     """The first frame of the family's first tier, cropped to the tower and fitted into
     the icon square."""
     from PIL import Image
-    frame = world_art.tower_picture(family, 0)
-    frame = frame.crop(frame.getbbox() or (0, 0, frame.size[0], frame.size[1]))
-    scale = min((ICON_SIZE - 8) / frame.size[0], (ICON_SIZE - 8) / frame.size[1])
-    frame = frame.resize((max(1, round(frame.size[0] * scale)), max(1, round(frame.size[1] * scale))), Image.LANCZOS)
+    frame = fitted(world_art.tower_picture(family, 0), (ICON_SIZE - 8, ICON_SIZE - 8))
     icon = Image.new("RGBA", (ICON_SIZE, ICON_SIZE), (0, 0, 0, 0))
     icon.alpha_composite(frame, ((ICON_SIZE - frame.size[0]) // 2, (ICON_SIZE - frame.size[1]) // 2))
     return icon
