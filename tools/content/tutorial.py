@@ -14,17 +14,13 @@ from xml.sax.saxutils import quoteattr
 import screens_hud
 import shell
 import spells
-import world_art
-from style import PALETTE, Canvas, fitted, text_width, write_layers
+from style import PALETTE, Canvas, text_width, write_layers
 
 PANEL_W, PANEL_H = 560, 124
 
 # The centre of the HUD's first spell place, where the level's first spell stands.
 FIRST_SPELL = (screens_hud.spell_places()[0] + screens_hud.SPELL_SIZE // 2,
                screens_hud.SPELL_Y + screens_hud.SPELL_SIZE // 2)
-
-# Just above it, where a recharging spell shows its price in gems.
-RECHARGE_PRICE = (FIRST_SPELL[0], FIRST_SPELL[1] - 44)
 
 # (id, folder, activate, complete, text key, text, target or None, cmds, onComplete)
 # A target is where the arrow points: "spot" (the level's first build spot), or (x, y).
@@ -45,9 +41,10 @@ STEPS = [
     (4, "drop", "gem_dropped", "gem_collected", "tutorial_drop",
      "A crystal fell! Click it before it fades to collect gems.", None,
      [], [("dropChanceOverride", 0), ("addGems", 5)]),
-    # With the crystal's gems in hand: the number over a recharging spell is its price.
+    # With the crystal's gems in hand: the number over a recharging spell, which the
+    # arrow points at, is its price.
     (6, "recharge", "gem_collected", "spell_casted", "tutorial_recharge",
-     "Spells recharge: click one to pay its gems and skip.", RECHARGE_PRICE, [], []),
+     "Spells recharge: click one to pay its gems and skip.", (FIRST_SPELL[0], FIRST_SPELL[1] - 44), [], []),
 ]
 
 TEXTS = [(key, text) for _id, _f, _a, _c, key, text, _t, _cmds, _done in STEPS] + [
@@ -191,6 +188,8 @@ def _tower_icon(family):
     """The first frame of the family's first tier, cropped to the tower and fitted into
     the icon square."""
     from PIL import Image
+    import world_art
+    from style import fitted
     frame = fitted(world_art.tower_picture(family, 0), (ICON_SIZE - 8, ICON_SIZE - 8))
     icon = Image.new("RGBA", (ICON_SIZE, ICON_SIZE), (0, 0, 0, 0))
     icon.alpha_composite(frame, ((ICON_SIZE - frame.size[0]) // 2, (ICON_SIZE - frame.size[1]) // 2))
