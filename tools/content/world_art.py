@@ -692,7 +692,8 @@ def overlay(name, frames, draw, size=(64, 64), anchor=(32, 48)):
 
 def _enemy_spot(c, t):
     """The unit the player clicked: every tower in reach shoots it first. A turning red
-    sight with a label hangs over it, pointing down at it."""
+    sight with a label hangs over it, pointing down at it, high enough to leave the
+    unit's face and health bar in view."""
     bounce = 3 * abs(math.sin(t * math.pi))
     cx, cy = 40, 44 + bounce
     spin = t * math.pi / 2
@@ -748,7 +749,7 @@ def write_shadows(out_dir):
 
 def write_overlays(out_dir):
     td = os.path.join(out_dir, "td")
-    style.write_layers(os.path.join(td, "enemy_spot"), overlay("enemy_spot", 8, _enemy_spot, (80, 96), (40, 90)))
+    style.write_layers(os.path.join(td, "enemy_spot"), overlay("enemy_spot", 8, _enemy_spot, (80, 134), (40, 128)))
     style.write_layers(os.path.join(td, "mob_dot"), overlay("mob_dot", 8, _mob_dot))
     style.write_layers(os.path.join(td, "mob_heal"), overlay("mob_heal", 8, _mob_heal))
 
