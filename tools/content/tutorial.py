@@ -44,7 +44,8 @@ STEPS = [
     # With the crystal's gems in hand: the number over a recharging spell, which the
     # arrow points at, is its price.
     (6, "recharge", "gem_collected", "spell_casted", "tutorial_recharge",
-     "Spells recharge: click one to pay its gems and skip.", (FIRST_SPELL[0], FIRST_SPELL[1] - 44), [], []),
+     "The number over a used spell is its gem price: pay it to skip the wait.",
+     (FIRST_SPELL[0], FIRST_SPELL[1] - 44), [], []),
 ]
 
 TEXTS = [(key, text) for _id, _f, _a, _c, key, text, _t, _cmds, _done in STEPS] + [
