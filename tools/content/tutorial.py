@@ -5,7 +5,7 @@ button "td/data/tutorial/skip" and the texts. Also the unlock message "td/data/m
 that announces a level's towers and spells, with an icon per item in its "icons" group.
 
 The steps teach level 1 in order: build a tower on the first spot, upgrade it, call
-the next wave early, cast a spell, collect a crystal drop.
+the next wave early, cast a spell, collect a crystal drop, and buy a spell's recharge.
 """
 import os
 import xml.etree.ElementTree as ET
@@ -41,6 +41,11 @@ STEPS = [
     (4, "drop", "gem_dropped", "gem_collected", "tutorial_drop",
      "A crystal fell! Click it before it fades to collect gems.", None,
      [], [("dropChanceOverride", 0), ("addGems", 5)]),
+    # With the crystal's gems in hand: the number over a recharging spell, which the
+    # arrow points at, is its price.
+    (6, "recharge", "gem_collected", "spell_casted", "tutorial_recharge",
+     "The number over a used spell is its gem price: pay it to skip the wait.",
+     (FIRST_SPELL[0], FIRST_SPELL[1] - 44), [], []),
 ]
 
 TEXTS = [(key, text) for _id, _f, _a, _c, key, text, _t, _cmds, _done in STEPS] + [
@@ -180,20 +185,15 @@ ICON_SIZE = 128
 MESSAGE_BOX = (252, 184, 520, 400)  # x, y, width, height
 
 
-def _tower_icon(out_dir, family):
-    """The first idle frame of the family's first tier (a turning tower keeps its
-    direction frames in the tier's own folder), fitted into the icon square."""
+def _tower_icon(family):
+    """The first frame of the family's first tier, cropped to the tower and fitted into
+    the icon square."""
     from PIL import Image
-    tier = os.path.join(out_dir, "td", "towers", family, family + "_0")
-    folder = os.path.join(tier, "idle") if os.path.isdir(os.path.join(tier, "idle")) else tier
-    try:
-        frames = sorted(name for name in os.listdir(folder) if name.endswith(".png"))
-        frame = Image.open(os.path.join(folder, frames[0])).convert("RGBA")
-    except (OSError, IndexError):
-        frame = Image.new("RGBA", (ICON_SIZE, ICON_SIZE), PALETTE["grey"])
-    frame.thumbnail((ICON_SIZE, ICON_SIZE))
+    import world_art
+    from style import fitted
+    frame = fitted(world_art.tower_picture(family, 0), (ICON_SIZE - 8, ICON_SIZE - 8))
     icon = Image.new("RGBA", (ICON_SIZE, ICON_SIZE), (0, 0, 0, 0))
-    icon.paste(frame, ((ICON_SIZE - frame.size[0]) // 2, (ICON_SIZE - frame.size[1]) // 2), frame)
+    icon.alpha_composite(frame, ((ICON_SIZE - frame.size[0]) // 2, (ICON_SIZE - frame.size[1]) // 2))
     return icon
 
 
@@ -203,7 +203,7 @@ def _spell_icon(kind, colour):
     return image.resize((ICON_SIZE, ICON_SIZE))
 
 
-def _write_message(folder, out_dir):
+def _write_message(folder):
     x, y, w, h = MESSAGE_BOX
     back = Canvas(w, h)
     back.rounded_box((4, 4, w - 4, h - 4), radius=22, fill=PALETTE["panel"], shadow=True)
@@ -216,7 +216,7 @@ def _write_message(folder, out_dir):
     layers = [("back", back, x, y)]
     icon_x, icon_y = x + (w - ICON_SIZE) // 2, y + 82
     for look, item_id, _text in UNLOCK_ITEMS:
-        picture = _spell_icon(look[1], look[2]) if isinstance(look, tuple) else _tower_icon(out_dir, look)
+        picture = _spell_icon(look[1], look[2]) if isinstance(look, tuple) else _tower_icon(look)
         layers.append(("icons/id%d" % item_id, picture, icon_x, icon_y))
     button_x, button_y = x + (w - 200) // 2, y + h - 74
     layers.append(("button/ok", button, button_x, button_y))
@@ -231,4 +231,4 @@ def generate(out_dir, tools_dir):
     _write_script(os.path.join(td, "tutorial.xml"))
     _write_overlays(os.path.join(td, "data", "tutorial"), _first_spot(out_dir))
     _write_skip(os.path.join(td, "data", "tutorial", "skip"))
-    _write_message(os.path.join(td, "data", "message"), out_dir)
+    _write_message(os.path.join(td, "data", "message"))

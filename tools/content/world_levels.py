@@ -54,6 +54,9 @@ LEVEL_WAVES = {
              ([(30, 6, 1), (3, 4, 1)], 1.3, 2, 30), ([(10, 2, 1), (9, 2, 1), (1, 8, 2)], 1.4, 2, 50)],
 }
 TRACKS = [-65.0, -97.5, -32.5]
+# What a spot that is bought before it can be built on costs: in gold, or in gems.
+GOLD_SPOT_COST = 60
+GEM_SPOT_COST = 5
 
 # The level whose path cache is shipped (episode, level; counted from 0).
 CACHED_LEVEL = (0, 1)
@@ -130,9 +133,9 @@ def _spots(points, links, level):
         if k == 3 and level >= 2:
             params["damage_mult"] = 1.25
         if k == len(spots) - 2 and level >= 2:
-            params.update(type=1, cost_gold=60)
+            params.update(type=1, cost_gold=GOLD_SPOT_COST)
         if k == len(spots) - 1 and level >= 3:
-            params.update(type=2, cost_real=5)
+            params.update(type=2, cost_real=GEM_SPOT_COST)
         out.append((x, y, params))
     return out
 
