@@ -39,11 +39,11 @@ shell.add_texts([
 
 # -- the HUD's layers of "td/ui" --------------------------------------------------------
 BAR = (6, 4, 776, 56)          # x, y, width, height of the counter bar
-COUNTERS = [                    # icon kind, icon x, text place (x, width): "25/25", "9999", "999", "Wave 10/10"
-    ("heart", 14, (50, 142)),
-    ("coin", 196, (232, 106)),
-    ("gem", 344, (380, 82)),
-    ("wave", 468, (504, 272)),
+COUNTERS = [                    # icon kind, icon x, text place (x, width): "34.5/35", "99999", "99999", "Wave 5/5"
+    ("heart", 14, (50, 160)),
+    ("coin", 214, (250, 120)),
+    ("gem", 374, (410, 120)),
+    ("wave", 534, (570, 206)),
 ]
 SPEED_BUTTONS = [("pause_btn", "pause", 790), ("play_btn", "play", 848), ("speed_btn", "fast", 906)]
 OPTIONS_X = 966
@@ -93,7 +93,7 @@ def hud_layers():
     for k, x in enumerate(spell_places()):
         layers.append(("spell/spell_%d" % (k + 1), blank(SPELL_SIZE, SPELL_SIZE), x, SPELL_Y))
     for (kind, _ix, (tx, tw)), name in zip(COUNTERS, ("mana", "coins", "crystals", "waves")):
-        layers.append(("text/" + name, blank(tw, bh - 16), tx, by + 6))
+        layers.append(("text/" + name, blank(tw, bh - 12), tx, by + 4))
     return layers
 
 
