@@ -62,6 +62,32 @@ def spell_places():
     return [right - (SPELL_PLACES - 1 - k) * SPELL_STEP for k in range(SPELL_PLACES)]
 
 
+# The "next wave" button the level shows while a wave is due: centred on (400, 728), as
+# big as its picture ("ui/wave_hint"), with the countdown drawn above it.
+WAVE_HINT = (400, 728, 72, 48)
+COUNTDOWN = (350, 46)  # width and height of the countdown's line at its longest
+
+
+def hud_places():
+    """The rectangles (x, y, w, h) the HUD draws over every level: the counter bar, the
+    speed and options buttons, the spell places, the wave hint and its countdown. The
+    level art keeps its decorations and spots out of them."""
+    places = [BAR]
+    places += [(x, BUTTON_Y, BUTTON_D, BUTTON_D) for _name, _symbol, x in SPEED_BUTTONS]
+    places.append((OPTIONS_X, BUTTON_Y, BUTTON_D, BUTTON_D))
+    places += [(x, SPELL_Y, SPELL_SIZE, SPELL_SIZE) for x in spell_places()]
+    cx, cy, w, h = WAVE_HINT
+    places.append((cx - w / 2, cy - h / 2, w, h))
+    places.append((cx - COUNTDOWN[0] / 2, cy - h / 2 - COUNTDOWN[1], COUNTDOWN[0], COUNTDOWN[1]))
+    return places
+
+
+def clear_of_hud(x, y, w, h, margin=6):
+    """True when the rectangle keeps `margin` away from every place of the HUD."""
+    return not any(x < px + pw + margin and px - margin < x + w and y < py + ph + margin and py - margin < y + h
+                   for px, py, pw, ph in hud_places())
+
+
 def _counter_bar():
     x, y, w, h = BAR
     c = Canvas(w, h)

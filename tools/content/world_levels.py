@@ -10,6 +10,7 @@ import math
 import os
 import subprocess
 
+import screens_hud
 import world_sheets
 
 SCREEN_W, SCREEN_H = 1024, 768
@@ -115,6 +116,10 @@ def _spots(points, links, level):
                 x = x0 + (x1 - x0) * t + nx * 90 * side
                 y = y0 + (y1 - y0) * t + ny * 90 * side
                 if not (60 <= x <= SCREEN_W - 60 and 60 <= y <= SCREEN_H - 60):
+                    continue
+                # The spot's picture (72 x 52) stays out of the HUD's places, which
+                # would take its clicks.
+                if not screens_hud.clear_of_hud(x - 36, y - 26, 72, 52):
                     continue
                 road = min(_distance_to_segment(x, y, *where[a], *where[b]) for a, b, _, _ in links)
                 if road < 70 or any(math.hypot(x - sx, y - sy) < 100 for sx, sy in spots):

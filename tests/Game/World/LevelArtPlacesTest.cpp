@@ -1,0 +1,116 @@
+// Every shipped level's art against the places the HUD draws over it: no decoration
+// (tree, rock, flowers) under the counter bar, a button, a spell place or the wave
+// hint, none over a build spot, and no build spot under the HUD either, where the HUD
+// would take the click meant for it.
+#include "Source/TD/Hud/HUD.h"
+#include "Source/TD/Hud/HUDDocument.h"
+#include "Source/TD/Hud/TDButtonFrame.h"
+#include "Source/TD/Hud/TextFit.h"
+#include "Source/TD/Shell/LocalStrings.h"
+#include "Source/TD/World/LevelArt.h"
+#include "Source/TD/World/TDFrameEntry.h"
+#include "Source/TD/World/TDMap.h"
+#include "Source/TD/World/WaveHint.h"
+#include "tests/Game/World/FirstLevel.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Place {
+    std::string name;
+    float x, y, w, h;
+};
+
+Place Of(const TDFrameEntry& entry, const std::string& name)
+{
+    return Place{name, entry.mX, entry.mY, entry.mWidth, entry.mHeight};
+}
+
+bool Overlap(const Place& a, const Place& b)
+{
+    return a.w > 0.0f && b.w > 0.0f && a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h &&
+           b.y < a.y + a.h;
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+// The HUD's own pictures, its buttons, its spell places and the wave hint, in the
+// units of the design screen.
+std::vector<Place> HudPlaces(const TDMap& map)
+{
+    std::vector<Place> places;
+    for (const TDFrameEntry* image : map.mHud->images)
+        places.push_back(Of(*image, "picture '" + Narrow(image->mName) + "'"));
+    for (const TDButtonFrame* button : map.mHud->buttons)
+        places.push_back(Of(*button, "button " + Narrow(button->mName)));
+    for (const TDFrameEntry* slot : map.mHud->spellSlots)
+        places.push_back(Of(*slot, "spell place " + Narrow(slot->mName)));
+    WaveHint hint;
+    if (const TDFrameEntry* entry = hint.add()) {
+        places.push_back(Of(*entry, "wave hint"));
+        // Its countdown, centred on it and standing on its top edge, at its longest.
+        const FontHandle font = GameFont(L"td/data/fonts/main_42_3");
+        const std::wstring countdown = LocalStrings::Instance()->get(L"game_nextwave") + L" 99";
+        const TextBlock line = LayOutText(font.Get(), countdown, 0.0f);
+        places.push_back(Place{"wave countdown", WaveHint::kX - line.width * 0.5f, entry->mY - line.height,
+                               line.width, line.height});
+    }
+    return places;
+}
+
+// A layer of the level's art that stands on the ground: not the ground or the road
+// (which cover the screen) and not an effect point.
+bool IsDecoration(const TDFrameEntry& layer)
+{
+    return layer.mWidth < 1024.0f && layer.mName.rfind(L"fx_", 0) != 0 && layer.mWidth > 1.0f;
+}
+
+} // namespace
+
+TEST(ShippedLevels, DecorationsAndSpotsKeepClearOfTheHudAndEachOther)
+{
+    RunGame("ShippedLevels.ArtClearOfTheHud", {}, [](GameHarness& h) {
+        TDMap* map = StartFirstLevel(h);
+        ASSERT_NE(map, nullptr);
+        const std::vector<Place> hud = HudPlaces(*map);
+        ASSERT_GE(hud.size(), 10u) << "the bar, four buttons, five spell places and the hint";
+        int levels = 0;
+        for (int episode = 0; map->episodeLevelCount(episode) > 0; ++episode)
+            for (int level = 0; level < map->episodeLevelCount(episode); ++level) {
+                map->mEpisode = episode;
+                map->mLevel = level;
+                ASSERT_TRUE(map->startLevel());
+                ASSERT_NE(map->mLevelArt, nullptr);
+                ++levels;
+                const std::string at =
+                    "level " + std::to_string(episode + 1) + "-" + std::to_string(level + 1) + ": ";
+                std::vector<Place> spots;
+                for (const TDFrameEntry* spot : map->mLevelArt->mSpotSprites)
+                    spots.push_back(Of(*spot, "spot " + Narrow(spot->mName)));
+                ASSERT_FALSE(spots.empty()) << at;
+                int decorations = 0;
+                for (const TDFrameEntry* layer : map->mLevelArt->mLayerSprites) {
+                    if (!IsDecoration(*layer))
+                        continue;
+                    ++decorations;
+                    const Place d = Of(*layer, Narrow(layer->mName));
+                    for (const std::vector<Place>* others :
+                         {&hud, static_cast<const std::vector<Place>*>(&spots)})
+                        for (const Place& other : *others)
+                            EXPECT_FALSE(Overlap(d, other)) << at << d.name << " lies under " << other.name;
+                }
+                EXPECT_GT(decorations, 0) << at;
+                for (const Place& spot : spots)
+                    for (const Place& place : hud)
+                        EXPECT_FALSE(Overlap(spot, place)) << at << spot.name << " lies under " << place.name;
+            }
+        EXPECT_EQ(levels, 10);
+    });
+}
