@@ -66,11 +66,14 @@ def spell_places():
 # big as its picture ("ui/wave_hint"), with the countdown drawn above it.
 WAVE_HINT = (400, 728, 72, 48)
 COUNTDOWN = (350, 46)  # width and height of the countdown's line at its longest
+# Where the tutorial's skip button stands, under the round buttons (tutorial.py).
+SKIP_PLACE = (824, 62, 200, 64)
 
 
 def hud_places():
-    """The rectangles (x, y, w, h) the HUD draws over every level: the counter bar, the
-    speed and options buttons, the spell places, the wave hint and its countdown. The
+    """The rectangles (x, y, w, h) the HUD draws over the levels: the counter bar, the
+    speed and options buttons, the spell places, the wave hint and its countdown, the
+    tutorial's skip button. The
     level art keeps its decorations and spots out of them."""
     places = [BAR]
     places += [(x, BUTTON_Y, BUTTON_D, BUTTON_D) for _name, _symbol, x in SPEED_BUTTONS]
@@ -79,6 +82,7 @@ def hud_places():
     cx, cy, w, h = WAVE_HINT
     places.append((cx - w / 2, cy - h / 2, w, h))
     places.append((cx - COUNTDOWN[0] / 2, cy - h / 2 - COUNTDOWN[1], COUNTDOWN[0], COUNTDOWN[1]))
+    places.append(SKIP_PLACE)
     return places
 
 

@@ -136,6 +136,9 @@ def _write_skip(folder):
     # Under the HUD's round buttons, right of the hint panel (which ends near x 790),
     # so it covers neither the counters nor the buttons nor the hint.
     x, y = 1024 - w - 12, 66
+    px, py, pw, ph = screens_hud.SKIP_PLACE  # the place the level art keeps free for it
+    if not (px <= x and x + w <= px + pw and py <= y and y + h <= py + ph):
+        raise ValueError("the skip button leaves the place the level art keeps free for it")
     write_layers(folder, [("button/b4_normal", _skip_button((w, h), False), x, y),
                           ("button/b4_over", _skip_button((w, h), True), x, y)])
 

@@ -1,12 +1,16 @@
 // Every shipped level's art against the places the HUD draws over it: no decoration
-// (tree, rock, flowers) under the counter bar, a button, a spell place or the wave
-// hint, none over a build spot, and no build spot under the HUD either, where the HUD
-// would take the click meant for it.
+// (tree, rock, flowers) under the counter bar, a button, a spell place, the wave hint
+// or the tutorial's skip button, none over a build spot, and no build spot under the HUD either, where the
+// HUD would take the click meant for it.
+#include "Core/Render/Image.h"
+#include "Framework/Layer/ImageLayer.h"
 #include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Hud/HUDDocument.h"
 #include "Source/TD/Hud/TDButtonFrame.h"
 #include "Source/TD/Hud/TextFit.h"
 #include "Source/TD/Shell/LocalStrings.h"
+#include "Source/TD/Tutorial/TDTutorial.h"
+#include "Source/TD/Tutorial/TutorialButton.h"
 #include "Source/TD/World/LevelArt.h"
 #include "Source/TD/World/TDFrameEntry.h"
 #include "Source/TD/World/TDMap.h"
@@ -52,6 +56,14 @@ std::vector<Place> HudPlaces(const TDMap& map)
         places.push_back(Of(*button, "button " + Narrow(button->mName)));
     for (const TDFrameEntry* slot : map.mHud->spellSlots)
         places.push_back(Of(*slot, "spell place " + Narrow(slot->mName)));
+    // The tutorial's skip button, where the first level shows it.
+    if (const TutorialButton* skip = TDTutorial::Instance()->skipButton; skip && skip->normalLayer) {
+        const render::Image* picture = skip->normalLayer->GetImage();
+        places.push_back(Place{"tutorial skip button", skip->position.x + skip->normalLayer->position.x,
+                               skip->position.y + skip->normalLayer->position.y,
+                               picture ? static_cast<float>(picture->GetWidth()) : 0.0f,
+                               picture ? static_cast<float>(picture->GetHeight()) : 0.0f});
+    }
     WaveHint hint;
     if (const TDFrameEntry* entry = hint.add()) {
         places.push_back(Of(*entry, "wave hint"));
