@@ -490,6 +490,7 @@ void Level(GameHarness& h, textfit::Check& check)
     HUDWindow* result = hud->topWindow();
     ASSERT_NE(result, nullptr);
     check.window("victory", *result);
+    h.Screenshot("victory");
     hud->clearWindows();
     h.Step(2);
     map->mHealth = 1.0f;
@@ -498,6 +499,7 @@ void Level(GameHarness& h, textfit::Check& check)
     result = hud->topWindow();
     ASSERT_NE(result, nullptr);
     check.window("defeat", *result);
+    h.Screenshot("defeat");
     hud->clearWindows();
     h.Step(2);
 }
