@@ -288,11 +288,12 @@ def write_main_menu(out_dir):
     layers = [
         ("background", _menu_background(), 0, 0),
         ("logo", _logo(), 192, 36),
-        # In the band that leads to the profiles (from y 721), clear of the bottom edge.
-        ("profile_plate", _plate(600, 40), 212, 721),
+        # In the band that leads to the profiles (from y 721), 12 px clear of the
+        # bottom edge; the greeting (in the 32 px type) centred on it.
+        ("profile_plate", _plate(600, 34), 212, 722),
         ("en", _flag("en"), 950, 14),
         ("ru", _flag("ru"), 950, 14),
-        ("text/greet", _blank(580, 44), 222, 713),
+        ("text/greet", _blank(580, 32), 222, 723),
         ("button/b2_normal", _gold_button(320, 120), 0, 0),
         ("button/b2_over", _gold_button(320, 120, True), 0, 0),
         ("button/b1_normal", _green_button(260, 76), 0, 0),

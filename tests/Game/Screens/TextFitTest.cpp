@@ -44,6 +44,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <fstream>
 #include <map>
@@ -179,6 +180,36 @@ void Skin(textfit::Check& check, const std::string& where, SorvanDialog& dialog)
     }
 }
 
+// The greeting's line stands on its plate, and the plate keeps clear of the bottom
+// edge of the screen.
+void Greeting(textfit::Check& check, const HUDMainMenu& menu)
+{
+    constexpr float kEdgeMargin = 10.0f;
+    const TDFrameEntry* plate = nullptr;
+    for (const TDFrameEntry* image : menu.images)
+        if (image->mName == L"profile_plate")
+            plate = image;
+    const auto anchor = menu.textAnchors.find(L"greet");
+    const auto text = std::find_if(menu.texts.begin(), menu.texts.end(),
+                                   [](const auto& entry) { return entry.first == L"greet"; });
+    if (!plate || anchor == menu.textAnchors.end() || text == menu.texts.end()) {
+        check.problems.push_back("main menu: no greeting plate, place or text");
+        return;
+    }
+    if (plate->mY + plate->mHeight > 768.0f - kEdgeMargin)
+        check.problems.push_back("main menu: the greeting's plate ends at y " +
+                                 textfit::Describe(plate->mY + plate->mHeight) + ", against the bottom edge");
+    const HUDWindow::TextPlacement placed = menu.placeText(L"greet", text->second, *anchor->second);
+    const TextBlock line = LayOutText(placed.font.Get(), text->second, placed.wrap);
+    const float h = line.height * placed.scale, cy = anchor->second->mY + anchor->second->mHeight * 0.5f;
+    if (cy - h * 0.5f < plate->mY - textfit::Check::kSlack ||
+        cy + h * 0.5f > plate->mY + plate->mHeight + textfit::Check::kSlack)
+        check.problems.push_back("main menu: the greeting runs from y " + textfit::Describe(cy - h * 0.5f) +
+                                 " to " + textfit::Describe(cy + h * 0.5f) + ", off its plate from " +
+                                 textfit::Describe(plate->mY) + " to " +
+                                 textfit::Describe(plate->mY + plate->mHeight));
+}
+
 template <class Dialog> Dialog* Shown(GameHarness& h)
 {
     for (const widget::FrameEntry& entry : h.game()->frameManager->stack)
@@ -193,6 +224,7 @@ void Menus(GameHarness& h, textfit::Check& check)
     auto* menu = dynamic_cast<HUDMainMenu*>(hud->topWindow());
     ASSERT_NE(menu, nullptr);
     Buttons(check, "main menu", *menu);
+    Greeting(check, *menu);
 
     HUDProfiles profiles;
     Buttons(check, "profiles", profiles);
@@ -217,6 +249,7 @@ void Menus(GameHarness& h, textfit::Check& check)
     {
         HUDMainMenu unnamed;
         Buttons(check, "main menu", unnamed);
+        Greeting(check, unnamed);
     }
     progress->profileName = current;
 
