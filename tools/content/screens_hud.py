@@ -86,6 +86,17 @@ def hud_places():
     return places
 
 
+# The level's title while it shows at the start of a level: the episode's name (its
+# widest, 570 x 80) and the level's number under it, centred on the screen.
+TITLE_PLACE = (212, 314, 600, 140)
+
+
+def clear_of_title(x, y, w, h):
+    """True when the rectangle keeps out of the level title's place."""
+    px, py, pw, ph = TITLE_PLACE
+    return not (x < px + pw and px < x + w and y < py + ph and py < y + h)
+
+
 def clear_of_hud(x, y, w, h, margin=6):
     """True when the rectangle keeps `margin` away from every place of the HUD."""
     return not any(x < px + pw + margin and px - margin < x + w and y < py + ph + margin and py - margin < y + h

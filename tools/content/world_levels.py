@@ -115,6 +115,15 @@ def _spots(points, links, level):
             for side in ((1, -1) if n % 2 == 0 else (-1, 1)):
                 x = x0 + (x1 - x0) * t + nx * 90 * side
                 y = y0 + (y1 - y0) * t + ny * 90 * side
+                # A spot under the level's title, which hides it at the start, moves
+                # along the road out of it where it can.
+                for shift in (0.0, -0.15, 0.15, -0.3, 0.3):
+                    sx, sy = x + (x1 - x0) * shift, y + (y1 - y0) * shift
+                    if screens_hud.clear_of_title(sx - 36, sy - 26, 72, 52):
+                        x, y = sx, sy
+                        break
+                else:
+                    continue
                 if not (60 <= x <= SCREEN_W - 60 and 60 <= y <= SCREEN_H - 60):
                     continue
                 # The spot's picture (72 x 52) stays out of the HUD's places, which

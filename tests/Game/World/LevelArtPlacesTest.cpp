@@ -1,11 +1,12 @@
 // Every shipped level's art against the places the HUD draws over it: no decoration
 // (tree, rock, flowers) under the counter bar, a button, a spell place, the wave hint
 // or the tutorial's skip button, none over a build spot, and no build spot under the HUD either, where the
-// HUD would take the click meant for it.
+// HUD would take the click meant for it, nor under the level's title, which hides it while it shows.
 #include "Core/Render/Image.h"
 #include "Framework/Layer/ImageLayer.h"
 #include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Hud/HUDDocument.h"
+#include "Source/TD/Hud/HUDLevelName.h"
 #include "Source/TD/Hud/TDButtonFrame.h"
 #include "Source/TD/Hud/TextFit.h"
 #include "Source/TD/Shell/LocalStrings.h"
@@ -84,6 +85,25 @@ bool IsDecoration(const TDFrameEntry& layer)
     return layer.mWidth < 1024.0f && layer.mName.rfind(L"fx_", 0) != 0 && layer.mWidth > 1.0f;
 }
 
+// Where the level's title stands while it shows at the start: its two lines centred
+// on the view's centre, each as wide as its text.
+std::vector<Place> TitlePlaces()
+{
+    const HUDLevelName title;
+    const FontHandle big = GameFont(L"td/data/fonts/main_80");
+    const FontHandle small = GameFont(L"td/data/fonts/main_42_3");
+    float cx = 0.0f, cy = 0.0f;
+    ViewCentre(&cx, &cy);
+    const TextBlock name = LayOutText(big.Get(), title.episodeName, 0.0f);
+    const TextBlock number = LayOutText(small.Get(), title.levelText, 0.0f);
+    float nameY = 0.0f, levelY = 0.0f;
+    HUDLevelName::lineCentres(cy, big.Get() ? big->GetSize() : 80.0f, small.Get() ? small->GetSize() : 42.0f,
+                              &nameY, &levelY);
+    return {Place{"level title", cx - name.width * 0.5f, nameY - name.height * 0.5f, name.width, name.height},
+            Place{"level number", cx - number.width * 0.5f, levelY - number.height * 0.5f, number.width,
+                  number.height}};
+}
+
 } // namespace
 
 TEST(ShippedLevels, DecorationsAndSpotsKeepClearOfTheHudAndEachOther)
@@ -119,8 +139,11 @@ TEST(ShippedLevels, DecorationsAndSpotsKeepClearOfTheHudAndEachOther)
                             EXPECT_FALSE(Overlap(d, other)) << at << d.name << " lies under " << other.name;
                 }
                 EXPECT_GT(decorations, 0) << at;
+                std::vector<Place> over = hud;
+                for (const Place& title : TitlePlaces())
+                    over.push_back(title);
                 for (const Place& spot : spots)
-                    for (const Place& place : hud)
+                    for (const Place& place : over)
                         EXPECT_FALSE(Overlap(spot, place)) << at << spot.name << " lies under " << place.name;
             }
         EXPECT_EQ(levels, 10);
