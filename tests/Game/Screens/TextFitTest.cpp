@@ -316,6 +316,11 @@ void Dialogs(textfit::Check& check)
     reset.Finish();
     HUDModalDialog paidReset(Text(L"reset_upgrades_title"), reset.Output());
     Buttons(check, "paid reset dialog", paidReset);
+    WideFormat health(Text(L"buyHealthDialogText"));
+    health % std::wstring(L"$99.99");
+    health.Finish();
+    HUDModalDialog buyHealth(Text(L"buyHealthDialogTitle"), health.Output());
+    Buttons(check, "buy-health dialog", buyHealth);
 }
 
 void Selects(GameHarness& h, textfit::Check& check)
