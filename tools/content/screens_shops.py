@@ -23,11 +23,13 @@ from style import PALETTE, Canvas, fitted, mix, shade, write_layers
 
 shell.add_texts([
     ("episodes_caption", "Episodes"),
-    ("unlockEpisodeText", "Needs %d stars"),
+    # On two lines over the closed card, above its padlock.
+    ("unlockEpisodeText", "Needs\\n%d stars"),
     ("comingSoon", "Coming soon"),
+    ("episode_locked_message", "Win %d stars to open this episode. You have %d so far."),
     ("shop", "Shop"),
     ("shop_tab_0", "Towers"), ("shop_tab_1", "Spells"), ("shop_tab_2", "General"),
-    ("reset_upgrades_title", "Reset upgrades?"),
+    ("reset_upgrades_title", "Reset all?"),
     ("reset_upgrades_message", "All bought upgrades are undone and their gems come back."),
     ("reset_upgrades_message_inapp", "Undo all bought upgrades for %s?"),
     ("gemShopTitle", "Gem shop"),
@@ -168,12 +170,23 @@ def _new_badge(w=84, h=40, size=24):
     return c
 
 
+def _closed_card(w=340, h=330):
+    """What a closed episode's card wears: a veil over the card and the padlock in its
+    lower part, below the text that says what opens it (centred 20 above the card's
+    centre)."""
+    c = Canvas(w, h)
+    c.rounded_box((20, 20, w - 20, h - 20), radius=18, fill=(20, 14, 10, 110), outline=None)
+    lock = _lock(72, 84)
+    c.paste(lock, ((w - 72) // 2, h - 24 - 84))
+    return c
+
+
 # -- "td/episode_select" -----------------------------------------------------------------
 def write_episode_select(out_dir):
     layers = [
         ("background", _backdrop(), 0, 0),
         ("band", frame(944, 400, fill=(84, 60, 42, 255)), 40, 184),
-        ("caption_plate", frame(600, 84), 212, 40),
+        ("caption_plate", frame(600, 92), 212, 36),
         ("name_plate", frame(440, 64), 292, 596),
         ("stars_plate", frame(200, 56), 800, 40),
         ("stars_icon", star(44), 808, 46),
@@ -181,9 +194,9 @@ def write_episode_select(out_dir):
     for n in range(1, world_sheets.EPISODES + 2):
         layers.append(("plates/chapter_0%d" % n, _chapter(n), 0, 0))
     layers += [
-        ("plates/lock", _lock(), 0, 0),
+        ("plates/lock", _closed_card(), 0, 0),
         ("plates/new", _new_badge(), 0, 0),
-        ("text/caption", blank(560, 70), 232, 48),
+        ("text/caption", blank(560, 84), 232, 40),
         ("text/levelName", blank(400, 54), 312, 601),
         ("text/stars", blank(140, 46), 852, 45),
         ("button/play", _label_button(220, 80, "Play", "green", 38), 402, 672),
@@ -414,8 +427,8 @@ def write_shop(out_dir):
         ("back_footer", _footer(), 0, 560),
         ("gems_plate", frame(230, 80), 774, 20),
         ("gems_icon", icon("gem", 44), 784, 38),
-        ("text/caption", blank(500, 70), 228, 22),
-        ("text/gems", blank(150, 60), 836, 30),
+        ("text/caption", blank(500, 84), 228, 14),
+        ("text/gems", blank(160, 80), 834, 20),
         ("tabs/up_button_ac", _tab(True), 81, 116),
         ("tabs/up_button_in", _tab(False), 81, 116),
         ("item_plate/Layer_1", _item_plate(), px, py),

@@ -14,6 +14,7 @@ from xml.sax.saxutils import quoteattr
 import screens_hud
 import shell
 import spells
+from screen_docs import veiled
 from style import PALETTE, Canvas, text_width, write_layers
 
 PANEL_W, PANEL_H = 560, 124
@@ -140,6 +141,9 @@ def _write_skip(folder):
     # Under the HUD's round buttons, right of the hint panel (which ends near x 790),
     # so it covers neither the counters nor the buttons nor the hint.
     x, y = 1024 - w - 12, 66
+    px, py, pw, ph = screens_hud.SKIP_PLACE  # the place the level art keeps free for it
+    if not (px <= x and x + w <= px + pw and py <= y and y + h <= py + ph):
+        raise ValueError("the skip button leaves the place the level art keeps free for it")
     write_layers(folder, [("button/b4_normal", _skip_button((w, h), False), x, y),
                           ("button/b4_over", _skip_button((w, h), True), x, y)])
 
@@ -182,7 +186,7 @@ TEXTS += [("unlock_%d" % item_id, text) for _look, item_id, text in UNLOCK_ITEMS
 shell.add_texts(TEXTS[-(2 + len(UNLOCK_ITEMS)):])
 
 ICON_SIZE = 128
-MESSAGE_BOX = (252, 184, 520, 400)  # x, y, width, height
+MESSAGE_BOX = (252, 160, 520, 440)  # x, y, width, height
 
 
 def _tower_icon(family):
@@ -207,20 +211,21 @@ def _write_message(folder):
     x, y, w, h = MESSAGE_BOX
     back = Canvas(w, h)
     back.rounded_box((4, 4, w - 4, h - 4), radius=22, fill=PALETTE["panel"], shadow=True)
-    back.rounded_box((24, 70, w - 24, 70 + ICON_SIZE + 24), radius=16, fill=PALETTE["panel_dark"], width=2)
-    back.rounded_box((24, 236, w - 24, 316), radius=12, fill=PALETTE["panel_dark"], outline=PALETTE["parchment_dark"],
+    back.rounded_box((24, 96, w - 24, 96 + ICON_SIZE + 24), radius=16, fill=PALETTE["panel_dark"], width=2)
+    back.rounded_box((24, 262, w - 24, 342), radius=12, fill=PALETTE["panel_dark"], outline=PALETTE["parchment_dark"],
                      width=2)
     button = Canvas(200, 56)
     button.rounded_box((3, 3, 197, 53), radius=14, fill=PALETTE["green"], shadow=True)
     button.highlight((3, 3, 197, 28), radius=14, strength=50)
-    layers = [("back", back, x, y)]
-    icon_x, icon_y = x + (w - ICON_SIZE) // 2, y + 82
+    # The level behind the message is dimmed.
+    layers = [("back", veiled(back, x, y), 0, 0)]
+    icon_x, icon_y = x + (w - ICON_SIZE) // 2, y + 108
     for look, item_id, _text in UNLOCK_ITEMS:
         picture = _spell_icon(look[1], look[2]) if isinstance(look, tuple) else _tower_icon(look)
         layers.append(("icons/id%d" % item_id, picture, icon_x, icon_y))
     button_x, button_y = x + (w - 200) // 2, y + h - 74
     layers.append(("button/ok", button, button_x, button_y))
-    places = [("text/caption", x + 20, y + 8, w - 40, 60), ("text/message", x + 36, y + 242, w - 72, 68),
+    places = [("text/caption", x + 20, y + 6, w - 40, 84), ("text/message", x + 36, y + 268, w - 72, 68),
               ("text/button", button_x, button_y, 200, 56)]
     _write_with_places(folder, layers, places)
 

@@ -26,6 +26,7 @@ from PIL import Image, ImageChops, ImageDraw, ImageFilter
 
 import style
 from style import Canvas, PALETTE, EPISODE_PALETTES, shade, mix
+import screens_hud
 import world_levels
 import world_sheets
 
@@ -912,6 +913,8 @@ def decorations(episode, wanted=16, margin=56, samples=None, spots=(), seed=None
         w, h = DECORATION_SIZES[kind]
         x, y = rnd.randrange(-20, 1024 - w + 20), rnd.randrange(-20, 768 - h + 20)
         if not _clear_of(x, y, w, h, roads, margin) or not _clear_of(x, y, w, h, spots, 44):
+            continue
+        if not screens_hud.clear_of_hud(x, y, w, h):
             continue
         if any(x < px + pw and px < x + w and y < py + ph and py < y + h for _k, px, py, pw, ph in placed):
             continue

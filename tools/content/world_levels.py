@@ -10,6 +10,7 @@ import math
 import os
 import subprocess
 
+import screens_hud
 import world_sheets
 
 SCREEN_W, SCREEN_H = 1024, 768
@@ -117,7 +118,20 @@ def _spots(points, links, level):
             for side in ((1, -1) if n % 2 == 0 else (-1, 1)):
                 x = x0 + (x1 - x0) * t + nx * 90 * side
                 y = y0 + (y1 - y0) * t + ny * 90 * side
+                # A spot under the level's title, which hides it at the start, moves
+                # along the road out of it where it can.
+                for shift in (0.0, -0.15, 0.15, -0.3, 0.3):
+                    sx, sy = x + (x1 - x0) * shift, y + (y1 - y0) * shift
+                    if screens_hud.clear_of_title(sx - 36, sy - 26, 72, 52):
+                        x, y = sx, sy
+                        break
+                else:
+                    continue
                 if not (60 <= x <= SCREEN_W - 60 and 60 <= y <= SCREEN_H - 60):
+                    continue
+                # The spot's picture (72 x 52) stays out of the HUD's places, which
+                # would take its clicks.
+                if not screens_hud.clear_of_hud(x - 36, y - 26, 72, 52):
                     continue
                 road = min(_distance_to_segment(x, y, *where[a], *where[b]) for a, b, _, _ in links)
                 if road < 70 or any(math.hypot(x - sx, y - sy) < 100 for sx, sy in spots):
