@@ -12,6 +12,8 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <string>
+#include <vector>
 #include <unistd.h>
 
 // Xlib's hook for a lost display connection (libX11); Xlib.h itself would bring
@@ -179,6 +181,26 @@ int DisplayLost(_XDisplay*)
     _exit(1);
 }
 
+// Whether SDL_VIDEODRIVER (a driver name or a comma-separated list) names `driver`.
+bool DriverRequested(const char* driver)
+{
+    const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+    if (!requested)
+        return false;
+    const std::string list = requested;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const std::size_t end = std::min(list.find(',', start), list.size());
+        if (SDL_strcasecmp(list.substr(start, end - start).c_str(), driver) == 0)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// Video starts on a real display, or on SDL's headless drivers ("offscreen", "dummy")
+// only when SDL_VIDEODRIVER names them: without a display SDL falls back to them on
+// its own, and the program would run where no one can see it.
 bool EnsureVideo()
 {
     if (SDL_WasInit(SDL_INIT_VIDEO))
@@ -189,6 +211,13 @@ bool EnsureVideo()
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "Win32: SDL video cannot start: %s\n", SDL_GetError());
         return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    for (const char* headless : {"offscreen", "dummy"}) {
+        if (driver && SDL_strcasecmp(driver, headless) == 0 && !DriverRequested(headless)) {
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+            return false;
+        }
     }
     // The GL driver stays loaded for the life of the process, as the system's display
     // driver would: windows come and go (screen-mode switches recreate them) without

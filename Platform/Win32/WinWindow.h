@@ -235,7 +235,8 @@ HWND WindowFromPoint(POINT point);
 HWND SetCapture(HWND hwnd);
 BOOL ReleaseCapture();
 
-// One monitor per SDL display; display 0 is the primary one.
+// One monitor per SDL display; display 0 is the primary one. Without a display (and
+// SDL_VIDEODRIVER naming no headless driver) the enumeration fails.
 BOOL EnumDisplayMonitors(HDC hdc, const RECT* clip, MONITORENUMPROC callback, LPARAM data);
 BOOL GetMonitorInfoA(HMONITOR monitor, MONITORINFO* info);
 

@@ -66,6 +66,12 @@ Game::Game()
     companyFolder = L"Brenwick";
     gameFolder = L"ZavavEdovari";
     screenSize = app::size{1024, 768};
+    // A folder beside the executable holds the content when it has its archive or its
+    // "td" folder; an installed game finds it where the install rules put it (the build
+    // defines both: from the executable's folder, so that a moved or staged install
+    // finds it too, and the installed folder itself).
+    contentMarkers = {L"data.dat", L"td"};
+    installedDataFolders = {L"" GE_CONTENT_FROM_BINDIR, L"" GE_CONTENT_INSTALL_DIR};
     sInstance = this;
 }
 
