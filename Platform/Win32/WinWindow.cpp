@@ -26,6 +26,10 @@ XIOErrorHandler XSetIOErrorHandler(XIOErrorHandler handler);
 
 struct HCURSOR__ {
     int id;
+    // An icon's pixels (RGBA, rows from the top); empty for cursors.
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgba;
 };
 struct HDC__ {
     int id;
@@ -48,9 +52,17 @@ struct WindowClass {
     WNDPROC proc = nullptr;
     UINT style = 0;
     HCURSOR cursor = nullptr;
+    HICON icon = nullptr;
 };
 
-HCURSOR__ gArrowCursor{32512};
+// Icon resources by id; records stay for the life of the process, as resources do.
+std::map<int, std::unique_ptr<HCURSOR__>>& IconResources()
+{
+    static std::map<int, std::unique_ptr<HCURSOR__>> icons;
+    return icons;
+}
+
+HCURSOR__ gArrowCursor{32512, 0, 0, {}};
 HDC__ gPaintDc{1};
 
 struct LayerState {
@@ -562,6 +574,7 @@ ATOM RegisterClassExW(const WNDCLASSEXW* windowClass)
     c.proc = windowClass->lpfnWndProc;
     c.style = windowClass->style;
     c.cursor = windowClass->hCursor;
+    c.icon = windowClass->hIcon;
     s.classes.push_back(c);
     return static_cast<ATOM>(0xC000 + s.classes.size());
 }
@@ -624,6 +637,14 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
     if (!record->sdl) {
         std::fprintf(stderr, "Win32: SDL cannot create a window: %s\n", SDL_GetError());
         return nullptr;
+    }
+    if (const HICON icon = windowClass->icon; icon && !icon->rgba.empty()) {
+        if (SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+                const_cast<unsigned char*>(icon->rgba.data()), icon->width, icon->height, 32, icon->width * 4,
+                SDL_PIXELFORMAT_RGBA32)) {
+            SDL_SetWindowIcon(record->sdl, surface);
+            SDL_FreeSurface(surface);
+        }
     }
     record->live = true;
     HWND hwnd = record.get();
@@ -1046,9 +1067,35 @@ HCURSOR LoadCursorA(HINSTANCE, LPCSTR name)
     return name == IDC_ARROW ? &gArrowCursor : nullptr;
 }
 
-HICON LoadIconA(HINSTANCE, LPCSTR)
+HICON LoadIconA(HINSTANCE, LPCSTR name)
 {
-    return nullptr; // the program carries no icon resources here
+    const auto id = reinterpret_cast<std::uintptr_t>(name);
+    if (id > 0xFFFF)
+        return nullptr; // icons are found by number only
+    const auto& icons = IconResources();
+    const auto found = icons.find(static_cast<int>(id));
+    return found == icons.end() ? nullptr : found->second.get();
+}
+
+void Win32_AddIconResource(int id, int width, int height, const unsigned char* rgba)
+{
+    if (width <= 0 || height <= 0 || !rgba)
+        return;
+    auto icon = std::make_unique<HCURSOR__>();
+    icon->id = id;
+    icon->width = width;
+    icon->height = height;
+    icon->rgba.assign(rgba, rgba + static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+    IconResources()[id] = std::move(icon);
+}
+
+void Win32_SetDesktopClass(const char* name)
+{
+    if (!name || !*name)
+        return;
+    // SDL reads these when its video starts; a user's own setting stays.
+    setenv("SDL_VIDEO_X11_WMCLASS", name, 0);
+    setenv("SDL_VIDEO_WAYLAND_WMCLASS", name, 0);
 }
 
 HACCEL LoadAcceleratorsA(HINSTANCE, LPCSTR)
