@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -72,6 +73,16 @@ std::string DesktopValue(const fs::path& entry, const std::string& key)
         return "";
     const size_t start = at + key.size() + 2;
     return text.substr(start, text.find('\n', start) - start);
+}
+
+// The section of a Markdown text under `heading`, up to the next heading.
+std::string Section(const std::string& text, const std::string& heading)
+{
+    const size_t start = text.find("\n" + heading + "\n");
+    if (start == std::string::npos)
+        return "";
+    const size_t end = text.find("\n## ", start + 1);
+    return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
 // What xprop says of the game's window (found by its caption) for `property`.
@@ -134,19 +145,32 @@ TEST_F(InstalledGame, PutsEveryFileWhereItBelongs)
     EXPECT_EQ(RunShell("man -l '" + (Prefix() / "share/man/man6/zavavedovari.6").string() + "' > /dev/null 2>&1"), 0);
 }
 
-TEST_F(InstalledGame, ReadmeSaysWhereEveryInstalledFileGoes)
+// The README tells how to set up (exactly two commands on a fresh machine, the second
+// being what CI runs), how to install and where each installed file goes, and what the
+// program does not do.
+TEST_F(InstalledGame, ReadmeSaysHowToInstallAndWhereEveryFileGoes)
 {
     const std::string readme = ReadTextFile(GE_SOURCE_DIR "/README.md");
-    ASSERT_NE(readme.find("cmake --install"), std::string::npos);
+    std::vector<std::string> commands;
+    std::istringstream lines(Section(readme, "## Set-up on a fresh Debian 12 machine"));
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("    ", 0) == 0)
+            commands.push_back(line.substr(4));
+    EXPECT_EQ(commands, (std::vector<std::string>{"bash scripts/run.sh", "bash scripts/test.sh"}));
+    EXPECT_NE(ReadTextFile(GE_SOURCE_DIR "/.ci/run").find("\nbash scripts/test.sh\n"), std::string::npos);
+    EXPECT_NE(Section(readme, "## Installing").find("cmake --install"), std::string::npos);
+    EXPECT_NE(Section(readme, "## What the program does not do").find("\n- "), std::string::npos);
+
     // Each installed file is named, or a folder of it below the prefix's first level.
+    const std::string where = Section(readme, "## Where things go");
     for (const auto& entry : fs::recursive_directory_iterator(Prefix())) {
         if (!entry.is_regular_file())
             continue;
         const std::string file = fs::relative(entry.path(), Prefix()).string();
-        bool named = readme.find(file) != std::string::npos;
+        bool named = where.find(file) != std::string::npos;
         for (size_t slash = file.find('/'); !named && slash != std::string::npos; slash = file.find('/', slash + 1))
-            named = file.find('/') != slash && readme.find(file.substr(0, slash + 1)) != std::string::npos;
-        EXPECT_TRUE(named) << file << " is not in the README";
+            named = file.find('/') != slash && where.find(file.substr(0, slash + 1)) != std::string::npos;
+        EXPECT_TRUE(named) << file << " is not in the README's \"Where things go\"";
     }
 }
 

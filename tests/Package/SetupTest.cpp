@@ -1,7 +1,7 @@
-// The README's two set-up commands and the package script under them: the game's
-// command installs only what the game needs, the tests' command adds the rest, and
-// without root or sudo the script prints the line to run as root instead of failing
-// on a missing sudo.
+// The package script under the README's two set-up commands: the game's command
+// installs only what the game needs, the tests' command adds the rest, and without
+// root or sudo the script prints the line to run as root instead of failing on a
+// missing sudo.
 #include "tests/Support/ChildProcess.h"
 #include <gtest/gtest.h>
 
@@ -27,16 +27,6 @@ std::vector<std::string> Words(const std::string& text)
     for (std::string word; in >> word;)
         words.push_back(word);
     return words;
-}
-
-// The section of a Markdown text under `heading`, up to the next heading.
-std::string Section(const std::string& text, const std::string& heading)
-{
-    const size_t start = text.find("\n" + heading + "\n");
-    if (start == std::string::npos)
-        return "";
-    const size_t end = text.find("\n## ", start + 1);
-    return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
 void WriteScript(const fs::path& path, const std::string& body)
@@ -155,21 +145,6 @@ TEST_F(SetupScript, AsRootOrWithSudoInstallsWhatIsMissing)
     WithSudo();
     EXPECT_EQ(Run({}, 1000), 0) << err;
     EXPECT_EQ(calls, "sudo\napt-get update\nsudo\n" + line + "\n");
-}
-
-TEST(Readme, GivesTwoSetUpCommandsOfWhichCiRunsTheTests)
-{
-    const std::string readme = ReadTextFile(GE_SOURCE_DIR "/README.md");
-    std::vector<std::string> commands;
-    std::istringstream lines(Section(readme, "## Set-up on a fresh Debian 12 machine"));
-    for (std::string line; std::getline(lines, line);)
-        if (line.rfind("    ", 0) == 0)
-            commands.push_back(line.substr(4));
-    EXPECT_EQ(commands, (std::vector<std::string>{"bash scripts/run.sh", "bash scripts/test.sh"}));
-    const std::string ci = ReadTextFile(GE_SOURCE_DIR "/.ci/run");
-    EXPECT_NE(ci.find("\nbash scripts/test.sh\n"), std::string::npos) << ci;
-    // What the program does not do is said, as a list.
-    EXPECT_NE(Section(readme, "## What the program does not do").find("\n- "), std::string::npos);
 }
 
 } // namespace
