@@ -121,6 +121,8 @@ GEResultEnum Game::PreInit()
 
     file::Profiles* profiles = file::Profiles::Instance();
     profiles->load();
+    // The changes of a frame (or of the whole start-up) are written once, at its end.
+    profiles->holdSaves(true);
     // No "fs" in the profile: full screen; otherwise its "v" says full screen.
     const tinyxml2::XMLElement* fs = profiles->current ? profiles->current->FirstChildElement("fs") : nullptr;
     bool fullScreen = true;
@@ -203,6 +205,8 @@ GEResultEnum Game::Update(float)
     // Music notifications from the audio thread are served here, on the main thread.
     if (SoundSystem::Exists())
         SoundSystem::Instance()->update();
+    if (file::Profiles::Exists())
+        file::Profiles::Instance()->flush();
     return GE_OK;
 }
 
