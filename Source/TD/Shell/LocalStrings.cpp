@@ -2,6 +2,7 @@
 #include "Core/Base/CsvLineTokenizer.h"
 #include "Core/Base/Log.h"
 #include "Core/Base/StringEncoding.h"
+#include "Core/File/FileManager.h"
 #include "Core/File/FileUtils.h"
 #include "Platform/Win32/Windows.h"
 
@@ -103,7 +104,7 @@ const std::wstring& LocalStrings::readLooseKeys()
         looseKeysPath = appendPath;
         looseKeys.clear();
         std::string text;
-        looseProblem = ReadLooseFile(appendPath, text);
+        looseProblem = ReadLooseFile(file::FileManager::Instance()->OnDisk(appendPath), text);
         if (looseProblem.empty())
             ForEachLine(text, [this](std::wstring& key, std::wstring&) { looseKeys.insert(key); });
     }
@@ -128,8 +129,10 @@ void LocalStrings::appendMissing(const std::wstring& key)
             << key << appendPath;
         return;
     }
-    Handle file(CreateFileW(appendPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // The loose file is the content folder's, as the table read through the file manager.
+    const std::wstring onDisk = file::FileManager::Instance()->OnDisk(appendPath);
+    Handle file(CreateFileW(onDisk.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Open())
         return notAdded(L"it cannot be written");
     std::string line = ConvertToNarrow(key) + ";???\r\n";

@@ -3,6 +3,7 @@
 // that was not read whole or that cannot be written.
 #include "Source/TD/Shell/LocalStrings.h"
 #include "Core/Base/StringEncoding.h"
+#include "Core/File/FileManager.h"
 #include "tests/Support/LogCapture.h"
 #include "tests/Support/Unprivileged.h"
 
@@ -85,6 +86,21 @@ TEST_F(LocalStringsTest, AMissingKeyIsAppendedOnceAndShownAsItself)
     EXPECT_EQ(strings->get(L"ключ"), L"ключ");
     EXPECT_EQ(strings->get(L"known"), L"Known");
     EXPECT_EQ(ReadAll(file), "known;Known\r\nnewKey;???\r\nключ;???\r\n");
+}
+
+// A relative table path names the content folder's file, wherever the process runs.
+TEST_F(LocalStringsTest, ARelativeFileIsTheContentFoldersWhereverTheProcessRuns)
+{
+    const fs::path content = fs::temp_directory_path() / ("strings-content-" + std::to_string(getpid()));
+    fs::create_directories(content / "td");
+    std::ofstream(content / "td" / "texts.csv", std::ios::binary) << "known;Known\r\n";
+    file::FileManager::Instance()->SetDataFolder(content.wstring());
+    strings->appendPath = L"td/texts.csv";
+    strings->parse("known;Known\r\n");
+    EXPECT_EQ(strings->get(L"newKey"), L"newKey");
+    EXPECT_EQ(ReadAll(content / "td" / "texts.csv"), "known;Known\r\nnewKey;???\r\n");
+    file::FileManager::Instance()->dataFolder.clear();
+    fs::remove_all(content);
 }
 
 TEST_F(LocalStringsTest, TheAppendedLineNeverJoinsALastLineWithoutBreak)
