@@ -15,7 +15,7 @@ game=(
 )
 tests=(
   libgtest-dev libgmock-dev libbenchmark-dev xvfb x11-utils
-  desktop-file-utils appstream
+  desktop-file-utils appstream groff-base
   clang-14 libclang-rt-14-dev
 )
 packages=("${game[@]}")
