@@ -179,52 +179,76 @@ TEST_F(InstalledGame, ReadmeSaysHowToInstallAndWhereEveryFileGoes)
     }
 }
 
+// A player of the installed game: the user running the tests, or, when that is root
+// (whom file modes do not bind), the unprivileged "nobody" too, for whom the content
+// folder is really read-only.
+struct Player {
+    const char* name;
+    std::vector<std::string> runAs; // the command that runs the game as this player
+    uid_t uid;
+};
+
 TEST_F(InstalledGame, RunsFromAnotherFolderOnItsReadOnlyContent)
 {
     const std::map<std::string, std::string> before = Snapshot(Content());
     SetWritable(Content(), false);
-    fs::create_directories(root / "elsewhere");
-    fs::create_directories(root / "data");
-    fs::create_directories(root / "run");
-    XServer server;
-    ASSERT_TRUE(server.Start("1024x768x24")) << "Xvfb (scripts/setup.sh installs it) did not start";
-    // The disk audio driver writes its file into the working folder: never the content.
-    const std::vector<std::string> env{"SDL_VIDEODRIVER=x11", "DISPLAY=" + server.display, "WAYLAND_DISPLAY",
-                                       "SDL_AUDIODRIVER=disk", "XDG_DATA_HOME=" + (root / "data").string(),
-                                       "XDG_RUNTIME_DIR=" + (root / "run").string(),
-                                       "HOME=" + (root / "home").string()};
+    std::vector<Player> players{{"the test's user", {}, getuid()}};
+    if (geteuid() == 0)
+        players.push_back({"nobody", {"--reuid=65534", "--regid=65534", "--clear-groups"}, 65534});
     const fs::path program = Prefix() / "bin" / "zavavedovari";
-    const fs::path firstErr = root / "first.txt";
-    ChildProcess game;
-    ASSERT_TRUE(game.Start(program, {}, env, firstErr, root / "elsewhere"));
-    const auto end = std::chrono::steady_clock::now() + 120s;
-    while (ReadTextFile(firstErr).find("Main menu opened") == std::string::npos &&
-           std::chrono::steady_clock::now() < end && game.WaitExit(0ms) == -1)
-        std::this_thread::sleep_for(50ms);
-    ASSERT_NE(ReadTextFile(firstErr).find("Main menu opened"), std::string::npos) << ReadTextFile(firstErr);
+    for (const Player& player : players) {
+        SCOPED_TRACE(player.name);
+        // Per-user folders of the player's own, and a working folder away from the game.
+        const fs::path own = root / ("player-" + std::to_string(player.uid));
+        for (const char* folder : {"elsewhere", "data", "run", "home"}) {
+            fs::create_directories(own / folder);
+            ASSERT_EQ(chown((own / folder).c_str(), player.uid, player.uid), 0);
+        }
+        fs::permissions(own / "run", fs::perms::owner_all);
+        const fs::path launcher = player.runAs.empty() ? program : fs::path("/usr/bin/setpriv");
+        std::vector<std::string> args = player.runAs;
+        if (!player.runAs.empty())
+            args.push_back(program.string());
 
-    // The desktop finds the window by its entry's class, and it shows the icon.
-    const std::string windowClass = DesktopValue(Prefix() / kDesktopEntry, "StartupWMClass");
-    ASSERT_FALSE(windowClass.empty());
-    EXPECT_NE(WindowProperty(server.display, "WM_CLASS", root / "xprop.txt").find("\"" + windowClass + "\""),
-              std::string::npos)
-        << ReadTextFile(root / "xprop.txt");
-    EXPECT_NE(WindowProperty(server.display, "_NET_WM_ICON", root / "xprop.txt").find("Icon (64 x 64):"),
-              std::string::npos)
-        << ReadTextFile(root / "xprop.txt");
+        XServer server;
+        ASSERT_TRUE(server.Start("1024x768x24")) << "Xvfb (scripts/setup.sh installs it) did not start";
+        // The disk audio driver writes its file into the working folder: never the content.
+        const std::vector<std::string> env{"SDL_VIDEODRIVER=x11", "DISPLAY=" + server.display, "WAYLAND_DISPLAY",
+                                           "SDL_AUDIODRIVER=disk", "XDG_DATA_HOME=" + (own / "data").string(),
+                                           "XDG_RUNTIME_DIR=" + (own / "run").string(),
+                                           "HOME=" + (own / "home").string()};
+        const fs::path firstErr = own / "first.txt";
+        ChildProcess game;
+        ASSERT_TRUE(game.Start(launcher, args, env, firstErr, own / "elsewhere"));
+        const auto end = std::chrono::steady_clock::now() + 120s;
+        while (ReadTextFile(firstErr).find("Main menu opened") == std::string::npos &&
+               std::chrono::steady_clock::now() < end && game.WaitExit(0ms) == -1)
+            std::this_thread::sleep_for(50ms);
+        ASSERT_NE(ReadTextFile(firstErr).find("Main menu opened"), std::string::npos) << ReadTextFile(firstErr);
 
-    // A second copy steps aside and says so.
-    ChildProcess second;
-    const fs::path secondErr = root / "second.txt";
-    ASSERT_TRUE(second.Start(program, {}, env, secondErr, root / "elsewhere"));
-    EXPECT_EQ(second.WaitExit(60s), 0) << ReadTextFile(secondErr);
-    EXPECT_NE(ReadTextFile(secondErr).find("Zavav Edovari is already running: its window was brought forward"),
-              std::string::npos)
-        << ReadTextFile(secondErr);
+        // The desktop finds the window by its entry's class, and it shows the icon.
+        const std::string windowClass = DesktopValue(Prefix() / kDesktopEntry, "StartupWMClass");
+        ASSERT_FALSE(windowClass.empty());
+        EXPECT_NE(WindowProperty(server.display, "WM_CLASS", own / "xprop.txt").find("\"" + windowClass + "\""),
+                  std::string::npos)
+            << ReadTextFile(own / "xprop.txt");
+        EXPECT_NE(WindowProperty(server.display, "_NET_WM_ICON", own / "xprop.txt").find("Icon (64 x 64):"),
+                  std::string::npos)
+            << ReadTextFile(own / "xprop.txt");
 
-    ASSERT_TRUE(game.Signal(SIGTERM));
-    EXPECT_EQ(game.WaitExit(60s), 0) << ReadTextFile(firstErr);
-    EXPECT_EQ(Snapshot(Content()), before);
+        // A second copy steps aside and says so.
+        ChildProcess second;
+        const fs::path secondErr = own / "second.txt";
+        ASSERT_TRUE(second.Start(launcher, args, env, secondErr, own / "elsewhere"));
+        EXPECT_EQ(second.WaitExit(60s), 0) << ReadTextFile(secondErr);
+        EXPECT_NE(ReadTextFile(secondErr).find("Zavav Edovari is already running: its window was brought forward"),
+                  std::string::npos)
+            << ReadTextFile(secondErr);
+
+        ASSERT_TRUE(game.Signal(SIGTERM));
+        EXPECT_EQ(game.WaitExit(60s), 0) << ReadTextFile(firstErr);
+        EXPECT_EQ(Snapshot(Content()), before);
+    }
 }
 
 } // namespace
