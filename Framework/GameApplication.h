@@ -89,6 +89,9 @@ public:
     // "--pack <folder>": the screen that rebuilds the mounted archives becomes the root
     // frame in place of the game's content.
     virtual GEResultEnum ShowPackScreen(const std::wstring& folder);
+    // The content folder that start-up reads from (see `installedDataFolders`); false,
+    // logged, when "--data_path" is malformed or no folder holds the content.
+    bool FindDataFolder(std::wstring& folder);
 
     // Waits for the display between two passes of the main loop (FramePacer).
     void WaitForNextPass() override;
@@ -150,6 +153,12 @@ public:
     std::wstring companyFolder;
     std::wstring gameFolder;
     std::wstring caption;
+    // Without "--data_path" the content is looked for in the executable's folder, then
+    // in these folders in order (a relative one is taken from the executable's folder):
+    // the first that holds one of `contentMarkers` (a file or a folder) is used. With
+    // no markers the executable's folder is used whatever it holds.
+    std::vector<std::wstring> contentMarkers;
+    std::vector<std::wstring> installedDataFolders;
     app::size screenSize;
     i32 virtualWidth = 0;
     u8 windowed = 1;

@@ -13,7 +13,9 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 #include <unistd.h>
 
 // Xlib's hook for a lost display connection (libX11); Xlib.h itself would bring
@@ -26,6 +28,10 @@ XIOErrorHandler XSetIOErrorHandler(XIOErrorHandler handler);
 
 struct HCURSOR__ {
     int id;
+    // An icon's pixels (RGBA, rows from the top); empty for cursors.
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgba;
 };
 struct HDC__ {
     int id;
@@ -49,9 +55,17 @@ struct WindowClass {
     WNDPROC proc = nullptr;
     UINT style = 0;
     HCURSOR cursor = nullptr;
+    HICON icon = nullptr;
 };
 
-HCURSOR__ gArrowCursor{32512};
+// Icon resources by id; records stay for the life of the process, as resources do.
+std::map<int, std::unique_ptr<HCURSOR__>>& IconResources()
+{
+    static std::map<int, std::unique_ptr<HCURSOR__>> icons;
+    return icons;
+}
+
+HCURSOR__ gArrowCursor{32512, 0, 0, {}};
 HDC__ gPaintDc{1};
 
 struct LayerState {
@@ -182,6 +196,26 @@ int DisplayLost(_XDisplay*)
     _exit(1);
 }
 
+// Whether SDL_VIDEODRIVER (a driver name or a comma-separated list) names `driver`.
+bool DriverRequested(const char* driver)
+{
+    const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+    if (!requested)
+        return false;
+    const std::string list = requested;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const std::size_t end = std::min(list.find(',', start), list.size());
+        if (SDL_strcasecmp(list.substr(start, end - start).c_str(), driver) == 0)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// Video starts on a real display, or on SDL's headless drivers ("offscreen", "dummy")
+// only when SDL_VIDEODRIVER names them: without a display SDL falls back to them on
+// its own, and the program would run where no one can see it.
 bool EnsureVideo()
 {
     if (SDL_WasInit(SDL_INIT_VIDEO))
@@ -192,6 +226,13 @@ bool EnsureVideo()
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "Win32: SDL video cannot start: %s\n", SDL_GetError());
         return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    for (const char* headless : {"offscreen", "dummy"}) {
+        if (driver && SDL_strcasecmp(driver, headless) == 0 && !DriverRequested(headless)) {
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+            return false;
+        }
     }
     // The GL driver stays loaded for the life of the process, as the system's display
     // driver would: windows come and go (screen-mode switches recreate them) without
@@ -536,6 +577,7 @@ ATOM RegisterClassExW(const WNDCLASSEXW* windowClass)
     c.proc = windowClass->lpfnWndProc;
     c.style = windowClass->style;
     c.cursor = windowClass->hCursor;
+    c.icon = windowClass->hIcon;
     s.classes.push_back(c);
     return static_cast<ATOM>(0xC000 + s.classes.size());
 }
@@ -598,6 +640,14 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
     if (!record->sdl) {
         std::fprintf(stderr, "Win32: SDL cannot create a window: %s\n", SDL_GetError());
         return nullptr;
+    }
+    if (const HICON icon = windowClass->icon; icon && !icon->rgba.empty()) {
+        if (SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+                const_cast<unsigned char*>(icon->rgba.data()), icon->width, icon->height, 32, icon->width * 4,
+                SDL_PIXELFORMAT_RGBA32)) {
+            SDL_SetWindowIcon(record->sdl, surface);
+            SDL_FreeSurface(surface);
+        }
     }
     record->live = true;
     HWND hwnd = record.get();
@@ -1080,9 +1130,35 @@ HCURSOR LoadCursorA(HINSTANCE, LPCSTR name)
     return name == IDC_ARROW ? &gArrowCursor : nullptr;
 }
 
-HICON LoadIconA(HINSTANCE, LPCSTR)
+HICON LoadIconA(HINSTANCE, LPCSTR name)
 {
-    return nullptr; // the program carries no icon resources here
+    const auto id = reinterpret_cast<std::uintptr_t>(name);
+    if (id > 0xFFFF)
+        return nullptr; // icons are found by number only
+    const auto& icons = IconResources();
+    const auto found = icons.find(static_cast<int>(id));
+    return found == icons.end() ? nullptr : found->second.get();
+}
+
+void Win32_AddIconResource(int id, int width, int height, const unsigned char* rgba)
+{
+    if (width <= 0 || height <= 0 || !rgba)
+        return;
+    auto icon = std::make_unique<HCURSOR__>();
+    icon->id = id;
+    icon->width = width;
+    icon->height = height;
+    icon->rgba.assign(rgba, rgba + static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+    IconResources()[id] = std::move(icon);
+}
+
+void Win32_SetDesktopClass(const char* name)
+{
+    if (!name || !*name)
+        return;
+    // SDL reads these when its video starts; a user's own setting stays.
+    setenv("SDL_VIDEO_X11_WMCLASS", name, 0);
+    setenv("SDL_VIDEO_WAYLAND_WMCLASS", name, 0);
 }
 
 HACCEL LoadAcceleratorsA(HINSTANCE, LPCSTR)

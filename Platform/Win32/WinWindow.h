@@ -258,7 +258,8 @@ HWND WindowFromPoint(POINT point);
 HWND SetCapture(HWND hwnd);
 BOOL ReleaseCapture();
 
-// One monitor per SDL display; display 0 is the primary one.
+// One monitor per SDL display; display 0 is the primary one. Without a display (and
+// SDL_VIDEODRIVER naming no headless driver) the enumeration fails.
 BOOL EnumDisplayMonitors(HDC hdc, const RECT* clip, MONITORENUMPROC callback, LPARAM data);
 BOOL GetMonitorInfoA(HMONITOR monitor, MONITORINFO* info);
 
@@ -266,3 +267,14 @@ BOOL GetMonitorInfoA(HMONITOR monitor, MONITORINFO* info);
 // (it may log and close files) and the process then ends at once with status 1: no
 // exit-time destructor runs, since they would talk to the display that is gone.
 void Win32_SetDisplayLostHandler(void (*handler)());
+
+// The program's icon resources, as a resource script links them into a Windows
+// executable: `LoadIconA(instance, MAKEINTRESOURCEA(id))` then returns the icon, and a
+// window of a class registered with it shows it. `rgba` holds width x height pixels,
+// four bytes each, rows from the top; it is copied.
+void Win32_AddIconResource(int id, int width, int height, const unsigned char* rgba);
+
+// The name the desktop knows the program's windows by (the X11 class, the Wayland
+// application id): the desktop entry's StartupWMClass. Set before the first window;
+// SDL_VIDEO_X11_WMCLASS or SDL_VIDEO_WAYLAND_WMCLASS in the environment win.
+void Win32_SetDesktopClass(const char* name);
