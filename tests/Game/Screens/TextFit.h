@@ -11,6 +11,7 @@
 #include "Source/TD/Hud/HUDButtonOver.h"
 #include "Source/TD/Hud/HUDWindow.h"
 #include "Source/TD/Hud/TextFit.h"
+#include "Source/TD/Shell/PlayerProgress.h"
 #include "Source/TD/World/TDFrameEntry.h"
 
 #include <algorithm>
@@ -20,6 +21,14 @@
 #include <vector>
 
 namespace textfit {
+
+constexpr int DecimalDigits(int value)
+{
+    int digits = 1;
+    for (; value >= 10; value /= 10)
+        ++digits;
+    return digits;
+}
 
 struct Box {
     float x = 0.0f, y = 0.0f, w = 0.0f, h = 0.0f;
@@ -44,6 +53,7 @@ class Check {
 public:
     // Pixels a measured text may pass its box by (whole-pixel snapping).
     static constexpr float kSlack = 1.0f;
+    static constexpr int kLongDigits = DecimalDigits(PlayerProgress::kMaxGems);
 
     // Texts holding one of these may shrink to fit: the player names the check put
     // into the game (the long counters it recognises by their digits).
@@ -56,12 +66,12 @@ public:
         for (const std::wstring& value : longValues)
             if (text.find(value) != std::wstring::npos)
                 return true;
-        // A number of nine digits or more: a counter the check filled up (or a sum
-        // of such).
+        // A number as long as the largest gem balance a profile keeps, or longer: a
+        // counter the check filled up (or a sum of such).
         int digits = 0;
         for (wchar_t c : text) {
             digits = c >= L'0' && c <= L'9' ? digits + 1 : 0;
-            if (digits >= 9)
+            if (digits >= kLongDigits)
                 return true;
         }
         return false;
