@@ -235,6 +235,8 @@ public:
     u8 mBlockedSpots[100] = {};
     float mLastDt = 0.0f;
     float mSpeed = 1.0f;
+    // The speed the level had when the in-game menu opened; Resume gives it back.
+    float mSpeedBeforeMenu = 1.0f;
     UpgradesTable* mUpgrades = nullptr;
     int mActiveShown = 0;
     int mScreen = -1;

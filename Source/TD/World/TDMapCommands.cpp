@@ -108,6 +108,9 @@ void TDMap::onScreenCommand(const std::wstring& name, int x, int y)
             pop();
             fade0();
             mScreen = 0;
+            // The game goes on as it went before the menu, paused or at any speed.
+            mSpeed = mSpeedBeforeMenu;
+            updateSpeedButtons();
             return;
         }
         if (name == L"restart" || name == L"mmenu" || name == L"levels") {

@@ -389,7 +389,7 @@ TEST(Commands, ScreenRowsWithoutAScreenToOpen)
             float speed;
             bool popped;
         } cases[] = {
-            {4, L"resume", 0, 0.0f, true},  {4, L"close", 0, 0.0f, true},  {19, L"cancel", 0, 1.0f, true},
+            {4, L"resume", 0, 2.0f, true},  {4, L"close", 0, 2.0f, true},  {19, L"cancel", 0, 1.0f, true},
             {21, L"cancel", 0, 1.0f, true}, {20, L"cancel", 8, 0.0f, true}, {26, L"cancel", 8, 0.0f, true},
             {11, L"ok", 0, 1.0f, true},     {16, L"nothing", 16, 0.0f, false}, {12, L"ok", 12, 0.0f, false},
             {18, L"back", 18, 0.0f, false}, {24, L"x", 24, 0.0f, false},    {23, L"ok", 23, 0.0f, false},
@@ -401,6 +401,7 @@ TEST(Commands, ScreenRowsWithoutAScreenToOpen)
             PushWindow(*map, h);
             map->mScreen = c.screen;
             map->mSpeed = 0.0f;
+            map->mSpeedBeforeMenu = 2.0f; // the in-game menu's resume gives it back
             map->onScreenCommand(c.name, 0, 0);
             if (c.screen == 23) // the waiting screen is left by the store, not by a click
                 map->mScreen = 23;
