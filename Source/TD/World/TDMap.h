@@ -118,6 +118,9 @@ public:
     void closeContextMenu();
     // Creates the wave hint and the floating labels and looks up the "td/ui" images.
     void loadInterface();
+    // A label rising where the player last pointed, announcing what they were given:
+    // the localised `pattern` with the amount.
+    void showGift(const wchar_t* pattern, int amount);
 
     // Drawing helpers: the curve length of a link, the brush stamps of the path
     // picture, a circle outline in the current colour, the debug wave timeline.
