@@ -261,6 +261,45 @@ TEST(HudInGame, ALevelLostAfterKillsShowsTheirBounty)
     }, {}, 240);
 }
 
+TEST(HudInGame, AClickOnARechargingSpellButtonDoesOneThing)
+{
+    RunGame("HudInGame.OneClickOneAction", {}, [](GameHarness& h) {
+        TDMap* map = StartLevelOne(h);
+        ASSERT_NE(map, nullptr);
+        TDTutorial::Instance()->disable();
+        ASSERT_FALSE(map->mHud->spellButtons.empty());
+        HUDSpellButton* button = map->mHud->spellButtons[0];
+        const int price = button->rechargePrice();
+        ASSERT_GT(price, 0);
+        auto dialogs = [map] {
+            int n = 0;
+            for (const HUDWindow* window : map->mHud->windows)
+                n += dynamic_cast<const HUDModalDialog*>(window) != nullptr;
+            return n;
+        };
+
+        // Enough gems: the click buys the recharge and selects nothing.
+        button->startRecharge();
+        map->mStats->mGems = price * 3;
+        h.MouseMove(button->x, button->y);
+        h.Click(button->x, button->y);
+        h.Step(2);
+        EXPECT_EQ(map->mStats->mGems, price * 2) << "paid once";
+        EXPECT_EQ(button->pressed, 0);
+        EXPECT_EQ(map->mSelectedSpell, nullptr) << "buying is not aiming";
+
+        // Too few gems: one dialog, not two.
+        button->startRecharge();
+        map->mStats->mGems = 0;
+        h.Click(button->x, button->y);
+        h.Step(3);
+        EXPECT_EQ(map->mScreen, 19);
+        EXPECT_EQ(dialogs(), 1);
+        EXPECT_EQ(map->mSelectedSpell, nullptr);
+        h.Screenshot("one-gem-dialog");
+    });
+}
+
 TEST(HudInGame, SpellButtonRechargesOnGameTimeAndSellsAnInstantRecharge)
 {
     RunGame("HudInGame.SpellButtonRechargesOnGameTimeAndSellsAnInstantRecharge", {}, [](GameHarness& h) {
