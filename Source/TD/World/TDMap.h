@@ -76,6 +76,9 @@ public:
     // One frame, dt unscaled seconds; the world runs on dt x mSpeed while mScreen is 0.
     void update(float dt);
     void pause();
+    // A level that could not be started: the player stays on the level select with a
+    // message saying so.
+    void refuseLevel();
     void draw(render::Graphics* graphics);
     void onMousePressed(float x, float y);
     void onMouseMove(float x, float y);
@@ -243,6 +246,8 @@ public:
     UpgradesTable* mUpgrades = nullptr;
     int mActiveShown = 0;
     int mScreen = -1;
+    // 1 while a level load runs (the level select takes its title down then).
+    int mState = 0;
     int mLevel = 0;
     int mEpisode = 0;
     UnlocksTable* mUnlocks = nullptr;

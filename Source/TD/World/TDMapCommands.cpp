@@ -157,8 +157,10 @@ void TDMap::onScreenCommand(const std::wstring& name, int x, int y)
             const int index = mHud->hitTest(x, y);
             if (index != -1 && index <= mProgress->getFirstUnfinishedLevel(mEpisode)) {
                 mLevel = index;
-                pop();
-                startLevel();
+                // The load takes the level select down; a level that cannot be read
+                // leaves it where it is.
+                if (!startLevel())
+                    refuseLevel();
                 return;
             }
         }
