@@ -162,6 +162,8 @@ TDTower* TutorialSteps(GameHarness& h, TDMap* map, int* buildCommand, float* pri
     EXPECT_EQ(map->mSpeed, 0.0f);
     EXPECT_TRUE(map->mWaves->mobs.empty());
     EXPECT_FALSE(map->mWaveHint->entries.empty()) << "the wave button went before it was called";
+    EXPECT_TRUE(map->mFloatingLabels->mLabels.empty())
+        << "the labels of the gift and the upgrade stood still on the held game, one over the other";
     h.StepSeconds(0.3f);
     h.Screenshot("10-tutorial-wave");
     EXPECT_TRUE(click::WaveHint(h));
