@@ -139,6 +139,7 @@ void TDTutorial::fireEvent(const std::wstring& name)
     TDMap* map = Level();
     const int episode = map ? map->mEpisode : 0;
     const int level = map ? map->mLevel : 0;
+    bool cleared = false;
     for (TDTutorialStep* step : steps) {
         const int state = storedState(step);
         if (state == TDTutorialStep::Done || !step->conditionHolds(episode, level))
@@ -147,12 +148,23 @@ void TDTutorial::fireEvent(const std::wstring& name)
             storeState(step, TDTutorialStep::Active);
             runCommands(step->commands);
             showOverlay(step);
+            cleared = false;
         } else if (state == TDTutorialStep::Active && name == step->complete) {
             storeState(step, TDTutorialStep::Done);
             runCommands(step->completion);
             clearOverlay();
+            cleared = true;
         }
     }
+    if (!cleared)
+        return;
+    // The last active step in file order, as showing each in turn would leave it.
+    TDTutorialStep* still = nullptr;
+    for (TDTutorialStep* step : steps)
+        if (storedState(step) == TDTutorialStep::Active && step->conditionHolds(episode, level))
+            still = step;
+    if (still)
+        showOverlay(still);
 }
 
 void TDTutorial::runCommands(const std::vector<TDTutorialCommand>& commands)
@@ -170,6 +182,8 @@ void TDTutorial::runCommands(const std::vector<TDTutorialCommand>& commands)
                 map->mSpeed = 1.0f;
             else if (value == 1)
                 map->mSpeed = 0.0f;
+            if (value == 0 || value == 1)
+                holdsPause = value;
             map->updateSpeedButtons();
         } else if (name == L"dropChanceOverride") {
             if (progress)
@@ -183,11 +197,15 @@ void TDTutorial::runCommands(const std::vector<TDTutorialCommand>& commands)
             if (hud)
                 hud->uiBlock = value;
         } else if (name == L"addGems") {
-            if (map && map->mStats)
+            if (map && map->mStats) {
                 map->mStats->addGems(value);
+                map->showGift(L"tutorialGiftGems", value);
+            }
         } else if (name == L"addMoney") {
-            if (map && map->mStats)
+            if (map && map->mStats) {
                 map->mStats->addMoney(value);
+                map->showGift(L"tutorialGiftGold", value);
+            }
         } else if (name == L"spot") {
             if (map)
                 map->mAllowedSpot = value;
@@ -219,7 +237,12 @@ void TDTutorial::disable()
     if (TDMap* map = Level()) {
         map->mDropChanceOverride = 0.0f;
         map->mAllowedSpot = -1;
+        if (holdsPause && map->mScreen == 0) {
+            map->mSpeed = 1.0f;
+            map->updateSpeedButtons();
+        }
     }
+    holdsPause = 0;
     if (progress)
         progress->setTutorialParam(L"dropChanceOverride", 0);
     if (HUD* hud = Hud()) {
@@ -261,6 +284,7 @@ void TDTutorial::resetSteps()
         map->mDropChanceOverride = 0.0f;
         map->mAllowedSpot = -1;
     }
+    holdsPause = 0;
     if (HUD* hud = Hud()) {
         hud->shopBlock = 0;
         hud->uiBlock = 0;

@@ -37,6 +37,7 @@ class SpellTable;
 class TDAnimationSet;
 class TDBulletList;
 class TDContextMenu;
+class TDContextMenuItem;
 class TDFloatingLabels;
 class TDLink;
 class TDMob;
@@ -78,6 +79,9 @@ public:
     // One frame, dt unscaled seconds; the world runs on dt x mSpeed while mScreen is 0.
     void update(float dt);
     void pause();
+    // A level that could not be started: the player stays on the level select with a
+    // message saying so.
+    void refuseLevel();
     void draw(render::Graphics* graphics);
     void onMousePressed(float x, float y);
     void onMouseMove(float x, float y);
@@ -127,6 +131,9 @@ public:
     void closeContextMenu();
     // Creates the wave hint and the floating labels and looks up the "td/ui" images.
     void loadInterface();
+    // A label rising where the player last pointed, announcing what they were given:
+    // the localised `pattern` with the amount.
+    void showGift(const wchar_t* pattern, int amount);
 
     // Drawing helpers: the curve length of a link, the brush stamps of the path
     // picture, a circle outline in the current colour, the debug wave timeline.
@@ -231,6 +238,8 @@ public:
     const std::vector<TowerThreat>* towerThreats() const;
     // The standing effects of a tier (income, boost, reveal) for the tower to own.
     std::vector<TDModifier*> makeTowerEffects(TDTower* tower, const UnitPrototype& tier);
+    // A floating label at the menu item telling why it cannot be paid.
+    void refuseMenuItem(const TDContextMenu& menu, const TDContextMenuItem& item);
     // Pauses the level behind a payment dialog of screen id `screen`.
     void openPaymentDialog(int screen, const std::wstring& caption, const std::wstring& text);
 
@@ -252,9 +261,13 @@ public:
     u8 mBlockedSpots[100] = {};
     float mLastDt = 0.0f;
     float mSpeed = 1.0f;
+    // The speed the level had when the in-game menu opened; Resume gives it back.
+    float mSpeedBeforeMenu = 1.0f;
     UpgradesTable* mUpgrades = nullptr;
     int mActiveShown = 0;
     int mScreen = -1;
+    // 1 while a level load runs (the level select takes its title down then).
+    int mState = 0;
     int mLevel = 0;
     int mEpisode = 0;
     UnlocksTable* mUnlocks = nullptr;

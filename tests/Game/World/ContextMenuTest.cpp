@@ -1,5 +1,7 @@
 // The tower context menu: what the build, tower and spot menus offer and at what
 // price, its opening and closing, and where its items answer the pointer.
+#include "Source/TD/Shell/FeatureConfig.h"
+#include "Source/TD/Shell/LocalStrings.h"
 #include "Source/TD/Towers/TDContextMenu.h"
 #include "Source/TD/Towers/TDSpot.h"
 #include "Source/TD/Towers/TDTower.h"
@@ -151,7 +153,8 @@ TEST(ContextMenu, ItemsAnswerWhereTheyAreDrawnNearTheEdge)
         int hitX, hitY; // where its one build item is drawn
     };
     // One build item, tower 20000. At x 100 the menu is near the edge for a ring scaled
-    // by 1.3 (x < 150) but is drawn on the normal ring (the drawing's edge is x < 70).
+    // by 1.3 (x < 150) but is drawn on the normal ring (the drawing's edge is x < 70):
+    // the item answers where it is drawn, or a click on the icon would miss it.
     const std::vector<Case> cases = {
         {100.0f, 400.0f, 100, 480}, // normal ring: its fixed place at 0 degrees, 80 out
         {60.0f, 400.0f, 60, 480},   // left edge: arc 0..180, the one item at 0
@@ -168,12 +171,20 @@ TEST(ContextMenu, ItemsAnswerWhereTheyAreDrawnNearTheEdge)
         EXPECT_NEAR(drawnX, static_cast<float>(c.hitX), 1.0f) << c.x << ", " << c.y;
         EXPECT_NEAR(drawnY, static_cast<float>(c.hitY), 1.0f) << c.x << ", " << c.y;
         EXPECT_EQ(menu->hitTest(static_cast<int>(drawnX), static_cast<int>(drawnY)), 20000) << c.x << ", " << c.y;
-        // 140 units out (36 beyond the 1.3 ring's 104, 60 beyond the drawn 80) nothing
-        // answers.
+        // Along the item's ray, by distance from the centre: the inner edge of the drawn
+        // icon (45) answers, though it lies 59 from where a ring scaled by 1.3 would put
+        // the item; 130 out (26 from that ring's item, 50 from the drawn one) does not,
+        // nor does 140.
         const float a = menu->items[0]->angle * 3.14f / 180.0f;
-        const int farX = static_cast<int>(c.x + std::sin(a) * 140.0f);
-        const int farY = static_cast<int>(c.y + std::cos(a) * 140.0f);
-        EXPECT_EQ(menu->hitTest(farX, farY), -1) << c.x << ", " << c.y;
+        const struct {
+            float out;
+            int answer;
+        } rays[] = {{45.0f, 20000}, {130.0f, -1}, {140.0f, -1}};
+        for (const auto& ray : rays) {
+            const int px = static_cast<int>(std::lround(c.x + std::sin(a) * ray.out));
+            const int py = static_cast<int>(std::lround(c.y + std::cos(a) * ray.out));
+            EXPECT_EQ(menu->hitTest(px, py), ray.answer) << c.x << ", " << c.y << " at " << ray.out;
+        }
     }
 }
 
@@ -216,6 +227,65 @@ TEST(ContextMenu, TowerMenuSellsAndStepsThenOffersAlternativesWithTheirChainPric
     TDContextMenu menu(&level.map);
     menu.setupTower(&tower);
     EXPECT_EQ(Commands(menu), (std::vector<int>{3, 4}));
+}
+
+TEST(ContextMenu, WhatThePlayerCannotPayForIsToldApartWithItsReason)
+{
+    // Tower 100's step costs 5 from the tier budget; its alternative 200 costs 80 gold;
+    // build item 20000 costs 50; the spot costs 50 gold and 3 gems.
+    enum Menu { Step, Alternative, Build, Spot };
+    struct Case {
+        Menu menu;
+        int budget, money, gems;
+        bool gemsPay; // the game converts gems into missing gold
+        const wchar_t* refusal; // null: payable
+    };
+    const Case cases[] = {
+        {Step, 5, 0, 0, false, nullptr},
+        {Step, 4, 1000, 1000, true, L"tierBudgetSpent"},
+        {Alternative, 0, 80, 0, false, nullptr},
+        {Alternative, 0, 79, 9, false, L"notEnoughGold"},
+        {Alternative, 0, 79, 2, true, nullptr}, // ceil(80 / 50) gems
+        {Alternative, 0, 79, 1, true, L"notEnoughGold"},
+        {Build, 0, 49, 1, true, nullptr},
+        {Build, 0, 49, 1, false, L"notEnoughGold"},
+        {Spot, 0, 50, 3, false, nullptr},
+        {Spot, 0, 49, 3, false, L"notEnoughGold"},
+        {Spot, 0, 50, 2, false, L"notEnoughGems"},
+    };
+    for (const Case& c : cases) {
+        MenuLevel level;
+        level.map.mBudget = c.budget;
+        level.map.mStats->mMoney = c.money;
+        level.map.mStats->mGems = c.gems;
+        gPremiumPointsTowerBuy = gPremiumPointsTowerUpgrade = c.gemsPay;
+        TDTower tower(level.map.mPrototypes->find(100), &level.entry, 500.0f, 400.0f, &level.map);
+        tower.tierSteps = c.menu == Alternative ? 2 : 0;
+        TDContextMenu menu(&level.map);
+        int command = 1;
+        if (c.menu == Step || c.menu == Alternative) {
+            menu.setupTower(&tower);
+            command = c.menu == Step ? 1 : 3;
+        } else if (c.menu == Build) {
+            menu.setupBuild(level.spot.get());
+            command = 20000;
+        } else {
+            menu.setupSpot(level.spot.get());
+        }
+        const TDContextMenuItem* item = nullptr;
+        for (const TDContextMenuItem* each : menu.items)
+            if (each->command == command)
+                item = each;
+        ASSERT_NE(item, nullptr) << c.menu;
+        EXPECT_EQ(menu.isTierStep(*item), c.menu == Step) << c.menu;
+        EXPECT_EQ(menu.payable(*item), c.refusal == nullptr) << c.menu << " money " << c.money << " gems " << c.gems;
+        EXPECT_EQ(menu.refusal(*item), c.refusal ? LocalStrings::Instance()->get(c.refusal) : std::wstring())
+            << c.menu << " money " << c.money << " gems " << c.gems;
+        if (c.menu == Step || c.menu == Alternative) {
+            EXPECT_TRUE(menu.payable(*menu.items[0])) << "selling is always possible";
+        }
+    }
+    ResetFeatureFlags();
 }
 
 TEST(ContextMenu, StoredGoldIsPaidWithoutAMenu)
