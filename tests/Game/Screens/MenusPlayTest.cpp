@@ -10,6 +10,8 @@
 #include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Screens/HUDMainMenu.h"
 #include "Source/TD/Screens/HUDModalInput.h"
+#include "Source/TD/Screens/OptionsDialog.h"
+#include "Source/TD/Screens/SorvanSwitchButton.h"
 #include "Source/TD/Screens/TMessageBox.h"
 #include "Source/TD/Shell/Game.h"
 #include "Source/TD/Shell/GameWindow.h"
@@ -266,6 +268,25 @@ TEST(MenusPlay, ProfilesOptionsAndQuit)
             h.StepSeconds(0.5f);
             h.Screenshot("options-window-again");
             EXPECT_EQ(h.game()->window->windowed, 1);
+            // Alt+Enter while the dialog is open: its switches show the mode switched to.
+            OptionsDialog* options = nullptr;
+            for (const widget::FrameEntry& entry : h.game()->frameManager->stack)
+                if (auto* dialog = dynamic_cast<OptionsDialog*>(entry.frame))
+                    options = dialog;
+            ASSERT_NE(options, nullptr);
+            for (const u8 windowed : {0, 1}) {
+                h.KeyDown(VK_MENU);
+                h.KeyDown(VK_RETURN);
+                h.StepSeconds(0.5f);
+                h.KeyUp(VK_RETURN);
+                h.KeyUp(VK_MENU);
+                h.Step(2);
+                ASSERT_EQ(h.game()->window->windowed, windowed);
+                EXPECT_EQ(options->windowSwitch->selected, windowed == 1);
+                EXPECT_EQ(options->fullScreenSwitch->selected, windowed == 0);
+                if (!windowed)
+                    h.Screenshot("options-after-alt-enter");
+            }
             Click(h, kOptionsOk);
             h.StepSeconds(0.3f);
             h.Screenshot("main-menu-after-options");
