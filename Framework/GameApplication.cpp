@@ -566,7 +566,17 @@ GEResultEnum GameApplication::FrameTick(float dt)
         render::Graphics g(render.get(), BuiltinShaders(render.get()));
         result = g.Clear(kClearColor, 0.0f);
         if (result == GE_OK && !target) {
+            // Beside (or above and below) the picture are the bars: nothing the frames
+            // draw may reach them. An off-screen target clips by its own size.
+            if (drawBars) {
+                g.state.scissorEnabled = 1;
+                const float clip[4] = {visibleRect.x, visibleRect.y, visibleRect.width, visibleRect.height};
+                std::copy(clip, clip + 4, g.state.scissorRect);
+                g.dirty = 1;
+            }
             result = frameManager->Draw(&g);
+            g.state.scissorEnabled = 0;
+            g.dirty = 1;
         } else if (result == GE_OK) {
             {
                 render::Graphics targetGraphics(render.get(), BuiltinShaders(render.get()));

@@ -199,12 +199,24 @@ bool EnsureVideo()
     return true;
 }
 
+SDL_Rect gTestDisplay{0, 0, 0, 0};
+
+// SDL's bounds of a display (or its usable bounds), the first one's as a test set it.
+int DisplayBounds(int index, SDL_Rect* r, bool usable = false)
+{
+    if (index == 0 && gTestDisplay.w > 0 && gTestDisplay.h > 0) {
+        *r = gTestDisplay;
+        return 0;
+    }
+    return usable ? SDL_GetDisplayUsableBounds(index, r) : SDL_GetDisplayBounds(index, r);
+}
+
 int DisplayCovering(int x, int y, int width, int height)
 {
     const int count = SDL_GetNumVideoDisplays();
     for (int i = 0; i < count; ++i) {
         SDL_Rect r;
-        if (SDL_GetDisplayBounds(i, &r) == 0 && r.x == x && r.y == y && r.w == width && r.h == height)
+        if (DisplayBounds(i, &r) == 0 && r.x == x && r.y == y && r.w == width && r.h == height)
             return i;
     }
     return -1;
@@ -290,6 +302,9 @@ FrameExtents FrameOf(HWND hwnd)
 // resizes the window, and the layer covers the display with a plain borderless window.
 bool SdlFullScreen(SDL_Window* window)
 {
+    // A display size set by a test is not SDL's: SDL would cover its own display.
+    if (gTestDisplay.w > 0)
+        return false;
     return !OnX11() || WindowManagerRuns(window);
 }
 
@@ -1224,7 +1239,7 @@ BOOL EnumDisplayMonitors(HDC, const RECT*, MONITORENUMPROC callback, LPARAM data
     const int count = SDL_GetNumVideoDisplays();
     for (int i = 0; i < count; ++i) {
         SDL_Rect r;
-        if (SDL_GetDisplayBounds(i, &r) != 0)
+        if (DisplayBounds(i, &r) != 0)
             r = SDL_Rect{0, 0, 0, 0};
         RECT rect{r.x, r.y, r.x + r.w, r.y + r.h};
         auto monitor = reinterpret_cast<HMONITOR>(static_cast<std::uintptr_t>(i + 1));
@@ -1242,9 +1257,9 @@ BOOL GetMonitorInfoA(HMONITOR monitor, MONITORINFO* info)
     if (index < 0 || index >= SDL_GetNumVideoDisplays())
         return FALSE;
     SDL_Rect bounds, usable;
-    if (SDL_GetDisplayBounds(static_cast<int>(index), &bounds) != 0)
+    if (DisplayBounds(static_cast<int>(index), &bounds) != 0)
         return FALSE;
-    if (SDL_GetDisplayUsableBounds(static_cast<int>(index), &usable) != 0)
+    if (DisplayBounds(static_cast<int>(index), &usable, true) != 0)
         usable = bounds;
     info->rcMonitor = RECT{bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
     info->rcWork = RECT{usable.x, usable.y, usable.x + usable.w, usable.y + usable.h};
@@ -1265,6 +1280,11 @@ void Win32_TestSetCursorPos(int x, int y)
     LayerState& s = State();
     s.cursor = POINT{x, y};
     s.cursorOutside = false;
+}
+
+void Win32_TestSetDisplaySize(int width, int height)
+{
+    gTestDisplay = SDL_Rect{0, 0, width, height};
 }
 
 int Win32_TestWindowCount()
