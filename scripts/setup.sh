@@ -7,7 +7,7 @@ packages=(
   glslang-dev glslang-tools spirv-tools libspirv-cross-c-shared-dev
   libgl1-mesa-dri libegl1 libegl-mesa0 libgl1 libgles2 libgl-dev libegl-dev
   libtinyxml2-dev libdevil-dev libpng-dev libjpeg-dev zlib1g-dev libutfcpp-dev
-  libgtest-dev libgmock-dev libbenchmark-dev xvfb
+  libgtest-dev libgmock-dev libbenchmark-dev xvfb openbox libxtst-dev
   clang-14 libclang-rt-14-dev
   python3 python3-pil fonts-dejavu-core sox vorbis-tools imagemagick
 )
