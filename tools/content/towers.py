@@ -1,5 +1,5 @@
-"""Texts of the towers: the upgrade label's lines and the payment offers shown when the
-gold for a tower or an upgrade is short. Each line of the upgrade label ends with a
+"""Texts of the towers: the upgrade label's lines, the payment offers shown when the
+gold for a tower or an upgrade is short, and the tower menu's refusals. Each line of the upgrade label ends with a
 line break, since the label joins them without a separator; "%d" takes the change in
 percent, "%%" writes a percent sign."""
 import shell
@@ -11,6 +11,12 @@ shell.add_texts([
     ("towerUpgradeInfoIncome", "Income +%d%%\\n"),
     ("convertCristallToMoneyDialogText", "Not enough gold. Pay %d gems for the missing gold?"),
     ("gemShopDialogTitle", "Not enough gems"),
+    # The tower menu: a tier step's price, and why an item the player cannot pay for
+    # (drawn greyed out) does nothing.
+    ("tierStepFree", "Free"),
+    ("tierBudgetSpent", "No steps left"),
+    ("notEnoughGold", "Not enough gold"),
+    ("notEnoughGems", "Not enough gems"),
 ])
 
 

@@ -170,8 +170,12 @@ def tower_rows():
                               2: "%d/%d" % (base + 100, base + 200)}.get(levelid, ""),
                    "strength": strength, "cooldown": float(cooldown), "r": r, "cost": cost,
                    "fps": 12, "speed": SHOT_SPEED.get(family, 0), "ammoid": ammo, "air": air, "rotating": rotating, "aimed": "0",
-                   "boostTower": "0", "goldIncome": 0, "showInvisible": "0", "stars": max(0, levelid - 2),
-                   "tierUpdates": 3, "tierK": 0.1, "tierCost": 1, "type1": "0", "type2": "0", "type3": "0",
+                   # One gold pip over the tower per tier bought, so every upgrade shows.
+                   "boostTower": "0", "goldIncome": 0, "showInvisible": "0", "stars": min(levelid, 3),
+                   # No tier steps: they are paid from the level's budget, a figure no
+                   # screen shows, so the upgrade arrow buys the next tier from the first
+                   # click.
+                   "tierUpdates": 0, "tierK": 0.1, "tierCost": 1, "type1": "0", "type2": "0", "type3": "0",
                    "type4": "0", "onFire": "fire_" + family, "psd": "%s_%d" % (family, levelid)}
             # Damage types: darts pierce (1), shells and balls crush (2), sparks burn (3).
             row["type%d" % {"dart": 1, "artillery": 2, "cannon": 2, "support": 3}[family]] = "1"

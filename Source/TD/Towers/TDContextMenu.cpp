@@ -6,6 +6,8 @@
 #include "Source/TD/Audio/SoundTags.h"
 #include "Source/TD/Hud/HUDDocument.h"
 #include "Source/TD/Shell/AttributedString.h"
+#include "Source/TD/Shell/FeatureConfig.h"
+#include "Source/TD/Shell/LocalStrings.h"
 #include "Source/TD/Towers/TDSpot.h"
 #include "Source/TD/Towers/TDTower.h"
 #include "Source/TD/Towers/TDTowerDrop.h"
@@ -442,9 +444,45 @@ void TDContextMenu::close()
 
 float TDContextMenu::shownPrice(const TDContextMenuItem& item) const
 {
-    if (type == TowerUpgradeMenu && item.kind == 1 && item.prototype)
+    if (isTierStep(item) && item.prototype)
         return item.prototype->tierCost;
     return item.price;
+}
+
+bool TDContextMenu::isTierStep(const TDContextMenuItem& item) const
+{
+    return type == TowerUpgradeMenu && item.kind == 1;
+}
+
+bool TDContextMenu::payable(const TDContextMenuItem& item) const
+{
+    const TDPlayerStats* wallet = map->mStats;
+    if (!wallet)
+        return true;
+    if (isTierStep(item))
+        return static_cast<float>(map->mBudget) >= shownPrice(item);
+    if (item.prototype) {
+        const float price = shownPrice(item);
+        if (static_cast<float>(wallet->mMoney) >= price)
+            return true;
+        const bool gemsPay = type == BuildMenu ? gPremiumPointsTowerBuy : gPremiumPointsTowerUpgrade;
+        return gemsPay && wallet->mGems >= static_cast<int>(std::ceil(price / 50.0f));
+    }
+    if (type == SpotMenu && spot)
+        return wallet->mMoney >= spot->mCostGold && wallet->mGems >= spot->mCostReal;
+    return true;
+}
+
+std::wstring TDContextMenu::refusal(const TDContextMenuItem& item) const
+{
+    if (payable(item))
+        return std::wstring();
+    LocalStrings* texts = LocalStrings::Instance();
+    if (isTierStep(item))
+        return texts->get(L"tierBudgetSpent");
+    if (type == SpotMenu && spot && map->mStats && map->mStats->mMoney >= spot->mCostGold)
+        return texts->get(L"notEnoughGems");
+    return texts->get(L"notEnoughGold");
 }
 
 void TDContextMenu::drawRangePreview(render::Graphics* g)
@@ -524,8 +562,14 @@ void TDContextMenu::drawItem(render::Graphics* g, TDContextMenuItem& item, float
         else
             icon = type == SpotMenu ? ui->buy : ui->sell;
     }
-    g->SetColor(1.0f, 1.0f, 1.0f, p);
+    // What the player cannot pay for is drawn greyed out.
+    const bool enabled = payable(item);
+    if (enabled)
+        g->SetColor(1.0f, 1.0f, 1.0f, p);
+    else
+        g->SetColor(0.45f, 0.45f, 0.45f, p);
     DrawCentred(g, icon, x, y);
+    g->SetColor(1.0f, 1.0f, 1.0f, p);
 
     if (offered && ui) {
         std::vector<const TDFrameEntry*> badges;
@@ -543,7 +587,14 @@ void TDContextMenu::drawItem(render::Graphics* g, TDContextMenuItem& item, float
     const int gems = map->mStats ? map->mStats->mGems : 0;
     std::wstring shown;
     bool shortOf = false;
-    if (offered) {
+    if (offered && isTierStep(item)) {
+        // A tier step costs the player neither gold nor gems: no coin on its label.
+        shown = LocalStrings::Instance()->get(enabled ? L"tierStepFree" : L"tierBudgetSpent");
+        if (enabled)
+            g->SetColor(1.0f, 1.0f, 1.0f, p);
+        else
+            g->SetColor(0.94f, 0.44f, 0.44f, p);
+    } else if (offered) {
         const float price = shownPrice(item);
         shown = L"$" + std::to_wstring(static_cast<int>(price));
         shortOf = static_cast<float>(money) < price;

@@ -85,6 +85,15 @@ public:
     float progress() const;
     // Price of the item as its label shows it.
     float shownPrice(const TDContextMenuItem& item) const;
+    // The upgrade item of a tower that buys a tier step, paid from the level's tier
+    // budget rather than the player's gold.
+    bool isTierStep(const TDContextMenuItem& item) const;
+    // Whether what the player holds pays for the item now: gold, or the gems that
+    // convert into the missing gold where the game offers that. An item that is not
+    // payable looks disabled.
+    bool payable(const TDContextMenuItem& item) const;
+    // The localised text saying why the item cannot be paid (empty when it can).
+    std::wstring refusal(const TDContextMenuItem& item) const;
 
     TDMap* map; // not owned
     std::vector<TDContextMenuItem*> items; // owned

@@ -644,6 +644,13 @@ void TDTower::drawMarks(render::Graphics* graphics)
             graphics->DrawImage(mark->mImage.get()).Translate((x - w / 2.0f) * s + ox, (y - h / 2.0f - 50.0f) * s + oy);
         }
     }
+    // The tier steps bought: one pip each under the tower, as the stars show tiers.
+    if (tierSteps > 0) {
+        const TDFrameEntry* mark =
+            resources->getFrame(L"td/ui", "", L"ui/l" + std::to_wstring(std::min(tierSteps, 3)));
+        if (mark && mark->mImage)
+            graphics->DrawImage(mark->mImage.get()).SetAlign(2, 2).Translate(x * s + ox, (y + 22.0f) * s + oy);
+    }
     for (TowerAttachment* attachment : attachments)
         attachment->draw(graphics);
     if (boosted) {
@@ -705,12 +712,8 @@ void TDTower::upgrade(int levelId, float price)
     }
 
     wallet.spendMoney(static_cast<int>(std::floor(price)));
+    // The store's records outlive the switch.
     const UnitPrototype* old = currentPrototype();
-    if (old && map->mFloatingLabels) {
-        TDFloatingLabels::Label* label = map->mFloatingLabels->add(5, anchorX, anchorY - 30.0f);
-        label->text = upgradeInfo(*old, *next);
-        label->lifetime = 2.5f;
-    }
     tierLevel = levelId;
     // The steps bought on the old tier end with it; only here, where the tier is paid,
     // so an upgrade refused or left to a dialog keeps the steps the player bought.
@@ -723,6 +726,18 @@ void TDTower::upgrade(int levelId, float price)
     if (next->sprite)
         next->sprite->extent(&extent[0], &extent[1]);
     resetStats();
+    announceUpgrade(old ? *old : *next, *next);
+}
+
+void TDTower::announceUpgrade(const UnitPrototype& from, const UnitPrototype& to)
+{
+    if (!map)
+        return;
+    if (map->mFloatingLabels) {
+        TDFloatingLabels::Label* label = map->mFloatingLabels->add(5, anchorX, anchorY - 30.0f);
+        label->text = upgradeInfo(from, to);
+        label->lifetime = 2.5f;
+    }
     if (render::ParticleEmitter* emitter = render::ParticleSystem::Instance()->CreateEmitter("upgrade")) {
         const float xy[2] = {anchorX, anchorY + 15.0f};
         emitter->SetPosition(xy, 1);

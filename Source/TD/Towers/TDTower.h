@@ -98,7 +98,8 @@ public:
     // Queues the frame into the level's tower draw list (the list owns the copy), and
     // draws the target line when the level shows them.
     void draw(render::Graphics* graphics, std::vector<TDFrameEntry*>& towerSprites);
-    // The star mark, the attachments and the boosted mark, straight to the screen.
+    // The star mark, the tier steps' mark, the attachments and the boosted mark,
+    // straight to the screen.
     void drawMarks(render::Graphics* graphics);
     // Facing in degrees to the column of 32 directions (screen directions run the other
     // way from the facing).
@@ -111,6 +112,9 @@ public:
     void payIncome();
     // The text listing what an upgrade from `from` to `to` changes, one line each.
     static std::wstring upgradeInfo(const UnitPrototype& from, const UnitPrototype& to);
+    // What every bought upgrade shows, a tier or a tier step: the label with the change
+    // over the tower, the "upgrade" effect, the sound and the tutorial's event.
+    void announceUpgrade(const UnitPrototype& from, const UnitPrototype& to);
 
     // The build spot's number parameter (0 without a spot or parameter).
     float spotNumber(const char* name) const;

@@ -139,6 +139,7 @@ void TDTutorial::fireEvent(const std::wstring& name)
     TDMap* map = Level();
     const int episode = map ? map->mEpisode : 0;
     const int level = map ? map->mLevel : 0;
+    bool cleared = false;
     for (TDTutorialStep* step : steps) {
         const int state = storedState(step);
         if (state == TDTutorialStep::Done || !step->conditionHolds(episode, level))
@@ -147,12 +148,23 @@ void TDTutorial::fireEvent(const std::wstring& name)
             storeState(step, TDTutorialStep::Active);
             runCommands(step->commands);
             showOverlay(step);
+            cleared = false;
         } else if (state == TDTutorialStep::Active && name == step->complete) {
             storeState(step, TDTutorialStep::Done);
             runCommands(step->completion);
             clearOverlay();
+            cleared = true;
         }
     }
+    if (!cleared)
+        return;
+    // The last active step in file order, as showing each in turn would leave it.
+    TDTutorialStep* still = nullptr;
+    for (TDTutorialStep* step : steps)
+        if (storedState(step) == TDTutorialStep::Active && step->conditionHolds(episode, level))
+            still = step;
+    if (still)
+        showOverlay(still);
 }
 
 void TDTutorial::runCommands(const std::vector<TDTutorialCommand>& commands)

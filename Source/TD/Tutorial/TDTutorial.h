@@ -34,7 +34,9 @@ public:
     TDTutorial();
     ~TDTutorial() override;
 
-    // Offers the event to every step in file order (all of them see it).
+    // Offers the event to every step in file order (all of them see it). When a
+    // completion cleared the overlay, a step still active shows its own again, so its
+    // restrictions never stand without its hint and the skip button.
     void fireEvent(const std::wstring& name);
     // Rereads the enabled flag and every step's state from the current profile.
     void loadProgress();

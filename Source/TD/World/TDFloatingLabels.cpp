@@ -59,7 +59,7 @@ void TDFloatingLabels::draw(render::Graphics* graphics)
         if (label->icon && label->icon->mImage)
             graphics->DrawImage(label->icon->mImage.get()).SetAlign(2, 2).Translate(label->x, label->y);
         if (!label->text.empty())
-            graphics->DrawText(label->text).Translate(label->x, label->y);
+            graphics->DrawText(label->text).SetAlign(label->align, 0).Translate(label->x, label->y);
         graphics->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
     }
 }

@@ -14,6 +14,7 @@ class TDFloatingLabels {
 public:
     // Kinds with a fixed icon; kind 3 (and anything unknown) draws its text only.
     static constexpr int kImmuneKind = 2;
+    static constexpr int kTextKind = 3;
     static constexpr int kMoneyKind = 4;
     static constexpr float kLifetime = 0.75f;
     static constexpr float kFadeTime = 0.25f;
@@ -28,6 +29,7 @@ public:
         float lifetime = kLifetime;
         float age = 0.0f;
         float speedX = 0.0f, speedY = -1.0f; // rises
+        int align = 0; // of the text about (x, y): 0 starts there, 2 centres on it
     };
 
     // Takes the immunity and money icons from the loaded "td/ui" description, if any,

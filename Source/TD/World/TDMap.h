@@ -37,6 +37,7 @@ class SpellTable;
 class TDAnimationSet;
 class TDBulletList;
 class TDContextMenu;
+class TDContextMenuItem;
 class TDFloatingLabels;
 class TDLink;
 class TDMob;
@@ -211,6 +212,8 @@ public:
     const std::vector<TowerThreat>* towerThreats() const;
     // The standing effects of a tier (income, boost, reveal) for the tower to own.
     std::vector<TDModifier*> makeTowerEffects(TDTower* tower, const UnitPrototype& tier);
+    // A floating label at the menu item telling why it cannot be paid.
+    void refuseMenuItem(const TDContextMenu& menu, const TDContextMenuItem& item);
     // Pauses the level behind a payment dialog of screen id `screen`.
     void openPaymentDialog(int screen, const std::wstring& caption, const std::wstring& text);
 

@@ -96,6 +96,9 @@ void TDMap::onContextMenuItem(int ix, int iy)
 {
     TDContextMenu* menu = mContextMenu;
     const int item = menu->hitTest(ix, iy);
+    const TDContextMenuItem* chosen = item >= 0 ? menu->hovered : nullptr;
+    const int screen = mScreen;
+    bool taken = false;
     switch (menu->type) {
     case TDContextMenu::TowerMenu:
     case TDContextMenu::TowerUpgradeMenu:
@@ -103,7 +106,7 @@ void TDMap::onContextMenuItem(int ix, int iy)
             TDTower* tower = menu->tower;
             const UnitPrototype* base = tower->basePrototype;
             if (base && tower->tierSteps < base->tierUpdates) {
-                stepTowerTier(tower);
+                taken = stepTowerTier(tower);
             } else {
                 float price = 0.0f;
                 for (const TDContextMenuItem* entry : menu->items)
@@ -111,9 +114,12 @@ void TDMap::onContextMenuItem(int ix, int iy)
                         price = entry->price;
                         break;
                     }
+                const int tier = tower->tierLevel;
                 tower->upgrade(item, price);
+                taken = tower->tierLevel != tier;
             }
         } else if (item == 0 && menu->tower) {
+            taken = true;
             // The spot shows again once its tower is gone.
             if (menu->tower->spot)
                 menu->tower->spot->mVisible = true;
@@ -124,18 +130,39 @@ void TDMap::onContextMenuItem(int ix, int iy)
     case TDContextMenu::BuildMenu:
         if (item > 0 && menu->spot && menu->spot->mEntry) {
             const UnitPrototype* prototype = mPrototypes ? mPrototypes->find(item) : nullptr;
-            if (prototype && buildTower(prototype, menu->spot->mEntry))
+            if (prototype && buildTower(prototype, menu->spot->mEntry)) {
+                taken = true;
                 Event(L"tower_built");
+            }
         }
         break;
     case TDContextMenu::SpotMenu:
-        if (item > 0 && menu->spot)
+        if (item > 0 && menu->spot) {
             buySpot(menu->spot);
+            taken = menu->spot->mOwned;
+        }
         break;
     default:
         break;
     }
+    // A choice that bought nothing and opened no offer says why, where it was clicked.
+    if (chosen && !taken && mScreen == screen)
+        refuseMenuItem(*menu, *chosen);
     menu->close();
+}
+
+void TDMap::refuseMenuItem(const TDContextMenu& menu, const TDContextMenuItem& item)
+{
+    const std::wstring reason = menu.refusal(item);
+    if (reason.empty() || !mFloatingLabels)
+        return;
+    float x = 0.0f, y = 0.0f;
+    menu.itemCenter(item, 1.0f, &x, &y);
+    if (TDFloatingLabels::Label* label = mFloatingLabels->add(TDFloatingLabels::kTextKind, x, y)) {
+        label->text = reason;
+        label->lifetime = 1.5f;
+        label->align = 2;
+    }
 }
 
 void TDMap::buySpot(TDSpot* spot)

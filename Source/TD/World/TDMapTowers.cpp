@@ -193,11 +193,15 @@ bool TDMap::stepTowerTier(TDTower* tower)
         return false;
     if (static_cast<float>(mBudget) < tier->tierCost)
         return false;
+    tower->resetStats();
+    const UnitPrototype before = tower->stats;
     mBudget -= static_cast<int>(tier->tierCost);
     ++tower->tierSteps;
     tower->idlePause = 0.0f;
     tower->cooldownLeft = 0.0f;
     tower->resetStats();
+    // A step is an upgrade to the player: it shows what it bought like a tier does.
+    tower->announceUpgrade(before, tower->stats);
     return true;
 }
 

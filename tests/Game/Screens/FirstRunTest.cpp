@@ -19,6 +19,7 @@
 #include "Source/TD/Towers/TDTower.h"
 #include "Source/TD/Tutorial/TDTutorial.h"
 #include "Source/TD/Units/TDMob.h"
+#include "Source/TD/World/TDFloatingLabels.h"
 #include "Source/TD/World/TDMap.h"
 #include "Source/TD/World/TDPlayerStats.h"
 #include "Source/TD/World/TDWaves.h"
@@ -29,6 +30,7 @@
 #include <gtest/gtest.h>
 #include <tinyxml2.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -134,13 +136,24 @@ TDTower* TutorialSteps(GameHarness& h, TDMap* map, int* buildCommand, float* pri
     h.StepSeconds(0.5f);
     h.Screenshot("09-tutorial-upgrade");
 
-    // The arrow first steps the tower through its tiers (paid from the level's budget),
-    // then buys the next tower, which the tutorial's gift of money pays for.
+    // One click on the arrow buys the next tier, which the tutorial's gift of money
+    // pays for, and shows what it bought: the label with the change, the sound, the
+    // tier's pip over the tower.
     const int money = map->mStats->mMoney;
-    for (int tries = 0; tries < 6 && progress->getTutorialStepState(1) != 2; ++tries)
-        EXPECT_TRUE(click::TowerAction(h, tower, 1)) << "try " << tries;
+    const size_t labels = map->mFloatingLabels->mLabels.size();
+    const int upgrade = click::OpenTower(h, tower) ? click::MenuCommand(map, 1) : -1;
+    if (upgrade <= 0 || !click::MenuItem(h, upgrade)) {
+        ADD_FAILURE() << "the tower's menu offers no upgrade";
+        return nullptr;
+    }
+    EXPECT_EQ(tower->tierLevel, 1);
+    EXPECT_GT(tower->currentPrototype()->stars, 0) << "the tier shows its pip";
     EXPECT_LT(map->mStats->mMoney, money);
+    EXPECT_GT(map->mFloatingLabels->mLabels.size(), labels);
+    EXPECT_EQ(std::count(h.sounds.begin(), h.sounds.end(), L"upgradeTower"), 1);
     EXPECT_EQ(progress->getTutorialStepState(1), 2);
+    h.StepSeconds(0.3f);
+    h.Screenshot("09b-tower-upgraded");
     EXPECT_TRUE(h.StepUntil([&] { return progress->getTutorialStepState(2) == 1; }, 60));
     EXPECT_TRUE(h.StepUntil([&] { return !map->mWaveHint->entries.empty(); }, 60 * 30)) << "no wave hint shows";
     h.StepSeconds(0.3f);
@@ -170,21 +183,30 @@ TDTower* TutorialSteps(GameHarness& h, TDMap* map, int* buildCommand, float* pri
     return tower;
 }
 
-// The tower's tier steps, each a click on its menu's arrow (paid from the level's
-// budget, not the player's gold), while the level is still played.
-void StepTiers(GameHarness& h, TDMap* map, TDTower* tower)
+// The tower's next tier, a click on its menu's arrow, when the gold covers it.
+void UpgradeWhenPaid(GameHarness& h, TDMap* map, TDTower* tower)
 {
-    for (int step = 0; map->mScreen == Playing && tower->basePrototype &&
-                       tower->tierSteps < tower->basePrototype->tierUpdates && step < 6;
-         ++step)
-        EXPECT_TRUE(click::TowerAction(h, tower, 1) || map->mScreen != Playing) << "tier step " << step;
+    if (map->mScreen != Playing || !click::OpenTower(h, tower))
+        return;
+    const int command = click::MenuCommand(map, 1);
+    float price = -1.0f;
+    for (const TDContextMenuItem* item : map->mContextMenu->items)
+        if (item->kind == 1)
+            price = map->mContextMenu->shownPrice(*item);
+    if (command <= 0 || price < 0.0f || price > static_cast<float>(map->mStats->mMoney)) {
+        click::CloseMenu(h);
+        return;
+    }
+    const int tier = tower->tierLevel;
+    EXPECT_TRUE(click::MenuItem(h, command));
+    EXPECT_TRUE(tower->tierLevel != tier || map->mScreen != Playing) << "the arrow bought nothing";
 }
 
 // More towers as the money allows, each stepped through its tiers, drops picked up,
 // at double speed until the level is won.
 void PlayToVictory(GameHarness& h, TDMap* map, TDTower* first, int buildCommand, float price)
 {
-    StepTiers(h, map, first);
+    UpgradeWhenPaid(h, map, first);
     ASSERT_TRUE(click::Button(h, L"speed_btn"));
     EXPECT_EQ(map->mSpeed, 2.0f);
     h.Screenshot("13-double-speed");
@@ -192,11 +214,13 @@ void PlayToVictory(GameHarness& h, TDMap* map, TDTower* first, int buildCommand,
         click::CollectDrop(h);
         const std::vector<TDSpot*> spots = click::FreeSpots(map);
         if (!spots.empty() && map->mStats->mMoney >= price) {
+            const int before = map->mStats->mMoney;
             TDTower* tower = click::Build(h, spots[0], buildCommand);
-            EXPECT_NE(tower, nullptr) << "money " << map->mStats->mMoney;
-            if (tower)
-                StepTiers(h, map, tower);
+            EXPECT_NE(tower, nullptr) << "money " << before << " then " << map->mStats->mMoney << " screen "
+                                      << map->mScreen;
         }
+        for (TDTower* tower : std::vector<TDTower*>(map->mTowers))
+            UpgradeWhenPaid(h, map, tower);
         h.Step(30);
     }
     ASSERT_EQ(map->mScreen, Won) << "health " << map->mHealth;

@@ -8,11 +8,15 @@
 #include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Hud/HUDSpellButton.h"
 #include "Source/TD/Screens/HUDBuyGemScreen.h"
+#include "Source/TD/Shell/AttributedString.h"
+#include "Source/TD/Shell/LocalStrings.h"
 #include "Source/TD/Shell/PlayerProgress.h"
 #include "Source/TD/Towers/SpellTable.h"
+#include "Source/TD/Towers/TDContextMenu.h"
 #include "Source/TD/Towers/TDCrystalDrop.h"
 #include "Source/TD/Towers/TDSpot.h"
 #include "Source/TD/Towers/TDTower.h"
+#include "Source/TD/Tutorial/TDTutorial.h"
 #include "Source/TD/Units/DotModifierArea.h"
 #include "Source/TD/Units/FireSplashModifier.h"
 #include "Source/TD/Units/MapImpassableArea.h"
@@ -20,6 +24,7 @@
 #include "Source/TD/Units/TDMob.h"
 #include "Source/TD/Units/TowersBoost.h"
 #include "Source/TD/World/PrototypeStore.h"
+#include "Source/TD/World/TDFloatingLabels.h"
 #include "Source/TD/World/TDMap.h"
 #include "Source/TD/World/TDPlayerStats.h"
 #include "Source/TD/World/TDWaves.h"
@@ -33,6 +38,8 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -278,7 +285,99 @@ TEST(SpellPlay, EachSpellCastByClicksActsAndRecharges)
         {}, 600);
 }
 
-TEST(UpgradePlay, TierStepsThenATierForGoldThenOneForGemsFromTheGemShop)
+namespace {
+
+// The shipped towers sheet with `steps` tier steps on every tier of the first tower.
+std::string TowersWithTierSteps(int steps)
+{
+    std::ifstream in(std::filesystem::path(GE_BINARY_DIR "/content/td/towers_sheet.csv"));
+    std::string line, text;
+    int column = -1;
+    while (std::getline(in, line)) {
+        std::vector<std::string> cells;
+        for (size_t at = 0;;) {
+            const size_t next = line.find(';', at);
+            cells.push_back(line.substr(at, next == std::string::npos ? std::string::npos : next - at));
+            if (next == std::string::npos)
+                break;
+            at = next + 1;
+        }
+        if (column < 0) {
+            column = static_cast<int>(std::find(cells.begin(), cells.end(), "tierUpdates") - cells.begin());
+        } else if (cells[0].rfind("1000", 0) == 0 && column < static_cast<int>(cells.size())) {
+            cells[static_cast<size_t>(column)] = std::to_string(steps);
+        }
+        for (size_t i = 0; i < cells.size(); ++i)
+            text += (i ? ";" : "") + cells[i];
+        text += "\n";
+    }
+    return text;
+}
+
+bool HasLabel(const TDMap* map, const std::wstring& text)
+{
+    for (const TDFloatingLabels::Label* label : map->mFloatingLabels->mLabels)
+        if (label->text.find(text) != std::wstring::npos)
+            return true;
+    return false;
+}
+
+std::wstring Text(const wchar_t* key)
+{
+    return LocalStrings::Instance()->get(key);
+}
+
+} // namespace
+
+TEST(UpgradePlay, EveryClickOnTheArrowShowsWhatItBoughtOrWhyNot)
+{
+    GameSetup setup = EverySpellOnTheFirstLevel();
+    setup.contentFiles.erase("td/levels_normal/level_01_01.xml");
+    setup.contentFiles["td/towers_sheet.csv"] = TowersWithTierSteps(2);
+    RunGame("UpgradePlay.TierSteps", setup, [](GameHarness& h) {
+        TDMap* map = StartFirstLevel(h);
+        ASSERT_NE(map, nullptr);
+        ASSERT_TRUE(click::Button(h, L"pause_btn"));
+        const std::vector<TDSpot*> spots = click::FreeSpots(map);
+        ASSERT_FALSE(spots.empty());
+        TDTower* tower = click::Build(h, spots[0], 10000);
+        ASSERT_NE(tower, nullptr);
+        const int money = map->mStats->mMoney;
+
+        // A tier step is paid from the level's budget: its label names no coin, and the
+        // click shows the change, plays the upgrade and tells the tutorial.
+        ASSERT_TRUE(click::OpenTower(h, tower));
+        ASSERT_EQ(map->mContextMenu->type, TDContextMenu::TowerUpgradeMenu);
+        h.Step(2);
+        const TDContextMenuItem* arrow = map->mContextMenu->items.back();
+        ASSERT_EQ(arrow->kind, 1);
+        EXPECT_EQ(arrow->label->text, Text(L"tierStepFree"));
+        h.Screenshot("step-offered");
+        ASSERT_TRUE(click::MenuItem(h, 1));
+        EXPECT_EQ(tower->tierSteps, 1);
+        EXPECT_EQ(map->mStats->mMoney, money);
+        EXPECT_EQ(Played(h, L"upgradeTower"), 1);
+        EXPECT_TRUE(HasLabel(map, L"+10%")) << "the label shows the change";
+        const std::vector<std::wstring>& events = TDTutorial::Instance()->events;
+        EXPECT_NE(std::find(events.begin(), events.end(), L"tower_upgraded"), events.end());
+
+        // With the budget spent the step is greyed out, and a click says why.
+        map->mBudget = 0;
+        ASSERT_TRUE(click::OpenTower(h, tower));
+        h.Step(2);
+        arrow = map->mContextMenu->items.back();
+        EXPECT_FALSE(map->mContextMenu->payable(*arrow));
+        EXPECT_EQ(arrow->label->text, Text(L"tierBudgetSpent"));
+        h.Screenshot("step-refused-offer");
+        ASSERT_TRUE(click::MenuItem(h, 1));
+        EXPECT_EQ(tower->tierSteps, 1);
+        EXPECT_EQ(Played(h, L"upgradeTower"), 1);
+        EXPECT_TRUE(HasLabel(map, Text(L"tierBudgetSpent")));
+        h.Screenshot("step-refused");
+    });
+}
+
+TEST(UpgradePlay, ATierForGoldThenOneForGemsFromTheGemShop)
 {
     GameSetup setup = EverySpellOnTheFirstLevel();
     setup.contentFiles.erase("td/levels_normal/level_01_01.xml");
@@ -295,27 +394,12 @@ TEST(UpgradePlay, TierStepsThenATierForGoldThenOneForGemsFromTheGemShop)
         TDPlayerStats* stats = map->mStats;
         const int money = stats->mMoney;
 
-        // The tower menu's upgrade first sells the tier's steps, from the tier budget.
-        auto buySteps = [&] {
-            const int budget = map->mBudget;
-            for (int step = 1; step <= 3; ++step) {
-                ASSERT_TRUE(click::TowerAction(h, tower, 1));
-                EXPECT_EQ(tower->tierSteps, step);
-                EXPECT_EQ(map->mBudget, budget - step);
-            }
-            EXPECT_EQ(stats->mMoney, money - (tower->tierLevel ? 60 : 0)) << "steps cost no gold";
-        };
-        buySteps();
-        EXPECT_EQ(tower->tierLevel, 0);
-
-        // Then the next tier, for its cost in gold.
+        // The first click on the arrow buys the next tier, for its cost in gold.
         ASSERT_TRUE(click::TowerAction(h, tower, 1));
         EXPECT_EQ(tower->tierLevel, 1);
         EXPECT_EQ(tower->currentPrototype()->id, 10001);
-        EXPECT_EQ(tower->tierSteps, 0);
         EXPECT_EQ(stats->mMoney, money - 60);
         EXPECT_EQ(Played(h, L"upgradeTower"), 1);
-        buySteps();
 
         // The next tier costs 90: the gold is short and so are the 2 gems it converts
         // from, so the level offers the gem shop.
@@ -324,7 +408,6 @@ TEST(UpgradePlay, TierStepsThenATierForGoldThenOneForGemsFromTheGemShop)
         ASSERT_TRUE(click::TowerAction(h, tower, 1));
         EXPECT_EQ(map->mScreen, 19);
         EXPECT_EQ(tower->tierLevel, 1);
-        EXPECT_EQ(tower->tierSteps, 3) << "the steps bought stay while the tier is not";
         EXPECT_EQ(stats->mGems, 1);
         h.StepSeconds(0.3f);
         h.Screenshot("gem-shop-offer");

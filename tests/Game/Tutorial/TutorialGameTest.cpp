@@ -7,6 +7,8 @@
 #include "Source/TD/Hud/ButtonOverWindow.h"
 #include "Source/TD/Hud/HUDButtonOver.h"
 #include "Source/TD/Towers/TDContextMenu.h"
+#include "Source/TD/Towers/TDSpot.h"
+#include "Source/TD/Towers/TDTower.h"
 #include "Source/TD/World/LevelArt.h"
 #include "Source/TD/Shell/Game.h"
 #include "Source/TD/Shell/GameWindow.h"
@@ -15,13 +17,17 @@
 #include "Source/TD/Tutorial/TDTutorial.h"
 #include "Source/TD/Tutorial/TDTutorialStep.h"
 #include "Source/TD/Tutorial/TutorialButton.h"
+#include "Source/TD/World/PrototypeStore.h"
 #include "Source/TD/World/TDMap.h"
 #include "Source/TD/World/TDPlayerStats.h"
+#include "Source/TD/World/UnitPrototype.h"
+#include "tests/Support/ClickPlayer.h"
 #include "tests/Support/GameHarness.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <vector>
 
 namespace {
 
@@ -158,12 +164,12 @@ TEST(TutorialGame, ConditionAndFileOrderOfSteps)
         EXPECT_EQ(map->mProgress->getTutorialStepState(11), 1);
         map->mEpisode = 0;
 
-        // One event completes A and activates B: with B after A, B's overlay stays;
-        // with B before A, A's completion clears the overlay B has just shown.
+        // One event completes A and activates B: B's overlay stays, also when B comes
+        // before A and A's completion clears it (B, still active, shows it again).
         struct Case {
             bool bFirst;
             int visible;
-        } cases[] = {{false, 1}, {true, 0}};
+        } cases[] = {{false, 1}, {true, 1}};
         for (const Case& c : cases) {
             for (int id : {20, 21})
                 map->mProgress->setTutorialStepState(id, 0);
@@ -173,6 +179,7 @@ TEST(TutorialGame, ConditionAndFileOrderOfSteps)
             EXPECT_EQ(map->mProgress->getTutorialStepState(20), 2) << c.bFirst;
             EXPECT_EQ(map->mProgress->getTutorialStepState(21), 1) << c.bFirst;
             EXPECT_EQ(tutorial->visible, c.visible) << "B first: " << c.bFirst;
+            EXPECT_EQ(tutorial->skipButtonShown, 1) << "B first: " << c.bFirst;
         }
     });
 }
@@ -299,6 +306,67 @@ TEST(TutorialGame, ProfileWithoutAvailHasTheTutorialOff)
         EXPECT_EQ(tutorial->active, 0);
         tutorial->fireEvent(L"go");
         EXPECT_EQ(Level(h)->mProgress->getTutorialStepState(10), 0);
+    });
+}
+
+TEST(TutorialGame, AHintThatCutsInHandsTheOverlayBackToTheStepStillActive)
+{
+    RunGame("TutorialGame.HintCutsIn", {}, [](GameHarness& h) {
+        ASSERT_EQ(h.Start(), GE_OK);
+        h.Step(2);
+        TDMap* map = Level(h);
+        ASSERT_NE(map, nullptr);
+        TDTutorial* tutorial = TDTutorial::Instance();
+        PlayerProgress* progress = map->mProgress;
+        map->mEpisode = map->mLevel = 0;
+        ASSERT_TRUE(map->startLevel());
+        h.Step(2);
+        for (int clicks = 0; map->mScreen == 11 && clicks < 12; ++clicks)
+            ASSERT_TRUE(click::Button(h, L"ok"));
+        ASSERT_EQ(map->mScreen, 0);
+
+        // The marked spot's tower: the upgrade step is active and holds the spot.
+        const std::vector<TDSpot*> marked = click::FreeSpots(map);
+        ASSERT_EQ(marked.size(), 1u);
+        ASSERT_TRUE(click::OpenSpot(h, marked[0]));
+        TDTower* tower = click::Build(h, marked[0], map->mContextMenu->items[0]->command);
+        if (!tower) {
+            click::CloseMenu(h);
+            tower = click::Build(h, marked[0], 20000);
+        }
+        ASSERT_NE(tower, nullptr);
+        ASSERT_EQ(progress->getTutorialStepState(1), 1);
+        ASSERT_EQ(map->mAllowedSpot, 0);
+
+        // A crystal drops meanwhile: its hint takes the overlay.
+        for (UnitPrototype* kind : map->mPrototypes->mPrototypes)
+            if (kind->type == 0) {
+                kind->dropChance = 100;
+                for (UnitPrototype* tier : kind->children)
+                    tier->dropChance = 100;
+            }
+        ASSERT_TRUE(h.StepUntil([&] { return progress->getTutorialStepState(4) == 1; }, 60 * 60)) << "no crystal";
+        EXPECT_EQ(tutorial->overlayTexts[0]->GetText(), LocalStrings::Instance()->get(L"tutorial_drop"));
+        ASSERT_TRUE(h.StepUntil([&] { return click::CollectDrop(h); }, 120));
+        h.Step(2);
+        ASSERT_EQ(progress->getTutorialStepState(4), 2);
+
+        // Its completion hands the overlay back to the upgrade step, Skip included:
+        // the spot the step holds comes with the hint that names it.
+        EXPECT_EQ(progress->getTutorialStepState(1), 1);
+        EXPECT_EQ(tutorial->visible, 1);
+        EXPECT_EQ(tutorial->skipButtonShown, 1);
+        ASSERT_EQ(tutorial->overlayTexts.size(), 1u);
+        EXPECT_EQ(tutorial->overlayTexts[0]->GetText(), LocalStrings::Instance()->get(L"tutorial_upgrade"));
+        h.Screenshot("upgrade-hint-again");
+
+        // Doing what it asks ends it, and every spot opens.
+        ASSERT_TRUE(click::TowerAction(h, tower, 1));
+        EXPECT_EQ(progress->getTutorialStepState(1), 2);
+        EXPECT_EQ(map->mAllowedSpot, -1);
+        const std::vector<TDSpot*> open = click::FreeSpots(map);
+        ASSERT_GT(open.size(), 1u);
+        EXPECT_TRUE(click::OpenSpot(h, open.back()));
     });
 }
 

@@ -1,5 +1,7 @@
 // The tower context menu: what the build, tower and spot menus offer and at what
 // price, its opening and closing, and where its items answer the pointer.
+#include "Source/TD/Shell/FeatureConfig.h"
+#include "Source/TD/Shell/LocalStrings.h"
 #include "Source/TD/Towers/TDContextMenu.h"
 #include "Source/TD/Towers/TDSpot.h"
 #include "Source/TD/Towers/TDTower.h"
@@ -216,6 +218,65 @@ TEST(ContextMenu, TowerMenuSellsAndStepsThenOffersAlternativesWithTheirChainPric
     TDContextMenu menu(&level.map);
     menu.setupTower(&tower);
     EXPECT_EQ(Commands(menu), (std::vector<int>{3, 4}));
+}
+
+TEST(ContextMenu, WhatThePlayerCannotPayForIsToldApartWithItsReason)
+{
+    // Tower 100's step costs 5 from the tier budget; its alternative 200 costs 80 gold;
+    // build item 20000 costs 50; the spot costs 50 gold and 3 gems.
+    enum Menu { Step, Alternative, Build, Spot };
+    struct Case {
+        Menu menu;
+        int budget, money, gems;
+        bool gemsPay; // the game converts gems into missing gold
+        const wchar_t* refusal; // null: payable
+    };
+    const Case cases[] = {
+        {Step, 5, 0, 0, false, nullptr},
+        {Step, 4, 1000, 1000, true, L"tierBudgetSpent"},
+        {Alternative, 0, 80, 0, false, nullptr},
+        {Alternative, 0, 79, 9, false, L"notEnoughGold"},
+        {Alternative, 0, 79, 2, true, nullptr}, // ceil(80 / 50) gems
+        {Alternative, 0, 79, 1, true, L"notEnoughGold"},
+        {Build, 0, 49, 1, true, nullptr},
+        {Build, 0, 49, 1, false, L"notEnoughGold"},
+        {Spot, 0, 50, 3, false, nullptr},
+        {Spot, 0, 49, 3, false, L"notEnoughGold"},
+        {Spot, 0, 50, 2, false, L"notEnoughGems"},
+    };
+    for (const Case& c : cases) {
+        MenuLevel level;
+        level.map.mBudget = c.budget;
+        level.map.mStats->mMoney = c.money;
+        level.map.mStats->mGems = c.gems;
+        gPremiumPointsTowerBuy = gPremiumPointsTowerUpgrade = c.gemsPay;
+        TDTower tower(level.map.mPrototypes->find(100), &level.entry, 500.0f, 400.0f, &level.map);
+        tower.tierSteps = c.menu == Alternative ? 2 : 0;
+        TDContextMenu menu(&level.map);
+        int command = 1;
+        if (c.menu == Step || c.menu == Alternative) {
+            menu.setupTower(&tower);
+            command = c.menu == Step ? 1 : 3;
+        } else if (c.menu == Build) {
+            menu.setupBuild(level.spot.get());
+            command = 20000;
+        } else {
+            menu.setupSpot(level.spot.get());
+        }
+        const TDContextMenuItem* item = nullptr;
+        for (const TDContextMenuItem* each : menu.items)
+            if (each->command == command)
+                item = each;
+        ASSERT_NE(item, nullptr) << c.menu;
+        EXPECT_EQ(menu.isTierStep(*item), c.menu == Step) << c.menu;
+        EXPECT_EQ(menu.payable(*item), c.refusal == nullptr) << c.menu << " money " << c.money << " gems " << c.gems;
+        EXPECT_EQ(menu.refusal(*item), c.refusal ? LocalStrings::Instance()->get(c.refusal) : std::wstring())
+            << c.menu << " money " << c.money << " gems " << c.gems;
+        if (c.menu == Step || c.menu == Alternative) {
+            EXPECT_TRUE(menu.payable(*menu.items[0])) << "selling is always possible";
+        }
+    }
+    ResetFeatureFlags();
 }
 
 TEST(ContextMenu, StoredGoldIsPaidWithoutAMenu)
