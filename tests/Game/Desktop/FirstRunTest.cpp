@@ -25,14 +25,6 @@ namespace {
 using namespace desktop;
 using namespace std::chrono_literals;
 
-const Layout& Measured()
-{
-    static Layout layout;
-    static const bool measured = layout.Measure();
-    EXPECT_TRUE(measured);
-    return layout;
-}
-
 bool Has(const std::string& text, const std::string& needle)
 {
     return text.find(needle) != std::string::npos;
@@ -88,6 +80,30 @@ Picture Steady(Player& p)
         median.argb[i] = value;
     }
     return median;
+}
+
+// Waits until `area` differs from `before` in more than `share` of its pixels.
+bool Changes(Player& p, const Picture& before, const DesignRect& area, double share,
+             std::chrono::milliseconds limit = 8s)
+{
+    return Player::WaitUntil([&] { return p.Difference(before, p.display.Capture(), area) > share; }, limit);
+}
+
+// Opens the menu of the spot (or tower) at `spot` and clicks the item at `offset` from
+// it once the menu shows (its picture `shot` taken first, when named); false when no
+// menu opened.
+bool MenuItem(Player& p, Point spot, Point offset, const std::string& shot = {})
+{
+    const DesignRect ring = Around(spot, 100.0f, 100.0f, 100.0f);
+    const Picture closed = p.display.Capture();
+    p.Click(spot, 100);
+    if (!Changes(p, closed, ring, 0.03))
+        return false;
+    std::this_thread::sleep_for(400ms); // the menu's opening
+    if (!shot.empty())
+        p.Shot(shot);
+    p.Click(Plus(spot, offset), 300);
+    return true;
 }
 
 // The centre of the largest patch of gem colour on the field, if there is one.
@@ -151,8 +167,8 @@ class RealWindowFirstRun : public ::testing::TestWithParam<Shape> {};
 TEST_P(RealWindowFirstRun, ANewPlayerPlaysTheFirstLevelToVictory)
 {
     const Shape& shape = GetParam();
-    const Layout& layout = Measured();
-    ASSERT_FALSE(HasFailure());
+    const Layout& layout = Layout::Shared();
+    ASSERT_TRUE(layout.Complete()) << "the places of the screens could not be measured";
     XDisplay display;
     ASSERT_TRUE(display.Start(shape.width, shape.height, shape.windowManager)) << display.Error();
     GameRun game(std::string("first-run-") + shape.name);
@@ -186,7 +202,7 @@ TEST_P(RealWindowFirstRun, ANewPlayerPlaysTheFirstLevelToVictory)
     // The name entry: nine letters fill the sixteen places after "Player1", thirteen
     // quick Backspace presses (faster than the frames) leave "Pla", then "Kai".
     p.Click("menu.play");
-    ASSERT_TRUE(p.WaitFor("entry", 10s, 0.85)) << "no name entry";
+    ASSERT_TRUE(p.WaitFor("entry", 30s, 0.85)) << "no name entry";
     p.Shot("03-name-entry");
     display.Type("Abcdefghi", 40);
     std::this_thread::sleep_for(300ms);
@@ -197,15 +213,15 @@ TEST_P(RealWindowFirstRun, ANewPlayerPlaysTheFirstLevelToVictory)
     std::this_thread::sleep_for(500ms);
     p.Shot("04-name-typed");
     p.Click("entry.ok");
-    ASSERT_TRUE(p.WaitFor("episodes", 10s, 0.85)) << "no episodes";
+    ASSERT_TRUE(p.WaitFor("episodes", 30s, 0.85)) << "no episodes";
     EXPECT_TRUE(Has(game.ProfilesXml(), "name=\"PlaKai\"")) << game.ProfilesXml();
     p.Shot("05-episodes");
 
     p.Click("episodes.play");
-    ASSERT_TRUE(p.WaitFor("levels", 10s, 0.85)) << "no level select";
+    ASSERT_TRUE(p.WaitFor("levels", 30s, 0.85)) << "no level select";
     p.Shot("06-levels");
     p.Click("levels.plate0");
-    ASSERT_TRUE(p.WaitFor("unlock", 20s, 0.85)) << "no unlock message";
+    ASSERT_TRUE(p.WaitFor("unlock", 30s, 0.85)) << "no unlock message";
     p.Shot("07-unlock-message");
     ASSERT_TRUE(Player::WaitUntil(
         [&] {
@@ -215,26 +231,23 @@ TEST_P(RealWindowFirstRun, ANewPlayerPlaysTheFirstLevelToVictory)
             return false;
         },
         20s));
-    ASSERT_TRUE(p.WaitFor("level-build", 10s, 0.8)) << "the level with its tutorial did not show";
+    ASSERT_TRUE(p.WaitFor("level-build", 30s, 0.8)) << "the level with its tutorial did not show";
     p.Shot("08-tutorial-build");
 
     // The marked spot's menu, its first tower.
     const Point spot = layout.At("spot.tutorial");
     const DesignRect towerArea = Around(spot, 40.0f, 90.0f, 20.0f);
     const Picture empty = Steady(p);
-    p.Click(spot, 700);
-    p.Shot("09-spot-menu");
-    p.Click(Plus(spot, layout.At("ring.build")), 1200);
+    EXPECT_TRUE(MenuItem(p, spot, layout.At("ring.build"), "09-spot-menu")) << "the marked spot opens no menu";
+    EXPECT_TRUE(Changes(p, empty, towerArea, 0.1)) << "no tower stands on the marked spot";
+    std::this_thread::sleep_for(1500ms); // the building's dust
     const Picture built = Steady(p);
-    EXPECT_GT(p.Difference(empty, built, towerArea), 0.1) << "no tower stands on the marked spot";
     p.Shot("10-tower-built");
 
     // One click on the upgrade arrow changes the tower's look.
-    p.Click(spot, 700);
-    p.Shot("11-tower-menu");
-    p.Click(Plus(spot, layout.At("ring.upgrade")), 300);
+    EXPECT_TRUE(MenuItem(p, spot, layout.At("ring.upgrade"), "11-tower-menu")) << "the tower opens no menu";
     p.Shot("12-upgrade-clicked");
-    std::this_thread::sleep_for(1000ms);
+    std::this_thread::sleep_for(1500ms);
     const Picture upgraded = Steady(p);
     EXPECT_GT(p.Difference(built, upgraded, towerArea), 0.05) << "one click on the arrow left the tower as it was";
     p.Shot("13-tower-upgraded");
@@ -278,18 +291,19 @@ TEST_P(RealWindowFirstRun, ANewPlayerPlaysTheFirstLevelToVictory)
     const Point away = EmptyPlace(layout);
     const DesignRect ring = Around(spots[0], 100.0f, 100.0f, 100.0f);
     const Picture closed = display.Capture();
-    p.Click(spots[0], 800);
-    EXPECT_GT(p.Difference(closed, display.Capture(), ring), 0.05) << "another spot opens no menu";
+    p.Click(spots[0], 100);
+    EXPECT_TRUE(Changes(p, closed, ring, 0.05)) << "another spot opens no menu";
+    std::this_thread::sleep_for(400ms);
     p.Shot("19-another-spot-menu");
     p.Click(away, 600);
 
     // The in-game menu, and Resume, which lets the game run at the speed it had.
     const DesignRect speeds = layout.Area("hud.speeds");
     p.Click("hud.options", 800);
-    EXPECT_TRUE(p.WaitFor("ingame", 10s, 0.8)) << "no in-game menu";
+    EXPECT_TRUE(p.WaitFor("ingame", 30s, 0.8)) << "no in-game menu";
     p.Shot("20-ingame-menu");
-    p.Click("ingame.resume", 1000);
-    EXPECT_GT(p.Likeness("level-build", &speeds), 0.9) << "Resume left the game paused";
+    p.Click("ingame.resume", 300);
+    EXPECT_TRUE(p.WaitFor("level-build", 10s, 0.9, &speeds)) << "Resume left the game paused";
     p.Shot("21-resumed");
 
     // Double speed, and towers on the spots nearest to the route as the money allows,
@@ -304,11 +318,11 @@ TEST_P(RealWindowFirstRun, ANewPlayerPlaysTheFirstLevelToVictory)
             if (next < spots.size()) {
                 const DesignRect area = Around(spots[next], 40.0f, 90.0f, 20.0f);
                 const Picture before = Steady(p);
-                p.Click(spots[next], 600);
-                p.Click(Plus(spots[next], layout.At("ring.build")), 600);
-                p.Click(away, 900);
-                if (p.Difference(before, Steady(p), area) > 0.1)
-                    ++next;
+                if (MenuItem(p, spots[next], layout.At("ring.build"))) {
+                    const bool built = Changes(p, before, area, 0.1, 3s);
+                    p.Click(away, 300);
+                    next += built;
+                }
             }
             return false;
         },

@@ -29,6 +29,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -39,9 +40,23 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kTest = "Desktop.Layout";
-// The harness's own screenshots of the run are the reference pictures.
-const fs::path kShots = fs::path(GE_BINARY_DIR) / "test-shots" / kTest;
+// The harness's own screenshots of the run are the reference pictures, in a folder of
+// each test program and shard: they measure at the same time.
+const std::string& RunName()
+{
+    static const std::string name = [] {
+        std::string n = "Desktop.Layout." + fs::read_symlink("/proc/self/exe").filename().string();
+        if (const char* shard = std::getenv("GTEST_SHARD_INDEX"))
+            n += std::string(".") + shard;
+        return n;
+    }();
+    return name;
+}
+
+fs::path Shots()
+{
+    return fs::path(GE_BINARY_DIR) / "test-shots" / RunName();
+}
 const fs::path kContent = fs::path(GE_BINARY_DIR) / "content";
 
 enum Screen { Playing = 0, IngameMenu = 4, Episodes = 5, Levels = 6, MainMenu = 7, Unlock = 11, NameEntry = 14 };
@@ -54,7 +69,7 @@ public:
     {
         text << "rect " << name << ' ' << x << ' ' << y << ' ' << w << ' ' << h << '\n';
     }
-    void Save() const { std::ofstream(kShots / "layout.txt") << text.str(); }
+    void Save() const { std::ofstream(Shots() / "layout.txt") << text.str(); }
 
 private:
     std::ostringstream text;
@@ -271,15 +286,15 @@ void FirstLevel(GameHarness& h, Notes& notes)
 
 bool Layout::Measure()
 {
-    fs::remove_all(kShots);
-    RunGame(kTest, {}, [](GameHarness& h) {
+    fs::remove_all(Shots());
+    RunGame(RunName(), {}, [](GameHarness& h) {
         Notes notes;
         Menus(h, notes);
         if (!::testing::Test::HasFatalFailure())
             FirstLevel(h, notes);
         notes.Save();
-    });
-    std::ifstream in(kShots / "layout.txt");
+    }, {}, 300);
+    std::ifstream in(Shots() / "layout.txt");
     std::string line;
     while (std::getline(in, line)) {
         std::istringstream fields(line);
@@ -295,16 +310,24 @@ bool Layout::Measure()
             areas[name] = r;
         }
     }
-    for (const auto& entry : fs::directory_iterator(kShots)) {
+    for (const auto& entry : fs::directory_iterator(Shots())) {
         if (entry.path().extension() != ".png")
             continue;
         desktop::Picture picture;
         if (ReadPng(entry.path().string(), picture.argb, picture.width, picture.height))
             references[entry.path().stem().string()] = std::move(picture);
     }
-    const bool complete = !::testing::Test::HasFailure() && points.count("ingame.resume");
+    complete = !::testing::Test::HasFailure() && points.count("ingame.resume");
     EXPECT_TRUE(complete) << "the headless run that measures the screens failed";
     return complete;
+}
+
+const Layout& Layout::Shared()
+{
+    static Layout layout;
+    static const bool measured = layout.Measure();
+    (void)measured;
+    return layout;
 }
 
 Point Layout::At(const std::string& name) const

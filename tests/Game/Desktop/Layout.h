@@ -24,6 +24,10 @@ public:
     // Plays the headless game once (in a child process) and reads what it wrote; false,
     // with a failure reported, when that run failed.
     bool Measure();
+    // The layout measured once for the whole test program.
+    static const Layout& Shared();
+    // Whether the measuring run went through.
+    bool Complete() const { return complete; }
 
     // A place by name ("menu.play", "spot.1", "ring.upgrade"); a missing one fails the
     // test and gives the screen's centre.
@@ -39,6 +43,7 @@ private:
     std::map<std::string, Point> points;
     std::map<std::string, DesignRect> areas;
     std::map<std::string, Picture> references;
+    bool complete = false;
 };
 
 } // namespace desktop
