@@ -23,7 +23,7 @@ shell.add_texts([
     ("episode0", "Green Valley"), ("episode1", "Frost Pass"), ("level_d", "Level"),
     ("game_win", "Victory!"), ("game_lose", "Defeat"),
     # The counts follow these directly; a no-break space survives the reader's trim.
-    ("game_best_score", "Best score:\u00a0"), ("game_kill_score", "Kills:\u00a0"),
+    ("game_best_score", "Best score:\u00a0"), ("game_kill_score", "Kill bounty:\u00a0"),
     ("game_life_bonus", "Life bonus:\u00a0"), ("game_total_score", "Total:\u00a0"),
     # in-game menu (labels are keyed by the whole button folder name)
     ("ingame_caption", "Paused"),

@@ -46,6 +46,9 @@ shell.add_texts([
     ("profile_delete_message", "Delete this player and all progress?"),
     ("profile_reset_caption", "Reset?"),
     ("profile_reset_message", "Start this player's progress again?"),
+    # level select: a level whose file cannot be read
+    ("level_refused_caption", "Not found"),
+    ("level_refused_text", "This level could not be loaded: its file is missing or damaged."),
 ])
 
 SCREEN = (1024, 768)

@@ -22,18 +22,23 @@ PANEL_W, PANEL_H = 560, 124
 FIRST_SPELL = (screens_hud.spell_places()[0] + screens_hud.SPELL_SIZE // 2,
                screens_hud.SPELL_Y + screens_hud.SPELL_SIZE // 2)
 
+# The gold the upgrade step gives, so that the first upgrade can be paid.
+UPGRADE_GIFT = 60
+
 # (id, folder, activate, complete, text key, text, target or None, cmds, onComplete)
-# A target is where the arrow points: "spot" (the level's first build spot), or (x, y).
+# A target is where the arrow points: "spot" (the level's first build spot, from
+# above), "spot-side" (the same spot from the right, clear of the tower menu's items
+# above and below it), or (x, y).
 STEPS = [
     # After the level's unlock message, which the panel would otherwise cover.
     (0, "build", "unlock_window_close", "tower_built", "tutorial_build",
      "Click the marked spot and choose a tower to build.", "spot",
      [("spot", 0), ("blockUI", 2)], [("spot", -1), ("blockUI", 0)]),
     (1, "upgrade", "tower_built", "tower_upgraded", "tutorial_upgrade",
-     "Click your tower and pick the arrow to upgrade it.", "spot",
-     [("spot", 0), ("addMoney", 60)], [("spot", -1)]),
+     "Here are %d gold! Click your tower and pick the arrow to upgrade it." % UPGRADE_GIFT, "spot-side",
+     [("spot", 0), ("addMoney", UPGRADE_GIFT)], [("spot", -1)]),
     (2, "wave", "tower_upgraded", "wave_forced", "tutorial_wave",
-     "Click the horn to call the next wave early for bonus gold.", (400, 728),
+     "Call the next wave early with the button below for bonus gold.", (400, 728),
      [("blockUI", 3)], [("blockUI", 0), ("resetSpell", 1)]),
     (3, "spell", "wave_forced", "spell_casted", "tutorial_spell",
      "Pick a spell below, then click on the enemies to cast it.", FIRST_SPELL,
@@ -45,6 +50,9 @@ STEPS = [
 
 TEXTS = [(key, text) for _id, _f, _a, _c, key, text, _t, _cmds, _done in STEPS] + [
     ("tutorial_skip_label", "Skip"),
+    # Shown under the HUD's counter when a step gives gold or gems.
+    ("tutorialGiftGold", "+%d gold"),
+    ("tutorialGiftGems", "+%d gems"),
 ]
 # The strings file is written by the shell module's turn, so the texts join at import.
 shell.add_texts(TEXTS)
@@ -78,15 +86,26 @@ def _arrow(down):
     return c
 
 
+def _arrow_left():
+    c = Canvas(72, 56)
+    c.polygon([(4, 28), (36, 4), (36, 18), (68, 18), (68, 38), (36, 38), (36, 52)], fill=PALETTE["gold"],
+              shadow=True)
+    return c
+
+
 def _step_layers(folder, target, spot):
     """Pictures and the text place of one step's overlay, in screen coordinates."""
-    if target == "spot":
+    side = target == "spot-side"
+    if target in ("spot", "spot-side"):
         target = spot
     panel_x, panel_y = (1024 - PANEL_W) // 2, 90
     if target is not None and target[1] < 280:
         panel_y = 520
     layers = [(folder + "/panel", _panel(), panel_x, panel_y)]
-    if target is not None:
+    if side:
+        # Right of the tower, its tip 40 units from the spot's centre.
+        layers.append((folder + "/arrow", _arrow_left(), int(target[0]) + 40, int(target[1]) - 28))
+    elif target is not None:
         tx, ty = int(target[0]), int(target[1])
         if ty > panel_y:  # the arrow hangs above the target, pointing down
             layers.append((folder + "/arrow", _arrow(True), tx - 28, max(0, ty - 40 - 72)))

@@ -204,8 +204,10 @@ std::wstring HUD::click(int x, int y)
 {
     if (HUDWindow* top = topWindow())
         return top->click(x, y);
+    // Only the name: the level's release asks hitTest next, which runs the button's
+    // click (a bought recharge, a gem dialog) once.
     for (HUDSpellButton* button : spellButtons)
-        if (button->onClick(x, y))
+        if (button->accepts(x, y))
             return button->name;
     return HUDWindow::click(x, y);
 }

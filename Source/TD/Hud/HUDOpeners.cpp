@@ -122,8 +122,11 @@ void HUD::nextLevel()
     if (!map)
         return;
     ++map->mLevel;
-    if (map->mLevel < map->episodeLevelCount(map->mEpisode))
-        map->startLevel();
-    else
+    if (map->mLevel < map->episodeLevelCount(map->mEpisode)) {
+        if (!map->startLevel()) {
+            showLevelSelect();
+            map->refuseLevel();
+        }
+    } else
         showEpisodeSelect();
 }

@@ -132,12 +132,17 @@ bool HUDSpellButton::onHover(int px, int py)
     return hovered != 0;
 }
 
+bool HUDSpellButton::accepts(int px, int py)
+{
+    return hitTest(px, py) && !pressed && (spellId != 4 || LevelHasTower());
+}
+
 bool HUDSpellButton::onClick(int px, int py)
 {
     if (!hitTest(px, py))
         return false;
     if (!pressed)
-        return spellId != 4 || LevelHasTower();
+        return accepts(px, py);
     const SpellDefinition* spell = definition();
     TDMap* map = CurrentLevel();
     if (!gSpellReload || !spell || !map || !map->mStats)

@@ -18,6 +18,9 @@ public:
     void draw(render::Graphics* graphics) override;
     void update(float dt) override;
     bool onClick(int x, int y) override;
+    // Whether a click at (x, y) would start aiming, with no recharge bought and no
+    // dialog opened: what the HUD's name lookup asks, so a click acts only once.
+    bool accepts(int x, int y);
     bool hitTest(int x, int y) override;
     bool onHover(int x, int y) override;
 

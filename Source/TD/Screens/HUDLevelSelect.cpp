@@ -90,9 +90,10 @@ void HUDLevelSelect::update(float dt)
     HUDWindow::update(dt);
     for (LevelPlate* plate : plates)
         plate->update(dt);
-    // Once a level has taken the screen, the title must not stay over it.
+    // Once a level loads, the title must not stay over it; a message over the level
+    // select leaves it.
     TDMap* map = CurrentLevel();
-    if (map && map->mScreen != 6)
+    if (map && map->mState == 1)
         dropEpisodeTitle();
 }
 

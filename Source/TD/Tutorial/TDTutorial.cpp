@@ -195,11 +195,15 @@ void TDTutorial::runCommands(const std::vector<TDTutorialCommand>& commands)
             if (hud)
                 hud->uiBlock = value;
         } else if (name == L"addGems") {
-            if (map && map->mStats)
+            if (map && map->mStats) {
                 map->mStats->addGems(value);
+                map->showGift(L"tutorialGiftGems", value);
+            }
         } else if (name == L"addMoney") {
-            if (map && map->mStats)
+            if (map && map->mStats) {
                 map->mStats->addMoney(value);
+                map->showGift(L"tutorialGiftGold", value);
+            }
         } else if (name == L"spot") {
             if (map)
                 map->mAllowedSpot = value;

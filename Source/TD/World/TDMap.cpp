@@ -301,6 +301,7 @@ void TDMap::update(float dt)
 
 void TDMap::pause()
 {
+    mSpeedBeforeMenu = mSpeed;
     mSpeed = 0.0f;
     updateSpeedButtons();
     mScreen = 4;

@@ -76,6 +76,9 @@ public:
     // One frame, dt unscaled seconds; the world runs on dt x mSpeed while mScreen is 0.
     void update(float dt);
     void pause();
+    // A level that could not be started: the player stays on the level select with a
+    // message saying so.
+    void refuseLevel();
     void draw(render::Graphics* graphics);
     void onMousePressed(float x, float y);
     void onMouseMove(float x, float y);
@@ -118,6 +121,9 @@ public:
     void closeContextMenu();
     // Creates the wave hint and the floating labels and looks up the "td/ui" images.
     void loadInterface();
+    // A label rising where the player last pointed, announcing what they were given:
+    // the localised `pattern` with the amount.
+    void showGift(const wchar_t* pattern, int amount);
 
     // Drawing helpers: the curve length of a link, the brush stamps of the path
     // picture, a circle outline in the current colour, the debug wave timeline.
@@ -235,9 +241,13 @@ public:
     u8 mBlockedSpots[100] = {};
     float mLastDt = 0.0f;
     float mSpeed = 1.0f;
+    // The speed the level had when the in-game menu opened; Resume gives it back.
+    float mSpeedBeforeMenu = 1.0f;
     UpgradesTable* mUpgrades = nullptr;
     int mActiveShown = 0;
     int mScreen = -1;
+    // 1 while a level load runs (the level select takes its title down then).
+    int mState = 0;
     int mLevel = 0;
     int mEpisode = 0;
     UnlocksTable* mUnlocks = nullptr;

@@ -11,6 +11,7 @@
 #include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Hud/HUDSpellButton.h"
 #include "Source/TD/Shell/Game.h"
+#include "Source/TD/Shell/LocalStrings.h"
 #include "Source/TD/Shell/PlayerProgress.h"
 #include "Source/TD/Towers/TDBulletList.h"
 #include "Source/TD/Towers/TDContextMenu.h"
@@ -124,6 +125,12 @@ bool TDMap::startLevel()
     return true;
 }
 
+void TDMap::refuseLevel()
+{
+    LocalStrings* texts = LocalStrings::Instance();
+    mHud->showModalMessage(6, texts->get(L"level_refused_caption"), texts->get(L"level_refused_text"));
+}
+
 bool TDMap::loadLevel()
 {
     // Checked first: a level that cannot be read leaves the running state as it is.
@@ -132,6 +139,7 @@ bool TDMap::loadLevel()
         if (!ReadLevelDocument(mLevelFile, probe))
             return false;
     }
+    mState = 1;
     mHud->fadeState = 0;
     mViewScale = 1.0f;
     mViewOffset[0] = mViewOffset[1] = 0.0f;
@@ -177,6 +185,7 @@ bool TDMap::loadLevel()
     mHud->setCrystalsText();
     mHud->setCoinsText();
     mHud->setManaText();
+    mState = 0;
     return loaded;
 }
 

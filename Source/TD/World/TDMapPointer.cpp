@@ -17,6 +17,7 @@
 #include "Source/TD/Towers/TDBulletList.h"
 #include "Source/TD/Towers/TDContextMenu.h"
 #include "Source/TD/Towers/TDDropList.h"
+#include "Source/TD/Towers/TDGoldDrop.h"
 #include "Source/TD/Towers/TDSpell.h"
 #include "Source/TD/Towers/TDSpot.h"
 #include "Source/TD/Towers/TDTower.h"
@@ -31,6 +32,7 @@
 #include "Source/TD/World/UnitPrototype.h"
 #include "Source/TD/World/WaveHint.h"
 
+#include <cmath>
 #include <string>
 
 namespace {
@@ -345,14 +347,24 @@ bool TDMap::onMapObject(int ix, int iy)
 
 TDTower* TDMap::towerAt(int x, int y) const
 {
+    // A round reach about the tower's foot takes the body standing above its spot;
+    // the gold a tower holds answers for it where it lies.
+    const float fx = static_cast<float>(x);
+    const float fy = static_cast<float>(y);
     for (TDTower* tower : mTowers) {
-        const TDFrameEntry* spot = tower->spot;
-        if (!spot)
-            continue;
-        const float fx = static_cast<float>(x);
-        const float fy = static_cast<float>(y);
-        if (fx >= spot->mX && fx < spot->mX + spot->mWidth && fy >= spot->mY && fy < spot->mY + spot->mHeight)
+        const float dx = fx - tower->x;
+        const float dy = fy - tower->y;
+        if (std::sqrt(dx * dx + dy * dy) < 50.0f)
             return tower;
+        for (const TDTowerSpecial* drop : tower->drops) {
+            const auto* gold = dynamic_cast<const TDGoldSpecial*>(drop);
+            if (!gold || gold->state != TDGoldSpecial::Lying)
+                continue;
+            const float gx = fx - gold->position.x;
+            const float gy = fy - gold->position.y;
+            if (gx * gx + gy * gy < 1200.0f)
+                return tower;
+        }
     }
     return nullptr;
 }

@@ -17,9 +17,14 @@
 #include "Source/TD/World/TDPlayerStats.h"
 #include "Source/TD/World/UnitPrototype.h"
 #include "Source/TD/Towers/SpellTable.h"
+#include "Source/TD/Towers/TDSpot.h"
+#include "Source/TD/Towers/TDTower.h"
+#include "tests/Support/ClickPlayer.h"
 #include "tests/Support/GameHarness.h"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -221,6 +226,78 @@ TEST(HudInGame, ResultWindowStarsGemsCountUpAndProfile)
         HUDLevelResultWindow* again = OpenResult(map, true);
         EXPECT_EQ(again->gemsAwarded, 0);
     }, {}, 240);
+}
+
+TEST(HudInGame, ALevelLostAfterKillsShowsTheirBounty)
+{
+    RunGame("HudInGame.LostAfterKills", {}, [](GameHarness& h) {
+        TDMap* map = StartLevelOne(h);
+        ASSERT_NE(map, nullptr);
+        TDTutorial::Instance()->disable();
+        // A dart tower by the road kills a few units; then it goes, and one life is
+        // left for the next unit through.
+        const std::vector<TDSpot*> spots = click::FreeSpots(map);
+        ASSERT_FALSE(spots.empty());
+        TDTower* tower = click::Build(h, spots[0], 20000);
+        ASSERT_NE(tower, nullptr);
+        ASSERT_TRUE(click::Button(h, L"speed_btn"));
+        ASSERT_TRUE(h.StepUntil([&] { return map->mStats->mKills >= 2; }, 60 * 120)) << "no kills";
+        map->sellTower(tower);
+        map->mHealth = 1.0f;
+        ASSERT_TRUE(h.StepUntil([&] { return h.Screen() != 0; }, 60 * 150));
+        ASSERT_EQ(h.Screen(), 2) << "lost";
+        const int bounty = map->mStats->mKillRewardSum;
+        EXPECT_GT(bounty, 0);
+
+        h.Step(2);
+        auto* result = dynamic_cast<HUDLevelResultWindow*>(map->mHud->topWindow());
+        ASSERT_NE(result, nullptr);
+        ASSERT_TRUE(h.StepUntil([&] { return result->state == HUDLevelResultWindow::Finished; }, 60 * 10));
+        EXPECT_EQ(*result->findText(L"killScore"), Text(L"game_kill_score") + std::to_wstring(bounty));
+        EXPECT_EQ(*result->findText(L"totalScore"), Text(L"game_total_score") + std::to_wstring(bounty));
+        // The figure is the gold the kills paid, not their number: its label says so.
+        EXPECT_EQ(Text(L"game_kill_score").find(L"Kills"), std::wstring::npos) << "the label reads as a count";
+        h.Screenshot("defeat-after-kills");
+    }, {}, 240);
+}
+
+TEST(HudInGame, AClickOnARechargingSpellButtonDoesOneThing)
+{
+    RunGame("HudInGame.OneClickOneAction", {}, [](GameHarness& h) {
+        TDMap* map = StartLevelOne(h);
+        ASSERT_NE(map, nullptr);
+        TDTutorial::Instance()->disable();
+        ASSERT_FALSE(map->mHud->spellButtons.empty());
+        HUDSpellButton* button = map->mHud->spellButtons[0];
+        const int price = button->rechargePrice();
+        ASSERT_GT(price, 0);
+        auto dialogs = [map] {
+            int n = 0;
+            for (const HUDWindow* window : map->mHud->windows)
+                n += dynamic_cast<const HUDModalDialog*>(window) != nullptr;
+            return n;
+        };
+
+        // Enough gems: the click buys the recharge and selects nothing.
+        button->startRecharge();
+        map->mStats->mGems = price * 3;
+        h.MouseMove(button->x, button->y);
+        h.Click(button->x, button->y);
+        h.Step(2);
+        EXPECT_EQ(map->mStats->mGems, price * 2) << "paid once";
+        EXPECT_EQ(button->pressed, 0);
+        EXPECT_EQ(map->mSelectedSpell, nullptr) << "buying is not aiming";
+
+        // Too few gems: one dialog, not two.
+        button->startRecharge();
+        map->mStats->mGems = 0;
+        h.Click(button->x, button->y);
+        h.Step(3);
+        EXPECT_EQ(map->mScreen, 19);
+        EXPECT_EQ(dialogs(), 1);
+        EXPECT_EQ(map->mSelectedSpell, nullptr);
+        h.Screenshot("one-gem-dialog");
+    });
 }
 
 TEST(HudInGame, SpellButtonRechargesOnGameTimeAndSellsAnInstantRecharge)

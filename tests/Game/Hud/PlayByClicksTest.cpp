@@ -176,22 +176,26 @@ TEST(PlayByClicks, FirstLevelFromTheMenusToVictory)
             h.Screenshot("hud-in-play");
 
             // Pause through the options button: the in-game menu over a stopped level.
-            ASSERT_TRUE(click::Button(h, L"options_btn"));
-            h.StepSeconds(0.5f);
-            EXPECT_EQ(h.Screen(), 4);
-            ASSERT_NE(dynamic_cast<HUDIngameMenu*>(click::TopWindow(h)), nullptr);
-            EXPECT_EQ(map->mSpeed, 0.0f);
-            const float clock = map->mWaves->clock;
-            h.StepSeconds(1.0f);
-            EXPECT_EQ(map->mWaves->clock, clock) << "nothing moves under the menu";
-            h.Screenshot("ingame-menu");
-            // Back: the menu goes, the level stays paused until a speed is chosen.
-            ASSERT_TRUE(click::Button(h, L"resume"));
-            h.Step(5);
-            EXPECT_EQ(h.Screen(), 0);
-            EXPECT_EQ(click::TopWindow(h), nullptr);
-            EXPECT_EQ(LitSpeed(map), 0.0f);
-            ASSERT_TRUE(click::Button(h, L"speed_btn"));
+            // Resume gives the level back the speed it had, paused or fast.
+            for (const SpeedCase& c : {speeds[1], speeds[2], speeds[3]}) {
+                ASSERT_TRUE(click::Button(h, c.button));
+                ASSERT_TRUE(click::Button(h, L"options_btn"));
+                h.StepSeconds(0.5f);
+                EXPECT_EQ(h.Screen(), 4);
+                ASSERT_NE(dynamic_cast<HUDIngameMenu*>(click::TopWindow(h)), nullptr);
+                EXPECT_EQ(map->mSpeed, 0.0f);
+                const float clock = map->mWaves->clock;
+                h.StepSeconds(1.0f);
+                EXPECT_EQ(map->mWaves->clock, clock) << "nothing moves under the menu";
+                if (c.speed == 2.0f)
+                    h.Screenshot("ingame-menu");
+                ASSERT_TRUE(click::Button(h, L"resume"));
+                h.Step(5);
+                EXPECT_EQ(h.Screen(), 0);
+                EXPECT_EQ(click::TopWindow(h), nullptr);
+                EXPECT_EQ(map->mSpeed, c.speed) << "resumed at the speed before the menu";
+                EXPECT_EQ(LitSpeed(map), c.speed);
+            }
             EXPECT_EQ(map->mSpeed, 2.0f);
 
             // The towers win it.

@@ -2,7 +2,9 @@
 // episode and level selects played with injected clicks: main menu, name entry, the
 // episodes, the levels, a plate starting level 1. Screenshots under test-shots.
 #include "Framework/Layer/ImageLayer.h"
+#include "Framework/Layer/TextLayer.h"
 #include "Source/TD/Hud/HUD.h"
+#include "Source/TD/Hud/HUDModalMessage.h"
 #include "Source/TD/Screens/EpisodePager.h"
 #include "Source/TD/Screens/HUDEpisodeSelectIOS.h"
 #include "Source/TD/Screens/HUDItemPlate.h"
@@ -190,6 +192,48 @@ TEST(EpisodeLevelSelect, MainMenuToTheFirstLevel)
         h.StepSeconds(1.0f);
         h.Screenshot("level-1");
         EXPECT_EQ(h.game()->mGameWindow->mMap->mLevel, 0);
+    });
+}
+
+TEST(EpisodeLevelSelect, ALevelThatCannotBeReadLeavesThePlayerOnTheLevelSelect)
+{
+    GameSetup setup;
+    setup.contentFiles["td/levels_normal/level_01_01.xml"] = "<map><li>";
+    setup.contentFiles["td/levels_normal/level_01_02.xml"] = "";
+    RunGame("EpisodeLevelSelect.LevelRefused", setup, [](GameHarness& h) {
+        ASSERT_EQ(h.Start(), GE_OK);
+        ASSERT_TRUE(click::ThroughSplash(h));
+        TDMap* map = h.game()->mGameWindow->mMap;
+        map->mEpisode = 0;
+        layer::Layer* board = h.game()->mGameWindow->layer;
+        // From the plate, and from the level after a won one (the shop's way on).
+        for (int from : {6, 8}) {
+            map->mHud->clearWindows();
+            if (from == 6) {
+                map->mHud->showLevelSelect();
+                ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 6 && Top(h); }, 30));
+                h.StepSeconds(0.5f);
+                ASSERT_TRUE(click::LevelPlate(h, 0));
+            } else {
+                map->mLevel = 0;
+                map->mHud->nextLevel();
+            }
+            h.Step(3);
+            EXPECT_EQ(h.Screen(), 16) << from;
+            ASSERT_NE(dynamic_cast<HUDModalMessage*>(Top(h)), nullptr) << from;
+            ASSERT_EQ(map->mHud->windows.size(), 2u) << from;
+            auto* levels = dynamic_cast<HUDLevelSelect*>(map->mHud->windows[0]);
+            ASSERT_NE(levels, nullptr) << "the level select stays under the message";
+            h.StepSeconds(0.5f);
+            ASSERT_NE(levels->episodeTitle, nullptr) << "its title too";
+            EXPECT_EQ(levels->episodeTitle->parent, board);
+            h.Screenshot("refused-from-" + std::to_string(from));
+            ASSERT_TRUE(click::Button(h, L"ok"));
+            h.Step(2);
+            EXPECT_EQ(h.Screen(), 6) << from;
+            EXPECT_EQ(Top(h), levels) << from;
+            ASSERT_NE(levels->episodeTitle, nullptr);
+        }
     });
 }
 

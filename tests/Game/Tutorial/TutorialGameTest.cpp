@@ -18,6 +18,7 @@
 #include "Source/TD/Tutorial/TDTutorialStep.h"
 #include "Source/TD/Tutorial/TutorialButton.h"
 #include "Source/TD/World/PrototypeStore.h"
+#include "Source/TD/World/TDFloatingLabels.h"
 #include "Source/TD/World/TDMap.h"
 #include "Source/TD/World/TDPlayerStats.h"
 #include "Source/TD/World/UnitPrototype.h"
@@ -420,9 +421,17 @@ TEST(TutorialGame, LevelOneWithTheShippedTutorial)
             ASSERT_EQ(map->mTowers.size(), 1u) << "a tower was built through the menu; screen " << map->mScreen
                                                << " money " << map->mStats->mMoney << " item at " << x << "," << y
                                                << " command " << (map->mContextMenu ? map->mContextMenu->hoverCommand : -9);
-            // Step 0 is done and step 1 (upgrade) shows its overlay.
+            // Step 0 is done and step 1 (upgrade) shows its overlay. Its gift of gold
+            // rises where the player built.
             EXPECT_EQ(map->mProgress->getTutorialStepState(0), 2);
             EXPECT_EQ(map->mProgress->getTutorialStepState(1), 1);
+            const TDFloatingLabels::Label* gift = nullptr;
+            for (const TDFloatingLabels::Label* label : map->mFloatingLabels->mLabels)
+                if (label->text == L"+60 gold")
+                    gift = label;
+            ASSERT_NE(gift, nullptr) << "the 60 gold of the upgrade step";
+            EXPECT_NEAR(gift->x, x, 1.0f);
+            EXPECT_LT(gift->y, y);
             EXPECT_EQ(map->mHud->uiBlock, 0);
             EXPECT_EQ(tutorial->visible, 1);
             h.Screenshot("2-upgrade-step");

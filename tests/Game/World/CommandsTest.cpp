@@ -15,11 +15,14 @@
 #include "Source/TD/Shell/Profiles.h"
 #include "Source/TD/Screens/HUDUnlockMessage.h"
 #include "Source/TD/Towers/TDContextMenu.h"
+#include "Source/TD/Towers/TDGoldDrop.h"
+#include "Source/TD/Towers/TDTower.h"
 #include "Source/TD/Towers/TDTowerDrop.h"
 #include "Source/TD/Tutorial/TDTutorial.h"
 #include "Source/TD/World/LevelArt.h"
 #include "Source/TD/World/TDFloatingLabels.h"
 #include "Source/TD/World/TDFrameEntry.h"
+#include "Source/TD/World/PrototypeStore.h"
 #include "Source/TD/World/TDMap.h"
 #include "Source/TD/World/TDPlayerStats.h"
 #include "Source/TD/World/TDWaves.h"
@@ -389,7 +392,7 @@ TEST(Commands, ScreenRowsWithoutAScreenToOpen)
             float speed;
             bool popped;
         } cases[] = {
-            {4, L"resume", 0, 0.0f, true},  {4, L"close", 0, 0.0f, true},  {19, L"cancel", 0, 1.0f, true},
+            {4, L"resume", 0, 2.0f, true},  {4, L"close", 0, 2.0f, true},  {19, L"cancel", 0, 1.0f, true},
             {21, L"cancel", 0, 1.0f, true}, {20, L"cancel", 8, 0.0f, true}, {26, L"cancel", 8, 0.0f, true},
             {11, L"ok", 0, 1.0f, true},     {16, L"nothing", 16, 0.0f, false}, {12, L"ok", 12, 0.0f, false},
             {18, L"back", 18, 0.0f, false}, {24, L"x", 24, 0.0f, false},    {23, L"ok", 23, 0.0f, false},
@@ -401,6 +404,7 @@ TEST(Commands, ScreenRowsWithoutAScreenToOpen)
             PushWindow(*map, h);
             map->mScreen = c.screen;
             map->mSpeed = 0.0f;
+            map->mSpeedBeforeMenu = 2.0f; // the in-game menu's resume gives it back
             map->onScreenCommand(c.name, 0, 0);
             if (c.screen == 23) // the waiting screen is left by the store, not by a click
                 map->mScreen = 23;
@@ -548,6 +552,48 @@ TEST(Pointer, SpotMenusOpenCloseAndObeyTheAllowedSpot)
         // Nothing there: the release goes on to the HUD, no menu.
         Release(*map, 1000.0f, 20.0f);
         EXPECT_EQ(map->mContextMenu, nullptr);
+    });
+}
+
+TEST(Pointer, ATowerAnswersAroundItsFootAndWhereItsGoldLies)
+{
+    RunGame("Pointer.TowerAt", {}, [](GameHarness& h) {
+        TDMap* map = StartLevelOne(h);
+        ASSERT_NE(map, nullptr);
+        TDFrameEntry* spot = Spot(*map, 0);
+        ASSERT_NE(spot, nullptr);
+        TDTower* tower = map->buildTower(map->mPrototypes->find(20000), spot);
+        ASSERT_NE(tower, nullptr);
+        struct Gold : TDGoldSpecial {
+        } gold;
+        gold.position = {tower->x + 90.0f, tower->y};
+        tower->drops.push_back(&gold);
+        // (offset from the tower's foot, the gold's state) -> the tower answers
+        struct Case {
+            float dx, dy;
+            int goldState;
+            bool hit;
+        } cases[] = {
+            {0.0f, -45.0f, TDGoldSpecial::Flying, true},  // the upper body, above the spot's box
+            {35.0f, 30.0f, TDGoldSpecial::Flying, true},  // 46 out
+            {0.0f, -51.0f, TDGoldSpecial::Flying, false},
+            {40.0f, 30.0f, TDGoldSpecial::Flying, false}, // 50 out: not closer than 50
+            {110.0f, 20.0f, TDGoldSpecial::Lying, true},  // 800 from the lying gold, squared
+            {110.0f, 20.0f, TDGoldSpecial::Flying, false},
+            {120.0f, 25.0f, TDGoldSpecial::Lying, false}, // 1525, squared
+        };
+        for (const Case& c : cases) {
+            gold.state = c.goldState;
+            const int x = static_cast<int>(tower->x + c.dx);
+            const int y = static_cast<int>(tower->y + c.dy);
+            EXPECT_EQ(map->towerAt(x, y) == tower, c.hit) << c.dx << ", " << c.dy;
+        }
+        tower->drops.clear();
+
+        // A click on the upper body opens the tower's menu.
+        Release(*map, tower->x, tower->y - 45.0f);
+        ASSERT_NE(map->mContextMenu, nullptr);
+        EXPECT_EQ(map->mContextMenu->tower, tower);
     });
 }
 
