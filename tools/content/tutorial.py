@@ -33,10 +33,12 @@ STEPS = [
     # After the level's unlock message, which the panel would otherwise cover.
     (0, "build", "unlock_window_close", "tower_built", "tutorial_build",
      "Click the marked spot and choose a tower to build.", "spot",
-     [("spot", 0), ("blockUI", 2)], [("spot", -1), ("blockUI", 0)]),
+     [("spot", 0), ("blockUI", 2), ("pause", 1)], [("spot", -1), ("blockUI", 0)]),
+    # The game stands still while the first tower is built and upgraded, so the next
+    # wave's button is still there for the step after.
     (1, "upgrade", "tower_built", "tower_upgraded", "tutorial_upgrade",
      "Here are %d gold! Click your tower and pick the arrow to upgrade it." % UPGRADE_GIFT, "spot-side",
-     [("spot", 0), ("addMoney", UPGRADE_GIFT)], [("spot", -1)]),
+     [("spot", 0), ("addMoney", UPGRADE_GIFT)], [("spot", -1), ("pause", 0)]),
     (2, "wave", "tower_upgraded", "wave_forced", "tutorial_wave",
      "Call the next wave early with the button below for bonus gold.", (400, 728),
      [("blockUI", 3)], [("blockUI", 0), ("resetSpell", 1)]),

@@ -105,6 +105,16 @@ def gem(size=SMALL):
     return c
 
 
+def price_tag():
+    """The spell buttons' price tag: a parchment tag pointing at the price beside it,
+    with the gem the price is paid in."""
+    c = Canvas(34, 26)
+    c.polygon([(2, 3), (25, 3), (32, 13), (25, 23), (2, 23)], PALETTE["parchment"], width=1.5, shadow=True)
+    result = c.result()
+    result.alpha_composite(gem(18).result(), (5, 4))
+    return result
+
+
 def badge(fill, draw):
     c = Canvas(BADGE, BADGE)
     c.circle((BADGE / 2, BADGE / 2), BADGE / 2 - 1.5, fill, width=1.5, gradient=(shade(fill, 1.3), shade(fill, 0.8)))
@@ -279,6 +289,7 @@ def frames():
     layers = [("brush", brush()), ("radius", radius_disc()), ("power_buff", power_buff()),
               ("lvl2", upgrade_icon(2)), ("lvl3", upgrade_icon(3)), ("sell", sell_icon()), ("buy", buy_icon()),
               ("context_money", coin()), ("context_gem", gem()), ("money", coin()), ("immune", immune()),
+              ("price_tag", price_tag()),
               ("bar", health_bar()), ("health_bar", health_bar()), ("wave_hint", wave_hint())]
     layers += [("l%d" % level, level_mark(level)) for level in (1, 2, 3)]
     layers += [("radius_boost", spot_mark("radius", True)), ("radius_unboost", spot_mark("radius", False)),

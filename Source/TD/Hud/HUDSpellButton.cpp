@@ -10,7 +10,9 @@
 #include "Source/TD/Shell/LocalStrings.h"
 #include "Source/TD/Shell/PlayerProgress.h"
 #include "Source/TD/Towers/SpellTable.h"
+#include "Source/TD/World/InterfaceAtlas.h"
 #include "Source/TD/World/PrototypeStore.h"
+#include "Source/TD/World/TDFrameEntry.h"
 #include "Source/TD/World/TDMap.h"
 #include "Source/TD/World/TDPlayerStats.h"
 #include "Source/TD/World/UnitPrototype.h"
@@ -219,12 +221,20 @@ void HUDSpellButton::draw(render::Graphics* graphics)
         text.SetAlign(2, 2);
         text.Translate(left + (w2 / 2) * s, top + (h2 / 2) * s);
         if (gSpellReload) {
-            const std::wstring price = std::to_wstring(rechargePrice());
-            // The price stands above the button's top edge, right of its centre, so
-            // it never runs into the seconds drawn in the middle.
-            auto tag = graphics->DrawText(price);
-            tag.SetAlign(0, 1);
-            tag.Translate(left + (w2 / 2) * s, top - 2.0f * s);
+            // Above the button's top edge: the tag, ending left of the centre, and the
+            // price beside it, so neither runs into the seconds in the middle.
+            const TDMap* map = CurrentLevel();
+            const TDFrameEntry* tag = map && map->mInterface ? map->mInterface->priceTag : nullptr;
+            const render::Image* tagImage = tag && tag->mImage ? tag->mImage.get() : nullptr;
+            const float tagW = tagImage ? static_cast<float>(tagImage->GetWidth()) : 0.0f;
+            const float tagH = tagImage ? static_cast<float>(tagImage->GetHeight()) : 0.0f;
+            graphics->DrawText(std::to_wstring(rechargePrice()))
+                .SetAlign(0, 2)
+                .Translate(left + (w2 / 2) * s, top - (tagH / 2 + 4) * s);
+            if (tagImage)
+                graphics->DrawImage(tag->mImage.get())
+                    .SetAlign(2, 2)
+                    .Translate(left + (w2 / 2 - 8) * s - (tagW / 2) * s, top - (tagH / 2 + 2) * s);
         }
     }
     if (effect)

@@ -182,6 +182,8 @@ void TDTutorial::runCommands(const std::vector<TDTutorialCommand>& commands)
                 map->mSpeed = 1.0f;
             else if (value == 1)
                 map->mSpeed = 0.0f;
+            if (value == 0 || value == 1)
+                holdsPause = value;
             map->updateSpeedButtons();
         } else if (name == L"dropChanceOverride") {
             if (progress)
@@ -235,7 +237,12 @@ void TDTutorial::disable()
     if (TDMap* map = Level()) {
         map->mDropChanceOverride = 0.0f;
         map->mAllowedSpot = -1;
+        if (holdsPause && map->mScreen == 0) {
+            map->mSpeed = 1.0f;
+            map->updateSpeedButtons();
+        }
     }
+    holdsPause = 0;
     if (progress)
         progress->setTutorialParam(L"dropChanceOverride", 0);
     if (HUD* hud = Hud()) {
@@ -277,6 +284,7 @@ void TDTutorial::resetSteps()
         map->mDropChanceOverride = 0.0f;
         map->mAllowedSpot = -1;
     }
+    holdsPause = 0;
     if (HUD* hud = Hud()) {
         hud->shopBlock = 0;
         hud->uiBlock = 0;

@@ -40,7 +40,8 @@ public:
     void fireEvent(const std::wstring& name);
     // Rereads the enabled flag and every step's state from the current profile.
     void loadProgress();
-    // The player skipped the tutorial: off for this profile, restrictions lifted.
+    // The player skipped the tutorial: off for this profile, restrictions lifted (the
+    // game it holds paused runs again).
     void disable();
     // Unfinished groups of steps start over (level start and restart).
     void resetSteps();
@@ -75,6 +76,7 @@ public:
     int visible = 0;                    // an overlay is shown and takes input
     int skipPending = 0;                // the skip confirmation is open
     int skipButtonShown = 0;            // the skip button hangs on the screen
+    int holdsPause = 0;                 // a step's "pause" holds the game still
     std::unique_ptr<file::ImageContainer> images;
     std::vector<layer::ImageLayer*> overlayImages; // owned
     std::vector<layer::TextLayer*> overlayTexts;   // owned

@@ -47,6 +47,7 @@ void InterfaceAtlas::load()
     sell = frame(L"ui/sell");
     buy = frame(L"ui/buy");
     contextGem = frame(L"ui/context_gem");
+    priceTag = frame(L"ui/price_tag");
     bar = frame(L"ui/bar");
     radius = frame(L"ui/radius");
     levelMarks[1] = frame(L"ui/l1");

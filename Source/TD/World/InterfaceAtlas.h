@@ -1,7 +1,7 @@
 #pragma once
 // The level's in-world interface images, looked up once in the sprite description
 // "td/ui": the path brush, the range disc, the tower-menu icons, one icon per tower
-// prototype and one per tower ability. The frames belong to TDResources; an entry
+// prototype and one per tower ability, and the spell buttons' price tag. The frames belong to TDResources; an entry
 // missing from the description stays null and draws nothing.
 #include <map>
 #include <string>
@@ -28,6 +28,7 @@ public:
     TDFrameEntry* sell = nullptr;
     TDFrameEntry* buy = nullptr;
     TDFrameEntry* contextGem = nullptr;
+    TDFrameEntry* priceTag = nullptr; // the spell buttons' gem price
     TDFrameEntry* bar = nullptr;
     TDFrameEntry* radius = nullptr; // 336 units across at scale 1
     TDFrameEntry* levelMarks[4] = {}; // by tower level 1 to 3; 0 stays empty

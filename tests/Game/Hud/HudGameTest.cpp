@@ -1,5 +1,6 @@
 // The HUD, its windows and the level result in the running game. The windows are
 // opened the way the level object opens them.
+#include "Core/Render/Image.h"
 #include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Hud/HUDIngameMenu.h"
 #include "Source/TD/Hud/HUDLevelName.h"
@@ -13,7 +14,9 @@
 #include "Source/TD/Shell/PlayerProgress.h"
 #include "Source/TD/Tutorial/TDTutorial.h"
 #include "Source/TD/World/TDMap.h"
+#include "Source/TD/World/InterfaceAtlas.h"
 #include "Source/TD/World/PrototypeStore.h"
+#include "Source/TD/World/TDFrameEntry.h"
 #include "Source/TD/World/TDPlayerStats.h"
 #include "Source/TD/World/UnitPrototype.h"
 #include "Source/TD/Towers/SpellTable.h"
@@ -22,6 +25,7 @@
 #include "tests/Support/ClickPlayer.h"
 #include "tests/Support/GameHarness.h"
 
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -297,6 +301,42 @@ TEST(HudInGame, AClickOnARechargingSpellButtonDoesOneThing)
         EXPECT_EQ(dialogs(), 1);
         EXPECT_EQ(map->mSelectedSpell, nullptr);
         h.Screenshot("one-gem-dialog");
+    });
+}
+
+TEST(HudInGame, ARechargingSpellButtonShowsItsGemPriceOnATag)
+{
+    RunGame("HudInGame.SpellPriceTag", {}, [](GameHarness& h) {
+        TDMap* map = StartLevelOne(h);
+        ASSERT_NE(map, nullptr);
+        ASSERT_FALSE(map->mHud->spellButtons.empty());
+        ASSERT_NE(map->mInterface->priceTag, nullptr);
+        HUDSpellButton* button = map->mHud->spellButtons[0];
+        const render::Image* first = button->definition()->texture.get();
+        const render::Image* second = button->definition()->texture2.get();
+        const render::Image* tag = map->mInterface->priceTag->mImage.get();
+        ASSERT_TRUE(first && second && tag);
+        // The tag's centre: its right edge 8 left of the button's centre, its bottom 2
+        // above the button's top (content scale 1).
+        const float left = button->x - static_cast<float>(first->GetWidth() / 2);
+        const float top = button->y - static_cast<float>(first->GetHeight() / 2);
+        const int tx = static_cast<int>(left + static_cast<float>(second->GetWidth()) / 2 - 8 -
+                                        static_cast<float>(tag->GetWidth()) / 2);
+        const int ty = static_cast<int>(top - static_cast<float>(tag->GetHeight()) / 2 - 2);
+        map->mSpeed = 0.0f;
+        button->startRecharge();
+        h.Step(2);
+        h.Screenshot("price-tag");
+        std::vector<std::uint32_t> pixels;
+        int width = 0, height = 0;
+        ASSERT_TRUE(h.ReadPixels(pixels, width, height));
+        ASSERT_TRUE(tx >= 0 && ty >= 0 && tx < width && ty < height);
+        // The window is the design screen's size: the tag's gem shows there.
+        ASSERT_EQ(width, 1024);
+        const std::uint32_t argb = pixels[static_cast<size_t>(ty) * static_cast<size_t>(width) + static_cast<size_t>(tx)];
+        const int r = static_cast<int>((argb >> 16) & 0xff), b = static_cast<int>(argb & 0xff);
+        EXPECT_GT(b, 150) << std::hex << argb;
+        EXPECT_GT(b, r + 60) << std::hex << argb << " the tag's gem";
     });
 }
 

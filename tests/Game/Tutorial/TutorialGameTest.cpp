@@ -338,6 +338,9 @@ TEST(TutorialGame, AHintThatCutsInHandsTheOverlayBackToTheStepStillActive)
         ASSERT_NE(tower, nullptr);
         ASSERT_EQ(progress->getTutorialStepState(1), 1);
         ASSERT_EQ(map->mAllowedSpot, 0);
+        // The game stands still for the first tower; the player lets it run.
+        EXPECT_EQ(map->mSpeed, 0.0f);
+        ASSERT_TRUE(click::Button(h, L"play_btn"));
 
         // A crystal drops meanwhile: its hint takes the overlay.
         for (UnitPrototype* kind : map->mPrototypes->mPrototypes)
@@ -396,8 +399,10 @@ TEST(TutorialGame, LevelOneWithTheShippedTutorial)
             }
             EXPECT_EQ(map->mScreen, 0);
             EXPECT_GE(clicks, 2);
-            // Step 0: build on the marked spot only; speed and spells blocked.
+            // Step 0: build on the marked spot only, the game still; speed and spells
+            // blocked.
             EXPECT_EQ(map->mProgress->getTutorialStepState(0), 1);
+            EXPECT_EQ(map->mSpeed, 0.0f);
             EXPECT_EQ(tutorial->visible, 1);
             EXPECT_EQ(map->mAllowedSpot, 0);
             EXPECT_EQ(map->mHud->uiBlock, 2);
@@ -463,6 +468,7 @@ TEST(TutorialGame, LevelOneWithTheShippedTutorial)
             EXPECT_EQ(tutorial->active, 0);
             EXPECT_EQ(tutorial->visible, 0);
             EXPECT_EQ(tutorial->skipPending, 0);
+            EXPECT_EQ(map->mSpeed, 1.0f) << "the game the tutorial held runs again";
             h.Screenshot("4-after-skip");
         },
         [&](const std::filesystem::path& user) {

@@ -153,7 +153,8 @@ TEST(ContextMenu, ItemsAnswerWhereTheyAreDrawnNearTheEdge)
         int hitX, hitY; // where its one build item is drawn
     };
     // One build item, tower 20000. At x 100 the menu is near the edge for a ring scaled
-    // by 1.3 (x < 150) but is drawn on the normal ring (the drawing's edge is x < 70).
+    // by 1.3 (x < 150) but is drawn on the normal ring (the drawing's edge is x < 70):
+    // the item answers where it is drawn, or a click on the icon would miss it.
     const std::vector<Case> cases = {
         {100.0f, 400.0f, 100, 480}, // normal ring: its fixed place at 0 degrees, 80 out
         {60.0f, 400.0f, 60, 480},   // left edge: arc 0..180, the one item at 0
@@ -170,12 +171,20 @@ TEST(ContextMenu, ItemsAnswerWhereTheyAreDrawnNearTheEdge)
         EXPECT_NEAR(drawnX, static_cast<float>(c.hitX), 1.0f) << c.x << ", " << c.y;
         EXPECT_NEAR(drawnY, static_cast<float>(c.hitY), 1.0f) << c.x << ", " << c.y;
         EXPECT_EQ(menu->hitTest(static_cast<int>(drawnX), static_cast<int>(drawnY)), 20000) << c.x << ", " << c.y;
-        // 140 units out (36 beyond the 1.3 ring's 104, 60 beyond the drawn 80) nothing
-        // answers.
+        // Along the item's ray, by distance from the centre: the inner edge of the drawn
+        // icon (45) answers, though it lies 59 from where a ring scaled by 1.3 would put
+        // the item; 130 out (26 from that ring's item, 50 from the drawn one) does not,
+        // nor does 140.
         const float a = menu->items[0]->angle * 3.14f / 180.0f;
-        const int farX = static_cast<int>(c.x + std::sin(a) * 140.0f);
-        const int farY = static_cast<int>(c.y + std::cos(a) * 140.0f);
-        EXPECT_EQ(menu->hitTest(farX, farY), -1) << c.x << ", " << c.y;
+        const struct {
+            float out;
+            int answer;
+        } rays[] = {{45.0f, 20000}, {130.0f, -1}, {140.0f, -1}};
+        for (const auto& ray : rays) {
+            const int px = static_cast<int>(std::lround(c.x + std::sin(a) * ray.out));
+            const int py = static_cast<int>(std::lround(c.y + std::cos(a) * ray.out));
+            EXPECT_EQ(menu->hitTest(px, py), ray.answer) << c.x << ", " << c.y << " at " << ray.out;
+        }
     }
 }
 
