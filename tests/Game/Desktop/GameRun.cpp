@@ -87,6 +87,7 @@ bool GameRun::Start(const std::string& display)
     posix_spawn_file_actions_init(&actions);
     const std::string errors = (root / "stderr.txt").string();
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     const int spawned = posix_spawn(&pid, kProgram, &actions, nullptr, argvPointers.data(), envPointers.data());
     posix_spawn_file_actions_destroy(&actions);

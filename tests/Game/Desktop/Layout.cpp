@@ -16,6 +16,7 @@
 #include "Source/TD/Units/TDMob.h"
 #include "Source/TD/World/TDFrameEntry.h"
 #include "Source/TD/World/TDMap.h"
+#include "Source/TD/World/TDPlayerStats.h"
 #include "Source/TD/World/TDPoint.h"
 #include "Source/TD/World/TDWaves.h"
 #include "Source/TD/World/WaveHint.h"
@@ -130,7 +131,7 @@ void NoteHudButton(GameHarness& h, Notes& notes, const std::string& name, const 
     NoteButton(h, notes, name, button, click::Level(h)->mHud);
 }
 
-// Splash, main menu, options dialog, name entry, episodes, levels, the unlock message.
+// Splash, main menu, options dialog, name entry, episodes, levels.
 void Menus(GameHarness& h, Notes& notes)
 {
     ASSERT_EQ(h.Start(), GE_OK);
@@ -184,6 +185,13 @@ void Menus(GameHarness& h, Notes& notes)
     ASSERT_TRUE(levels && !levels->plates.empty());
     const LevelPlate* plate = levels->plates[0];
     notes.Place("levels.plate0", plate->x + plate->w * 0.5f, plate->y + plate->h * 0.5f);
+}
+
+// The unlock message, then level 1 with its tutorial: the spots, the tower menu's items,
+// the HUD's buttons, the wave hint, the spell button, the route, the in-game menu, a
+// tower the gold does not reach.
+void FirstLevel(GameHarness& h, Notes& notes)
+{
     ASSERT_TRUE(click::LevelPlate(h, 0));
     ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == Unlock; }, 120));
     Snapshot(h, "unlock");
@@ -191,20 +199,16 @@ void Menus(GameHarness& h, Notes& notes)
     for (int clicks = 0; h.Screen() == Unlock && clicks < 12; ++clicks)
         ASSERT_TRUE(click::Button(h, L"ok"));
     ASSERT_EQ(h.Screen(), Playing);
-}
-
-// Level 1 with its tutorial: the spots, the tower menu's items, the HUD's buttons, the
-// wave hint, the spell button, the route, the in-game menu.
-void FirstLevel(GameHarness& h, Notes& notes)
-{
     TDMap* map = click::Level(h);
     Snapshot(h, "level-build");
-    NoteHudButton(h, notes, "hud.pause", L"pause_btn");
     NoteHudButton(h, notes, "hud.speed", L"speed_btn");
     NoteHudButton(h, notes, "hud.options", L"options_btn");
+    // The tutorial holds the game paused here, so the lit pause button stands in place
+    // of the plain one.
     const TDButtonFrame* pause = map->mHud->findButton(L"pause_btn");
     const TDButtonFrame* fast = map->mHud->findButton(L"speed_btn");
     ASSERT_TRUE(pause && fast);
+    notes.Place("hud.pause", pause->centerX(), pause->centerY());
     // The three speed buttons, the lit one showing the game's speed.
     notes.Area("hud.speeds", pause->centerX() - 30.0f, pause->centerY() - 28.0f,
                fast->centerX() - pause->centerX() + 60.0f, 56.0f);
@@ -253,6 +257,7 @@ void FirstLevel(GameHarness& h, Notes& notes)
 
     // The upgrade arrow, as an offset from the tower's spot.
     ASSERT_TRUE(click::OpenTower(h, tower));
+    Snapshot(h, "level-tower-menu");
     menu = map->mContextMenu;
     for (const TDContextMenuItem* entry : menu->items)
         if (entry->kind == 1) {
@@ -280,20 +285,41 @@ void FirstLevel(GameHarness& h, Notes& notes)
     ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == IngameMenu; }, 60));
     Snapshot(h, "ingame");
     NoteButton(h, notes, "ingame.resume", L"resume");
+
+    // A tower the gold does not reach, and the offer to pay gems for it.
+    ASSERT_TRUE(click::Button(h, L"resume"));
+    ASSERT_FALSE(others.empty());
+    map->mStats->mMoney = 0;
+    map->mStats->mGems = 5;
+    ASSERT_TRUE(click::OpenSpot(h, others[0]));
+    ASSERT_TRUE(click::MenuItem(h, map->mContextMenu->items[0]->command));
+    ASSERT_TRUE(h.StepUntil([&] { return map->mScreen == 21; }, 60)) << "no offer to pay gems";
+    h.StepSeconds(0.6f);
+    const HUDWindow* offer = click::TopWindow(h);
+    Snapshot(h, "level-gem-offer");
+    float okX = 0.0f, okY = 0.0f, cancelX = 0.0f, cancelY = 0.0f;
+    ASSERT_TRUE(click::ButtonCentre(offer, L"ok", &okX, &okY));
+    ASSERT_TRUE(click::ButtonCentre(offer, L"cancel", &cancelX, &cancelY));
+    notes.Place("offer.cancel", cancelX, cancelY);
+    notes.Area("offer.buttons", std::min(okX, cancelX) - 60.0f, okY - 20.0f, std::fabs(cancelX - okX) + 120.0f, 40.0f);
+    ASSERT_TRUE(click::Button(h, L"cancel"));
 }
 
 } // namespace
 
-bool Layout::Measure()
+bool Layout::Measure(Reach reach)
 {
     fs::remove_all(Shots());
-    RunGame(RunName(), {}, [](GameHarness& h) {
-        Notes notes;
-        Menus(h, notes);
-        if (!::testing::Test::HasFatalFailure())
-            FirstLevel(h, notes);
-        notes.Save();
-    }, {}, 300);
+    RunGame(
+        RunName(), {},
+        [reach](GameHarness& h) {
+            Notes notes;
+            Menus(h, notes);
+            if (reach == Reach::FirstLevel && !::testing::Test::HasFatalFailure())
+                FirstLevel(h, notes);
+            notes.Save();
+        },
+        {}, 300);
     std::ifstream in(Shots() / "layout.txt");
     std::string line;
     while (std::getline(in, line)) {
@@ -317,15 +343,15 @@ bool Layout::Measure()
         if (ReadPng(entry.path().string(), picture.argb, picture.width, picture.height))
             references[entry.path().stem().string()] = std::move(picture);
     }
-    complete = !::testing::Test::HasFailure() && points.count("ingame.resume");
+    complete = !::testing::Test::HasFailure() && points.count(reach == Reach::Menus ? "levels.plate0" : "offer.cancel");
     EXPECT_TRUE(complete) << "the headless run that measures the screens failed";
     return complete;
 }
 
-const Layout& Layout::Shared()
+const Layout& Layout::Shared(Reach reach)
 {
     static Layout layout;
-    static const bool measured = layout.Measure();
+    static const bool measured = layout.Measure(reach);
     (void)measured;
     return layout;
 }

@@ -21,11 +21,15 @@ struct DesignRect {
 
 class Layout {
 public:
+    // How far the headless run goes: through the menus to the episodes and the levels,
+    // or on into level 1 with its tutorial.
+    enum class Reach { Menus, FirstLevel };
+
     // Plays the headless game once (in a child process) and reads what it wrote; false,
     // with a failure reported, when that run failed.
-    bool Measure();
-    // The layout measured once for the whole test program.
-    static const Layout& Shared();
+    bool Measure(Reach reach);
+    // The layout measured once for the whole test program (which asks for one reach).
+    static const Layout& Shared(Reach reach);
     // Whether the measuring run went through.
     bool Complete() const { return complete; }
 

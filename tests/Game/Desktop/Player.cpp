@@ -97,7 +97,7 @@ std::uint32_t Player::DesignPixel(const Picture& screen, float x, float y) const
     return screen.At(sx, sy) & 0xFFFFFFu;
 }
 
-double Player::Likeness(const std::string& name, const DesignRect* area)
+double Player::Likeness(const std::string& name, const DesignRect* area, Point shift)
 {
     const Picture& reference = layout.Reference(name);
     if (reference.width != 1024 || reference.height != 768)
@@ -111,7 +111,9 @@ double Player::Likeness(const std::string& name, const DesignRect* area)
     for (float y = a.y; y < a.y + a.height; y += 4.0f)
         for (float x = a.x; x < a.x + a.width; x += 4.0f) {
             ++samples;
-            alike += Near(DesignPixel(screen, x, y), reference.At(static_cast<int>(x), static_cast<int>(y)), 40);
+            alike += Near(DesignPixel(screen, x + shift.x, y + shift.y),
+                          reference.At(std::clamp(static_cast<int>(x), 0, 1023), std::clamp(static_cast<int>(y), 0, 767)),
+                          40);
         }
     return samples ? static_cast<double>(alike) / static_cast<double>(samples) : 0.0;
 }
@@ -119,7 +121,14 @@ double Player::Likeness(const std::string& name, const DesignRect* area)
 bool Player::WaitFor(const std::string& reference, std::chrono::milliseconds limit, double share,
                      const DesignRect* area)
 {
-    return WaitUntil([&] { return Likeness(reference, area) >= share; }, limit);
+    double best = 0.0;
+    if (WaitUntil([&] { return (best = std::max(best, Likeness(reference, area))) >= share; }, limit))
+        return true;
+    // What showed instead, for the person reading the failure.
+    ADD_FAILURE() << "the screen did not come to look like " << reference << " (at best " << best * 100.0
+                  << " % alike); see the picture waiting-for-" << reference;
+    Shot("waiting-for-" + reference);
+    return false;
 }
 
 double Player::Difference(const Picture& a, const Picture& b, const DesignRect& area, int tolerance) const

@@ -32,9 +32,11 @@ public:
     void MoveTo(Point p);
 
     // The share of the design screen (or of `area` of it) that looks as the headless
-    // run's picture `reference` did, 0 to 1.
-    double Likeness(const std::string& reference, const DesignRect* area = nullptr);
-    // Waits until the likeness reaches `share`; false after `limit`.
+    // run's picture `reference` did, 0 to 1; with `shift`, `area` of the reference is
+    // looked for that far away on the screen (the same menu at another spot).
+    double Likeness(const std::string& reference, const DesignRect* area = nullptr, Point shift = {});
+    // Waits until the likeness reaches `share`; after `limit`, fails the test, takes a
+    // picture of what shows instead and returns false.
     bool WaitFor(const std::string& reference, std::chrono::milliseconds limit, double share = 0.9,
                  const DesignRect* area = nullptr);
     // Waits until `done` holds, looking every 100 ms; false after `limit`.

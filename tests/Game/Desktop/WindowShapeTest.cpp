@@ -50,7 +50,7 @@ void AltEnter(Player& p, bool toWindow, bool fits)
 TEST_P(RealWindowShape, KeepsItsShapeAndItsPlace)
 {
     const Screen& screen = GetParam();
-    const Layout& layout = Layout::Shared();
+    const Layout& layout = Layout::Shared(Layout::Reach::Menus);
     ASSERT_TRUE(layout.Complete()) << "the places of the screens could not be measured";
     XDisplay display;
     ASSERT_TRUE(display.Start(screen.width, screen.height, screen.windowManager)) << display.Error();
@@ -65,7 +65,7 @@ TEST_P(RealWindowShape, KeepsItsShapeAndItsPlace)
             p.Click(Point{100.0f, 650.0f}, 700);
             return false;
         },
-        60s))
+        120s))
         << "the main menu did not come";
     // Full screen covers the display: the whole picture is there.
     EXPECT_EQ(p.Client().width, screen.width);

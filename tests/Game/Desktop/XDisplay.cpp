@@ -92,6 +92,8 @@ bool XDisplay::Spawn(const std::vector<std::string>& argv, pid_t& pid)
     envPointers.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    // Nothing of the test's own: not its input, not its output.
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     const int spawned = posix_spawnp(&pid, args[0].c_str(), &actions, nullptr, pointers.data(), envPointers.data());
