@@ -34,14 +34,15 @@ STEPS = [
     (0, "build", "unlock_window_close", "tower_built", "tutorial_build",
      "Click the marked spot and choose a tower to build.", "spot",
      [("spot", 0), ("blockUI", 2), ("pause", 1)], [("spot", -1), ("blockUI", 0)]),
-    # The game stands still while the first tower is built and upgraded, so the next
-    # wave's button is still there for the step after.
+    # The game stands still while the first tower is built and upgraded and until the
+    # next wave is called, so that wave cannot come by itself and take away the button
+    # the wave step asks for. The upgrade is the next tower's picture above the tower.
     (1, "upgrade", "tower_built", "tower_upgraded", "tutorial_upgrade",
-     "Here are %d gold! Click your tower and pick the arrow to upgrade it." % UPGRADE_GIFT, "spot-side",
-     [("spot", 0), ("addMoney", UPGRADE_GIFT)], [("spot", -1), ("pause", 0)]),
+     "Here are %d gold! Click your tower, then the tower above it, to upgrade it." % UPGRADE_GIFT,
+     "spot-side", [("spot", 0), ("addMoney", UPGRADE_GIFT)], [("spot", -1)]),
     (2, "wave", "tower_upgraded", "wave_forced", "tutorial_wave",
      "Call the next wave early with the button below for bonus gold.", (400, 728),
-     [("blockUI", 3)], [("blockUI", 0), ("resetSpell", 1)]),
+     [("blockUI", 3)], [("blockUI", 0), ("resetSpell", 1), ("pause", 0)]),
     (3, "spell", "wave_forced", "spell_casted", "tutorial_spell",
      "Pick a spell below, then click on the enemies to cast it.", FIRST_SPELL,
      [("resetSpell", 1), ("dropChanceOverride", 1)], []),

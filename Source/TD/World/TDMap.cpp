@@ -261,7 +261,9 @@ void TDMap::update(float dt)
     }
 
     advanceEffects(mEffects, sdt);
-    mFloatingLabels->update(sdt);
+    // What a click bought or the tutorial gave rises and fades on a game standing still
+    // too; frozen, those labels would pile up one over the other.
+    mFloatingLabels->update(mSpeed > 0.0f ? sdt : dt);
 
     for (TDTower* tower : mTowers) {
         tower->bonus = TowerBuff();

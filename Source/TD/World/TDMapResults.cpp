@@ -15,6 +15,7 @@
 #include "Source/TD/Shell/LocalStrings.h"
 #include "Source/TD/Shell/PlayerProgress.h"
 #include "Source/TD/Towers/TDTowerDrop.h"
+#include "Source/TD/Tutorial/TDTutorial.h"
 #include "Source/TD/World/TDPlayerStats.h"
 
 #include <string>
@@ -47,9 +48,11 @@ void SettleDrops(TDMap& map)
     DeleteOwnedVector(map.mSpecials);
 }
 
-// The result window reads the game result, so it is made once mGameResult is set.
+// The result window reads the game result, so it is made once mGameResult is set. A
+// tutorial step the player left undone would hang its hint and Skip over the window.
 HUDLevelResultWindow* OpenResultWindow(HUD* hud)
 {
+    TDTutorial::Instance()->clearOverlay();
     auto* window = new HUDLevelResultWindow;
     hud->open(window, HUD::kKeepScreen);
     return window;

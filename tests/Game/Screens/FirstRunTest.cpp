@@ -156,10 +156,19 @@ TDTower* TutorialSteps(GameHarness& h, TDMap* map, int* buildCommand, float* pri
     h.Screenshot("09b-tower-upgraded");
     EXPECT_TRUE(h.StepUntil([&] { return progress->getTutorialStepState(2) == 1; }, 60));
     EXPECT_TRUE(h.StepUntil([&] { return !map->mWaveHint->entries.empty(); }, 60 * 30)) << "no wave hint shows";
+    // The game stands still while the player reads the step, so the wave it asks to
+    // call does not come by itself and take the button away.
+    h.StepSeconds(30.0f);
+    EXPECT_EQ(map->mSpeed, 0.0f);
+    EXPECT_TRUE(map->mWaves->mobs.empty());
+    EXPECT_FALSE(map->mWaveHint->entries.empty()) << "the wave button went before it was called";
+    EXPECT_TRUE(map->mFloatingLabels->mLabels.empty())
+        << "the labels of the gift and the upgrade stood still on the held game, one over the other";
     h.StepSeconds(0.3f);
     h.Screenshot("10-tutorial-wave");
     EXPECT_TRUE(click::WaveHint(h));
     EXPECT_EQ(progress->getTutorialStepState(2), 2);
+    EXPECT_EQ(map->mSpeed, 1.0f) << "the called wave comes";
 
     // The spell on the first unit that walks in.
     EXPECT_TRUE(h.StepUntil([&] { return !map->mWaves->mobs.empty(); }, 60 * 20)) << "no unit came";

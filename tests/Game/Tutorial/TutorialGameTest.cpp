@@ -28,6 +28,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <string>
 #include <vector>
 
 namespace {
@@ -371,6 +372,43 @@ TEST(TutorialGame, AHintThatCutsInHandsTheOverlayBackToTheStepStillActive)
         const std::vector<TDSpot*> open = click::FreeSpots(map);
         ASSERT_GT(open.size(), 1u);
         EXPECT_TRUE(click::OpenSpot(h, open.back()));
+    });
+}
+
+TEST(TutorialGame, TheLevelsResultTakesDownTheHintOfAStepLeftUndone)
+{
+    RunGame("TutorialGame.ResultOverHint", {}, [](GameHarness& h) {
+        ASSERT_EQ(h.Start(), GE_OK);
+        h.Step(2);
+        TDMap* map = Level(h);
+        ASSERT_NE(map, nullptr);
+        TDTutorial* tutorial = TDTutorial::Instance();
+        const struct {
+            const char* name;
+            void (TDMap::*show)();
+            const char* step;
+        } results[] = {{"victory", &TDMap::showVictory, "30"}, {"defeat", &TDMap::showDefeat, "31"}};
+        for (const auto& result : results) {
+            SCOPED_TRACE(result.name);
+            map->mEpisode = map->mLevel = 0;
+            ASSERT_TRUE(map->startLevel());
+            h.Step(2);
+            // A step of its own for each round: the one before stays active.
+            ASSERT_TRUE(tutorial->readScript(std::string(R"(<tutorial><step id=")") + result.step +
+                                             R"(" activate="start" complete="never"><condition/>)"
+                                             R"(<show folder="wave"/></step></tutorial>)"));
+            tutorial->fireEvent(L"start");
+            ASSERT_EQ(tutorial->visible, 1);
+            (map->*result.show)();
+            h.Step(2);
+            // The window's title and buttons are the player's; no hint or Skip over them.
+            EXPECT_EQ(tutorial->visible, 0);
+            EXPECT_EQ(tutorial->skipButtonShown, 0);
+            EXPECT_EQ(tutorial->imageRoot->parent, nullptr);
+            EXPECT_EQ(tutorial->textRoot->parent, nullptr);
+            EXPECT_EQ(tutorial->skipButton->parent, nullptr);
+            h.Screenshot(std::string("result-") + result.name);
+        }
     });
 }
 

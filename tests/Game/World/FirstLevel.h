@@ -1,9 +1,12 @@
 #pragma once
 // The first level started directly through the level object of a harnessed game (the
-// menus are not needed for it), with its unlock message closed as the player does.
+// menus are not needed for it), with its unlock message closed as the player does and
+// the tutorial off: it holds the level still until its first tower is built, and these
+// games watch the level run.
 #include "Core/Render/Math/Random.h"
 #include "Source/TD/Shell/Game.h"
 #include "Source/TD/Shell/GameWindow.h"
+#include "Source/TD/Tutorial/TDTutorial.h"
 #include "Source/TD/World/TDMap.h"
 #include "tests/Support/GameHarness.h"
 
@@ -18,6 +21,7 @@ inline TDMap* StartFirstLevel(GameHarness& h, int screen = 0)
     if (!map)
         return nullptr;
     ResetRandomCounter();
+    TDTutorial::Instance()->disable();
     map->mEpisode = 0;
     map->mLevel = 0;
     EXPECT_TRUE(map->startLevel());
