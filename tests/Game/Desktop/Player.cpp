@@ -83,6 +83,18 @@ void Player::MoveTo(Point p)
     display.MoveTo(x, y, 60);
 }
 
+bool Player::ThroughSplash(double share)
+{
+    return WaitUntil(
+        [&] {
+            if (Likeness("menu") >= share)
+                return true;
+            Click(Point{100.0f, 650.0f}, 700);
+            return false;
+        },
+        std::chrono::seconds(120));
+}
+
 void Player::Click(Point p, int gapMs)
 {
     int x = 0, y = 0;

@@ -20,6 +20,9 @@ public:
 
     // Waits until the game's window shows and takes its place; false after `limit`.
     bool WaitForWindow(std::chrono::seconds limit = std::chrono::seconds(60));
+    // Clicks through the splash slides, where the main menu has no button, until the
+    // main menu shows (`share` of it alike); false after two minutes.
+    bool ThroughSplash(double share);
     // Takes the window's place, size and picture fit again (after a mode switch or a
     // resize); false when the window is gone.
     bool Locate();

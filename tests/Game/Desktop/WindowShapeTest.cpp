@@ -66,14 +66,7 @@ TEST_P(RealWindowShape, KeepsItsShapeAndItsPlace)
     ASSERT_TRUE(game.Start(display.Name()));
     Player p(display, game, layout, std::string("RealWindow.Shape.") + screen.name);
     ASSERT_TRUE(p.WaitForWindow()) << game.Stderr();
-    ASSERT_TRUE(Player::WaitUntil(
-        [&] {
-            if (p.Likeness("menu") >= 0.8)
-                return true;
-            p.Click(Point{100.0f, 650.0f}, 700);
-            return false;
-        },
-        120s))
+    ASSERT_TRUE(p.ThroughSplash(0.8))
         << "the main menu did not come";
     // Full screen covers the display: the whole picture is there.
     EXPECT_EQ(p.Client().width, screen.width);
