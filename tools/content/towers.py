@@ -10,7 +10,7 @@ shell.add_texts([
     ("towerUpgradeInfoRof", "Fire rate +%d%%\\n"),
     ("towerUpgradeInfoIncome", "Income +%d%%\\n"),
     ("convertCristallToMoneyDialogText", "Not enough gold. Pay %d gems for the missing gold?"),
-    ("gemShopDialogTitle", "Not enough gems"),
+    ("gemShopDialogTitle", "More gems?"),
     # The tower menu: a tier step's price, and why an item the player cannot pay for
     # (drawn greyed out) does nothing.
     ("tierStepFree", "Free"),
