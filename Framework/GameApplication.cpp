@@ -397,7 +397,11 @@ GEResultEnum GameApplication::ChooseScreenMode(bool wantWindowed, DisplaySetting
         out.position = app::point{monitor->x, monitor->y};
     }
     out.renderSettings.windowed = useWindow ? 1 : 0;
+    return FitToClient(out);
+}
 
+GEResultEnum GameApplication::FitToClient(DisplaySettings& out)
+{
     const u64 clientW = out.renderSettings.width;
     const u64 clientH = out.renderSettings.height;
     // A zero-sized client has no aspect ratio to reduce.
@@ -491,8 +495,9 @@ GEResultEnum GameApplication::ChooseScreenMode(bool wantWindowed, DisplaySetting
         math::Matrix4::Multiply(m, ortho, &out.renderSettings.projection);
         out.renderSettings.screenScaleX = sx;
         out.renderSettings.screenScaleY = sy;
-        out.renderSettings.screenOffsetX = tx / sx - visibleRect.x;
-        out.renderSettings.screenOffsetY = ty / sy - visibleRect.y;
+        // In device pixels: the renderer takes a clip rectangle's x to x * sx + offset.
+        out.renderSettings.screenOffsetX = tx - visibleRect.x * sx;
+        out.renderSettings.screenOffsetY = ty - visibleRect.y * sy;
         if (drawBars) {
             for (FloatRect& bar : bars) {
                 bar = FloatRect{(bar.x - tx) / sx + visibleRect.x, (bar.y - ty) / sy + visibleRect.y,
@@ -566,11 +571,39 @@ input::point GameApplication::Rotate(const input::point& p, int orientation)
     return input::point{p.y, h - p.x};
 }
 
+GEResultEnum GameApplication::FollowClientSize()
+{
+    RECT client{};
+    if (!window || !render || window->minimized || window->destroyIssued || !GetClientRect(window->hwnd, &client))
+        return GE_OK;
+    const u32 width = static_cast<u32>(std::max<LONG>(client.right - client.left, 0));
+    const u32 height = static_cast<u32>(std::max<LONG>(client.bottom - client.top, 0));
+    // Too small to hold a picture (the fit needs a few pixels each way): left as it is.
+    if (width < 4 || height < 4 || (width == render->GetWidth() && height == render->GetHeight()))
+        return GE_OK;
+    GE_LOG(L"The client area is now %ux%u\n") << width << height;
+    DisplaySettings settings;
+    settings.renderSettings.width = width;
+    settings.renderSettings.height = height;
+    settings.renderSettings.windowed = window->windowed;
+    if (GEResultEnum result = FitToClient(settings))
+        return result;
+    target.reset();
+    if (GEResultEnum result = render->PrepareSwitchScreenMode())
+        return result;
+    if (GEResultEnum result = render->SwitchScreenMode(settings.renderSettings))
+        return result;
+    window->clientSize = app::size{static_cast<i32>(width), static_cast<i32>(height)};
+    return InitDisplay(settings);
+}
+
 GEResultEnum GameApplication::FrameTick(float dt)
 {
     // Once the window has been destroyed (it is closing) there is nothing to draw on.
     if (!render || !frameManager || !window || window->destroyIssued)
         return GE_OK;
+    if (GEResultEnum result = FollowClientSize())
+        return result;
     // A lost (or hidden full-screen) device: nothing is updated or drawn, and what was
     // recorded since the last replay is dropped.
     if (!render->CheckDevice()) {
@@ -590,7 +623,17 @@ GEResultEnum GameApplication::FrameTick(float dt)
         render::Graphics g(render.get(), BuiltinShaders(render.get()));
         result = g.Clear(kClearColor, 0.0f);
         if (result == GE_OK && !target) {
+            // Beside (or above and below) the picture are the bars: nothing the frames
+            // draw may reach them. An off-screen target clips by its own size.
+            if (drawBars) {
+                g.state.scissorEnabled = 1;
+                const float clip[4] = {visibleRect.x, visibleRect.y, visibleRect.width, visibleRect.height};
+                std::copy(clip, clip + 4, g.state.scissorRect);
+                g.dirty = 1;
+            }
             result = frameManager->Draw(&g);
+            g.state.scissorEnabled = 0;
+            g.dirty = 1;
         } else if (result == GE_OK) {
             {
                 render::Graphics targetGraphics(render.get(), BuiltinShaders(render.get()));

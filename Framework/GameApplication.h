@@ -106,7 +106,13 @@ public:
     // The virtual screen in frame coordinates, centred on the design screen.
     void UpdateVirtualRect();
     GEResultEnum ChooseScreenMode(bool wantWindowed, DisplaySettings& out);
+    // The fit of the virtual screen into the client area of out's render settings
+    // (bars, stretch, converter, projection or off-screen target).
+    GEResultEnum FitToClient(DisplaySettings& out);
     GEResultEnum InitDisplay(const DisplaySettings& settings);
+    // The client area was resized from outside (by the window manager or the user):
+    // the back buffer takes its size and the picture its fit, bars and all.
+    GEResultEnum FollowClientSize();
     // Queues the old root for removal (and deletion) and the new one for adding; the
     // frame manager applies both at its next update.
     GEResultEnum SetRootFrame(widget::BaseBoard* frame);

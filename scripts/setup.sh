@@ -14,7 +14,7 @@ game=(
   python3 python3-pil fonts-dejavu-core sox vorbis-tools imagemagick
 )
 tests=(
-  libgtest-dev libgmock-dev libbenchmark-dev xvfb x11-utils
+  libgtest-dev libgmock-dev libbenchmark-dev xvfb x11-utils openbox libxtst-dev
   desktop-file-utils appstream groff-base
   clang-14 libclang-rt-14-dev
 )

@@ -18,6 +18,9 @@ void Win32_TestSetCursorPos(int x, int y);
 void Win32_TestFailKeyboardState(bool fail);
 // Forgets every key and button held in the keyboard state.
 void Win32_TestResetKeyboardState();
+// The first display reports this size, its work area too, as a monitor of that size
+// would (0, 0: its own size again).
+void Win32_TestSetDisplaySize(int width, int height);
 // Windows of this process that are not destroyed.
 int Win32_TestWindowCount();
 // The show state (SW_SHOWMINIMIZED, SW_SHOWNORMAL or SW_HIDE) of a window of this process.

@@ -3,6 +3,7 @@
 #include "Platform/Win32/WinSdl.h"
 #include "Platform/Win32/WinTest.h"
 #include "Platform/Win32/WinUtf8.h"
+#include "Platform/Win32/WinX11.h"
 #include "Platform/Win32/WindowRecord.h"
 #include <SDL.h>
 #include <algorithm>
@@ -242,12 +243,24 @@ bool EnsureVideo()
     return true;
 }
 
+SDL_Rect gTestDisplay{0, 0, 0, 0};
+
+// SDL's bounds of a display (or its usable bounds), the first one's as a test set it.
+int DisplayBounds(int index, SDL_Rect* r, bool usable = false)
+{
+    if (index == 0 && gTestDisplay.w > 0 && gTestDisplay.h > 0) {
+        *r = gTestDisplay;
+        return 0;
+    }
+    return usable ? SDL_GetDisplayUsableBounds(index, r) : SDL_GetDisplayBounds(index, r);
+}
+
 int DisplayCovering(int x, int y, int width, int height)
 {
     const int count = SDL_GetNumVideoDisplays();
     for (int i = 0; i < count; ++i) {
         SDL_Rect r;
-        if (SDL_GetDisplayBounds(i, &r) == 0 && r.x == x && r.y == y && r.w == width && r.h == height)
+        if (DisplayBounds(i, &r) == 0 && r.x == x && r.y == y && r.w == width && r.h == height)
             return i;
     }
     return -1;
@@ -257,6 +270,86 @@ int DisplayCovering(int x, int y, int width, int height)
 bool WantsFullScreen(const HWND__& w)
 {
     return !(w.style & WS_CAPTION) && DisplayCovering(w.x, w.y, w.width, w.height) >= 0;
+}
+
+bool OnX11()
+{
+    const char* driver = SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : nullptr;
+    return driver && std::strcmp(driver, "x11") == 0;
+}
+
+// A live window of ours to ask the X server through, or null.
+SDL_Window* AnySdlWindow()
+{
+    for (const auto& w : State().windows)
+        if (w->live && w->sdl)
+            return w->sdl;
+    return nullptr;
+}
+
+// Asks about the window manager through `window`, or through a hidden probe window of
+// its own when there is none (a plain one: the manager frames it as it would ours);
+// `ask` gets the SDL window.
+template <class Ask>
+auto AskX11(SDL_Window* window, Ask ask)
+{
+    if (window)
+        return ask(window);
+    SDL_Window* probe = SDL_CreateWindow("", 0, 0, 64, 64, SDL_WINDOW_HIDDEN);
+    auto answer = ask(probe);
+    if (probe)
+        SDL_DestroyWindow(probe);
+    return answer;
+}
+
+bool WindowManagerRuns(SDL_Window* window)
+{
+    return OnX11() && AskX11(window ? window : AnySdlWindow(), [](SDL_Window* w) { return X11WindowManagerRuns(w); });
+}
+
+// The last frame the window manager was seen to put around a captioned window.
+FrameExtents gManagerFrame;
+bool gManagerFrameKnown = false;
+
+// The frame around a window of `style`: the outer rectangle of Win32 is the client
+// area and this frame. Only a window manager draws one, and only with a caption.
+FrameExtents FrameForStyle(DWORD style, SDL_Window* window = nullptr)
+{
+    if (!(style & WS_CAPTION) || !OnX11())
+        return FrameExtents{};
+    FrameExtents frame;
+    int top = 0, left = 0, bottom = 0, right = 0;
+    if (window && SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) == 0 &&
+        (top | left | bottom | right) != 0) {
+        frame = FrameExtents{left, top, right, bottom};
+        gManagerFrame = frame;
+        gManagerFrameKnown = true;
+        return frame;
+    }
+    if (!WindowManagerRuns(window))
+        return FrameExtents{};
+    if (gManagerFrameKnown)
+        return gManagerFrame;
+    if (AskX11(nullptr, [&frame](SDL_Window* probe) { return X11RequestFrameExtents(probe, 500, frame); })) {
+        gManagerFrame = frame;
+        gManagerFrameKnown = true;
+    }
+    return frame;
+}
+
+FrameExtents FrameOf(HWND hwnd)
+{
+    return FrameForStyle(hwnd->style, hwnd->sdl);
+}
+
+// Full screen through SDL needs a window manager on X11: without one, nothing
+// resizes the window, and the layer covers the display with a plain borderless window.
+bool SdlFullScreen(SDL_Window* window)
+{
+    // A display size set by a test is not SDL's: SDL would cover its own display.
+    if (gTestDisplay.w > 0)
+        return false;
+    return !OnX11() || WindowManagerRuns(window);
 }
 
 HWND FromSdlId(Uint32 id)
@@ -615,10 +708,13 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
     record->classStyle = windowClass->style;
     record->style = style & ~WS_VISIBLE;
     record->exStyle = exStyle;
-    record->x = x;
-    record->y = y;
-    record->width = std::max(width, 1);
-    record->height = std::max(height, 1);
+    // The outer rectangle holds the window manager's frame; the record keeps the client
+    // area. Before its first showing the manager puts the frame where it is asked to.
+    const FrameExtents frame = FrameForStyle(record->style);
+    record->x = x + frame.left;
+    record->y = y + frame.top;
+    record->width = std::max(width - frame.left - frame.right, 1);
+    record->height = std::max(height - frame.top - frame.bottom, 1);
 
     // The Direct3D 9 stand-in makes an OpenGL 3.3 core context on the window. It keeps
     // depth and stencil apart, attached only while a draw tests depth: a window with
@@ -633,7 +729,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
     if (!(style & WS_CAPTION))
         flags |= SDL_WINDOW_BORDERLESS;
     record->fullScreen = WantsFullScreen(*record);
-    if (record->fullScreen)
+    if (record->fullScreen && SdlFullScreen(AnySdlWindow()))
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     record->sdl = SDL_CreateWindow(Win32_WideToUtf8(record->caption).c_str(), x, y, record->width,
                                    record->height, flags);
@@ -979,28 +1075,43 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int width, int heig
 {
     if (!IsLive(hwnd))
         return FALSE;
-    const bool move = !(flags & SWP_NOMOVE) && (x != hwnd->x || y != hwnd->y);
-    const bool resize = !(flags & SWP_NOSIZE) && (width != hwnd->width || height != hwnd->height);
-    if (move) {
-        hwnd->x = x;
-        hwnd->y = y;
-    }
-    if (resize) {
-        hwnd->width = std::max(width, 1);
-        hwnd->height = std::max(height, 1);
-    }
     if (flags & SWP_FRAMECHANGED)
         SDL_SetWindowBordered(hwnd->sdl, (hwnd->style & WS_CAPTION) ? SDL_TRUE : SDL_FALSE);
+    // x, y, width and height are the outer rectangle, the window manager's frame included.
+    const FrameExtents frame = FrameOf(hwnd);
+    const int clientX = x + frame.left;
+    const int clientY = y + frame.top;
+    const int clientW = std::max(width - frame.left - frame.right, 1);
+    const int clientH = std::max(height - frame.top - frame.bottom, 1);
+    const bool move = !(flags & SWP_NOMOVE) && (clientX != hwnd->x || clientY != hwnd->y);
+    const bool resize = !(flags & SWP_NOSIZE) && (clientW != hwnd->width || clientH != hwnd->height);
+    if (move) {
+        hwnd->x = clientX;
+        hwnd->y = clientY;
+    }
+    if (resize) {
+        hwnd->width = clientW;
+        hwnd->height = clientH;
+    }
     const bool fullScreen = WantsFullScreen(*hwnd);
+    const bool throughSdl = SdlFullScreen(hwnd->sdl);
     if (fullScreen != hwnd->fullScreen) {
-        SDL_SetWindowFullscreen(hwnd->sdl, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        if (throughSdl || !fullScreen)
+            SDL_SetWindowFullscreen(hwnd->sdl, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
         hwnd->fullScreen = fullScreen;
     }
-    if (!fullScreen) {
+    if (!fullScreen || !throughSdl) {
         if (resize)
             SDL_SetWindowSize(hwnd->sdl, hwnd->width, hwnd->height);
-        if (move)
-            SDL_SetWindowPosition(hwnd->sdl, hwnd->x, hwnd->y);
+        if (move) {
+            // SDL places the client area by the frame it knows of (none before the window
+            // manager has framed the window), and the manager then puts its frame at the
+            // rest: asking for the frame's corner plus SDL's frame puts the frame at x, y.
+            int top = 0, left = 0, bottom = 0, right = 0;
+            if (SDL_GetWindowBordersSize(hwnd->sdl, &top, &left, &bottom, &right) != 0)
+                top = left = 0;
+            SDL_SetWindowPosition(hwnd->sdl, x + left, y + top);
+        }
     }
     if (resize && !hwnd->minimized) {
         hwnd->needsPaint = true;
@@ -1034,7 +1145,9 @@ BOOL GetWindowPlacement(HWND hwnd, WINDOWPLACEMENT* placement)
     placement->showCmd = hwnd->minimized ? SW_SHOWMINIMIZED : hwnd->visible ? SW_SHOWNORMAL : SW_HIDE;
     placement->ptMinPosition = POINT{-1, -1};
     placement->ptMaxPosition = POINT{-1, -1};
-    placement->rcNormalPosition = RECT{hwnd->x, hwnd->y, hwnd->x + hwnd->width, hwnd->y + hwnd->height};
+    const FrameExtents frame = FrameOf(hwnd);
+    placement->rcNormalPosition = RECT{hwnd->x - frame.left, hwnd->y - frame.top,
+                                       hwnd->x + hwnd->width + frame.right, hwnd->y + hwnd->height + frame.bottom};
     return TRUE;
 }
 
@@ -1055,9 +1168,16 @@ BOOL GetClientRect(HWND hwnd, RECT* rect)
     return FALSE;
 }
 
-BOOL AdjustWindowRect(RECT* rect, DWORD, BOOL)
+BOOL AdjustWindowRect(RECT* rect, DWORD style, BOOL)
 {
-    return rect ? TRUE : FALSE;
+    if (!rect)
+        return FALSE;
+    const FrameExtents frame = FrameForStyle(style, AnySdlWindow());
+    rect->left -= frame.left;
+    rect->top -= frame.top;
+    rect->right += frame.right;
+    rect->bottom += frame.bottom;
+    return TRUE;
 }
 
 HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint)
@@ -1258,7 +1378,7 @@ BOOL EnumDisplayMonitors(HDC, const RECT*, MONITORENUMPROC callback, LPARAM data
     const int count = SDL_GetNumVideoDisplays();
     for (int i = 0; i < count; ++i) {
         SDL_Rect r;
-        if (SDL_GetDisplayBounds(i, &r) != 0)
+        if (DisplayBounds(i, &r) != 0)
             r = SDL_Rect{0, 0, 0, 0};
         RECT rect{r.x, r.y, r.x + r.w, r.y + r.h};
         auto monitor = reinterpret_cast<HMONITOR>(static_cast<std::uintptr_t>(i + 1));
@@ -1276,9 +1396,9 @@ BOOL GetMonitorInfoA(HMONITOR monitor, MONITORINFO* info)
     if (index < 0 || index >= SDL_GetNumVideoDisplays())
         return FALSE;
     SDL_Rect bounds, usable;
-    if (SDL_GetDisplayBounds(static_cast<int>(index), &bounds) != 0)
+    if (DisplayBounds(static_cast<int>(index), &bounds) != 0)
         return FALSE;
-    if (SDL_GetDisplayUsableBounds(static_cast<int>(index), &usable) != 0)
+    if (DisplayBounds(static_cast<int>(index), &usable, true) != 0)
         usable = bounds;
     info->rcMonitor = RECT{bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
     info->rcWork = RECT{usable.x, usable.y, usable.x + usable.w, usable.y + usable.h};
@@ -1299,6 +1419,11 @@ void Win32_TestSetCursorPos(int x, int y)
     LayerState& s = State();
     s.cursor = POINT{x, y};
     s.cursorOutside = false;
+}
+
+void Win32_TestSetDisplaySize(int width, int height)
+{
+    gTestDisplay = SDL_Rect{0, 0, width, height};
 }
 
 int Win32_TestWindowCount()

@@ -101,6 +101,18 @@ TEST_F(WindowTest, AutoRepeatGivesOneKeyDownAndOneCharacterPerRepeat)
     EXPECT_EQ(recorder.events, (Events{"keydown 97", "char 97", "char 97", "char 97", "keyup 97"}));
 }
 
+// Presses that come faster than the frames' polls: the key goes up and down again
+// between two polls, which alone would see it held throughout.
+TEST_F(WindowTest, EveryPressCountsWhenPressesComeFasterThanThePolls)
+{
+    for (int press = 0; press < 3; ++press) {
+        Send(WM_KEYDOWN, VK_BACK, 0x0E0001);
+        Send(WM_KEYUP, VK_BACK, 0x0E0001 | kUp);
+    }
+    EXPECT_EQ(recorder.events, (Events{"keydown 8", "char 8", "keyup 8", "keydown 8", "char 8", "keyup 8",
+                                       "keydown 8", "char 8", "keyup 8"}));
+}
+
 TEST_F(WindowTest, KeysReachTheListenerWithTheirEngineCodes)
 {
     const struct {

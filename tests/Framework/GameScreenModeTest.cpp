@@ -155,6 +155,12 @@ TEST_P(ScreenModeTest, FitsTheVirtualScreenIntoTheClient)
         EXPECT_NEAR(py, top + usedH, 1e-2);
         EXPECT_FLOAT_EQ(out.renderSettings.screenScaleX, usedW / c.visibleW);
         EXPECT_FLOAT_EQ(out.renderSettings.screenScaleY, usedH / 768.0f);
+        // A clip rectangle in design units (the renderer takes x * scale + offset to
+        // device pixels) lands on the same pixels as the picture.
+        const auto& r = out.renderSettings;
+        EXPECT_NEAR(c.visibleX * r.screenScaleX + r.screenOffsetX, left, 1e-2);
+        EXPECT_NEAR((c.visibleX + c.visibleW) * r.screenScaleX + r.screenOffsetX, left + usedW, 1e-2);
+        EXPECT_NEAR(768.0f * r.screenScaleY + r.screenOffsetY, top + usedH, 1e-2);
     }
 }
 

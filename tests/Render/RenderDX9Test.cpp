@@ -551,6 +551,40 @@ TEST_F(Dx9Fixture, ScreenModeSwitchResizesTheBackBufferAndProjection)
     EXPECT_TRUE(renderer->CheckDevice());
 }
 
+// A clip rectangle in design units lands where the new mode puts the design screen:
+// the back buffer's design-to-device transform is the one of the mode switched to.
+TEST_F(Dx9Fixture, ScissorFollowsTheScreenTransformOfTheNewMode)
+{
+    FillQuads({{0, 0, float(kSize), float(kSize)}});
+    shader->SetTexture(MakeSolidTexture(0xFFFFFFFF));
+    state.scissorEnabled = 1;
+    const float rect[4] = {4, 2, 8, 4};
+    std::memcpy(state.scissorRect, rect, sizeof rect);
+    Begin(kBlue);
+    DrawQuad(0);
+    ASSERT_EQ(End(), GE_OK);
+
+    ASSERT_EQ(renderer->PrepareSwitchScreenMode(), GE_OK);
+    render::RenderInitParam param;
+    param.width = kSize;
+    param.height = kSize;
+    param.windowed = 1;
+    param.useDefaultProjection = 1;
+    param.screenOffsetX = 10.0f;
+    param.screenOffsetY = 3.0f;
+    ASSERT_EQ(renderer->SwitchScreenMode(param), GE_OK);
+    FillQuads({{0, 0, float(kSize), float(kSize)}});
+    Begin(kBlue);
+    DrawQuad(0);
+    ASSERT_EQ(End(), GE_OK);
+    const auto pixels = ReadBackBuffer();
+    for (u32 y = 0; y < 16; ++y)
+        for (u32 x = 0; x < 32; ++x) {
+            const bool inside = x >= 14 && x < 22 && y >= 5 && y < 9;
+            ASSERT_EQ(At(pixels, x, y) & kRgb, inside ? 0xFFFFFFu : 0x0000FFu) << x << "," << y;
+        }
+}
+
 TEST_F(Dx9Fixture, AFailedScreenModeSwitchIsRetriedBeforeDrawing)
 {
     render::TextureDX9* target = MakeRenderTarget(16, 16);

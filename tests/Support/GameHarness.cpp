@@ -11,6 +11,8 @@
 #include "Source/TD/Audio/SoundObserver.h"
 #include "Source/TD/Audio/SoundSystem.h"
 #include "Source/TD/Shell/Game.h"
+#include "tests/Support/PngFile.h"
+#include "tests/Support/SideBarCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +22,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <png.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -93,39 +94,6 @@ void Override(const fs::path& data, const std::string& relative, const std::stri
     std::ofstream(file, std::ios::binary) << text;
 }
 
-bool WritePng(const std::string& path, const std::vector<std::uint32_t>& argb, int width, int height)
-{
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    bool ok = png && info;
-    std::vector<png_byte> row(static_cast<size_t>(width) * 4);
-    if (ok && setjmp(png_jmpbuf(png)) == 0) {
-        png_init_io(png, file);
-        png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                     PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                     PNG_FILTER_TYPE_DEFAULT);
-        png_write_info(png, info);
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                const std::uint32_t p = argb[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
-                row[static_cast<size_t>(x) * 4 + 0] = static_cast<png_byte>(p >> 16);
-                row[static_cast<size_t>(x) * 4 + 1] = static_cast<png_byte>(p >> 8);
-                row[static_cast<size_t>(x) * 4 + 2] = static_cast<png_byte>(p);
-                row[static_cast<size_t>(x) * 4 + 3] = 255; // the window is opaque
-            }
-            png_write_row(png, row.data());
-        }
-        png_write_end(png, nullptr);
-    } else {
-        ok = false;
-    }
-    png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
-    std::fclose(file);
-    return ok;
-}
 
 } // namespace
 
@@ -148,6 +116,7 @@ GameHarness::GameHarness(const std::string& testName, const GameSetup& setup)
     setenv("HOME", (root / "home").c_str(), 1);
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
+    Win32_TestSetDisplaySize(setup.displayWidth, setup.displayHeight);
     WriteContent(setup);
 
     std::string profiles = setup.profiles;
@@ -365,6 +334,10 @@ std::string GameHarness::Screenshot(const std::string& step)
         ADD_FAILURE() << "cannot write " << path;
         return std::string();
     }
+    static const SideBarCheck sideBars(kContent);
+    EXPECT_TRUE(sideBars.Ready()) << "the side panels of the content cannot be read";
+    const std::string drawnInTheBars = sideBars.Check(argb, width, height);
+    EXPECT_TRUE(drawnInTheBars.empty()) << path << ": " << drawnInTheBars;
     return path;
 }
 

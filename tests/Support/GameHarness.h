@@ -23,8 +23,8 @@
 //         });
 //     }
 //
-// Screenshots go to <build>/test-shots/<test>/<step>.png. Sounds played by name and
-// music started are recorded in order.
+// Screenshots go to <build>/test-shots/<test>/<step>.png, each checked for anything
+// drawn in the side bars. Sounds played by name and music started are recorded in order.
 #include "Core/Base/Types.h"
 
 #include <chrono>
@@ -50,6 +50,10 @@ struct GameSetup {
     bool windowed = true;
     // Command-line arguments after "--data_path <folder>" (rarely needed).
     std::vector<std::wstring> extraArgs;
+    // The display's size (0, 0: the offscreen driver's 1024 x 768); 1366 x 768 shows
+    // the picture between side bars in full screen.
+    int displayWidth = 0;
+    int displayHeight = 0;
 };
 
 class GameHarness {
@@ -104,7 +108,8 @@ public:
     std::string LogHtml() const;
 
     // Writes the window's current pixels to <build>/test-shots/<test>/<step>.png and
-    // returns the path (empty on failure).
+    // returns the path (empty on failure); anything but black or the side panels in
+    // the side bars of a wide screen fails the test.
     std::string Screenshot(const std::string& step);
     // The window's pixels as 0xAARRGGBB, top row first.
     bool ReadPixels(std::vector<std::uint32_t>& argb, int& width, int& height) const;

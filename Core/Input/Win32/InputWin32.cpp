@@ -86,6 +86,11 @@ GEResultEnum InputWin32::Update()
 void InputWin32::OnKeyMessage(unsigned virtualKey, unsigned lParam)
 {
     Update();
+    // A key released and pressed again between two polls looks held to the poll; the
+    // message's previous-state bit still tells a new press from an auto-repeat, so a
+    // press that came faster than the frames is not lost.
+    if (virtualKey < 256 && keyState[virtualKey] == KeyHeld && !(lParam & KF_REPEAT_BIT))
+        keyState[virtualKey] = KeyPressed;
     if (virtualKey < 256 && keyState[virtualKey] == KeyPressed)
         listener->OnKeyDown(static_cast<int>(KeyFromVirtual(virtualKey)));
     wchar_t buffer[2] = {};

@@ -402,6 +402,9 @@ GEResultEnum RenderDX9::SwitchScreenMode(const RenderInitParam& param)
     } else {
         projection = param.projection;
     }
+    // The back buffer's state takes the new design-to-device transform: clip
+    // rectangles would otherwise still land where the old mode put the design screen.
+    ResetState();
     GEResultEnum result = FillPresentParameters();
     if (result != GE_OK)
         return result;

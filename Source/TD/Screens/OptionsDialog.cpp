@@ -3,6 +3,7 @@
 #include "Framework/GameApplication.h"
 #include "Framework/GameWindow.h"
 #include "Framework/Layer/TextLayer.h"
+#include "Framework/ScreenModeSignal.h"
 #include "Platform/Bass/Bass.h"
 #include "Source/TD/Audio/Sound.h"
 #include "Source/TD/Audio/SoundSystem.h"
@@ -38,6 +39,15 @@ TDMap* Map()
 OptionsDialog::OptionsDialog()
 {
     name = "Options";
+    // A mode switched while the dialog is open (Alt+Enter) shows on its switches.
+    static int serial = 0;
+    screenModeListener = ++serial;
+    framework::ScreenModeSignal::Instance().Connect(screenModeListener, [this](bool) { ShowScreenMode(); });
+}
+
+OptionsDialog::~OptionsDialog()
+{
+    framework::ScreenModeSignal::Instance().Disconnect(screenModeListener);
 }
 
 PlayerProgress* OptionsDialog::Progress()

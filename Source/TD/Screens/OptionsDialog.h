@@ -17,6 +17,7 @@ public:
     static constexpr float kVolumeStep = 0.25f;
 
     OptionsDialog();
+    ~OptionsDialog() override;
 
     GEResultEnum Init() override;
     GEResultEnum OnButtonClick(widget::Button* button) override;
@@ -43,4 +44,6 @@ private:
     // A volume step of the -/+ buttons, offered to the slider's listener.
     GEResultEnum StepVolume(SorvanSlider* slider, float current, float delta);
     static PlayerProgress* Progress();
+
+    int screenModeListener = 0;
 };

@@ -260,9 +260,15 @@ void Game::drawSidePanels(render::Graphics& g)
 {
     if (!mLeftSide || mLeftSide->GetHeight() <= 0)
         return;
+    // The panels stand in the bars beside the picture, which clips everything else.
+    const u8 clipped = g.state.scissorEnabled;
+    g.state.scissorEnabled = 0;
+    g.dirty = 1;
     const float scale = virtualRect.height / static_cast<float>(mLeftSide->GetHeight());
     drawSide(g, mLeftSide, 1.0f, 0.0f, 1, scale);
     drawSide(g, mRightSide, 1023.0f, 0.0f, 0, scale);
+    g.state.scissorEnabled = clipped;
+    g.dirty = 1;
 }
 
 void Game::drawLoadingScreen()

@@ -263,10 +263,21 @@ void PlayToVictory(GameHarness& h, TDMap* map, TDTower* first, int buildCommand,
     EXPECT_GT(lives, 12) << "won with half the lives or more";
 }
 
-TEST(FirstRun, FromTheSplashToTheSecondLevelByClicksAndKeys)
+// The whole first run, in a 1024 x 768 window or at a 1366 x 768 full screen with
+// side bars (where every screenshot shows whether anything is drawn in the bars).
+class FirstRun : public ::testing::TestWithParam<bool> {};
+
+TEST_P(FirstRun, FromTheSplashToTheSecondLevelByClicksAndKeys)
 {
+    const bool wide = GetParam();
+    GameSetup setup;
+    if (wide) {
+        setup.windowed = false;
+        setup.displayWidth = 1366;
+        setup.displayHeight = 768;
+    }
     RunGame(
-        "FirstRun.ToTheSecondLevel", {},
+        wide ? "FirstRun.ToTheSecondLevelWide" : "FirstRun.ToTheSecondLevel", setup,
         [](GameHarness& h) {
             MenusToTheFirstLevel(h);
             if (testing::Test::HasFatalFailure())
@@ -362,5 +373,8 @@ TEST(FirstRun, FromTheSplashToTheSecondLevelByClicksAndKeys)
         },
         600);
 }
+
+INSTANTIATE_TEST_SUITE_P(Screens, FirstRun, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Wide1366x768FullScreen" : "Window1024x768"; });
 
 } // namespace

@@ -3,11 +3,15 @@
 // screen (create, limit, select, rename, delete), the options dialog (volumes saved,
 // full screen and back) and "Quit" ending the program with the profiles saved.
 // Every screen and dialog leaves a screenshot under test-shots.
+#include "Core/Render/DX9/RenderDX9.h"
 #include "Framework/GameWindow.h"
 #include "Framework/Widget/FrameManager.h"
+#include "Platform/Win32/WinTest.h"
 #include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Screens/HUDMainMenu.h"
 #include "Source/TD/Screens/HUDModalInput.h"
+#include "Source/TD/Screens/OptionsDialog.h"
+#include "Source/TD/Screens/SorvanSwitchButton.h"
 #include "Source/TD/Screens/TMessageBox.h"
 #include "Source/TD/Shell/Game.h"
 #include "Source/TD/Shell/GameWindow.h"
@@ -79,6 +83,15 @@ TEST(MenusPlay, FirstRunSplashMenuAndNameEntry)
         h.Screenshot("name-entry-default");
         Erase(h, 10);
         h.Screenshot("name-entry-empty");
+        // Quick presses, all of them waiting before the next frame is run: each one counts.
+        click::Type(h, L"Abcdefghijklmnop");
+        for (int i = 0; i < 13; ++i) {
+            h.KeyDown(kBackspace);
+            h.KeyUp(kBackspace);
+        }
+        h.Step(60);
+        EXPECT_EQ(h.game()->mGameWindow->mMap->mPendingProfileName, L"Abc");
+        Erase(h, 3);
         click::Type(h, L"Mira 7!");
         h.Step(2);
         h.Screenshot("name-entry-typed");
@@ -119,6 +132,46 @@ TEST(MenusPlay, ADamagedProfileFileIsReportedOnceByTheMenu)
         ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 7; }, 60));
         h.Step(5);
         EXPECT_EQ(shownBoxes(), 0);
+    });
+}
+
+// The window made square from outside (a window manager, the user): the picture keeps
+// its shape between black bars above and below, and a click where a button is drawn
+// now reaches it.
+TEST(MenusPlay, AResizedWindowKeepsThePictureShapeAndTheClicksFollowIt)
+{
+    RunGame("MenusPlay.ResizedWindow", {}, [](GameHarness& h) {
+        ToMainMenu(h);
+        Game* game = h.game();
+        ASSERT_TRUE(SetWindowPos(game->window->hwnd, nullptr, 0, 0, 800, 800, SWP_NOMOVE | SWP_NOZORDER));
+        h.Step(3);
+        EXPECT_EQ(game->render->GetWidth(), 800u);
+        EXPECT_EQ(game->render->GetHeight(), 800u);
+        h.Screenshot("square-window");
+        std::vector<std::uint32_t> argb;
+        int width = 0, height = 0;
+        ASSERT_TRUE(h.ReadPixels(argb, width, height));
+        ASSERT_EQ(width, 800);
+        ASSERT_EQ(height, 800);
+        // 1024 x 768 shrinks to 800 x 600: a bar of 100 rows above and below.
+        const auto row = [&](int y) {
+            int lit = 0;
+            for (int x = 0; x < width; ++x)
+                lit += (argb[static_cast<size_t>(y) * width + x] & 0xFFFFFF) != 0;
+            return lit;
+        };
+        for (int y : {0, 50, 99, 700, 750, 799})
+            EXPECT_EQ(row(y), 0) << "row " << y;
+        for (int y : {100, 400, 699})
+            EXPECT_GT(row(y), 0) << "row " << y;
+
+        // The profile band's centre (512, 748) is drawn at (400, 684) now.
+        h.MouseMove(0, 0);
+        h.Step(1);
+        Win32_TestPostMessage(game->window->hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(400, 684), 0);
+        h.Step(2);
+        Win32_TestPostMessage(game->window->hwnd, WM_LBUTTONUP, 0, MAKELPARAM(400, 684), 0);
+        EXPECT_TRUE(h.StepUntil([&] { return h.Screen() == 13; }, 30)) << "the profiles did not open";
     });
 }
 
@@ -261,6 +314,25 @@ TEST(MenusPlay, ProfilesOptionsAndQuit)
             h.StepSeconds(0.5f);
             h.Screenshot("options-window-again");
             EXPECT_EQ(h.game()->window->windowed, 1);
+            // Alt+Enter while the dialog is open: its switches show the mode switched to.
+            OptionsDialog* options = nullptr;
+            for (const widget::FrameEntry& entry : h.game()->frameManager->stack)
+                if (auto* dialog = dynamic_cast<OptionsDialog*>(entry.frame))
+                    options = dialog;
+            ASSERT_NE(options, nullptr);
+            for (const u8 windowed : {0, 1}) {
+                h.KeyDown(VK_MENU);
+                h.KeyDown(VK_RETURN);
+                h.StepSeconds(0.5f);
+                h.KeyUp(VK_RETURN);
+                h.KeyUp(VK_MENU);
+                h.Step(2);
+                ASSERT_EQ(h.game()->window->windowed, windowed);
+                EXPECT_EQ(options->windowSwitch->selected, windowed == 1);
+                EXPECT_EQ(options->fullScreenSwitch->selected, windowed == 0);
+                if (!windowed)
+                    h.Screenshot("options-after-alt-enter");
+            }
             Click(h, kOptionsOk);
             h.StepSeconds(0.3f);
             h.Screenshot("main-menu-after-options");
