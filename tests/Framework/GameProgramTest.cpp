@@ -1,6 +1,8 @@
 // The program itself, run as a separate process on the headless display: it opens its
 // window and runs frames until the window is closed, and it ends cleanly when it
 // cannot start.
+#include "tests/Support/GameProcess.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -117,6 +119,22 @@ protected:
 
     fs::path UserFolder() const { return root / "data" / "Brenwick" / "ZavavEdovari"; }
 
+    // "--data_path" and a content folder of the build's generated content: a game
+    // without content ends its start at once.
+    std::vector<std::string> WithContent()
+    {
+        if (!fs::exists(root / "content"))
+            MakeContent(root / "content");
+        return {"--data_path", (root / "content").string()};
+    }
+
+    // Signals the running program; never pid -1, which would reach every process.
+    void Signal(int signal)
+    {
+        ASSERT_GT(pid, 0) << "the program has already ended: " << Stderr();
+        ASSERT_EQ(kill(pid, signal), 0);
+    }
+
     std::string Log() const
     {
         std::ifstream in(UserFolder() / "log.html", std::ios::binary);
@@ -143,8 +161,7 @@ protected:
 
 TEST_F(ProgramRun, RunsItsFrameLoopUntilTheWindowIsClosed)
 {
-    // No arguments at all: the working folder is the executable's.
-    Start({});
+    Start(WithContent());
     const auto end = std::chrono::steady_clock::now() + 60s;
     while (!fs::exists(UserFolder() / "log.html") && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(20ms);
@@ -152,7 +169,7 @@ TEST_F(ProgramRun, RunsItsFrameLoopUntilTheWindowIsClosed)
     // It keeps running: the window is open and frames go on.
     EXPECT_EQ(WaitExit(1500ms), -1) << Stderr();
     // SIGTERM arrives as a quit request, which closes the window.
-    ASSERT_EQ(kill(pid, SIGTERM), 0);
+    Signal(SIGTERM);
     EXPECT_EQ(WaitExit(60s), 0) << Stderr();
     EXPECT_NE(Stderr().find("Max texture Width"), std::string::npos) << Stderr();
 }
@@ -220,13 +237,13 @@ TEST_F(ProgramRun, OnAnXDisplayEndsWhenTheServerGoesOrSigtermComes)
         SCOPED_TRACE(serverGoes ? "the server ends" : "SIGTERM");
         XServer server;
         ASSERT_TRUE(server.Start()) << "Xvfb (scripts/setup.sh installs it) did not start";
-        Start({}, "x11", {"DISPLAY=" + server.display});
+        Start(WithContent(), "x11", {"DISPLAY=" + server.display});
         ASSERT_TRUE(WaitForRenderer()) << Stderr();
         EXPECT_EQ(WaitExit(500ms), -1) << Stderr();
         if (serverGoes)
             server.End();
         else
-            ASSERT_EQ(kill(pid, SIGTERM), 0);
+            Signal(SIGTERM);
         EXPECT_EQ(WaitExit(10s), serverGoes ? 1 : 0) << Stderr();
         if (pid > 0) {
             kill(pid, SIGKILL);
@@ -242,7 +259,7 @@ TEST_F(ProgramRun, OnAnXDisplayEndsWhenTheServerGoesOrSigtermComes)
 
 TEST_F(ProgramRun, ASecondCopyStepsAsideForTheFirst)
 {
-    Start({});
+    Start(WithContent());
     const auto end = std::chrono::steady_clock::now() + 60s;
     while (!fs::exists(UserFolder() / "log.html") && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(20ms);
@@ -255,7 +272,7 @@ TEST_F(ProgramRun, ASecondCopyStepsAsideForTheFirst)
     const std::string firstLog = Log();
     ASSERT_NE(firstLog.find("Max texture Width"), std::string::npos);
 
-    Start({});
+    Start(WithContent());
     // The second copy ends at once, successfully, without starting a renderer, and
     // leaves the first copy's log as it was.
     EXPECT_EQ(WaitExit(60s), 0);
@@ -264,7 +281,7 @@ TEST_F(ProgramRun, ASecondCopyStepsAsideForTheFirst)
 
     pid = first;
     EXPECT_EQ(WaitExit(500ms), -1);
-    ASSERT_EQ(kill(pid, SIGTERM), 0);
+    Signal(SIGTERM);
     EXPECT_EQ(WaitExit(60s), 0);
 }
 
@@ -288,7 +305,7 @@ TEST_F(ProgramRun, PackShowsItsScreenUntilTheWindowIsClosed)
     while (Stderr().find("Max texture Width") == std::string::npos && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(20ms);
     EXPECT_EQ(WaitExit(1000ms), -1) << Stderr();
-    ASSERT_EQ(kill(pid, SIGTERM), 0);
+    Signal(SIGTERM);
     EXPECT_EQ(WaitExit(60s), 0) << Stderr();
 }
 

@@ -13,7 +13,7 @@
 #include "tests/File/FileTestSupport.h"
 #include "tests/Support/ClickPlayer.h"
 #include "tests/Support/GameHarness.h"
-#include "tests/Support/ProgramRun.h"
+#include "tests/Support/GameProcess.h"
 
 #include <filesystem>
 #include <fstream>
@@ -514,7 +514,7 @@ TEST(ParticularDamageProgram, ContentWithoutFontsEndsTheProgramWithStatusOne)
         files.emplace_back(std::string("td/data/fonts/") + font + ".fnt", "no font");
     MakeContent(root / "content", files);
     {
-        ProgramRun run(root, root / "content");
+        GameProcess run(root, root / "content");
         ASSERT_TRUE(run.Started());
         ASSERT_TRUE(run.Wait(90)) << "the program did not end";
         EXPECT_EQ(run.ExitStatus(), 1);

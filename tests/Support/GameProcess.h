@@ -67,9 +67,9 @@ inline void MakeContent(const std::filesystem::path& folder,
     }
 }
 
-class ProgramRun {
+class GameProcess {
 public:
-    ProgramRun(const std::filesystem::path& root, const std::filesystem::path& data)
+    GameProcess(const std::filesystem::path& root, const std::filesystem::path& data)
         : root(root), errors(root / "stderr.txt")
     {
         std::filesystem::create_directories(root / "home");
@@ -95,15 +95,15 @@ public:
             pid = 0;
         posix_spawn_file_actions_destroy(&actions);
     }
-    ~ProgramRun()
+    ~GameProcess()
     {
         if (pid > 0 && !ended) {
             kill(pid, SIGKILL);
             waitpid(pid, &status, 0);
         }
     }
-    ProgramRun(const ProgramRun&) = delete;
-    ProgramRun& operator=(const ProgramRun&) = delete;
+    GameProcess(const GameProcess&) = delete;
+    GameProcess& operator=(const GameProcess&) = delete;
 
     bool Started() const { return pid > 0; }
     // Waits until the program has ended, at most `seconds`; true when it has.
