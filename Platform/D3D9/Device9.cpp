@@ -207,6 +207,8 @@ Device9::~Device9()
             program->Destroy(gl_);
         programs_.clear();
         if (glLoaded_) {
+            for (GLsync fence : framesInFlight_)
+                gl_.DeleteSync(fence);
             DestroyBackBuffer();
             gl_.DeleteSamplers(static_cast<GLsizei>(kMaxStages), samplers_);
             gl_.DeleteVertexArrays(1, &vertexArray_);
@@ -333,6 +335,22 @@ void Device9::WaitForRefresh()
     else if (now < nextRefresh_)
         std::this_thread::sleep_until(nextRefresh_);
     nextRefresh_ += refreshPeriod_;
+}
+
+void Device9::LimitFramesInFlight()
+{
+    constexpr size_t kMaxFramesInFlight = 2;
+    constexpr GLuint64 kWaitNs = 1000000000;
+    if (GLsync fence = gl_.FenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0))
+        framesInFlight_.push_back(fence);
+    while (framesInFlight_.size() > kMaxFramesInFlight) {
+        GLsync oldest = framesInFlight_.front();
+        framesInFlight_.pop_front();
+        // A timeout only means the frame is still being drawn; a failure ends the wait.
+        while (gl_.ClientWaitSync(oldest, GL_SYNC_FLUSH_COMMANDS_BIT, kWaitNs) == GL_TIMEOUT_EXPIRED) {
+        }
+        gl_.DeleteSync(oldest);
+    }
 }
 
 void Device9::QueryWindowFramebuffer()
@@ -735,6 +753,7 @@ HRESULT Device9::Present(const RECT*, const RECT*, HWND, const void*)
     if (!inWindow_)
         CopyBackBufferToWindow();
     SDL_GL_SwapWindow(window_);
+    LimitFramesInFlight();
     if (paced_)
         WaitForRefresh();
     // The next frame may find the window of another size.

@@ -24,6 +24,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <deque>
 #include <map>
 #include <memory>
 #include <string>
@@ -204,6 +205,9 @@ private:
     // out where the display gives no sync or swaps return at once.
     void ChooseSwapInterval(UINT interval);
     void WaitForRefresh();
+    // Direct3D 9 bounds its frame latency: a present waits until the frame two presents
+    // back is done, so a driver that queues frames (llvmpipe) never holds more than two.
+    void LimitFramesInFlight();
 
     std::atomic<ULONG> refs_{1};
     Direct3D9* d3d_;
@@ -237,6 +241,8 @@ private:
     bool paced_ = false; // Present waits for the display's next refresh
     std::chrono::steady_clock::duration refreshPeriod_{};
     std::chrono::steady_clock::time_point nextRefresh_{};
+    // One fence per presented frame still in flight, oldest first.
+    std::deque<GLsync> framesInFlight_;
 
     // Vertex formats decoded once, and one vertex array per format and stream: its
     // attribute pointers are set when it is made, never again.

@@ -31,6 +31,9 @@ namespace d3d9 {
     X(PFNGLREADPIXELSPROC, ReadPixels)                                                                       \
     X(PFNGLREADBUFFERPROC, ReadBuffer)                                                                       \
     X(PFNGLFINISHPROC, Finish)                                                                               \
+    X(PFNGLFENCESYNCPROC, FenceSync)                                                                         \
+    X(PFNGLCLIENTWAITSYNCPROC, ClientWaitSync)                                                               \
+    X(PFNGLDELETESYNCPROC, DeleteSync)                                                                       \
     X(PFNGLGENTEXTURESPROC, GenTextures)                                                                     \
     X(PFNGLDELETETEXTURESPROC, DeleteTextures)                                                               \
     X(PFNGLBINDTEXTUREPROC, BindTexture)                                                                     \
