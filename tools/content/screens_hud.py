@@ -33,6 +33,9 @@ shell.add_texts([
     # spell buttons and the tutorial's skip question
     ("convertCristallToMoneyDialogTitle", "Need gems"),
     ("gemShopDialogText", "Get more gems in the gem shop?"),
+    # the buy-health offer when the last life is lost; %s is the store's price
+    ("buyHealthDialogTitle", "Out of lives"),
+    ("buyHealthDialogText", "Buy full health for %s and play on?"),
     ("tutorial_skip_caption", "Tutorial"),
     ("tutorial_skip_message", "Skip the tutorial and play on without hints?"),
 ])

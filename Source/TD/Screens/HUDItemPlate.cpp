@@ -118,7 +118,7 @@ HUDItemPlate::HUDItemPlate(file::ImageContainer* document, const UpgradeDef& upg
     for (int n = 1; n <= starCount(steps); ++n) {
         layer::ImageLayer* star =
             PictureAt(document, L"item_plate/stars/star_0" + std::to_wstring(n), px, py);
-        star->visible = singleStep ? level != -1 : n - 1 <= level;
+        star->visible = singleStep ? level >= 0 : n - 1 <= level;
         stars.push_back(star);
         plateImage->AddChild(star);
     }
@@ -174,7 +174,7 @@ void HUDItemPlate::refresh()
     const UpgradeDef* upgrade = FindUpgrade(map, upgradeId);
     for (size_t n = 0; n < stars.size(); ++n)
         stars[n]->visible = singleStep ? level >= 0 : static_cast<int>(n) <= level;
-    const int next = level == -1 ? 0 : level + 1;
+    const int next = level < 0 ? 0 : level + 1; // -2: an id the profile does not list
     const std::wstring id = std::to_wstring(upgradeId);
     if (!upgrade || next >= static_cast<int>(upgrade->steps.size())) {
         complete = 1;
@@ -234,7 +234,7 @@ void HUDItemPlate::buy()
     const UpgradeDef* upgrade = FindUpgrade(map, upgradeId);
     if (progress && upgrade && map->mStats) {
         const int level = progress->getUpgradeLevel(upgradeId);
-        const int next = level == -1 ? 0 : level + 1;
+        const int next = level < 0 ? 0 : level + 1; // -2: an id the profile does not list
         if (next < static_cast<int>(upgrade->steps.size())) {
             const int cost = upgrade->steps[static_cast<size_t>(next)].costGems;
             if (map->mStats->mGems < cost) {

@@ -329,8 +329,8 @@ int PlayerProgress::getUpgradeLevel(int id)
          e = e->NextSiblingElement("upgrade"))
         if (ReadIntAttribute(e, "id") == id)
             return upgradeCache[id] = ReadIntAttribute(e, "level");
-    // Not listed: not bought, the same answer as every later read from the cache.
-    return -1;
+    // Not listed: -2 this once; the cache answers -1, not bought, from now on.
+    return -2;
 }
 
 void PlayerProgress::setUpgradeLevel(int id, int level)

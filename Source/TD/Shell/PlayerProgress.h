@@ -74,7 +74,8 @@ public:
     int getGems();
     void addGems(int delta);
     void setGems(int amount);
-    // The bought level, -1 when not bought (also for an id the profile does not list).
+    // The bought level, -1 when not bought; the first read of an id the profile does
+    // not list answers -2, later reads -1. Every negative level means not bought.
     int getUpgradeLevel(int id);
     void setUpgradeLevel(int id, int level);
 

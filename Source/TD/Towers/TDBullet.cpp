@@ -110,10 +110,8 @@ void TDBullet::update(float dt)
     clock += dt;
     if (animation)
         animation->advance(dt);
-    // A unit that died while the shot flew is no target any more: the shot goes on as
-    // if it had gone.
-    if (target && (target->mState == TDMob::Dying || target->mState == TDMob::FadingOut || target->mHealth <= 0.0f))
-        target = nullptr;
+    // The target stays until the unit leaves the world (the list forgets it then): a
+    // shot at a unit that died meanwhile flies on to it and strikes nothing.
     // A shot needs its tier and ammunition to fly; the tower refuses to fire without
     // them, so this only meets a sheet reloaded under it.
     if (!prototype || !ammoRecord || !tower) {
@@ -142,7 +140,9 @@ void TDBullet::update(float dt)
             position = arcEnd;
             clock = 0.0f;
             state = 4;
-            // The shell bursts where it lands, not where its target stood at launch.
+            // The shell bursts where it lands. Flying on from there toward the point its
+            // target stood at launch, as a straight shot, it would pass that point only
+            // when the target had stood still, and vanish unexploded otherwise.
             aimPoint = arcEnd;
         } else {
             const float t = clock;
@@ -184,12 +184,13 @@ void TDBullet::update(float dt)
         position.x += direction.x * dt * speed;
         position.y += direction.y * dt * speed;
         angle = BulletAngle(direction.x, direction.y);
+    } else if (lobbed && state == 4) {
+        // Where it landed, also just past the range that its target walked out of.
+        explode(*ammoRecord);
+        return;
     } else {
-        const bool landed = lobbed && state == 4;
-        if (!landed) {
-            position.x += direction.x * dt * speed;
-            position.y += direction.y * dt * speed;
-        }
+        position.x += direction.x * dt * speed;
+        position.y += direction.y * dt * speed;
         if (Distance(tower->x, tower->y, position.x, position.y) > tower->effectiveRadius()) {
             alive = 0;
             return;

@@ -455,14 +455,6 @@ bool TDTower::fire()
     k2::SoundTags::Instance()->play(L"tower" + std::to_wstring(tier->id) + L"shot");
     if (!map || !map->mBullets)
         return false;
-    const UnitPrototype* ammo = map->mPrototypes ? map->mPrototypes->find(tier->ammoid) : nullptr;
-    if (!ammo) {
-        // A sheet error: the shot would carry no ammunition. Said once per tower.
-        if (!warnedAmmo)
-            GE_LOG(L"Tower %d does not fire: its ammoid %d names no prototype.\n") << tier->id << tier->ammoid;
-        warnedAmmo = true;
-        return false;
-    }
     if (tier->speed == -1.0f && tier->teleportEnemy) {
         // The teleport shot: a beam from the sprite's fire point, and the hit at once.
         if (liveBeam() || target->mState == TDMob::Effect)
@@ -480,6 +472,15 @@ bool TDTower::fire()
         TDBullet strike(this, target);
         strike.world = map->effectWorld();
         target->takeBulletHit(&strike, true);
+        return false;
+    }
+    // The teleport needs no ammunition; every other shot carries it.
+    const UnitPrototype* ammo = map->mPrototypes ? map->mPrototypes->find(tier->ammoid) : nullptr;
+    if (!ammo) {
+        // A sheet error: the shot would carry no ammunition. Said once per tower.
+        if (!warnedAmmo)
+            GE_LOG(L"Tower %d does not fire: its ammoid %d names no prototype.\n") << tier->id << tier->ammoid;
+        warnedAmmo = true;
         return false;
     }
     map->mBullets->add(new TDBullet(this, target));

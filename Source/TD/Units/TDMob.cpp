@@ -3,9 +3,11 @@
 #include "Core/Base/Log.h"
 #include "Core/Base/StringEncoding.h"
 #include "Core/Render/Graphics.h"
+#include "Core/Render/Image.h"
 #include "Core/Render/Math/Random.h"
 #include "Core/Render/ParticleEmitter.h"
 #include "Source/TD/Audio/SoundTags.h"
+#include "Source/TD/Hud/HUDDocument.h"
 #include "Source/TD/Shell/FeatureConfig.h"
 #include "Source/TD/Towers/TDTower.h"
 #include "Source/TD/Units/TDModifier.h"
@@ -62,6 +64,33 @@ float AnimationLength(const UnitPrototype& prototype, size_t count)
     return prototype.fps > 0.0f ? static_cast<float>(count) / prototype.fps : 0.0f;
 }
 
+// The shadow image of a unit of prototype `id`, or null: ground units have one when
+// "shadow_mob_ground" is on, some flying kinds when "shadow_mob_air" is.
+const wchar_t* ShadowName(int id, bool air)
+{
+    static const bool ground = FeatureConfig::instance()->getBool("shadow_mob_ground", "is_active");
+    static const bool flying = FeatureConfig::instance()->getBool("shadow_mob_air", "is_active");
+    constexpr const wchar_t* kDragon = L"td/data/ui_parts/shadows/dragon_shadow";
+    constexpr const wchar_t* kWywern = L"td/data/ui_parts/shadows/wywern_shadow";
+    if (!air)
+        return ground ? kDragon : nullptr;
+    if (!flying)
+        return nullptr;
+    switch (id) {
+    case 3:
+    case 30:
+    case 31:
+    case 38:
+        return kWywern;
+    case 10:
+    case 32:
+    case 33:
+        return kDragon;
+    default:
+        return nullptr;
+    }
+}
+
 void PlayUnitSound(const wchar_t* pattern, int id)
 {
     wchar_t name[64];
@@ -81,6 +110,8 @@ TDMob::TDMob(TDWaveEnemy* entry, const PrototypeStore* store)
     mHealth = prototype->health * gDifficulty;
     if (prototype->sprite)
         prototype->sprite->extent(&mFrameW, &mFrameH);
+    if (const wchar_t* shadow = ShadowName(mPrototypeId, prototype->air))
+        mShadow = LoadImageHandle(GameRenderer(), shadow, nullptr);
 }
 
 TDMob::~TDMob()
@@ -98,13 +129,15 @@ void TDMob::updateUpper(const std::vector<TDPoint*>& points)
         mUpper = point->params.number("upper");
 }
 
-void TDMob::removeEffectsOf(const void* owner)
+size_t TDMob::removeEffectsOf(const void* owner)
 {
     auto keep = std::stable_partition(mModifiers.begin(), mModifiers.end(),
                                       [owner](const TDModifier* m) { return m->mOwner != owner; });
+    const size_t removed = static_cast<size_t>(mModifiers.end() - keep);
     for (auto it = keep; it != mModifiers.end(); ++it)
         delete *it;
     mModifiers.erase(keep, mModifiers.end());
+    return removed;
 }
 
 void TDMob::damage(float amount)
@@ -550,15 +583,12 @@ void TDMob::drawBody(render::Graphics*, TDMap& map)
     if (!mCurrentFrame || !mCurrentFrame->mImage)
         return;
     const TDFrameEntry& frame = *mCurrentFrame;
-    // The sprite set stands centred on the unit's point, its feet there; a mirrored
-    // frame turns about its own centre.
-    const float f = mFacingLeft ? -1.0f : 1.0f;
+    const MobRect placed = bodyRect(frame);
     auto* body = new TDFrameEntry(frame);
+    // The draw list centres the image on its transform's origin and mirrors it by the
+    // entry's flag, about its own centre.
     body->mTransform.Reset();
-    body->mTransform.Translate(-frame.mWidth * 0.5f, -frame.mHeight * 0.5f);
-    body->mTransform.Scale(f, 1.0f);
-    body->mTransform.Translate(mDrawX + mDeathOffsetX + (frame.mX + frame.mWidth * 0.5f - mFrameW * 0.5f) * f,
-                               mDrawY + mDeathOffsetY + frame.mY + frame.mHeight * 0.5f - mFrameH);
+    body->mTransform.Translate(placed.x + placed.width * 0.5f, placed.y + placed.height * 0.5f);
     const u32 fill = prototype->fillColor;
     body->mColor2 = math::Point4{((fill >> 16) & 0xFF) / 255.0f, ((fill >> 8) & 0xFF) / 255.0f,
                                  (fill & 0xFF) / 255.0f, ((fill >> 24) & 0xFF) / 255.0f};
@@ -566,15 +596,69 @@ void TDMob::drawBody(render::Graphics*, TDMap& map)
     body->mMirrored = mFacingLeft != 0;
     body->mDepth = mDrawY;
     body->mQueued = false;
-    (mUpper != 0.0f ? map.mUpperUnits : map.mGroundUnits).push_back(body);
+    const bool upper = mUpper != 0.0f;
+    if (mShadow && mShadow->GetWidth() > 0) {
+        // On the ground under the unit's point, as wide as its frame; a falling flyer
+        // leaves it where it was.
+        auto* shadow = new TDFrameEntry;
+        shadow->mImage = mShadow;
+        const float scale = frame.mWidth / static_cast<float>(mShadow->GetWidth());
+        shadow->mTransform.Scale(scale, scale);
+        shadow->mTransform.Translate(mDrawX, mDrawY);
+        shadow->mColor = body->mColor;
+        shadow->mMirrored = body->mMirrored;
+        shadow->mDepth = mDrawY;
+        (upper ? map.mUpperShadows : map.mGroundShadows).push_back(shadow);
+    }
+    (upper ? map.mUpperUnits : map.mGroundUnits).push_back(body);
+}
+
+MobRect TDMob::bodyRect(const TDFrameEntry& frame) const
+{
+    // The sprite set stands centred on the unit's point, its feet there; a mirrored
+    // frame turns about its own centre.
+    const float f = mFacingLeft ? -1.0f : 1.0f;
+    MobRect rect;
+    rect.width = frame.mWidth;
+    rect.height = frame.mHeight;
+    rect.x = mDrawX + mDeathOffsetX + (frame.mX + frame.mWidth * 0.5f - mFrameW * 0.5f) * f - frame.mWidth * 0.5f;
+    rect.y = mDrawY + mDeathOffsetY + frame.mY - mFrameH;
+    return rect;
+}
+
+void TDMob::drawDebugInfo(render::Graphics* graphics, const TDMap& map, float maximum) const
+{
+    const float scale = map.mViewScale;
+    const float ox = map.mViewOffset[0], oy = map.mViewOffset[1];
+    graphics->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
+    if (mCurrentFrame) {
+        const MobRect r = bodyRect(*mCurrentFrame);
+        const float x0 = r.x * scale + ox, y0 = r.y * scale + oy;
+        const float x1 = (r.x + r.width) * scale + ox, y1 = (r.y + r.height) * scale + oy;
+        const float corners[4][2] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
+        for (int k = 0; k < 4; ++k)
+            graphics->DrawLine(corners[k], corners[(k + 1) % 4]);
+    }
+    FontHandle font = GameFont(L"td/data/fonts/main_32_2");
+    if (font.Get())
+        graphics->SetFont(font);
+    const std::wstring text = std::to_wstring(static_cast<int>(mHealth)) + L"/" +
+                              std::to_wstring(static_cast<int>(maximum));
+    auto request = graphics->DrawText(text);
+    request.SetAlign(2, 1);
+    request.Translate(mDrawX * scale + ox, (mDrawY - mFrameH) * scale + oy);
 }
 
 void TDMob::drawInfo(render::Graphics* graphics, const TDMap& map) const
 {
     const UnitPrototype* prototype = map.mPrototypes ? getPrototype(*map.mPrototypes) : nullptr;
-    if (!graphics || !prototype || mHealthBarTimer <= 0.0f || mState == Dying || mState == FadingOut)
+    if (!graphics || !prototype)
         return;
     const float maximum = prototype->health * gDifficulty;
+    if (map.mShowUnitInfo)
+        drawDebugInfo(graphics, map, maximum);
+    if (mHealthBarTimer <= 0.0f || mState == Dying || mState == FadingOut)
+        return;
     if (mHealth == maximum || mHealth == 0.0f || maximum <= 0.0f)
         return;
     TDFrameEntry* bar = TDResources::Instance()->getFrame(L"td/ui", "", L"ui/health_bar");

@@ -73,7 +73,8 @@ public:
     // the point has none or the node names no point).
     void updateUpper(const std::vector<TDPoint*>& points);
     // Deletes the effects that `owner` put on the unit; the others keep their order.
-    void removeEffectsOf(const void* owner);
+    // The number deleted.
+    size_t removeEffectsOf(const void* owner);
     // Takes `amount` off the health (a negative amount heals); ignored while dying or
     // fading out. Damage shows a hidden unit again until its next hide.
     void damage(float amount);
@@ -99,10 +100,13 @@ public:
     int killReward(const TDMap& map) const;
     // The frame the unit shows in its state (null without sprite frames).
     TDFrameEntry* currentFrame(const UnitPrototype& prototype) const;
-    // Queues a placed copy of its frame on the level's unit list of its layer (upper
-    // when it walks a raised path), and draws its health bar after a hit.
+    // Queues a placed copy of its frame (after its shadow, when it has one) on the
+    // level's lists of its layer (upper when it walks a raised path), and draws its
+    // health bar after a hit.
     void drawBody(render::Graphics* graphics, TDMap& map);
     void drawInfo(render::Graphics* graphics, const TDMap& map) const;
+    // Where drawBody puts `frame`: its rectangle in map units.
+    MobRect bodyRect(const TDFrameEntry& frame) const;
     // The unit's on-screen rectangle from its sprite extent, first unnamed frame, the
     // frame it shows and its aim point.
     MobRect frameRect(const TDFrameEntry* first, const TDFrameEntry* current) const;
@@ -168,4 +172,6 @@ private:
     void moveTo(float x, float y, float dt);
     // Puts the aim point on the unit's draw position, where towers and shots look for it.
     void placeAim();
+    // The level's debug view: the frame's outline and "health/maximum" above it.
+    void drawDebugInfo(render::Graphics* graphics, const TDMap& map, float maximum) const;
 };

@@ -63,9 +63,12 @@ float TDMob::bulletDamage(const TDBullet& bullet, bool direct, bool* resisted) c
     float d = tower ? tower->stats.strength + tower->bonus.strength + tower->spotNumber("damage_mult")
                     : tier->strength;
     const PrototypeStore* store = bullet.world.prototypes;
+    // The ammunition's own strength comes on top of the tier's.
+    const UnitPrototype* ammo = store ? store->find(tier->ammoid) : nullptr;
+    if (ammo)
+        d += ammo->strength;
     d *= ResistanceFactor(*tier, store ? getPrototype(*store) : nullptr, resisted);
     if (!direct) {
-        const UnitPrototype* ammo = store ? store->find(tier->ammoid) : nullptr;
         const float radius = ammo ? ammo->r : 0.0f;
         if (radius <= 0.0f)
             return 0.0f;
@@ -112,9 +115,9 @@ void TDMob::takeBulletHit(TDBullet* bullet, bool direct)
     }
 
     if (tier.goldIncome > 0) {
-        // What the label shows is what is paid: the spot's multiple of the income.
-        const float multiplier = tower ? tower->spotNumber("income_mult") : 0.0f;
-        const int amount = static_cast<int>(multiplier * static_cast<float>(tier.goldIncome));
+        // The shot's income is paid as it stands (the spot's "income_mult" is for the
+        // tower's own income), and the label says what is paid.
+        const int amount = tier.goldIncome;
         if (world.labels) {
             TDFloatingLabels::Label* label = world.labels->add(TDFloatingLabels::kMoneyKind, mX, mY + 30.0f);
             label->text = L"+" + std::to_wstring(amount);

@@ -14,21 +14,8 @@ void MapExtractor::extract(const std::vector<TDPoint*>& points, const std::vecto
     for (const TDPoint* point : points) {
         DijkstraNode node;
         node.point = point;
-        for (const TDLink* link : links) {
-            int other;
-            if (link->sid == point->id)
-                other = link->eid;
-            else if (link->eid == point->id)
-                other = link->sid;
-            else
-                continue;
-            // A link with both ends here yields this point itself.
-            if (link->sid == point->id && link->eid == point->id)
-                other = link->sid;
-            if (FindPointById(points, other) &&
-                std::find(node.neighbours.begin(), node.neighbours.end(), other) == node.neighbours.end())
-                node.neighbours.push_back(other);
-        }
+        for (const TDPoint* linked : LinkedPoints(points, links, *point))
+            node.neighbours.push_back(linked->id);
         nodes.push_back(std::move(node));
     }
 }

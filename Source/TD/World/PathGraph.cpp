@@ -6,6 +6,7 @@
 #include "Source/TD/World/TDLink.h"
 #include "Source/TD/World/TDPoint.h"
 
+#include <algorithm>
 #include <cmath>
 #include <tinyxml2.h>
 
@@ -45,6 +46,34 @@ float LinkedDistance(const std::vector<TDLink*>& links, const TDPoint& a, const 
     const float dx = a.x - b.x;
     const float dy = a.y - b.y;
     return std::sqrt(dx * dx + dy * dy);
+}
+
+std::vector<TDPoint*> LinkedPoints(const std::vector<TDPoint*>& points, const std::vector<TDLink*>& links,
+                                   const TDPoint& point)
+{
+    std::vector<TDPoint*> linked;
+    for (const TDLink* link : links) {
+        i32 other;
+        if (link->sid == point.id)
+            other = link->eid;
+        else if (link->eid == point.id)
+            other = link->sid;
+        else
+            continue;
+        TDPoint* end = FindPointById(points, other);
+        if (end && std::find(linked.begin(), linked.end(), end) == linked.end())
+            linked.push_back(end);
+    }
+    return linked;
+}
+
+std::optional<QuadraticCurve> LinkCurve(const std::vector<TDPoint*>& points, const TDLink& link)
+{
+    const TDPoint* start = FindPointById(points, link.sid);
+    const TDPoint* end = FindPointById(points, link.eid);
+    if (!start || !end)
+        return std::nullopt;
+    return QuadraticCurve({start->x, start->y}, {link.anchor_x, link.anchor_y}, {end->x, end->y});
 }
 
 TDPoint* FirstMarkedPoint(const std::vector<TDPoint*>& points, const char* mark)

@@ -3,9 +3,11 @@
 // one route per spawn point to the goal, each link of a route sampled for every track
 // its waves use.
 #include "Core/Base/Types.h"
+#include "Source/TD/World/QuadraticCurve.h"
 #include "Source/TD/World/TDPathSet.h"
 
 #include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -35,6 +37,14 @@ TDPoint* FindPointById(const std::vector<TDPoint*>& points, i32 id);
 TDLink* FindLink(const std::vector<TDLink*>& links, i32 a, i32 b);
 // Straight distance of two linked points; -1.0 when no link joins them.
 float LinkedDistance(const std::vector<TDLink*>& links, const TDPoint& a, const TDPoint& b);
+// The points at the other end of every link that starts or ends at `point`, each once,
+// in link order (a link from the point to itself gives the point); ends that name no
+// point are left out. The path graph's neighbours.
+std::vector<TDPoint*> LinkedPoints(const std::vector<TDPoint*>& points, const std::vector<TDLink*>& links,
+                                   const TDPoint& point);
+// The link's curve from its `sid` point over its anchor to its `eid` point; none when
+// either point is missing.
+std::optional<QuadraticCurve> LinkCurve(const std::vector<TDPoint*>& points, const TDLink& link);
 // The first point whose mark is exactly 1.0, or null.
 TDPoint* FirstMarkedPoint(const std::vector<TDPoint*>& points, const char* mark);
 // The last point whose mark is exactly 1.0, or null.

@@ -17,6 +17,21 @@ constexpr float kRunawayT = 4.0f;
 // Shorter curves are rounding noise of a link whose three points coincide.
 constexpr float kNoLength = 0.01f;
 
+// The unit normal (-dy, dx) of the step from a to b, turned round when the step runs
+// against the direction of travel.
+CurvePoint StepNormal(CurvePoint a, CurvePoint b, bool backwards)
+{
+    const float dx = b.x - a.x;
+    const float dy = b.y - a.y;
+    const float length = std::sqrt(dx * dx + dy * dy);
+    // Below this the "direction" is rounding noise of a curve that stands still.
+    if (length <= 1e-5f)
+        return {0.0f, 0.0f};
+    const float nx = dx / length;
+    const float ny = dy / length;
+    return backwards ? CurvePoint{ny, -nx} : CurvePoint{-ny, nx};
+}
+
 } // namespace
 
 CurvePoint QuadraticCurve::point(float t) const
@@ -38,17 +53,14 @@ CurvePoint QuadraticCurve::normal(float t) const
         u = 0.98f;
         backwards = true;
     }
-    const CurvePoint a = point(t);
-    const CurvePoint b = point(u);
-    const float dx = b.x - a.x;
-    const float dy = b.y - a.y;
-    const float length = std::sqrt(dx * dx + dy * dy);
-    // Below this the "direction" is rounding noise of a curve that stands still.
-    if (length <= 1e-5f)
-        return {0.0f, 0.0f};
-    const float nx = dx / length;
-    const float ny = dy / length;
-    return backwards ? CurvePoint{ny, -nx} : CurvePoint{-ny, nx};
+    return StepNormal(point(t), point(u), backwards);
+}
+
+CurvePoint QuadraticCurve::normalAhead(float t) const
+{
+    if (t >= 1.0f)
+        t = 1.0f;
+    return StepNormal(point(t), point(t + 0.01f), false);
 }
 
 CurvePoint QuadraticCurve::shifted(float t, float offset) const

@@ -17,6 +17,9 @@ public:
     // The unit normal at t (t clamped to 1), on the same side of the direction of travel
     // everywhere; (0, 0) where the curve does not move.
     CurvePoint normal(float t) const;
+    // The unit normal by the step from t (clamped to 1) to t + 0.01, past the end of the
+    // curve too; (0, 0) where the curve does not move.
+    CurvePoint normalAhead(float t) const;
     // B(t) shifted by offset along the normal.
     CurvePoint shifted(float t, float offset) const;
 

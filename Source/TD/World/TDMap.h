@@ -58,6 +58,9 @@ class UpgradesTable;
 class WaveHint;
 struct ParticleEffect;
 struct TPurchaseResult;
+namespace purchase {
+class Product;
+}
 
 // Where the upgrade shop's "back_ac" leads: "mmenu", "levels", "episodes" or "game".
 extern std::wstring ShopReturnName;
@@ -97,6 +100,8 @@ public:
     void payWithGems();
     // The buy-health dialog's "ok"; without a store that takes it the level is lost.
     void buyHealth();
+    // The buy-health offer (screen 22) with the product's price in its text.
+    void showHealthOffer(const purchase::Product* product);
     // Screen 23: a health purchase the store never answers counts as declined.
     void waitForHealthPurchase(float dt);
     // The level title in the root board's second modal slot.
@@ -163,6 +168,14 @@ public:
     // computed), 0 once the path set holds the file's curves.
     int loadPathCache();
     std::vector<i32> findPath(TDPoint* start, TDPoint* end) const;
+    // The points linked to `point` (each once, in link order): its graph neighbours.
+    std::vector<TDPoint*> linkedPoints(const TDPoint& point) const;
+    // Path geometry of a link's curve (zero, or t unchanged, when a point of the link is
+    // missing): the unit normal by the step from t (at most 1) to t + 0.01, and the t
+    // reached by walking `distance` along the curve shifted sideways by `offset`, in
+    // steps of 0.001 while t is at most 1.
+    CurvePoint curveNormal(const TDLink& link, float t) const;
+    float advanceOnOffsetCurve(const TDLink& link, float t, float offset, float distance) const;
     // Spawning and world queries (TDMapWorld.cpp). A unit for the entry at the point,
     // with the ability effects of its prototype; null (with one log line) when there is
     // no point, no goal or no route to the goal.
@@ -190,6 +203,8 @@ public:
     // Towers (TDMapTowers.cpp). buildTower pays and builds, or offers the crystal
     // conversion (screen 21) or the gem shop (screen 19) when the gold is short: null.
     TDTower* buildTower(const UnitPrototype* prototype, TDFrameEntry* spot);
+    // What building `prototype` costs: its cost with the bought upgrades.
+    float towerPrice(const UnitPrototype& prototype) const;
     // Refunds half the tier's (and its parent's) cost and removes the tower; a tower not
     // in the list is neither refunded nor touched.
     void sellTower(TDTower* tower);
@@ -269,6 +284,7 @@ public:
     std::vector<TDFrameEntry*> mDrawList;
     bool mShowRanges = false;
     bool mShowTargetLines = false; // debug: a line from each tower to its target
+    bool mShowUnitInfo = false;    // debug: each unit's frame outline and health
     u8 mShowWaveTimeline = 0;
     std::vector<TDTower*> mTowers;
     std::vector<TDModifier*> mAreaModifiers;

@@ -95,13 +95,6 @@ math::Transform3D ViewTransform(float scale, const float offset[2])
     return view;
 }
 
-CurvePoint PointOf(const std::vector<TDPoint*>& points, int id, bool* found)
-{
-    const TDPoint* point = FindPointById(points, id);
-    *found = point != nullptr;
-    return point ? CurvePoint{point->x, point->y} : CurvePoint{};
-}
-
 void DrawCentredImage(render::Graphics* g, render::Image* image, const math::Transform2D& t, bool mirrored)
 {
     auto request = g->DrawImage(image);
@@ -371,17 +364,14 @@ std::wstring TDMap::waveCountdownText() const
 
 float TDMap::linkLength(const TDLink& link) const
 {
-    bool hasStart = false, hasEnd = false;
-    const CurvePoint s = PointOf(mPoints, link.sid, &hasStart);
-    const CurvePoint e = PointOf(mPoints, link.eid, &hasEnd);
-    if (!hasStart || !hasEnd)
+    const std::optional<QuadraticCurve> curve = LinkCurve(mPoints, link);
+    if (!curve)
         return 0.0f;
-    const QuadraticCurve curve(s, CurvePoint{link.anchor_x, link.anchor_y}, e);
     // Eleven samples, t = 0 to 1 in tenths: the whole link, its last tenth included.
     float length = 0.0f;
-    CurvePoint previous = s;
+    CurvePoint previous = curve->p0;
     for (int i = 1; i <= 10; ++i) {
-        const CurvePoint next = curve.point(static_cast<float>(i) / 10.0f);
+        const CurvePoint next = curve->point(static_cast<float>(i) / 10.0f);
         const float dx = next.x - previous.x;
         const float dy = next.y - previous.y;
         length += std::sqrt(dx * dx + dy * dy);
@@ -392,12 +382,10 @@ float TDMap::linkLength(const TDLink& link) const
 
 void TDMap::stampLink(render::Graphics* g, const TDLink& link, render::Image* brush)
 {
-    bool hasStart = false, hasEnd = false;
-    const CurvePoint s = PointOf(mPoints, link.sid, &hasStart);
-    const CurvePoint e = PointOf(mPoints, link.eid, &hasEnd);
-    if (!g || !brush || !hasStart || !hasEnd)
+    const std::optional<QuadraticCurve> found = LinkCurve(mPoints, link);
+    if (!g || !brush || !found)
         return;
-    const QuadraticCurve curve(s, CurvePoint{link.anchor_x, link.anchor_y}, e);
+    const QuadraticCurve& curve = *found;
     for (float t = 0.0f; t < 1.0f;) {
         const CurvePoint at = curve.point(t);
         auto request = g->DrawImage(brush);

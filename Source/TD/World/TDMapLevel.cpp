@@ -317,12 +317,11 @@ void TDMap::layOutSpots()
         if (towerId != 0) {
             const UnitPrototype* prototype = mPrototypes ? mPrototypes->find(towerId) : nullptr;
             if (prototype) {
-                const int cost = static_cast<int>(prototype->cost);
-                mStats->addMoney(cost);
-                // The tower itself is built by the building code, which spends the same.
-                mStats->spendMoney(cost);
-                mTowers.push_back(new TDTower(prototype, entry, cx, cy, this));
-                entry->mVisible = false;
+                // The level's own tower is free: the money grows by what the building
+                // then spends, the price with the bought upgrades (a cost upgrade that
+                // raised it would otherwise leave the tower unbuilt).
+                mStats->addMoney(static_cast<int>(towerPrice(*prototype)));
+                buildTower(prototype, entry);
             }
         }
     }

@@ -11,6 +11,7 @@
 #include "Source/TD/World/TDPoint.h"
 #include "Source/TD/World/TDWaves.h"
 
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -85,4 +86,36 @@ const std::vector<i32>& TDMap::routeOf(int spawnId) const
     static const std::vector<i32> kNone;
     const auto found = mRoutes.find(spawnId);
     return found == mRoutes.end() ? kNone : found->second;
+}
+
+std::vector<TDPoint*> TDMap::linkedPoints(const TDPoint& point) const
+{
+    return LinkedPoints(mPoints, mLinks, point);
+}
+
+CurvePoint TDMap::curveNormal(const TDLink& link, float t) const
+{
+    const std::optional<QuadraticCurve> curve = LinkCurve(mPoints, link);
+    return curve ? curve->normalAhead(t) : CurvePoint{};
+}
+
+float TDMap::advanceOnOffsetCurve(const TDLink& link, float t, float offset, float distance) const
+{
+    const std::optional<QuadraticCurve> curve = LinkCurve(mPoints, link);
+    if (!curve)
+        return t;
+    const auto shifted = [&](float at) {
+        const CurvePoint p = curve->point(at);
+        const CurvePoint n = curve->normalAhead(at);
+        return CurvePoint{p.x + offset * n.x, p.y + offset * n.y};
+    };
+    CurvePoint previous = shifted(t);
+    float walked = 0.0f;
+    while (t <= 1.0f && walked < distance) {
+        t += 0.001f;
+        const CurvePoint p = shifted(t);
+        walked += std::hypot(p.x - previous.x, p.y - previous.y);
+        previous = p;
+    }
+    return t;
 }

@@ -158,15 +158,21 @@ void TDMap::onPurchaseResult(const TPurchaseResult& result)
             mHud->setManaText();
             mHud->resetSpellButtons();
         } else {
-            mHud->showModalDialog(-1, Text(L"buyHealthDialogTitle"),
-                                  FormatText(Text(L"buyHealthDialogText"), result.product->price));
-            mScreen = 22;
+            showHealthOffer(result.product);
         }
     } else if (id == L"reset_upgrades" && success) {
         resetUpgrades();
         if (HUDWindow* top = mHud->topWindow())
             top->refresh();
     }
+}
+
+void TDMap::showHealthOffer(const purchase::Product* product)
+{
+    if (mHud)
+        mHud->showModalDialog(-1, Text(L"buyHealthDialogTitle"),
+                              FormatText(Text(L"buyHealthDialogText"), product ? product->price : std::wstring()));
+    mScreen = 22;
 }
 
 void TDMap::waitForHealthPurchase(float dt)

@@ -95,17 +95,22 @@ void TDMap::openPaymentDialog(int screen, const std::wstring& caption, const std
     updateSpeedButtons();
 }
 
+float TDMap::towerPrice(const UnitPrototype& prototype) const
+{
+    UnitPrototype upgraded;
+    upgraded = prototype;
+    if (mUpgrades)
+        mUpgrades->applyToPrototype(upgraded);
+    return upgraded.cost;
+}
+
 TDTower* TDMap::buildTower(const UnitPrototype* prototype, TDFrameEntry* entry)
 {
     if (!prototype || !entry || !mStats) {
         GE_LOG(L"A tower is built without a prototype or spot: nothing built.\n");
         return nullptr;
     }
-    UnitPrototype upgraded;
-    upgraded = *prototype;
-    if (mUpgrades)
-        mUpgrades->applyToPrototype(upgraded);
-    const float cost = upgraded.cost;
+    const float cost = towerPrice(*prototype);
 
     if (cost > static_cast<float>(mStats->mMoney)) {
         if (!gPremiumPointsTowerBuy)
@@ -154,13 +159,22 @@ void TDMap::sellTower(TDTower* tower)
         mStats->addMoney(static_cast<int>(std::floor(static_cast<float>(value) * mSellFactor)));
     }
 
+    // What the tower did to units (stun, hold, poison, a teleport under way) ends with
+    // it, on every unit: an effect left behind would keep the address of a deleted
+    // tower, and a tower built later at that address would find its own effects refused.
+    // Before the effects forget the tower, or the teleport's would no longer know it.
+    if (mWaves)
+        for (TDMob* unit : mWaves->mobs)
+            if (unit->removeEffectsOf(tower) > 0 && unit->mState == TDMob::Effect)
+                unit->mState = TDMob::Walking;
     if (mBullets)
         mBullets->forgetTower(tower);
     for (TDModifier* modifier : mAreaModifiers)
         modifier->forget(tower);
     if (tower->beam && std::find(mParticles.begin(), mParticles.end(), tower->beam) != mParticles.end()) {
-        if (tower->target)
-            tower->target->mState = TDMob::Walking;
+        // The unit its beam holds walks on.
+        if (TDMob* held = tower->beam->mTarget)
+            held->mState = TDMob::Walking;
         tower->beam->stop();
     }
     tower->beam = nullptr;

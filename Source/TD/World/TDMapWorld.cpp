@@ -6,6 +6,7 @@
 #include "Core/Render/Math/Random.h"
 #include "Core/Render/ParticleEmitter.h"
 #include "Source/TD/Hud/HUD.h"
+#include "Source/TD/Purchase/PurchaseSystem.h"
 #include "Source/TD/Shell/FeatureConfig.h"
 #include "Source/TD/Towers/TDBulletList.h"
 #include "Source/TD/Towers/TDTower.h"
@@ -204,10 +205,9 @@ void TDMap::onMobReachedGoal(TDMob* mob)
     if (mHealth > 0.0f)
         return;
     if (gInAppPurchases && DialogFeature(gLowLifeDialog, "low_life_dialog")) {
-        // The buy-health offer; its window comes with the level's dialogs.
         mSpeed = 0.0f;
         updateSpeedButtons();
-        mScreen = 22;
+        showHealthOffer(purchase::PurchaseSystem::Instance()->findProduct(L"buy_health"));
         return;
     }
     showDefeat();

@@ -2,6 +2,7 @@
 // episode and level selects played with injected clicks: main menu, name entry, the
 // episodes, the levels, a plate starting level 1. Screenshots under test-shots.
 #include "Framework/Layer/ImageLayer.h"
+#include "Framework/Layer/TextLayer.h"
 #include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Screens/EpisodePager.h"
 #include "Source/TD/Screens/HUDEpisodeSelectIOS.h"
@@ -20,6 +21,7 @@
 #include "tests/Support/GameHarness.h"
 
 #include <gtest/gtest.h>
+#include <tinyxml2.h>
 
 namespace {
 
@@ -168,6 +170,27 @@ TEST(EpisodeLevelSelect, MainMenuToTheFirstLevel)
             single.steps.resize(1);
             HUDItemPlate six(shop->document.get(), single);
             EXPECT_EQ(six.stars.size(), 6u);
+        }
+        // An upgrade that the profile does not list (a profile saved before the upgrade
+        // came): its first read answers -2, and its plate offers the first step.
+        {
+            ASSERT_GE(shop->plates.size(), 2u);
+            HUDItemPlate* unlisted = shop->plates[1];
+            tinyxml2::XMLElement* upgrades = map->mProgress->profile->FirstChildElement("upgrades");
+            ASSERT_NE(upgrades, nullptr);
+            for (tinyxml2::XMLElement* e = upgrades->FirstChildElement("upgrade"); e;) {
+                tinyxml2::XMLElement* next = e->NextSiblingElement("upgrade");
+                if (e->IntAttribute("id") == unlisted->upgradeId)
+                    upgrades->DeleteChild(e);
+                e = next;
+            }
+            map->mProgress->upgradeCache.clear();
+            unlisted->refresh();
+            EXPECT_EQ(unlisted->complete, 0);
+            EXPECT_TRUE(unlisted->costText->visible);
+            for (const auto* star : unlisted->stars)
+                EXPECT_FALSE(star->visible);
+            EXPECT_EQ(map->mProgress->getUpgradeLevel(unlisted->upgradeId), -1) << "then not bought";
         }
         // The tabs: each available tab is a press away; tab 0 stands at x 216.
         EXPECT_FLOAT_EQ(shop->tabBar->tabs[0]->root->position.x, 216.0f);

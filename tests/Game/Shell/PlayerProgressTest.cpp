@@ -197,7 +197,7 @@ TEST_F(PlayerProgressTest, UnfinishedAndFurthestLevels)
     EXPECT_EQ(progress.getFirstUnfinishedLevel(9), 0);
 }
 
-TEST_F(PlayerProgressTest, UpgradeLevelsAnswerTheSameEachTime)
+TEST_F(PlayerProgressTest, UpgradeLevelsOfListedAndUnlistedIds)
 {
     PlayerProgress progress;
     progress.upgradeIds = [] { return std::vector<int>{10, 11, 12}; };
@@ -205,10 +205,11 @@ TEST_F(PlayerProgressTest, UpgradeLevelsAnswerTheSameEachTime)
     EXPECT_EQ(progress.getUpgradeLevel(11), -1);
     EXPECT_NE(Saved().find("<upgrade id=\"10\" level=\"-1\"/>"), std::string::npos);
     EXPECT_NE(Saved().find("<upgrade id=\"12\" level=\"-1\"/>"), std::string::npos);
-    // An id the profile does not list: not bought, every time.
-    EXPECT_EQ(progress.getUpgradeLevel(99), -1);
+    // An id the profile does not list: -2 on the first read, then -1 from the cache.
+    EXPECT_EQ(progress.getUpgradeLevel(99), -2);
     EXPECT_EQ(progress.getUpgradeLevel(99), -1);
     progress.upgradeCache.clear();
+    EXPECT_EQ(progress.getUpgradeLevel(99), -2);
     EXPECT_EQ(progress.getUpgradeLevel(99), -1);
     progress.setUpgradeLevel(99, 1);
     progress.setUpgradeLevel(11, 3);

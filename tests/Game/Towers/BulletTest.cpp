@@ -132,9 +132,9 @@ TEST(Bullet, HomingShotFollowsTheHitPoint)
 TEST(Bullet, HomingShotWithoutItsTargetBurstsWhereItIs)
 {
     // How the target is lost: removed from the level (told to the list), deleted
-    // without a word to the list, dead in flight, or out of the tower's range.
-    enum Loss { Removed, Vanished, Died, OutOfRange };
-    for (Loss loss : {Removed, Vanished, Died, OutOfRange}) {
+    // without a word to the list, or out of the tower's range.
+    enum Loss { Removed, Vanished, OutOfRange };
+    for (Loss loss : {Removed, Vanished, OutOfRange}) {
         SCOPED_TRACE(loss);
         Field f;
         TDTower* tower = f.tower(11, 0, 0);
@@ -150,10 +150,6 @@ TEST(Bullet, HomingShotWithoutItsTargetBurstsWhereItIs)
             f.units.erase(f.units.begin());
             delete target;
             break;
-        case Died:
-            target->mState = TDMob::Dying;
-            target->mHealth = 0.0f;
-            break;
         case OutOfRange:
             Field::place(target, 250, 10);
             break;
@@ -167,6 +163,29 @@ TEST(Bullet, HomingShotWithoutItsTargetBurstsWhereItIs)
         EXPECT_NEAR(blast->mY, 0.0f, 1e-3);
         EXPECT_FLOAT_EQ(bystander->mHealth, 20.0f) << "the burst's damage is the blast's, later";
     }
+}
+
+TEST(Bullet, HomingShotAtAUnitThatDiedFliesOnToIt)
+{
+    // Killed by another shot meanwhile, the unit lies there until the level removes
+    // it: the shot keeps it as its target, reaches it and strikes nothing.
+    Field f;
+    TDTower* tower = f.tower(11, 0, 0);
+    TDMob* target = f.unit(100, 10);
+    TDMob* bystander = f.unit(150, 10);
+    TDBullet* shot = f.fire(tower, target);
+    f.step(0.5f);
+    target->mState = TDMob::Dying;
+    target->mHealth = 0.0f;
+    f.step(0.45f);
+    ASSERT_TRUE(f.flying(shot));
+    EXPECT_EQ(shot->target, target);
+    EXPECT_NEAR(shot->position.x, 95.0f, 1e-3);
+    f.step(0.05f);
+    EXPECT_FALSE(f.flying(shot)) << "arrived";
+    EXPECT_TRUE(f.areas.empty()) << "no burst on the way";
+    EXPECT_FLOAT_EQ(target->mHealth, 0.0f);
+    EXPECT_FLOAT_EQ(bystander->mHealth, 20.0f);
 }
 
 TEST(Bullet, InstantShotStrikesInItsFirstTick)
@@ -224,6 +243,38 @@ TEST(Bullet, LobbedShellRisesThenArcsAndLandsOnce)
         EXPECT_FLOAT_EQ(tower->animTime, 0.0f);
         f.step(0.25f, 4);
         EXPECT_NEAR(target->mHealth, 20.0f - 5.0f * (90.0f - 20.0f) / 90.0f, 1e-4);
+    }
+}
+
+TEST(Bullet, LobbedShellBurstsWhereItLands)
+{
+    // Its target dies while it rises, or walks out of the tower's reach (firing radius
+    // 200) before the arc is fixed: the shell still arcs to where the unit is then and
+    // bursts there, striking what stands within its 90.
+    enum Case { TargetDied, TargetLeftTheRange };
+    for (Case c : {TargetDied, TargetLeftTheRange}) {
+        SCOPED_TRACE(c);
+        Field f;
+        ShellDescription(f);
+        TDTower* tower = f.tower(13, 0, 0);
+        TDMob* target = f.unit(100, 0);
+        TDBullet* shot = f.fire(tower, target);
+        f.step(0.25f);
+        const float landX = c == TargetDied ? 100.0f : 230.0f;
+        if (c == TargetDied) {
+            target->mState = TDMob::Dying;
+            target->mHealth = 0.0f;
+        } else {
+            Field::place(target, landX, 0);
+        }
+        TDMob* bystander = f.unit(landX + 30.0f, 0);
+        f.step(0.25f);
+        ASSERT_TRUE(f.flying(shot));
+        EXPECT_EQ(shot->state, 1) << "on its arc";
+        EXPECT_FLOAT_EQ(shot->arcEnd.x, landX);
+        f.step(0.25f, 5);
+        EXPECT_FALSE(f.flying(shot)) << "landed and burst";
+        EXPECT_NEAR(bystander->mHealth, 20.0f - 5.0f * (90.0f - 30.0f) / 90.0f, 1e-4);
     }
 }
 

@@ -6,6 +6,9 @@
 #include "Source/TD/Towers/TDBulletList.h"
 #include "Source/TD/Towers/TDSpot.h"
 #include "Source/TD/Towers/TDTower.h"
+#include "Source/TD/Units/DotModifier.h"
+#include "Source/TD/Units/HoldModifier.h"
+#include "Source/TD/Units/StunModifier.h"
 #include "Source/TD/Units/TDMob.h"
 #include "Source/TD/World/ParamSet.h"
 #include "Source/TD/World/PrototypeStore.h"
@@ -31,7 +34,8 @@ namespace {
 
 // Towers: 100 a plain tier with its upgrade 101 (levelid 1); 110 may shoot flying
 // units; 120 fires ammunition no sheet has; 130 a gold tower; 140 rotates; 150 a tier
-// of cost 75 under a parent of cost 50; 170 teleports its target; 180 boosts others.
+// of cost 75 under a parent of cost 50; 170 teleports its target, and 171 too, with an
+// ammoid that no sheet has (the teleport shot carries none); 180 boosts others.
 const char* const kTowers = "id;parent;levelid;strength;cooldown;r;cost;fps;speed;ammoid;air;rotating;tierUpdates;tierK;"
                             "tierCost;goldIncome;stars;teleportEnemy;boostTower\n"
                             "100;-1;0;10;1,0;200;50;10;0;900;0;0;2;0,1;5;0;0;0;0\n"
@@ -43,6 +47,7 @@ const char* const kTowers = "id;parent;levelid;strength;cooldown;r;cost;fps;spee
                             "160;-1;0;10;1;200;50;10;0;900;0;0;0;0;0;0;0;0;0\n"
                             "150;160;1;10;1;200;75;10;0;900;0;0;0;0;0;0;0;0;0\n"
                             "170;-1;0;10;1;200;50;10;-1;900;0;0;0;0;0;0;0;1;0\n"
+                            "171;-1;0;10;1;200;50;10;-1;901;0;0;0;0;0;0;0;1;0\n"
                             "180;-1;0;-1;1;200;50;10;20;0;0;0;0;0;0;0;0;0;1\n";
 // Units: 1 walks, 2 flies, 3 blocks towers within 40, 4 weakens towers within 80.
 const char* const kUnits = "id;strength;health;speed;r;air;blocktower;debufftower\n"
@@ -563,28 +568,32 @@ TEST(TowerEffects, BoostTowersComeFirstAndTeleportShotsStrikeAtOnce)
     EXPECT_EQ(booster->effects.size(), 1u);
     EXPECT_TRUE(plain->effects.empty());
 
-    Level second;
-    TDTower* teleporter = second.tower(170);
-    TDMob* unit = second.unit(1, 0, 60);
-    second.run(teleporter, 0.1f); // out of its first pause, then the shot
-    EXPECT_EQ(second.bullets(), 0u) << "no bullet flies";
-    EXPECT_EQ(unit->mState, TDMob::Effect);
-    EXPECT_FLOAT_EQ(unit->mHealth, 90.0f) << "the hit comes at once";
-    EXPECT_EQ(teleporter->state, TDTower::AfterTeleport);
-    ASSERT_EQ(second.map.mParticles.size(), 1u);
-    auto* beam = dynamic_cast<TDBeamParticle*>(second.map.mParticles[0]);
-    ASSERT_NE(beam, nullptr);
-    EXPECT_EQ(beam->mTarget, unit);
-    // A unit already being teleported is not struck again.
-    teleporter->state = TDTower::Blast;
-    teleporter->cooldownLeft = 0.0f;
-    second.run(teleporter, 0.05f);
-    EXPECT_EQ(second.map.mParticles.size(), 1u);
-    EXPECT_FLOAT_EQ(unit->mHealth, 90.0f);
-    // The hold's end lets the tower go back to idle.
-    teleporter->release(unit);
-    EXPECT_EQ(teleporter->state, TDTower::Idle);
-    EXPECT_EQ(teleporter->target, nullptr);
+    // With its ammunition known or not: the teleport shot uses none.
+    for (int id : {170, 171}) {
+        SCOPED_TRACE(id);
+        Level second;
+        TDTower* teleporter = second.tower(id);
+        TDMob* unit = second.unit(1, 0, 60);
+        second.run(teleporter, 0.1f); // out of its first pause, then the shot
+        EXPECT_EQ(second.bullets(), 0u) << "no bullet flies";
+        EXPECT_EQ(unit->mState, TDMob::Effect);
+        EXPECT_FLOAT_EQ(unit->mHealth, 90.0f) << "the hit comes at once";
+        EXPECT_EQ(teleporter->state, TDTower::AfterTeleport);
+        ASSERT_EQ(second.map.mParticles.size(), 1u);
+        auto* beam = dynamic_cast<TDBeamParticle*>(second.map.mParticles[0]);
+        ASSERT_NE(beam, nullptr);
+        EXPECT_EQ(beam->mTarget, unit);
+        // A unit already being teleported is not struck again.
+        teleporter->state = TDTower::Blast;
+        teleporter->cooldownLeft = 0.0f;
+        second.run(teleporter, 0.05f);
+        EXPECT_EQ(second.map.mParticles.size(), 1u);
+        EXPECT_FLOAT_EQ(unit->mHealth, 90.0f);
+        // The hold's end lets the tower go back to idle.
+        teleporter->release(unit);
+        EXPECT_EQ(teleporter->state, TDTower::Idle);
+        EXPECT_EQ(teleporter->target, nullptr);
+    }
 }
 
 TEST(TowerSale, RefundsHalfTheTierAndItsParentOnce)
@@ -601,6 +610,39 @@ TEST(TowerSale, RefundsHalfTheTierAndItsParentOnce)
     TDTower stray(level.proto(150), &level.entry, 0, 0, &level.map);
     level.map.sellTower(&stray);
     EXPECT_EQ(level.map.mStats->mMoney, 62);
+}
+
+TEST(TowerSale, EndsWhatTheTowerDidToUnits)
+{
+    Level level;
+    TDTower* sold = level.tower(100);
+    TDTower* kept = level.tower(160);
+    const EffectWorld world = level.map.effectWorld();
+    // One unit poisoned by the tower that goes and stunned by the one that stays, one
+    // held by it.
+    TDMob* poisoned = level.unit(1, 300, 0);
+    poisoned->mModifiers = {new DotModifier(world, "health", sold, 0.5f, 2.0f),
+                            new StunModifier(world, "speed", kept, 0.5f, 3.0f)};
+    TDMob* held = level.unit(1, 310, 0);
+    held->mModifiers = {new HoldModifier(world, "speed", sold, 0.5f, 3.0f)};
+    // And one the teleport tower has struck: in its hold, under its beam.
+    TDTower* teleporter = level.tower(170);
+    TDMob* teleported = level.unit(1, 0, 60);
+    level.run(teleporter, 0.1f);
+    ASSERT_EQ(teleported->mState, TDMob::Effect);
+    ASSERT_EQ(teleported->mModifiers.size(), 1u);
+
+    level.map.sellTower(sold);
+    ASSERT_EQ(poisoned->mModifiers.size(), 1u);
+    EXPECT_EQ(poisoned->mModifiers[0]->mOwner, kept) << "another tower's effect stays";
+    EXPECT_TRUE(held->mModifiers.empty());
+
+    level.map.sellTower(teleporter);
+    EXPECT_TRUE(teleported->mModifiers.empty()) << "no teleport comes after the sale";
+    EXPECT_EQ(teleported->mState, TDMob::Walking);
+    for (TDMob* unit : level.map.mWaves->mobs)
+        for (const TDModifier* effect : unit->mModifiers)
+            EXPECT_TRUE(effect->mOwner != sold && effect->mOwner != teleporter) << "no effect keeps a sold tower";
 }
 
 TEST(TowerBuild, PaysOrOffersTheConversion)

@@ -23,7 +23,8 @@
 namespace {
 
 // Towers (strength 10, ammunition 900 of radius 100): 10 plain, dealing type 1 only;
-// 11 splash; 12 dot, stun and hold; 13 burning ground; 14 gold (income 10). Units: 1
+// 11 splash; 12 dot, stun and hold; 13 burning ground; 14 gold (income 10); 15 plain
+// with ammunition 901 of strength 3. Units: 1
 // unarmoured, 2 resists type 1 by half, 3 resists type 1 by half and type 2 by a
 // quarter, 4 resists type 2 by nothing.
 const char* const kSheet = "id;strength;r;ammoid;type1;type2;type3;type4;resist1;resist2;splash;dot;stun;hold;"
@@ -33,7 +34,9 @@ const char* const kSheet = "id;strength;r;ammoid;type1;type2;type3;type4;resist1
                            "12;10;0;900;1;1;1;1;0;0;0;1;1;1;0;0;\n"
                            "13;10;0;900;1;1;1;1;0;0;0;0;0;0;1;0;\n"
                            "14;10;0;900;1;1;1;1;0;0;0;0;0;0;0;10;\n"
+                           "15;10;0;901;1;0;0;0;0;0;0;0;0;0;0;0;\n"
                            "900;0;100;0;1;1;1;1;0;0;0;0;0;0;0;0;boom\n"
+                           "901;3;100;0;0;0;0;0;0;0;0;0;0;0;0;0;\n"
                            "1;0;0;0;1;1;1;1;0;0;0;0;0;0;0;0;\n"
                            "2;0;0;0;1;1;1;1;0,5;0;0;0;0;0;0;0;\n"
                            "3;0;0;0;1;1;1;1;0,5;0,25;0;0;0;0;0;0;\n"
@@ -79,8 +82,9 @@ struct ImmunityOff {
 
 } // namespace
 
-// Damage of a direct hit: the tower's working strength, its boost bonus and the spot's
-// "damage_mult", times the mean of (1 - resistance) over the resisted types it deals.
+// Damage of a direct hit: the tower's working strength, its boost bonus, the
+// ammunition's strength and the spot's "damage_mult", times the mean of
+// (1 - resistance) over the resisted types it deals.
 TEST(BulletHit, DirectDamage)
 {
     ImmunityOff quiet;
@@ -100,6 +104,8 @@ TEST(BulletHit, DirectDamage)
         {"two resisted types: the mean", 11, 3, 0.0f, 0.0f, false, 93.75f},
         {"bonus and spot before the resistance", 10, 2, 4.0f, 2.0f, false, 92.0f},
         {"the tower sold while the shot flew: the tier's strength", 10, 1, 5.0f, 2.0f, true, 90.0f},
+        {"the ammunition's strength is added", 15, 1, 0.0f, 0.0f, false, 87.0f},
+        {"and resisted with the rest", 15, 2, 0.0f, 0.0f, false, 93.5f},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -195,15 +201,16 @@ TEST(BulletHit, EffectsOfTheTier)
     EXPECT_EQ(ground->mOwner, burner);
 }
 
-// The gold a hit earns is what its label shows: the income times the spot's
-// "income_mult" (a spot without it pays nothing, as a gold tower's income does).
+// The gold a hit earns is the ammunition's income as it stands, whatever the spot's
+// "income_mult" (which multiplies a gold tower's own income), also on a spot without
+// it; the label shows what is paid.
 TEST(BulletHit, GoldIncomePaysWhatTheLabelShows)
 {
     ImmunityOff quiet;
     struct Case {
         float incomeMult; // < 0: not set
         int paid;
-    } cases[] = {{1.5f, 15}, {1.0f, 10}, {-1.0f, 0}};
+    } cases[] = {{1.5f, 10}, {1.0f, 10}, {-1.0f, 10}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.incomeMult);
         Range r;

@@ -2,6 +2,7 @@
 // button name), the pointer commands of a level being played, the level results and
 // the store's answers.
 #include "Source/TD/Hud/HUD.h"
+#include "Source/TD/Hud/HUDModalMessage.h"
 #include "Source/TD/Hud/HUDLevelResultWindow.h"
 #include "Source/TD/Hud/HUDWindow.h"
 #include "Source/TD/Hud/TDButtonFrame.h"
@@ -26,6 +27,7 @@
 #include "Source/TD/World/UnlocksTable.h"
 #include "Source/TD/World/UpgradesTable.h"
 #include "Source/TD/World/WaveHint.h"
+#include "tests/Support/ClickPlayer.h"
 #include "tests/Support/GameHarness.h"
 #include "tests/Support/LogCapture.h"
 
@@ -61,6 +63,19 @@ TDMap* StartLevelOne(GameHarness& h)
     map->mScreen = 0;
     map->mSpeed = 1.0f;
     return map;
+}
+
+// The generated "td/config.xml" with the switch `feature` turned on or off.
+std::string ConfigWith(const std::string& feature, bool on)
+{
+    std::ifstream in(std::string(GE_BINARY_DIR) + "/content/td/config.xml");
+    std::string config((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string name = "<feature name=\"" + feature + "\" is_active=\"";
+    const size_t at = config.find(name);
+    EXPECT_NE(at, std::string::npos) << feature;
+    if (at != std::string::npos)
+        config.replace(at + name.size(), config.find('"', at + name.size()) - at - name.size(), on ? "true" : "false");
+    return config;
 }
 
 // A window standing on the HUD's stack, so that "pop" has something to take.
@@ -275,6 +290,59 @@ TEST(Commands, HealthPurchaseNeverSoftLocks)
         map->onScreenCommand(L"ok", 0, 0);
         EXPECT_EQ(map->mScreen, 2);
         product->name = L"buy_health";
+    });
+}
+
+TEST(Commands, TheLastLifeLostOffersHealthInAWindow)
+{
+    // With purchases and the low-life offer on, the last life lost pauses the level
+    // behind the buy-health window; "ok" buys, "cancel" loses the level.
+    GameSetup setup;
+    setup.contentFiles["td/config.xml"] = ConfigWith("low_life_dialog", true);
+    ASSERT_NE(setup.contentFiles["td/config.xml"].find("\"in_app_purchases\" is_active=\"true\""), std::string::npos);
+    RunGame("Commands.TheLastLifeLostOffersHealthInAWindow", setup, [](GameHarness& h) {
+        TDMap* map = StartLevelOne(h);
+        ASSERT_NE(map, nullptr);
+        const purchase::Product* product = purchase::PurchaseSystem::Instance()->findProduct(L"buy_health");
+        ASSERT_NE(product, nullptr);
+        const std::wstring title = LocalStrings::Instance()->get(L"buyHealthDialogTitle");
+        // The units walk in and reach the goal; one life is all the level has left.
+        const auto loseTheLastLife = [&] {
+            map->mHealth = 1.0f;
+            map->mSpeed = 2.0f;
+            // Long frames: the walk to the goal takes a hundred or so of them.
+            for (int frame = 0; frame < 400 && map->mScreen != 22; ++frame)
+                h.Step(1, 0.25f);
+            ASSERT_EQ(map->mScreen, 22) << "no unit reached the goal";
+            h.StepSeconds(0.5f);
+            EXPECT_EQ(map->mHealth, 0.0f);
+            EXPECT_EQ(map->mSpeed, 0.0f) << "the level waits for the answer";
+            auto* offer = dynamic_cast<HUDModalMessage*>(click::TopWindow(h));
+            ASSERT_NE(offer, nullptr) << "the offer is a window the player can answer";
+            ASSERT_NE(offer->findText(L"caption"), nullptr);
+            EXPECT_EQ(*offer->findText(L"caption"), title);
+            const std::wstring* text = offer->findText(L"message");
+            ASSERT_NE(text, nullptr);
+            EXPECT_NE(text->find(product->price), std::wstring::npos) << "the price is in the offer";
+        };
+
+        loseTheLastLife();
+        h.Screenshot("buy-health-offer");
+        ASSERT_TRUE(click::Button(h, L"ok"));
+        EXPECT_EQ(map->mScreen, 23);
+        ASSERT_TRUE(h.StepUntil([&] { return map->mScreen != 23; }, 60 * 5)) << "the store never answered";
+        EXPECT_EQ(map->mScreen, 0);
+        EXPECT_EQ(map->mHealth, map->mMaxHealth);
+        EXPECT_EQ(click::TopWindow(h), nullptr);
+        h.Step(2);
+        h.Screenshot("health-bought");
+
+        loseTheLastLife();
+        ASSERT_TRUE(click::Button(h, L"cancel"));
+        h.Step(2);
+        EXPECT_EQ(map->mScreen, 2) << "declined: the level is lost";
+        h.StepSeconds(0.5f);
+        h.Screenshot("declined");
     });
 }
 
@@ -591,15 +659,8 @@ TEST(Results, DropsSettleOnVictoryOnlyWithTheSwitchAlwaysOnDefeat)
     int n = 0;
     for (const Case& c : cases) {
         GameSetup setup;
-        if (!c.on) {
-            std::ifstream in(std::string(GE_BINARY_DIR) + "/content/td/config.xml");
-            std::string config((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            const std::string on = "<feature name=\"premium_points_on_mob_dead\" is_active=\"true\"/>";
-            const size_t at = config.find(on);
-            ASSERT_NE(at, std::string::npos);
-            config.replace(at, on.size(), "<feature name=\"premium_points_on_mob_dead\" is_active=\"false\"/>");
-            setup.contentFiles["td/config.xml"] = config;
-        }
+        if (!c.on)
+            setup.contentFiles["td/config.xml"] = ConfigWith("premium_points_on_mob_dead", false);
         RunGame("Results.Drops" + std::to_string(n++), setup, [c](GameHarness& h) {
             TDMap* map = StartLevelOne(h);
             ASSERT_NE(map, nullptr);

@@ -7,15 +7,19 @@
 #include "Core/Render/Vertex.h"
 #include "Source/TD/Shell/LocalStrings.h"
 #include "Source/TD/Towers/TDContextMenu.h"
+#include "Source/TD/Units/TDMob.h"
 #include "Source/TD/World/LevelArt.h"
 #include "Source/TD/World/TDFloatingLabels.h"
 #include "Source/TD/World/TDFrameEntry.h"
 #include "Source/TD/World/TDLink.h"
 #include "Source/TD/World/TDMap.h"
 #include "Source/TD/World/TDPoint.h"
+#include "Source/TD/World/TDResources.h"
 #include "Source/TD/World/TDWaves.h"
 #include "Source/TD/World/WaveHint.h"
 #include "tests/Render/MemoryTexture.h"
+#include "tests/Support/ReplayedQuads.h"
+#include "tests/Support/SheetStore.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -39,10 +43,10 @@ protected:
         graphics.reset();
     }
 
-    std::shared_ptr<render::Image> Picture()
+    std::shared_ptr<render::Image> Picture(u32 width = 8, u32 height = 8)
     {
         auto* texture = new test::MemoryTexture(&render);
-        texture->SetSize(8, 8);
+        texture->SetSize(width, height);
         return std::make_shared<render::Image>(texture);
     }
     // An entry with a picture, named and placed with its depth key.
@@ -192,4 +196,72 @@ TEST_F(LevelDraw, LinkLengthCoversTheWholeLink)
     EXPECT_LT(length, 200.0f);
     const TDLink dangling(1, 9, 0.0f, 0.0f);
     EXPECT_EQ(map->linkLength(dangling), 0.0f) << "a link to a missing point has no length";
+}
+
+TEST_F(LevelDraw, UnitsStandOnTheirPointWithTheirShadowUnder)
+{
+    // Unit 1's set spans 30 x 40; its walk frame is 20 x 30 at (4, 2) in it.
+    tinyxml2::XMLDocument sheets;
+    delete map->mPrototypes;
+    map->mPrototypes = new PrototypeStore(SheetsInto(sheets, {{"units", "id;health;fps\n1;10;1\n"}}));
+    SpriteDescription sprite;
+    auto* walk = Entry(L"walk");
+    walk->mX = 4.0f;
+    walk->mY = 2.0f;
+    walk->mWidth = 20.0f;
+    walk->mHeight = 30.0f;
+    walk->mImage = Picture(20, 30);
+    sprite.lists["walk"].push_back(walk);
+    auto* death = Entry(L"death");
+    death->mWidth = 30.0f;
+    death->mHeight = 40.0f;
+    sprite.lists["death"].push_back(death);
+    map->mPrototypes->find(1)->sprite = &sprite;
+
+    struct Case {
+        bool facingLeft, upper, shadow;
+        float left; // of the body, which stands with the set's foot at (100, 200)
+    } cases[] = {{false, false, true, 89.0f}, {true, false, true, 91.0f}, {false, true, true, 89.0f},
+                 {false, false, false, 89.0f}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "left " << c.facingLeft << " upper " << c.upper << " shadow " << c.shadow);
+        TDMob unit;
+        unit.mPrototypeId = 1;
+        unit.mFade = 1.0f;
+        unit.mFrameW = 30.0f;
+        unit.mFrameH = 40.0f;
+        unit.mDrawX = 100.0f;
+        unit.mDrawY = 200.0f;
+        unit.mFacingLeft = c.facingLeft;
+        unit.mUpper = c.upper ? 1.0f : 0.0f;
+        if (c.shadow)
+            unit.mShadow = Picture(); // 8 wide: drawn 20 wide, as the frame
+        unit.drawBody(graphics.get(), *map);
+        auto& shadows = c.upper ? map->mUpperShadows : map->mGroundShadows;
+        auto& bodies = c.upper ? map->mUpperUnits : map->mGroundUnits;
+        ASSERT_EQ(bodies.size(), 1u);
+        ASSERT_EQ(shadows.size(), c.shadow ? 1u : 0u);
+        EXPECT_TRUE((c.upper ? map->mGroundUnits : map->mUpperUnits).empty());
+        EXPECT_EQ(bodies[0]->mMirrored, c.facingLeft);
+        EXPECT_FLOAT_EQ(bodies[0]->mDepth, 200.0f);
+        if (c.shadow) {
+            EXPECT_FLOAT_EQ(shadows[0]->mDepth, 200.0f);
+            EXPECT_EQ(shadows[0]->mColor.w, bodies[0]->mColor.w) << "as opaque as the unit";
+        }
+
+        map->collectDrawList(graphics.get());
+        map->drawDrawList(graphics.get());
+        map->clearDrawList();
+        const std::vector<test::ReplayedQuad> quads = test::ReplayQuads(render);
+        ASSERT_EQ(quads.size(), c.shadow ? 2u : 1u);
+        if (c.shadow) {
+            // Centred on the unit's point, under the body.
+            EXPECT_FLOAT_EQ(quads[0].x, 100.0f - 10.0f - 0.5f);
+            EXPECT_FLOAT_EQ(quads[0].y, 200.0f - 10.0f - 0.5f);
+        }
+        const test::ReplayedQuad& body = quads.back();
+        EXPECT_FLOAT_EQ(body.x, c.left - 0.5f);
+        EXPECT_FLOAT_EQ(body.y, 200.0f - 40.0f + 2.0f - 0.5f) << "the set's foot on the unit's point";
+    }
+    map->mPrototypes->find(1)->sprite = nullptr;
 }

@@ -7,15 +7,19 @@
 #include "Source/TD/Towers/TDTowerDrop.h"
 #include "Source/TD/Shell/GameWindow.h"
 #include "Source/TD/Towers/TDSpot.h"
+#include "Source/TD/Towers/TDTower.h"
 #include "Source/TD/World/LevelArt.h"
 #include "Source/TD/World/TDLink.h"
 #include "Source/TD/World/TDMap.h"
 #include "Source/TD/World/TDPlayerStats.h"
 #include "Source/TD/World/TDPoint.h"
+#include "Source/TD/World/PrototypeStore.h"
 #include "Source/TD/World/TDWaves.h"
+#include "Source/TD/World/UnitPrototype.h"
 #include "tests/Support/GameHarness.h"
 #include "tests/Support/LogCapture.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -28,6 +32,17 @@ TDMap* Level(GameHarness& h)
 
 // Every spawn point has a route to the goal, and every entry of every wave finds the
 // curve of its track on each link of its spawn point's route, in route direction.
+// A small level file: one straight link from the spawn to the goal, one unit, its
+// budget 100 and the spot elements given.
+std::string LevelWithSpots(const std::string& spots)
+{
+    return "<map><li>./td/data/maps/ep01/</li><budget>100</budget>"
+           "<points><point id='1' x='0' y='0'><p name='spawn' value='1'/></point>"
+           "<point id='2' x='300' y='0'><p name='goal' value='1'/></point></points>"
+           "<links><link sid='1' eid='2' anchor_x='150' anchor_y='0'/></links><spots>" +
+           spots + "</spots><waves><wave spawn='1'><e id='1' x='0' y='-65'/></wave></waves></map>";
+}
+
 void ExpectWalkable(TDMap& map, const std::string& level)
 {
     int spawns = 0;
@@ -290,16 +305,11 @@ TEST(Level, SpotIconsStartMoneyAndMusic)
     GameSetup setup;
     // Spot 0 has no boost parameters, spot 1 one boost, spot 2 two.
     setup.contentFiles["td/levels_normal/level_08_01.xml"] =
-        "<map><li>./td/data/maps/ep01/</li><budget>100</budget>"
-        "<points><point id='1' x='0' y='0'><p name='spawn' value='1'/></point>"
-        "<point id='2' x='300' y='0'><p name='goal' value='1'/></point></points>"
-        "<links><link sid='1' eid='2' anchor_x='150' anchor_y='0'/></links><spots>"
-        "<spot x='100' y='300'/>"
-        "<spot x='300' y='300'><p name='radius_mult' value='1.2'/><p name='damage_mult' value='1'/>"
-        "<p name='income_mult' value='1'/></spot>"
-        "<spot x='500' y='300'><p name='radius_mult' value='0.8'/><p name='damage_mult' value='1.3'/>"
-        "<p name='income_mult' value='1'/></spot>"
-        "</spots><waves><wave spawn='1'><e id='1' x='0' y='-65'/></wave></waves></map>";
+        LevelWithSpots("<spot x='100' y='300'/>"
+                       "<spot x='300' y='300'><p name='radius_mult' value='1.2'/><p name='damage_mult' value='1'/>"
+                       "<p name='income_mult' value='1'/></spot>"
+                       "<spot x='500' y='300'><p name='radius_mult' value='0.8'/><p name='damage_mult' value='1.3'/>"
+                       "<p name='income_mult' value='1'/></spot>");
     RunGame("Level.SpotIconsStartMoneyAndMusic", setup, [](GameHarness& h) {
         ASSERT_EQ(h.Start(), GE_OK);
         TDMap* map = Level(h);
@@ -338,5 +348,43 @@ TEST(Level, SpotIconsStartMoneyAndMusic)
             ASSERT_TRUE(map->loadLevelData(map->mLevelFile));
             EXPECT_EQ(map->mStats->mMoney, money) << factor;
         }
+    });
+}
+
+TEST(Level, TowersOfTheLevelFileAreBuiltForNothing)
+{
+    GameSetup setup;
+    // Episode 0, level 1, where the cannon is unlocked: an artillery and a cannon stand
+    // on their spots from the start.
+    setup.contentFiles["td/levels_normal/level_01_02.xml"] =
+        LevelWithSpots("<spot x='100' y='300'><p name='tower_id' value='10000'/></spot>"
+                       "<spot x='300' y='300'><p name='tower_id' value='30000.7'/></spot>"
+                       "<spot x='500' y='300'/>");
+    RunGame("Level.TowersOfTheLevelFileAreBuiltForNothing", setup, [](GameHarness& h) {
+        ASSERT_EQ(h.Start(), GE_OK);
+        TDMap* map = Level(h);
+        ASSERT_NE(map, nullptr);
+        map->mEpisode = 0;
+        map->mLevel = 1;
+        // A bought cannon step that lowers its price: still nothing is paid or gained.
+        map->mProgress->setUpgradeLevel(3, 1);
+        h.sounds.clear();
+        ASSERT_TRUE(map->startLevel());
+        const UnitPrototype* cannon = map->mPrototypes->find(30000);
+        ASSERT_NE(cannon, nullptr);
+        ASSERT_LT(map->towerPrice(*cannon), cannon->cost) << "the step lowers the price";
+        EXPECT_EQ(map->mStats->mMoney, 100);
+        ASSERT_EQ(map->mTowers.size(), 2u);
+        std::vector<int> built;
+        for (const TDTower* tower : map->mTowers) {
+            built.push_back(tower->basePrototype->id);
+            ASSERT_NE(tower->spot, nullptr);
+            EXPECT_FALSE(tower->spot->mVisible) << "the spot's image gives way to the tower";
+        }
+        EXPECT_EQ(built, (std::vector<int>{10000, 30000}));
+        EXPECT_TRUE(map->mSpotList[2]->mEntry->mVisible);
+        // Built the way the player builds: its sound and its dust.
+        EXPECT_EQ(std::count(h.sounds.begin(), h.sounds.end(), L"buildTower"), 2);
+        EXPECT_EQ(map->mEmitters.size(), 2u);
     });
 }

@@ -4,6 +4,7 @@
 #include "Source/TD/World/PathGraph.h"
 #include "Source/TD/World/QuadraticCurve.h"
 #include "Source/TD/World/TDLink.h"
+#include "Source/TD/World/TDMap.h"
 #include "Source/TD/World/TDPoint.h"
 #include "tests/Support/LogCapture.h"
 
@@ -82,6 +83,24 @@ public:
     tinyxml2::XMLDocument doc;
     std::vector<TDPoint*> points;
     std::vector<TDLink*> links;
+};
+
+// A level object holding the graph's points and links.
+struct LevelGraph {
+    LevelGraph(const std::vector<P>& points, const std::vector<L>& links) : graph(points, links)
+    {
+        map.mPoints.swap(graph.points);
+        map.mLinks.swap(graph.links);
+    }
+    std::vector<int> linkedIds(int id) const
+    {
+        std::vector<int> ids;
+        for (const TDPoint* point : map.linkedPoints(*FindPointById(map.mPoints, id)))
+            ids.push_back(point->id);
+        return ids;
+    }
+    Graph graph;
+    TDMap map;
 };
 
 const std::vector<P> kSquare = {{1, 0, 0}, {2, 100, 0}, {3, 100, 100}, {4, 0, 100}};
@@ -273,4 +292,99 @@ TEST(PathGraph, PathSetLookups)
     paths.findAlongRoute(&other, 0, 3, walk);
     ASSERT_EQ(walk.size(), 2u);
     EXPECT_EQ(walk[0], two[1]);
+}
+
+TEST(PathGraph, LinkedPointsAreTheGraphNeighbours)
+{
+    // Links in either direction, a second link to the same point, one to a point the
+    // level lacks, one from a point to itself.
+    LevelGraph level({{1, 0, 0}, {2, 100, 0}, {3, 0, 100}, {4, 50, 50}, {5, 200, 0}},
+                     {{1, 2}, {3, 1}, {2, 1}, {1, 9}, {4, 4}, {2, 5}});
+    struct Case {
+        int id;
+        std::vector<int> linked;
+    } cases[] = {{1, {2, 3}}, {2, {1, 5}}, {4, {4}}, {5, {2}}};
+    for (const Case& c : cases)
+        EXPECT_EQ(level.linkedIds(c.id), c.linked) << "point " << c.id;
+    LevelGraph lonely({{1, 0, 0}, {2, 10, 0}}, {});
+    EXPECT_TRUE(lonely.linkedIds(1).empty());
+}
+
+TEST(PathGraph, CurveNormalLooksAheadAlongTheLink)
+{
+    // 1 -> 2 straight along x; 3 -> 4 straight down y; 5 -> 6 bent; 7 -> 7 a link that
+    // does not move; 1 -> 9 a link whose end the level lacks.
+    LevelGraph level({{1, 0, 0}, {2, 100, 0}, {3, 0, 0}, {4, 0, 100}, {5, 0, 0}, {6, 100, 100}, {7, 5, 5}},
+                     {{1, 2}, {3, 4}, {5, 6, 100, 0}, {7, 7, 5, 5}, {1, 9}});
+    const std::vector<TDLink*>& links = level.map.mLinks;
+    const QuadraticCurve bent({0, 0}, {100, 0}, {100, 100});
+    // The normal (-dy, dx) of the step from B(t) to B(t + 0.01), past the end too.
+    const auto expected = [&](float t) {
+        const CurvePoint a = bent.point(t), b = bent.point(t + 0.01f);
+        const float length = std::hypot(b.x - a.x, b.y - a.y);
+        return CurvePoint{-(b.y - a.y) / length, (b.x - a.x) / length};
+    };
+    struct Case {
+        size_t link;
+        float t;
+        CurvePoint normal;
+    } cases[] = {
+        {0, 0.5f, {0, 1}},  {0, 1.0f, {0, 1}},       {0, 3.0f, {0, 1}} /* t over 1 reads 1 */,
+        {1, 0.2f, {-1, 0}}, {2, 0.3f, expected(0.3f)}, {2, 1.0f, expected(1.0f)},
+        {2, 5.0f, expected(1.0f)}, {3, 0.5f, {0, 0}}, {4, 0.5f, {0, 0}},
+    };
+    for (const Case& c : cases) {
+        const CurvePoint n = level.map.curveNormal(*links[c.link], c.t);
+        EXPECT_NEAR(n.x, c.normal.x, 1e-4) << "link " << c.link << " t " << c.t;
+        EXPECT_NEAR(n.y, c.normal.y, 1e-4) << "link " << c.link << " t " << c.t;
+    }
+    // At the end the step runs on beyond the end point, still in the direction of
+    // travel (down), so the normal points left.
+    const CurvePoint end = level.map.curveNormal(*links[2], 1.0f);
+    EXPECT_NEAR(end.x, -1.0f, 1e-3);
+    EXPECT_NEAR(end.y, 0.0f, 1e-2);
+}
+
+TEST(PathGraph, AdvanceOnOffsetCurveWalksTheShiftedCurve)
+{
+    // A straight link 100 long and a bend whose normal points into the turn.
+    LevelGraph level({{1, 0, 0}, {2, 100, 0}, {3, 0, 0}, {4, 100, 100}},
+                     {{1, 2}, {3, 4, 100, 0}, {1, 9}});
+    const TDMap& map = level.map;
+    const TDLink& straight = *map.mLinks[0];
+    const TDLink& bend = *map.mLinks[1];
+    struct Case {
+        float t, offset, distance, reached;
+    } cases[] = {
+        {0.0f, 0.0f, 25.0f, 0.25f},  // a quarter of the link
+        {0.0f, 12.0f, 25.0f, 0.25f}, // a parallel track is as long
+        {0.5f, -8.0f, 30.0f, 0.8f},  // from the middle
+        {0.4f, 0.0f, 0.0f, 0.4f},    // no distance: t stays
+        {0.9f, 0.0f, 500.0f, 1.0f},  // past the end: the walk stops just over 1
+    };
+    for (const Case& c : cases)
+        EXPECT_NEAR(map.advanceOnOffsetCurve(straight, c.t, c.offset, c.distance), c.reached, 0.0015f)
+            << "from " << c.t << " offset " << c.offset << " for " << c.distance;
+    EXPECT_GT(map.advanceOnOffsetCurve(straight, 0.9f, 0.0f, 500.0f), 1.0f);
+
+    // The inner track of the bend is shorter, so the same walk gets further along it.
+    const float middle = map.advanceOnOffsetCurve(bend, 0.0f, 0.0f, 60.0f);
+    const float inner = map.advanceOnOffsetCurve(bend, 0.0f, 20.0f, 60.0f);
+    const float outer = map.advanceOnOffsetCurve(bend, 0.0f, -20.0f, 60.0f);
+    EXPECT_GT(inner, middle);
+    EXPECT_LT(outer, middle);
+    // The walked length along the shifted curve is the distance asked for.
+    const QuadraticCurve curve({0, 0}, {100, 0}, {100, 100});
+    float walked = 0.0f;
+    CurvePoint previous{0.0f, 20.0f};
+    for (float t = 0.001f; t <= inner + 1e-6f; t += 0.001f) {
+        const CurvePoint p = curve.point(t), n = map.curveNormal(bend, t);
+        const CurvePoint q{p.x + 20.0f * n.x, p.y + 20.0f * n.y};
+        walked += std::hypot(q.x - previous.x, q.y - previous.y);
+        previous = q;
+    }
+    EXPECT_NEAR(walked, 60.0f, 0.5f);
+
+    // A link whose end the level lacks leaves t where it was.
+    EXPECT_FLOAT_EQ(map.advanceOnOffsetCurve(*map.mLinks[2], 0.3f, 0.0f, 10.0f), 0.3f);
 }
