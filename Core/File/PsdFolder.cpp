@@ -169,11 +169,11 @@ void PsdFolder::ReadLayers(const char* text, size_t length)
         std::wstring name;
         if (!TryConvertToWide(nameText, name, L"layers.xml layer name"))
             continue;
+        // Such a layer is still read as every layer is, into the range of a number.
         if (const char* bad = impossible(element)) {
             if (!refused++)
                 first = L"the " + ConvertToWide(bad) + L" '" + ConvertToWide(element->Attribute(bad), StringEncoding::Ansi) + L"' of '" +
                         name + L"'";
-            continue;
         }
         const int x = Scaled(IntAttribute(element, "x", 0), imageScale);
         const int y = Scaled(IntAttribute(element, "y", 0), imageScale);
@@ -208,7 +208,7 @@ void PsdFolder::ReadLayers(const char* text, size_t length)
     }
     if (refused)
         GE_LOG(L"Layered image folder '%s': %d layers have a place or size no picture can have (%s); they are "
-               L"left out.\n")
+               L"read into the range of a number.\n")
             << containerName << refused << first;
 }
 
