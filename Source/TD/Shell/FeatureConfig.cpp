@@ -182,8 +182,10 @@ void FeatureConfig::applyFlags()
         gCopyrightsActive = getBool("copyrights", "is_active");
     if (present("difficulty")) {
         gDifficulty = getFloat("difficulty", "value");
-        // Unit strength is scaled by it: none, or thousands of times, is no game.
-        if (!(gDifficulty >= 0.1f && gDifficulty <= 10.0f)) {
+        // Unit strength is scaled by it: none, or thousands of times, is no game. A feature
+        // that names no value reads 0 as every feature does.
+        const tinyxml2::XMLElement* difficulty = findFeature("difficulty");
+        if (difficulty->Attribute("value") && !(gDifficulty >= 0.1f && gDifficulty <= 10.0f)) {
             GE_LOG(L"%s: the difficulty %f lies outside 0.1 to 10; it is 1\n") << kConfigPath
                                                                                << static_cast<double>(gDifficulty);
             gDifficulty = 1.0f;
