@@ -76,8 +76,8 @@ class MainLog : public Singletone<MainLog>, public Log {
 public:
     // A message written this many times in a row is then only counted, until another
     // one comes (or the log ends) and "... the line above repeated N more times" says
-    // how often.
-    static constexpr int kRepeatsShown = 3;
+    // how often. A level's load writes a line per link and point: a small one keeps them.
+    static constexpr int kRepeatsShown = 10;
 
     ~MainLog() override;
     // Notes a statement's message; true when it is a repeat that is only counted.

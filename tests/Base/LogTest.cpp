@@ -125,26 +125,22 @@ TEST_F(LogTest, ALineRepeatedMoreThanAFewTimesIsWrittenThenCounted)
 {
     AddCapture();
     AddFile(folder / "log.html");
-    for (int i = 0; i < 10; ++i)
+    constexpr int shown = base::MainLog::kRepeatsShown;
+    for (int i = 0; i < shown + 7; ++i)
         GE_LOG(L"Texture '%s' not found.\n") << L"icon";
     GE_LOG(L"Texture '%s' not found.\n") << L"other";
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < shown + 2; ++i)
         GE_LOG(L"last\n");
     log->WriteRepeatCount(); // as the log's end does
     ClearOutputs();
 
-    const std::wstring icon = L"Texture 'icon' not found.\n";
-    const std::vector<std::wstring> plain = {L"log initialized\n",
-                                             icon,
-                                             icon,
-                                             icon,
-                                             L"... the line above repeated 7 more times\n",
-                                             L"Texture 'other' not found.\n",
-                                             L"last\n",
-                                             L"last\n",
-                                             L"last\n",
-                                             L"... the line above repeated 2 more times\n",
-                                             L"log terminated\n"};
+    std::vector<std::wstring> plain = {L"log initialized\n"};
+    plain.insert(plain.end(), shown, L"Texture 'icon' not found.\n");
+    plain.push_back(L"... the line above repeated 7 more times\n");
+    plain.push_back(L"Texture 'other' not found.\n");
+    plain.insert(plain.end(), shown, L"last\n");
+    plain.push_back(L"... the line above repeated 2 more times\n");
+    plain.push_back(L"log terminated\n");
     EXPECT_EQ(plainLines, plain);
     const std::string html = ReadBytes(folder / "log.html");
     EXPECT_NE(html.find("<div class=\"\">... the line above repeated 7 more times\r\n</div>"), std::string::npos)
