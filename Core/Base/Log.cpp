@@ -83,9 +83,18 @@ public:
     // The next argument has been written: go on to the next directive.
     void Advance() { finished = ParseNextDirective() ? 1 : 0; }
 
+    // The message as formatted (the rest of the pattern appended).
+    const std::wstring& Complete()
+    {
+        if (!completed)
+            Finish();
+        completed = true;
+        return output;
+    }
+
     void WriteLine()
     {
-        Finish();
+        Complete();
         if (!target)
             return;
         if (!html) {
@@ -101,6 +110,7 @@ public:
 
     base::LogOutput* target;
     bool html;
+    bool completed = false;
     std::wstring prefix;
     std::wstring suffix;
     // Kept for a debugger; no output line shows them.
@@ -133,8 +143,41 @@ void LogUtf8File::Write(const std::wstring& text)
     stream.flush();
 }
 
+bool MainLog::TakeRepeat(const std::wstring& message)
+{
+    if (message == lastMessage) {
+        ++repeats;
+        return repeats >= kRepeatsShown;
+    }
+    WriteRepeatCount();
+    lastMessage = message;
+    repeats = 0;
+    return false;
+}
+
+void MainLog::WriteRepeatCount()
+{
+    if (repeats < kRepeatsShown) {
+        repeats = 0;
+        return;
+    }
+    const std::wstring text =
+        L"... the line above repeated " + std::to_wstring(repeats - kRepeatsShown + 1) + L" more times\n";
+    repeats = 0;
+    for (HtmlLogWrapper* wrapper : htmlOutputs)
+        if (wrapper && wrapper->output) {
+            std::wstring line = L"<div class=\"\">";
+            AppendEscaped(line, text);
+            wrapper->output->Write(line + L"</div>");
+        }
+    for (TextLogWrapper* wrapper : plainOutputs)
+        if (wrapper && wrapper->output)
+            wrapper->output->Write(text);
+}
+
 MainLog::~MainLog()
 {
+    WriteRepeatCount();
     for (HtmlLogWrapper* wrapper : htmlOutputs)
         delete wrapper;
     for (TextLogWrapper* wrapper : plainOutputs)
@@ -185,6 +228,7 @@ const LogStyle& MakeBlockLogStyle()
 
 LogRecord::LogRecord(base::MainLog& log, const wchar_t* pattern, const char* file, const char* timeStamp,
                      const char* function, int line)
+    : log(&log)
 {
     html.reserve(log.htmlOutputs.size());
     for (HtmlLogWrapper* wrapper : log.htmlOutputs)
@@ -200,6 +244,16 @@ LogRecord::LogRecord(base::MainLog& log, const wchar_t* pattern, const char* fil
 
 LogRecord::~LogRecord()
 {
+    // A line written again and again (the same miss, every frame) is written a few
+    // times, then counted.
+    const LineFormatter* first = !html.empty() ? html.front() : !plain.empty() ? plain.front() : nullptr;
+    if (first && log->TakeRepeat(const_cast<LineFormatter*>(first)->Complete())) {
+        for (LineFormatter* formatter : html)
+            delete formatter;
+        for (LineFormatter* formatter : plain)
+            delete formatter;
+        return;
+    }
     for (LineFormatter* formatter : html) {
         formatter->WriteLine();
         delete formatter;

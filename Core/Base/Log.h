@@ -74,9 +74,21 @@ class Log {};
 
 class MainLog : public Singletone<MainLog>, public Log {
 public:
+    // A message written this many times in a row is then only counted, until another
+    // one comes (or the log ends) and "... the line above repeated N more times" says
+    // how often. A level's load writes a line per link and point: a small one keeps them.
+    static constexpr int kRepeatsShown = 10;
+
     ~MainLog() override;
+    // Notes a statement's message; true when it is a repeat that is only counted.
+    bool TakeRepeat(const std::wstring& message);
+    // Writes the count of repeats not written, if any.
+    void WriteRepeatCount();
+
     std::vector<HtmlLogWrapper*> htmlOutputs;
     std::vector<TextLogWrapper*> plainOutputs;
+    std::wstring lastMessage;
+    int repeats = 0; // of lastMessage, after its first writing
 };
 
 } // namespace base
@@ -112,6 +124,7 @@ public:
     LogRecord& operator<<(double value);
 
 private:
+    base::MainLog* log;
     std::vector<LineFormatter*> html;
     std::vector<LineFormatter*> plain;
 };

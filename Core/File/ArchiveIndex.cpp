@@ -158,7 +158,7 @@ u32 ArchiveIndex::Read(base::Stream& stream, const std::wstring& source)
     const u32 fileSize = stream.GetSize();
     auto refuse = [&](const std::wstring& reason) {
         entries.clear();
-        GE_LOG(L"Archive '%s' refused: %s.\n") << source << reason;
+        GE_LOG(L"Archive '%s' refused: %s; it is not used, and its folder is read loose.\n") << source << reason;
         return 1u;
     };
 
@@ -180,7 +180,27 @@ u32 ArchiveIndex::Read(base::Stream& stream, const std::wstring& source)
             return refuse(L"entry " + std::to_wstring(i) + L" is cut short");
         if (static_cast<u64>(entry.offset) + entry.size > fileSize)
             return refuse(L"entry '" + name + L"' lies beyond the end of the file");
-        entries.emplace(std::move(name), entry);
+        if (!entries.emplace(name, entry).second)
+            return refuse(L"it names '" + name + L"' twice");
+    }
+    // What passes the checks above can still make no sense: files that share bytes, or
+    // lie inside the index, or an index of nothing but empty files.
+    const u32 indexEnd = stream.Seek(0, base::SeekCurrent);
+    std::vector<std::pair<u32, const std::wstring*>> ranges;
+    for (const auto& [name, entry] : entries)
+        if (entry.size)
+            ranges.emplace_back(entry.offset, &name);
+    if (!entries.empty() && ranges.empty())
+        return refuse(L"every one of its " + std::to_wstring(entries.size()) + L" entries is empty");
+    std::sort(ranges.begin(), ranges.end());
+    u64 end = indexEnd;
+    const std::wstring* last = nullptr;
+    for (const auto& [offset, name] : ranges) {
+        if (offset < end)
+            return refuse(last ? L"entries '" + *last + L"' and '" + *name + L"' share bytes"
+                               : L"entry '" + *name + L"' lies inside the index");
+        end = static_cast<u64>(offset) + entries.at(*name).size;
+        last = name;
     }
     return 0;
 }

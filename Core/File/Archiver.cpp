@@ -24,10 +24,11 @@ Archiver::Archiver(const std::wstring& prefix, const std::wstring& archivePath, 
     inArchive = 1;
     std::unique_ptr<base::Stream> stream(OpenDiskFile(archivePath));
     if (!stream) {
-        GE_LOG(L"Cannot open archive '%s'.\n") << archivePath;
+        GE_LOG(L"Cannot open archive '%s'; its folder is read loose.\n") << archivePath;
+        refused = true;
         return;
     }
-    index.Read(*stream, archivePath);
+    refused = index.Read(*stream, archivePath) != 0;
 }
 
 base::Stream* Archiver::OpenRead(const std::wstring& path)

@@ -8,7 +8,8 @@ namespace file {
 class Archiver : public FileContainer {
 public:
     // Reads the index of the pack file at `archivePath` (relative to the current
-    // directory). A missing or damaged file gives an archiver that serves nothing.
+    // directory). A missing or damaged file gives a refused archiver: nothing looks
+    // files up in it, so its folder is read loose.
     Archiver(const std::wstring& prefix, const std::wstring& archivePath, Container* owner);
 
     // Each opened entry is a window over its own handle on the pack file.
@@ -28,6 +29,7 @@ public:
     std::wstring prefix;
     std::wstring archivePath;
     ArchiveIndex index;
+    bool refused = false;
 };
 
 } // namespace file

@@ -35,6 +35,9 @@ Archiver* ResolveArchivePath(FileContainer* container, const std::wstring& path,
         auto& cached = container->archives[archivePath];
         if (!cached)
             cached = std::make_unique<Archiver>(prefix, archivePath, container);
+        // A refused archive is not mounted: the loose folder serves.
+        if (cached->refused)
+            continue;
         innerPath = path.substr(prefix.size());
         return cached.get();
     }

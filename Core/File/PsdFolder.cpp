@@ -146,6 +146,21 @@ void PsdFolder::ReadLayers(const char* text, size_t length)
     }
     const float imageScale = FileManager::Instance()->imageScale;
     const float contentScale = GetApplication()->contentScale;
+    // A place or size no picture can have (negative, beyond any texture, no number).
+    const auto impossible = [](const tinyxml2::XMLElement* element) {
+        constexpr int kNone = std::numeric_limits<int>::min();
+        for (const char* name : {"x", "y", "width", "height"}) {
+            if (!element->Attribute(name))
+                continue;
+            const int value = IntAttribute(element, name, kNone);
+            const bool size = name[0] == 'w' || name[0] == 'h';
+            if (value == kNone || (size ? value < 0 || value > 16384 : value < -65536 || value > 65536))
+                return name;
+        }
+        return static_cast<const char*>(nullptr);
+    };
+    int refused = 0;
+    std::wstring first;
     for (const tinyxml2::XMLElement* element = root->FirstChildElement("Layer"); element;
          element = element->NextSiblingElement("Layer")) {
         const char* nameText = element->Attribute("name");
@@ -154,6 +169,12 @@ void PsdFolder::ReadLayers(const char* text, size_t length)
         std::wstring name;
         if (!TryConvertToWide(nameText, name, L"layers.xml layer name"))
             continue;
+        // Such a layer is still read as every layer is, into the range of a number.
+        if (const char* bad = impossible(element)) {
+            if (!refused++)
+                first = L"the " + ConvertToWide(bad) + L" '" + ConvertToWide(element->Attribute(bad), StringEncoding::Ansi) + L"' of '" +
+                        name + L"'";
+        }
         const int x = Scaled(IntAttribute(element, "x", 0), imageScale);
         const int y = Scaled(IntAttribute(element, "y", 0), imageScale);
         const int w = Scaled(IntAttribute(element, "width", 0), imageScale);
@@ -185,6 +206,10 @@ void PsdFolder::ReadLayers(const char* text, size_t length)
         }
         layerList.push_back(it->second.get());
     }
+    if (refused)
+        GE_LOG(L"Layered image folder '%s': %d layers have a place or size no picture can have (%s); they are "
+               L"read into the range of a number.\n")
+            << containerName << refused << first;
 }
 
 std::wstring PsdFolder::InFolder(const std::wstring& path) const

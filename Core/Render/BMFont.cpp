@@ -250,6 +250,8 @@ GEResultEnum BMFont::Parse(const char* data, size_t length, const std::wstring& 
     base *= textScale;
     if (packed != 0 || alpha != 0 || red != 4 || green != 4 || blue != 4)
         return fail(L"unsupported channel layout (packed 0, alphaChnl 0, red/green/blueChnl 4 expected)");
+    if (!(scaleW > 0.0f && scaleW <= 16384.0f && scaleH > 0.0f && scaleH <= 16384.0f))
+        return fail(L"its page size (scaleW, scaleH) is not one a texture can have");
 
     // Each page entry is an image: a count far beyond any real font is a broken file.
     constexpr u32 kMaxPages = 1024;
@@ -290,6 +292,14 @@ GEResultEnum BMFont::Parse(const char* data, size_t length, const std::wstring& 
             !ReadFloat(c, "xadvance", read.xadvance) || !ReadU32(c, "page", read.page) ||
             !ReadU32(c, "chnl", read.chnl))
             return fail(L"a char lacks an attribute");
+        // A glyph outside its page, on a page the font lacks, or moved further than any
+        // picture is wide would draw nothing (or garbage) where its text should be.
+        constexpr float kFar = 16384.0f;
+        const bool onPage = read.x >= 0.0f && read.y >= 0.0f && read.width >= 0.0f && read.height >= 0.0f &&
+                            read.x + read.width <= scaleW && read.y + read.height <= scaleH;
+        if (!onPage || read.page >= pageCount || std::fabs(read.xoffset) > kFar || std::fabs(read.yoffset) > kFar ||
+            std::fabs(read.xadvance) > kFar)
+            return fail(L"a char lies outside its page or is moved beyond any picture");
         Glyph& glyph = glyphs[id];
         glyph.texX = read.x * textureScale;
         glyph.texY = read.y * textureScale;
@@ -314,6 +324,8 @@ GEResultEnum BMFont::Parse(const char* data, size_t length, const std::wstring& 
             if (!ReadU32(k, "first", first) || !ReadU32(k, "second", second) ||
                 !ReadFloat(k, "amount", amount))
                 return fail(L"a kerning pair lacks an attribute");
+            if (std::fabs(amount) > 16384.0f)
+                return fail(L"a kerning pair moves a character beyond any picture");
             const auto glyph = glyphs.find(second);
             if (glyph == glyphs.end())
                 return fail(L"a kerning pair names a character without a glyph");

@@ -9,8 +9,32 @@
 #include "Core/Render/Render.h"
 #include "Core/Render/Texture.h"
 #include "Core/Resource/ResourceManager.h"
+#include "Platform/Win32/Windows.h"
+
+#include <set>
+#include <vector>
 
 namespace resource {
+
+namespace {
+
+// Textures looked up by path and found in none of their forms, by data folder: a
+// miss asked for again (once per build spot, say) is answered without the file
+// system or another log line.
+std::set<std::wstring>& KnownMisses()
+{
+    static std::set<std::wstring> misses;
+    return misses;
+}
+
+std::wstring MissKey(const std::wstring& name)
+{
+    std::vector<wchar_t> folder(GetCurrentDirectoryW(0, nullptr) + 1u, L'\0');
+    GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data());
+    return std::wstring(folder.data()) + L"|" + name;
+}
+
+} // namespace
 
 const wchar_t* const ResourceTexture::kExtensions[kExtensionCount] = {L"",     L".dds", L".jpg",
                                                                       L".gif", L".png", L".tga"};
@@ -18,6 +42,11 @@ const wchar_t* const ResourceTexture::kExtensions[kExtensionCount] = {L"",     L
 ResourceTexture::ResourceTexture() = default;
 
 ResourceTexture::~ResourceTexture() = default;
+
+void ResourceTexture::ForgetMisses()
+{
+    KnownMisses().clear();
+}
 
 u32 ResourceTexture::Release()
 {
@@ -65,10 +94,14 @@ GEResultEnum ResourceTexture::DoLoad()
             return LoadAtlas();
         found = std::move(layer);
     } else {
+        const std::wstring miss = MissKey(Resource::name);
+        if (KnownMisses().count(miss))
+            return GE_FAIL;
         found.reset(
             file::FileManager::Instance()->GetFileInfo(Resource::name, kExtensions, kExtensionCount, &index));
         if (!found) {
             GE_LOG(L"Texture '%s' not found.\n") << Resource::name;
+            KnownMisses().insert(miss);
             return GE_FAIL;
         }
     }

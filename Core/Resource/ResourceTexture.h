@@ -45,6 +45,9 @@ public:
     // The extension a file found as `name` itself is decoded by: from its last dot,
     // empty when that dot belongs to a folder name.
     static std::wstring OwnExtension(const std::wstring& name);
+    // A texture looked up by path and not found is remembered as missing for the run
+    // (per data folder) and not looked up again; this forgets every such miss.
+    static void ForgetMisses();
 
     render::Render* renderer = nullptr;        // set by the caller before loading
     file::ImageContainer* container = nullptr; // not owned; null for plain files

@@ -577,7 +577,7 @@ private:
             while ((done = waitpid(pid_, &status, WNOHANG)) == 0 && Clock::now() < deadline)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-        if (done == 0) {
+        if (done == 0 && pid_ > 0) {
             kill(pid_, SIGKILL);
             while ((done = waitpid(pid_, &status, 0)) < 0 && errno == EINTR) {
             }

@@ -51,6 +51,8 @@ protected:
         log = base::MainLog::Instance();
         savedHtml.swap(log->htmlOutputs);
         savedPlain.swap(log->plainOutputs);
+        log->lastMessage.clear();
+        log->repeats = 0;
         folder = fs::temp_directory_path() / ("ge-log-test-" + std::to_string(getpid()));
         fs::create_directories(folder);
     }
@@ -115,6 +117,34 @@ TEST_F(LogTest, WritesLogHtmlByteForByte)
                                              L"Trying to Load already loaded resource 'a<b>&c'.\n",
                                              L"\u00e9\u4e2d & 7%", L"log terminated\n"};
     EXPECT_EQ(plainLines, plain);
+}
+
+// A line written again and again (the same miss asked for every frame) is written a
+// few times, then counted: when another line comes, or the log ends.
+TEST_F(LogTest, ALineRepeatedMoreThanAFewTimesIsWrittenThenCounted)
+{
+    AddCapture();
+    AddFile(folder / "log.html");
+    constexpr int shown = base::MainLog::kRepeatsShown;
+    for (int i = 0; i < shown + 7; ++i)
+        GE_LOG(L"Texture '%s' not found.\n") << L"icon";
+    GE_LOG(L"Texture '%s' not found.\n") << L"other";
+    for (int i = 0; i < shown + 2; ++i)
+        GE_LOG(L"last\n");
+    log->WriteRepeatCount(); // as the log's end does
+    ClearOutputs();
+
+    std::vector<std::wstring> plain = {L"log initialized\n"};
+    plain.insert(plain.end(), shown, L"Texture 'icon' not found.\n");
+    plain.push_back(L"... the line above repeated 7 more times\n");
+    plain.push_back(L"Texture 'other' not found.\n");
+    plain.insert(plain.end(), shown, L"last\n");
+    plain.push_back(L"... the line above repeated 2 more times\n");
+    plain.push_back(L"log terminated\n");
+    EXPECT_EQ(plainLines, plain);
+    const std::string html = ReadBytes(folder / "log.html");
+    EXPECT_NE(html.find("<div class=\"\">... the line above repeated 7 more times\r\n</div>"), std::string::npos)
+        << html;
 }
 
 TEST_F(LogTest, ReopeningTruncatesAndEveryRegisteredFileGetsLaterRecords)

@@ -2,6 +2,7 @@
 // window and runs frames until the window is closed, and it ends cleanly when it
 // cannot start.
 #include "tests/Support/ChildProcess.h"
+#include "tests/Support/GameProcess.h"
 #include "tests/Support/XServer.h"
 #include <gtest/gtest.h>
 
@@ -64,6 +65,15 @@ protected:
 
     std::string Log() const { return ReadTextFile(UserFolder() / "log.html"); }
 
+    // "--data_path" and a content folder of the build's generated content: a game
+    // without content ends its start at once.
+    std::vector<std::string> WithContent()
+    {
+        if (!fs::exists(root / "content"))
+            MakeContent(root / "content");
+        return {"--data_path", (root / "content").string()};
+    }
+
     // Waits until the program's renderer is up (it reports the texture limits then).
     bool WaitForRenderer()
     {
@@ -77,12 +87,15 @@ protected:
     }
 
     // A copy of the program (a hard link) in a folder of the test's own, beside a
-    // (still empty) content folder: started with no arguments, it reads its content
-    // from there.
-    fs::path ProgramBesideContent()
+    // content folder (the build's generated content, or an empty one): started with no
+    // arguments, it reads its content from there.
+    fs::path ProgramBesideContent(bool generated = false)
     {
         const fs::path folder = root / "game";
-        fs::create_directories(folder / "td");
+        if (generated)
+            MakeContent(folder);
+        else
+            fs::create_directories(folder / "td");
         fs::create_hard_link(kProgram, folder / "zavavedovari");
         return folder / "zavavedovari";
     }
@@ -96,7 +109,7 @@ protected:
 TEST_F(ProgramRun, RunsItsFrameLoopUntilTheWindowIsClosed)
 {
     // No arguments at all: the content is the executable's folder's.
-    Start({}, "offscreen", {}, nullptr, ProgramBesideContent());
+    Start({}, "offscreen", {}, nullptr, ProgramBesideContent(true));
     const auto end = std::chrono::steady_clock::now() + 60s;
     while (!fs::exists(UserFolder() / "log.html") && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(20ms);
@@ -118,7 +131,7 @@ TEST_F(ProgramRun, OnAnXDisplayEndsWhenTheServerGoesOrSigtermComes)
         SCOPED_TRACE(serverGoes ? "the server ends" : "SIGTERM");
         XServer server;
         ASSERT_TRUE(server.Start()) << "Xvfb (scripts/setup.sh installs it) did not start";
-        Start({"--data_path", root.string()}, "x11", {"DISPLAY=" + server.display});
+        Start(WithContent(), "x11", {"DISPLAY=" + server.display});
         ASSERT_TRUE(WaitForRenderer()) << Stderr();
         EXPECT_EQ(WaitExit(500ms), -1) << Stderr();
         if (serverGoes)
@@ -136,7 +149,7 @@ TEST_F(ProgramRun, OnAnXDisplayEndsWhenTheServerGoesOrSigtermComes)
 
 TEST_F(ProgramRun, ASecondCopyStepsAsideForTheFirst)
 {
-    const std::vector<std::string> args{"--data_path", root.string()};
+    const std::vector<std::string> args = WithContent();
     Start(args);
     const auto end = std::chrono::steady_clock::now() + 60s;
     while (!fs::exists(UserFolder() / "log.html") && std::chrono::steady_clock::now() < end)
@@ -200,7 +213,7 @@ TEST_F(ProgramRun, WithoutASoundDeviceItSaysOnceThatSoundIsOff)
 {
     for (const auto& [driver, lines] : {std::pair{"no-such-audio-driver", 1}, std::pair{"dummy", 0}}) {
         SCOPED_TRACE(driver);
-        Start({"--data_path", root.string()}, "offscreen", {std::string("SDL_AUDIODRIVER=") + driver});
+        Start(WithContent(), "offscreen", {std::string("SDL_AUDIODRIVER=") + driver});
         const auto end = std::chrono::steady_clock::now() + 60s;
         while (Stderr().find("Main menu opened") == std::string::npos && std::chrono::steady_clock::now() < end)
             std::this_thread::sleep_for(20ms);

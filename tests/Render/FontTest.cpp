@@ -173,6 +173,13 @@ TEST_F(FontTest, LoadingChecksEveryPartOfTheFile)
         {"padding of three values", Replace(good, "padding=\"0,0,0,0\"", "padding=\"0,0,0\""), false},
         {"no common element", Replace(good, "<common ", "<uncommon "), false},
         {"another root element", Replace(Replace(good, "<font>", "<fnt>"), "</font>", "</fnt>"), false},
+        {"a glyph width of -2^31", Replace(good, "width=\"8\"", "width=\"-2147483648\""), false},
+        {"a glyph offset of -2^31", Replace(good, "xoffset=\"1\"", "xoffset=\"-2147483648\""), false},
+        {"a glyph beyond its page", Replace(good, "x=\"0\" y=\"0\" width=\"8\"", "x=\"60\" y=\"0\" width=\"8\""),
+         false},
+        {"a glyph on a page the font lacks", Replace(good, "page=\"1\"", "page=\"7\""), false},
+        {"a kerning of 1e30", Replace(good, "amount=\"-4\"", "amount=\"1e30\""), false},
+        {"a page size of 0", Replace(good, "scaleW=\"64\"", "scaleW=\"0\""), false},
         {"a truncated file", good.substr(0, good.size() / 2), false},
         {"not XML at all", "info face=Test size=16", false},
     };

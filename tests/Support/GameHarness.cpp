@@ -149,6 +149,10 @@ void GameHarness::WriteContent(const GameSetup& setup)
         Override(data, "td/strings_en.csv", ReadFile(fs::path(kContent) / "td" / "strings_en.csv"));
     for (const auto& [path, text] : setup.contentFiles)
         Override(data, path, text);
+    for (const std::string& path : setup.removedFiles) {
+        Override(data, path, std::string());
+        fs::remove(data / path);
+    }
 }
 
 Game* GameHarness::game() const

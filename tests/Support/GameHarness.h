@@ -43,6 +43,8 @@ struct GameSetup {
     // is the build tree's, reached through links; "td/strings_en.csv" is always a copy,
     // since the game appends missing keys to it.
     std::map<std::string, std::string> contentFiles;
+    // Files of the generated content left out for this game only (relative paths).
+    std::vector<std::string> removedFiles;
     // Written as "profiles.xml" in the per-user folder before the start (empty: none).
     std::string profiles;
     // When set and `profiles` is empty, the game starts in a window (a profile whose

@@ -11,7 +11,11 @@ public:
     {
         wrapper = new TextLogWrapper(new Output(&text));
         text.clear(); // drop the wrapper's greeting
-        base::MainLog::Instance()->plainOutputs.push_back(wrapper);
+        base::MainLog* log = base::MainLog::Instance();
+        log->plainOutputs.push_back(wrapper);
+        // A capture sees its own lines: a repeat of the last line before it is no repeat.
+        log->lastMessage.clear();
+        log->repeats = 0;
     }
     ~LogCapture()
     {

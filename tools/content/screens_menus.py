@@ -40,6 +40,9 @@ shell.add_texts([
     ("profiles_caption", "Profiles"),
     ("profiles_select", "Click a name to choose who plays"),
     ("empty_profile", "- empty -"),
+    # the slots' own labels, shown until the screen puts the names in
+    ("b3_p1", "- empty -"), ("b3_p2", "- empty -"), ("b3_p3", "- empty -"), ("b3_p4", "- empty -"),
+    ("b3_p5", "- empty -"),
     ("b1_create", "New"), ("b1_rename", "Rename"), ("b1_delete", "Delete"),
     ("b1_back", "Back"), ("b1_confirm", "Play"),
     # The slot buttons show the profiles' names; their own labels are never seen.

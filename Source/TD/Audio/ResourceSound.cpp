@@ -3,6 +3,7 @@
 #include "Core/File/FileInfo.h"
 #include "Core/File/FileManager.h"
 #include "Core/Resource/ResourceManager.h"
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -40,6 +41,18 @@ GEResultEnum ResourceSound::DoLoad()
                                                                          << BASS_ErrorGetCode();
         return GE_FAIL;
     }
+    // The decoder goes by the bytes: a file whose name says another kind still plays,
+    // but is not what the content meant to ship.
+    const auto endsWith = [&](const wchar_t* end) {
+        const std::wstring tail = end;
+        return found->path.size() >= tail.size() && found->path.compare(found->path.size() - tail.size(), tail.size(), tail) == 0;
+    };
+    const auto startsWith = [&](const char* magic) {
+        return bytes.size() >= 4 && std::equal(magic, magic + 4, bytes.begin());
+    };
+    if ((endsWith(L".ogg") && !startsWith("OggS")) || (endsWith(L".wav") && !startsWith("RIFF")))
+        GE_LOG(L"Sound '%s': '%s' holds another kind of sound than its name says; it plays as what it holds.\n")
+            << name << found->path;
     return GE_OK;
 }
 

@@ -1,4 +1,5 @@
 #include "Source/TD/Audio/SoundTags.h"
+#include "Core/Base/Log.h"
 #include "Core/Base/CsvLineTokenizer.h"
 #include "Core/Base/StringEncoding.h"
 #include "Core/File/FileUtils.h"
@@ -47,11 +48,13 @@ std::vector<SoundTags::SheetLine> SoundTags::parseSheet(const std::string& text)
             row.pop_back();
         if (row.empty())
             continue;
+        SheetLine line;
+        for (CsvLineTokenizer count(row, ';', false); count.NextToken(nullptr);)
+            ++line.cells;
         CsvLineTokenizer cells(row, ';', false);
         std::string name, file;
         cells.NextToken(&name);
         cells.NextToken(&file);
-        SheetLine line;
         // A line without its third or fourth cell reads 0 there.
         float number = 0.0f;
         cells.NextFloat(&number).NextInt(&line.tag);
@@ -68,16 +71,23 @@ std::vector<SoundTags::SheetLine> SoundTags::parseSheet(const std::string& text)
 
 void SoundTags::load(const std::wstring& sheetPath)
 {
-    loadText(file::ReadUtf8TextFile(sheetPath));
+    loadText(file::ReadUtf8TextFile(sheetPath), sheetPath);
 }
 
-void SoundTags::loadText(const std::string& text)
+void SoundTags::loadText(const std::string& text, const std::wstring& sheetPath)
 {
     entries.clear();
+    int shortRows = 0, nameless = 0;
     for (SheetLine& line : parseSheet(text)) {
         tags[line.tag] = 2;
         if (line.comment)
             continue;
+        shortRows += line.cells < 4 ? 1 : 0;
+        // A row without a name can never be played.
+        if (line.name.empty()) {
+            ++nameless;
+            continue;
+        }
         auto entry = std::make_unique<Entry>();
         entry->name = std::move(line.name);
         entry->file = std::move(line.file);
@@ -87,6 +97,11 @@ void SoundTags::loadText(const std::string& text)
             entry->sound.reset(SoundSystem::Instance()->createSound("td/data/sound/" + ConvertToNarrow(entry->file)));
         entries.push_back(std::move(entry));
     }
+    if (shortRows)
+        GE_LOG(L"Sound sheet '%s': %d rows lack some of their four cells; the missing ones read 0 or empty.\n")
+            << sheetPath << shortRows;
+    if (nameless)
+        GE_LOG(L"Sound sheet '%s': %d rows have no name and are skipped.\n") << sheetPath << nameless;
 }
 
 bool SoundTags::play(const std::wstring& name)

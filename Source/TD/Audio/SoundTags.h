@@ -35,7 +35,9 @@ public:
     // Replaces the table with the sheet's lines (a missing sheet: an empty table).
     void load(const std::wstring& sheetPath);
     // Replaces the table with the lines of `text`, read as the sheet would be.
-    void loadText(const std::string& text);
+    // Rows that lack cells (read 0 or empty there) or have no name (skipped) are told
+    // in a line naming `sheetPath`.
+    void loadText(const std::string& text, const std::wstring& sheetPath = L"td/sounds_sheet.csv");
 
     // One line of the sheet as read; the sheet's reader, apart so it can be tested alone.
     struct SheetLine {
@@ -44,6 +46,7 @@ public:
         int number = 0; // the cell's number truncated; missing or no int: 0
         int tag = 0;
         bool comment = false;
+        int cells = 0; // as many as the line holds
     };
     static std::vector<SheetLine> parseSheet(const std::string& text);
     // Restarts the first entry of that name that has a file. True when the table

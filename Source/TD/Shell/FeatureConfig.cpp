@@ -1,8 +1,24 @@
 #include "Source/TD/Shell/FeatureConfig.h"
+#include "Core/Base/Log.h"
+#include "Core/Base/StringEncoding.h"
+#include "Core/File/FileManager.h"
 #include "Core/File/FileUtils.h"
+#include "Source/TD/World/ParamSet.h"
 
+#include <cmath>
 #include <cstdio>
 #include <tinyxml2.h>
+
+namespace {
+
+constexpr const wchar_t* kConfigPath = L"td/config.xml";
+
+std::wstring Wide(const std::string& text)
+{
+    return ConvertToWide(text, StringEncoding::Ansi);
+}
+
+} // namespace
 
 bool gCopyrightsActive = false;
 float gDifficulty = 1.0f;
@@ -66,21 +82,51 @@ void FeatureConfig::load()
 {
     if (loaded)
         return;
-    parse(file::ReadUtf8TextFile(L"td/config.xml"));
+    if (!file::FileManager::Instance()->Exists(kConfigPath)) {
+        GE_LOG(L"%s is missing: every feature keeps its default, and a missing one is off\n") << kConfigPath;
+        parse(std::string());
+        return;
+    }
+    parse(file::ReadUtf8TextFile(kConfigPath));
+    if (!loaded)
+        GE_LOG(L"%s could not be read (%s): every feature keeps its default, and a missing one is off\n")
+            << kConfigPath << why;
+    else if (!features)
+        GE_LOG(L"%s has no features element: every feature keeps its default, and a missing one is off\n")
+            << kConfigPath;
 }
 
 void FeatureConfig::parse(const std::string& text)
 {
     loaded = false;
     features = nullptr;
+    why.clear();
+    told.clear();
     document = std::make_unique<tinyxml2::XMLDocument>();
-    if (text.empty() || document->Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS)
+    if (text.empty()) {
+        why = L"it is empty";
         return;
+    }
+    if (document->Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS) {
+        why = XmlErrorText(*document);
+        return;
+    }
     const tinyxml2::XMLElement* root = document->RootElement();
-    if (!root || std::string(root->Name()) != "config")
+    if (!root || std::string(root->Name()) != "config") {
+        why = L"its root element is not config";
         return;
+    }
     features = root->FirstChildElement("features");
     loaded = true;
+}
+
+void FeatureConfig::tellUnreadable(const std::string& feature, const std::string& attribute, const char* text,
+                                   const wchar_t* reads) const
+{
+    if (!told.insert(feature + "/" + attribute).second)
+        return;
+    GE_LOG(L"%s: the %s of feature '%s' is '%s', which is no %s; %s\n")
+        << kConfigPath << Wide(attribute) << Wide(feature) << Wide(text) << reads;
 }
 
 const tinyxml2::XMLElement* FeatureConfig::findFeature(const std::string& name) const
@@ -100,8 +146,9 @@ bool FeatureConfig::getBool(const std::string& feature, const std::string& attri
 {
     const tinyxml2::XMLElement* element = findFeature(feature);
     bool value = false;
-    if (element)
-        element->QueryBoolAttribute(attribute.c_str(), &value);
+    if (element && element->Attribute(attribute.c_str()) &&
+        element->QueryBoolAttribute(attribute.c_str(), &value) != tinyxml2::XML_SUCCESS)
+        tellUnreadable(feature, attribute, element->Attribute(attribute.c_str()), L"yes or no: it reads as no");
     return value;
 }
 
@@ -110,8 +157,12 @@ float FeatureConfig::getFloat(const std::string& feature, const std::string& att
     const tinyxml2::XMLElement* element = findFeature(feature);
     const char* text = element ? element->Attribute(attribute.c_str()) : nullptr;
     float value = 0.0f;
-    if (!text || std::sscanf(text, "%f", &value) != 1)
+    if (!text)
         return 0.0f;
+    if (std::sscanf(text, "%f", &value) != 1 || !std::isfinite(value)) {
+        tellUnreadable(feature, attribute, text, L"number: it reads as 0");
+        return 0.0f;
+    }
     return value;
 }
 
@@ -129,8 +180,17 @@ void FeatureConfig::applyFlags()
     const auto present = [this](const char* name) { return findFeature(name) != nullptr; };
     if (present("copyrights"))
         gCopyrightsActive = getBool("copyrights", "is_active");
-    if (present("difficulty"))
+    if (present("difficulty")) {
         gDifficulty = getFloat("difficulty", "value");
+        // Unit strength is scaled by it: none, or thousands of times, is no game. A feature
+        // that names no value reads 0 as every feature does.
+        const tinyxml2::XMLElement* difficulty = findFeature("difficulty");
+        if (difficulty->Attribute("value") && !(gDifficulty >= 0.1f && gDifficulty <= 10.0f)) {
+            GE_LOG(L"%s: the difficulty %f lies outside 0.1 to 10; it is 1\n") << kConfigPath
+                                                                               << static_cast<double>(gDifficulty);
+            gDifficulty = 1.0f;
+        }
+    }
     if (present("game_name"))
         gGameName = getString("game_name", "value");
     if (present("edition_hd"))
@@ -138,6 +198,11 @@ void FeatureConfig::applyFlags()
     if (present("effect_immunity")) {
         gEffectImmunityActive = getBool("effect_immunity", "is_active");
         gEffectImmunityDelay = getFloat("effect_immunity", "delay");
+        if (!(gEffectImmunityDelay >= 0.0f && gEffectImmunityDelay <= 3600.0f)) {
+            GE_LOG(L"%s: the effect immunity delay %f lies outside 0 to 3600 seconds; it is 2\n")
+                << kConfigPath << static_cast<double>(gEffectImmunityDelay);
+            gEffectImmunityDelay = 2.0f;
+        }
     }
     gInAppPurchases = getBool("in_app_purchases", "is_active");
     gPremiumPointsTowerBuy = getBool("premium_points_tower_buy", "is_active");

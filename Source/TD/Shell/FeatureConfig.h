@@ -5,6 +5,7 @@
 // settings below once at start-up.
 #include "Core/Base/Types.h"
 #include <memory>
+#include <set>
 #include <string>
 
 namespace tinyxml2 {
@@ -69,6 +70,12 @@ public:
     void applyFlags();
 
 private:
+    // One line for an attribute whose text cannot be read as its kind (once each).
+    void tellUnreadable(const std::string& feature, const std::string& attribute, const char* text,
+                        const wchar_t* reads) const;
+
+    std::wstring why; // what kept the last parse from loading
+    mutable std::set<std::string> told;
     bool loaded = false;
     std::unique_ptr<tinyxml2::XMLDocument> document;
     const tinyxml2::XMLElement* features = nullptr;

@@ -5,6 +5,7 @@
 #include "Core/File/FileUtils.h"
 #include "Core/File/ImageContainer.h"
 #include "Core/File/UserDataFileContainer.h"
+#include "Core/Render/BMFont.h"
 #include "Core/Render/DX9/RenderDX9.h"
 #include "Core/Render/Graphics.h"
 #include "Core/Render/Image.h"
@@ -197,7 +198,36 @@ GEResultEnum Game::InitContent()
     if (render->LoadTexture(L"td/data/loading", nullptr, &mLoadingImage) != GE_OK)
         GE_LOG(L"No loading image: td/data/loading did not load\n");
 
-    return createRootBoard();
+    if (GEResultEnum result = createRootBoard())
+        return result;
+    // Content that cannot make a screen would leave a black window that never ends.
+    const std::wstring missing = missingContent();
+    if (missing.empty())
+        return GE_OK;
+    const std::wstring log = file::UserDataFileContainer::Instance()->GetRootPath() + L"log.html";
+    GE_LOG(L"The game cannot show a screen: %s; it ends\n") << missing;
+    Stop();
+    exitCode = 1;
+    const std::wstring text = L"The game cannot show a screen: " + missing +
+                              L".\n\nIts content is damaged or incomplete. The log is " + log + L".";
+    MessageBoxW(nullptr, text.c_str(), L"Error", MB_ICONERROR);
+    return GE_FAIL;
+}
+
+std::wstring Game::missingContent() const
+{
+    std::wstring missing;
+    const auto add = [&](const std::wstring& what) { missing += (missing.empty() ? L"" : L", and ") + what; };
+    bool anyFont = false;
+    if (mGameWindow)
+        for (const auto& font : mGameWindow->mFonts)
+            anyFont = anyFont || (font.Get() && !font->pages.empty());
+    if (!anyFont)
+        add(L"no font could be read (td/data/fonts)");
+    std::unique_ptr<file::ImageContainer> menu(file::FileManager::Instance()->OpenImageContainer(L"td/main_menu"));
+    if (!menu || menu->GetLayerCount() <= 0)
+        add(L"the main menu (td/main_menu) could not be read");
+    return missing;
 }
 
 GEResultEnum Game::Update(float)

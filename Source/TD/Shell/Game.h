@@ -71,6 +71,8 @@ public:
 private:
     // Creates the root board and makes it the root frame.
     GEResultEnum createRootBoard();
+    // What the content lacks to show any screen (fonts, the main menu), or empty.
+    std::wstring missingContent() const;
     // TDMap::pause on the level object: stops the world and opens the in-game menu.
     void pauseLevel();
     void drawSide(render::Graphics& g, render::Image* image, float x, float y, u32 hAlign, float scale);

@@ -157,6 +157,7 @@ std::wstring LocalStrings::get(const std::wstring& key)
 {
     auto it = table.find(key);
     if (it == table.end()) {
+        missing.push_back(key);
         appendMissing(key);
         it = table.emplace(key, key).first;
     }

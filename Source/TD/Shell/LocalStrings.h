@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 class LocalStrings : public base::Singletone<LocalStrings> {
 public:
@@ -26,6 +27,8 @@ public:
     std::wstring get(const std::wstring& key);
 
     std::map<std::wstring, std::wstring> table;
+    // Every key asked for that the table lacked, in the order first asked.
+    std::vector<std::wstring> missing;
     // The loose file that missing keys are appended to, relative to the data folder.
     std::wstring appendPath = kPath;
 

@@ -39,6 +39,12 @@ TDTutorialStep* TDTutorialStep::read(const tinyxml2::XMLElement* element, file::
     const tinyxml2::XMLElement* condition = element->FirstChildElement("condition");
     const tinyxml2::XMLElement* show = element->FirstChildElement("show");
     const int id = element->IntAttribute("id", 0);
+    // Ids name the records of the profile and the steps the game asks for: none is
+    // negative or beyond four digits.
+    if (id < 0 || id > 9999) {
+        GE_LOG(L"Tutorial script 'td/tutorial.xml': step id %d lies outside 0 to 9999: the step is skipped.\n") << id;
+        return nullptr;
+    }
     if (!condition || !show) {
         GE_LOG(L"Tutorial step %d has no '%s' element: the step is skipped.\n")
             << id << (condition ? L"show" : L"condition");

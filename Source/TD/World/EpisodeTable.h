@@ -14,7 +14,8 @@ public:
     // Adds (or replaces) the rows of the sheet; rows are never removed, so a reload
     // keeps episodes the new sheet no longer has. A missing file adds nothing.
     void load(const std::wstring& path = L"td/setup_sheet.csv");
-    void parse(const std::string& text);
+    // Rows other than the header that are no episode row are skipped with one line.
+    void parse(const std::string& text, const std::wstring& path = L"td/setup_sheet.csv");
 
     // -1 when the episode has no row.
     int levelCount(int episode) const;

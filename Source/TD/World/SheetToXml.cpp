@@ -91,12 +91,23 @@ void SheetTextToXml(const std::string& text, tinyxml2::XMLElement* sheet, tinyxm
     if (lines.empty())
         return;
     const std::vector<std::string> header = SheetCells(lines[0]);
+    const auto idColumn = std::find(header.begin(), header.end(), "id");
     bool reportedExtra = false;
+    int shortRows = 0, idless = 0;
     for (size_t i = 1; i < lines.size(); ++i) {
         std::string line = lines[i];
         // A decimal comma is a decimal point; lists inside a cell use '/'.
         std::replace(line.begin(), line.end(), ',', '.');
         const std::vector<std::string> cells = SheetCells(line);
+        // A row without its id would stand for the prototype of id 0.
+        if (idColumn != header.end()) {
+            const size_t at = static_cast<size_t>(idColumn - header.begin());
+            if (at >= cells.size() || cells[at].empty()) {
+                ++idless;
+                continue;
+            }
+        }
+        shortRows += cells.size() < header.size() ? 1 : 0;
         if (cells.size() > header.size() && !reportedExtra) {
             // Cells without a column have no name to be stored under.
             GE_LOG(L"Sheet '%s': row %d has %d cells but the header names %d columns; the extra cells are "
@@ -116,6 +127,11 @@ void SheetTextToXml(const std::string& text, tinyxml2::XMLElement* sheet, tinyxm
         else
             sheet->InsertFirstChild(row);
     }
+    if (shortRows)
+        GE_LOG(L"Sheet '%s': %d rows have fewer cells than the header names; the missing ones read 0 or empty.\n")
+            << what << shortRows;
+    if (idless)
+        GE_LOG(L"Sheet '%s': %d rows have no id and are skipped.\n") << what << idless;
 }
 
 void SheetToXml(const std::string& path, tinyxml2::XMLElement* sheet, tinyxml2::XMLDocument* document)

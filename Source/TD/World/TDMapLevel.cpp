@@ -23,6 +23,7 @@
 #include "Source/TD/Units/TDModifier.h"
 #include "Source/TD/World/AmbientEffect.h"
 #include "Source/TD/World/LevelArt.h"
+#include "Source/TD/World/LevelCheck.h"
 #include "Source/TD/World/ParamSet.h"
 #include "Source/TD/World/ParticleEffect.h"
 #include "Source/TD/World/PrototypeStore.h"
@@ -232,6 +233,8 @@ bool TDMap::loadLevelData(const std::wstring& path)
     const tinyxml2::XMLElement* map = ReadLevelDocument(path, document);
     if (!map)
         return false;
+    BoundLevel(*document.FirstChildElement("map"), path);
+    CheckLevelValues(*document.FirstChildElement("map"), path);
     const tinyxml2::XMLElement* li = map->FirstChildElement("li");
     const tinyxml2::XMLElement* spots = map->FirstChildElement("spots");
     mBudget = std::atoi(ElementText(map->FirstChildElement("budget")).c_str());

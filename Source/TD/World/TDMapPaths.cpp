@@ -5,6 +5,7 @@
 #include "Core/Base/FileStream.h"
 #include "Core/Base/Log.h"
 #include "Core/File/FileManager.h"
+#include "Source/TD/World/LevelCheck.h"
 #include "Source/TD/World/PathCache.h"
 #include "Source/TD/World/PathFinder.h"
 #include "Source/TD/World/TDLink.h"
@@ -51,8 +52,10 @@ int TDMap::loadPathCache()
         return 1;
     }
     std::wstring error;
-    if (!ReadPathCache(bytes.data(), bytes.size(), mLinks, mPaths, &error)) {
+    if (!ReadPathCache(bytes.data(), bytes.size(), mLinks, mPaths, &error) ||
+        !PathCacheFits(mPaths, mPoints, error)) {
         GE_LOG(L"Path cache '%s' ignored (%s); the paths are computed.\n") << name << error;
+        mPaths.clear();
         return 1;
     }
     return 0;
@@ -62,6 +65,7 @@ void TDMap::buildPaths()
 {
     mPaths.clear();
     mRoutes.clear();
+    CheckLevelGraph(mPoints, mLinks, mWaves->trackRequests(), mLevelFile);
     if (loadPathCache() == 0) {
         // The cache holds the curves; the routes themselves are still needed for spawning.
         TDPoint* goal = goalPoint();

@@ -16,8 +16,9 @@ public:
     UnlocksTable(const int* episode, const int* level, const std::wstring& path = L"td/unlocks.csv");
 
     void load(const std::wstring& path);
-    // Lines "episode;level;id,id,..."; a later line for the same pair replaces it.
-    void parse(const std::string& text);
+    // Lines "episode;level;id,id,..."; a later line for the same pair replaces it. Lines
+    // of another form and ids that are no number are skipped, with a line naming `path`.
+    void parse(const std::string& text, const std::wstring& path = L"td/unlocks.csv");
 
     // The id list of (episode, level); an absent pair reads (and is kept) as empty.
     const std::vector<int>& idsAt(int episode, int level);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <tinyxml2.h>
 
 float UpgradeStep::number(const std::string& name) const
@@ -34,9 +35,32 @@ bool UpgradesTable::load(const std::wstring& path)
     return parse(text, path);
 }
 
+namespace {
+
+// Prices a shop can show and bonuses (percentages) a tower can take.
+constexpr double kMaxCost = 1000000.0;
+constexpr float kLeastBonus = -100.0f, kMostBonus = 1000.0f;
+
+// A cost read whatever its notation, inside [0, kMaxCost]; counts what it mends.
+int ReadCost(const tinyxml2::XMLElement* e, const char* name, int& mended)
+{
+    const char* text = e->Attribute(name);
+    if (!text)
+        return 0;
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    if (end != text && value >= 0.0 && value <= kMaxCost)
+        return static_cast<int>(value);
+    ++mended;
+    return end != text && value > kMaxCost ? static_cast<int>(kMaxCost) : 0;
+}
+
+} // namespace
+
 bool UpgradesTable::parse(const std::string& text, const std::wstring& path)
 {
     mUpgrades.clear();
+    int mended = 0;
     tinyxml2::XMLDocument document;
     if (document.Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS) {
         GE_LOG(L"Upgrades file '%s' is damaged (%s): no upgrade applies.\n")
@@ -66,14 +90,25 @@ bool UpgradesTable::parse(const std::string& text, const std::wstring& path)
         if (const tinyxml2::XMLElement* steps = e->FirstChildElement("steps"))
             for (const tinyxml2::XMLElement* s = steps->FirstChildElement("step"); s; s = s->NextSiblingElement("step")) {
                 UpgradeStep step;
-                step.costGold = ReadIntAttribute(s, "cost_g");
-                step.costGems = ReadIntAttribute(s, "cost_r");
-                if (const tinyxml2::XMLElement* attributes = s->FirstChildElement("attributes"))
+                step.costGold = ReadCost(s, "cost_g", mended);
+                step.costGems = ReadCost(s, "cost_r", mended);
+                if (const tinyxml2::XMLElement* attributes = s->FirstChildElement("attributes")) {
                     step.params = std::make_unique<ParamSet>(attributes);
+                    for (auto& [name, value] : step.params->numbers)
+                        if (!(value >= kLeastBonus && value <= kMostBonus)) {
+                            value = std::isnan(value) ? 0.0f : std::clamp(value, kLeastBonus, kMostBonus);
+                            ++mended;
+                        }
+                }
                 upgrade.steps.push_back(std::move(step));
             }
         mUpgrades.push_back(std::move(upgrade));
     }
+    if (mended)
+        GE_LOG(L"Upgrades file '%s': %d prices or bonuses lay outside their ranges (prices 0 to %d, bonuses %d to "
+               L"%d %%) and were read into them.\n")
+            << path << mended << static_cast<int>(kMaxCost) << static_cast<int>(kLeastBonus)
+            << static_cast<int>(kMostBonus);
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include "Source/TD/World/UpgradesTable.h"
 #include "tests/Support/ClickPlayer.h"
 #include "tests/Support/GameHarness.h"
+#include "tests/Support/GameProcess.h"
 #include "tests/Support/Unprivileged.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +24,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -433,6 +435,32 @@ TEST(Saves, AFolderThatCannotBeWrittenIsReportedOnceAndThePlayGoesOn)
                     }
                 });
     }
+}
+
+// SIGTERM at a headless run ends it as a window close does: at once, with the exit
+// save and the log's closing line.
+TEST(Saves, SigtermEndsAHeadlessRunAtOnceWithItsExitSave)
+{
+    const fs::path root = fs::temp_directory_path() / ("td-sigterm-" + std::to_string(getpid()));
+    fs::remove_all(root);
+    MakeContent(root / "content");
+    {
+        GameProcess run(root, root / "content");
+        ASSERT_TRUE(run.Started());
+        // The loop runs once the first save is on disk; then it draws a while.
+        ASSERT_TRUE(run.WaitFor([&] { return fs::exists(run.UserFolder() / "profiles.xml"); }, 60)) << run.Stderr();
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        const auto asked = std::chrono::steady_clock::now();
+        run.Signal(SIGTERM);
+        EXPECT_TRUE(run.Wait(60)) << "the run did not end";
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - asked).count();
+        EXPECT_LT(seconds, 5.0) << "SIGTERM took " << seconds << " s";
+        EXPECT_EQ(run.ExitStatus(), 0) << run.Stderr();
+        const std::string log = run.Log();
+        EXPECT_EQ(log.rfind("</body></html>"), log.size() - 14) << "the log was closed";
+        EXPECT_FALSE(HeldIn(ReadAll(run.UserFolder() / "profiles.xml")).name.empty());
+    }
+    fs::remove_all(root);
 }
 
 } // namespace
