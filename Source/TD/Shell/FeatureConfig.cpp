@@ -73,6 +73,7 @@ void FeatureConfig::parse(const std::string& text)
 {
     loaded = false;
     features = nullptr;
+    featureSet = FeatureSet();
     document = std::make_unique<tinyxml2::XMLDocument>();
     if (text.empty() || document->Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS)
         return;
@@ -81,6 +82,16 @@ void FeatureConfig::parse(const std::string& text)
         return;
     features = root->FirstChildElement("features");
     loaded = true;
+    const auto active = [this](const char* name) { return getBool(name, "is_active"); };
+    featureSet.boostShopPremiumMode = active("boost_shop_premium_mode");
+    featureSet.inAppPurchases = active("in_app_purchases");
+    featureSet.lowPremiumPointsDialog = active("low_premium_points_dialog");
+    featureSet.premiumPointsOnLevelComplete = active("premium_points_on_level_complete");
+    featureSet.premiumPointsOnMobDead = active("premium_points_on_mob_dead");
+    featureSet.shadowMobAir = active("shadow_mob_air");
+    featureSet.shadowMobGround = active("shadow_mob_ground");
+    featureSet.tapjoy = active("tapjoy");
+    featureSet.towerFireParticlesDirection = active("tower_fire_particles_direction");
 }
 
 const tinyxml2::XMLElement* FeatureConfig::findFeature(const std::string& name) const

@@ -76,8 +76,7 @@ std::wstring FormatText(const std::wstring& pattern, const std::wstring& argumen
 
 void TDMap::showVictory()
 {
-    // Read once per run, on the first victory.
-    static const bool dropsPay = FeatureConfig::instance()->getBool("premium_points_on_mob_dead", "is_active");
+    const bool dropsPay = FeatureConfig::instance()->activeFeatures().premiumPointsOnMobDead;
     mSpeed = 0.0f;
     updateSpeedButtons();
     mAfterShopAction = 2;
