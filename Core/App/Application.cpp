@@ -13,6 +13,8 @@ __attribute__((weak)) app::Application* CreateApplicationInstance()
 template <> app::Application* base::Singletone<app::Application>::Instance()
 {
     if (!sInstance) {
+        if (sDestroyed)
+            base::ReportRevival(typeid(app::Application).name());
         app::Application* created = CreateApplicationInstance();
         if (!created)
             created = new app::Application;
