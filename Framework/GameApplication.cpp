@@ -1,7 +1,9 @@
 #include "Framework/GameApplication.h"
 #include "Core/Base/ImageInfo.h"
 #include "Core/Base/Log.h"
+#include "Core/File/FileManager.h"
 #include "Core/File/FileUtils.h"
+#include "Core/File/Path.h"
 #include "Core/File/UserDataFileContainer.h"
 #include "Core/Input/Win32/InputWin32.h"
 #include "Core/Render/DX9/RenderDX9.h"
@@ -18,6 +20,8 @@
 #include "Platform/Win32/Windows.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <utility>
 
 namespace framework {
@@ -49,6 +53,26 @@ Ratio Reduce(u64 w, u64 h)
 {
     const u64 divisor = GreatestCommonDivisor(w, h);
     return Ratio{w / divisor, h / divisor};
+}
+
+bool IsFolder(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A folder holds the content when one of the markers is in it; with no markers, any
+// folder does.
+bool HoldsContent(const std::wstring& folder, const std::vector<std::wstring>& markers)
+{
+    if (!IsFolder(folder))
+        return false;
+    if (markers.empty())
+        return true;
+    const std::wstring base = file::NormalizePath(folder);
+    return std::any_of(markers.begin(), markers.end(), [&](const std::wstring& marker) {
+        return GetFileAttributesW((base + marker).c_str()) != INVALID_FILE_ATTRIBUTES;
+    });
 }
 
 math::Matrix4 Translation(float x, float y)
@@ -196,18 +220,11 @@ GEResultEnum GameApplication::Startup()
 
 GEResultEnum GameApplication::StartGame()
 {
-    // Working folder.
-    std::wstring folder = exeFolder;
-    if (!args.empty() && args[0] == L"--data_path") {
-        if (args.size() != 2) {
-            GE_LOG(L"Start-up failed: \"--data_path\" takes exactly one folder (%u arguments given)\n")
-                << static_cast<unsigned>(args.size());
-            return GE_FAIL;
-        }
-        folder = args[1];
-    }
-    if (!SetCurrentDirectoryW(folder.c_str()))
-        GE_LOG(L"Cannot make %s the working folder; content is looked up from the current one\n") << folder;
+    // Content folder. The process's working folder is left alone.
+    std::wstring folder;
+    if (!FindDataFolder(folder))
+        return GE_FAIL;
+    file::FileManager::Instance()->SetDataFolder(folder);
 
     // Per-user folder and its log; the game's PreInit may move both. The log file is
     // opened only after the window has looked for a running copy, whose log it would
@@ -228,6 +245,11 @@ GEResultEnum GameApplication::StartGame()
     window = std::make_unique<ApplicationWindow>(input.get());
 
     app::EnumerateMonitors(monitors);
+    if (monitors.empty()) {
+        GE_LOG(L"Start-up failed: cannot open a display (neither DISPLAY nor WAYLAND_DISPLAY leads to one; "
+               L"SDL_VIDEODRIVER=offscreen runs without one)\n");
+        return GE_FAIL;
+    }
 
     DisplaySettings settings;
     render = std::make_unique<render::RenderDX9>();
@@ -251,6 +273,9 @@ GEResultEnum GameApplication::StartGame()
         GE_LOG(L"Start-up failed: the renderer cannot start\n");
         return result;
     }
+    render->SetRepeatCheck(true);
+    // What the first screens show is decoded as they first draw it; start-up decodes nothing.
+    render->SetDeferredDecoding(true);
     if (GEResultEnum result = InitDisplay(settings))
         return result;
 
@@ -266,6 +291,38 @@ GEResultEnum GameApplication::StartGame()
         return ShowPackScreen(args[1]);
     }
     return InitContent();
+}
+
+bool GameApplication::FindDataFolder(std::wstring& folder)
+{
+    if (!args.empty() && args[0] == L"--data_path") {
+        if (args.size() != 2) {
+            GE_LOG(L"Start-up failed: \"--data_path\" takes exactly one folder (%u arguments given)\n")
+                << static_cast<unsigned>(args.size());
+            return false;
+        }
+        if (!IsFolder(args[1])) {
+            GE_LOG(L"Start-up failed: the content folder %s given with \"--data_path\" does not exist\n")
+                << args[1];
+            return false;
+        }
+        folder = args[1];
+        return true;
+    }
+    std::vector<std::wstring> candidates{exeFolder};
+    for (const std::wstring& installed : installedDataFolders)
+        candidates.push_back(!installed.empty() && installed[0] == L'/' ? installed : exeFolder + installed);
+    std::wstring looked;
+    for (const std::wstring& candidate : candidates) {
+        if (HoldsContent(candidate, contentMarkers)) {
+            folder = candidate;
+            return true;
+        }
+        looked += (looked.empty() ? L"" : L", ") + candidate;
+    }
+    GE_LOG(L"Start-up failed: the game's content is in none of %s; give its folder with \"--data_path\"\n")
+        << looked;
+    return false;
 }
 
 GEResultEnum GameApplication::ShowPackScreen(const std::wstring& folder)
@@ -557,15 +614,51 @@ GEResultEnum GameApplication::FrameTick(float dt)
     }
     if (result == GE_OK)
         result = render->EndScene();
+    // Nothing moved: the window shows this picture already, and the loop may rest.
+    if (result == GE_OK && render->FrameRepeatsLast() && !repaintNeeded) {
+        render->DropRepeatedFrame();
+        return GE_OK;
+    }
     if (result == GE_OK)
         result = render->Present();
-    if (result == GE_OK)
-        return render->ExecuteCommands();
+    if (result == GE_OK) {
+        result = render->ExecuteCommands();
+        if (result == GE_OK) {
+            pacer.Presented();
+            repaintNeeded = false;
+        }
+        return result;
+    }
     // A frame cut short must not leave the scene open for the next one.
     if (render->IsInScene())
         render->EndScene();
     render->DiscardCommands();
     return result;
+}
+
+void GameApplication::WaitForNextPass()
+{
+    if (!refreshRateKnown && window && window->hwnd) {
+        if (HDC dc = GetDC(window->hwnd)) {
+            pacer.SetRefreshRate(GetDeviceCaps(dc, VREFRESH));
+            ReleaseDC(window->hwnd, dc);
+        }
+        refreshRateKnown = true;
+    }
+    const FramePacer::Wait wait = pacer.NextWait(FramePacer::Clock::now());
+    if (wait.wakesForInput) {
+        const auto left = wait.until - FramePacer::Clock::now();
+        if (left > FramePacer::Clock::duration::zero()) {
+            // Rounded up: a pass that presented nothing may come a little late, never early.
+            const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+            // Timers (the pointer-leave test) are served at the next pass; they do not wake it.
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(ms), QS_ALLINPUT & ~QS_TIMER);
+        }
+        std::this_thread::sleep_until(wait.notBefore);
+    } else {
+        std::this_thread::sleep_until(wait.until);
+    }
+    pacer.PassStarted(FramePacer::Clock::now());
 }
 
 GEResultEnum GameApplication::Draw(render::Graphics& g)
@@ -593,6 +686,7 @@ GEResultEnum GameApplication::SwitchScreenMode()
         return GE_OK;
     target.reset();
 
+    refreshRateKnown = false; // the window may land on another display
     GE_LOG(L"mRender->PrepareSwitchScreenMode()\n");
     if (GEResultEnum result = render->PrepareSwitchScreenMode())
         return result;

@@ -9,6 +9,7 @@
 #include "Core/Input/CoordConverter.h"
 #include "Core/Input/InputListener.h"
 #include "Framework/DisplaySettings.h"
+#include "Framework/FramePacer.h"
 #include "Framework/GameWindowHost.h"
 #include <memory>
 #include <string>
@@ -88,6 +89,12 @@ public:
     // "--pack <folder>": the screen that rebuilds the mounted archives becomes the root
     // frame in place of the game's content.
     virtual GEResultEnum ShowPackScreen(const std::wstring& folder);
+    // The content folder that start-up reads from (see `installedDataFolders`); false,
+    // logged, when "--data_path" is malformed or no folder holds the content.
+    bool FindDataFolder(std::wstring& folder);
+
+    // Waits for the display between two passes of the main loop (FramePacer).
+    void WaitForNextPass() override;
 
     // The window is closing: the frames, the off-screen target and the renderer go
     // before the OS window does; the frame tick does nothing from then on.
@@ -137,6 +144,7 @@ public:
     GEResultEnum RunSwitchScreenMode() override { return SwitchScreenMode(); }
     void WindowActivated() override { OnActivate(); }
     void WindowDeactivated() override { OnDeactivate(); }
+    void WindowNeedsRepaint() override { repaintNeeded = true; }
 
     std::unique_ptr<GameWindow> window;
     std::unique_ptr<render::RenderDX9> render;
@@ -145,6 +153,12 @@ public:
     std::wstring companyFolder;
     std::wstring gameFolder;
     std::wstring caption;
+    // Without "--data_path" the content is looked for in the executable's folder, then
+    // in these folders in order (a relative one is taken from the executable's folder):
+    // the first that holds one of `contentMarkers` (a file or a folder) is used. With
+    // no markers the executable's folder is used whatever it holds.
+    std::vector<std::wstring> contentMarkers;
+    std::vector<std::wstring> installedDataFolders;
     app::size screenSize;
     i32 virtualWidth = 0;
     u8 windowed = 1;
@@ -161,6 +175,7 @@ public:
     u8 sideBars = 0;
     FloatRect bars[2];
     widget::BaseBoard* rootFrame = nullptr;
+    FramePacer pacer;
 
 private:
     GEResultEnum StartGame();
@@ -169,6 +184,10 @@ private:
     // The monitor the screen mode is chosen on; null when none is known.
     const app::MonitorInfo* ChooseMonitor() const;
     void DeleteOwnedObjects();
+    // The refresh rate of the window's display, asked again after a screen-mode switch.
+    bool refreshRateKnown = false;
+    // A frame that repeats the last one is presented all the same.
+    bool repaintNeeded = true;
 };
 
 // The process-wide game application; null until one is constructed.

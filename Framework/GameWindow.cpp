@@ -43,6 +43,12 @@ void GameWindow::OnDeactivate()
         gHost->WindowDeactivated();
 }
 
+void GameWindow::OnPaint()
+{
+    if (gHost)
+        gHost->WindowNeedsRepaint();
+}
+
 i32 GameWindow::GetWidth()
 {
     return windowSize.width;

@@ -13,6 +13,7 @@ public:
     GEResultEnum Tick(float dt) override;
     void OnActivate() override;
     void OnDeactivate() override;
+    void OnPaint() override;
     virtual i32 GetWidth();
     virtual i32 GetHeight();
 

@@ -15,6 +15,8 @@ public:
     virtual GEResultEnum RunSwitchScreenMode() = 0;
     virtual void WindowActivated() = 0;
     virtual void WindowDeactivated() = 0;
+    // The window must show its picture again, changed or not.
+    virtual void WindowNeedsRepaint() {}
 };
 
 // The process-wide host; null until the application registers (and after it leaves).

@@ -10,7 +10,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build-bench}"
-bash scripts/setup.sh || exit 1
+bash scripts/setup.sh --tests || exit 1
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DGE_BUILD_BENCH=ON > /dev/null || exit 1
 out="$build/bench_results"
 mkdir -p "$out"

@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-5}"
-bash scripts/setup.sh
+bash scripts/setup.sh --tests
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DGE_FUZZ=ON -DGE_BUILD_TESTS=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
 targets=$(sed -n 's/^ge_add_fuzzer(\(fuzz_[a-z0-9_]*\).*/\1/p' fuzz/CMakeLists.txt)

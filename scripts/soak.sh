@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build-soak}"
-bash scripts/setup.sh
+bash scripts/setup.sh --tests
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
 cmake --build "$build" -j "$(nproc)" --target soak_tests
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy

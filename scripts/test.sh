@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# Installs the dependencies, builds, and runs every test.
+# Installs the packages of the game and its tests, builds, and runs every test.
 # Usage: scripts/test.sh [--sanitize]   (the second form builds under ASan and UBSan)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh --tests
 build=build
-extra=()
+extra=(-DGE_BUILD_TESTS=ON -DGE_BUILD_BENCH=ON)
 if [ "${1:-}" = "--sanitize" ]; then
   build=build-sanitize
-  extra=(-DGE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DGE_BUILD_BENCH=OFF)
+  extra=(-DGE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DGE_BUILD_TESTS=ON -DGE_BUILD_BENCH=OFF)
 fi
 cmake -S . -B "$build" -G Ninja "${extra[@]}"
 cmake --build "$build" -j "$(nproc)"

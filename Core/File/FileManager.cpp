@@ -16,7 +16,8 @@ FileManager::~FileManager()
 
 void FileManager::Mount(const std::wstring& prefix, const std::wstring& archivePath)
 {
-    mounts[prefix] = archivePath;
+    // The archive is a file of the data folder, however the lookups name it later.
+    mounts[prefix] = OnDisk(archivePath);
 }
 
 ImageContainer* FileManager::OpenImageContainer(const std::wstring& name)

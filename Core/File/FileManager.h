@@ -1,6 +1,6 @@
 #pragma once
-// The container for game data: loose files under the current directory, with pack
-// archives standing in for whole folders through the mount table.
+// The container for game data: loose files under the data folder, with pack archives
+// standing in for whole folders through the mount table.
 #include "Core/Base/Singletone.h"
 #include "Core/File/FileManagerWin32.h"
 #include <functional>
@@ -19,14 +19,15 @@ public:
     FileManager();
     ~FileManager() override;
 
-    // Serves every path under `prefix` (for example "td/") from the archive file.
+    // Serves every path under `prefix` (for example "td/") from the archive file (a
+    // relative one is taken from the data folder).
     void Mount(const std::wstring& prefix, const std::wstring& archivePath);
 
     // A layered image by name (a folder, or a document found as given or with
     // ".psd"); null when there is none.
     ImageContainer* OpenImageContainer(const std::wstring& name);
 
-    // Folder prefix -> archive file path, searched in key order.
+    // Folder prefix -> archive file path on disk, searched in key order.
     std::map<std::wstring, std::wstring> mounts;
     float imageScale = 1.0f;     // read by the layered-folder reader
     float fontImageScale = 1.0f; // read by the bitmap-font parser

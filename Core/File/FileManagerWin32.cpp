@@ -50,14 +50,27 @@ base::Stream* OpenDiskFile(const std::wstring& path)
     return stream;
 }
 
+void FileManagerWin32::SetDataFolder(const std::wstring& folder)
+{
+    dataFolder = folder;
+    if (!dataFolder.empty() && dataFolder.back() != L'/' && dataFolder.back() != L'\\')
+        dataFolder += L'/';
+}
+
+std::wstring FileManagerWin32::OnDisk(const std::wstring& path) const
+{
+    const bool absolute = !path.empty() && (path[0] == L'/' || path[0] == L'\\');
+    return absolute ? path : dataFolder + path;
+}
+
 base::Stream* FileManagerWin32::OpenRead(const std::wstring& path)
 {
-    return OpenDiskFile(path);
+    return OpenDiskFile(OnDisk(path));
 }
 
 base::StreamCreator* FileManagerWin32::GetStreamCreator(const std::wstring& path)
 {
-    return new base::FileStreamCreator(path);
+    return new base::FileStreamCreator(OnDisk(path));
 }
 
 std::wstring FileManagerWin32::GetRootPath()
@@ -69,7 +82,7 @@ u32 FileManagerWin32::ListFilesLocal(const std::wstring& prefix, const std::wstr
                                      const std::wstring& sub, bool recursive, std::vector<std::wstring>& out,
                                      bool relative)
 {
-    ForEachEntry(folder + sub, [&](const std::wstring& name, bool isDirectory) {
+    ForEachEntry(OnDisk(folder + sub), [&](const std::wstring& name, bool isDirectory) {
         if (isDirectory) {
             if (recursive)
                 ListFilesLocal(prefix, folder, sub + name + L"/", recursive, out, relative);
@@ -83,7 +96,7 @@ u32 FileManagerWin32::ListFilesLocal(const std::wstring& prefix, const std::wstr
 u32 FileManagerWin32::ListDirsLocal(const std::wstring& prefix, const std::wstring& folder,
                                     const std::wstring& sub, std::vector<std::wstring>& out, bool relative)
 {
-    ForEachEntry(folder + sub, [&](const std::wstring& name, bool isDirectory) {
+    ForEachEntry(OnDisk(folder + sub), [&](const std::wstring& name, bool isDirectory) {
         if (isDirectory)
             out.push_back(relative ? sub + name : prefix + sub + name);
     });
@@ -93,10 +106,11 @@ u32 FileManagerWin32::ListDirsLocal(const std::wstring& prefix, const std::wstri
 bool FileManagerWin32::ExistsLocal(const std::wstring& path, const wchar_t* const* extensions, u32 count,
                                    u32* outIndex)
 {
+    const std::wstring file = OnDisk(path);
     if (count == 0 || !extensions)
-        return IsFile(path);
+        return IsFile(file);
     for (u32 i = 0; i < count; ++i) {
-        if (IsFile(path + extensions[i])) {
+        if (IsFile(file + extensions[i])) {
             if (outIndex)
                 *outIndex = i;
             return true;
@@ -107,7 +121,7 @@ bool FileManagerWin32::ExistsLocal(const std::wstring& path, const wchar_t* cons
 
 bool FileManagerWin32::IsDirectoryLocal(const std::wstring& path)
 {
-    const DWORD attributes = AttributesOf(path);
+    const DWORD attributes = AttributesOf(OnDisk(path));
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// The local-disk container: paths relative to the current directory, matched literally.
+// The local-disk container: paths relative to its data folder (the current directory
+// while none is set), matched literally.
 #include "Core/File/FileContainer.h"
 
 namespace file {
@@ -17,6 +18,16 @@ public:
     bool ExistsLocal(const std::wstring& path, const wchar_t* const* extensions, u32 count,
                      u32* outIndex) override;
     bool IsDirectoryLocal(const std::wstring& path) override;
+
+    // The folder that relative paths start from; a missing trailing '/' is added. The
+    // process's current directory stays where it was, so that relative writes of the
+    // libraries below never land in the (possibly installed, read-only) content.
+    void SetDataFolder(const std::wstring& folder);
+    // The file a content path names on disk: relative paths under the data folder,
+    // absolute ones as they are.
+    std::wstring OnDisk(const std::wstring& path) const;
+
+    std::wstring dataFolder; // empty: the current directory
 };
 
 // Opens an existing file for reading; null when it cannot be opened.

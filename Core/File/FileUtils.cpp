@@ -27,18 +27,23 @@ std::string CutAtNul(const std::string& bytes)
 
 } // namespace
 
-std::string ReadUtf8TextFile(const std::wstring& path)
+namespace {
+
+// The file's bytes without a leading byte-order mark; false when it is missing or
+// cannot be read whole.
+bool ReadWithoutMark(const std::wstring& path, std::string& buffer)
 {
+    buffer.clear();
     std::unique_ptr<base::Stream> stream = OpenThroughManager(path);
     if (!stream)
-        return "";
+        return false;
     const u32 size = stream->GetSize();
-    std::string buffer(size, '\0');
+    buffer.assign(size, '\0');
     u32 remaining = size;
     char* into = buffer.data();
     if (size >= 3) {
         if (stream->Read(into, 3) != 3)
-            return "";
+            return false;
         remaining -= 3;
         if (std::memcmp(into, "\xEF\xBB\xBF", 3) == 0) {
             buffer.resize(size - 3);
@@ -47,9 +52,30 @@ std::string ReadUtf8TextFile(const std::wstring& path)
             into += 3;
         }
     }
-    if (remaining && stream->Read(into, remaining) != remaining)
+    return !remaining || stream->Read(into, remaining) == remaining;
+}
+
+} // namespace
+
+std::string ReadUtf8TextFile(const std::wstring& path)
+{
+    std::string buffer;
+    if (!ReadWithoutMark(path, buffer))
         return "";
     return CutAtNul(buffer);
+}
+
+bool ReadWholeUtf8TextFile(const std::wstring& path, std::string& text)
+{
+    if (!ReadWithoutMark(path, text)) {
+        text.clear();
+        return false;
+    }
+    const size_t nul = text.find('\0');
+    if (nul == std::string::npos)
+        return true;
+    text.resize(nul);
+    return false;
 }
 
 std::string ReadTextFile(const std::wstring& path)

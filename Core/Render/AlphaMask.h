@@ -18,6 +18,9 @@ public:
     // Bits past the count read as transparent and are not written.
     bool Get(u32 i) const;
     void Set(u32 i, bool value);
+    // Bits first .. first + count - 1 from the alpha bytes of `count` texels `stride`
+    // bytes apart: opaque when the alpha is at least `opaqueFrom`. A whole row at once.
+    void SetFromAlpha(u32 first, const u8* alpha, u32 stride, u32 count, u32 opaqueFrom);
 
     u32 GetCount() const { return count; }
     const u8* GetData() const { return bits.get(); }

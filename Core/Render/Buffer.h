@@ -65,6 +65,8 @@ public:
     u32 GetUsed() const { return used; }
     u32 GetFree() const { return used < capacity ? capacity - used : 0; }
     bool IsLocked() const { return locked != 0; }
+    // The locked elements, null while unlocked.
+    const u8* GetLockedData() const { return data; }
 
 protected:
     Render* renderer;

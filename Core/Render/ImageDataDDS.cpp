@@ -207,8 +207,7 @@ void ImageDataDDS::FillMask(const u8* data, u64 pitch, AlphaMask& mask) const
     const u32 h = u32(height);
     if (compression == Uncompressed) {
         for (u32 y = 0; y < h; ++y)
-            for (u32 x = 0; x < w; ++x)
-                mask.Set(y * w + x, data[y * pitch + x * 4 + 3] > kOpaqueAbove);
+            mask.SetFromAlpha(y * w, data + y * pitch + 3, 4, w, kOpaqueAbove + 1);
         return;
     }
     // Partial blocks at the right and bottom edges are decoded too, clipped to the

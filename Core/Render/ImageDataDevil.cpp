@@ -606,17 +606,29 @@ GEResultEnum ImageDataDevil::CopyPixels(i32 pitch, i32 /*unused1*/, void* bits, 
     u8* out = static_cast<u8*>(bits);
     for (u32 y = 0; y < h; ++y) {
         const u32 sourceRow = lowerLeft ? h - 1 - y : y;
+        const u8* source = data + u64(sourceRow) * w * bpp;
         u8* row = out + u64(y) * u32(pitch);
-        for (u32 x = 0; x < w; ++x) {
-            const u8* texel = data + (u64(sourceRow) * w + x) * bpp;
-            const u8 a = bpp == 4 ? texel[3] : 255;
-            // A8R8G8B8: bytes B, G, R, A in memory.
-            row[x * 4 + 0] = texel[2];
-            row[x * 4 + 1] = texel[1];
-            row[x * 4 + 2] = texel[0];
-            row[x * 4 + 3] = a;
+        // A8R8G8B8: bytes B, G, R, A in memory; red and blue change places in each word.
+        if (bpp == 4) {
+            for (u32 x = 0; x < w; ++x) {
+                u32 rgba;
+                std::memcpy(&rgba, source + u64(x) * 4, 4);
+                const u32 bgra = (rgba & 0xFF00FF00u) | ((rgba >> 16) & 0xFFu) | ((rgba & 0xFFu) << 16);
+                std::memcpy(row + u64(x) * 4, &bgra, 4);
+            }
             if (mask)
-                mask->Set(y * w + x, a >= kOpaqueFrom);
+                mask->SetFromAlpha(y * w, source + 3, 4, w, kOpaqueFrom);
+        } else {
+            for (u32 x = 0; x < w; ++x) {
+                row[x * 4 + 0] = source[x * 3 + 2];
+                row[x * 4 + 1] = source[x * 3 + 1];
+                row[x * 4 + 2] = source[x * 3 + 0];
+                row[x * 4 + 3] = 255;
+            }
+            if (mask) {
+                static const u8 kOpaque = 255;
+                mask->SetFromAlpha(y * w, &kOpaque, 0, w, kOpaqueFrom);
+            }
         }
     }
     ReleaseImage();

@@ -3,6 +3,7 @@
 #include "Core/Base/Stream.h"
 #include "Core/Render/AlphaMask.h"
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace render {
@@ -50,12 +51,9 @@ GEResultEnum ImageDataRaw::CopyPixels(i32 pitch, i32 /*unused1*/, void* bits, Al
         // Whole words read before the end still land, as each word would have.
         const u32 words = got / 4;
         u8* target = out + u64(y) * u32(pitch);
-        for (u32 x = 0; x < words; ++x) {
-            for (int b = 0; b < 4; ++b)
-                target[x * 4 + b] = row[x * 4 + b];
-            if (mask)
-                mask->Set(y * w + x, row[x * 4 + 3] >= kOpaqueFrom);
-        }
+        std::memcpy(target, row.data(), size_t(words) * 4);
+        if (mask)
+            mask->SetFromAlpha(y * w, row.data() + 3, 4, words, kOpaqueFrom);
         if (words < w) {
             GE_LOG(L"Layer '%s': the pixels end after %u of %u rows.\n") << info.name << y << u32(height);
             return GE_FAIL;

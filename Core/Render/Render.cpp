@@ -177,17 +177,222 @@ void Render::ReleaseResources()
 
 void Render::UnregisterBuffer(Buffer* buffer)
 {
+    NoteDeviceChange();
     EraseFirst(buffers, buffer);
 }
 
 void Render::UnregisterTexture(Texture* texture)
 {
+    NoteDeviceChange();
     EraseFirst(textures, texture);
 }
 
 void Render::UnregisterShader(ShaderImpl* shader)
 {
+    NoteDeviceChange();
     EraseFirst(shaders, shader);
+}
+
+namespace {
+
+template <class T> u64 MixValue(u64 seed, const T& value)
+{
+    return FrameDamage::Hash(seed, &value, sizeof value);
+}
+
+// Vertices a non-indexed draw of `count` primitives reads.
+u64 VerticesOf(u32 type, u32 count)
+{
+    switch (type) {
+    case Render::PointList:
+        return count;
+    case Render::LineList:
+        return u64(count) * 2;
+    case Render::LineStrip:
+        return u64(count) + 1;
+    case Render::TriangleList:
+        return u64(count) * 3;
+    default:
+        return u64(count) + 2; // strips and fans
+    }
+}
+
+} // namespace
+
+void Render::SetRepeatCheck(bool on)
+{
+    repeatCheck = on;
+    frameRepeats = false;
+    frameRecorded = false;
+    damage.Forget();
+}
+
+void Render::DecodePendingTextures()
+{
+    // By index: a decode may make (and register) a texture.
+    for (size_t i = 0; i < textures.size(); ++i)
+        if (textures[i]->IsPending())
+            textures[i]->Decode();
+}
+
+void Render::GetBackBufferSize(int& width, int& height) const
+{
+    width = height = 0;
+}
+
+u64 Render::StateHash()
+{
+    // Field by field: the padding of the block holds nothing defined.
+    u64 h = MixValue(0, applied.target);
+    h = MixValue(h, applied.scaleX);
+    h = MixValue(h, applied.scaleY);
+    h = MixValue(h, applied.offsetX);
+    h = MixValue(h, applied.offsetY);
+    h = MixValue(h, applied.shader);
+    h = MixValue(h, applied.vertexBuffer);
+    h = MixValue(h, applied.indexBuffer);
+    h = MixValue(h, applied.blendMode);
+    h = MixValue(h, applied.scissorEnabled);
+    if (applied.scissorEnabled)
+        h = MixValue(h, applied.scissorRect);
+    h = MixValue(h, applied.depthTest);
+    h = MixValue(h, applied.depthWrite);
+    if (applied.shader) {
+        // Every value of the program, changed this frame or not: a draw is the same
+        // only when all of them are.
+        for (const auto& variable : applied.shader->GetVariables()) {
+            scratch.Rewind();
+            if (variable->WriteValue(scratch) != GE_OK)
+                return FrameDamage::Mix(h, ++unknownDraws);
+            h = FrameDamage::Hash(h, scratch.Data(), scratch.Position());
+        }
+    }
+    return h;
+}
+
+void Render::RecordDraw()
+{
+    const VertexBufferImpl* vertices = applied.vertexBuffer;
+    u64 h = FrameDamage::Mix(stateHash, u64(batch.type) << 1 | (batch.indexed ? 1u : 0u));
+    h = FrameDamage::Mix(h, batch.count);
+    const u64 first = batch.indexed ? batch.minVertex : batch.start;
+    const u64 count = batch.indexed ? batch.vertexSpan : VerticesOf(batch.type, batch.count);
+    const u8* data = vertices ? vertices->GetLockedData() : nullptr;
+    const u64 stride = vertices ? vertices->GetElementSize() : 0;
+    bool known = data && stride >= 2 * sizeof(float) && first + count <= vertices->GetCapacity();
+    const IndexBufferImpl* indices = applied.indexBuffer;
+    const u8* indexData = nullptr;
+    u64 indexCount = 0;
+    u32 indexSize = 0;
+    if (known && batch.indexed) {
+        indexData = indices ? indices->GetLockedData() : nullptr;
+        indexSize = indices ? indices->GetIndexSize() : 0;
+        indexCount = VerticesOf(batch.type, batch.count);
+        known = indexData && (indexSize == 2 || indexSize == 4) &&
+                u64(batch.start) + indexCount <= indices->GetCapacity();
+    }
+    if (!known) {
+        damage.AddWholeTarget();
+        damage.EndDraw(FrameDamage::Mix(h, ++unknownDraws), applied.target == nullptr);
+        return;
+    }
+    const u8* vertex = data + first * stride;
+    h = FrameDamage::Hash(h, vertex, count * stride);
+
+    // Vertex groups: four vertices (a quad) for indexed triangle lists, each primitive
+    // otherwise; strips and fans are one group. A group box holds its triangles only
+    // when no triangle takes vertices from two groups, which the indices tell.
+    u32 group = 1;
+    switch (batch.type) {
+    case LineList:
+        group = 2;
+        break;
+    case TriangleList:
+        group = batch.indexed ? 4 : 3;
+        break;
+    case PointList:
+        break;
+    default:
+        group = static_cast<u32>(count);
+        break;
+    }
+    if (batch.indexed) {
+        // The indices count from the batch's first vertex, so that the same draw at
+        // another place in the buffer hashes the same.
+        const u8* at = indexData + u64(batch.start) * indexSize;
+        const u32 perPrimitive = std::max(1u, VerticesPerPrimitive(batch.type));
+        u64 word = 0;
+        for (u64 i = 0; i < indexCount; ++i) {
+            u32 index = 0;
+            if (indexSize == 2) {
+                u16 value;
+                std::memcpy(&value, at + i * 2, 2);
+                index = value;
+            } else {
+                std::memcpy(&index, at + i * 4, 4);
+            }
+            const u64 relative = u64(index) - first;
+            word = word << 16 ^ relative;
+            if ((i & 3) == 3) {
+                h = FrameDamage::Mix(h, word);
+                word = 0;
+            }
+            if (relative >= count)
+                known = false;
+            else if (group > 1 && perPrimitive == 3 && i % 3 != 0) {
+                u32 head = 0;
+                if (indexSize == 2) {
+                    u16 value;
+                    std::memcpy(&value, at + (i - i % 3) * 2, 2);
+                    head = value;
+                } else {
+                    std::memcpy(&head, at + (i - i % 3) * 4, 4);
+                }
+                if ((u64(head) - first) / group != relative / group)
+                    group = static_cast<u32>(count); // one box round all
+            }
+        }
+        h = FrameDamage::Mix(h, word);
+        if (!known) {
+            damage.AddWholeTarget();
+            damage.EndDraw(FrameDamage::Mix(h, ++unknownDraws), applied.target == nullptr);
+            return;
+        }
+    }
+    if (applied.target) {
+        damage.EndDraw(h, false); // boxes on render targets are not kept
+        return;
+    }
+    // Design units to device pixels: the projection the back buffer's drawing uses.
+    int width = 0, height = 0;
+    GetBackBufferSize(width, height);
+    const math::Matrix4& m = projection;
+    const float hw = 0.5f * static_cast<float>(width), hh = 0.5f * static_cast<float>(height);
+    const float ax = m.m[0][0] * hw, bx = m.m[1][0] * hw, cx = (m.m[3][0] + 1.0f) * hw;
+    const float ay = -m.m[0][1] * hh, by = -m.m[1][1] * hh, cy = (1.0f - m.m[3][1]) * hh;
+    for (u64 g = 0; g < count; g += group) {
+        const u64 end = std::min<u64>(count, g + group);
+        float x0 = 1e30f, y0 = 1e30f, x1 = -1e30f, y1 = -1e30f;
+        for (u64 v = g; v < end; ++v) {
+            float p[2];
+            std::memcpy(p, vertex + v * stride, sizeof p);
+            const float x = ax * p[0] + bx * p[1] + cx, y = ay * p[0] + by * p[1] + cy;
+            x0 = std::min(x0, x);
+            x1 = std::max(x1, x);
+            y0 = std::min(y0, y);
+            y1 = std::max(y1, y);
+        }
+        damage.AddGroup(x0, y0, x1, y1);
+    }
+    damage.EndDraw(h, true);
+}
+
+void Render::DropRepeatedFrame()
+{
+    batch = Batch{};
+    commands.Rewind();
+    frameRepeats = false;
+    frameRecorded = false;
 }
 
 bool Render::RecordTarget(Texture* target)
@@ -210,6 +415,11 @@ GEResultEnum Render::Clear(const float* rgba, float z)
     }
     const bool ok = commands.PutCode(Command::Clear) && commands.PutU32(1) &&
                     commands.PutBytes(rgba, 4 * sizeof(float)) && commands.PutFloat(z) && commands.PutU32(0);
+    if (ok && repeatCheck && inScene) {
+        u64 h = FrameDamage::Hash(MixValue(0, requested.target), rgba, 4 * sizeof(float));
+        damage.AddWholeTarget();
+        damage.EndDraw(MixValue(h, z), requested.target == nullptr, true);
+    }
     return ok ? GE_OK : GE_FAIL;
 }
 
@@ -227,20 +437,36 @@ GEResultEnum Render::BeginScene()
             applied.shader->MarkAllChanged();
         ResetState();
     }
+    frameRepeats = false;
+    frameRecorded = false;
+    if (repeatCheck) {
+        // The frame records all of its state first, so that a replay cut to a part of
+        // the screen can run it again from the start.
+        InvalidateAppliedState();
+        int width = 0, height = 0;
+        GetBackBufferSize(width, height);
+        damage.BeginFrame(0, deviceEpoch, width, height);
+    }
     return GE_OK;
 }
 
 GEResultEnum Render::EndScene()
 {
-    inScene = false;
-    // Every cache is ended even after a failure, so that none stays locked or in
-    // its frame; the scene is closed in the stream either way.
-    const GEResultEnum result = StepAllCaches(&BufferDoubleCacheBase::EndFrame);
+    // The last batch is recorded while its buffers are still locked, for the damage;
+    // every cache is ended even after a failure, so that none stays locked or in its
+    // frame, and the scene is closed in the stream either way.
     const GEResultEnum flushed = FlushBatch();
+    inScene = false;
+    const GEResultEnum result = StepAllCaches(&BufferDoubleCacheBase::EndFrame);
     if (flushed != GE_OK)
         return flushed;
     if (!commands.PutCode(Command::EndScene))
         return GE_FAIL;
+    if (repeatCheck && result == GE_OK) {
+        damage.EndFrame();
+        frameRecorded = true;
+        frameRepeats = damage.Repeats();
+    }
     return result;
 }
 
@@ -387,14 +613,19 @@ GEResultEnum Render::ApplyState()
     if (requested.shader && requested.shader->IsDirty()) {
         if (!commands.PutCode(Command::ShaderVariables) || !commands.PutAddress(requested.shader))
             return GE_FAIL;
-        return requested.shader->WriteVariables(commands);
+        if (GEResultEnum result = requested.shader->WriteVariables(commands))
+            return result;
     }
+    if (repeatCheck)
+        stateHash = StateHash();
     return GE_OK;
 }
 
 GEResultEnum Render::FlushBatch()
 {
     if (batch.count != 0) {
+        if (repeatCheck && inScene)
+            RecordDraw();
         bool ok;
         if (batch.indexed) {
             const u32 indexSize = applied.indexBuffer ? applied.indexBuffer->GetIndexSize() : 0;
@@ -459,6 +690,9 @@ void Render::DiscardCommands()
 {
     batch = Batch{};
     commands.Rewind();
+    frameRepeats = false;
+    frameRecorded = false;
+    damage.Forget();
     // State commands recorded since the last replay are gone with the rest.
     InvalidateAppliedState();
 }
@@ -475,8 +709,26 @@ GEResultEnum Render::ExecuteCommands()
     GEResultEnum result = FlushBatch();
     if (result == GE_OK)
         result = commands.PutCode(Command::End) ? GE_OK : GE_FAIL;
-    if (result == GE_OK)
-        result = commands.Rewind() ? ReplayCommands() : GE_FAIL;
+    // A frame that changed in places is replayed once for each place, over the picture
+    // the back buffer kept.
+    static const std::vector<FrameDamage::Rect> kWhole;
+    const std::vector<FrameDamage::Rect>& places = frameRecorded ? damage.Damage() : kWhole;
+    if (result == GE_OK && places.empty()) {
+        result = commands.Rewind() ? ReplayCommands(nullptr) : GE_FAIL;
+    } else {
+        // Each pass starts from the scissor the device had when the frame began.
+        const bool startOn = replayScissorOn;
+        int startRect[4];
+        std::copy(replayScissorRect, replayScissorRect + 4, startRect);
+        presentedDamage = &places;
+        for (size_t i = 0; i < places.size() && result == GE_OK; ++i) {
+            replayScissorOn = startOn;
+            std::copy(startRect, startRect + 4, replayScissorRect);
+            const ReplayPass pass{places[i], i == 0, i + 1 == places.size()};
+            result = commands.Rewind() ? ReplayCommands(&pass) : GE_FAIL;
+        }
+        presentedDamage = nullptr;
+    }
     // A replay cut short inside a scene must close it on the device, or every later
     // BeginScene is refused and the screen never changes again.
     if (deviceInScene) {
@@ -488,13 +740,43 @@ GEResultEnum Render::ExecuteCommands()
     // missed part of the state, so all of it is recorded again.
     if (result != GE_OK)
         InvalidateAppliedState();
+    // What the device now shows is this replay's frame, when it was one whole scene.
+    if (result == GE_OK && frameRecorded)
+        damage.FrameReplayed();
+    else
+        damage.Forget();
+    frameRecorded = false;
+    frameRepeats = false;
     if (!commands.Rewind())
         return GE_FAIL;
     return result;
 }
 
-GEResultEnum Render::ReplayCommands()
+GEResultEnum Render::ReplayCommands(const ReplayPass* pass)
 {
+    // In a pass the scissor is the pass's rectangle, cut by the stream's own while
+    // that is on; the stream's is what the device keeps once the frame is done.
+    auto cutScissor = [this, pass]() -> GEResultEnum {
+        int rect[4] = {pass->rect.x, pass->rect.y, pass->rect.w, pass->rect.h};
+        if (replayScissorOn) {
+            const int x0 = std::max(rect[0], replayScissorRect[0]), y0 = std::max(rect[1], replayScissorRect[1]);
+            const int x1 = std::min(rect[0] + rect[2], replayScissorRect[0] + replayScissorRect[2]);
+            const int y1 = std::min(rect[1] + rect[3], replayScissorRect[1] + replayScissorRect[3]);
+            rect[0] = x0;
+            rect[1] = y0;
+            rect[2] = std::max(0, x1 - x0);
+            rect[3] = std::max(0, y1 - y0);
+        }
+        return DoSetScissorRect(rect);
+    };
+    if (pass) {
+        if (GEResultEnum result = DoEnableScissor(1))
+            return result;
+        if (GEResultEnum result = cutScissor())
+            return result;
+    }
+    // Clears and draws of the scene, counted as the frame's damage counted them.
+    size_t drawIndex = 0;
     for (;;) {
         u32 code = 0;
         if (!commands.GetU32(&code)) {
@@ -512,18 +794,32 @@ GEResultEnum Render::ReplayCommands()
                  commands.GetU32(&stencil);
             if (ok)
                 result = DoClear(flags, rgba, z, stencil);
+            ++drawIndex;
             break;
         }
         case Command::BeginScene:
-            result = DoBeginScene();
-            deviceInScene = result == GE_OK;
+            drawIndex = 0;
+            if (!pass || pass->first) {
+                result = DoBeginScene();
+                deviceInScene = result == GE_OK;
+            }
             break;
         case Command::EndScene:
-            result = DoEndScene();
-            deviceInScene = deviceInScene && result != GE_OK;
+            if (!pass || pass->last) {
+                // The device keeps the stream's scissor, as a whole replay leaves it.
+                if (pass) {
+                    result = DoEnableScissor(replayScissorOn);
+                    if (result == GE_OK && replayScissorOn)
+                        result = DoSetScissorRect(replayScissorRect);
+                }
+                if (result == GE_OK)
+                    result = DoEndScene();
+                deviceInScene = deviceInScene && result != GE_OK;
+            }
             break;
         case Command::Present:
-            result = DoPresent();
+            if (!pass || pass->last)
+                result = DoPresent();
             break;
         case Command::SetRenderTarget:
             ok = ReplayOperand(commands, this, &Render::DoSetRenderTarget, &result);
@@ -553,15 +849,22 @@ GEResultEnum Render::ReplayCommands()
         case Command::SetBlendMode:
             ok = ReplayOperand(commands, this, &Render::DoSetBlendMode, &result);
             break;
-        case Command::EnableScissor:
-            ok = ReplayOperand(commands, this, &Render::DoEnableScissor, &result);
+        case Command::EnableScissor: {
+            u8 on = 0;
+            ok = ReadOperand(commands, &on);
+            if (ok) {
+                replayScissorOn = on != 0;
+                result = pass ? cutScissor() : DoEnableScissor(on);
+            }
             break;
+        }
         case Command::SetScissorRect: {
             i32 rect[4];
             ok = commands.GetBytes(rect, sizeof rect);
             if (ok) {
-                const int deviceRect[4] = {rect[0], rect[1], rect[2], rect[3]};
-                result = DoSetScissorRect(deviceRect);
+                for (int i = 0; i < 4; ++i)
+                    replayScissorRect[i] = rect[i];
+                result = pass ? cutScissor() : DoSetScissorRect(replayScissorRect);
             }
             break;
         }
@@ -575,15 +878,17 @@ GEResultEnum Render::ReplayCommands()
         case Command::Draw: {
             u32 type = 0, start = 0, count = 0;
             ok = commands.GetU32(&type) && commands.GetU32(&start) && commands.GetU32(&count);
-            if (ok)
+            if (ok && (!pass || damage.Touches(drawIndex, pass->rect)))
                 result = DoDrawPrimitive(type, start, count);
+            ++drawIndex;
             break;
         }
         case Command::DrawIndexed: {
             u32 v[6];
             ok = commands.GetBytes(v, sizeof v);
-            if (ok)
+            if (ok && (!pass || damage.Touches(drawIndex, pass->rect)))
                 result = DoDrawIndexedPrimitive(v[0], v[1], v[2], v[3], v[4], v[5]);
+            ++drawIndex;
             break;
         }
         case Command::End:

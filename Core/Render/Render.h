@@ -1,6 +1,7 @@
 #pragma once
 #include "Core/Base/Types.h"
 #include "Core/Render/CommandBuffer.h"
+#include "Core/Render/FrameDamage.h"
 #include "Core/Render/Math/Matrix4.h"
 #include "Core/Render/RenderCaps.h"
 #include "Core/Render/RenderInitParam.h"
@@ -142,6 +143,24 @@ public:
     GEResultEnum ExecuteCommands();
     // Drops what was recorded since the last replay (device loss, skipped frame).
     void DiscardCommands();
+    // With the check on, EndScene tells whether the frame it closed would draw what the
+    // last replayed frame drew (the same draws of the same state, vertices and indices,
+    // and no device object made, changed or gone since), and a frame that changed only
+    // in places is replayed cut to those places over the last picture (FrameDamage).
+    // Every frame then records its whole state at its start. The back buffer must keep
+    // its contents over Present.
+    void SetRepeatCheck(bool on);
+    bool FrameRepeatsLast() const { return frameRepeats; }
+    // Drops such a frame unreplayed: the device holds its picture and its state already.
+    void DropRepeatedFrame();
+    // A device object was made, changed or released: no frame repeats one from before.
+    void NoteDeviceChange() { ++deviceEpoch; }
+    // With deferred decoding on, a texture read from a PNG file is decoded when it is
+    // first drawn or hit-tested rather than when it is loaded (Texture::Defer).
+    void SetDeferredDecoding(bool on) { deferDecoding = on; }
+    bool DefersDecoding() const { return deferDecoding; }
+    // Decodes every texture still waiting for it, as behind a loading screen.
+    void DecodePendingTextures();
     // The cached texture of `name` (inside `container` when given, keyed by the
     // container's root path and the name), loaded on first use, as a new image owned
     // by the caller; `info` receives the texture's record.
@@ -157,9 +176,21 @@ public:
     void ReleaseResources();
 
     // Device objects register themselves for as long as they live.
-    void RegisterBuffer(Buffer* buffer) { buffers.push_back(buffer); }
-    void RegisterTexture(Texture* texture) { textures.push_back(texture); }
-    void RegisterShader(ShaderImpl* shader) { shaders.push_back(shader); }
+    void RegisterBuffer(Buffer* buffer)
+    {
+        NoteDeviceChange();
+        buffers.push_back(buffer);
+    }
+    void RegisterTexture(Texture* texture)
+    {
+        NoteDeviceChange();
+        textures.push_back(texture);
+    }
+    void RegisterShader(ShaderImpl* shader)
+    {
+        NoteDeviceChange();
+        shaders.push_back(shader);
+    }
     void UnregisterBuffer(Buffer* buffer);
     void UnregisterTexture(Texture* texture);
     void UnregisterShader(ShaderImpl* shader);
@@ -247,7 +278,22 @@ protected:
     // Runs `step` on every buffer cache, even after one fails; fails when any did.
     GEResultEnum StepAllCaches(GEResultEnum (BufferDoubleCacheBase::*step)());
     bool RecordTarget(Texture* target);
-    GEResultEnum ReplayCommands();
+    // The draw of the open batch, for the frame's damage; while its buffers are locked.
+    void RecordDraw();
+    // The hash of the applied state and of the applied shader's values.
+    u64 StateHash();
+    // One replay of the recorded frame cut to `rect` (device pixels of the back buffer):
+    // the scene begins in the first and is presented in the last.
+    struct ReplayPass {
+        FrameDamage::Rect rect;
+        bool first = true;
+        bool last = true;
+    };
+    GEResultEnum ReplayCommands(const ReplayPass* pass);
+    // The size of the back buffer in device pixels, 0 x 0 when unknown.
+    virtual void GetBackBufferSize(int& width, int& height) const;
+    // During the replay of a frame drawn in places, those places; else null.
+    const std::vector<FrameDamage::Rect>* PresentedDamage() const { return presentedDamage; }
 
     RenderCaps caps;
     RenderState applied;
@@ -272,6 +318,20 @@ protected:
     std::vector<Buffer*> buffers;
     std::vector<Texture*> textures;
     std::vector<ShaderImpl*> shaders;
+
+    bool repeatCheck = false;
+    bool deferDecoding = false;
+    bool frameRepeats = false;
+    bool frameRecorded = false; // the stream holds one whole scene kept by `damage`
+    u64 deviceEpoch = 0;
+    u64 stateHash = 0;
+    u64 unknownDraws = 0; // draws whose vertices cannot be read never match
+    FrameDamage damage;
+    const std::vector<FrameDamage::Rect>* presentedDamage = nullptr;
+    CommandBuffer scratch;
+    // The scissor the stream gave the device (device pixels), for replays cut short.
+    bool replayScissorOn = false;
+    int replayScissorRect[4] = {0, 0, 0, 0};
 };
 
 } // namespace render

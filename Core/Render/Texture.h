@@ -1,5 +1,8 @@
 #pragma once
 #include "Core/Base/Types.h"
+#include "Core/Render/PendingImage.h"
+
+#include <memory>
 
 namespace render {
 
@@ -31,11 +34,20 @@ public:
     u32 GetWidth() const { return width; }
     u32 GetHeight() const { return height; }
 
+    // A texture of that size whose image is decoded (CreateFromImage) only when it is
+    // first used; until then it holds nothing.
+    void Defer(u32 w, u32 h, std::unique_ptr<PendingImage> image);
+    bool IsPending() const { return pending != nullptr; }
+    // Decodes a deferred image now. One that fails to decode leaves the texture fully
+    // transparent, so that it draws nothing and is hit nowhere (logged).
+    GEResultEnum Decode();
+
 protected:
     Render* renderer;
     u32 width = 0;
     u32 height = 0;
     u32 reserved = 0;
+    std::unique_ptr<PendingImage> pending;
 };
 
 } // namespace render

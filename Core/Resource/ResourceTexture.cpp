@@ -5,6 +5,7 @@
 #include "Core/File/ImageContainer.h"
 #include "Core/Render/ImageData.h"
 #include "Core/Render/ImageLoader.h"
+#include "Core/Render/PendingImage.h"
 #include "Core/Render/Render.h"
 #include "Core/Render/Texture.h"
 #include "Core/Resource/ResourceManager.h"
@@ -82,6 +83,8 @@ GEResultEnum ResourceTexture::DoLoad()
     }
     const std::wstring extension = index != 0 ? std::wstring(kExtensions[index])
                                               : OwnExtension(container ? nameInContainer : Resource::name);
+    if (renderer && renderer->DefersDecoding() && !rawPixels && DeferDecoding(*found, *stream, extension))
+        return GE_OK;
     std::unique_ptr<render::ImageData> image(render::ImageLoader::Instance()->CreateImageData(
         stream.get(), extension.c_str(), container ? static_cast<const base::ImageInfo*>(this) : nullptr));
     if (!image) {
@@ -110,6 +113,28 @@ GEResultEnum ResourceTexture::DoLoad()
         return result;
     texture = std::move(device);
     return GE_OK;
+}
+
+bool ResourceTexture::DeferDecoding(file::FileInfo& found, base::Stream& stream, const std::wstring& extension)
+{
+    u32 w = 0, h = 0;
+    if (!render::PendingImage::ProbeSize(stream, extension, w, h))
+        return false;
+    std::unique_ptr<base::StreamCreator> opener(found.container->GetStreamCreator(found.path));
+    if (!opener)
+        return false;
+    render::Texture* made = nullptr;
+    if (renderer->CreateTexture(&made) != GE_OK || !made) {
+        delete made;
+        return false;
+    }
+    made->Defer(w, h, std::make_unique<render::PendingImage>(std::move(opener), extension, Resource::name));
+    if (!container) {
+        width = static_cast<float>(w);
+        height = static_cast<float>(h);
+    }
+    texture.reset(made);
+    return true;
 }
 
 GEResultEnum ResourceTexture::DoUnLoad()

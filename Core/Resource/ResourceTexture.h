@@ -13,7 +13,11 @@ class Texture;
 } // namespace render
 
 namespace file {
+class FileInfo;
 class ImageContainer;
+} // namespace file
+namespace base {
+class Stream;
 }
 
 namespace resource {
@@ -48,6 +52,9 @@ public:
 
 private:
     GEResultEnum LoadAtlas();
+    // Makes the device texture of a PNG file with its size from the file's header and
+    // its decoding put off; false when the image cannot wait.
+    bool DeferDecoding(file::FileInfo& found, base::Stream& stream, const std::wstring& extension);
 
     ResourceHandle<ResourceTexture> atlas;
     std::unique_ptr<render::Texture> texture;

@@ -23,7 +23,7 @@ constexpr wchar_t kPartSuffix[] = L".part";
 std::unique_ptr<base::FileStream> OpenForReading(const std::wstring& path, const std::wstring& archivePath)
 {
     base::Stream* stream = nullptr;
-    base::FileStreamCreator creator(path);
+    base::FileStreamCreator creator(file::FileManager::Instance()->OnDisk(path));
     if (creator.Create(&stream) != 0 || !stream) {
         GE_LOG(L"Packing '%s' failed: cannot open '%s'.\n") << archivePath << path;
         return nullptr;
@@ -124,9 +124,11 @@ GEResultEnum PackScreen::Init()
     return GE_OK;
 }
 
-u32 PackScreen::PackMount(const std::wstring& prefix, const std::wstring& archivePath)
+u32 PackScreen::PackMount(const std::wstring& prefix, const std::wstring& namedArchive)
 {
     file::FileManager* files = file::FileManager::Instance();
+    // Loose files and the archive are files of the data folder.
+    const std::wstring archivePath = files->OnDisk(namedArchive);
     const std::wstring partPath = archivePath + kPartSuffix;
     const std::wstring folderPath = file::NormalizePath(prefix);
 
@@ -141,7 +143,7 @@ u32 PackScreen::PackMount(const std::wstring& prefix, const std::wstring& archiv
     file::ArchiveIndex index;
     for (const std::wstring& name : names) {
         const std::wstring path = folderPath + name;
-        const std::filesystem::path listedFile = Resolved(path);
+        const std::filesystem::path listedFile = Resolved(files->OnDisk(path));
         if (listedFile == archiveFile || listedFile == partFile)
             continue;
         std::unique_ptr<base::FileStream> source = OpenForReading(path, archivePath);

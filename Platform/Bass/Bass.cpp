@@ -54,6 +54,7 @@ struct Stream {
 
 struct State {
     bool open = false;
+    bool silent = false; // no device opened: the output is SDL's "dummy" driver
     bool paused = false;
     DWORD nextHandle = 1;
     HSYNC nextSync = 1;
@@ -131,11 +132,14 @@ bool openOutput(int freq)
     return true;
 }
 
-// Opens the output, falling back to SDL's silent "dummy" driver when no device opens.
-bool openOutputOrDummy(int freq)
+// Opens the output, falling back to SDL's silent "dummy" driver when no device opens
+// (`silent` tells which).
+bool openOutputOrDummy(int freq, bool& silent)
 {
+    silent = false;
     if (openOutput(freq))
         return true;
+    silent = true;
     const char* previous = SDL_getenv("SDL_AUDIODRIVER");
     const std::string kept = previous ? previous : "";
     SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -233,13 +237,24 @@ BOOL BASS_Init(int, DWORD freq, DWORD, void*, const void*)
     State& s = state();
     if (s.open)
         return fail(BASS_ERROR_ALREADY);
-    if (!openOutputOrDummy(freq ? static_cast<int>(freq) : 44100))
+    if (!openOutputOrDummy(freq ? static_cast<int>(freq) : 44100, s.silent))
         return fail(BASS_ERROR_INIT);
     Mix_Init(MIX_INIT_OGG);
     Mix_HookMusicFinished(onMusicFinished);
     s.open = true;
     s.paused = false;
     return ok();
+}
+
+DWORD BASS_GetDevice()
+{
+    const State& s = state();
+    if (!s.open) {
+        fail(BASS_ERROR_INIT);
+        return static_cast<DWORD>(-1);
+    }
+    ok();
+    return s.silent ? 0 : 1;
 }
 
 BOOL BASS_Free()

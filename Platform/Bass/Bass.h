@@ -71,6 +71,10 @@ struct BASS_FILEPROCS {
 // device -1 is the default output; freq the mixing rate. TRUE when an output (real
 // or dummy) is open; BASS_ERROR_ALREADY when it already was.
 BOOL BASS_Init(int device, DWORD freq, DWORD flags, void* window, const void* classId);
+// The device that BASS_Init opened: 1 the default output, 0 the "no sound" device when
+// no output could be opened and the game runs silent; -1 (BASS_ERROR_INIT) when none
+// is open.
+DWORD BASS_GetDevice();
 // Frees every sample and stream and closes the output.
 BOOL BASS_Free();
 // Options are accepted and kept; none changes the mixing.

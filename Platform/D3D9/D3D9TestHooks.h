@@ -66,6 +66,7 @@ struct D3D9TestAdapter {
     std::set<DWORD> unsupportedFormats;      // CheckDeviceFormat says D3DERR_NOTAVAILABLE for these
     std::function<void(D3DCAPS9&)> editCaps; // applied to every GetDeviceCaps result
     bool forceCpuDxt = false;                // decode DXT on the CPU even where S3TC exists
+    bool windowDropsPicture = false;         // a window never keeps a copy swap's back buffer
 };
 D3D9TestAdapter& D3D9Test_Adapter();
 
@@ -83,6 +84,9 @@ bool D3D9Test_BackBufferInWindow(IDirect3DDevice9* device);
 
 // True when DXT textures of this device are decoded on the CPU.
 bool D3D9Test_DecodesDxtOnCpu(IDirect3DDevice9* device);
+
+// Bytes the texture holds on the CPU beside what GL holds.
+size_t D3D9Test_TextureCpuBytes(IDirect3DTexture9* texture);
 
 // What a device has handed the driver since it was made: bytes of vertex and index
 // data and the uploads that carried them, and draw calls. Benchmarks read them too.

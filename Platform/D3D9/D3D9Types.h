@@ -315,6 +315,20 @@ struct D3DDISPLAYMODE {
     D3DFORMAT Format;
 };
 
+// The dirty region of Present: nCount rectangles in Buffer.
+struct RGNDATAHEADER {
+    DWORD dwSize;
+    DWORD iType; // RDH_RECTANGLES
+    DWORD nCount;
+    DWORD nRgnSize;
+    RECT rcBound;
+};
+struct RGNDATA {
+    RGNDATAHEADER rdh;
+    char Buffer[1];
+};
+constexpr DWORD RDH_RECTANGLES = 1;
+
 struct D3DPRESENT_PARAMETERS {
     UINT BackBufferWidth;
     UINT BackBufferHeight;

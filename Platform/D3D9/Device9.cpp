@@ -7,10 +7,10 @@
 #include "Platform/Win32/WinSdl.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <algorithm>
 #include <cstring>
-#include <thread>
 
 namespace d3d9 {
 
@@ -207,6 +207,8 @@ Device9::~Device9()
             program->Destroy(gl_);
         programs_.clear();
         if (glLoaded_) {
+            for (GLsync fence : framesInFlight_)
+                gl_.DeleteSync(fence);
             DestroyBackBuffer();
             gl_.DeleteSamplers(static_cast<GLsizei>(kMaxStages), samplers_);
             gl_.DeleteVertexArrays(1, &vertexArray_);
@@ -261,6 +263,7 @@ HRESULT Device9::Init(const D3DPRESENT_PARAMETERS& params)
     }
     ListenToDriver();
     QueryWindowFramebuffer();
+    FindWhetherWindowKeepsPicture();
     const HRESULT hr = ApplyPresentParameters(params);
     if (FAILED(hr))
         return hr;
@@ -301,38 +304,33 @@ HRESULT Device9::ApplyPresentParameters(const D3DPRESENT_PARAMETERS& params)
 
 void Device9::ChooseSwapInterval(UINT interval)
 {
-    // Without a display (the offscreen driver of tests and benchmarks) nothing paces
-    // the frames: they run as fast as they are drawn.
+    // Without a display (the offscreen driver of tests and benchmarks) there is no sync
+    // to ask for.
     const char* driver = SDL_GetCurrentVideoDriver();
     const bool display = driver && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
-    paced_ = display && interval != D3DPRESENT_INTERVAL_IMMEDIATE;
-    if (!paced_) {
+    if (!display || interval == D3DPRESENT_INTERVAL_IMMEDIATE) {
         SDL_GL_SetSwapInterval(0);
         return;
     }
     // Adaptive sync where offered, else plain; a refused interval is no failure.
     if (SDL_GL_SetSwapInterval(-1) != 0)
         SDL_GL_SetSwapInterval(1);
-    SDL_DisplayMode mode{};
-    const int index = SDL_GetWindowDisplayIndex(window_);
-    const int hz = SDL_GetCurrentDisplayMode(index < 0 ? 0 : index, &mode) == 0 && mode.refresh_rate > 0
-                       ? mode.refresh_rate
-                       : 60;
-    refreshPeriod_ = std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::seconds(1)) / hz;
-    nextRefresh_ = {};
 }
 
-void Device9::WaitForRefresh()
+void Device9::LimitFramesInFlight()
 {
-    // A swap that waited for the display comes back at or after the refresh, and this
-    // waits no more; one that returned at once (no sync, or a display such as Xvfb that
-    // accepts the interval and ignores it) waits out the rest of the period here.
-    const auto now = std::chrono::steady_clock::now();
-    if (now >= nextRefresh_ + refreshPeriod_)
-        nextRefresh_ = now; // late by a whole period or more: no catching up
-    else if (now < nextRefresh_)
-        std::this_thread::sleep_until(nextRefresh_);
-    nextRefresh_ += refreshPeriod_;
+    constexpr size_t kMaxFramesInFlight = 2;
+    constexpr GLuint64 kWaitNs = 1000000000;
+    if (GLsync fence = gl_.FenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0))
+        framesInFlight_.push_back(fence);
+    while (framesInFlight_.size() > kMaxFramesInFlight) {
+        GLsync oldest = framesInFlight_.front();
+        framesInFlight_.pop_front();
+        // A timeout only means the frame is still being drawn; a failure ends the wait.
+        while (gl_.ClientWaitSync(oldest, GL_SYNC_FLUSH_COMMANDS_BIT, kWaitNs) == GL_TIMEOUT_EXPIRED) {
+        }
+        gl_.DeleteSync(oldest);
+    }
 }
 
 void Device9::QueryWindowFramebuffer()
@@ -426,10 +424,58 @@ void Device9::ListenToDriver()
 #endif
 }
 
+void Device9::FindWhetherWindowKeepsPicture()
+{
+    windowKeepsPicture_ = false;
+    copySubBuffer_ = nullptr;
+    if (D3D9Test_Adapter().windowDropsPicture)
+        return;
+    if (!windowDoubleBuffered_) {
+        windowKeepsPicture_ = true; // nothing swaps
+        return;
+    }
+    // Where the driver draws in software a blit of the whole back buffer every frame
+    // costs more than the frame's own drawing; a GPU blits for nothing and keeps its
+    // vertical sync.
+    const auto* renderer = reinterpret_cast<const char*>(gl_.GetString(GL_RENDERER));
+    const bool software = renderer && (std::strstr(renderer, "llvmpipe") || std::strstr(renderer, "softpipe") ||
+                                       std::strstr(renderer, "Software"));
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!software || !SDL_GetWindowWMInfo(window_, &info) || info.subsystem != SDL_SYSWM_X11)
+        return;
+    copySubBuffer_ = reinterpret_cast<decltype(copySubBuffer_)>(SDL_GL_GetProcAddress("glXCopySubBufferMESA"));
+    x11Display_ = info.info.x11.display;
+    x11Window_ = info.info.x11.window;
+    windowKeepsPicture_ = copySubBuffer_ && x11Display_ && x11Window_;
+}
+
+void Device9::CopyToScreen(const RGNDATA* dirtyRegion)
+{
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(window_, &w, &h);
+    const RECT* rects = nullptr;
+    DWORD count = 0;
+    if (dirtyRegion && dirtyRegion->rdh.iType == RDH_RECTANGLES) {
+        rects = reinterpret_cast<const RECT*>(dirtyRegion->Buffer);
+        count = dirtyRegion->rdh.nCount;
+    }
+    if (count == 0) {
+        copySubBuffer_(x11Display_, x11Window_, 0, 0, w, h);
+        return;
+    }
+    for (DWORD i = 0; i < count; ++i) {
+        const LONG left = std::max<LONG>(0, rects[i].left), top = std::max<LONG>(0, rects[i].top);
+        const LONG right = std::min<LONG>(w, rects[i].right), bottom = std::min<LONG>(h, rects[i].bottom);
+        if (right > left && bottom > top)
+            copySubBuffer_(x11Display_, x11Window_, left, h - bottom, right - left, bottom - top);
+    }
+}
+
 bool Device9::WindowCanHoldBackBuffer() const
 {
     // Only a copy swap keeps the back buffer's contents over Present; a window may not.
-    if (params_.SwapEffect == D3DSWAPEFFECT_COPY)
+    if (params_.SwapEffect == D3DSWAPEFFECT_COPY && !windowKeepsPicture_)
         return false;
     int w = 0, h = 0;
     SDL_GL_GetDrawableSize(window_, &w, &h);
@@ -723,7 +769,7 @@ void Device9::CopyBackBufferToWindow()
     pipelineDirty_ = true;
 }
 
-HRESULT Device9::Present(const RECT*, const RECT*, HWND, const void*)
+HRESULT Device9::Present(const RECT*, const RECT*, HWND, const void* dirtyRegion)
 {
     if (HRESULT hr = TakeFailure(D3D9TestCall::Present); FAILED(hr))
         return hr;
@@ -734,9 +780,11 @@ HRESULT Device9::Present(const RECT*, const RECT*, HWND, const void*)
     MakeCurrent();
     if (!inWindow_)
         CopyBackBufferToWindow();
-    SDL_GL_SwapWindow(window_);
-    if (paced_)
-        WaitForRefresh();
+    if (PresentsByCopy())
+        CopyToScreen(static_cast<const RGNDATA*>(dirtyRegion));
+    else
+        SDL_GL_SwapWindow(window_);
+    LimitFramesInFlight();
     // The next frame may find the window of another size.
     frameOpen_ = false;
     presented_ = true;
@@ -1585,8 +1633,9 @@ bool Device9::ReadSurface(Surface9& surface, std::vector<uint32_t>& argb)
         return backFramebuffer_ != 0 && ReadPixels(backFramebuffer_, GL_COLOR_ATTACHMENT0, w, h, false, argb);
     // After a swap the window's back buffer holds nothing defined; what was presented
     // is in its front buffer.
-    const GLenum buffer =
-        presented_ && windowDoubleBuffered_ ? GL_FRONT : static_cast<GLenum>(windowReadBuffer_);
+    const GLenum buffer = presented_ && windowDoubleBuffered_ && !PresentsByCopy()
+                              ? GL_FRONT
+                              : static_cast<GLenum>(windowReadBuffer_);
     return ReadPixels(0, buffer, w, h, true, argb);
 }
 
@@ -1596,7 +1645,7 @@ bool Device9::ReadWindow(std::vector<uint32_t>& argb, int& width, int& height)
     GLenum buffer = static_cast<GLenum>(windowReadBuffer_);
     if (!inWindow_)
         CopyBackBufferToWindow();
-    else if (presented_ && windowDoubleBuffered_)
+    else if (presented_ && windowDoubleBuffered_ && !PresentsByCopy())
         buffer = GL_FRONT;
     SDL_GL_GetDrawableSize(window_, &width, &height);
     return ReadPixels(0, buffer, width, height, true, argb);
@@ -1652,6 +1701,12 @@ bool D3D9Test_DecodesDxtOnCpu(IDirect3DDevice9* device)
 {
     auto* d = d3d9::AsDevice(device);
     return d && d->CpuDxt();
+}
+
+size_t D3D9Test_TextureCpuBytes(IDirect3DTexture9* texture)
+{
+    const auto* t = dynamic_cast<const d3d9::Texture9*>(texture);
+    return t ? t->CpuBytes() : 0;
 }
 
 D3D9TestCounters D3D9Test_Counters(IDirect3DDevice9* device)

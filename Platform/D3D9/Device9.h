@@ -8,10 +8,13 @@
 // shifted quad covers exactly its pixels.
 // The back buffer is the window's own framebuffer whenever it can be: same size as the
 // window's drawable, enough colour and alpha bits, and a swap effect that may lose the
-// contents. Its rows are stored bottom first, so nothing is mirrored there and viewport
-// and scissor rows are counted from the bottom; Present just swaps. Otherwise the back
-// buffer is an off-screen framebuffer object that Present copies, scaled and upright,
-// into the window. The choice is made when a frame first touches the back buffer.
+// contents, or a copy swap where the window keeps its picture over Present (a single-
+// buffered surface, as headless; or a software driver on X11, where Present copies the
+// dirty region to the screen and never swaps). Its rows are stored bottom first, so
+// nothing is mirrored there and viewport and scissor rows are counted from the bottom;
+// Present just swaps. Otherwise the back buffer is an off-screen framebuffer object that
+// Present copies, scaled and upright, into the window. The choice is made when a frame
+// first touches the back buffer.
 //
 // Depth and stencil are attached only while a draw tests depth (DepthStencil.h), so a
 // window is made without them. The first draw that tests depth, or a clear that cannot
@@ -23,7 +26,7 @@
 #include "Platform/D3D9/GlApi.h"
 
 #include <atomic>
-#include <chrono>
+#include <deque>
 #include <map>
 #include <memory>
 #include <string>
@@ -175,6 +178,15 @@ private:
     void ListenToDriver();
     bool WindowCanHoldBackBuffer() const;
     bool WindowHasDepthStencil() const { return windowDepthBits_ >= 24 && windowStencilBits_ >= 8; }
+    // Whether the window's framebuffer keeps its picture over Present, and how.
+    void FindWhetherWindowKeepsPicture();
+    // Present of a copy swap in a double-buffered window: the dirty region (all of the
+    // window without one) goes to the screen, and the back buffer stays as it is.
+    void CopyToScreen(const RGNDATA* dirtyRegion);
+    bool PresentsByCopy() const
+    {
+        return inWindow_ && params_.SwapEffect == D3DSWAPEFFECT_COPY && windowDoubleBuffered_;
+    }
     // For good, keeping the frame drawn so far: the window has no depth to test.
     void MoveBackBufferOffscreen();
     void OpenFrame();
@@ -200,10 +212,12 @@ private:
     LinkedProgram* Program();
     void UploadConstants(LinkedProgram& program);
     void ApplyPipelineState();
-    // Vertical sync for a paced presentation interval, and the refresh period to wait
-    // out where the display gives no sync or swaps return at once.
+    // Vertical sync for a paced presentation interval where the display offers it. The
+    // pace itself is the main loop's: a swap that does not wait is no failure here.
     void ChooseSwapInterval(UINT interval);
-    void WaitForRefresh();
+    // Direct3D 9 bounds its frame latency: a present waits until the frame two presents
+    // back is done, so a driver that queues frames (llvmpipe) never holds more than two.
+    void LimitFramesInFlight();
 
     std::atomic<ULONG> refs_{1};
     Direct3D9* d3d_;
@@ -230,13 +244,17 @@ private:
     // The window's default framebuffer, as its context was made.
     GLint windowColourBits_ = 0, windowAlphaBits_ = 0, windowDepthBits_ = 0, windowStencilBits_ = 0;
     bool windowDoubleBuffered_ = false;
+    bool windowKeepsPicture_ = false;
+    // GLX's copy of a region of the back buffer to the screen, with its display and window.
+    void (*copySubBuffer_)(void* display, unsigned long drawable, int x, int y, int width, int height) = nullptr;
+    void* x11Display_ = nullptr;
+    unsigned long x11Window_ = 0;
     GLint windowReadBuffer_ = 0;
     GLuint vertexArray_ = 0;
     GLuint samplers_[kMaxStages] = {};
     D3D9TestCounters counters_;
-    bool paced_ = false; // Present waits for the display's next refresh
-    std::chrono::steady_clock::duration refreshPeriod_{};
-    std::chrono::steady_clock::time_point nextRefresh_{};
+    // One fence per presented frame still in flight, oldest first.
+    std::deque<GLsync> framesInFlight_;
 
     // Vertex formats decoded once, and one vertex array per format and stream: its
     // attribute pointers are set when it is made, never again.

@@ -31,11 +31,16 @@ namespace d3d9 {
     X(PFNGLREADPIXELSPROC, ReadPixels)                                                                       \
     X(PFNGLREADBUFFERPROC, ReadBuffer)                                                                       \
     X(PFNGLFINISHPROC, Finish)                                                                               \
+    X(PFNGLFENCESYNCPROC, FenceSync)                                                                         \
+    X(PFNGLCLIENTWAITSYNCPROC, ClientWaitSync)                                                               \
+    X(PFNGLDELETESYNCPROC, DeleteSync)                                                                       \
     X(PFNGLGENTEXTURESPROC, GenTextures)                                                                     \
     X(PFNGLDELETETEXTURESPROC, DeleteTextures)                                                               \
     X(PFNGLBINDTEXTUREPROC, BindTexture)                                                                     \
     X(PFNGLACTIVETEXTUREPROC, ActiveTexture)                                                                 \
     X(PFNGLTEXIMAGE2DPROC, TexImage2D)                                                                       \
+    X(PFNGLGETTEXIMAGEPROC, GetTexImage)                                                                     \
+    X(PFNGLGETCOMPRESSEDTEXIMAGEPROC, GetCompressedTexImage)                                                 \
     X(PFNGLCOMPRESSEDTEXIMAGE2DPROC, CompressedTexImage2D)                                                   \
     X(PFNGLTEXPARAMETERIPROC, TexParameteri)                                                                 \
     X(PFNGLGENSAMPLERSPROC, GenSamplers)                                                                     \

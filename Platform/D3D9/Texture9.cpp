@@ -197,8 +197,12 @@ HRESULT Texture9::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect,
         offset = static_cast<size_t>(rect->top / block) * pitch +
                  static_cast<size_t>(rect->left / block) * BlockBytes();
     }
-    if (l.bytes.empty())
+    if (l.bytes.empty()) {
         l.bytes.assign(static_cast<size_t>(pitch) * Rows(l), 0);
+        // A part locked is written back whole: the rest must be what GL holds.
+        if (l.uploaded)
+            Download(level);
+    }
     l.locked = true;
     l.readOnly = (flags & D3DLOCK_READONLY) != 0;
     locked->Pitch = static_cast<INT>(pitch);
@@ -212,12 +216,45 @@ HRESULT Texture9::UnlockRect(UINT level)
         return hr;
     if (level >= levels_.size() || !levels_[level].locked)
         return D3DERR_INVALIDCALL;
-    levels_[level].locked = false;
-    if (levels_[level].readOnly)
+    Level& l = levels_[level];
+    l.locked = false;
+    if (l.readOnly) {
+        if (!KeepsCopy())
+            std::vector<unsigned char>().swap(l.bytes);
         return D3D_OK;
+    }
     device_->BeginGlWork();
     Upload(level);
-    return device_->GlWorkResult("UnlockRect");
+    const HRESULT hr = device_->GlWorkResult("UnlockRect");
+    if (SUCCEEDED(hr)) {
+        l.uploaded = true;
+        if (!KeepsCopy())
+            std::vector<unsigned char>().swap(l.bytes);
+    }
+    return hr;
+}
+
+void Texture9::Download(UINT level)
+{
+    Level& l = levels_[level];
+    const GlApi& gl = device_->Gl();
+    device_->MakeCurrent();
+    device_->UseTextureUnit(kUploadUnit);
+    gl.BindTexture(GL_TEXTURE_2D, name_);
+    gl.PixelStorei(GL_PACK_ALIGNMENT, 4);
+    gl.PixelStorei(GL_PACK_ROW_LENGTH, 0);
+    if (Compressed())
+        gl.GetCompressedTexImage(GL_TEXTURE_2D, static_cast<GLint>(level), l.bytes.data());
+    else
+        gl.GetTexImage(GL_TEXTURE_2D, static_cast<GLint>(level), GL_BGRA, GL_UNSIGNED_BYTE, l.bytes.data());
+}
+
+size_t Texture9::CpuBytes() const
+{
+    size_t bytes = 0;
+    for (const Level& l : levels_)
+        bytes += l.bytes.size();
+    return bytes;
 }
 
 void Texture9::Upload(UINT level)

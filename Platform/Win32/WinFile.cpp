@@ -190,13 +190,18 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWO
         return INVALID_HANDLE_VALUE;
     }
     int fd = -1;
+    // Without O_NONBLOCK a FIFO would hold the open until a writer comes; the flag is
+    // dropped again at once, so reads and writes behave as ever.
     do {
-        fd = ::open(systemPath.c_str(), flags, 0666);
+        fd = ::open(systemPath.c_str(), flags | O_NONBLOCK, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         FailFromErrno();
         return INVALID_HANDLE_VALUE;
     }
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status != -1)
+        ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
     struct stat info {};
     if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
         ::close(fd);
@@ -327,6 +332,24 @@ DWORD GetFileSize(HANDLE file, DWORD* sizeHigh)
     if (sizeHigh)
         *sizeHigh = static_cast<DWORD>(size >> 32);
     return static_cast<DWORD>(size);
+}
+
+DWORD GetFileType(HANDLE file)
+{
+    FileRecord* record = Lookup<FileRecord>(gFiles, file);
+    struct stat info {};
+    if (!record || ::fstat(record->fd, &info) != 0) {
+        SetLastError(record ? ErrorFromErrno(errno) : ERROR_INVALID_HANDLE);
+        return FILE_TYPE_UNKNOWN;
+    }
+    SetLastError(ERROR_SUCCESS);
+    if (S_ISREG(info.st_mode))
+        return FILE_TYPE_DISK;
+    if (S_ISCHR(info.st_mode))
+        return FILE_TYPE_CHAR;
+    if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode))
+        return FILE_TYPE_PIPE;
+    return FILE_TYPE_UNKNOWN;
 }
 
 BOOL CloseHandle(HANDLE handle)

@@ -70,7 +70,8 @@ struct WIN32_FIND_DATAW {
 using LPWIN32_FIND_DATAW = WIN32_FIND_DATAW*;
 
 // Access 0 opens for neither reading nor writing (reads and writes then fail).
-// Share modes are accepted and not enforced. Directories cannot be opened.
+// Share modes are accepted and not enforced. Directories cannot be opened. Opening
+// never waits (a FIFO without a writer opens at once, as a Windows file would).
 HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
                    DWORD creation, DWORD flags, HANDLE templateFile);
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, DWORD* read, LPOVERLAPPED overlapped);
@@ -79,6 +80,13 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, DWORD* written, LPOVERL
 // error set (ERROR_NEGATIVE_SEEK before the start; the position is then unchanged).
 DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method);
 DWORD GetFileSize(HANDLE file, DWORD* sizeHigh);
+constexpr DWORD FILE_TYPE_UNKNOWN = 0x0000;
+constexpr DWORD FILE_TYPE_DISK = 0x0001;
+constexpr DWORD FILE_TYPE_CHAR = 0x0002;
+constexpr DWORD FILE_TYPE_PIPE = 0x0003;
+// A regular file is FILE_TYPE_DISK, a character device FILE_TYPE_CHAR, a FIFO or a
+// socket FILE_TYPE_PIPE; anything else (and a bad handle) FILE_TYPE_UNKNOWN.
+DWORD GetFileType(HANDLE file);
 // Closes file handles from CreateFileW; FALSE for any other value.
 BOOL CloseHandle(HANDLE handle);
 // Waits until what was written is on the disk (fsync).

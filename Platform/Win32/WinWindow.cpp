@@ -1,4 +1,5 @@
 #include "Platform/Win32/WinWindow.h"
+#include "Platform/Win32/WinProcess.h"
 #include "Platform/Win32/WinSdl.h"
 #include "Platform/Win32/WinTest.h"
 #include "Platform/Win32/WinUtf8.h"
@@ -12,6 +13,9 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <string>
+#include <thread>
+#include <vector>
 #include <unistd.h>
 
 // Xlib's hook for a lost display connection (libX11); Xlib.h itself would bring
@@ -24,9 +28,14 @@ XIOErrorHandler XSetIOErrorHandler(XIOErrorHandler handler);
 
 struct HCURSOR__ {
     int id;
+    // An icon's pixels (RGBA, rows from the top); empty for cursors.
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgba;
 };
 struct HDC__ {
     int id;
+    HWND window = nullptr; // GetDC's
 };
 
 namespace {
@@ -46,9 +55,17 @@ struct WindowClass {
     WNDPROC proc = nullptr;
     UINT style = 0;
     HCURSOR cursor = nullptr;
+    HICON icon = nullptr;
 };
 
-HCURSOR__ gArrowCursor{32512};
+// Icon resources by id; records stay for the life of the process, as resources do.
+std::map<int, std::unique_ptr<HCURSOR__>>& IconResources()
+{
+    static std::map<int, std::unique_ptr<HCURSOR__>> icons;
+    return icons;
+}
+
+HCURSOR__ gArrowCursor{32512, 0, 0, {}};
 HDC__ gPaintDc{1};
 
 struct LayerState {
@@ -179,6 +196,26 @@ int DisplayLost(_XDisplay*)
     _exit(1);
 }
 
+// Whether SDL_VIDEODRIVER (a driver name or a comma-separated list) names `driver`.
+bool DriverRequested(const char* driver)
+{
+    const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+    if (!requested)
+        return false;
+    const std::string list = requested;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const std::size_t end = std::min(list.find(',', start), list.size());
+        if (SDL_strcasecmp(list.substr(start, end - start).c_str(), driver) == 0)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// Video starts on a real display, or on SDL's headless drivers ("offscreen", "dummy")
+// only when SDL_VIDEODRIVER names them: without a display SDL falls back to them on
+// its own, and the program would run where no one can see it.
 bool EnsureVideo()
 {
     if (SDL_WasInit(SDL_INIT_VIDEO))
@@ -189,6 +226,13 @@ bool EnsureVideo()
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "Win32: SDL video cannot start: %s\n", SDL_GetError());
         return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    for (const char* headless : {"offscreen", "dummy"}) {
+        if (driver && SDL_strcasecmp(driver, headless) == 0 && !DriverRequested(headless)) {
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+            return false;
+        }
     }
     // The GL driver stays loaded for the life of the process, as the system's display
     // driver would: windows come and go (screen-mode switches recreate them) without
@@ -533,6 +577,7 @@ ATOM RegisterClassExW(const WNDCLASSEXW* windowClass)
     c.proc = windowClass->lpfnWndProc;
     c.style = windowClass->style;
     c.cursor = windowClass->hCursor;
+    c.icon = windowClass->hIcon;
     s.classes.push_back(c);
     return static_cast<ATOM>(0xC000 + s.classes.size());
 }
@@ -595,6 +640,14 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
     if (!record->sdl) {
         std::fprintf(stderr, "Win32: SDL cannot create a window: %s\n", SDL_GetError());
         return nullptr;
+    }
+    if (const HICON icon = windowClass->icon; icon && !icon->rgba.empty()) {
+        if (SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+                const_cast<unsigned char*>(icon->rgba.data()), icon->width, icon->height, 32, icon->width * 4,
+                SDL_PIXELFORMAT_RGBA32)) {
+            SDL_SetWindowIcon(record->sdl, surface);
+            SDL_FreeSurface(surface);
+        }
     }
     record->live = true;
     HWND hwnd = record.get();
@@ -758,6 +811,42 @@ LRESULT DispatchMessageW(const MSG* msg)
     if (!msg || !IsLive(msg->hwnd))
         return 0;
     return msg->hwnd->proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD milliseconds, DWORD wakeMask)
+{
+    if (count != 0)
+        return WAIT_FAILED;
+    const Clock::time_point until = milliseconds == INFINITE ? Clock::time_point::max()
+                                                               : Clock::now() + std::chrono::milliseconds(milliseconds);
+    for (;;) {
+        Pump();
+        LayerState& s = State();
+        if (!s.queue.empty())
+            return WAIT_OBJECT_0;
+        Clock::time_point wake = until;
+        for (const auto& w : s.windows) {
+            if (!w->live)
+                continue;
+            if ((wakeMask & QS_PAINT) && w->visible && w->needsPaint)
+                return WAIT_OBJECT_0;
+            if (wakeMask & QS_TIMER)
+                for (const Timer& t : w->timers)
+                    wake = std::min(wake, t.due);
+        }
+        const Clock::time_point now = Clock::now();
+        if (wake <= now)
+            return wake < until ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+        // Requests of other processes are served at least this often.
+        constexpr auto kLongestNap = std::chrono::milliseconds(100);
+        const auto nap = std::min<Clock::duration>(wake - now, kLongestNap);
+        const int napMs = static_cast<int>(
+            std::max<long long>(1, std::chrono::duration_cast<std::chrono::milliseconds>(nap).count()));
+        if (SDL_WasInit(SDL_INIT_VIDEO))
+            SDL_WaitEventTimeout(nullptr, napMs);
+        else
+            std::this_thread::sleep_for(nap);
+    }
 }
 
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC)
@@ -987,6 +1076,30 @@ BOOL EndPaint(HWND, const PAINTSTRUCT*)
     return TRUE;
 }
 
+HDC GetDC(HWND hwnd)
+{
+    return IsLive(hwnd) ? new HDC__{2, hwnd} : nullptr;
+}
+
+int ReleaseDC(HWND, HDC hdc)
+{
+    if (!hdc || hdc == &gPaintDc)
+        return 0;
+    delete hdc;
+    return 1;
+}
+
+int GetDeviceCaps(HDC hdc, int index)
+{
+    if (!hdc || index != VREFRESH || !IsLive(hdc->window) || !hdc->window->sdl)
+        return 0;
+    const int display = SDL_GetWindowDisplayIndex(hdc->window->sdl);
+    SDL_DisplayMode mode{};
+    if (SDL_GetCurrentDisplayMode(display < 0 ? 0 : display, &mode) != 0)
+        return 0;
+    return mode.refresh_rate;
+}
+
 HWND FindWindowW(LPCWSTR className, LPCWSTR windowName)
 {
     if (!className)
@@ -1017,9 +1130,35 @@ HCURSOR LoadCursorA(HINSTANCE, LPCSTR name)
     return name == IDC_ARROW ? &gArrowCursor : nullptr;
 }
 
-HICON LoadIconA(HINSTANCE, LPCSTR)
+HICON LoadIconA(HINSTANCE, LPCSTR name)
 {
-    return nullptr; // the program carries no icon resources here
+    const auto id = reinterpret_cast<std::uintptr_t>(name);
+    if (id > 0xFFFF)
+        return nullptr; // icons are found by number only
+    const auto& icons = IconResources();
+    const auto found = icons.find(static_cast<int>(id));
+    return found == icons.end() ? nullptr : found->second.get();
+}
+
+void Win32_AddIconResource(int id, int width, int height, const unsigned char* rgba)
+{
+    if (width <= 0 || height <= 0 || !rgba)
+        return;
+    auto icon = std::make_unique<HCURSOR__>();
+    icon->id = id;
+    icon->width = width;
+    icon->height = height;
+    icon->rgba.assign(rgba, rgba + static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+    IconResources()[id] = std::move(icon);
+}
+
+void Win32_SetDesktopClass(const char* name)
+{
+    if (!name || !*name)
+        return;
+    // SDL reads these when its video starts; a user's own setting stays.
+    setenv("SDL_VIDEO_X11_WMCLASS", name, 0);
+    setenv("SDL_VIDEO_WAYLAND_WMCLASS", name, 0);
 }
 
 HACCEL LoadAcceleratorsA(HINSTANCE, LPCSTR)

@@ -134,6 +134,19 @@ constexpr UINT PM_REMOVE = 0x0001;
 
 constexpr DWORD MONITORINFOF_PRIMARY = 0x00000001;
 
+// Wake masks of MsgWaitForMultipleObjects.
+constexpr DWORD QS_KEY = 0x0001;
+constexpr DWORD QS_MOUSEMOVE = 0x0002;
+constexpr DWORD QS_MOUSEBUTTON = 0x0004;
+constexpr DWORD QS_POSTMESSAGE = 0x0008;
+constexpr DWORD QS_TIMER = 0x0010;
+constexpr DWORD QS_PAINT = 0x0020;
+constexpr DWORD QS_INPUT = QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON;
+constexpr DWORD QS_ALLINPUT = QS_INPUT | QS_POSTMESSAGE | QS_TIMER | QS_PAINT;
+
+// GetDeviceCaps: the vertical refresh rate in hertz (0 or 1: the display's default).
+constexpr int VREFRESH = 116;
+
 struct WNDCLASSEXW {
     UINT cbSize;
     UINT style;
@@ -201,6 +214,11 @@ BOOL PeekMessageW(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remo
 BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageW(const MSG* msg);
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc);
+// With no handles (the only use here): returns WAIT_OBJECT_0 as soon as a message of
+// `wakeMask` is waiting (at once when one already is), WAIT_TIMEOUT after
+// `milliseconds`. Timers wake it only when the mask holds QS_TIMER.
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds,
+                                DWORD wakeMask);
 BOOL KillTimer(HWND hwnd, UINT_PTR id);
 
 // The value is pointer-sized here, so GWL_USERDATA can hold an object pointer.
@@ -219,6 +237,11 @@ BOOL GetClientRect(HWND hwnd, RECT* rect);
 BOOL AdjustWindowRect(RECT* rect, DWORD style, BOOL menu);
 HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint);
 BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint);
+// The window's device context answers VREFRESH only: the refresh rate of the display
+// that holds the window.
+HDC GetDC(HWND hwnd);
+int ReleaseDC(HWND hwnd, HDC hdc);
+int GetDeviceCaps(HDC hdc, int index);
 
 // A window of this or another running process with the class and caption, or null.
 HWND FindWindowW(LPCWSTR className, LPCWSTR windowName);
@@ -235,7 +258,8 @@ HWND WindowFromPoint(POINT point);
 HWND SetCapture(HWND hwnd);
 BOOL ReleaseCapture();
 
-// One monitor per SDL display; display 0 is the primary one.
+// One monitor per SDL display; display 0 is the primary one. Without a display (and
+// SDL_VIDEODRIVER naming no headless driver) the enumeration fails.
 BOOL EnumDisplayMonitors(HDC hdc, const RECT* clip, MONITORENUMPROC callback, LPARAM data);
 BOOL GetMonitorInfoA(HMONITOR monitor, MONITORINFO* info);
 
@@ -243,3 +267,14 @@ BOOL GetMonitorInfoA(HMONITOR monitor, MONITORINFO* info);
 // (it may log and close files) and the process then ends at once with status 1: no
 // exit-time destructor runs, since they would talk to the display that is gone.
 void Win32_SetDisplayLostHandler(void (*handler)());
+
+// The program's icon resources, as a resource script links them into a Windows
+// executable: `LoadIconA(instance, MAKEINTRESOURCEA(id))` then returns the icon, and a
+// window of a class registered with it shows it. `rgba` holds width x height pixels,
+// four bytes each, rows from the top; it is copied.
+void Win32_AddIconResource(int id, int width, int height, const unsigned char* rgba);
+
+// The name the desktop knows the program's windows by (the X11 class, the Wayland
+// application id): the desktop entry's StartupWMClass. Set before the first window;
+// SDL_VIDEO_X11_WMCLASS or SDL_VIDEO_WAYLAND_WMCLASS in the environment win.
+void Win32_SetDesktopClass(const char* name);

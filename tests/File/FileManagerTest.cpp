@@ -102,6 +102,34 @@ TEST_F(FileManagerTest, ListingsOfLooseFolders)
     EXPECT_EQ(kept, Names{L"earlier"}) << "a missing folder leaves the list unchanged";
 }
 
+// The content is read from its data folder wherever the process's working folder is:
+// loose files, listings and mounted archives alike; absolute paths stay as they are.
+TEST_F(FileManagerTest, ADataFolderServesRelativePathsWhereverTheProcessRuns)
+{
+    Put("content/td/a.txt", "content");
+    Put("content/td/sub/b.txt", "");
+    Put("content/pack.dat", PackBytes({{L"x.txt", "packed"}}));
+    Put("td/a.txt", "working folder");
+    FileManager* manager = FileManager::Instance();
+    manager->SetDataFolder((folder / "content").wstring());
+
+    EXPECT_TRUE(manager->Exists(L"td/a.txt"));
+    EXPECT_TRUE(manager->IsDirectory(L"td/sub"));
+    EXPECT_FALSE(manager->Exists(L"td/b.txt"));
+    EXPECT_EQ(file::ReadUtf8TextFile(L"td/a.txt"), "content");
+    Names listed;
+    manager->ListFiles(L"td", true, listed, true);
+    EXPECT_EQ(Sorted(listed), (Names{L"a.txt", L"sub/b.txt"}));
+    Names dirs;
+    manager->ListDirs(L"td", dirs, true);
+    EXPECT_EQ(dirs, Names{L"sub"});
+
+    manager->Mount(L"arc/", L"pack.dat");
+    EXPECT_EQ(file::ReadUtf8TextFile(L"arc/x.txt"), "packed");
+
+    EXPECT_EQ(file::ReadUtf8TextFile((folder / "td/a.txt").wstring()), "working folder");
+}
+
 TEST_F(FileManagerTest, Utf8TextDropsTheByteOrderMarkAndStopsAtNul)
 {
     struct TextCase {

@@ -38,6 +38,7 @@ protected:
         file::FileManager* manager = file::FileManager::Instance();
         manager->mounts.clear();
         manager->archives.clear();
+        manager->dataFolder.clear();
     }
 
     static void Put(const std::string& path, const std::string& bytes)

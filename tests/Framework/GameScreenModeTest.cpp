@@ -9,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -297,6 +300,79 @@ TEST(Startup, DataPathNeedsExactlyOneFolder)
         EXPECT_EQ(app->input, nullptr);
     }
     app->args.clear();
+}
+
+// Without "--data_path" the content comes from the executable's folder when that holds
+// it, else from the first installed folder that does (a relative one taken from the
+// executable's folder); where none does, start-up names every folder it tried.
+TEST(Startup, TheContentFolderIsTheFirstThatHoldsTheContent)
+{
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / ("gameapp-content-" + std::to_string(getpid()));
+    fs::remove_all(root);
+    const auto folder = [&](const std::string& path) { return (root / path).wstring() + L"/"; };
+    // A name ending in ".dat" is a file; any other a folder.
+    const auto make = [&](const std::string& path) {
+        const bool file = path.size() > 4 && path.compare(path.size() - 4, 4, ".dat") == 0;
+        fs::create_directories(file ? (root / path).parent_path() : root / path);
+        if (file)
+            std::ofstream(root / path) << "archive";
+    };
+    framework::GameApplication* app = App();
+    const std::wstring exeFolder = app->exeFolder;
+    app->args.clear();
+    app->installedDataFolders = {L"../share/game", folder("usr/share/game")};
+
+    const struct {
+        const char* what;
+        std::vector<std::string> folders; // made under the test's root
+        std::vector<std::wstring> markers;
+        std::wstring expected; // empty: none holds the content
+    } cases[] = {
+        {"beside the program", {"bin/td", "share/game/td", "usr/share/game/td"}, {L"data.dat", L"td"},
+         folder("bin")},
+        {"its archive beside the program", {"bin/data.dat", "share/game/td"}, {L"data.dat", L"td"},
+         folder("bin")},
+        {"installed beside bin/", {"bin/other", "share/game/td", "usr/share/game/td"}, {L"data.dat", L"td"},
+         folder("bin") + L"../share/game"},
+        {"where the build installed it", {"bin", "share/game/other", "usr/share/game/td"}, {L"data.dat", L"td"},
+         folder("usr/share/game")},
+        {"nowhere", {"bin", "share/game/other"}, {L"data.dat", L"td"}, L""},
+        {"no markers: the program's folder as it is", {"bin"}, {}, folder("bin")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(root);
+        for (const std::string& path : c.folders)
+            make(path);
+        app->exeFolder = folder("bin");
+        app->contentMarkers = c.markers;
+        LogCapture log;
+        std::wstring found = L"unchanged";
+        EXPECT_EQ(app->FindDataFolder(found), !c.expected.empty());
+        if (c.expected.empty()) {
+            EXPECT_EQ(found, L"unchanged");
+            EXPECT_EQ(log.Count(L"the game's content is in none of " + folder("bin") + L", " + folder("bin") +
+                                L"../share/game, " + folder("usr/share/game") + L";"),
+                      1)
+                << std::string(log.text.begin(), log.text.end());
+        } else {
+            EXPECT_EQ(found, c.expected);
+        }
+    }
+    // "--data_path" names the folder whatever it holds, and only one that exists.
+    app->args = {L"--data_path", folder("bin")};
+    std::wstring found;
+    EXPECT_TRUE(app->FindDataFolder(found));
+    EXPECT_EQ(found, folder("bin"));
+    app->args = {L"--data_path", folder("missing")};
+    EXPECT_FALSE(app->FindDataFolder(found));
+
+    app->args.clear();
+    app->exeFolder = exeFolder;
+    app->contentMarkers.clear();
+    app->installedDataFolders.clear();
+    fs::remove_all(root);
 }
 
 // A board that records what reaches it.

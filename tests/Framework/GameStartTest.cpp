@@ -2,6 +2,7 @@
 // drawn to the window, a lost device, and the Alt+Enter screen-mode switch.
 #include "Core/Base/ImageInfo.h"
 #include "Core/Base/MemoryStream.h"
+#include "Core/File/FileManager.h"
 #include "Core/Input/Win32/InputWin32.h"
 #include "Core/Render/BMFont.h"
 #include "Core/Render/DX9/RenderDX9.h"
@@ -323,6 +324,7 @@ protected:
         HeadlessGame* game = Game();
         initResult = game->Init();
         game->args = {L"--data_path", TempRoot().wstring()};
+        workingFolder = fs::current_path();
         startResult = game->Startup();
     }
     static void TearDownTestSuite() { fs::remove_all(TempRoot()); }
@@ -336,6 +338,7 @@ protected:
 
     static inline GEResultEnum initResult = GE_FAIL;
     static inline GEResultEnum startResult = GE_FAIL;
+    static inline fs::path workingFolder;
 };
 
 TEST_F(HeadlessStart, StartsWithWindowRendererAndContent)
@@ -357,9 +360,11 @@ TEST_F(HeadlessStart, StartsWithWindowRendererAndContent)
     const auto& children = game->children;
     EXPECT_TRUE(std::find(pending.begin(), pending.end(), game->window.get()) != pending.end() ||
                 std::find(children.begin(), children.end(), game->window.get()) != children.end());
-    // The per-user folder with its log, and the working folder from "--data_path".
+    // The per-user folder with its log, and the content folder from "--data_path"; the
+    // working folder stays where it was.
     EXPECT_TRUE(fs::exists(TempRoot() / "data" / "GameappCompany" / "GameappGame" / "log.html"));
-    EXPECT_EQ(fs::current_path(), TempRoot());
+    EXPECT_EQ(file::FileManager::Instance()->dataFolder, TempRoot().wstring() + L"/");
+    EXPECT_EQ(fs::current_path(), workingFolder);
     EXPECT_FLOAT_EQ(game->virtualRect.width, 1024.0f);
     EXPECT_FLOAT_EQ(game->virtualRect.x, 0.0f);
     // The loaded picture's record came back with the layer.

@@ -75,6 +75,7 @@ protected:
     {
         Files()->mounts.clear();
         Files()->archives.clear();
+        Files()->dataFolder.clear();
         fs::current_path(previous);
         fs::remove_all(root);
     }
@@ -257,6 +258,37 @@ TEST_F(PackScreenTest, ArchiveSpelledAnotherWayDoesNotPackItself)
         EXPECT_EQ(ReadDisk("td/inner.dat"), first) << name << ": the old archive went into the new one";
         EXPECT_EQ(first.find("gepack", 10), std::string::npos) << name;
     }
+}
+
+// The files packed and the archive written are the data folder's, whatever the
+// process's working folder.
+TEST_F(PackScreenTest, PacksTheDataFolderWhereverTheProcessRuns)
+{
+    WriteDisk("content/td/a.txt", "a");
+    WriteDisk("content/td/sub/b.txt", "b");
+    WriteDisk("elsewhere/td/decoy.txt", "not the content");
+    fs::current_path(root / "elsewhere");
+    Files()->SetDataFolder((root / "content").wstring());
+
+    Files()->Mount(L"td/", L"data.dat");
+    ASSERT_EQ(Pack(), GE_OK);
+    EXPECT_TRUE(fs::exists(root / "content" / "data.dat"));
+    EXPECT_FALSE(fs::exists(root / "elsewhere" / "data.dat"));
+    fs::remove_all(root / "content" / "td");
+    fs::remove_all(root / "elsewhere" / "td");
+    EXPECT_EQ(Serve(L"td/a.txt").bytes, "a");
+    EXPECT_TRUE(Serve(L"td/sub/b.txt").fromArchive);
+    EXPECT_FALSE(Serve(L"td/decoy.txt").found);
+
+    // An archive inside the folder it packs is left out of itself here too.
+    Files()->mounts.clear();
+    Files()->archives.clear();
+    WriteDisk(root / "content" / "ui" / "c.txt", "c");
+    Files()->Mount(L"ui/", L"ui/inner.dat");
+    ASSERT_EQ(Pack(), GE_OK);
+    const std::string first = ReadDisk(root / "content" / "ui" / "inner.dat");
+    ASSERT_EQ(Pack(), GE_OK);
+    EXPECT_EQ(ReadDisk(root / "content" / "ui" / "inner.dat"), first);
 }
 
 } // namespace

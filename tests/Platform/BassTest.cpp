@@ -249,6 +249,8 @@ TEST(BassWithoutDevice, CallsFailHarmlesslyBeforeInit)
     EXPECT_FALSE(BASS_Start());
     EXPECT_FALSE(BASS_Pause());
     EXPECT_FALSE(BASS_Free());
+    EXPECT_EQ(BASS_GetDevice(), static_cast<DWORD>(-1));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_INIT);
     EXPECT_EQ(BASS_ServeSyncs(), 0);
 }
 
@@ -260,6 +262,7 @@ TEST(BassWithoutDevice, FallsBackToTheSilentDriverWhenTheDeviceCannotOpen)
     EXPECT_TRUE(BASS_Init(-1, 44100, 0, nullptr, nullptr));
     EXPECT_STREQ(SDL_GetCurrentAudioDriver(), "dummy");
     EXPECT_STREQ(SDL_getenv("SDL_AUDIODRIVER"), "no-such-driver");
+    EXPECT_EQ(BASS_GetDevice(), 0u) << "the silent driver is the \"no sound\" device";
     EXPECT_TRUE(BASS_Free());
     SDL_setenv("SDL_AUDIODRIVER", previous.c_str(), 1);
 }

@@ -459,6 +459,70 @@ TEST_F(D3D9Device, TextureCreationAndLockRules)
     t->Release();
 }
 
+// GL keeps a managed texture's texels, across resets too, so the texture lets its own
+// copy go once they are uploaded; a later lock reads them back, so that a part written
+// through it leaves the rest as it was. DXT blocks decoded on the CPU cannot be read
+// back and stay.
+TEST_F(D3D9Device, ManagedTexturesKeepNoCopyOnceUploaded)
+{
+    const struct {
+        const char* what;
+        D3DFORMAT format;
+        RECT part;      // locked and written again
+        UINT unitBytes; // per texel, or per 4x4 block
+    } cases[] = {
+        {"A8R8G8B8", D3DFMT_A8R8G8B8, RECT{4, 4, 8, 8}, 4},
+        {"DXT1", D3DFMT_DXT1, RECT{4, 0, 8, 4}, 8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        IDirect3DTexture9* t = nullptr;
+        ASSERT_EQ(device_->CreateTexture(8, 8, 1, 0, c.format, D3DPOOL_MANAGED, &t, nullptr), D3D_OK);
+        const bool blocks = c.format != D3DFMT_A8R8G8B8;
+        const UINT rows = blocks ? 2 : 8, unitsPerRow = blocks ? 2 : 8;
+        auto value = [](UINT row, UINT unit, UINT byte, int pass) {
+            // Colour endpoints of DXT1 blocks ordered either way keep their bytes as written.
+            return static_cast<unsigned char>(pass * 97 + row * 31 + unit * 7 + byte);
+        };
+        D3DLOCKED_RECT locked{};
+        ASSERT_EQ(t->LockRect(0, &locked, nullptr, 0), D3D_OK);
+        for (UINT row = 0; row < rows; ++row)
+            for (UINT unit = 0; unit < unitsPerRow; ++unit)
+                for (UINT byte = 0; byte < c.unitBytes; ++byte)
+                    static_cast<unsigned char*>(locked.pBits)[row * locked.Pitch + unit * c.unitBytes + byte] =
+                        value(row, unit, byte, 0);
+        ASSERT_EQ(t->UnlockRect(0), D3D_OK);
+        const bool kept = blocks && D3D9Test_DecodesDxtOnCpu(device_);
+        EXPECT_EQ(D3D9Test_TextureCpuBytes(t) > 0, kept);
+
+        const UINT scale = blocks ? 4 : 1;
+        ASSERT_EQ(t->LockRect(0, &locked, &c.part, 0), D3D_OK);
+        const UINT partRows = UINT(c.part.bottom - c.part.top) / scale;
+        const UINT partUnits = UINT(c.part.right - c.part.left) / scale;
+        for (UINT row = 0; row < partRows; ++row)
+            for (UINT unit = 0; unit < partUnits; ++unit)
+                for (UINT byte = 0; byte < c.unitBytes; ++byte)
+                    static_cast<unsigned char*>(locked.pBits)[row * locked.Pitch + unit * c.unitBytes + byte] =
+                        value(row + UINT(c.part.top) / scale, unit + UINT(c.part.left) / scale, byte, 1);
+        ASSERT_EQ(t->UnlockRect(0), D3D_OK);
+        EXPECT_EQ(D3D9Test_TextureCpuBytes(t) > 0, kept);
+
+        ASSERT_EQ(t->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+        for (UINT row = 0; row < rows; ++row)
+            for (UINT unit = 0; unit < unitsPerRow; ++unit) {
+                const bool inPart = row >= UINT(c.part.top) / scale && row < UINT(c.part.bottom) / scale &&
+                                    unit >= UINT(c.part.left) / scale && unit < UINT(c.part.right) / scale;
+                for (UINT byte = 0; byte < c.unitBytes; ++byte)
+                    ASSERT_EQ(static_cast<const unsigned char*>(locked.pBits)[row * locked.Pitch + unit * c.unitBytes + byte],
+                              value(row, unit, byte, inPart ? 1 : 0))
+                        << "row " << row << ", unit " << unit << ", byte " << byte;
+            }
+        ASSERT_EQ(t->UnlockRect(0), D3D_OK);
+        EXPECT_EQ(D3D9Test_TextureCpuBytes(t) > 0, kept);
+        t->Release();
+    }
+}
+
 TEST_F(D3D9Device, SurfacesKeepTheirTextureAliveAndReferencesBalance)
 {
     IDirect3DTexture9* t = nullptr;

@@ -3,6 +3,8 @@
 #include "Core/Render/Shaders/DX9/BuiltinShaders.h"
 #include "tests/Platform/D3D9Fixture.h"
 
+#include <GL/glcorearb.h>
+
 #include <cmath>
 
 namespace d3d9test {
@@ -991,6 +993,44 @@ TEST_P(D3D9DrawOn, FramesReadBackAfterPresentAsTheWindowShowsThem)
     ASSERT_TRUE(D3D9Test_ReadWindow(device_, window, w, h));
     EXPECT_EQ(window[0] & 0x00FFFFFFu, other & 0x00FFFFFFu);
     EXPECT_EQ(window[kWidth * kHeight - 1] & 0x00FFFFFFu, other & 0x00FFFFFFu);
+}
+
+// A present returns only once the frame two presents back is drawn, so a driver that
+// queues frames (llvmpipe does) never holds more than two however fast they come.
+TEST_P(D3D9DrawOn, PresentWaitsForTheFrameTwoPresentsBack)
+{
+    const auto fenceSync = reinterpret_cast<PFNGLFENCESYNCPROC>(SDL_GL_GetProcAddress("glFenceSync"));
+    const auto clientWaitSync = reinterpret_cast<PFNGLCLIENTWAITSYNCPROC>(SDL_GL_GetProcAddress("glClientWaitSync"));
+    const auto deleteSync = reinterpret_cast<PFNGLDELETESYNCPROC>(SDL_GL_GetProcAddress("glDeleteSync"));
+    ASSERT_TRUE(fenceSync && clientWaitSync && deleteSync);
+    Program& geom = MakeProgram(render::gVertexShaderGeomText, render::gPixelShaderGeomText);
+    // The first frame is slow to rasterise: thousands of blended squares over the window.
+    Begin();
+    Use(geom, Ortho(kWidth, kHeight));
+    device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    std::vector<VertexGeom> layers;
+    const float s = -0.5f;
+    for (int i = 0; i < 20000; ++i) {
+        const uint32_t c = 0x10000000u | static_cast<uint32_t>(i * 2654435761u >> 8);
+        for (const auto& [x, y] : {std::pair{0, 0}, std::pair{kWidth, 0}, std::pair{0, kHeight},
+                                   std::pair{kWidth, 0}, std::pair{kWidth, kHeight}, std::pair{0, kHeight}})
+            layers.push_back({float(x) + s, float(y) + s, 0.0f, c});
+    }
+    device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    Draw(D3DPT_TRIANGLELIST, layers, kFvfGeom, static_cast<UINT>(layers.size() / 3));
+    End();
+    GLsync firstDrawn = fenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    ASSERT_NE(firstDrawn, nullptr);
+    ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    for (int frame = 0; frame < 2; ++frame) {
+        Begin();
+        End();
+        ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    }
+    EXPECT_NE(clientWaitSync(firstDrawn, 0, 0), static_cast<GLenum>(GL_TIMEOUT_EXPIRED));
+    deleteSync(firstDrawn);
 }
 
 class D3D9DrawInWindow : public D3D9Draw {

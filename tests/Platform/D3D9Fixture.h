@@ -140,8 +140,11 @@ protected:
         d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
         ASSERT_NE(d3d_, nullptr);
         params_ = DefaultParams();
-        if (storage_ == BackBufferStorage::Offscreen)
-            params_.SwapEffect = D3DSWAPEFFECT_COPY; // contents kept over Present: never the window's
+        if (storage_ == BackBufferStorage::Offscreen) {
+            // Contents kept over Present, by a window that cannot keep them itself.
+            params_.SwapEffect = D3DSWAPEFFECT_COPY;
+            D3D9Test_Adapter().windowDropsPicture = true;
+        }
         ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, hwnd_,
                                      D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_MULTITHREADED, &params_,
                                      &device_),

@@ -2,10 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -195,6 +201,53 @@ TEST_F(WinFileTest, CurrentDirectoryRoundTrips)
     EXPECT_EQ(std::wstring(buffer.data()), std::filesystem::canonical(root).wstring());
     EXPECT_FALSE(SetCurrentDirectoryW(At("nowhere").c_str()));
     std::filesystem::current_path(previous);
+}
+
+// A file that is no plain file is told apart, and opening one never waits: a FIFO
+// without a writer would hold a blocking open for ever.
+TEST_F(WinFileTest, OpeningNeverWaitsAndTheFileTypeTellsWhatWasOpened)
+{
+    Put("plain", "x");
+    ASSERT_EQ(mkfifo((root / "fifo").c_str(), 0644), 0);
+    const struct {
+        std::wstring path;
+        DWORD access;
+        DWORD type;
+    } cases[] = {
+        {At("plain"), GENERIC_READ, FILE_TYPE_DISK},
+        {At("fifo"), GENERIC_READ, FILE_TYPE_PIPE},
+        {L"/dev/zero", GENERIC_READ, FILE_TYPE_CHAR},
+        {L"/dev/null", GENERIC_READ | GENERIC_WRITE, FILE_TYPE_CHAR},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.path.begin(), c.path.end()));
+        // In a child, so that an open that waits fails the test instead of hanging it.
+        std::fflush(stdout);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            HANDLE file = CreateFileW(c.path.c_str(), c.access, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (file == INVALID_HANDLE_VALUE)
+                _exit(10);
+            const DWORD type = GetFileType(file);
+            CloseHandle(file);
+            _exit(static_cast<int>(type));
+        }
+        int status = 0;
+        pid_t done = 0;
+        for (int i = 0; i < 500 && (done = waitpid(child, &status, WNOHANG)) == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (done == 0) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            ADD_FAILURE() << "the open waited";
+            continue;
+        }
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), static_cast<int>(c.type));
+    }
+    EXPECT_EQ(GetFileType(INVALID_HANDLE_VALUE), FILE_TYPE_UNKNOWN);
 }
 
 } // namespace

@@ -7,7 +7,9 @@
 #include "tests/Render/Dx9TestSupport.h"
 #include "tests/Render/FakeImageContainer.h"
 #include "tests/Render/ImageTestSupport.h"
+#include "tests/Support/LogCapture.h"
 #include <filesystem>
+#include <functional>
 #include <fstream>
 
 using namespace dx9test;
@@ -174,4 +176,197 @@ TEST_F(GraphicsDx9, AtlasMemberDrawsItsPartOfTheAtlas)
         EXPECT_EQ(At(pixels, 50, 40) & kRgb, 0x0000FFu);
     }
     std::filesystem::current_path(previous);
+}
+
+// With deferred decoding on, a PNG texture is made at its header's size and decoded
+// when it is first drawn or hit-tested; one whose pixels are damaged behind a sound
+// header loads, says so once when first used, and then draws nothing and is hit nowhere.
+TEST_F(GraphicsDx9, DeferredPngsDecodeWhenFirstUsed)
+{
+    if (!imgtest::ConvertTool())
+        GTEST_SKIP() << "ImageMagick's convert is not installed";
+    imgtest::TempDir folder;
+    std::vector<u32> texels(6 * 4, 0xFF00FF00);
+    texels[0] = 0x00000000; // the top-left texel is clear
+    ASSERT_TRUE(imgtest::WriteWithImageMagick(folder.path, 6, 4, texels, "", folder.path / "green.png"));
+    {
+        std::vector<u8> bytes = imgtest::ReadFile(folder.path / "green.png");
+        ASSERT_GT(bytes.size(), 60u);
+        // The header and the first bytes stay; the image data is cut short.
+        bytes.resize(bytes.size() - 30);
+        std::ofstream(folder.path / "cut.png", std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    const auto previous = std::filesystem::current_path();
+    ASSERT_TRUE(SetCurrentDirectoryW(folder.path.wstring().c_str()));
+    renderer->SetDeferredDecoding(true);
+    {
+        auto green = resource::ResourceManager::Get<resource::ResourceTexture>(L"green");
+        auto cut = resource::ResourceManager::Get<resource::ResourceTexture>(L"cut");
+        green->renderer = cut->renderer = renderer.get();
+        ASSERT_EQ(green->Load(), GE_OK);
+        ASSERT_EQ(cut->Load(), GE_OK) << "a sound header is all a load reads";
+        ASSERT_TRUE(green->GetTexture()->IsPending());
+        EXPECT_FLOAT_EQ(green->width, 6.0f);
+        EXPECT_FLOAT_EQ(green->height, 4.0f);
+        EXPECT_EQ(green->GetTexture()->GetWidth(), 6u);
+
+        render::Image image(green);
+        const auto pixels = Frame([&](render::Graphics& g) { g.DrawImage(&image).Translate(8, 8).Scale(4); });
+        EXPECT_FALSE(green->GetTexture()->IsPending());
+        // (8, 8) and four times its size: pixels 32 to 56 across, 32 to 48 down.
+        for (u32 y = 38; y < 46; ++y)
+            for (u32 x = 34; x < 54; ++x)
+                ASSERT_EQ(At(pixels, x, y) & kRgb, 0x00FF00u) << x << "," << y;
+        EXPECT_EQ(At(pixels, 33, 33) & kRgb, 0x0000FFu) << "the clear texel";
+        EXPECT_EQ(At(pixels, 58, 40) & kRgb, 0x0000FFu);
+
+        LogCapture log;
+        EXPECT_FALSE(cut->GetTexture()->IsOpaqueAt(1, 1));
+        const int told = log.Lines();
+        EXPECT_GE(told, 1);
+        EXPECT_FALSE(cut->GetTexture()->IsPending());
+        render::Image damaged(cut);
+        const auto after = Frame([&](render::Graphics& g) { g.DrawImage(&damaged).Translate(8, 8).Scale(4); });
+        EXPECT_EQ(log.Lines(), told) << "the failure is told once";
+        for (u32 y = 0; y < kSize; y += 3)
+            for (u32 x = 0; x < kSize; x += 3)
+                ASSERT_EQ(At(after, x, y) & kRgb, 0x0000FFu) << x << "," << y;
+
+        // What is still pending decodes at once behind a loading screen.
+        ASSERT_EQ(green->UnLoad(), GE_OK);
+        ASSERT_EQ(green->Load(), GE_OK);
+        ASSERT_TRUE(green->GetTexture()->IsPending());
+        renderer->DecodePendingTextures();
+        EXPECT_FALSE(green->GetTexture()->IsPending());
+        EXPECT_FALSE(green->GetTexture()->IsOpaqueAt(0, 0));
+        EXPECT_TRUE(green->GetTexture()->IsOpaqueAt(1, 0));
+    }
+    renderer->SetDeferredDecoding(false);
+    std::filesystem::current_path(previous);
+}
+
+// With the repeat check on, a frame that changed in places is replayed only there, over
+// the picture the back buffer kept: a mark put into the back buffer outside the change
+// survives, and every other pixel is what a whole replay of the frame draws. A frame
+// that draws what the last one drew is told, and one that changes most of the screen is
+// drawn whole.
+TEST_F(GraphicsDx9, FramesThatChangedInPlacesAreDrawnThereOnly)
+{
+    auto red = SolidImage(8, 8, 0xFFFF0000);
+    auto green = SolidImage(6, 6, 0x80FFFFFF);
+    auto yellow = SolidImage(6, 6, 0xFFFFFF00);
+    auto big = SolidImage(48, 48, 0xFF00FF00);
+    using Scene = std::function<void(render::Graphics&)>;
+    // Red squares in two corners and a half-transparent square over the middle.
+    const Scene base = [&](render::Graphics& g) {
+        g.DrawImage(red.get()).Translate(2, 2);
+        g.DrawImage(green.get()).Translate(28, 28);
+        g.DrawImage(red.get()).Translate(40, 40);
+    };
+    const struct {
+        const char* what;
+        Scene next;
+        bool inPlaces;
+    } cases[] = {
+        {"a square moved",
+         [&](auto& g) {
+             g.DrawImage(red.get()).Translate(2, 2);
+             g.DrawImage(green.get()).Translate(30, 26);
+             g.DrawImage(red.get()).Translate(40, 40);
+         },
+         true},
+        {"a square of another texture",
+         [&](auto& g) {
+             g.DrawImage(red.get()).Translate(2, 2);
+             g.DrawImage(yellow.get()).Translate(28, 28);
+             g.DrawImage(red.get()).Translate(40, 40);
+         },
+         true},
+        {"a square tinted",
+         [&](auto& g) {
+             g.DrawImage(red.get()).Translate(2, 2);
+             g.SetColor(1.0f, 1.0f, 0.0f, 1.0f);
+             g.DrawImage(green.get()).Translate(28, 28);
+             g.SetColor(1.0f, 1.0f, 1.0f, 1.0f);
+             g.DrawImage(red.get()).Translate(40, 40);
+         },
+         true},
+        {"a square gone, one more drawn after the rest",
+         [&](auto& g) {
+             g.DrawImage(red.get()).Translate(2, 2);
+             g.DrawImage(red.get()).Translate(40, 40);
+             g.DrawImage(green.get()).Translate(12, 30);
+         },
+         true},
+        {"most of the screen covered",
+         [&](auto& g) {
+             base(g);
+             g.DrawImage(big.get()).Translate(8, 8);
+         },
+         false},
+    };
+    // Top right, where no scene draws.
+    const D3DRECT mark{58, 0, 64, 6};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        renderer->SetRepeatCheck(false);
+        const std::vector<u32> whole = Frame(c.next);
+
+        renderer->SetRepeatCheck(true);
+        Frame(base);
+        ASSERT_EQ(device->Clear(1, &mark, D3DCLEAR_TARGET, 0xFFFF00FF, 1.0f, 0), D3D_OK);
+        const std::vector<u32> drawn = Frame(c.next);
+        EXPECT_EQ(At(drawn, 60, 2) & kRgb, c.inPlaces ? 0xFF00FFu : 0x0000FFu);
+        for (u32 y = 0; y < kSize; ++y)
+            for (u32 x = 0; x < kSize; ++x)
+                if (x < 58 || y >= 6) {
+                    ASSERT_EQ(At(drawn, x, y), At(whole, x, y)) << x << "," << y;
+                }
+
+        // The same frame again repeats it; the next different one does not.
+        Begin(kBlue);
+        {
+            render::Graphics g(renderer.get(), Shaders());
+            c.next(g);
+        }
+        ASSERT_EQ(renderer->EndScene(), GE_OK);
+        EXPECT_TRUE(renderer->FrameRepeatsLast());
+        renderer->DropRepeatedFrame();
+        Begin(kBlue);
+        {
+            render::Graphics g(renderer.get(), Shaders());
+            base(g);
+        }
+        ASSERT_EQ(renderer->EndScene(), GE_OK);
+        EXPECT_FALSE(renderer->FrameRepeatsLast());
+        ASSERT_EQ(renderer->ExecuteCommands(), GE_OK);
+    }
+}
+
+// A device object made or changed between two frames leaves nothing to repeat: the same
+// draws may show other pixels.
+TEST_F(GraphicsDx9, NoFrameRepeatsAcrossADeviceChange)
+{
+    auto red = SolidImage(8, 8, 0xFFFF0000);
+    renderer->SetRepeatCheck(true);
+    const auto scene = [&](render::Graphics& g) { g.DrawImage(red.get()).Translate(4, 4); };
+    Frame(scene);
+    Begin(kBlue);
+    {
+        render::Graphics g(renderer.get(), Shaders());
+        scene(g);
+    }
+    ASSERT_EQ(renderer->EndScene(), GE_OK);
+    EXPECT_TRUE(renderer->FrameRepeatsLast());
+    renderer->DropRepeatedFrame();
+    auto other = SolidImage(2, 2, 0xFF00FF00);
+    Begin(kBlue);
+    {
+        render::Graphics g(renderer.get(), Shaders());
+        scene(g);
+    }
+    ASSERT_EQ(renderer->EndScene(), GE_OK);
+    EXPECT_FALSE(renderer->FrameRepeatsLast());
+    ASSERT_EQ(renderer->ExecuteCommands(), GE_OK);
 }

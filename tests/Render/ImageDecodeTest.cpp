@@ -74,6 +74,76 @@ TEST(AlphaMask, BitsAreLeastSignificantFirstAndBounded)
     EXPECT_EQ(mask.GetData(), nullptr);
 }
 
+TEST(AlphaMask, RowsFromAlphaBytesLeaveTheBitsAroundThem)
+{
+    // Alpha bytes 4 apart (texels); a run that starts and ends inside a byte, one
+    // that covers whole bytes, one cut at the mask's end, one past it, and one with
+    // every texel reading the same byte.
+    const struct {
+        u32 first, count, stride;
+    } cases[] = {{3, 2, 4}, {5, 21, 4}, {8, 16, 4}, {0, 37, 4}, {30, 20, 4}, {37, 5, 4}, {2, 19, 0}};
+    std::vector<u8> alpha(64 * 4);
+    for (size_t i = 0; i < alpha.size(); ++i)
+        alpha[i] = static_cast<u8>(i * 37 % 251);
+    for (const bool around : {false, true}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::to_string(c.first) + "+" + std::to_string(c.count) + " around " +
+                         std::to_string(around));
+            render::AlphaMask mask;
+            mask.Resize(37);
+            for (u32 i = 0; i < 37; ++i)
+                mask.Set(i, around);
+            mask.SetFromAlpha(c.first, alpha.data() + 3, c.stride, c.count, 100);
+            for (u32 i = 0; i < 37; ++i) {
+                const bool inside = i >= c.first && i < c.first + c.count;
+                const bool expected = inside ? alpha[3 + size_t(i - c.first) * c.stride] >= 100 : around;
+                EXPECT_EQ(mask.Get(i), expected) << i;
+            }
+        }
+    }
+}
+
+TEST(ImageMasks, RowsThatStartInsideAByteKeepEveryTexelsBit)
+{
+    // 13 texels a row: rows 1 and 2 start at bits 5 and 2 of a mask byte.
+    const u32 w = 13, h = 3;
+    std::vector<u32> picture;
+    for (u32 i = 0; i < w * h; ++i)
+        picture.push_back(Argb(i * 89 % 256, i, 2 * i, 3 * i));
+    imgtest::TempDir dir;
+    for (const char* kind : {"raw", "dds", "png"}) {
+        SCOPED_TRACE(kind);
+        const std::string k = kind;
+        if (k == "png" && !imgtest::ConvertTool())
+            continue;
+        Decoded d;
+        u32 opaqueFrom = 0;
+        if (k == "raw") {
+            base::ImageInfo info(L"layer", 0, 0, int(w), int(h), 255, 0, true, true, 1.0f);
+            LoadResult r = LoadBytes(imgtest::BgraBytes(picture), L"", &info);
+            ASSERT_NE(r.data, nullptr);
+            imgtest::CopyInto(*r.data, d, w * 4, h);
+            opaqueFrom = render::ImageDataRaw::kOpaqueFrom;
+        } else if (k == "dds") {
+            ASSERT_TRUE(DecodeArgb(imgtest::MakeDds(w, h, 0, 0x41, nullptr, 32, imgtest::BgraBytes(picture)),
+                                   L".dds", d));
+            opaqueFrom = render::ImageDataDDS::kOpaqueAbove + 1;
+        } else {
+            const auto png = dir.path / "odd.png";
+            ASSERT_TRUE(imgtest::WriteWithImageMagick(dir.path, int(w), int(h), picture, "", png));
+            ASSERT_TRUE(DecodeArgb(imgtest::ReadFile(png), L".png", d));
+            opaqueFrom = render::ImageDataDevil::kOpaqueFrom;
+        }
+        ASSERT_EQ(d.copy, GE_OK);
+        for (u32 y = 0; y < h; ++y)
+            for (u32 x = 0; x < w; ++x) {
+                const u32 texel = picture[y * w + x];
+                EXPECT_EQ(d.Pixel(int(x), int(y)), texel) << x << "," << y;
+                EXPECT_EQ(d.Opaque(int(x), int(y)), (texel >> 24) >= opaqueFrom) << x << "," << y;
+            }
+    }
+}
+
 TEST(ImageLoader, ChoosesByTheFirstFourLowerCaseUnits)
 {
     using K = render::ImageLoader::Kind;

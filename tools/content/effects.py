@@ -17,13 +17,15 @@ import subprocess
 
 from PIL import Image, ImageDraw, ImageFilter
 
+import world_sheets
+
 FX_FOLDER = os.path.join("td", "fx")
 EFFECT_FILE = "fx2.ptc"
 ATLAS_FILE = "fx_atlas.png"
 FRAME = 32  # every atlas frame is a square of this many pixels
 
 # Frames of the atlas, in order (their index is the `frame` of a particle type).
-FRAMES = ["dot", "spark", "star", "smoke", "ring", "flake", "wing", "bubble"]
+FRAMES = ["dot", "spark", "star", "smoke", "ring", "flake", "wing", "bubble", "flame", "bolt"]
 
 # Names the program plays without a sheet naming them, with the look each takes.
 NAMED_EMITTERS = {
@@ -130,6 +132,18 @@ def _frame(kind):
     elif kind == "bubble":
         d.ellipse([10, 10, size - 10, size - 10], outline=(255, 255, 255, 255), width=8)
         d.ellipse([c - 30, c - 36, c - 6, c - 14], fill=(255, 255, 255, 220))
+    elif kind == "flame":  # a tongue of fire: pointed at the top, round at its foot
+        for r, alpha in ((32, 170), (20, 255)):
+            cy = size - 10 - r
+            d.ellipse([c - r, cy - r, c + r, cy + r], fill=(255, 255, 255, alpha))
+            d.polygon([(c - r * 0.96, cy - r * 0.3), (c, cy - r * 2.9), (c + r * 0.96, cy - r * 0.3)],
+                      fill=(255, 255, 255, alpha))
+        image = image.filter(ImageFilter.GaussianBlur(3))
+    elif kind == "bolt":  # a forked flash of lightning
+        zig = [(c + 4, 4), (c - 18, c - 6), (c + 2, c - 2), (c - 14, size - 6), (c + 24, c + 8), (c + 4, c + 2),
+               (c + 22, 4)]
+        d.polygon(zig, fill=(255, 255, 255, 255))
+        image = image.filter(ImageFilter.GaussianBlur(1.5))
     return image.resize((FRAME, FRAME), Image.LANCZOS)
 
 
@@ -164,6 +178,55 @@ def _tint(key, default=(0xFFFFFFFF, 0x00FFFFFF)):
     return TINTS.get(key, default)
 
 
+def _spell_area(name):
+    """Duration (ms) and radius of the spell whose cast plays the effect `name`."""
+    for entry in world_sheets.AMMO:
+        if entry[-1].get("onAmmo") == name:
+            return int(entry[4] * 1000), entry[5]
+    return 1500, 80
+
+
+def _spell_body(name, family, once):
+    """What a spell's ground looks like while it lasts: it burns, crackles with the stun,
+    bubbles with acid, freezes or glows. The effect runs as long as the spell and covers
+    its circle (the world is seen from above at a slant, so the box is flat)."""
+    duration, radius = _spell_area(name)
+    width, depth = max(40, int(radius * 1.6)), max(20, int(radius * 0.7))
+    head = "    duration %d\n    spawn_box %d %d\n" % (duration, width, depth) + once
+    if family == "fire":
+        return (head
+                + _particles("flame", 0xFFFF8C28, 0x00C01800, 40, (450, 850), (20, 50), (32, 12), angle=90,
+                             spread=16, gravity=(0, -60), intense=0, maximum=60)
+                + _particles("flame", 0xD0FFE890, 0x00FFA040, 26, (300, 600), (20, 40), (16, 6), angle=90,
+                             spread=16, gravity=(0, -60), maximum=36)
+                + _particles("dot", 0xFFFFE090, 0x00FF4000, 24, (600, 1100), (50, 100), (7, 2), angle=90,
+                             spread=50, maximum=40)
+                + _particles("smoke", 0x90505050, 0x00282828, 7, (1200, 1800), (25, 45), (22, 56), angle=90,
+                             spread=24, intense=0, maximum=16))
+    if family == "stun":
+        return (head
+                + _particles("ring", 0xB0FFF4B0, 0x00FFE060, 3, (500, 700), (0, 0), (20, 90), maximum=5)
+                + _particles("star", 0xFFFFF090, 0x00FFD020, 18, (800, 1100), (6, 18), (24, 10), spin=(-300, 300),
+                             maximum=30)
+                + _particles("bolt", 0xFFF8FCFF, 0x60A0C8FF, 12, (100, 200), (0, 0), (46, 38), spread=0,
+                             spin=(-20, 20), maximum=8))
+    if family == "acid":
+        return (head
+                + _particles("smoke", 0xA070C040, 0x00306010, 10, (1200, 1800), (10, 25), (30, 60), angle=90,
+                             spread=60, intense=0, maximum=24)
+                + _particles("bubble", 0xFFB0FF70, 0x0050B000, 30, (700, 1200), (10, 30), (10, 22), angle=90,
+                             spread=40, intense=0, maximum=50))
+    if family == "freeze":
+        return (head
+                + _particles("flake", 0xFFF0FAFF, 0x00A0D8FF, 24, (900, 1400), (5, 15), (20, 8), spin=(-90, 90),
+                             intense=0, maximum=40)
+                + _particles("dot", 0xB0D8F4FF, 0x0080C0FF, 10, (700, 1000), (0, 6), (30, 40), maximum=16))
+    start, end = _tint(family)
+    return (head
+            + _particles("dot", start, end, 60, (600, 1100), (20, 60), (30, 6))
+            + _particles("star", start, end, 24, (600, 900), (30, 80), (14, 4), spin=(-180, 180)))
+
+
 def emitter(name, look):
     """The description of one emitter named `name` with the look `look`."""
     head = "  emitter %s\n    seed %d\n" % (name, 1 + sum(map(ord, name)) % 9973)
@@ -179,10 +242,7 @@ def emitter(name, look):
         body = ("    duration 250\n" + once + _particles("spark", start, end, 160, (200, 380), (60, 160), (12, 3))
                 + _particles("smoke", 0xC0FFFFFF, 0x00808080, 40, (300, 500), (10, 40), (16, 34), intense=0))
     elif kind == "spell":
-        start, end = _tint(family)
-        body = ("    duration 1500\n    spawn_box 160 90\n" + once
-                + _particles("dot", start, end, 90, (600, 1100), (20, 60), (30, 6))
-                + _particles("star", start, end, 30, (600, 900), (30, 80), (14, 4), spin=(-180, 180)))
+        body = _spell_body(name, family, once)
     elif look == "death":
         body = ("    duration 300\n" + once
                 + _particles("smoke", 0xD0F0F0F0, 0x00A0A0A0, 90, (400, 700), (20, 60), (14, 38), intense=0)

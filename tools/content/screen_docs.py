@@ -32,6 +32,19 @@ def panel(w, h, band=None, fill=PALETTE["parchment"], frame=PALETTE["panel"]):
     return c
 
 
+VEIL = (0, 0, 0, 120)  # what a dialog lays over the screen behind it
+
+
+def veiled(picture, x, y):
+    """A whole-screen picture: the screen behind a dialog dimmed, with the dialog's
+    own picture at (x, y). Dialogs draw it as their backdrop."""
+    from PIL import Image
+    screen = Image.new("RGBA", SCREEN, VEIL)
+    image = picture.result() if isinstance(picture, Canvas) else picture
+    screen.alpha_composite(image, (x, y))
+    return screen
+
+
 def frame(w, h, fill=(96, 68, 46, 255), outline=PALETTE["panel_light"], radius=10):
     """A flat dark plate with a thin frame, laid under light texts so they read.
     (Keep the fill opaque: the outline is drawn under the whole shape.)"""

@@ -42,11 +42,11 @@ shell.add_texts([
 
 # -- the HUD's layers of "td/ui" --------------------------------------------------------
 BAR = (6, 4, 776, 56)          # x, y, width, height of the counter bar
-COUNTERS = [                    # icon kind, icon x, text place (x, width): "25/25", "9999", "999", "Wave 10/10"
-    ("heart", 14, (50, 142)),
-    ("coin", 196, (232, 106)),
-    ("gem", 344, (380, 82)),
-    ("wave", 468, (504, 272)),
+COUNTERS = [                    # icon kind, icon x, text place (x, width): "34.5/35", "99999", "99999", "Wave 5/5"
+    ("heart", 14, (50, 160)),
+    ("coin", 214, (250, 120)),
+    ("gem", 374, (410, 120)),
+    ("wave", 534, (570, 206)),
 ]
 SPEED_BUTTONS = [("pause_btn", "pause", 790), ("play_btn", "play", 848), ("speed_btn", "fast", 906)]
 OPTIONS_X = 966
@@ -63,6 +63,47 @@ def spell_places():
     """Left edges of the spell places, right-aligned along the bottom edge."""
     right = 1024 - 10 - SPELL_SIZE
     return [right - (SPELL_PLACES - 1 - k) * SPELL_STEP for k in range(SPELL_PLACES)]
+
+
+# The "next wave" button the level shows while a wave is due: centred on (400, 728), as
+# big as its picture ("ui/wave_hint"), with the countdown drawn above it.
+WAVE_HINT = (400, 728, 72, 48)
+COUNTDOWN = (350, 46)  # width and height of the countdown's line at its longest
+# Where the tutorial's skip button stands, under the round buttons (tutorial.py).
+SKIP_PLACE = (824, 62, 200, 64)
+
+
+def hud_places():
+    """The rectangles (x, y, w, h) the HUD draws over the levels: the counter bar, the
+    speed and options buttons, the spell places, the wave hint and its countdown, the
+    tutorial's skip button. The
+    level art keeps its decorations and spots out of them."""
+    places = [BAR]
+    places += [(x, BUTTON_Y, BUTTON_D, BUTTON_D) for _name, _symbol, x in SPEED_BUTTONS]
+    places.append((OPTIONS_X, BUTTON_Y, BUTTON_D, BUTTON_D))
+    places += [(x, SPELL_Y, SPELL_SIZE, SPELL_SIZE) for x in spell_places()]
+    cx, cy, w, h = WAVE_HINT
+    places.append((cx - w / 2, cy - h / 2, w, h))
+    places.append((cx - COUNTDOWN[0] / 2, cy - h / 2 - COUNTDOWN[1], COUNTDOWN[0], COUNTDOWN[1]))
+    places.append(SKIP_PLACE)
+    return places
+
+
+# The level's title while it shows at the start of a level: the episode's name (its
+# widest, 570 x 80) and the level's number under it, centred on the screen.
+TITLE_PLACE = (212, 314, 600, 140)
+
+
+def clear_of_title(x, y, w, h):
+    """True when the rectangle keeps out of the level title's place."""
+    px, py, pw, ph = TITLE_PLACE
+    return not (x < px + pw and px < x + w and y < py + ph and py < y + h)
+
+
+def clear_of_hud(x, y, w, h, margin=6):
+    """True when the rectangle keeps `margin` away from every place of the HUD."""
+    return not any(x < px + pw + margin and px - margin < x + w and y < py + ph + margin and py - margin < y + h
+                   for px, py, pw, ph in hud_places())
 
 
 def _counter_bar():
@@ -96,7 +137,7 @@ def hud_layers():
     for k, x in enumerate(spell_places()):
         layers.append(("spell/spell_%d" % (k + 1), blank(SPELL_SIZE, SPELL_SIZE), x, SPELL_Y))
     for (kind, _ix, (tx, tw)), name in zip(COUNTERS, ("mana", "coins", "crystals", "waves")):
-        layers.append(("text/" + name, blank(tw, bh - 16), tx, by + 6))
+        layers.append(("text/" + name, blank(tw, bh - 12), tx, by + 4))
     return layers
 
 

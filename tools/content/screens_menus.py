@@ -12,6 +12,7 @@ from screen_docs import blank as _blank
 from screen_docs import button
 from screen_docs import frame
 from screen_docs import panel
+from screen_docs import veiled
 from style import PALETTE, Canvas, mix, write_layers
 
 # Texts of these screens (keys as the code and the documents' button folders name them).
@@ -29,7 +30,8 @@ shell.add_texts([
     ("options_OptionsWindowType", "Window or full screen"),
     ("options_OptionsOk", "OK"),
     ("options_caption", "Window"),
-    ("options_window_add", "1024x768"),
+    # The switch's second line stands over the lower half of its first: left empty.
+    ("options_window_add", ""),
     ("options_fs", "Full screen"),
     # main menu
     ("b2_play", "Play"), ("b1_shop", "Upgrades"), ("b1_options", "Options"), ("b1_cloze", "Quit"),
@@ -40,6 +42,8 @@ shell.add_texts([
     ("empty_profile", "- empty -"),
     ("b1_create", "New"), ("b1_rename", "Rename"), ("b1_delete", "Delete"),
     ("b1_back", "Back"), ("b1_confirm", "Play"),
+    # The slot buttons show the profiles' names; their own labels are never seen.
+    ("b3_p1", ""), ("b3_p2", ""), ("b3_p3", ""), ("b3_p4", ""), ("b3_p5", ""),
     ("profiles_error", "No room"),
     ("profiles_maxcount", "Five profiles is the most there can be."),
     ("profile_delete_caption", "Delete?"),
@@ -54,9 +58,13 @@ SCREEN = (1024, 768)
 PANEL_FILL = (118, 84, 58, 255)  # dark enough for the light texts drawn on it
 
 
-def _panel(w, h):
-    """The dialogs' backdrop: a framed brown panel with a 90-high title band from y 26."""
-    return panel(w, h, band=(PALETTE["panel_dark"], 90), fill=PANEL_FILL, frame=PALETTE["panel_dark"])
+def _panel(w, h, band=True):
+    """The dialogs' backdrop: a framed brown panel, with a 90-high title band from y 26
+    unless `band` is off."""
+    return panel(w, h, band=(PALETTE["panel_dark"], 90) if band else None, fill=PANEL_FILL,
+                 frame=PALETTE["panel_dark"])
+
+
 
 
 def _gold_button(w, h, over=False):
@@ -75,7 +83,12 @@ def _shadow_plate(w, h):
 
 
 # -- "td/data/mm": message box, modal messages and the name entry --------------------------
-PANEL_MM = (212, 190, 600, 380)
+# The backdrop dims the screen and holds the message box's panel, which has no title:
+# it starts just above the message. The windows with a title (modal messages, dialogs,
+# the name entry) also draw "titled_panel", the taller panel with its title band, over
+# the backdrop's own.
+PANEL_MM = (192, 190, 640, 380)
+UNTITLED_TOP = 282
 OK_RECT = (292, 460, 200, 80)      # the message shifts it 120 right, to the panel's centre
 CANCEL_RECT = (532, 460, 200, 80)
 
@@ -84,11 +97,13 @@ def write_mm(out_dir):
     px, py, pw, ph = PANEL_MM
     field = Canvas(460, 64)
     field.rounded_box((2, 2, 458, 62), radius=10, fill=PALETTE["white"], outline=PALETTE["panel_dark"], width=3)
+    untitled = _panel(pw, py + ph - UNTITLED_TOP, band=False)
     layers = [
-        ("back", _panel(pw, ph), px, py),
+        ("back", veiled(untitled, px, UNTITLED_TOP), 0, 0),
+        ("titled_panel", _panel(pw, ph), px, py),
         ("input", field, 282, 330),
-        ("text/caption", _blank(520, 90), 252, 216),
-        ("text/message", _blank(540, 140), 242, 312),
+        ("text/caption", _blank(pw - 80, 90), px + 40, py + 26),
+        ("text/message", _blank(pw - 60, 140), px + 30, py + 122),
         # Style pictures sit on the OK place, so that the skinned buttons' underlay
         # ("button/b1_ok/label") lies right under them.
         ("button/b1_normal", _gold_button(200, 80), *OK_RECT[:2]),
@@ -102,12 +117,15 @@ def write_mm(out_dir):
 
 
 # -- "td/options": the options dialog --------------------------------------------------
-OPT = (162, 54, 700, 670)  # panel
+OPT = (162, 44, 700, 690)  # panel
 ROW_SOUND, ROW_MUSIC = 262, 336  # top of the two volume rows
 TRACK = (390, 294, 24)  # x, width, height of the sliders' bars
-SWITCH_W, SWITCH_H = 270, 104
-SWITCH_Y = 472
+SWITCH_W, SWITCH_H = 270, 100
+SWITCH_Y = 462
 WINDOW_X, FULL_X = 200, 554
+# The label under the switches, clear of them and of the OK button below it.
+WINDOW_TYPE = (202, 572, 620, 46)
+OK_BUTTON = (402, 636, 220, 80)
 
 
 def _knob():
@@ -178,20 +196,21 @@ def write_options(out_dir):
     x, y, w, h = OPT
     tx, tw, th = TRACK
     layers = [
-        ("title", _options_back(), x, y),
+        # The dialog's backdrop dims the screen behind it.
+        ("title", veiled(_options_back(), x, y), 0, 0),
         ("main_options/options_title", _blank(500, 90), 262, y + 26),
         ("main_options/sounds_and_music", _blank(560, 48), 232, 196),
-        ("main_options/game_type", _blank(560, 48), 232, 410),
-        ("main_options/window_type", _blank(620, 40), 202, 586),
-        ("buttons/menu/menu_in", _house_icon(), 222, 636),
-        ("buttons/menu/menu_ac", _house_icon(True), 222, 636),
+        ("main_options/game_type", _blank(560, 48), 232, 406),
+        ("main_options/window_type", _blank(*WINDOW_TYPE[2:]), *WINDOW_TYPE[:2]),
+        ("buttons/menu/menu_in", _house_icon(), 222, OK_BUTTON[1] + 8),
+        ("buttons/menu/menu_ac", _house_icon(True), 222, OK_BUTTON[1] + 8),
         # The shared underlay of every skinned button here: invisible, inside the menu button.
-        ("buttons/menu/menu_sh", _blank(8, 8), 258, 664),
-        ("buttons/close/ok_in", _green_button(240, 84), 392, 626),
-        ("buttons/close/ok_ac", _green_button(240, 84, True), 392, 626),
-        ("buttons/close/close_caption", _blank(240, 84), 392, 622),
-        ("buttons/cheat/cheat_in", _gear_icon(), 788, 658),
-        ("buttons/cheat/cheat_ac", _gear_icon(True), 788, 658),
+        ("buttons/menu/menu_sh", _blank(8, 8), 258, OK_BUTTON[1] + 36),
+        ("buttons/close/ok_in", _green_button(*OK_BUTTON[2:]), *OK_BUTTON[:2]),
+        ("buttons/close/ok_ac", _green_button(*OK_BUTTON[2:], True), *OK_BUTTON[:2]),
+        ("buttons/close/close_caption", _blank(*OK_BUTTON[2:]), *OK_BUTTON[:2]),
+        ("buttons/cheat/cheat_in", _gear_icon(), 788, OK_BUTTON[1] + 20),
+        ("buttons/cheat/cheat_ac", _gear_icon(True), 788, OK_BUTTON[1] + 20),
     ]
     for name, top in (("sound", ROW_SOUND), ("music", ROW_MUSIC)):
         base = "main_options/%s/%s" % (name, name)
@@ -269,10 +288,12 @@ def write_main_menu(out_dir):
     layers = [
         ("background", _menu_background(), 0, 0),
         ("logo", _logo(), 192, 36),
-        ("profile_plate", _plate(600, 48), 212, 714),
+        # In the band that leads to the profiles (from y 721), 12 px clear of the
+        # bottom edge; the greeting (in the 32 px type) centred on it.
+        ("profile_plate", _plate(600, 34), 212, 722),
         ("en", _flag("en"), 950, 14),
         ("ru", _flag("ru"), 950, 14),
-        ("text/greet", _blank(580, 48), 222, 714),
+        ("text/greet", _blank(580, 32), 222, 723),
         ("button/b2_normal", _gold_button(320, 120), 0, 0),
         ("button/b2_over", _gold_button(320, 120, True), 0, 0),
         ("button/b1_normal", _green_button(260, 76), 0, 0),

@@ -12,18 +12,24 @@ take by name and place themselves.
 import math
 import os
 
+from PIL import Image, ImageChops, ImageDraw, ImageFilter
+
 import shell
+import spells
+import world_art
 import world_sheets
 from screen_docs import blank, button, frame, icon, panel, round_button, star
-from style import EPISODE_PALETTES, PALETTE, Canvas, mix, write_layers
+from style import PALETTE, Canvas, fitted, mix, shade, write_layers
 
 shell.add_texts([
     ("episodes_caption", "Episodes"),
-    ("unlockEpisodeText", "Needs %d stars"),
+    # On two lines over the closed card, above its padlock.
+    ("unlockEpisodeText", "Needs\\n%d stars"),
     ("comingSoon", "Coming soon"),
+    ("episode_locked_message", "Win %d stars to open this episode. You have %d so far."),
     ("shop", "Shop"),
-    ("shop_tab_0", "Towers"), ("shop_tab_1", "Spells"), ("shop_tab_2", "Hero"),
-    ("reset_upgrades_title", "Reset upgrades?"),
+    ("shop_tab_0", "Towers"), ("shop_tab_1", "Spells"), ("shop_tab_2", "General"),
+    ("reset_upgrades_title", "Reset all?"),
     ("reset_upgrades_message", "All bought upgrades are undone and their gems come back."),
     ("reset_upgrades_message_inapp", "Undo all bought upgrades for %s?"),
     ("gemShopTitle", "Gem shop"),
@@ -35,23 +41,46 @@ shell.add_texts([
 ])
 
 UPGRADE_NAMES = {
-    1: "Artillery", 2: "Darts", 3: "Cannons", 4: "Support",
-    5: "Spells", 6: "Health", 7: "Start budget", 8: "Bounty",
+    1: "Artillery", 2: "Darts", 3: "Cannons", 4: "Support", 5: "Quick spells", 9: "Long spells",
+    6: "Health", 7: "Start budget", 8: "Bounty",
 }
-UPGRADE_STEP = {  # one short line: the plate's description place is narrow
-    1: "Harder shells", 2: "Sharper darts", 3: "Heavier balls", 4: "Wider aura",
-    5: "Longer spells", 6: "More health", 7: "Bigger purse", 8: "Richer bounty",
+# What a step's bonus does, by attribute: (what it raises, sign). The plate's
+# description place holds one short line, so a step whose attributes share a value
+# names them together ("Range, gold +20%").
+UPGRADE_EFFECTS = {
+    "strength": ("damage", "+"), "cooldown": ("reload", "\u2013"), "cost": ("price", "\u2013"),
+    "radius": ("range", "+"), "goldIncome": ("gold", "+"), "speed": ("spells last", "+"),
+    "maxHP": ("health", "+"), "startBudget": ("start gold", "+"), "enemyCost": ("gold per kill", "+"),
 }
+EFFECT_ORDER = ["strength", "cooldown", "cost", "radius", "goldIncome", "speed", "maxHP", "startBudget",
+                "enemyCost"]
+
+
+def upgrade_effect(targets, attributes):
+    """A step's whole bonus in words and numbers, such as "Damage +20%" (a step holds
+    the whole bonus of its level, so this is the total once it is bought)."""
+    spells = all(3000 <= t < 4000 for t in targets)
+    groups = {}
+    for name in sorted(attributes, key=EFFECT_ORDER.index):
+        what, sign = UPGRADE_EFFECTS[name]
+        if name == "cooldown" and spells:
+            what = "recharge"
+        unit = "" if name == "maxHP" else "%"
+        groups.setdefault((sign, abs(attributes[name]), unit), []).append(what)
+    parts = ["%s %s%d%s" % (", ".join(whats), sign, value, unit) for (sign, value, unit), whats in groups.items()]
+    text = ", ".join(parts)
+    return text[0].upper() + text[1:]
 
 
 def _upgrade_texts():
     pairs = []
-    for uid, _section, _icon, _targets, steps in world_sheets.UPGRADES:
-        name = UPGRADE_NAMES.get(uid, "Upgrade %d" % uid)
-        pairs.append(("upgrade_%d_name" % uid, name))
-        pairs.append(("upgrade_%d_complete" % uid, "Complete"))
-        for n in range(len(steps)):
-            pairs.append(("upgrade_%d_step%d" % (uid, n), "%s %d" % (UPGRADE_STEP.get(uid, name), n + 1)))
+    for uid, _section, _icon, targets, steps in world_sheets.UPGRADES:
+        pairs.append(("upgrade_%d_name" % uid, UPGRADE_NAMES.get(uid, "Upgrade %d" % uid)))
+        for n, (_gold, _gems, attributes) in enumerate(steps):
+            pairs.append(("upgrade_%d_step%d" % (uid, n), upgrade_effect(targets, attributes)))
+        # Every step bought: what they add up to (the stars and the missing buy button
+        # say that it is the last).
+        pairs.append(("upgrade_%d_complete" % uid, upgrade_effect(targets, steps[-1][2])))
     return pairs
 
 
@@ -79,19 +108,40 @@ def _arrow(d, left):
     return c
 
 
+def _thumbnail(picture, w, h, radius):
+    """A level's picture scaled into a rounded frame of w x h."""
+    c = Canvas(w, h)
+    c.rounded_box((0, 0, w, h), radius=radius, fill=PALETTE["panel_dark"], width=2)
+    image = picture.resize((w - 4, h - 4), Image.LANCZOS)
+    mask = Image.new("L", (w - 4, h - 4), 0)
+    ImageDraw.Draw(mask).rounded_rectangle((0, 0, w - 5, h - 5), radius=max(1, radius - 2), fill=255)
+    image.putalpha(ImageChops.multiply(image.getchannel("A"), mask))
+    c.paste_image(image, (2, 2))
+    return c
+
+
 def _chapter(n, w=340, h=330):
-    """An episode's plate: a framed landscape in the episode's colours."""
-    colours = EPISODE_PALETTES[(n - 1) % len(EPISODE_PALETTES)]
-    ground, path, foliage, accent = colours["ground"], colours["path"], colours["foliage"], colours["accent"]
+    """An episode's plate: its first level's picture, and its levels in a row below.
+    The plate after the last episode (coming soon) shows the last one veiled in mist."""
+    episode = min(n, world_sheets.EPISODES) - 1
+    veiled = n > world_sheets.EPISODES
+    levels = [world_art.level_picture(episode, level) for level in range(world_sheets.LEVELS_PER_EPISODE)]
+    if veiled:
+        mist = (150, 146, 150, 255)
+        levels = [Image.blend(picture.filter(ImageFilter.GaussianBlur(14)).convert("RGBA"),
+                              Image.new("RGBA", picture.size, mist), 0.6) for picture in levels]
     c = Canvas(w, h)
     c.rounded_box((4, 4, w - 4, h - 4), radius=26, fill=PALETTE["panel_dark"], shadow=True, width=3)
-    c.rounded_box((20, 20, w - 20, h - 20), radius=18, fill=ground, gradient=(mix(ground, PALETTE["white"], 0.3), ground),
-                  width=2)
-    c.line([(40, h - 60), (w * 0.4, h * 0.55), (w * 0.6, h * 0.7), (w - 40, h * 0.35)], path, width=14)
-    for k, (x, y) in enumerate([(80, 90), (w - 90, 110), (w * 0.5, 80)]):
-        c.circle((x, y), 26 - 4 * k, foliage)
-    c.circle((w - 60, 60), 18, accent)
-    c.text((w / 2, h - 34), "%d" % n, size=40, anchor="mm", fill=PALETTE["white"])
+    c.paste(_thumbnail(levels[0], w - 40, int((w - 40) * 0.75), 16), (20, 20))
+    count = len(levels)
+    gap = 6
+    tw = (w - 40 - gap * (count - 1)) // count
+    th = int(tw * 0.75)
+    for k, picture in enumerate(levels):
+        c.paste(_thumbnail(picture, tw, th, 6), (20 + k * (tw + gap), h - 20 - th))
+    c.circle((46, 46), 20, PALETTE["gold"], width=2.5, gradient=(mix(PALETTE["gold"], PALETTE["white"], 0.3),
+                                                                  PALETTE["gold_dark"]))
+    c.text((46, 46), "%d" % n, size=24, anchor="mm", fill=PALETTE["white"])
     return c
 
 
@@ -120,12 +170,23 @@ def _new_badge(w=84, h=40, size=24):
     return c
 
 
+def _closed_card(w=340, h=330):
+    """What a closed episode's card wears: a veil over the card and the padlock in its
+    lower part, below the text that says what opens it (centred 20 above the card's
+    centre)."""
+    c = Canvas(w, h)
+    c.rounded_box((20, 20, w - 20, h - 20), radius=18, fill=(20, 14, 10, 110), outline=None)
+    lock = _lock(72, 84)
+    c.paste(lock, ((w - 72) // 2, h - 24 - 84))
+    return c
+
+
 # -- "td/episode_select" -----------------------------------------------------------------
 def write_episode_select(out_dir):
     layers = [
         ("background", _backdrop(), 0, 0),
         ("band", frame(944, 400, fill=(84, 60, 42, 255)), 40, 184),
-        ("caption_plate", frame(600, 84), 212, 40),
+        ("caption_plate", frame(600, 92), 212, 36),
         ("name_plate", frame(440, 64), 292, 596),
         ("stars_plate", frame(200, 56), 800, 40),
         ("stars_icon", star(44), 808, 46),
@@ -133,9 +194,9 @@ def write_episode_select(out_dir):
     for n in range(1, world_sheets.EPISODES + 2):
         layers.append(("plates/chapter_0%d" % n, _chapter(n), 0, 0))
     layers += [
-        ("plates/lock", _lock(), 0, 0),
+        ("plates/lock", _closed_card(), 0, 0),
         ("plates/new", _new_badge(), 0, 0),
-        ("text/caption", blank(560, 70), 232, 48),
+        ("text/caption", blank(560, 84), 232, 40),
         ("text/levelName", blank(400, 54), 312, 601),
         ("text/stars", blank(140, 46), 852, 45),
         ("button/play", _label_button(220, 80, "Play", "green", 38), 402, 672),
@@ -230,10 +291,131 @@ def _item_plate():
     return c
 
 
-def _icon_frame(symbol_kind):
-    c = Canvas(84, 84)
-    c.rounded_box((2, 2, 82, 82), radius=14, fill=PALETTE["panel_dark"], outline=PALETTE["gold"], width=3)
-    c.paste(icon(symbol_kind, 56), (14, 14))
+# -- the upgrade icons ---------------------------------------------------------------
+# Each upgrade shows what it improves: the tower family it works on (its own tower
+# art) with a badge for the number it raises, a spell for the spell upgrades, and a
+# picture of the player's gain for the others.
+ICON = 84
+
+
+def _badge_symbol(c, kind, x, y):
+    """A round badge with the sign of what a tower upgrade raises."""
+    fills = {"damage": PALETTE["health"], "reload": PALETTE["green"], "price": PALETTE["gold"],
+             "range": PALETTE["gem"]}
+    c.circle((x, y), 13, fills[kind], width=2, gradient=(mix(fills[kind], PALETTE["white"], 0.3), fills[kind]))
+    ink = PALETTE["white"]
+    if kind == "damage":  # a burst
+        points = []
+        for k in range(14):
+            r = 8.5 if k % 2 == 0 else 3.5
+            a = k * math.pi / 7
+            points.append((x + r * math.cos(a), y + r * math.sin(a)))
+        c.polygon(points, ink, width=1)
+    elif kind == "reload":  # fast-forward chevrons
+        for dx in (-5, 2):
+            c.polygon([(x + dx - 3, y - 6), (x + dx + 4, y), (x + dx - 3, y + 6)], ink, width=1)
+    elif kind == "price":  # a coin marked down
+        c.circle((x, y - 1), 7, shade(PALETTE["gold"], 1.15), outline=PALETTE["gold_dark"], width=1.2)
+        c.polygon([(x - 4, y + 4), (x + 4, y + 4), (x, y + 10)], PALETTE["health"], width=1)
+    else:  # range: arrows pointing out of the middle
+        for a in range(4):
+            dx, dy = math.cos(a * math.pi / 2 + math.pi / 4), math.sin(a * math.pi / 2 + math.pi / 4)
+            c.line([(x + dx * 2, y + dy * 2), (x + dx * 8, y + dy * 8)], ink, width=2)
+            c.polygon([(x + dx * 9.5, y + dy * 9.5), (x + dx * 5 - dy * 3.5, y + dy * 5 + dx * 3.5),
+                       (x + dx * 5 + dy * 3.5, y + dy * 5 - dx * 3.5)], ink, outline=None)
+
+
+def _tower_upgrade_icon(c, family, stat):
+    tower = fitted(world_art.tower_picture(family, 2), (66, 68))
+    c.paste_image(tower, ((ICON - tower.size[0]) // 2 - 5, ICON - 8 - tower.size[1]))
+    _badge_symbol(c, stat, ICON - 19, ICON - 19)
+
+
+def _hourglass(c, m):
+    c.rounded_box((m - 18, m - 24, m + 18, m - 18), radius=2, fill=(150, 100, 56, 255), width=1.5)
+    c.rounded_box((m - 18, m + 18, m + 18, m + 24), radius=2, fill=(150, 100, 56, 255), width=1.5)
+    glass = (220, 240, 250, 255)
+    c.polygon([(m - 14, m - 18), (m + 14, m - 18), (m + 2, m), (m + 14, m + 18), (m - 14, m + 18), (m - 2, m)],
+              glass, width=1.5)
+    c.polygon([(m - 8, m - 12), (m + 8, m - 12), (m, m - 2)], PALETTE["gold"], outline=None)
+    c.polygon([(m - 11, m + 16), (m + 11, m + 16), (m, m + 6)], PALETTE["gold"], outline=None)
+
+
+def _recharge_arrow(c, m):
+    """A round arrow about the icon: the spell comes back sooner."""
+    arc = [(m + 30 * math.cos(a * math.pi / 18), m + 30 * math.sin(a * math.pi / 18)) for a in range(-14, 13)]
+    c.line(arc, PALETTE["outline"], width=7)
+    c.line(arc, PALETTE["green"], width=4)
+    x, y = arc[-1]
+    c.polygon([(x - 8, y - 4), (x + 8, y - 4), (x, y + 8)], PALETTE["green"], width=1.5)
+
+
+def _heart(c, m, size):
+    r = size * 0.26
+    c.circle((m - r * 0.9, m - r * 0.4), r, PALETTE["health"], width=2)
+    c.circle((m + r * 0.9, m - r * 0.4), r, PALETTE["health"], width=2)
+    c.polygon([(m - r * 1.85, m - r * 0.15), (m, m + r * 2.0), (m + r * 1.85, m - r * 0.15)], PALETTE["health"],
+              width=2)
+    c.circle((m - r * 0.9, m - r * 0.4), r - 2, PALETTE["health"], outline=None)
+    c.circle((m + r * 0.9, m - r * 0.4), r - 2, PALETTE["health"], outline=None)
+    c.highlight((m - r * 1.6, m - r * 1.3, m, m - r * 0.1), radius=6, strength=70)
+
+
+def _coin(c, x, y, r):
+    c.circle((x, y), r, PALETTE["gold"], width=2, gradient=(mix(PALETTE["gold"], PALETTE["white"], 0.3),
+                                                              PALETTE["gold_dark"]))
+    c.circle((x, y), r * 0.62, shade(PALETTE["gold"], 1.08), outline=PALETTE["gold_dark"], width=1.2)
+
+
+def _plus(c, x, y):
+    c.rounded_box((x - 9, y - 3, x + 9, y + 3), radius=1.5, fill=PALETTE["green"], width=1.5)
+    c.rounded_box((x - 3, y - 9, x + 3, y + 9), radius=1.5, fill=PALETTE["green"], width=1.5)
+    c.rounded_box((x - 7.5, y - 1.5, x + 7.5, y + 1.5), radius=1, fill=PALETTE["green"], outline=None)
+
+
+def _purse(c, m):
+    bag = (176, 124, 70, 255)
+    c.polygon([(m - 10, m - 16), (m + 10, m - 16), (m + 4, m - 8), (m + 22, m + 8), (m + 16, m + 24),
+               (m - 16, m + 24), (m - 22, m + 8), (m - 4, m - 8)], bag, width=2,
+              gradient=(shade(bag, 1.2), shade(bag, 0.8)))
+    c.line([(m - 8, m - 8), (m + 8, m - 8)], PALETTE["gold_dark"], width=3)
+    c.text((m, m + 9), "$", size=20, fill=PALETTE["gold"], anchor="mm", outline=PALETTE["outline"], outline_width=1.5,
+           shadow=False)
+
+
+def _horned_head(c, x, y):
+    """The small red enemy of the first waves."""
+    for side in (-1, 1):
+        c.polygon([(x + side * 5, y - 6), (x + side * 12, y - 16), (x + side * 9, y - 3)], (246, 236, 210, 255),
+                  width=1.5)
+    c.circle((x, y), 10, (214, 72, 58, 255), width=2)
+    for side in (-1, 1):
+        c.circle((x + side * 4, y - 1), 2.6, PALETTE["white"], width=1)
+        c.circle((x + side * 4 + 0.6, y - 0.6), 1.2, PALETTE["black"], outline=None)
+
+
+def _upgrade_icon(icon_name):
+    c = Canvas(ICON, ICON)
+    c.rounded_box((2, 2, ICON - 2, ICON - 2), radius=14, fill=PALETTE["panel_dark"], outline=PALETTE["gold"], width=3)
+    m = ICON / 2
+    kind = icon_name.split("/")[-1]
+    towers = {"artillery": "damage", "dart": "reload", "cannon": "price", "support": "range"}
+    if kind in towers:
+        _tower_upgrade_icon(c, kind, towers[kind])
+    elif kind == "spells":
+        c.paste_image(fitted(spells.spell_icon("fire", spells.SPELLS[0][4]), (46, 46)), (m - 23, m - 23))
+        _recharge_arrow(c, m)
+    elif kind == "spell_time":
+        _hourglass(c, m)
+    elif kind == "health":
+        _heart(c, m - 2, 52)
+        _plus(c, m + 20, m + 20)
+    elif kind == "budget":
+        _purse(c, m - 4)
+        _coin(c, m + 20, m + 22, 9)
+    elif kind == "bounty":
+        _coin(c, m + 8, m + 10, 20)
+        _horned_head(c, m - 14, m - 10)
     return c
 
 
@@ -245,8 +427,8 @@ def write_shop(out_dir):
         ("back_footer", _footer(), 0, 560),
         ("gems_plate", frame(230, 80), 774, 20),
         ("gems_icon", icon("gem", 44), 784, 38),
-        ("text/caption", blank(500, 70), 228, 22),
-        ("text/gems", blank(150, 60), 836, 30),
+        ("text/caption", blank(500, 84), 228, 14),
+        ("text/gems", blank(160, 80), 834, 20),
         ("tabs/up_button_ac", _tab(True), 81, 116),
         ("tabs/up_button_in", _tab(False), 81, 116),
         ("item_plate/Layer_1", _item_plate(), px, py),
@@ -264,10 +446,8 @@ def write_shop(out_dir):
         ("item_plate/buy_ac", button(150, 60, "green", over=True), px + 550, py + 18),
         ("item_plate/grem", icon("gem", 30), px + 562, py + 33),
     ]
-    kinds = {"artillery": "coin", "dart": "wave", "cannon": "coin", "support": "gem", "spells": "gem",
-             "health": "heart", "budget": "coin", "bounty": "coin"}
     for _uid, _section, icon_name, _targets, _steps in world_sheets.UPGRADES:
-        layers.append(("icons/" + icon_name, _icon_frame(kinds.get(icon_name.split("/")[-1], "gem")), 0, 0))
+        layers.append(("icons/" + icon_name, _upgrade_icon(icon_name), 0, 0))
     layers += [
         ("scroll/bar", frame(24, 260, fill=PALETTE["panel_dark"]), 875, 270),
         ("scroll/slider_in", round_button(40, "gold"), 867, 282),
@@ -295,7 +475,7 @@ def _arrow_v(d, up):
 # and, on some plates, a badge ribbon over the top right corner. The shop buys on a
 # click inside the plate less 50 pixels on every side, which holds the bar's middle.
 OFFER = (280, 240)
-BUY_BAR = (20, 148, 260, 204)
+BUY_BAR = (12, 148, 268, 204)  # wide enough for "Buy $24.99" in the shop font
 GEM_PACKS = [100, 300, 600, 2000, 4500]  # the gems each pack credits
 GEM_BADGES = {1: ("most_popular", "Most popular"), 3: ("best_buy", "Best buy"), 4: ("all_inclusive", "All inclusive")}
 BOOSTS = [("Extra energy", "heart"), ("Faster energy", "fast"), ("Energy refill", "refill")]
@@ -316,18 +496,21 @@ def _offer_plate(picture, bar):
 
 
 def _gem_pile(count):
-    """Gems heaped in a small pyramid: more for the bigger packs."""
+    """Gems heaped in a pyramid: more for the bigger packs, and the few of a small pack
+    drawn bigger so that every plate's picture fills its window."""
     c = Canvas(200, 78)
-    rows, left, size = [], count, 34
+    size = {1: 60, 2: 52, 3: 46}.get(count, 40)
+    rows, left = [], count
     while left > 0:
         n = min(left, 4 - len(rows)) if len(rows) < 3 else left
         rows.append(max(n, 1))
         left -= n
+    step, rise = size * 0.72, size * 0.42
     for r, n in enumerate(rows):
-        y = 78 - size - r * 20
-        x0 = 100 - n * size * 0.8 / 2
+        y = 78 - size - r * rise
+        x0 = 100 - ((n - 1) * step + size) / 2
         for k in range(n):
-            c.paste(icon("gem", size), (int(x0 + k * size * 0.8), int(y)))
+            c.paste(icon("gem", int(size)), (int(x0 + k * step), int(y)))
     return c
 
 
@@ -369,7 +552,7 @@ def _offer_layers(places, pictures, prices, badges, bar):
     for n, ((x, y), picture, price) in enumerate(zip(places, pictures, prices), start=1):
         plates.append(("button/b_%02d_in" % n, _offer_plate(picture, bar), x, y))
         pricing.append(("pricing/en/%d" % n, _price(price), x + 20, y + 98))
-        texts.append(("text/b_%02d_text" % n, blank(x1 - x0 - 10, y1 - y0 - 8), x + x0 + 5, y + y0 + 4))
+        texts.append(("text/b_%02d_text" % n, blank(x1 - x0 - 4, y1 - y0 - 8), x + x0 + 2, y + y0 + 4))
         if n - 1 in badges:
             name, text = badges[n - 1]
             extras.append(("1/" + name, _badge(text), x + OFFER[0] - 146, y - 12))

@@ -51,7 +51,7 @@ PREMIUM_PRODUCTS = [("+5Lives", 10), ("\u04452Refill", 15), ("Refill", 25)]
 TEXTS = [
     ("game_caption", "Zavav Edovari"),
     ("copyrights_txt", "\u00a9 Brenwick. All rights reserved."),
-    ("gems", "gems"),
+    ("gems", "Gems"),
     ("loading", "Loading\u2026"),
 ]
 

@@ -97,10 +97,63 @@ def greyed(image):
 
 
 # -- spell sprites -------------------------------------------------------------------
+def _fireball_frame(c, cx, cy, t):
+    """Fire landing: a fireball bursts into tongues of flame and leaves smoke."""
+    fade = int(255 * (1.0 - t) ** 0.6)
+    blast = 16 + 46 * t ** 0.6
+    c.ellipse((cx - blast, cy - blast * 0.5, cx + blast, cy + blast * 0.5), (255, 120, 30, int(fade * 0.55)),
+              outline=None)
+    for k in range(9):
+        a = k * 2 * math.pi / 9 + 0.4
+        d = blast * (0.55 + 0.25 * ((k * 7) % 3) / 2)
+        x, y = cx + d * math.cos(a), cy + d * 0.5 * math.sin(a)
+        h = (26 - 14 * t) * (0.7 + 0.3 * ((k * 5) % 4) / 3)
+        c.polygon([(x - 6, y), (x - 3, y - h * 0.55), (x, y - h), (x + 3, y - h * 0.55), (x + 6, y)],
+                  (255, 150 + 10 * (k % 3), 40, fade), outline=(180, 50, 20, fade), width=1)
+        c.polygon([(x - 3, y), (x, y - h * 0.5), (x + 3, y)], (255, 236, 140, fade), outline=None)
+    core = max(0.0, 1.0 - t * 1.8)
+    if core > 0:
+        c.circle((cx, cy - 6), 20 * core + 4, (255, 240, 170, int(255 * core)), outline=None)
+    if t > 0.4:
+        for k, dx in enumerate((-16, 4, 20)):
+            c.circle((cx + dx, cy - 20 - 40 * (t - 0.4) - k * 4), 8 + 14 * (t - 0.4), (70, 64, 60, int(150 * (1 - t))),
+                     outline=None)
+
+
+def _thunder_frame(c, cx, cy, t):
+    """Stun landing: a bolt strikes, a shock ring runs out and dizzy stars circle."""
+    if t < 0.35:
+        flash = int(255 * (1 - t / 0.35))
+        bolt = [(cx + 10, 0), (cx - 8, cy - 34), (cx + 6, cy - 30), (cx - 10, cy), (cx + 14, cy - 38),
+                (cx - 2, cy - 42), (cx + 18, 0)]
+        c.polygon(bolt, (255, 250, 200, flash), outline=(120, 150, 255, flash), width=2)
+        c.circle((cx, cy), 18, (255, 255, 230, flash // 2), outline=None)
+    fade = int(255 * (1.0 - t) ** 0.7)
+    r = 14 + 50 * t
+    ring = [(cx + r * math.cos(a * math.pi / 20), cy + r * 0.5 * math.sin(a * math.pi / 20)) for a in range(41)]
+    c.line(ring, (255, 236, 110, fade), width=5 * (1 - t) + 1.5)
+    for k in range(3):
+        a = t * 2 * math.pi * 1.5 + k * 2 * math.pi / 3
+        x, y = cx + 26 * math.cos(a), cy - 18 + 9 * math.sin(a)
+        points = []
+        for j in range(10):
+            rr = 7 if j % 2 == 0 else 3
+            b = j * math.pi / 5 - math.pi / 2
+            points.append((x + rr * math.cos(b), y + rr * math.sin(b)))
+        c.polygon(points, (255, 230, 90, fade), outline=(150, 100, 20, fade), width=1)
+
+
 def _burst_frame(kind, colour, t):
-    """One frame of a spell landing: a ring that opens and fades, with the spell's marks."""
+    """One frame of a spell landing: fire bursts into flame, the stun strikes like
+    thunder; the others open a ring with the spell's marks."""
     c = Canvas(SPRITE, SPRITE)
     cx, cy = SPRITE / 2, SPRITE / 2 + 16
+    if kind == "fire":
+        _fireball_frame(c, cx, cy, t)
+        return c
+    if kind == "stun":
+        _thunder_frame(c, cx, cy, t)
+        return c
     fade = int(255 * (1.0 - t) ** 0.7)
     r = 18 + 40 * t
     ring = [(cx + r * math.cos(a * math.pi / 20), cy + r * 0.5 * math.sin(a * math.pi / 20)) for a in range(41)]

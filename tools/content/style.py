@@ -80,6 +80,14 @@ def mix(a, b, t):
     return tuple(int(round(a[i] + (b[i] - a[i]) * t)) for i in range(4))
 
 
+def _coloured(mask, colour):
+    """A layer of one colour whose opacity is the mask's, scaled by the colour's alpha."""
+    colour = tuple(colour) + (255,) * (4 - len(colour))
+    layer = Image.new("RGBA", mask.size, colour[:3] + (255,))
+    layer.putalpha(mask if colour[3] == 255 else mask.point(lambda v: v * colour[3] // 255))
+    return layer
+
+
 def _s(values):
     return [v * SCALE for v in values]
 
@@ -114,9 +122,7 @@ class Canvas:
         if shadow:
             self._shadow_of(outer)
         if outline is not None and width > 0:
-            layer = Image.new("RGBA", self.image.size, tuple(outline))
-            layer.putalpha(outer)
-            self._compose(layer)
+            self._compose(_coloured(outer, outline))
             inner = Image.new("L", self.image.size, 0)
             draw_mask(ImageDraw.Draw(inner), width * SCALE)
         else:
@@ -178,9 +184,7 @@ class Canvas:
         if shadow:
             self._shadow_of(outer)
         if outline is not None and width > 0:
-            layer = Image.new("RGBA", self.image.size, tuple(outline))
-            layer.putalpha(outer)
-            self._compose(layer)
+            self._compose(_coloured(outer, outline))
         grad = self._vertical_gradient(gradient[0], gradient[1], box) if gradient else \
             Image.new("RGBA", self.image.size, tuple(fill))
         body = grad.copy()
@@ -240,6 +244,13 @@ class Canvas:
         layer.paste(other.image, (int(position[0] * SCALE), int(position[1] * SCALE)))
         self._compose(layer)
 
+    def paste_image(self, image, position):
+        """Composites a PIL image of final size at a final-pixel position."""
+        big = image.convert("RGBA").resize((image.size[0] * SCALE, image.size[1] * SCALE), Image.LANCZOS)
+        layer = self._layer()
+        layer.paste(big, (int(position[0] * SCALE), int(position[1] * SCALE)))
+        self._compose(layer)
+
     def result(self):
         """The picture at its final size."""
         return self.image.resize((self.width, self.height), Image.LANCZOS)
@@ -248,6 +259,14 @@ class Canvas:
         os.makedirs(os.path.dirname(path) or ".", exist_ok=True)
         self.result().save(path, optimize=False)
         return path
+
+
+def fitted(image, box):
+    """A PIL image cropped to its ink and scaled to fit a box (w, h), keeping its shape."""
+    image = image.crop(image.getbbox() or (0, 0, image.size[0], image.size[1]))
+    scale = min(box[0] / image.size[0], box[1] / image.size[1])
+    return image.resize((max(1, round(image.size[0] * scale)), max(1, round(image.size[1] * scale))),
+                        Image.LANCZOS)
 
 
 def text_width(text, size, face=FACE_BOLD):

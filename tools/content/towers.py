@@ -10,7 +10,7 @@ shell.add_texts([
     ("towerUpgradeInfoRof", "Fire rate +%d%%\\n"),
     ("towerUpgradeInfoIncome", "Income +%d%%\\n"),
     ("convertCristallToMoneyDialogText", "Not enough gold. Pay %d gems for the missing gold?"),
-    ("gemShopDialogTitle", "Not enough gems"),
+    ("gemShopDialogTitle", "More gems?"),
 ])
 
 

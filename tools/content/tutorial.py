@@ -5,7 +5,7 @@ button "td/data/tutorial/skip" and the texts. Also the unlock message "td/data/m
 that announces a level's towers and spells, with an icon per item in its "icons" group.
 
 The steps teach level 1 in order: build a tower on the first spot, upgrade it, call
-the next wave early, cast a spell, collect a crystal drop.
+the next wave early, cast a spell, collect a crystal drop, and buy a spell's recharge.
 """
 import os
 import xml.etree.ElementTree as ET
@@ -14,6 +14,7 @@ from xml.sax.saxutils import quoteattr
 import screens_hud
 import shell
 import spells
+from screen_docs import veiled
 from style import PALETTE, Canvas, text_width, write_layers
 
 PANEL_W, PANEL_H = 560, 124
@@ -41,6 +42,11 @@ STEPS = [
     (4, "drop", "gem_dropped", "gem_collected", "tutorial_drop",
      "A crystal fell! Click it before it fades to collect gems.", None,
      [], [("dropChanceOverride", 0), ("addGems", 5)]),
+    # With the crystal's gems in hand: the number over a recharging spell, which the
+    # arrow points at, is its price.
+    (6, "recharge", "gem_collected", "spell_casted", "tutorial_recharge",
+     "The number over a used spell is its gem price: pay it to skip the wait.",
+     (FIRST_SPELL[0], FIRST_SPELL[1] - 44), [], []),
 ]
 
 TEXTS = [(key, text) for _id, _f, _a, _c, key, text, _t, _cmds, _done in STEPS] + [
@@ -135,6 +141,9 @@ def _write_skip(folder):
     # Under the HUD's round buttons, right of the hint panel (which ends near x 790),
     # so it covers neither the counters nor the buttons nor the hint.
     x, y = 1024 - w - 12, 66
+    px, py, pw, ph = screens_hud.SKIP_PLACE  # the place the level art keeps free for it
+    if not (px <= x and x + w <= px + pw and py <= y and y + h <= py + ph):
+        raise ValueError("the skip button leaves the place the level art keeps free for it")
     write_layers(folder, [("button/b4_normal", _skip_button((w, h), False), x, y),
                           ("button/b4_over", _skip_button((w, h), True), x, y)])
 
@@ -177,23 +186,18 @@ TEXTS += [("unlock_%d" % item_id, text) for _look, item_id, text in UNLOCK_ITEMS
 shell.add_texts(TEXTS[-(2 + len(UNLOCK_ITEMS)):])
 
 ICON_SIZE = 128
-MESSAGE_BOX = (252, 184, 520, 400)  # x, y, width, height
+MESSAGE_BOX = (252, 160, 520, 440)  # x, y, width, height
 
 
-def _tower_icon(out_dir, family):
-    """The first idle frame of the family's first tier (a turning tower keeps its
-    direction frames in the tier's own folder), fitted into the icon square."""
+def _tower_icon(family):
+    """The first frame of the family's first tier, cropped to the tower and fitted into
+    the icon square."""
     from PIL import Image
-    tier = os.path.join(out_dir, "td", "towers", family, family + "_0")
-    folder = os.path.join(tier, "idle") if os.path.isdir(os.path.join(tier, "idle")) else tier
-    try:
-        frames = sorted(name for name in os.listdir(folder) if name.endswith(".png"))
-        frame = Image.open(os.path.join(folder, frames[0])).convert("RGBA")
-    except (OSError, IndexError):
-        frame = Image.new("RGBA", (ICON_SIZE, ICON_SIZE), PALETTE["grey"])
-    frame.thumbnail((ICON_SIZE, ICON_SIZE))
+    import world_art
+    from style import fitted
+    frame = fitted(world_art.tower_picture(family, 0), (ICON_SIZE - 8, ICON_SIZE - 8))
     icon = Image.new("RGBA", (ICON_SIZE, ICON_SIZE), (0, 0, 0, 0))
-    icon.paste(frame, ((ICON_SIZE - frame.size[0]) // 2, (ICON_SIZE - frame.size[1]) // 2), frame)
+    icon.alpha_composite(frame, ((ICON_SIZE - frame.size[0]) // 2, (ICON_SIZE - frame.size[1]) // 2))
     return icon
 
 
@@ -203,24 +207,25 @@ def _spell_icon(kind, colour):
     return image.resize((ICON_SIZE, ICON_SIZE))
 
 
-def _write_message(folder, out_dir):
+def _write_message(folder):
     x, y, w, h = MESSAGE_BOX
     back = Canvas(w, h)
     back.rounded_box((4, 4, w - 4, h - 4), radius=22, fill=PALETTE["panel"], shadow=True)
-    back.rounded_box((24, 70, w - 24, 70 + ICON_SIZE + 24), radius=16, fill=PALETTE["panel_dark"], width=2)
-    back.rounded_box((24, 236, w - 24, 316), radius=12, fill=PALETTE["panel_dark"], outline=PALETTE["parchment_dark"],
+    back.rounded_box((24, 96, w - 24, 96 + ICON_SIZE + 24), radius=16, fill=PALETTE["panel_dark"], width=2)
+    back.rounded_box((24, 262, w - 24, 342), radius=12, fill=PALETTE["panel_dark"], outline=PALETTE["parchment_dark"],
                      width=2)
     button = Canvas(200, 56)
     button.rounded_box((3, 3, 197, 53), radius=14, fill=PALETTE["green"], shadow=True)
     button.highlight((3, 3, 197, 28), radius=14, strength=50)
-    layers = [("back", back, x, y)]
-    icon_x, icon_y = x + (w - ICON_SIZE) // 2, y + 82
+    # The level behind the message is dimmed.
+    layers = [("back", veiled(back, x, y), 0, 0)]
+    icon_x, icon_y = x + (w - ICON_SIZE) // 2, y + 108
     for look, item_id, _text in UNLOCK_ITEMS:
-        picture = _spell_icon(look[1], look[2]) if isinstance(look, tuple) else _tower_icon(out_dir, look)
+        picture = _spell_icon(look[1], look[2]) if isinstance(look, tuple) else _tower_icon(look)
         layers.append(("icons/id%d" % item_id, picture, icon_x, icon_y))
     button_x, button_y = x + (w - 200) // 2, y + h - 74
     layers.append(("button/ok", button, button_x, button_y))
-    places = [("text/caption", x + 20, y + 8, w - 40, 60), ("text/message", x + 36, y + 242, w - 72, 68),
+    places = [("text/caption", x + 20, y + 6, w - 40, 84), ("text/message", x + 36, y + 268, w - 72, 68),
               ("text/button", button_x, button_y, 200, 56)]
     _write_with_places(folder, layers, places)
 
@@ -231,4 +236,4 @@ def generate(out_dir, tools_dir):
     _write_script(os.path.join(td, "tutorial.xml"))
     _write_overlays(os.path.join(td, "data", "tutorial"), _first_spot(out_dir))
     _write_skip(os.path.join(td, "data", "tutorial", "skip"))
-    _write_message(os.path.join(td, "data", "message"), out_dir)
+    _write_message(os.path.join(td, "data", "message"))

@@ -50,12 +50,7 @@ def _finish(c):
 def tower_icon(family, levelid):
     main, _ = world_art.FAMILY_COLOURS[family]
     c = _plate(shade(main, 0.55), ring=PALETTE["gold"] if levelid < 3 else PALETTE["gem"])
-    picture = world_art.tower_layers(family, levelid)[0][1]
-    image = picture.result() if isinstance(picture, Canvas) else picture
-    box = image.getbbox() or (0, 0, image.size[0], image.size[1])
-    image = image.crop(box)
-    scale = min(44 / image.size[0], 48 / image.size[1])
-    image = image.resize((max(1, int(image.size[0] * scale)), max(1, int(image.size[1] * scale))), Image.LANCZOS)
+    image = style.fitted(world_art.tower_picture(family, levelid), (44, 48))
     result = c.result()
     result.alpha_composite(image, ((ICON - image.size[0]) // 2, (ICON - image.size[1]) // 2 + 2))
     return result

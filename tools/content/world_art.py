@@ -26,6 +26,7 @@ from PIL import Image, ImageChops, ImageDraw, ImageFilter
 
 import style
 from style import Canvas, PALETTE, EPISODE_PALETTES, shade, mix
+import screens_hud
 import world_levels
 import world_sheets
 
@@ -225,123 +226,334 @@ def write_units(out_dir):
 
 
 # -- towers --------------------------------------------------------------------------
+# Each family has its own silhouette and colour, so a glance tells them apart:
+#   artillery: a low, wide red-brick bastion with a fat mortar tube;
+#   dart:      a tall, narrow wooden lookout with a crossbow and a green roof;
+#   cannon:    a round sandstone keep under a dark iron turret with brass rings;
+#   support:   a violet obelisk with a floating crystal.
+# The chain's tiers (levelid 0 to 2) grow and gain trim: wood, then stone, then gold
+# and a flag. The two alternatives at its end (3 and 4) each change the silhouette:
+# one heavier weapon, or two lighter ones (support: the gold mine and the seeing eye).
 TOWER_SIZE = (96, 128)
 BASE_POINT = (48, 108)
-FAMILY_COLOURS = {
-    "artillery": ((150, 128, 104, 255), (88, 84, 80, 255)),
-    "dart": ((156, 104, 60, 255), (70, 132, 64, 255)),
-    "cannon": ((160, 160, 170, 255), (60, 62, 72, 255)),
-    "support": ((90, 120, 190, 255), (140, 220, 255, 255)),
+FAMILY_COLOURS = {  # (main, second) of each family
+    "artillery": ((190, 86, 58, 255), (58, 56, 66, 255)),
+    "dart": ((160, 106, 58, 255), (72, 160, 64, 255)),
+    "cannon": ((222, 192, 132, 255), (52, 60, 80, 255)),
+    "support": ((128, 92, 184, 255), (120, 230, 255, 255)),
 }
-TIER_ACCENTS = [PALETTE["grey"], PALETTE["gold"], PALETTE["gold"], PALETTE["health"], (160, 90, 200, 255)]
+GOLD = PALETTE["gold"]
+GOLD_DARK = PALETTE["gold_dark"]
+IRON = (58, 56, 66, 255)
+WOOD = (150, 100, 56, 255)
 
 
 def _tier_scale(levelid):
-    return 0.82 + 0.09 * min(levelid, 2) + (0.06 if levelid >= 3 else 0.0)
+    return (0.9, 0.96, 1.02, 1.08, 1.08)[levelid]
 
 
-def _stone_base(c, family, levelid, wide=34):
-    s = _tier_scale(levelid)
-    main, _second = FAMILY_COLOURS[family]
+def _ground_shadow(c, rx, ry):
     cx, foot = BASE_POINT
-    c.ellipse((cx - wide * s, foot - 12 * s, cx + wide * s, foot + 8), shade(main, 0.6), width=2, shadow=True)
-    top = foot - (26 + 8 * min(levelid, 2)) * s
-    c.polygon([(cx - 28 * s, foot - 2), (cx + 28 * s, foot - 2), (cx + 22 * s, top), (cx - 22 * s, top)],
-              main, width=2)
-    for k in range(1 + min(levelid, 2)):
-        y = foot - 8 * s - k * 9 * s
-        c.line([(cx - 25 * s, y), (cx + 25 * s, y)], shade(main, 0.75), width=1.5)
-    c.rounded_box((cx - 26 * s, top - 6 * s, cx + 26 * s, top + 4 * s), radius=3, fill=TIER_ACCENTS[levelid],
-                  width=2)
-    return top - 6 * s
+    c.ellipse((cx - rx, foot - ry * 0.6, cx + rx, foot + ry * 1.1), (0, 0, 0, 70), outline=None)
+
+
+def _cylinder_shading(c, left, right, top, bottom):
+    """Light on the left, shade on the right of an upright round body."""
+    w = right - left
+    c.polygon([(left + w * 0.08, top), (left + w * 0.3, top), (left + w * 0.3, bottom), (left + w * 0.08, bottom)],
+              (255, 255, 255, 46), outline=None)
+    c.polygon([(right - w * 0.26, top), (right, top), (right, bottom), (right - w * 0.26, bottom)],
+              (0, 0, 0, 50), outline=None)
+
+
+def _drum(c, rx, height, colour, rim=None):
+    """A round body standing on the base point, seen from above at a slant; returns the
+    y of its top rim's centre."""
+    cx, foot = BASE_POINT
+    ry = rx * 0.36
+    top = foot - height
+    c.ellipse((cx - rx, foot - ry, cx + rx, foot + ry), shade(colour, 0.62), width=2)
+    c.rounded_box((cx - rx, top, cx + rx, foot), radius=0, fill=colour, width=0, outline=None)
+    _cylinder_shading(c, cx - rx, cx + rx, top, foot)
+    # The outline of the sides, then the top seen from above.
+    c.line([(cx - rx, top), (cx - rx, foot)], OUT, width=2)
+    c.line([(cx + rx, top), (cx + rx, foot)], OUT, width=2)
+    c.ellipse((cx - rx, top - ry, cx + rx, top + ry), rim or shade(colour, 1.18), width=2)
+    return top
+
+
+def _bricks(c, rx, top, foot, colour, rows):
+    cx = BASE_POINT[0]
+    joint = shade(colour, 0.7)
+    step = (foot - top) / (rows + 1)
+    for k in range(1, rows + 1):
+        y = top + step * k
+        sag = rx * 0.36 * (1 - ((k - rows / 2) / (rows + 2)) ** 2) * 0.35
+        c.line([(cx - rx + 2, y), (cx, y + sag), (cx + rx - 2, y)], joint, width=1.2)
+        offset = 0 if k % 2 else 0.5
+        for j in range(-2, 3):
+            x = cx + (j + offset) * rx * 0.42
+            if abs(x - cx) < rx - 4:
+                c.line([(x, y + 1), (x, y + step - 1)], joint, width=1.0)
+
+
+def _merlons(c, rx, top, colour, count=5):
+    """Battlements along the front of a round top."""
+    cx = BASE_POINT[0]
+    ry = rx * 0.36
+    for k in range(count):
+        a = math.pi * (k + 0.5) / count
+        x = cx - rx * math.cos(a)
+        y = top + ry * math.sin(a)
+        w = rx * 0.24
+        c.rounded_box((x - w / 2, y - 8, x + w / 2, y + 2), radius=1.5, fill=shade(colour, 1.1), width=1.5)
+
+
+def _flag(c, x, y, colour, t, height=26):
+    wave = math.sin(t * 2 * math.pi) * 2
+    c.line([(x, y), (x, y - height)], (90, 64, 40, 255), width=2)
+    c.polygon([(x + 1, y - height), (x + 16, y - height + 4 + wave), (x + 1, y - height + 10)], colour, width=1.5)
+
+
+def _ring(c, x, y, r, colour, width, squash=1.0):
+    """A circle's outline only (a shape's outline would be filled in)."""
+    c.line([(x + r * math.cos(a * math.pi / 24), y + r * squash * math.sin(a * math.pi / 24)) for a in range(49)],
+           colour, width=width)
+
+
+def _muzzle_flash(c, x, y, size):
+    points = []
+    for k in range(12):
+        r = size if k % 2 == 0 else size * 0.45
+        a = k * math.pi / 6
+        points.append((x + r * math.cos(a), y + r * math.sin(a)))
+    c.polygon(points, (255, 220, 100, 235), outline=(240, 120, 40, 255), width=1.5)
+    c.circle((x, y), size * 0.35, (255, 250, 220, 255), outline=None)
+
+
+# artillery ---------------------------------------------------------------------------
+def _mortar_tube(c, x, y, length, width, recoil, banded, gold):
+    """A fat tube from its mount at (x, y), tilted up and to the right."""
+    dx, dy = math.sin(math.radians(32)), -math.cos(math.radians(32))
+    nx, ny = -dy, dx
+    bx, by = x - dx * recoil, y - dy * recoil
+    ex, ey = bx + dx * length, by + dy * length
+    hw, mw = width * 0.5, width * 0.62  # the mouth flares
+    body = [(bx + nx * hw, by + ny * hw), (ex + nx * mw, ey + ny * mw), (ex - nx * mw, ey - ny * mw),
+            (bx - nx * hw, by - ny * hw)]
+    c.polygon(body, IRON, width=2)
+    c.line([(bx - nx * hw * 0.4, by - ny * hw * 0.4), (ex - nx * mw * 0.45, ey - ny * mw * 0.45)],
+           shade(IRON, 1.7), width=max(1.5, width * 0.14))
+    if banded:
+        for f in (0.35, 0.7):
+            px, py = bx + dx * length * f, by + dy * length * f
+            w = hw + (mw - hw) * f
+            c.line([(px + nx * w, py + ny * w), (px - nx * w, py - ny * w)], gold if gold else shade(IRON, 1.5),
+                   width=2.5)
+    c.ellipse((ex - mw, ey - mw * 0.5, ex + mw, ey + mw * 0.5), shade(IRON, 0.8), width=2)
+    c.ellipse((ex - mw * 0.62, ey - mw * 0.3, ex + mw * 0.62, ey + mw * 0.3), (20, 18, 22, 255), outline=None)
+    c.circle((bx, by), width * 0.5, shade(IRON, 1.2), width=2)
+    return ex, ey
 
 
 def _artillery(c, levelid, t, blast):
     s = _tier_scale(levelid)
-    top = _stone_base(c, "artillery", levelid)
-    cx = BASE_POINT[0]
+    main = FAMILY_COLOURS["artillery"][0]
+    cx, foot = BASE_POINT
+    rx = 34 * s
+    _ground_shadow(c, rx + 6, 12 * s)
+    top = _drum(c, rx, (20 + 4 * min(levelid, 2)) * s, main)
+    _bricks(c, rx, top, foot, main, 1 + min(levelid, 2))
+    if levelid >= 2:
+        _merlons(c, rx, top, main if levelid != 4 else main)
+        _flag(c, cx - rx + 6, top - 2, PALETTE["health"], t)
+    if levelid >= 3:
+        c.rounded_box((cx - 9, top + 4, cx + 9, top + 14), radius=2, fill=GOLD, width=1.5)
     recoil = 5 * s * math.sin(min(1.0, t * 2) * math.pi) if blast else 0
-    breath = math.sin(t * 2 * math.pi) * 0.8
-    barrel = FAMILY_COLOURS["artillery"][1]
-    c.polygon([(cx - 12 * s, top + recoil), (cx + 12 * s, top + recoil), (cx + 15 * s, top - 26 * s + recoil),
-               (cx - 3 * s, top - 32 * s + recoil)], barrel, width=2)
-    c.ellipse((cx - 6 * s, top - 38 * s + recoil, cx + 18 * s, top - 24 * s + recoil), shade(barrel, 0.6),
-              width=2)
-    c.circle((cx, top + 2 + breath), 7 * s, TIER_ACCENTS[levelid], width=1.5)
+    mouths = []
+    if levelid == 4:  # a battery: two lighter tubes
+        for off in (-12, 12):
+            mouths.append(_mortar_tube(c, cx + off * s, top - 2, 26 * s, 15 * s, recoil, True, GOLD))
+    else:
+        width = (17, 20, 23, 30)[min(levelid, 3)] * s
+        length = (26, 29, 31, 34)[min(levelid, 3)] * s
+        mouths.append(_mortar_tube(c, cx, top - 3, length, width, recoil, levelid >= 1, GOLD if levelid >= 2 else None))
     if blast and t < 0.5:
-        c.circle((cx + 6 * s, top - 38 * s), (14 - 10 * t) * s, (255, 214, 90, 220), outline=(240, 120, 40, 255),
-                 width=1.5)
+        for mx, my in mouths:
+            _muzzle_flash(c, mx + 2, my - 4, (12 - 10 * t) * s)
     if blast and t >= 0.3:
-        puff = max(6 + 10 * t, top - 44 * s - 12 * t)
-        c.circle((cx + 8 * s, puff), (6 + 8 * t) * s, (220, 220, 220, int(200 * (1.2 - t))), outline=None)
+        for mx, my in mouths:
+            rise = 14 * t
+            c.circle((mx + 4 * t * 10, my - 6 - rise), (5 + 9 * t) * s, (220, 220, 220, int(210 * (1.2 - t))),
+                     outline=None)
+
+
+# dart --------------------------------------------------------------------------------
+def _crossbow(c, x, y, span, t, blast, tip, heavy=False):
+    pull = 0 if blast and t < 0.4 else 6
+    c.line([(x - span, y + 5), (x, y - 4), (x + span, y + 5)], tip, width=5 if heavy else 3.5)
+    c.line([(x - span, y + 5), (x, y + pull), (x + span, y + 5)], PALETTE["white"], width=1.2)
+    c.rounded_box((x - 2.5, y - 8, x + 2.5, y + 12), radius=1.5, fill=shade(WOOD, 0.8), width=1.2)
+    if pull:
+        c.line([(x, y + pull), (x, y - 14 - (6 if heavy else 0))], (90, 60, 30, 255), width=2.5 if heavy else 2)
+        c.polygon([(x - 3, y - 12 - (6 if heavy else 0)), (x + 3, y - 12 - (6 if heavy else 0)),
+                   (x, y - 19 - (6 if heavy else 0))], PALETTE["white"], width=1)
 
 
 def _dart(c, levelid, t, blast):
     s = _tier_scale(levelid)
-    main, roof = FAMILY_COLOURS["dart"]
+    wood, roof = FAMILY_COLOURS["dart"]
     cx, foot = BASE_POINT
-    c.ellipse((cx - 26 * s, foot - 10 * s, cx + 26 * s, foot + 6), shade(main, 0.5), width=2, shadow=True)
-    top = foot - (38 + 6 * min(levelid, 2)) * s
+    _ground_shadow(c, 26 * s, 10 * s)
+    tall = (40, 46, 50, 50, 58)[levelid] * s
+    deck = foot - tall
+    spread = (18, 19, 20, 24, 17)[levelid] * s
+    # Back legs, then front legs with their cross braces.
     for side in (-1, 1):
-        c.line([(cx + side * 18 * s, foot - 2), (cx + side * 10 * s, top)], shade(main, 0.8), width=5 * s)
-    c.line([(cx - 16 * s, foot - 16 * s), (cx + 14 * s, top + 10 * s)], shade(main, 0.6), width=3 * s)
-    c.line([(cx + 16 * s, foot - 16 * s), (cx - 14 * s, top + 10 * s)], shade(main, 0.6), width=3 * s)
-    c.rounded_box((cx - 20 * s, top - 6 * s, cx + 20 * s, top + 6 * s), radius=3, fill=main, width=2)
-    if levelid >= 2:  # a pointed roof on posts over the crossbow
+        c.line([(cx + side * spread * 0.7, foot - 8), (cx + side * 8 * s, deck)], shade(wood, 0.6), width=4 * s)
+    for side in (-1, 1):
+        c.line([(cx + side * spread, foot - 1), (cx + side * 11 * s, deck)], wood, width=5 * s)
+        c.ellipse((cx + side * spread - 4, foot - 4, cx + side * spread + 4, foot + 2), (120, 110, 100, 255),
+                  width=1.2)
+    for k in range(1 + min(levelid, 2)):
+        y0 = foot - 4 - k * tall / 3.2
+        y1 = y0 - tall / 3.6
+        c.line([(cx - spread * 0.92, y0), (cx + spread * 0.8, y1)], shade(wood, 0.75), width=2.5 * s)
+        c.line([(cx + spread * 0.92, y0), (cx - spread * 0.8, y1)], shade(wood, 0.75), width=2.5 * s)
+    half = (20, 21, 22, 28, 19)[levelid] * s
+    c.rounded_box((cx - half, deck - 5 * s, cx + half, deck + 6 * s), radius=2, fill=shade(wood, 1.1), width=2)
+    for k in range(-2, 3):
+        c.line([(cx + k * half * 0.4, deck - 4 * s), (cx + k * half * 0.4, deck + 5 * s)], shade(wood, 0.8),
+               width=1)
+    tip = (120, 80, 40, 255) if levelid == 0 else GOLD if levelid >= 2 else (210, 210, 214, 255)
+    bow_y = deck - 14 * s
+    if levelid >= 1:  # railing posts
         for side in (-1, 1):
-            c.line([(cx + side * 16 * s, top - 4 * s), (cx + side * 16 * s, top - 28 * s)], shade(main, 0.7),
-                   width=3 * s)
-        c.polygon([(cx - 22 * s, top - 26 * s), (cx + 22 * s, top - 26 * s), (cx, top - 48 * s)], roof, width=2)
-    # The crossbow: a bow arc and its bolt; the string snaps forward when it shoots.
-    pull = 0 if blast and t < 0.4 else 6 * s
-    bow_y = top - 16 * s
-    c.line([(cx - 18 * s, bow_y + 6 * s), (cx, bow_y - 4 * s), (cx + 18 * s, bow_y + 6 * s)],
-           TIER_ACCENTS[levelid] if levelid else (120, 80, 40, 255), width=4 * s)
-    c.line([(cx - 18 * s, bow_y + 6 * s), (cx, bow_y + pull), (cx + 18 * s, bow_y + 6 * s)], PALETTE["white"],
-           width=1.5)
-    if pull:
-        c.line([(cx, bow_y + pull), (cx, bow_y - 16 * s)], (90, 60, 30, 255), width=2.5)
+            c.line([(cx + side * (half - 2), deck - 4 * s), (cx + side * (half - 2), deck - 12 * s)],
+                   shade(wood, 0.8), width=2)
+        c.line([(cx - half + 2, deck - 11 * s), (cx + half - 2, deck - 11 * s)], shade(wood, 0.85), width=2)
+    if levelid == 3:  # the repeater: two crossbows side by side
+        _crossbow(c, cx - 11 * s, bow_y, 11 * s, t, blast, tip)
+        _crossbow(c, cx + 11 * s, bow_y, 11 * s, (t + 0.5) % 1.0, blast, tip)
+    elif levelid < 4:
+        _crossbow(c, cx, bow_y, 15 * s, t, blast, tip)
+    if levelid >= 1:  # a green banner under the deck
+        c.polygon([(cx - 7 * s, deck + 6 * s), (cx + 7 * s, deck + 6 * s), (cx + 7 * s, deck + 18 * s),
+                   (cx, deck + 14 * s), (cx - 7 * s, deck + 18 * s)], roof, width=1.5)
+    if levelid == 4:  # the sharpshooter's nest: open, with a mast and a long pennant
+        c.line([(cx, deck - 4 * s), (cx, deck - 44 * s)], shade(wood, 0.7), width=2.5 * s)
+        wave = math.sin(t * 2 * math.pi) * 2
+        c.polygon([(cx + 1, deck - 44 * s), (cx + 24 * s, deck - 39 * s + wave), (cx + 1, deck - 33 * s)], GOLD,
+                  width=1.5)
+        _crossbow(c, cx, bow_y, 21 * s, t, blast, GOLD, heavy=True)
+    if 2 <= levelid <= 3:  # a pointed roof on posts over the crossbow
+        peak = (0, 0, 22, 20, 0)[levelid] * s
+        eave = deck - 22 * s
+        for side in (-1, 1):
+            c.line([(cx + side * (half - 3), deck - 4 * s), (cx + side * (half - 3), eave)], shade(wood, 0.7),
+                   width=2.5 * s)
+        c.polygon([(cx - half - 4 * s, eave), (cx + half + 4 * s, eave), (cx, eave - peak)], roof, width=2,
+                  gradient=(shade(roof, 1.25), shade(roof, 0.85)))
+        c.line([(cx - half, eave - 1), (cx + half, eave - 1)], shade(roof, 0.6), width=1.5)
 
 
-def _support(c, levelid, t, blast):
-    s = _tier_scale(levelid)
-    main, glow = FAMILY_COLOURS["support"]
-    if levelid == 3:
-        glow = PALETTE["gold"]
-    top = _stone_base(c, "support", levelid, wide=30)
-    cx = BASE_POINT[0]
-    c.polygon([(cx - 10 * s, top), (cx + 10 * s, top), (cx + 5 * s, top - 30 * s), (cx - 5 * s, top - 30 * s)],
-              shade(main, 1.2), width=2)
-    pulse = 0.5 + 0.5 * math.sin(t * 2 * math.pi)
-    orb_y = top - 40 * s - pulse * 3
-    c.circle((cx, orb_y), (12 + 4 * pulse) * s, glow[:3] + (70,), outline=None)
-    c.circle((cx, orb_y), 8 * s, glow, width=2)
-    if levelid == 4:
-        _eye(c, cx, orb_y, 4 * s)
-    if blast:
-        c.circle((cx, orb_y), (10 + 30 * t) * s, glow[:3] + (int(180 * (1 - t)),), outline=None)
-
-
+# cannon ------------------------------------------------------------------------------
 def _cannon_base(c, levelid):
-    return _stone_base(c, "cannon", levelid, wide=36)
+    """The round keep; returns the y of the turret's pivot."""
+    s = _tier_scale(levelid)
+    stone = FAMILY_COLOURS["cannon"][0]
+    _ground_shadow(c, 36 * s, 12 * s)
+    rx = 30 * s
+    top = _drum(c, rx, (28 + 5 * min(levelid, 2)) * s, stone)
+    _bricks(c, rx, top, BASE_POINT[1], stone, 2 + min(levelid, 2))
+    if levelid >= 1:
+        _merlons(c, rx, top, stone, count=6)
+    if levelid >= 2:
+        c.rounded_box((BASE_POINT[0] - 8, top + 10, BASE_POINT[0] + 8, top + 18), radius=2, fill=GOLD, width=1.5)
+    return top - 2
 
 
 def _cannon_turret(levelid, recoil, flash):
-    """The turret pointing down (facing 0), centred on its pivot in a square canvas."""
+    """The turret from above, its barrel pointing down (facing 0), centred on its pivot
+    in a square canvas."""
     s = _tier_scale(levelid)
     size = 96
     c = Canvas(size, size)
     cx = cy = size / 2
-    metal = FAMILY_COLOURS["cannon"][1]
-    length = 30 * s - recoil
-    c.rounded_box((cx - 6 * s, cy, cx + 6 * s, cy + length), radius=3, fill=metal, width=2)
-    c.rounded_box((cx - 8 * s, cy + length - 6 * s, cx + 8 * s, cy + length), radius=2, fill=shade(metal, 0.7),
-                  width=1.5)
-    c.circle((cx, cy), 15 * s, shade(metal, 1.4), width=2, shadow=True)
-    c.circle((cx, cy), 6 * s, TIER_ACCENTS[levelid], width=1.5)
-    if flash:
-        c.circle((cx, cy + length + 8 * s), 9 * s, (255, 214, 90, 230), outline=(240, 120, 40, 255), width=1.5)
+    iron = FAMILY_COLOURS["cannon"][1]
+    barrels = [-6 * s, 6 * s] if levelid == 4 else [0]
+    width = (9, 10, 11, 15, 8)[levelid] * s
+    length = (26, 29, 32, 38, 30)[levelid] * s - recoil
+    for off in barrels:
+        x = cx + off
+        c.rounded_box((x - width / 2, cy, x + width / 2, cy + length), radius=3, fill=iron, width=2)
+        c.line([(x - width * 0.15, cy + 4), (x - width * 0.15, cy + length - 4)], shade(iron, 1.8), width=1.5)
+        ring = GOLD if levelid >= 1 else shade(iron, 1.5)
+        c.rounded_box((x - width / 2 - 2, cy + length - 6 * s, x + width / 2 + 2, cy + length), radius=2,
+                      fill=ring, width=1.5)
+        if levelid == 3:  # a muzzle brake
+            c.rounded_box((x - width / 2 - 3, cy + length - 13 * s, x + width / 2 + 3, cy + length - 9 * s),
+                          radius=1, fill=ring, width=1.2)
+        if flash:
+            c.circle((x, cy + length + 8 * s), 9 * s, (255, 214, 90, 230), outline=(240, 120, 40, 255), width=1.5)
+    r = (14, 15, 16, 18, 17)[levelid] * s
+    c.circle((cx, cy), r, iron, width=2, shadow=True, gradient=(shade(iron, 1.6), shade(iron, 0.9)))
+    _ring(c, cx, cy, r * 0.72, GOLD if levelid >= 1 else shade(iron, 1.4), 2.5)
+    c.circle((cx - r * 0.3, cy - r * 0.3), r * 0.25, (255, 255, 255, 70), outline=None)
     return c.image  # still at 2x: rotated, then scaled down with the frame
+
+
+# support -----------------------------------------------------------------------------
+def _crystal(c, x, y, size, colour, eye=False):
+    c.circle((x, y), size * 1.6, colour[:3] + (60,), outline=None)
+    points = [(x, y - size * 1.3), (x + size * 0.8, y - size * 0.2), (x, y + size * 1.1), (x - size * 0.8, y - size * 0.2)]
+    c.polygon(points, colour, width=1.8, gradient=(mix(colour, PALETTE["white"], 0.55), shade(colour, 0.75)))
+    c.line([(x - size * 0.8, y - size * 0.2), (x, y), (x + size * 0.8, y - size * 0.2)], mix(colour, PALETTE["white"], 0.6),
+           width=1)
+    c.line([(x, y - size * 1.3), (x, y + size * 1.1)], mix(colour, PALETTE["white"], 0.35), width=0.8)
+    if eye:
+        c.ellipse((x - size * 0.62, y - size * 0.42, x + size * 0.62, y + size * 0.22), PALETTE["white"], width=1.2)
+        c.circle((x, y - size * 0.1), size * 0.26, (30, 60, 90, 255), outline=None)
+
+
+def _support(c, levelid, t, blast):
+    s = _tier_scale(levelid)
+    stone, glow = FAMILY_COLOURS["support"]
+    if levelid == 3:  # the gold mine
+        glow = GOLD
+    cx, foot = BASE_POINT
+    _ground_shadow(c, 28 * s, 11 * s)
+    # A stepped plinth and a tapering shaft.
+    c.rounded_box((cx - 24 * s, foot - 10 * s, cx + 24 * s, foot + 2), radius=3, fill=shade(stone, 0.8), width=2)
+    c.rounded_box((cx - 18 * s, foot - 18 * s, cx + 18 * s, foot - 8 * s), radius=3, fill=stone, width=2)
+    height = (30, 38, 44, 44, 46)[levelid] * s
+    top = foot - 18 * s - height
+    c.polygon([(cx - 11 * s, foot - 17 * s), (cx + 11 * s, foot - 17 * s), (cx + 6 * s, top), (cx - 6 * s, top)],
+              shade(stone, 1.12), width=2)
+    c.polygon([(cx + 3 * s, foot - 17 * s), (cx + 11 * s, foot - 17 * s), (cx + 6 * s, top), (cx + 2 * s, top)],
+              (0, 0, 0, 45), outline=None)
+    pulse = 0.5 + 0.5 * math.sin(t * 2 * math.pi)
+    if levelid >= 1:  # glowing runes up the shaft
+        for k in range(levelid if levelid < 3 else 2):
+            y = foot - 26 * s - k * 12 * s
+            c.line([(cx - 3 * s, y), (cx, y - 4 * s), (cx + 3 * s, y)], glow[:3] + (int(150 + 100 * pulse),), width=1.8)
+    c.rounded_box((cx - 9 * s, top - 4 * s, cx + 9 * s, top + 2 * s), radius=2, fill=GOLD if levelid >= 2 else stone,
+                  width=1.5)
+    if levelid >= 2 and levelid != 3:  # side pylons with small crystals
+        for side in (-1, 1):
+            px = cx + side * 20 * s
+            c.rounded_box((px - 3 * s, foot - 32 * s, px + 3 * s, foot - 12 * s), radius=1.5, fill=stone, width=1.5)
+            _crystal(c, px, foot - 37 * s - pulse * 1.5, 3.2 * s, glow)
+    if levelid == 3:  # coins heaped at the foot
+        for k, (dx, dy) in enumerate(((-20, -6), (-14, -3), (16, -5), (21, -2), (-17, -10), (18, -9))):
+            c.ellipse((cx + dx * s - 5, foot + dy * s - 3, cx + dx * s + 5, foot + dy * s + 2), GOLD, width=1.2)
+    bob = pulse * 3
+    size = (7, 8, 9, 9.5, 9.5)[levelid] * s
+    _crystal(c, cx, top - 16 * s - bob, size, glow, eye=levelid == 4)
+    if levelid == 3:
+        c.text((cx, top - 17 * s - bob), "$", size=9 * s, fill=GOLD_DARK, anchor="mm", outline=None, shadow=False)
+    if blast:
+        _ring(c, cx, top - 16 * s - bob, (10 + 30 * t) * s, glow[:3] + (int(220 * (1 - t)),), 3 * (1 - t) + 1)
 
 
 FAMILY_DRAW = {"artillery": _artillery, "dart": _dart, "support": _support}
@@ -351,26 +563,42 @@ def _point_layer():
     return Image.new("RGBA", (1, 1), (0, 0, 0, 0))
 
 
+def _cannon_frames(levelid, turret_poses):
+    """Frames of a turning tier: for each of the 32 directions, the base under the
+    turret in each pose (recoil, flash)."""
+    base = Canvas(*TOWER_SIZE)
+    top = _cannon_base(base, levelid)
+    base_image = base.result()
+    pivot = (BASE_POINT[0], int(top))
+    # Turrets are drawn at 2x, scaled down once and turned at 1x.
+    turrets = [_cannon_turret(levelid, r, f) for r, f in turret_poses]
+    turrets = [t.resize((t.size[0] // style.SCALE, t.size[1] // style.SCALE), Image.LANCZOS) for t in turrets]
+    for d in range(32):
+        facing = (31 - d + 0.5) * 11.25
+        for turret in turrets:
+            rotated = turret.rotate(facing, resample=Image.BICUBIC)
+            frame = base_image.copy()
+            frame.alpha_composite(rotated, (pivot[0] - rotated.size[0] // 2, pivot[1] - rotated.size[1] // 2))
+            yield frame
+
+
+def tower_picture(family, levelid):
+    """The tier's first frame (a turning tier faces the viewer), for icons."""
+    if family == "cannon":
+        return next(_cannon_frames(levelid, [(0, False)]))
+    c = Canvas(*TOWER_SIZE)
+    FAMILY_DRAW[family](c, levelid, 0.0, False)
+    return c.result()
+
+
 def tower_layers(family, levelid):
     name = "%s_%d" % (family, levelid)
     layers = []
     if family == "cannon":
-        base = Canvas(*TOWER_SIZE)
-        top = _cannon_base(base, levelid)
-        base_image = base.result()
-        pivot = (BASE_POINT[0], int(top))
-        # Turrets are drawn at 2x, scaled down once and turned at 1x: 128 frames a tier.
-        turrets = [_cannon_turret(levelid, r, f) for r, f in ((0, False), (4, True), (3, False), (1, False))]
-        turrets = [t.resize((t.size[0] // style.SCALE, t.size[1] // style.SCALE), Image.LANCZOS) for t in turrets]
-        index = 1
-        for d in range(32):
-            facing = (31 - d + 0.5) * 11.25
-            for turret in turrets:
-                rotated = turret.rotate(facing, resample=Image.BICUBIC)
-                frame = base_image.copy()
-                frame.alpha_composite(rotated, (pivot[0] - rotated.size[0] // 2, pivot[1] - rotated.size[1] // 2))
-                layers.append(("%s/%04d" % (name, index), frame, 0, 0))
-                index += 1
+        # 32 directions of 4 frames a tier.
+        poses = ((0, False), (4, True), (3, False), (1, False))
+        for index, frame in enumerate(_cannon_frames(levelid, poses), start=1):
+            layers.append(("%s/%04d" % (name, index), frame, 0, 0))
     else:
         draw = FAMILY_DRAW[family]
         for animation, count in (("idle", 4), ("blast", 6)):
@@ -422,14 +650,28 @@ def write_towers(out_dir):
 
 # -- spots and unit overlays -------------------------------------------------------------
 def spot_image(kind):
+    """A free spot's stone plate; a spot that must be bought first is dark, with its
+    price on it (a coin or a gem and the number), so a player sees what it costs."""
     c = Canvas(72, 52)
-    c.ellipse((4, 8, 68, 46), (150, 140, 126, 255), width=2, shadow=True)
-    c.ellipse((12, 12, 60, 38), (190, 180, 160, 255), width=1.5)
+    if kind == "s":
+        c.ellipse((4, 8, 68, 46), (150, 140, 126, 255), width=2, shadow=True)
+        c.ellipse((12, 12, 60, 38), (190, 180, 160, 255), width=1.5)
+        return c
+    c.ellipse((4, 8, 68, 46), (112, 104, 96, 255), width=2, shadow=True)
+    c.ellipse((12, 12, 60, 38), (140, 130, 118, 255), width=1.5)
+    # A rope fence across the plate: the spot is closed until it is paid for.
+    for x in (12, 60):
+        c.rounded_box((x - 2, 14, x + 2, 32), radius=1, fill=(120, 84, 50, 255), width=1)
+    c.line([(12, 17), (24, 21), (36, 22), (48, 21), (60, 17)], (230, 200, 120, 255), width=1.5)
+    c.rounded_box((15, 20, 57, 38), radius=9, fill=PALETTE["panel_dark"], outline=PALETTE["outline"], width=1.5)
+    price = world_levels.GOLD_SPOT_COST if kind == "g" else world_levels.GEM_SPOT_COST
     if kind == "g":
-        c.circle((36, 25), 9, PALETTE["gold"], width=2)
-        c.text((36, 25), "$", size=11, fill=PALETTE["gold_dark"], anchor="mm", outline=None, shadow=False)
-    elif kind == "p":
-        c.polygon([(36, 15), (45, 24), (36, 35), (27, 24)], PALETTE["gem"], width=2)
+        c.circle((25, 29), 6.5, PALETTE["gold"], width=1.2, gradient=(shade(PALETTE["gold"], 1.25), PALETTE["gold_dark"]))
+    else:
+        c.polygon([(25, 22), (31, 28), (25, 36), (19, 28)], PALETTE["gem"], width=1.2,
+                  gradient=(shade(PALETTE["gem"], 1.3), PALETTE["gem_dark"]))
+    c.text((43, 29), "%d" % price, size=12, fill=PALETTE["white"], anchor="mm", outline=PALETTE["outline"],
+           outline_width=1.5, shadow=False)
     return c
 
 
@@ -450,12 +692,24 @@ def overlay(name, frames, draw, size=(64, 64), anchor=(32, 48)):
 
 
 def _enemy_spot(c, t):
-    r = 18 + 10 * t
-    ring = [(32 + r * math.cos(a * math.pi / 16), 44 + r * 0.45 * math.sin(a * math.pi / 16)) for a in range(33)]
-    c.line(ring, (230, 60, 50, int(255 * (1 - t))), width=3)
-    bounce = 6 * abs(math.sin(t * math.pi))
-    c.polygon([(24, 12 + bounce), (40, 12 + bounce), (40, 24 + bounce), (46, 24 + bounce), (32, 38 + bounce),
-               (18, 24 + bounce), (24, 24 + bounce)], PALETTE["health"], width=2, shadow=True)
+    """The unit the player clicked: every tower in reach shoots it first. A turning red
+    sight with a label hangs over it, pointing down at it, high enough to leave the
+    unit's face and health bar in view."""
+    bounce = 3 * abs(math.sin(t * math.pi))
+    cx, cy = 40, 44 + bounce
+    spin = t * math.pi / 2
+    ring = [(cx + 12 * math.cos(a * math.pi / 16), cy + 12 * math.sin(a * math.pi / 16)) for a in range(33)]
+    c.line(ring, PALETTE["outline"], width=5)
+    c.line(ring, PALETTE["health"], width=3)
+    for k in range(4):
+        a = spin + k * math.pi / 2
+        points = [(cx + 7 * math.cos(a), cy + 7 * math.sin(a)), (cx + 18 * math.cos(a), cy + 18 * math.sin(a))]
+        c.line(points, PALETTE["outline"], width=4.5)
+        c.line(points, PALETTE["health"], width=2.5)
+    c.circle((cx, cy), 2.5, PALETTE["health"], width=1)
+    c.polygon([(cx - 7, cy + 20), (cx + 7, cy + 20), (cx, cy + 29)], PALETTE["health"], width=1.5)
+    c.rounded_box((13, 6 + bounce, 67, 22 + bounce), radius=7, fill=PALETTE["health"], width=1.5)
+    c.text((cx, 14 + bounce), "TARGET", size=10, fill=PALETTE["white"], anchor="mm", outline=None, shadow=False)
 
 
 def _mob_dot(c, t):
@@ -496,7 +750,7 @@ def write_shadows(out_dir):
 
 def write_overlays(out_dir):
     td = os.path.join(out_dir, "td")
-    style.write_layers(os.path.join(td, "enemy_spot"), overlay("enemy_spot", 8, _enemy_spot))
+    style.write_layers(os.path.join(td, "enemy_spot"), overlay("enemy_spot", 8, _enemy_spot, (80, 134), (40, 128)))
     style.write_layers(os.path.join(td, "mob_dot"), overlay("mob_dot", 8, _mob_dot))
     style.write_layers(os.path.join(td, "mob_heal"), overlay("mob_heal", 8, _mob_heal))
 
@@ -660,6 +914,8 @@ def decorations(episode, wanted=16, margin=56, samples=None, spots=(), seed=None
         x, y = rnd.randrange(-20, 1024 - w + 20), rnd.randrange(-20, 768 - h + 20)
         if not _clear_of(x, y, w, h, roads, margin) or not _clear_of(x, y, w, h, spots, 44):
             continue
+        if not screens_hud.clear_of_hud(x, y, w, h):
+            continue
         if any(x < px + pw and px < x + w and y < py + ph and py < y + h for _k, px, py, pw, ph in placed):
             continue
         placed.append((kind, x, y, w, h))
@@ -719,11 +975,22 @@ def _write_document(path, palette, episode, samples, spots, road, seed=None):
         subprocess.run(arguments, check=True)
     finally:
         shutil.rmtree(work, ignore_errors=True)
+    return merged
 
 
 def level_art_name(episode, level):
     """The document of one level (0-based indexes), as its level file names it."""
     return "ep%02d_%02d" % (episode + 1, level + 1)
+
+
+# The merged picture of every level's art written so far, by (episode, level): the
+# screens draw their thumbnails from it.
+LEVEL_PICTURES = {}
+
+
+def level_picture(episode, level):
+    """A level's whole picture (ground, road, decorations); write_level_art makes it."""
+    return LEVEL_PICTURES[(episode, level)]
 
 
 def write_level_art(out_dir):
@@ -736,7 +1003,8 @@ def write_level_art(out_dir):
         for level in range(world_sheets.LEVELS_PER_EPISODE):
             curves = level_route(episode, level)
             samples = [point for curve in curves for point in curve[::2]]
-            _write_document(os.path.join(maps, level_art_name(episode, level) + ".psd"), palette,
+            LEVEL_PICTURES[(episode, level)] = _write_document(
+                            os.path.join(maps, level_art_name(episode, level) + ".psd"), palette,
                             episode, samples, level_spots(episode, level),
                             road_layer(palette, curves, 300 + 10 * episode + level),
                             100 * (level + 1) + episode)

@@ -10,6 +10,7 @@ import math
 import os
 import subprocess
 
+import screens_hud
 import world_sheets
 
 SCREEN_W, SCREEN_H = 1024, 768
@@ -54,6 +55,9 @@ LEVEL_WAVES = {
              ([(30, 6, 1), (3, 4, 1)], 1.3, 2, 30), ([(10, 2, 1), (9, 2, 1), (1, 8, 2)], 1.4, 2, 50)],
 }
 TRACKS = [-65.0, -97.5, -32.5]
+# What a spot that is bought before it can be built on costs: in gold, or in gems.
+GOLD_SPOT_COST = 60
+GEM_SPOT_COST = 5
 
 # The level whose path cache is shipped (episode, level; counted from 0).
 CACHED_LEVEL = (0, 1)
@@ -114,7 +118,20 @@ def _spots(points, links, level):
             for side in ((1, -1) if n % 2 == 0 else (-1, 1)):
                 x = x0 + (x1 - x0) * t + nx * 90 * side
                 y = y0 + (y1 - y0) * t + ny * 90 * side
+                # A spot under the level's title, which hides it at the start, moves
+                # along the road out of it where it can.
+                for shift in (0.0, -0.15, 0.15, -0.3, 0.3):
+                    sx, sy = x + (x1 - x0) * shift, y + (y1 - y0) * shift
+                    if screens_hud.clear_of_title(sx - 36, sy - 26, 72, 52):
+                        x, y = sx, sy
+                        break
+                else:
+                    continue
                 if not (60 <= x <= SCREEN_W - 60 and 60 <= y <= SCREEN_H - 60):
+                    continue
+                # The spot's picture (72 x 52) stays out of the HUD's places, which
+                # would take its clicks.
+                if not screens_hud.clear_of_hud(x - 36, y - 26, 72, 52):
                     continue
                 road = min(_distance_to_segment(x, y, *where[a], *where[b]) for a, b, _, _ in links)
                 if road < 70 or any(math.hypot(x - sx, y - sy) < 100 for sx, sy in spots):
@@ -130,9 +147,9 @@ def _spots(points, links, level):
         if k == 3 and level >= 2:
             params["damage_mult"] = 1.25
         if k == len(spots) - 2 and level >= 2:
-            params.update(type=1, cost_gold=60)
+            params.update(type=1, cost_gold=GOLD_SPOT_COST)
         if k == len(spots) - 1 and level >= 3:
-            params.update(type=2, cost_real=5)
+            params.update(type=2, cost_real=GEM_SPOT_COST)
         out.append((x, y, params))
     return out
 

@@ -246,23 +246,27 @@ def unlocks(path):
 
 
 UPGRADES = [
-    # id, section, icon, targets, steps of (cost_g, cost_r, {attribute: percent})
+    # id, section, icon, targets, steps of (cost_g, cost_r, {attribute: percent}). A step
+    # holds the whole bonus of its level; each upgrade raises one thing (support: its
+    # range and the gold tier's income together), so its plate says it in one number.
     (1, 0, "upgrades/artillery", [10000, 10001, 10002, 10100, 10200],
-     [(200, 2, {"strength": 10}), (400, 4, {"strength": 20, "radius": 5}), (800, 8, {"strength": 35, "radius": 10})]),
+     [(200, 2, {"strength": 10}), (400, 4, {"strength": 20}), (800, 8, {"strength": 35})]),
     (2, 0, "upgrades/dart", [20000, 20001, 20002, 20100, 20200],
-     [(200, 2, {"cooldown": 8}), (400, 4, {"cooldown": 15, "radius": 5}), (800, 8, {"cooldown": 25, "radius": 10})]),
+     [(200, 2, {"cooldown": 8}), (400, 4, {"cooldown": 15}), (800, 8, {"cooldown": 25})]),
     (3, 0, "upgrades/cannon", [30000, 30001, 30002, 30100, 30200],
-     [(200, 2, {"strength": 10}), (400, 4, {"strength": 20, "cost": -5}), (800, 8, {"strength": 30, "cost": -10})]),
+     [(200, 2, {"cost": -10}), (400, 4, {"cost": -20}), (800, 8, {"cost": -30})]),
     (4, 0, "upgrades/support", [40000, 40001, 40002, 40100, 40200],
      [(250, 3, {"radius": 10}), (500, 5, {"radius": 20, "goldIncome": 20})]),
     (5, 1, "upgrades/spells", [3001, 3002, 3003, 3004, 3005],
-     [(300, 3, {"cooldown": 10}), (600, 6, {"cooldown": 20, "strength": 15, "speed": 10})]),
+     [(300, 3, {"cooldown": 10}), (600, 6, {"cooldown": 20})]),
+    (9, 1, "upgrades/spell_time", [3001, 3002, 3003, 3004, 3005],
+     [(300, 3, {"speed": 15}), (600, 6, {"speed": 30})]),
     (6, 2, "upgrades/health", [-1], [(300, 3, {"maxHP": 5}), (600, 6, {"maxHP": 10})]),
     (7, 2, "upgrades/budget", [-1], [(300, 3, {"startBudget": 10}), (600, 6, {"startBudget": 25})]),
     (8, 2, "upgrades/bounty", [-1], [(300, 3, {"enemyCost": 10}), (600, 6, {"enemyCost": 20})]),
 ]
 # Upgrades the shop lists only from a level on: id -> (episode, level), counted from 0.
-UPGRADE_UNLOCKS = {5: (0, 2), 8: (0, 4)}
+UPGRADE_UNLOCKS = {5: (0, 2), 9: (0, 2), 8: (0, 4)}
 
 
 def upgrades(path):

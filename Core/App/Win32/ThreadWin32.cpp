@@ -51,6 +51,8 @@ void ThreadWin32::Run()
         // A failed frame only ends that pass early; the next one starts as usual.
         if (!paused)
             Update(dt);
+        if (!IsDone())
+            WaitForNextPass();
     }
 }
 

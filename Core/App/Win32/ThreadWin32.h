@@ -14,8 +14,12 @@ public:
 
     // Registers the thread with the application and starts an OS thread running Run.
     virtual bool Start(int priority);
-    // The timed loop: updates the task once per pass until it is done.
+    // The timed loop: updates the task once per pass until it is done, with
+    // WaitForNextPass between passes.
     virtual void Run();
+    // Between two passes of the loop; a thread's loop runs unthrottled, the game's
+    // waits for the display (framework::GameApplication).
+    virtual void WaitForNextPass() {}
     // 0 idle, 1 below normal, 3 above normal, 4 high, 5 real time, anything else normal.
     virtual void SetPriority(int level);
 

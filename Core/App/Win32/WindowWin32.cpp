@@ -55,6 +55,8 @@ GEResultEnum WindowWin32::Create(const point& windowPosition, const size& outerS
 
     if (HWND found = FindWindowW(className.c_str(), caption.c_str())) {
         ShowWindow(found, SW_RESTORE);
+        // Otherwise the copy would end without a word, as if it had not started.
+        GE_LOG(L"%s is already running: its window was brought forward, and this copy ends.\n") << caption;
         Application* application = GetApplication();
         application->secondInstance = 1;
         application->Stop();
@@ -253,6 +255,7 @@ LRESULT WindowWin32::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
         PAINTSTRUCT paint;
         BeginPaint(window, &paint);
         EndPaint(window, &paint);
+        OnPaint();
         return 0;
     }
     case WM_CLOSE:

@@ -32,6 +32,8 @@ public:
     virtual void OnActivate();
     virtual void OnDeactivate();
     virtual void OnCreated();
+    // The window's picture was lost or laid out anew (WM_PAINT).
+    virtual void OnPaint() {}
 
     // Refuses a second instance (restores the first one's window, sets the
     // application's secondInstance and stops it; result 0), else opens the window.

@@ -274,12 +274,13 @@ GEResultEnum RenderDX9::FillPresentParameters()
     // The main loop has no pace of its own: presenting waits for the display (the
     // device stand-in runs headless displays unpaced).
     presentParams.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
+    // The back buffer keeps its picture over Present: a frame that changed in places
+    // draws only those places over it (Render::SetRepeatCheck).
+    presentParams.SwapEffect = D3DSWAPEFFECT_COPY;
     if (windowed) {
         presentParams.BackBufferFormat = mode.Format;
-        presentParams.SwapEffect = D3DSWAPEFFECT_DISCARD;
     } else {
         presentParams.BackBufferFormat = D3DFMT_X8R8G8B8;
-        presentParams.SwapEffect = D3DSWAPEFFECT_FLIP;
         presentParams.FullScreen_RefreshRateInHz = 0;
         presentParams.MultiSampleType = D3DMULTISAMPLE_NONE;
     }
@@ -338,6 +339,7 @@ GEResultEnum RenderDX9::LostDevice()
 GEResultEnum RenderDX9::ResetDevice()
 {
     GE_LOG(L"RenderDX9::ResetDevice()\n");
+    NoteDeviceChange();
     if (!device)
         return GE_FAIL;
     FillPresentParameters();
@@ -555,7 +557,29 @@ GEResultEnum RenderDX9::DoPresent()
 {
     if (!device)
         return GE_FAIL;
-    const HRESULT hr = device->Present(nullptr, nullptr, nullptr, nullptr);
+    // A frame drawn in places tells the copy swap where the picture changed.
+    const RGNDATA* region = nullptr;
+    const std::vector<FrameDamage::Rect>* places = PresentedDamage();
+    if (places && !places->empty()) {
+        presentRegion.assign(sizeof(RGNDATAHEADER) + places->size() * sizeof(RECT), 0);
+        auto* data = reinterpret_cast<RGNDATA*>(presentRegion.data());
+        data->rdh.dwSize = sizeof(RGNDATAHEADER);
+        data->rdh.iType = RDH_RECTANGLES;
+        data->rdh.nCount = static_cast<DWORD>(places->size());
+        data->rdh.nRgnSize = static_cast<DWORD>(places->size() * sizeof(RECT));
+        auto* rects = reinterpret_cast<RECT*>(data->Buffer);
+        RECT bound{0, 0, 0, 0};
+        for (size_t i = 0; i < places->size(); ++i) {
+            const FrameDamage::Rect& r = (*places)[i];
+            rects[i] = RECT{r.x, r.y, r.x + r.w, r.y + r.h};
+            bound = i == 0 ? rects[i]
+                           : RECT{std::min(bound.left, rects[i].left), std::min(bound.top, rects[i].top),
+                                  std::max(bound.right, rects[i].right), std::max(bound.bottom, rects[i].bottom)};
+        }
+        data->rdh.rcBound = bound;
+        region = data;
+    }
+    const HRESULT hr = device->Present(nullptr, nullptr, nullptr, region);
     if (hr == D3D_OK)
         return GE_OK;
     GE_LOG(L"mDevice->Present failed\n");

@@ -3,6 +3,7 @@
 #include "Core/Resource/ResourceHandle.h"
 #include "Platform/D3D9/D3D9.h"
 #include <memory>
+#include <vector>
 
 namespace render {
 
@@ -80,6 +81,13 @@ public:
     bool IsWindowed() const { return windowed != 0; }
     bool IsDeviceLost() const { return deviceLost != 0; }
 
+protected:
+    void GetBackBufferSize(int& w, int& h) const override
+    {
+        w = static_cast<int>(width);
+        h = static_cast<int>(height);
+    }
+
 private:
     // The back buffer, viewport, first clear and present shared by start-up and reset.
     GEResultEnum PrepareBackBuffer();
@@ -104,6 +112,7 @@ private:
     std::unique_ptr<Shader> geomShader;
     std::unique_ptr<ShaderTextured> multShader;
     std::unique_ptr<ShaderTextured> tintShader;
+    std::vector<u8> presentRegion; // the dirty region handed to Present
 };
 
 } // namespace render

@@ -31,6 +31,8 @@ TextureDX9::~TextureDX9()
 
 void TextureDX9::ReleaseTexture()
 {
+    if (renderer && (texture || surface))
+        renderer->NoteDeviceChange();
     if (surface) {
         surface->Release();
         surface = nullptr;
@@ -64,6 +66,7 @@ GEResultEnum TextureDX9::CreateFromImage(ImageData& image)
         return GE_FAIL;
     }
     mask.Resize(width * height);
+    renderer->NoteDeviceChange();
     const GEResultEnum copied = image.CopyPixels(locked.Pitch, 0, locked.pBits, &mask, 0);
     if (FAILED(texture->UnlockRect(0))) {
         ReleaseTexture();
@@ -82,6 +85,7 @@ GEResultEnum TextureDX9::CreateDefaultPool(u32 w, u32 h, DWORD usage)
         texture = nullptr;
         return GE_FAIL;
     }
+    renderer->NoteDeviceChange();
     return GE_OK;
 }
 
@@ -105,6 +109,8 @@ GEResultEnum TextureDX9::CreateDynamic(u32 w, u32 h)
 
 bool TextureDX9::IsOpaqueAt(int x, int y)
 {
+    if (pending)
+        Decode();
     if (x < 0 || y < 0 || static_cast<u32>(x) >= width || static_cast<u32>(y) >= height ||
         mask.GetCount() == 0)
         return false;
@@ -144,6 +150,7 @@ GEResultEnum TextureDX9::Unlock()
 {
     if (!dynamic || !texture)
         return GE_FAIL;
+    renderer->NoteDeviceChange();
     return SUCCEEDED(texture->UnlockRect(0)) ? GE_OK : GE_FAIL;
 }
 

@@ -24,10 +24,21 @@ public:
     GEResultEnum Lock(u32* words, u32* pitch, void** bits) override;
     GEResultEnum Unlock() override;
 
-    IDirect3DTexture9* GetDeviceTexture() const { return texture; }
+    // Decodes a deferred image first.
+    IDirect3DTexture9* GetDeviceTexture()
+    {
+        if (pending)
+            Decode();
+        return texture;
+    }
     // The level-0 surface, fetched on first use and kept; null when there is none.
     IDirect3DSurface9* GetSurface();
-    const AlphaMask& GetMask() const { return mask; }
+    const AlphaMask& GetMask()
+    {
+        if (pending)
+            Decode();
+        return mask;
+    }
     bool IsRenderTarget() const { return renderTarget != 0; }
     bool IsDynamic() const { return dynamic != 0; }
 

@@ -53,6 +53,8 @@ SoundSystem::SoundSystem()
     if (!BASS_Init(-1, 44100, 0, nullptr, nullptr))
         GE_LOG(L"Sound: no audio output could be opened (error %d); the game runs silent.\n")
             << BASS_ErrorGetCode();
+    else if (BASS_GetDevice() == 0)
+        GE_LOG(L"Sound is off: no audio device could be opened; the game runs silent.\n");
     BASS_SetConfig(kConfigOption, 4);
     // In the running game the application serves our notifications every frame;
     // without an application (tools, tests) the owner calls update().

@@ -7,6 +7,7 @@
 #include "Core/File/Path.h"
 #include "Core/Render/Graphics.h"
 #include "Core/Render/Image.h"
+#include "Source/TD/Hud/TextFit.h"
 
 #include <algorithm>
 
@@ -64,9 +65,15 @@ void HUDButtonOver::draw(render::Graphics* graphics)
     if (hasLabel && !label.empty()) {
         auto draw = graphics->DrawText(label);
         draw.SetAlign(2, 2);
-        MakeTransformedImageDraw(std::move(draw), ScaledAt(scale, labelRect[0] + labelRect[2] * 0.5f + xOffset,
-                                                          labelRect[1] + labelRect[3] * 0.5f));
+        MakeTransformedImageDraw(std::move(draw),
+                                 ScaledAt(scale * labelScale(), labelRect[0] + labelRect[2] * 0.5f + xOffset,
+                                          labelRect[1] + labelRect[3] * 0.5f));
     }
+}
+
+float HUDButtonOver::labelScale() const
+{
+    return font ? OneLineScale(font.Get(), label, labelRect[2], labelRect[3]) : 1.0f;
 }
 
 void HUDButtonOver::update(float dt)

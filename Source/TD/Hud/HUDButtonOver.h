@@ -29,6 +29,9 @@ public:
 
     // The frame drawn and hit now: the over frame while pressed.
     const TDFrameEntry* currentFrame() const { return pressed ? overFrame.get() : normalFrame.get(); }
+    // The label's scale in its place: 1, or less for a label wider than the place (a
+    // player's name can be).
+    float labelScale() const;
 
     std::unique_ptr<TDFrameEntry> normalFrame;
     std::unique_ptr<TDFrameEntry> overFrame;

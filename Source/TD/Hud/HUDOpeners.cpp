@@ -1,5 +1,6 @@
 // The HUD's openers: each builds its screen, writes the screen id into the level
 // object and queues the window.
+#include "Core/Base/Log.h"
 #include "Source/TD/Hud/HUD.h"
 
 #include "Source/TD/Hud/HUDModalMessage.h"
@@ -51,6 +52,8 @@ void HUD::showShop(int mode)
 void HUD::showMainMenu()
 {
     open(new HUDMainMenu, 7);
+    // The mark in the log that start-up (or a way back) reached the menu.
+    GE_LOG(L"Main menu opened\n");
 }
 
 void HUD::showUnlockMessage(const std::vector<int>& ids)

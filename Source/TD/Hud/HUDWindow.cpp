@@ -1,4 +1,5 @@
 #include "Source/TD/Hud/HUDWindow.h"
+#include "Source/TD/Hud/TextFit.h"
 
 #include "Core/Base/ImageInfo.h"
 #include "Core/Base/Log.h"
@@ -145,6 +146,19 @@ FontHandle HUDWindow::textFont(const std::wstring& name) const
     return font;
 }
 
+HUDWindow::TextPlacement HUDWindow::placeText(const std::wstring& name, const std::wstring& text,
+                                              const TDFrameEntry& anchor) const
+{
+    TextPlacement placed;
+    placed.font = textFont(name);
+    if (!HoldsOneLine(placed.font.Get(), anchor.mHeight)) {
+        placed.wrap = anchor.mWidth;
+        return placed;
+    }
+    placed.scale = OneLineScale(placed.font.Get(), text, anchor.mWidth, anchor.mHeight);
+    return placed;
+}
+
 void HUDWindow::draw(render::Graphics* graphics)
 {
     for (TDFrameEntry* image : images)
@@ -162,11 +176,22 @@ void HUDWindow::draw(render::Graphics* graphics)
         if (anchorAt == textAnchors.end())
             continue;
         const TDFrameEntry* anchor = anchorAt->second;
+        const TextPlacement placed = placeText(name, text, *anchor);
         graphics->SetColor(anchor->mColor.x, anchor->mColor.y, anchor->mColor.z, anchor->mColor.w);
-        auto draw = graphics->DrawTextEx(text, 0.0f, 0, anchor->mWidth);
+        auto draw = graphics->DrawTextEx(text, 0.0f, 0, placed.wrap);
         draw.SetAlign(2, 2);
-        MakeTransformedImageDraw(
-            std::move(draw), placement(anchor->mX + anchor->mWidth * 0.5f, anchor->mY + anchor->mHeight * 0.5f));
+        const float x = anchor->mX + anchor->mWidth * 0.5f, y = anchor->mY + anchor->mHeight * 0.5f;
+        if (placed.scale == 1.0f) {
+            MakeTransformedImageDraw(std::move(draw), placement(x, y));
+            continue;
+        }
+        // The text's own scale about its centre, then the window's zoom about the view's.
+        float cx = 0.0f, cy = 0.0f;
+        ViewCentre(&cx, &cy);
+        math::Transform2D transform;
+        transform.Scale(placed.scale * scale, placed.scale * scale);
+        transform.Translate((x + offsetX - cx) * scale + cx, (y + offsetY - cy) * scale + cy);
+        MakeTransformedImageDraw(std::move(draw), transform);
     }
 }
 

@@ -73,6 +73,17 @@ public:
     // the view's centre.
     math::Transform2D placement(float x, float y) const;
 
+    // How a text set under `name` is drawn in its anchor: the font, the width it wraps
+    // at (0: not at all) and its own scale (before the window's). An anchor of one line
+    // keeps the text on it, shrunk when it is wider: counters and names can outgrow
+    // any box.
+    struct TextPlacement {
+        FontHandle font;
+        float wrap = 0.0f;
+        float scale = 1.0f;
+    };
+    TextPlacement placeText(const std::wstring& name, const std::wstring& text, const TDFrameEntry& anchor) const;
+
     int drawLayer = 0; // 0 screens, 1 modal messages and dialogs (drawn above)
     std::vector<TDButtonFrame*> buttons;                // owned
     std::map<std::wstring, TDFrameEntry*> textAnchors; // owned
@@ -87,10 +98,11 @@ public:
     int state = 0;
     float alpha = 1.0f; // fade of windows that fade in (the level result)
 
-protected:
     // The font of the text set under `name`: "td/data/fonts/main_80" for the captions,
     // the window's font for the others.
     virtual FontHandle textFont(const std::wstring& name) const;
+
+protected:
     // The frame of one listed layer (visible, owning its picture); null with one log
     // line when the document cannot give it.
     template <class Frame> Frame* frameOf(file::ImageContainer* document, const std::wstring& layer, bool picture);

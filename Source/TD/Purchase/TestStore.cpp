@@ -1,16 +1,20 @@
 #include "Source/TD/Purchase/TestStore.h"
+#include "Core/Base/StringEncoding.h"
 #include "Core/Render/Math/Random.h"
 #include "Source/TD/Purchase/Product.h"
 #include "Source/TD/Purchase/PurchaseListener.h"
+#include <tinyxml2.h>
 
 namespace purchase {
 
 namespace {
 
-// What the simulated store keeps per product: the time left until its answer.
+// What the simulated store keeps per product: the time left until its answer and the
+// price the product list quotes for it.
 class Delay : public RequestData {
 public:
     float seconds = 0.0f;
+    std::wstring price;
 };
 
 Delay* DelayOf(Product* product)
@@ -39,7 +43,8 @@ void TestStore::requestPurchase(Product* product, PurchaseListener* listener)
 void TestStore::requestProductInfo(Product* product)
 {
     product->priceKnown = true;
-    product->price = L"$99";
+    const std::wstring& listed = DelayOf(product)->price;
+    product->price = listed.empty() ? L"$99" : listed;
 }
 
 void TestStore::restorePurchase(Product* product, PurchaseListener* listener)
@@ -47,9 +52,16 @@ void TestStore::restorePurchase(Product* product, PurchaseListener* listener)
     requestPurchase(product, listener);
 }
 
-RequestData* TestStore::newRequestData(const tinyxml2::XMLElement*)
+// A product's "price" attribute is what the simulated store quotes, so that bigger
+// packs cost more; a product without a readable one costs "$99".
+RequestData* TestStore::newRequestData(const tinyxml2::XMLElement* element)
 {
-    return new Delay;
+    auto* delay = new Delay;
+    if (const char* price = element ? element->Attribute("price") : nullptr) {
+        if (!TryConvertToWide(price, delay->price, L"product price"))
+            delay->price.clear();
+    }
+    return delay;
 }
 
 GEResultEnum TestStore::Tick(float dt)

@@ -1,6 +1,7 @@
 #pragma once
-// The simulated store: every request succeeds one second of frames later and every
-// product costs "$99". Its task runs as a child of the application task.
+// The simulated store: every request succeeds one second of frames later, and every
+// product costs the price its list entry names ("$99" when it names none). Its task
+// runs as a child of the application task.
 #include "Core/Base/Task.h"
 #include "Source/TD/Purchase/Purchaser.h"
 #include <vector>

@@ -194,6 +194,7 @@ int HUDEpisodeSelectIOS::hitTest(int x, int y)
     const std::wstring name = HUDWindow::click(x, y);
     const bool idle = pager->state == EpisodePager::Idle;
     int candidate = -1;
+    refused = -1;
     if (name == L"play") {
         candidate = pager->current;
     } else if (x >= kPlateLeft && x <= kPlateRight && y >= kPlateTop && y <= kPlateBottom && idle) {
@@ -213,8 +214,12 @@ int HUDEpisodeSelectIOS::hitTest(int x, int y)
         onPageChanged(pager->current);
         return -1;
     }
-    if (candidate < 0 || !isEpisodeUnlocked(CurrentLevel(), candidate))
+    if (candidate < 0)
         return -1;
+    if (!isEpisodeUnlocked(CurrentLevel(), candidate)) {
+        refused = candidate;
+        return -1;
+    }
     return candidate;
 }
 

@@ -32,6 +32,9 @@ public:
 
     std::unique_ptr<EpisodePager> pager;
     int playFade = 0; // 0 shown, 1 fading out, 2 hidden, 3 fading in
+    // The closed episode the last hit test was asked to open (play or its card); -1
+    // when it was not refused one.
+    int refused = -1;
     bool pressed = false;
     ImageHandle lockImage;
     ImageHandle newImage;

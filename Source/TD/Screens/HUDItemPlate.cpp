@@ -10,6 +10,7 @@
 #include "Source/TD/Audio/SoundTags.h"
 #include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Hud/HUDDocument.h"
+#include "Source/TD/Screens/StarTrackLayer.h"
 #include "Source/TD/Shell/FeatureConfig.h"
 #include "Source/TD/Shell/LocalStrings.h"
 #include "Source/TD/Shell/PlayerProgress.h"
@@ -49,9 +50,11 @@ void SetTextSnapped(layer::TextLayer* text, const std::wstring& value)
 }
 
 // A picture of the document at its own place relative to the plate's origin.
-layer::ImageLayer* PictureAt(file::ImageContainer* document, const std::wstring& name, float px, float py)
+layer::ImageLayer* PictureAt(file::ImageContainer* document, const std::wstring& name, float px, float py,
+                             layer::ImageLayer* picture = nullptr)
 {
-    auto* picture = new layer::ImageLayer;
+    if (!picture)
+        picture = new layer::ImageLayer;
     if (!document)
         return picture;
     if (const base::ImageInfo* info = document->FindLayer(name)) {
@@ -106,12 +109,16 @@ HUDItemPlate::HUDItemPlate(file::ImageContainer* document, const UpgradeDef& upg
     SetTextSnapped(nameText, Text(L"upgrade_" + id + L"_name"));
     plateImage->AddChild(nameText);
 
-    emptyStars = PictureAt(document, L"item_plate/stars/clear_star", px, py);
-    plateImage->AddChild(emptyStars);
-
     // The plate has room for ten stars: longer upgrades show only the first ten.
     const int steps = static_cast<int>(upgrade.steps.size());
     singleStep = steps == 1;
+    auto* track = new StarTrackLayer;
+    PictureAt(document, L"item_plate/stars/clear_star", px, py, track);
+    // As many sockets as the upgrade has stars, not the ten the track has room for.
+    track->show(starCount(steps), kMaxStars);
+    emptyStars = track;
+    plateImage->AddChild(emptyStars);
+
     if (steps > kMaxStars)
         GE_LOG(L"Upgrade shop: upgrade %d has %d steps; its plate shows %d stars.\n") << upgrade.id << steps
                                                                                       << kMaxStars;

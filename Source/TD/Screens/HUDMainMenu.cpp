@@ -100,6 +100,14 @@ void HUDMainMenu::refresh()
     setText(L"greet", strings->get(L"greet_1") + name + strings->get(L"greet_2"));
 }
 
+FontHandle HUDMainMenu::textFont(const std::wstring& name) const
+{
+    if (name == L"greet")
+        if (FontHandle small = GameFont(L"td/data/fonts/main_32_1"))
+            return small;
+    return ButtonOverWindow::textFont(name);
+}
+
 void HUDMainMenu::update(float dt)
 {
     ButtonOverWindow::update(dt);

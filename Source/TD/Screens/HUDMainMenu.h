@@ -23,6 +23,9 @@ public:
     void update(float dt) override;
     void draw(render::Graphics* graphics) override;
     std::wstring click(int x, int y) override;
+    // The greeting in the smaller type, which its plate in the profiles band has room
+    // for above the bottom edge.
+    FontHandle textFont(const std::wstring& name) const override;
 
     std::vector<render::ParticleEmitter*> emitters; // owned
 };

@@ -2,6 +2,7 @@
 #include "Core/Base/Log.h"
 #include "Core/Render/Graphics.h"
 #include "Source/TD/Hud/HUD.h"
+#include "Source/TD/Hud/TextFit.h"
 #include "Source/TD/Screens/HUDMainMenu.h"
 #include "Source/TD/Shell/LocalStrings.h"
 #include "Source/TD/Shell/PlayerProgress.h"
@@ -88,10 +89,20 @@ void HUDModalInput::draw(render::Graphics* graphics)
     if (const FontHandle typing = GameFont(L"td/data/fonts/main_42_3"))
         graphics->SetFont(typing);
     graphics->SetColor(0.15f, 0.1f, 0.05f, 1.0f);
-    graphics->DrawText(text + L"|")
-        .SetAlign(0, 2)
-        .Translate(inputFrame->mX + 30.0f, inputFrame->mY + inputFrame->mHeight * 0.5f);
+    const std::wstring shown = fieldText();
+    auto draw = graphics->DrawText(shown);
+    draw.SetAlign(0, 2);
+    MakeTransformedImageDraw(std::move(draw), ScaledAt(fieldScale(), inputFrame->mX + kFieldInset,
+                                                       inputFrame->mY + inputFrame->mHeight * 0.5f));
     graphics->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
+}
+
+float HUDModalInput::fieldScale() const
+{
+    if (!inputFrame)
+        return 1.0f;
+    const FontHandle typing = GameFont(L"td/data/fonts/main_42_3");
+    return OneLineScale(typing.Get(), fieldText(), inputFrame->mWidth - 2.0f * kFieldInset, inputFrame->mHeight);
 }
 
 std::wstring HUDModalInput::click(int x, int y)

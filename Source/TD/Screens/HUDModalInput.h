@@ -18,6 +18,14 @@ public:
     static bool isAccepted(int ch);
     bool isNameValid() const;
 
+    // The typed text with its caret, as the field shows it, and its scale there: 1, or
+    // less for a name wider than the field.
+    std::wstring fieldText() const { return text + L"|"; }
+    float fieldScale() const;
+    // Where the field's text stands: from 30 units inside its left edge to as far
+    // inside its right edge.
+    static constexpr float kFieldInset = 30.0f;
+
     void draw(render::Graphics* graphics) override;
     void onChar(int ch) override;
     void onKeyDown(int key) override;

@@ -12,6 +12,7 @@
 #include "Source/TD/Audio/SoundTags.h"
 #include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Hud/TDButtonFrame.h"
+#include "Source/TD/Hud/TextFit.h"
 #include "Source/TD/Purchase/PurchaseSystem.h"
 #include "Source/TD/Screens/HUDItemPlate.h"
 #include "Source/TD/Screens/HUDTabBar.h"
@@ -118,7 +119,7 @@ HUDShopWindow::HUDShopWindow(int mode) : returnMode(mode)
     gemsText = CentredText(document.get(), L"text/gems", 200.0f);
     tabBar = new HUDTabBar(document.get(), {L"shop_tab_0", L"shop_tab_1", L"shop_tab_2"}, available);
     buildItems(0);
-    gemsText->SetText(std::to_wstring(LevelGems()));
+    showGems();
     if (!Feature("in_app_purchases", "is_active"))
         if (TDButtonFrame* gemShop = findButton(L"gem_shop"))
             gemShop->mVisible = false;
@@ -315,6 +316,15 @@ std::wstring HUDShopWindow::click(int x, int y)
     return name;
 }
 
+void HUDShopWindow::showGems()
+{
+    // On one line in the gems place, however many digits the balance has.
+    const auto anchor = textAnchors.find(L"gems");
+    const float w = anchor != textAnchors.end() ? anchor->second->mWidth : 200.0f;
+    const float h = anchor != textAnchors.end() ? anchor->second->mHeight : 80.0f;
+    SetOneLineText(gemsText, std::to_wstring(LevelGems()), w, h);
+}
+
 void HUDShopWindow::refresh()
 {
     for (HUDItemPlate* plate : plates)
@@ -330,7 +340,7 @@ void HUDShopWindow::update(float dt)
     HUDWindow::update(dt);
     for (HUDTabButton* tab : tabBar->tabs)
         tab->update(dt);
-    gemsText->SetText(std::to_wstring(LevelGems()));
+    showGems();
 }
 
 void HUDShopWindow::draw(render::Graphics* graphics)

@@ -52,6 +52,8 @@ public:
     std::wstring click(int x, int y) override;
 
     void buildItems(int tab);
+    // The gem balance in its place.
+    void showGems();
     int countUnlockedInSection(int section);
     void scrollListTo(float position);
     void clearItems();

@@ -27,7 +27,6 @@ public:
     size_t current = 0;
     std::vector<TDFrameEntry*> icons; // not owned: the image list owns them
 
-protected:
     // The caption in the caption font, the button's label in "main_42_2", the rest in
     // "main_32_2".
     FontHandle textFont(const std::wstring& name) const override;

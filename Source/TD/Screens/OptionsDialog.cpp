@@ -130,11 +130,12 @@ GEResultEnum OptionsDialog::Init()
         return result;
     if (GEResultEnum result = AddSkinTextLayer(windowSwitch, switchFont, strings->get(L"options_window_add"), &second))
         return result;
-    // Two lines stacked about the switch's origin: the first above it, the second below.
+    // The first line, top-aligned half a line (less a unit) above the switch's origin,
+    // stands centred on the switch; the second starts at the origin.
     const float lineHeight = switchFont ? switchFont->GetLineAdvance() : 0.0f;
     for (layer::TextLayer* line : {first, second}) {
         line->SetAlign(2, 0);
-        line->SetPosition(0.0f, line == first ? 2.0f - lineHeight : 0.0f, 0.0f);
+        line->SetPosition(0.0f, line == first ? -(lineHeight - 2.0f) * 0.5f : 0.0f, 0.0f);
         line->SnapToPixels();
     }
 

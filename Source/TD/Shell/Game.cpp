@@ -66,6 +66,12 @@ Game::Game()
     companyFolder = L"Brenwick";
     gameFolder = L"ZavavEdovari";
     screenSize = app::size{1024, 768};
+    // A folder beside the executable holds the content when it has its archive or its
+    // "td" folder; an installed game finds it where the install rules put it (the build
+    // defines both: from the executable's folder, so that a moved or staged install
+    // finds it too, and the installed folder itself).
+    contentMarkers = {L"data.dat", L"td"};
+    installedDataFolders = {L"" GE_CONTENT_FROM_BINDIR, L"" GE_CONTENT_INSTALL_DIR};
     sInstance = this;
 }
 
@@ -115,6 +121,8 @@ GEResultEnum Game::PreInit()
 
     file::Profiles* profiles = file::Profiles::Instance();
     profiles->load();
+    // The changes of a frame (or of the whole start-up) are written once, at its end.
+    profiles->holdSaves(true);
     // No "fs" in the profile: full screen; otherwise its "v" says full screen.
     const tinyxml2::XMLElement* fs = profiles->current ? profiles->current->FirstChildElement("fs") : nullptr;
     bool fullScreen = true;
@@ -197,6 +205,8 @@ GEResultEnum Game::Update(float)
     // Music notifications from the audio thread are served here, on the main thread.
     if (SoundSystem::Exists())
         SoundSystem::Instance()->update();
+    if (file::Profiles::Exists())
+        file::Profiles::Instance()->flush();
     return GE_OK;
 }
 

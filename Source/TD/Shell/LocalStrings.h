@@ -1,9 +1,13 @@
 #pragma once
 // Every text the player reads, by key, from "td/strings_en.csv" (key;text per line).
 // A key the table lacks is appended to the loose file as "key;???" so translators
-// find it, and the key itself is shown.
+// find it, and the key itself is shown. The file is only ever appended to when the
+// table was read from it whole and the file, read again whole, lacks the key; where
+// that cannot be done (no loose file, a file that cannot be written) the missing key
+// is logged once instead.
 #include "Core/Base/Singletone.h"
 #include <map>
+#include <set>
 #include <string>
 
 class LocalStrings : public base::Singletone<LocalStrings> {
@@ -27,4 +31,13 @@ public:
 
 private:
     void appendMissing(const std::wstring& key);
+    // Reads the keys of the loose file once per path; what keeps it from being read
+    // whole, or empty.
+    const std::wstring& readLooseKeys();
+
+    // Whether the last load read its file whole (a table from text counts as whole).
+    bool tableWhole = true;
+    std::wstring looseKeysPath; // the file `looseKeys` were read from; empty: not read
+    std::wstring looseProblem;
+    std::set<std::wstring> looseKeys;
 };

@@ -1,5 +1,6 @@
 #include "Source/TD/Shell/PlayerProgress.h"
 #include "Core/App/Win32/WindowWin32.h"
+#include "Core/Base/Log.h"
 #include "Core/Base/StringEncoding.h"
 #include "Framework/GameApplication.h"
 #include "Framework/GameWindow.h"
@@ -8,7 +9,10 @@
 #include "Source/TD/World/EpisodeTable.h"
 #include "Source/TD/World/ParamSet.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <tinyxml2.h>
 
@@ -64,6 +68,106 @@ void PlayerProgress::bind()
     if (!store->current)
         store->selectProfile(file::Profiles::kDefaultName);
     profile = store->current;
+}
+
+namespace {
+
+// What checkProfile mended, for its one line.
+struct Mended {
+    int count = 0;
+    std::wstring first; // the first few, by name and value
+    void note(const char* what, const char* stored)
+    {
+        if (++count <= 4)
+            first += (first.empty() ? L"" : L", ") + ConvertToWide(what, StringEncoding::Ansi) + L" " +
+                     ConvertToWide(stored ? stored : "", StringEncoding::Ansi);
+    }
+};
+
+// The stored number of `name`, read as a number whatever its notation ("1e30" too);
+// NaN when there is none.
+double StoredNumber(const tinyxml2::XMLElement* e, const char* name)
+{
+    const char* text = e->Attribute(name);
+    if (!text)
+        return std::nan("");
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    return end == text ? std::nan("") : value;
+}
+
+// Keeps an integer attribute inside [low, high]; a missing one stays missing.
+void KeepInt(tinyxml2::XMLElement* e, const char* name, int low, int high, Mended& mended)
+{
+    const char* text = e->Attribute(name);
+    if (!text)
+        return;
+    const double value = StoredNumber(e, name);
+    int wanted = 0;
+    if (std::isnan(value))
+        wanted = std::clamp(0, low, high);
+    else
+        wanted = static_cast<int>(std::clamp(std::trunc(value), static_cast<double>(low), static_cast<double>(high)));
+    int exact = 0;
+    if (e->QueryIntAttribute(name, &exact) == tinyxml2::XML_SUCCESS && exact == wanted)
+        return;
+    mended.note(name, text);
+    e->SetAttribute(name, wanted);
+}
+
+void KeepVolume(tinyxml2::XMLElement* profile, const char* section, Mended& mended)
+{
+    tinyxml2::XMLElement* e = profile->FirstChildElement(section);
+    if (!e || !e->Attribute("v"))
+        return;
+    const double value = StoredNumber(e, "v");
+    if (value >= 0.0 && value <= 1.0)
+        return;
+    mended.note(section, e->Attribute("v"));
+    e->SetAttribute("v", FloatText(std::isnan(value) ? 1.0f : static_cast<float>(std::clamp(value, 0.0, 1.0))).c_str());
+}
+
+} // namespace
+
+void PlayerProgress::checkProfile()
+{
+    if (!profile)
+        bind();
+    Mended mended;
+    if (tinyxml2::XMLElement* gems = profile->FirstChildElement("gems"))
+        KeepInt(gems, "amount", 0, kMaxGems, mended);
+    KeepInt(profile, "lastEpisode", 0, kMaxIndex, mended);
+    // Only indices no level file can have are dropped: a table that failed to load
+    // must not cost the player the results of its levels.
+    const auto index = [](double value) { return value >= 0 && value <= kMaxIndex && value == std::trunc(value); };
+    if (tinyxml2::XMLElement* levels = profile->FirstChildElement("levels")) {
+        for (tinyxml2::XMLElement* e = levels->FirstChildElement("level"); e;) {
+            tinyxml2::XMLElement* next = e->NextSiblingElement("level");
+            // A level no episode can hold is never played: it only spoils sums and lists.
+            if (!index(StoredNumber(e, "episode")) || !index(StoredNumber(e, "n"))) {
+                mended.note("level", e->Attribute("n"));
+                levels->DeleteChild(e);
+                e = next;
+                continue;
+            }
+            KeepInt(e, "stars", 0, kMaxStars, mended);
+            for (const char* count : {"kills", "combo", "healthBonus", "gems", "high"})
+                KeepInt(e, count, 0, kMaxCount, mended);
+            e = next;
+        }
+    }
+    if (tinyxml2::XMLElement* upgrades = profile->FirstChildElement("upgrades")) {
+        for (tinyxml2::XMLElement* e = upgrades->FirstChildElement("upgrade"); e; e = e->NextSiblingElement("upgrade")) {
+            const int top = upgradeTopLevel ? upgradeTopLevel(ReadIntAttribute(e, "id")) : kMaxIndex;
+            KeepInt(e, "level", -1, std::max(-1, top), mended);
+        }
+        upgradeCache.clear();
+    }
+    KeepVolume(profile, "sound", mended);
+    KeepVolume(profile, "music", mended);
+    if (mended.count)
+        GE_LOG(L"Profile '%s': %d stored values lay outside their ranges and were read into them (%s%s)\n")
+            << Store()->currentName() << mended.count << mended.first << (mended.count > 4 ? L", ..." : L"");
 }
 
 void PlayerProgress::save()
@@ -203,7 +307,9 @@ int PlayerProgress::getGems()
 void PlayerProgress::addGems(int delta)
 {
     tinyxml2::XMLElement* gems = section("gems", true);
-    gems->SetAttribute("amount", ReadIntAttribute(gems, "amount") + delta);
+    // Summed wide, so that no balance wraps round.
+    const long long sum = static_cast<long long>(ReadIntAttribute(gems, "amount")) + delta;
+    gems->SetAttribute("amount", static_cast<int>(std::clamp<long long>(sum, 0, kMaxGems)));
     save();
 }
 
@@ -463,6 +569,7 @@ void PlayerProgress::selectProfile(const std::wstring& name)
     profileName = name;
     Store()->selectProfile(name);
     profile = Store()->current;
+    checkProfile();
     save();
     if (gemsReloaded)
         gemsReloaded(getGems());
@@ -506,6 +613,7 @@ void PlayerProgress::resetProfile()
     store->removeProfile(store->currentName());
     profile = store->current;
     ensureSections();
+    checkProfile();
     upgradeCache.clear();
     if (tutorialEnabled)
         tutorialEnabled(isTutorialAvailable());

@@ -28,6 +28,11 @@ struct LevelResult {
 class PlayerProgress {
 public:
     static constexpr int kVersion = 4;
+    // The valid ranges of stored values; checkProfile reads every value into them.
+    static constexpr int kMaxGems = 9999999;
+    static constexpr int kMaxStars = 3;
+    static constexpr int kMaxCount = 1000000; // kills, combo, bonuses, scores, gems of a level
+    static constexpr int kMaxIndex = 98;      // level file names hold two digits of index + 1
 
     // Binds to the current profile (loading the profiles when nothing is loaded yet).
     explicit PlayerProgress(const std::wstring& unused = std::wstring());
@@ -43,6 +48,16 @@ public:
     std::function<void()> tutorialReload;
     // A profile was reset: the tutorial's enabled flag becomes `avail`.
     std::function<void(bool avail)> tutorialEnabled;
+    // The highest level an upgrade id can be bought to (-1: none); none: the upgrade
+    // levels are only kept below kMaxIndex.
+    std::function<int(int id)> upgradeTopLevel;
+
+    // Reads the current profile's stored values into their ranges: counts that
+    // overflow or run negative, stars, gems, volumes, upgrade levels (to the upgrade
+    // table's top where it knows the id), and levels whose indices no level file can
+    // have (which are dropped). One log line for the profile when anything was
+    // mended; nothing is saved.
+    void checkProfile();
 
     // -- level results ------------------------------------------------------------------
     LevelResult getLevelResult(int episode, int level);

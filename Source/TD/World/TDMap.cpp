@@ -90,6 +90,13 @@ TDMap::TDMap()
     loadSheets();
     // The progress answers which levels are open and how far the player got from it.
     mProgress->episodes = &mEpisodeTable;
+    mProgress->upgradeTopLevel = [this](int id) {
+        for (const UpgradeDef& upgrade : mUpgrades->mUpgrades)
+            if (upgrade.id == id)
+                return static_cast<int>(upgrade.steps.size()) - 1;
+        return PlayerProgress::kMaxIndex; // unknown to this table: kept as it is
+    };
+    mProgress->checkProfile();
 
     mActiveEmitter = StartedEmitter("active");
     mActiveButtonEmitter = StartedEmitter("active_btn");

@@ -95,6 +95,11 @@ public:
     // Level results and store answers (TDMapResults.cpp).
     void showVictory();
     void showDefeat();
+    // The result window's line that names the level: episode name, number and level.
+    std::wstring levelNameText() const;
+    // The message of the episode select when the player asks for a closed episode: how
+    // many stars open it and how many the player has; back to the select on its ok.
+    void showEpisodeLocked(int episode);
     void onPurchaseResult(const TPurchaseResult& result);
     // The pay-with-gems dialog's "ok": the pending upgrade or build, paid in gems.
     void payWithGems();

@@ -5,11 +5,13 @@
 
 #include "Core/App/Application.h"
 #include "Core/Base/Log.h"
+#include "Core/Base/WideFormat.h"
 #include "Source/TD/Audio/SoundTags.h"
 #include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Hud/HUDLevelName.h"
 #include "Source/TD/Hud/HUDWindow.h"
 #include "Source/TD/Purchase/PurchaseSystem.h"
+#include "Source/TD/Screens/HUDEpisodeSelectIOS.h"
 #include "Source/TD/Screens/OptionsDialog.h"
 #include "Source/TD/Screens/TMessageBox.h"
 #include "Source/TD/Shell/FeatureConfig.h"
@@ -72,6 +74,15 @@ void TDMap::onCommand(float x, float y)
         return;
     }
     onScreenCommand(mHud->click(ix, iy), ix, iy);
+}
+
+void TDMap::showEpisodeLocked(int episode)
+{
+    LocalStrings* strings = LocalStrings::Instance();
+    WideFormat text(strings->get(L"episode_locked_message"));
+    text % episodeStarsRequired(episode) % (mProgress ? mProgress->getEpisodeStars(-1) : 0);
+    text.Finish();
+    mHud->showModalMessage(5, strings->get(L"episode" + std::to_wstring(episode)), text.Output());
 }
 
 void TDMap::onScreenCommand(const std::wstring& name, int x, int y)
@@ -138,6 +149,10 @@ void TDMap::onScreenCommand(const std::wstring& name, int x, int y)
                 mEpisode = index;
                 pop();
                 mHud->showLevelSelect();
+            } else if (auto* select = dynamic_cast<HUDEpisodeSelectIOS*>(mHud->topWindow());
+                       select && select->refused >= 0) {
+                // A closed episode says what opens it rather than doing nothing.
+                showEpisodeLocked(select->refused);
             }
         }
         break;

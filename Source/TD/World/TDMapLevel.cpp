@@ -6,6 +6,7 @@
 #include "Core/Base/StringEncoding.h"
 #include "Core/Base/WideFormat.h"
 #include "Core/File/FileUtils.h"
+#include "Core/Render/DX9/RenderDX9.h"
 #include "Core/Render/Image.h"
 #include "Source/TD/Audio/PlayMusicTrack.h"
 #include "Source/TD/Hud/HUD.h"
@@ -135,8 +136,13 @@ bool TDMap::loadLevel()
     mHud->fadeState = 0;
     mViewScale = 1.0f;
     mViewOffset[0] = mViewOffset[1] = 0.0f;
-    if (Game::sInstance)
+    if (Game::sInstance) {
         Game::sInstance->drawLoadingScreen();
+        // What the menus never drew (the towers' and units' frames) is decoded behind the
+        // loading screen, not in the level's first frames.
+        if (Game::sInstance->render)
+            Game::sInstance->render->DecodePendingTextures();
+    }
 
     mStats->resetLevel();
     mEnemyCostFactor = 0.0f;

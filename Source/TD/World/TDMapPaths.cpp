@@ -4,6 +4,7 @@
 
 #include "Core/Base/FileStream.h"
 #include "Core/Base/Log.h"
+#include "Core/File/FileManager.h"
 #include "Source/TD/World/PathCache.h"
 #include "Source/TD/World/PathFinder.h"
 #include "Source/TD/World/TDLink.h"
@@ -33,7 +34,8 @@ void TDMap::loadLinks(const tinyxml2::XMLElement* links)
 int TDMap::loadPathCache()
 {
     const std::wstring name = PathCacheFileName(mEpisode, mLevel);
-    base::FileStreamCreator creator(name);
+    // The loose file beside the level, in the content folder.
+    base::FileStreamCreator creator(file::FileManager::Instance()->OnDisk(name));
     base::Stream* opened = nullptr;
     if (creator.Create(&opened) != 0 || !opened)
         return 1;

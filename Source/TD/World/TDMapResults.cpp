@@ -74,6 +74,12 @@ std::wstring FormatText(const std::wstring& pattern, const std::wstring& argumen
 
 } // namespace
 
+std::wstring TDMap::levelNameText() const
+{
+    return Text(L"episode" + std::to_wstring(mEpisode)) + L" " + std::to_wstring(mEpisode + 1) + L" - " +
+           std::to_wstring(mLevel + 1);
+}
+
 void TDMap::showVictory()
 {
     const bool dropsPay = FeatureConfig::instance()->activeFeatures().premiumPointsOnMobDead;
@@ -92,8 +98,7 @@ void TDMap::showVictory()
         window->setImageVisible(image, false);
     window->setText(L"levelResult", Text(L"game_win"));
     window->font = GameFont(L"td/data/fonts/main_42_3");
-    window->setText(L"levelName", Text(L"episode" + std::to_wstring(mEpisode)) + L" " +
-                                      std::to_wstring(mEpisode + 1) + L" - " + std::to_wstring(mLevel + 1));
+    window->setText(L"levelName", levelNameText());
     StartingTexts(window);
     if (dropsPay)
         window->setText(L"gems", Text(L"gems") + L": " + std::to_wstring(mStats->mGemsGained));
@@ -115,6 +120,8 @@ void TDMap::showDefeat()
     for (const wchar_t* image : {L"back_win", L"diffictly", L"victory_label", L"diffictly_lose", L"defeat_label"})
         window->setImageVisible(image, false);
     window->setText(L"levelResult", Text(L"game_lose"));
+    // The same line as the victory's: which level was lost.
+    window->setText(L"levelName", levelNameText());
     for (const wchar_t* star : {L"star0", L"star1", L"star2"})
         window->setImageVisible(star, false);
     StartingTexts(window);

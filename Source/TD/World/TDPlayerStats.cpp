@@ -3,6 +3,20 @@
 #include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Shell/PlayerProgress.h"
 
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+// Gems only grow by rewards and packs: a balance at the top stays there rather than
+// wrapping round to a large debt.
+int AddSaturated(int a, int b)
+{
+    return static_cast<int>(std::clamp<long long>(static_cast<long long>(a) + b, INT_MIN, INT_MAX));
+}
+
+} // namespace
+
 void TDPlayerStats::refreshCoins()
 {
     if (mHud)
@@ -49,8 +63,8 @@ void TDPlayerStats::addKillReward(int reward, int x, int y)
 
 void TDPlayerStats::addGems(int n)
 {
-    mGems += n;
-    mGemsGained += n;
+    mGems = AddSaturated(mGems, n);
+    mGemsGained = AddSaturated(mGemsGained, n);
     if (mHud)
         mHud->setCrystalsText();
     if (mProgress)

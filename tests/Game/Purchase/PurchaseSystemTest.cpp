@@ -144,6 +144,31 @@ TEST_F(PurchaseTest, ProductList)
     EXPECT_EQ(system->products.size(), 4u);
 }
 
+TEST_F(PurchaseTest, TheSimulatedStoreQuotesEachProductsListedPrice)
+{
+    LogCapture log;
+    OpenStore();
+    system->loadProductsText(R"(<xml>
+  <Product name="small" text="100 gems" type="consumable" price="$0.99"/>
+  <Product name="large" text="4500 gems" type="consumable" price="$29.99"/>
+  <Product name="plain" text="Full health" type="consumable"/>
+  <Product name="empty" text="Boost" type="non-consumable" price=""/>
+)"
+                              "<Product name=\"broken\" text=\"Boost\" type=\"non-consumable\" price=\"\xff\"/></xml>");
+    const struct {
+        const wchar_t* name;
+        const wchar_t* price;
+    } cases[] = {{L"small", L"$0.99"}, {L"large", L"$29.99"}, {L"plain", L"$99"}, {L"empty", L"$99"},
+                 {L"broken", L"$99"}};
+    for (const auto& c : cases) {
+        const Product* product = system->findProduct(c.name);
+        ASSERT_NE(product, nullptr) << c.name;
+        EXPECT_TRUE(product->priceKnown) << c.name;
+        EXPECT_EQ(product->price, c.price) << c.name;
+    }
+    EXPECT_EQ(log.Lines(), 1) << "the unreadable price is named once";
+}
+
 struct BuyCase {
     const char* what;
     bool store;

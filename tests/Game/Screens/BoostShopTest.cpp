@@ -85,7 +85,7 @@ TEST(BoostShop, StoreBoostsAreBoughtOnceAndBackAlwaysLeadsSomewhere)
         refill->product->pending = false;
         ClickOffer(h, refill);
         EXPECT_EQ(OpenRequests(), 0u);
-        EXPECT_EQ(OfferText(shop->plates[0]), L"Buy $99");
+        EXPECT_EQ(OfferText(shop->plates[0]), L"Buy " + shop->plates[0]->priceText());
         h.Screenshot("boost-shop-owned");
 
         // Nothing names the way back: the main menu (the shop could not be left before).

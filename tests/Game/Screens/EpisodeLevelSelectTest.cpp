@@ -4,6 +4,7 @@
 #include "Framework/Layer/ImageLayer.h"
 #include "Framework/Layer/TextLayer.h"
 #include "Source/TD/Hud/HUD.h"
+#include "Source/TD/Hud/HUDModalMessage.h"
 #include "Source/TD/Screens/EpisodePager.h"
 #include "Source/TD/Screens/HUDEpisodeSelectIOS.h"
 #include "Source/TD/Screens/HUDItemPlate.h"
@@ -112,13 +113,24 @@ TEST(EpisodeLevelSelect, MainMenuToTheFirstLevel)
         ASSERT_NE(episodes, nullptr);
         EXPECT_EQ(episodes->pager->current, 0);
         EXPECT_EQ(episodes->pager->pageCount(), 2);
-        // The second episode needs stars: the arrow turns the row, play opens nothing.
+        // The second episode needs stars: the arrow turns the row; play opens no level
+        // but says what opens the episode, and its OK leads back.
         Click(h, 922, 404);
         h.StepSeconds(0.8f);
         EXPECT_EQ(episodes->pager->current, 1);
         h.Screenshot("episodes-locked");
         Click(h, 512, 712);
-        EXPECT_EQ(h.Screen(), 5);
+        ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 16; }, 10));
+        auto* locked = dynamic_cast<HUDModalMessage*>(Top(h));
+        ASSERT_NE(locked, nullptr);
+        ASSERT_NE(locked->findText(L"message"), nullptr);
+        EXPECT_EQ(*locked->findText(L"message"), L"Win 6 stars to open this episode. You have 0 so far.");
+        EXPECT_EQ(*locked->findText(L"caption"), L"Frost Pass");
+        h.StepSeconds(0.3f);
+        h.Screenshot("episode-locked-message");
+        Click(h, 512, 500); // its OK
+        ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 5; }, 10));
+        EXPECT_EQ(Top(h), episodes);
         Click(h, 102, 404); // back to the first
         h.StepSeconds(0.8f);
         EXPECT_EQ(episodes->pager->current, 0);

@@ -6,6 +6,7 @@
 #include "Framework/Layer/ImageLayer.h"
 #include "Source/TD/Hud/HUD.h"
 #include "Source/TD/Hud/HUDLevelResultWindow.h"
+#include "Source/TD/Hud/HUDSpellButton.h"
 #include "Source/TD/Hud/TDButtonFrame.h"
 #include "Source/TD/Screens/HUDBuyGemScreen.h"
 #include "Source/TD/Screens/HUDEpisodeSelectIOS.h"
@@ -106,7 +107,8 @@ void MenusToTheFirstLevel(GameHarness& h)
 }
 
 // The tutorial's steps, each done the way its overlay asks: build on the marked spot,
-// upgrade the tower, call the wave early, cast a spell, pick up the gem that drops.
+// upgrade the tower, call the wave early, cast a spell, pick up the gem that drops, buy
+// the spell's recharge with it.
 TDTower* TutorialSteps(GameHarness& h, TDMap* map, int* buildCommand, float* price)
 {
     TDTutorial* tutorial = TDTutorial::Instance();
@@ -166,6 +168,27 @@ TDTower* TutorialSteps(GameHarness& h, TDMap* map, int* buildCommand, float* pri
     h.Screenshot("12-tutorial-gem");
     EXPECT_EQ(progress->getTutorialStepState(4), 2);
     EXPECT_GT(map->mStats->mGems, gems);
+
+    // With gems in hand the last step points at the recharging spell: a click pays its
+    // price and readies it, and casting it again ends the tutorial.
+    EXPECT_EQ(progress->getTutorialStepState(6), 1);
+    EXPECT_EQ(tutorial->visible, 1);
+    const HUDSpellButton* spell = map->mHud->spellButtons.empty() ? nullptr : map->mHud->spellButtons[0];
+    if (!spell) {
+        ADD_FAILURE() << "no spell button";
+        return tower;
+    }
+    EXPECT_GT(spell->time, 0.0f) << "the spell cast above still recharges";
+    const int beforeRecharge = map->mStats->mGems;
+    click::At(h, spell->x, spell->y);
+    EXPECT_LT(map->mStats->mGems, beforeRecharge) << "the recharge is paid in gems";
+    EXPECT_LE(spell->time, 0.0f);
+    if (map->mSelectedSpell)
+        click::At(h, spell->x, spell->y); // the paying click may have picked it too
+    const float castX = map->mWaves->mobs.empty() ? 400.0f : map->mWaves->mobs.front()->mX;
+    const float castY = map->mWaves->mobs.empty() ? 384.0f : map->mWaves->mobs.front()->mY;
+    EXPECT_TRUE(click::CastSpell(h, 0, castX, castY));
+    EXPECT_EQ(progress->getTutorialStepState(6), 2);
     EXPECT_EQ(tutorial->visible, 0);
     return tower;
 }

@@ -12,6 +12,7 @@
 #include "tests/Game/World/FirstLevel.h"
 
 #include <algorithm>
+#include <cwchar>
 
 namespace {
 
@@ -69,6 +70,15 @@ TEST(GemShop, FromTheUpgradeShopABoughtPackArrivesAndBackReturns)
             EXPECT_FALSE(shop->findButton(L"b_0" + std::to_wstring(i + 1) + L"_in")->mVisible);
         }
         EXPECT_FALSE(shop->findButton(L"offers_wall")->mVisible);
+        // Each pack costs more than the one before it.
+        double previous = 0.0;
+        for (const HUDOfferPlate* plate : shop->plates) {
+            const std::wstring price = plate->priceText();
+            ASSERT_EQ(price.rfind(L"$", 0), 0u) << "a dollar price: " << price;
+            const double value = std::wcstod(price.c_str() + 1, nullptr);
+            EXPECT_GT(value, previous) << price;
+            previous = value;
+        }
         ExpectActiveArea(shop->plates[0]);
         ExpectActiveArea(shop->plates[4]);
 
@@ -110,7 +120,7 @@ TEST(GemShop, FromTheUpgradeShopABoughtPackArrivesAndBackReturns)
         EXPECT_EQ(map->mStats->mGems, gems + 100);
         h.Step(1);
         EXPECT_EQ(*shop->findText(L"caption_gems"), L"Gems: " + std::to_wstring(gems + 100));
-        EXPECT_EQ(OfferText(first), L"Buy $99");
+        EXPECT_EQ(OfferText(first), L"Buy " + first->priceText());
         EXPECT_EQ(h.Screen(), 18);
         h.Screenshot("gem-shop-bought");
 

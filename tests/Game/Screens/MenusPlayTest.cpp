@@ -17,10 +17,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -117,6 +119,50 @@ TEST(MenusPlay, ADamagedProfileFileIsReportedOnceByTheMenu)
         ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 7; }, 60));
         h.Step(5);
         EXPECT_EQ(shownBoxes(), 0);
+    });
+}
+
+// The brightness (sum of the channels) of the picture at a point of the design screen,
+// in the 1024 x 768 window the harness opens.
+int Brightness(GameHarness& h, int x, int y)
+{
+    std::vector<std::uint32_t> argb;
+    int width = 0, height = 0;
+    if (!h.ReadPixels(argb, width, height) || x >= width || y >= height)
+        return -1;
+    const std::uint32_t p = argb[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+    return static_cast<int>(((p >> 16) & 0xff) + ((p >> 8) & 0xff) + (p & 0xff));
+}
+
+TEST(MenusPlay, DialogsDimTheMenuBehindThem)
+{
+    RunGame("MenusPlay.DialogsDim", {}, [](GameHarness& h) {
+        ToMainMenu(h);
+        // A point of the menu's meadow that no dialog covers.
+        const int x = 60, y = 650;
+        const int menu = Brightness(h, x, y);
+        ASSERT_GT(menu, 0);
+        auto expectDimmed = [&](const char* what) {
+            h.StepSeconds(0.5f);
+            h.Screenshot(std::string("dimmed-") + what);
+            const int shown = Brightness(h, x, y);
+            EXPECT_LT(shown, menu * 3 / 4) << what << ": " << shown << " over the menu's " << menu;
+        };
+        // A window of the HUD's stack: the name entry.
+        Click(h, kPlay);
+        ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 14; }, 30));
+        expectDimmed("name-entry");
+        Click(h, kEntryCancel);
+        ASSERT_TRUE(h.StepUntil([&] { return h.Screen() == 7; }, 30));
+        h.StepSeconds(0.5f);
+        EXPECT_EQ(Brightness(h, x, y), menu) << "the menu again";
+        // Skinned dialogs: the options and a message box.
+        Click(h, kOptions);
+        expectDimmed("options");
+        Click(h, kOptionsOk);
+        h.StepSeconds(0.5f);
+        ASSERT_EQ(SorvanDialog::ShowModal(new TMessageBox(L"profile_corrupt", L"")), GE_OK);
+        expectDimmed("message-box");
     });
 }
 

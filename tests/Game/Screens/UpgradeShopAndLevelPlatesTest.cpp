@@ -117,6 +117,34 @@ TEST(UpgradeShopList, ScrollsWithinTheTrackAndOnlyWhenTheListOverflows)
     });
 }
 
+TEST(UpgradeShopList, EachPlateShowsASocketForEachStarItsUpgradeHas)
+{
+    RunGame("UpgradeShop.Sockets", NamedPlayer(), [](GameHarness& h) {
+        StartAtMainMenu(h);
+        PlayAll(Map(h)->mProgress, 2, 3);
+        HUDShopWindow* shop = OpenShop(h);
+        ASSERT_NE(shop, nullptr);
+        int checked = 0;
+        for (int tab = 0; tab < 3; ++tab) {
+            shop->buildItems(tab);
+            for (HUDItemPlate* plate : shop->plates) {
+                ASSERT_FALSE(plate->stars.empty()) << plate->upgradeId;
+                // The empty track ends where the upgrade's last star does.
+                const layer::ImageLayer* last = plate->stars.back();
+                plate->emptyStars->UpdateBounds();
+                EXPECT_FLOAT_EQ(plate->emptyStars->position.x + plate->emptyStars->localBounds.max.x,
+                                last->position.x + ImageWidth(last))
+                    << "upgrade " << plate->upgradeId << " with " << plate->stars.size() << " stars";
+                ++checked;
+            }
+        }
+        EXPECT_GE(checked, 8);
+        shop->buildItems(0);
+        h.Step(2);
+        h.Screenshot("shop-sockets");
+    });
+}
+
 // Pixels of the lock's gold in a rectangle of the screen.
 int GoldPixels(const std::vector<std::uint32_t>& argb, int width, int x0, int y0, int w, int h)
 {

@@ -1,6 +1,11 @@
 // Localised texts: the table file's lines, line breaks in texts, and the placeholder
-// line appended once for a key the table lacks.
+// line appended once for a key the table lacks, never to a file that holds the key,
+// that was not read whole or that cannot be written.
 #include "Source/TD/Shell/LocalStrings.h"
+#include "Core/Base/StringEncoding.h"
+#include "Core/File/FileManager.h"
+#include "tests/Support/LogCapture.h"
+#include "tests/Support/Unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +30,7 @@ protected:
     {
         strings = LocalStrings::Instance();
         strings->table.clear();
+        strings->parse(""); // a table read whole, with nothing in it
         file = fs::temp_directory_path() / ("strings-" + std::to_string(getpid()) + ".csv");
         strings->appendPath = file.wstring();
     }
@@ -82,6 +88,21 @@ TEST_F(LocalStringsTest, AMissingKeyIsAppendedOnceAndShownAsItself)
     EXPECT_EQ(ReadAll(file), "known;Known\r\nnewKey;???\r\nключ;???\r\n");
 }
 
+// A relative table path names the content folder's file, wherever the process runs.
+TEST_F(LocalStringsTest, ARelativeFileIsTheContentFoldersWhereverTheProcessRuns)
+{
+    const fs::path content = fs::temp_directory_path() / ("strings-content-" + std::to_string(getpid()));
+    fs::create_directories(content / "td");
+    std::ofstream(content / "td" / "texts.csv", std::ios::binary) << "known;Known\r\n";
+    file::FileManager::Instance()->SetDataFolder(content.wstring());
+    strings->appendPath = L"td/texts.csv";
+    strings->parse("known;Known\r\n");
+    EXPECT_EQ(strings->get(L"newKey"), L"newKey");
+    EXPECT_EQ(ReadAll(content / "td" / "texts.csv"), "known;Known\r\nnewKey;???\r\n");
+    file::FileManager::Instance()->dataFolder.clear();
+    fs::remove_all(content);
+}
+
 TEST_F(LocalStringsTest, TheAppendedLineNeverJoinsALastLineWithoutBreak)
 {
     std::ofstream(file, std::ios::binary) << "a;A";
@@ -98,6 +119,62 @@ TEST_F(LocalStringsTest, NothingIsWrittenWhereNoLooseFileIsOrTheKeyWouldBreakThe
     EXPECT_EQ(strings->get(L"a;b"), L"a;b");
     EXPECT_EQ(strings->get(L"two\nlines"), L"two\nlines");
     EXPECT_EQ(ReadAll(file), "");
+}
+
+// One start whose texts could not be read must not spoil the file for every later
+// start; nor is a key added that the file already holds.
+TEST_F(LocalStringsTest, AFileThatHoldsTheKeyOrWasNotReadWholeIsNeverWritten)
+{
+    const std::string good = "greet_1;Hello, \r\ngreet_2;!\r\n";
+    const struct {
+        const char* what;
+        std::string onDisk;
+        bool textsUnread; // the table's own read failed (a refused archive, a lost file)
+        const wchar_t* key;
+        const wchar_t* logged;
+    } cases[] = {
+        {"the texts were not read", good, true, L"greet_1", L"the texts were not read from it whole"},
+        {"the texts were not read, a new key", good, true, L"fresh", L"the texts were not read from it whole"},
+        {"the file holds the key", good, false, L"greet_2", L"stands in"},
+        {"the file holds a NUL", std::string("a;A\0b;B\r\n", 10), false, L"fresh", L"NUL"},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        // A file of its own: the game reads the file once.
+        const fs::path caseFile = file.string() + "." + std::to_string(++n);
+        std::ofstream(caseFile, std::ios::binary) << c.onDisk;
+        strings->table.clear();
+        strings->appendPath = caseFile.wstring();
+        if (c.textsUnread)
+            strings->load(L"no/such/folder/strings_en.csv");
+        else
+            strings->parse("");
+        LogCapture log;
+        EXPECT_EQ(strings->get(c.key), c.key);
+        EXPECT_EQ(strings->get(c.key), c.key);
+        EXPECT_EQ(ReadAll(caseFile), c.onDisk);
+        EXPECT_EQ(log.Count(c.logged), 1) << ConvertToNarrow(log.text);
+        EXPECT_EQ(log.Lines(), 1);
+        fs::remove(caseFile);
+    }
+}
+
+// An installed game's texts cannot be written: each missing key is logged once.
+TEST_F(LocalStringsTest, AFileThatCannotBeWrittenGetsNothingAndEachMissingKeyIsLoggedOnce)
+{
+    std::ofstream(file, std::ios::binary) << "known;Known\r\n";
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    RunUnprivileged([&] {
+        LogCapture log;
+        EXPECT_EQ(strings->get(L"missing"), L"missing");
+        EXPECT_EQ(strings->get(L"missing"), L"missing");
+        EXPECT_EQ(strings->get(L"other"), L"other");
+        EXPECT_EQ(log.Count(L"Text 'missing' is missing from"), 1);
+        EXPECT_EQ(log.Count(L"it cannot be written"), 2);
+        EXPECT_EQ(log.Lines(), 2);
+    });
+    EXPECT_EQ(ReadAll(file), "known;Known\r\n");
 }
 
 } // namespace

@@ -214,8 +214,8 @@ TEST(SpellPlay, EachSpellCastByClicksActsAndRecharges)
                 EXPECT_EQ(button->pressed, 1) << "recharging";
                 EXPECT_NEAR(button->time, prototype->cooldown, 0.5f);
                 kind.after(h, map, unit, health);
-                if (kind.spellId == 0)
-                    h.Screenshot("fire-cast");
+                h.Step(6);
+                h.Screenshot(std::string(kind.name) + "-cast");
 
                 // A click on the busy button does not aim; without gems for an instant
                 // recharge it offers the gem shop, and its cancel resumes the level.

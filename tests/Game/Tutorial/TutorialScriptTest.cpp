@@ -1,5 +1,6 @@
 // The tutorial script read outside a game: steps kept in file order, steps that miss
 // a required child or a damaged file refused with one log line each.
+#include "Source/TD/Shell/LocalStrings.h"
 #include "Source/TD/Tutorial/TDTutorial.h"
 #include "Source/TD/Tutorial/TDTutorialStep.h"
 #include "tests/Support/LogCapture.h"
@@ -25,6 +26,7 @@ const char* const kScript = R"(<?xml version="1.0"?>
 TEST(TutorialScript, StepsAndTheirRequiredChildren)
 {
     TDTutorial* tutorial = TDTutorial::Instance();
+    LocalStrings::Instance()->parse("k1;The first text\n"); // its text stands in the table
     LogCapture log;
     ASSERT_TRUE(tutorial->readScript(kScript));
     // Steps without a condition or a show element cannot run: skipped, one line each.

@@ -201,6 +201,30 @@ TEST(Commands, ShopReturnAfterDefeatRestartsAfterVictoryGoesOn)
     });
 }
 
+TEST(Commands, VictoryAndDefeatNameTheLevelTheyEnd)
+{
+    RunGame("Commands.ResultNamesTheLevel", {}, [](GameHarness& h) {
+        TDMap* map = StartLevelOne(h);
+        ASSERT_NE(map, nullptr);
+        const std::wstring name = LocalStrings::Instance()->get(L"episode0") + L" 1 - 1";
+        for (bool won : {false, true}) {
+            map->mHealth = won ? map->mMaxHealth : 0.0f;
+            if (won)
+                map->showVictory();
+            else
+                map->showDefeat();
+            h.Step(1);
+            HUDWindow* window = map->mHud->topWindow();
+            ASSERT_NE(dynamic_cast<HUDLevelResultWindow*>(window), nullptr);
+            const std::wstring* line = window->findText(L"levelName");
+            ASSERT_NE(line, nullptr) << (won ? "victory" : "defeat");
+            EXPECT_EQ(*line, name) << (won ? "victory" : "defeat");
+            map->mHud->clearWindows();
+            h.Step(1);
+        }
+    });
+}
+
 TEST(Commands, PayingWithGems)
 {
     RunGame("Commands.PayWithGems", {}, [](GameHarness& h) {

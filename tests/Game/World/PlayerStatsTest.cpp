@@ -2,6 +2,7 @@
 #include "Source/TD/World/TDFrameEntry.h"
 #include "Source/TD/World/TDPlayerStats.h"
 
+#include <climits>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -102,6 +103,11 @@ TEST(PlayerStats, WalletSpendsAndRefusesTooManyGems)
     EXPECT_EQ(stats.mGems, 3) << "a refused spend keeps the balance";
     stats.spendGems(3);
     EXPECT_EQ(stats.mGems, 0);
+    // A balance at the top of its type stays there.
+    stats.mGems = stats.mGemsGained = INT_MAX - 1;
+    stats.addGems(100);
+    EXPECT_EQ(stats.mGems, INT_MAX);
+    EXPECT_EQ(stats.mGemsGained, INT_MAX);
 }
 
 TEST(FloatingLabels, IconsByKindRiseAndExpire)

@@ -1,15 +1,18 @@
-// The shipped "td/upgrades.xml": every kind of upgrade the table knows has steps, and
-// bought levels turn into the numbers the game uses.
+// The shipped "td/upgrades.xml": every kind of upgrade the table knows has steps, bought
+// levels turn into the numbers the game uses, and the shop's texts say those numbers.
+#include "Source/TD/Shell/LocalStrings.h"
 #include "Source/TD/World/PrototypeStore.h"
 #include "Source/TD/World/SheetToXml.h"
 #include "Source/TD/World/UnitPrototype.h"
 #include "Source/TD/World/UpgradesTable.h"
 #include "tests/Support/LogCapture.h"
 
+#include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
+#include <string>
 
 namespace {
 
@@ -91,4 +94,31 @@ TEST(ShippedUpgrades, FirstStepsApplied)
     UnitPrototype plain(*spell);
     s.table.applyToPrototype(plain);
     EXPECT_FLOAT_EQ(plain.cooldown, spell->cooldown);
+}
+
+// The plate of an upgrade describes the step it sells, and the last one once all are
+// bought, with that step's own numbers: a text without them tells the player nothing.
+TEST(ShippedUpgrades, EveryStepsTextSaysItsNumbers)
+{
+    Shipped s;
+    ASSERT_TRUE(s.loaded);
+    const std::map<std::wstring, std::wstring>& strings = LocalStrings::Instance()->table;
+    for (const UpgradeDef& upgrade : s.table.mUpgrades) {
+        const std::wstring key = L"upgrade_" + std::to_wstring(upgrade.id);
+        for (size_t n = 0; n <= upgrade.steps.size(); ++n) {
+            const bool complete = n == upgrade.steps.size();
+            const std::wstring textKey = key + (complete ? L"_complete" : L"_step" + std::to_wstring(n));
+            const auto found = strings.find(textKey);
+            ASSERT_NE(found, strings.end()) << std::string(textKey.begin(), textKey.end());
+            const std::wstring& text = found->second;
+            const UpgradeStep& step = upgrade.steps[complete ? n - 1 : n];
+            ASSERT_NE(step.params, nullptr);
+            for (const auto& [name, value] : step.params->numbers) {
+                const std::wstring number = std::to_wstring(static_cast<int>(std::lround(std::fabs(value))));
+                EXPECT_NE(text.find(number), std::wstring::npos)
+                    << "\"" << std::string(textKey.begin(), textKey.end()) << "\" does not say " << name << " "
+                    << value;
+            }
+        }
+    }
 }
