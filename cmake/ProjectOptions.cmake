@@ -17,10 +17,6 @@ function(ge_module name)
   if(cpp)
     add_library(${name} STATIC ${M_SOURCES})
     target_link_libraries(${name} PUBLIC ge_options ${M_LIBS})
-    # The core modules call each other (a task takes the application's lock, the
-    # application reads files, resources and the renderer share handles): repeat the
-    # cycle on the link line often enough for every order of use.
-    set_property(TARGET ${name} PROPERTY LINK_INTERFACE_MULTIPLICITY 4)
     # The test programs link every module through one shared library (tests/).
     set_property(GLOBAL APPEND PROPERTY GE_STATIC_MODULES ${name})
   else()

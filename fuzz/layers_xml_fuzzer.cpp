@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const u8* data, std::size_t size)
     // Odd scales on some inputs, so that scaling saturates and truncates.
     file::FileManager::Instance()->imageScale = size % 3 == 0 ? 1.0f : (size % 3 == 1 ? 0.5f : 1e30f);
     LayersXmlInput input(data, size);
-    file::PsdFolder folder(L"f", &input);
+    file::PsdFolder folder(L"f", &input, 1.0f);
 
     const i32 count = folder.GetLayerCount();
     if (count < 0 || folder.GetLayer(count) || folder.GetLayer(-1))

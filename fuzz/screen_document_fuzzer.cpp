@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const u8* data, std::size_t size)
     if (size > 1u << 18)
         return 0;
     LayersXmlInput input(data, size);
-    file::PsdFolder document(L"f", &input);
+    file::PsdFolder document(L"f", &input, 1.0f);
 
     static HUD hud; // no "td/ui" here: an empty overlay, kept across inputs
     auto* window = new HUDWindow;

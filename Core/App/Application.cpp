@@ -1,4 +1,5 @@
 #include "Core/App/Application.h"
+#include "Core/File/FileManager.h"
 
 // The bare application, for programs that bring no class of their own (most tests
 // that only need the singleton to exist). A program's own definition replaces it at
@@ -12,6 +13,8 @@ __attribute__((weak)) app::Application* CreateApplicationInstance()
 template <> app::Application* base::Singletone<app::Application>::Instance()
 {
     if (!sInstance) {
+        if (sDestroyed)
+            base::ReportRevival(typeid(app::Application).name());
         app::Application* created = CreateApplicationInstance();
         if (!created)
             created = new app::Application;
@@ -33,6 +36,9 @@ Application::Application()
     // singleton, also when a constructor further down asks for it.
     if (!sInstance)
         sInstance = this;
+    // Layered images follow the singleton's content scale, read when each is opened.
+    if (sInstance == this)
+        file::SetContentScaleSource([] { return Application::Exists() ? GetApplication()->contentScale : 1.0f; });
 }
 
 Application::~Application() = default;

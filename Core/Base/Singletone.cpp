@@ -2,6 +2,7 @@
 #include "Core/Base/Log.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <set>
@@ -69,6 +70,16 @@ SingletoneBase::SingletoneBase()
 std::vector<SingletoneBase*> SingletoneBase::GetDependencies()
 {
     return {};
+}
+
+void ReportRevival(const char* typeName)
+{
+    // Not through the log: the log itself may be the singleton that is gone.
+    std::fprintf(stderr, "Singleton %s is used after its destruction; a new one is made\n", typeName);
+    std::fflush(stderr);
+#ifndef NDEBUG
+    std::abort();
+#endif
 }
 
 void AddDestroyOrder(SingletoneBase* first, SingletoneBase* second)

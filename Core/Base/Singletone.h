@@ -2,6 +2,7 @@
 // Process-wide services created on first use. Every singleton registers itself in
 // creation order; at exit the registry destroys each before the singletons it
 // depends on, and the first of each destroy-order pair before the second.
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -24,13 +25,20 @@ public:
     virtual std::vector<SingletoneBase*> GetDependencies();
 };
 
+// A singleton of type `typeName` is used after its destruction, so a second one is
+// made: one line on the standard error, and builds with assertions stop there.
+void ReportRevival(const char* typeName);
+
 template <class T>
 class Singletone : public SingletoneBase {
 public:
     static T* Instance()
     {
-        if (!sInstance)
+        if (!sInstance) {
+            if (sDestroyed)
+                ReportRevival(typeid(T).name());
             sInstance = new T;
+        }
         return sInstance;
     }
     static bool Exists() { return sInstance != nullptr; }
@@ -38,16 +46,19 @@ public:
 protected:
     Singletone() { sSelf = this; }
     // The registry deletes the instance at exit; clearing the pointer then makes a
-    // later use create a fresh instance instead of touching freed memory.
+    // later use create a fresh instance instead of touching freed memory, but that use
+    // is a fault of the caller's order (see ReportRevival).
     ~Singletone() override
     {
         if (sSelf == this) {
             sSelf = nullptr;
             sInstance = nullptr;
+            sDestroyed = true;
         }
     }
 
     static inline T* sInstance = nullptr;
+    static inline bool sDestroyed = false;
 
 private:
     static inline Singletone* sSelf = nullptr;

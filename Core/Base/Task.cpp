@@ -1,5 +1,5 @@
 #include "Core/Base/Task.h"
-#include "Core/App/CriticalSection.h"
+#include "Core/Base/CriticalSection.h"
 
 namespace base {
 

@@ -3,6 +3,7 @@
 // standing in for whole folders through the mount table.
 #include "Core/Base/Singletone.h"
 #include "Core/File/FileManagerWin32.h"
+#include <functional>
 #include <map>
 #include <string>
 
@@ -32,6 +33,14 @@ public:
     float fontImageScale = 1.0f; // read by the bitmap-font parser
 };
 
+// Layered images are made at the content scale the program chose; the application
+// installs the source of that value (this module cannot reach the application), and
+// without one the scale is 1.
+void SetContentScaleSource(std::function<float()> source);
+float CurrentContentScale();
+
+// At the current content scale, or at `contentScale`.
 ImageContainer* OpenImageContainer(FileContainer* container, const std::wstring& name);
+ImageContainer* OpenImageContainer(FileContainer* container, const std::wstring& name, float contentScale);
 
 } // namespace file

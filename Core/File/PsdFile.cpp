@@ -1,6 +1,5 @@
 #include "Core/File/PsdFile.h"
 
-#include "Core/App/Application.h"
 #include "Core/Base/Log.h"
 #include "Core/Base/MemoryStream.h"
 #include "Core/Base/StringEncoding.h"
@@ -42,7 +41,7 @@ PsdFileLayer::PsdFileLayer(const std::wstring& name, const PsdLayerRecord& r, u3
     }
 }
 
-PsdFile::PsdFile(const std::wstring& path, Container* owner)
+PsdFile::PsdFile(const std::wstring& path, Container* owner, float contentScale)
 {
     containerName = path;
     this->owner = owner;
@@ -68,7 +67,7 @@ PsdFile::PsdFile(const std::wstring& path, Container* owner)
         GE_LOG(L"Layered image '%s' cannot be read (status %d): it has no layers.\n") << path << status;
         return;
     }
-    BuildLayers();
+    BuildLayers(contentScale);
 }
 
 PsdFile::~PsdFile()
@@ -78,11 +77,10 @@ PsdFile::~PsdFile()
     document.reset();
 }
 
-void PsdFile::BuildLayers()
+void PsdFile::BuildLayers(float scale)
 {
     const std::vector<PsdLayerRecord>& records = document->layerRecords;
     const i64 count = std::min<i64>(document->layerCount, static_cast<i64>(records.size()));
-    const float scale = GetApplication()->contentScale;
     std::vector<std::string> folders;
     std::string prefix;
     auto rebuildPrefix = [&] {

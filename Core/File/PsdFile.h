@@ -23,8 +23,9 @@ public:
 class PsdFile : public ImageContainer {
 public:
     // Reads the document `path` through `owner` (so archived documents load like
-    // loose ones). A document that cannot be read gives a container without layers.
-    PsdFile(const std::wstring& path, Container* owner);
+    // loose ones); its layers are made at `contentScale`. A document that cannot be read
+    // gives a container without layers.
+    PsdFile(const std::wstring& path, Container* owner, float contentScale);
     ~PsdFile() override;
     PsdFile(const PsdFile&) = delete;
     PsdFile& operator=(const PsdFile&) = delete;
@@ -52,7 +53,7 @@ public:
     const PsdContext* GetDocument() const { return document.get(); }
 
 private:
-    void BuildLayers();
+    void BuildLayers(float contentScale);
 
     PsdDocumentPtr document;
     // Declared after the document: the layers point into it and go first.

@@ -1,6 +1,5 @@
 #include "Core/File/PsdFolder.h"
 
-#include "Core/App/Application.h"
 #include "Core/Base/Log.h"
 #include "Core/Base/StringEncoding.h"
 #include "Core/File/FileContainer.h"
@@ -92,7 +91,8 @@ bool StartsWith(const std::wstring& text, const std::wstring& prefix)
 
 } // namespace
 
-PsdFolder::PsdFolder(const std::wstring& folder, Container* owner)
+PsdFolder::PsdFolder(const std::wstring& folder, Container* owner, float contentScale)
+    : contentScale(contentScale)
 {
     // "a/b/" and "a/b" name the same folder; the paths below add their own '/'.
     const std::wstring trimmed = RemoveTrailingSeparators(folder);
@@ -145,7 +145,6 @@ void PsdFolder::ReadLayers(const char* text, size_t length)
         return;
     }
     const float imageScale = FileManager::Instance()->imageScale;
-    const float contentScale = GetApplication()->contentScale;
     // A place or size no picture can have (negative, beyond any texture, no number).
     const auto impossible = [](const tinyxml2::XMLElement* element) {
         constexpr int kNone = std::numeric_limits<int>::min();

@@ -12,9 +12,9 @@ namespace file {
 
 class PsdFolder : public ImageContainer {
 public:
-    // Reads `folder`/layers.xml through `owner`. A missing or malformed file gives a
-    // container without layers.
-    PsdFolder(const std::wstring& folder, Container* owner);
+    // Reads `folder`/layers.xml through `owner`; every layer is made at `contentScale`.
+    // A missing or malformed file gives a container without layers.
+    PsdFolder(const std::wstring& folder, Container* owner, float contentScale);
     ~PsdFolder() override;
     PsdFolder(const PsdFolder&) = delete;
     PsdFolder& operator=(const PsdFolder&) = delete;
@@ -42,6 +42,8 @@ public:
 private:
     void ReadLayers(const char* text, size_t length);
     std::wstring InFolder(const std::wstring& path) const;
+
+    float contentScale;
 
     std::map<std::wstring, std::unique_ptr<base::ImageInfo>> layers;
     std::vector<base::ImageInfo*> layerList; // in file order

@@ -15,7 +15,7 @@ GEResultEnum WidgetHitTestListener::HoverOwner()
 {
     if (!owner || !owner->frame)
         return GE_OK;
-    return owner->frame->SetHoverWidget(owner);
+    return owner->frame->SetHoverWidget(trap ? nullptr : owner);
 }
 
 bool WidgetHitTestListener::OwnerDisabled() const
@@ -23,12 +23,21 @@ bool WidgetHitTestListener::OwnerDisabled() const
     return !owner || owner->CountsDisabled();
 }
 
+bool WidgetHitTestListener::PassesOn()
+{
+    if (trap) {
+        state = layer::kHitTaken;
+        return false;
+    }
+    return !OwnerDisabled();
+}
+
 GEResultEnum WidgetHitTestListener::OnMouseDown(layer::HitTestParam&, const layer::OnMouseDown& event)
 {
     if (GEResultEnum result = ActivateOwnerFrame())
         return result;
     // A disabled widget swallows the press: the state stays taken.
-    if (OwnerDisabled())
+    if (!PassesOn())
         return GE_OK;
     if (owner->captureOnPress && owner->frame && owner->frame->manager) {
         CaptureInfo record;
@@ -45,7 +54,7 @@ GEResultEnum WidgetHitTestListener::OnMouseDown(layer::HitTestParam&, const laye
 
 GEResultEnum WidgetHitTestListener::OnMouseUp(layer::HitTestParam&, const layer::OnMouseUp& event)
 {
-    if (OwnerDisabled())
+    if (!PassesOn())
         return GE_OK;
     return OnWidgetMouseUp(localPoint, event);
 }
@@ -54,7 +63,7 @@ GEResultEnum WidgetHitTestListener::OnMouseDoubleClick(layer::HitTestParam&, con
 {
     if (GEResultEnum result = ActivateOwnerFrame())
         return result;
-    if (OwnerDisabled())
+    if (!PassesOn())
         return GE_OK;
     return OnWidgetMouseDoubleClick(localPoint, event);
 }
@@ -63,7 +72,7 @@ GEResultEnum WidgetHitTestListener::OnMouseMove(layer::HitTestParam&)
 {
     if (GEResultEnum result = HoverOwner())
         return result;
-    if (OwnerDisabled())
+    if (!PassesOn())
         return GE_OK;
     return OnWidgetMouseMove(localPoint);
 }
@@ -72,14 +81,14 @@ GEResultEnum WidgetHitTestListener::OnMouseDrag(layer::HitTestParam&)
 {
     if (GEResultEnum result = HoverOwner())
         return result;
-    if (OwnerDisabled())
+    if (!PassesOn())
         return GE_OK;
     return OnWidgetMouseDrag(localPoint);
 }
 
 GEResultEnum WidgetHitTestListener::OnMouseWheel(layer::HitTestParam&, const layer::OnMouseWheel& event)
 {
-    if (OwnerDisabled())
+    if (!PassesOn())
         return GE_OK;
     return OnWidgetMouseWheel(localPoint, event);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Sits on a widget's layer and turns the layer walk's pointer events into widget
-// events, with frame activation, hover tracking, the disabled filter and capture.
+// events, with frame activation, hover tracking, the disabled filter and capture. As a
+// trap (TrapHitTestListener) it takes every event over its layer for the owner's frame
+// and passes none on as a widget event.
 #include "Framework/Layer/HitTestListener.h"
 
 namespace widget {
@@ -35,9 +37,20 @@ public:
     Widget* owner;
 
 protected:
+    struct TrapTag {};
+    WidgetHitTestListener(Widget* owner, TrapTag) : owner(owner), trap(true) {}
+
     GEResultEnum ActivateOwnerFrame();
+    // The owner becomes the frame's hover widget; over a trap the hover ends.
     GEResultEnum HoverOwner();
     bool OwnerDisabled() const;
+
+private:
+    // Whether the event goes on as a widget event: not for a disabled owner (the state
+    // stays as the walk left it), never for a trap (the walk ends taken).
+    bool PassesOn();
+
+    bool trap = false;
 };
 
 } // namespace widget

@@ -107,5 +107,11 @@ int main(int argc, char** argv)
         D::Instance();
         return 0;
     }
+    if (mode == "revive") {
+        Res::Instance();
+        base::DestroySingletones();
+        Res::Instance();
+        return 0;
+    }
     return 2;
 }

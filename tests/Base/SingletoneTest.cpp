@@ -221,4 +221,19 @@ TEST(SingletoneExitTest, CycleAtExitEndsAndDestroysEverything)
     EXPECT_NE(output.find("cycle"), std::string::npos) << output;
 }
 
+TEST(SingletoneExitTest, UseAfterDestructionIsReportedAndStopsBuildsWithAssertions)
+{
+    int status = 0;
+    const std::string output = RunProbe("revive", status);
+    EXPECT_NE(output.find("used after its destruction"), std::string::npos) << output;
+    EXPECT_NE(output.find("Res"), std::string::npos) << output;
+#ifdef NDEBUG
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_EQ(DestroyedNames(output), "Res Res") << output;
+#else
+    EXPECT_NE(status, 0) << output;
+    EXPECT_EQ(DestroyedNames(output), "Res") << output;
+#endif
+}
+
 } // namespace

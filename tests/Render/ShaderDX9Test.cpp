@@ -9,8 +9,11 @@
 #include "tests/Support/LogCapture.h"
 #include "tests/Render/Dx9TestSupport.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <string>
 
 using namespace dx9test;
 
@@ -271,6 +274,33 @@ protected:
     }
     std::filesystem::path previous;
 };
+
+// The enemy shader is the renderer's textured-multiply pair with a tint: below its
+// title line the vertex program is the renderer's, and the pixel program is too once
+// the tint's declaration and its one factor are taken out.
+TEST(MobShaderText, IsTheBuiltinTexturedMultiplyPairWithATint)
+{
+    const auto read = [](const char* name) {
+        std::ifstream in(std::filesystem::path(GE_BINARY_DIR) / "content" / TMobShader::kFolder / name,
+                         std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    const auto body = [](std::string text) { return text.substr(std::min(text.find('\n'), text.size())); };
+    const auto remove = [](std::string text, const std::string& part) {
+        const size_t at = text.find(part);
+        EXPECT_NE(at, std::string::npos) << part;
+        return at == std::string::npos ? text : text.erase(at, part.size());
+    };
+    const std::string vertex = read("VS.hlsl");
+    const std::string pixel = read("PS.hlsl");
+    ASSERT_FALSE(vertex.empty());
+    ASSERT_FALSE(pixel.empty());
+    EXPECT_EQ(body(vertex), body(render::gVertexShaderTexturedMultText));
+    std::string untinted = remove(pixel, "*color2");
+    untinted = remove(untinted, "// The unit's tint: multiplies colour and opacity; white changes nothing.\n"
+                                "float4 color2;\n\n");
+    EXPECT_EQ(body(untinted), body(render::gPixelShaderTexturedMultText));
+}
 
 TEST_F(MobShaderContent, LoadsThroughTheResourceManagerAndTintsWithColor2)
 {

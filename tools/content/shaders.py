@@ -8,62 +8,49 @@ import os
 
 MOB_SHADER_FOLDER = os.path.join("td", "Shaders", "MobShader", "DX")
 
-MOB_VERTEX_SHADER = """//MobShader vertex program
-float4x4 Proj;
+# The renderer's own program texts; the enemy shader is built from its textured-multiply
+# pair, so the two cannot drift apart.
+BUILTIN_SHADERS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "Core", "Render",
+                               "Shaders", "DX9", "BuiltinShaders.h")
 
-struct VS_INPUT
-{
-    float4 pos : POSITION;
-    float4 color : COLOR0;
-    float4 colorSpec : COLOR1;
-    float2 TuTv : TEXCOORD0;
-};
 
-struct VS_OUTPUT
-{
-    float4 Pos : POSITION;
-    float4 Color : COLOR0;
-    float2 TuTv : TEXCOORD0;
-};
+def builtin_shader(name, header=BUILTIN_SHADERS):
+    """The text of the built-in program `name` (a raw string of the renderer's header)."""
+    with open(header, encoding="utf-8") as source:
+        text = source.read()
+    opening = f'{name} = R"('
+    begin = text.find(opening)
+    if begin < 0:
+        raise ValueError(f"{header}: no built-in shader named {name}")
+    begin += len(opening)
+    end = text.find(')";', begin)
+    if end < 0:
+        raise ValueError(f"{header}: the text of {name} does not end")
+    return text[begin:end]
 
-VS_OUTPUT vertex_shader(VS_INPUT In)
-{
-    VS_OUTPUT Out;
-    Out.Pos = mul(In.pos, Proj);
-    Out.Color = In.color;
-    Out.TuTv = In.TuTv;
-    return Out;
-}
-"""
 
-MOB_PIXEL_SHADER = """//MobShader pixel program
-texture g_MeshTexture;
+def _replace_once(text, old, new, what):
+    if text.count(old) != 1:
+        raise ValueError(f"built-in textured-multiply program: expected one '{old.strip()}' ({what})")
+    return text.replace(old, new)
 
-sampler TextureSampler = sampler_state
-{
-    Texture = <g_MeshTexture>;
-    MipFilter = LINEAR;
-    MinFilter = LINEAR;
-    MagFilter = LINEAR;
-};
 
-// The unit's tint: multiplies colour and opacity; white changes nothing.
-float4 color2;
+def _retitle(text, title):
+    """The program with its first line (a comment naming it) replaced by `title`."""
+    return title + text[text.index("\n"):]
 
-struct PS_INPUT
-{
-    float4 Pos : POSITION;
-    float4 Color : COLOR0;
-    float2 TuTv : TEXCOORD0;
-};
 
-float4 pixel_shader(PS_INPUT Input) : COLOR0
-{
-    float4 vColorOut;
-    vColorOut = Input.Color*tex2D(TextureSampler, Input.TuTv)*color2;
-    return vColorOut;
-}
-"""
+def mob_vertex_shader():
+    return _retitle(builtin_shader("gVertexShaderTexturedMultText"), "//MobShader vertex program")
+
+
+def mob_pixel_shader():
+    text = _retitle(builtin_shader("gPixelShaderTexturedMultText"), "//MobShader pixel program")
+    text = _replace_once(text, "\nstruct PS_INPUT",
+                         "\n// The unit's tint: multiplies colour and opacity; white changes nothing.\n"
+                         "float4 color2;\n\nstruct PS_INPUT", "the input of the pixel program")
+    return _replace_once(text, "tex2D(TextureSampler, Input.TuTv);", "tex2D(TextureSampler, Input.TuTv)*color2;",
+                         "the sampled colour")
 
 
 def _write_text(path, text):
@@ -80,5 +67,5 @@ def _write_text(path, text):
 
 def generate(out_dir, tools_dir):
     folder = os.path.join(out_dir, MOB_SHADER_FOLDER)
-    _write_text(os.path.join(folder, "VS.hlsl"), MOB_VERTEX_SHADER)
-    _write_text(os.path.join(folder, "PS.hlsl"), MOB_PIXEL_SHADER)
+    _write_text(os.path.join(folder, "VS.hlsl"), mob_vertex_shader())
+    _write_text(os.path.join(folder, "PS.hlsl"), mob_pixel_shader())

@@ -1,6 +1,6 @@
 #include "Core/App/Win32/WindowWin32.h"
 #include "Core/App/Application.h"
-#include "Core/App/CriticalSection.h"
+#include "Core/Base/CriticalSection.h"
 #include "Core/Base/Log.h"
 #include "Core/Input/Win32/InputWin32.h"
 

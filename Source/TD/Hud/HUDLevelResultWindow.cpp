@@ -21,9 +21,7 @@ constexpr int kEpisodeEvents[] = {1, 2, 3, 4, 5, 6};
 
 bool GemsOnLevelComplete()
 {
-    static const bool active =
-        FeatureConfig::instance()->getBool("premium_points_on_level_complete", "is_active");
-    return active;
+    return FeatureConfig::instance()->activeFeatures().premiumPointsOnLevelComplete;
 }
 
 std::wstring Text(const wchar_t* key)

@@ -39,11 +39,10 @@ bool LevelHasTower()
     return map && !map->mTowers.empty();
 }
 
-// The purchase dialog for gems, asked once per run.
+// The purchase dialog for gems.
 bool LowGemsDialogActive()
 {
-    static const bool active = FeatureConfig::instance()->getBool("low_premium_points_dialog", "is_active");
-    return active;
+    return FeatureConfig::instance()->activeFeatures().lowPremiumPointsDialog;
 }
 
 const UnitPrototype* PrototypeOf(const SpellDefinition* definition)

@@ -19,11 +19,11 @@ bool Feature(const char* name)
     return FeatureConfig::instance()->getBool(name, "is_active");
 }
 
-// The premium mode, read by the first boost shop of a run before its plates are made;
+// The premium mode, read by each boost shop before its plates are made;
 // once on, it stays on.
 HUDOfferPlate::Kind BoostPlates()
 {
-    static const bool premium = Feature("boost_shop_premium_mode");
+    const bool premium = FeatureConfig::instance()->activeFeatures().boostShopPremiumMode;
     if (premium)
         BoostShopPremiumMode = true;
     return HUDOfferPlate::Boost;
@@ -67,7 +67,7 @@ void HUDBoostShop::buy(HUDOfferPlate* plate)
     TDMap* map = CurrentLevel();
     if (!config->hasProduct(counter) || !map || !map->mStats || !map->mHud)
         return;
-    static const bool lowGemsDialog = Feature("low_premium_points_dialog");
+    const bool lowGemsDialog = FeatureConfig::instance()->activeFeatures().lowPremiumPointsDialog;
     if (map->mStats->mGems < config->cost(counter) && Feature("in_app_purchases") && lowGemsDialog) {
         map->mHud->popWindow();
         map->mHud->showGemShop(L"episodes");

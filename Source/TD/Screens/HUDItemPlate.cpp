@@ -245,9 +245,8 @@ void HUDItemPlate::buy()
         if (next < static_cast<int>(upgrade->steps.size())) {
             const int cost = upgrade->steps[static_cast<size_t>(next)].costGems;
             if (map->mStats->mGems < cost) {
-                static const bool offerGemShop =
-                    FeatureConfig::instance()->getBool("in_app_purchases", "is_active") &&
-                    FeatureConfig::instance()->getBool("low_premium_points_dialog", "is_active");
+                const FeatureSet& features = FeatureConfig::instance()->activeFeatures();
+                const bool offerGemShop = features.inAppPurchases && features.lowPremiumPointsDialog;
                 if (offerGemShop && map->mHud) {
                     map->mHud->showModalDialog(-1, Text(L"gemShopDialogTitle"), Text(L"gemShopDialogText"));
                     map->mScreen = 20;

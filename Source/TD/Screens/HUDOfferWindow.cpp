@@ -13,10 +13,10 @@
 
 namespace {
 
-// The offers-wall button of both shops: read once per run.
+// The offers-wall button of both shops.
 bool OffersWall()
 {
-    static const bool active = FeatureConfig::instance()->getBool("tapjoy", "is_active");
+    const bool active = FeatureConfig::instance()->activeFeatures().tapjoy;
     return active;
 }
 

@@ -102,6 +102,7 @@ void FeatureConfig::parse(const std::string& text)
     features = nullptr;
     why.clear();
     told.clear();
+    featureSet = FeatureSet();
     document = std::make_unique<tinyxml2::XMLDocument>();
     if (text.empty()) {
         why = L"it is empty";
@@ -118,6 +119,16 @@ void FeatureConfig::parse(const std::string& text)
     }
     features = root->FirstChildElement("features");
     loaded = true;
+    const auto active = [this](const char* name) { return getBool(name, "is_active"); };
+    featureSet.boostShopPremiumMode = active("boost_shop_premium_mode");
+    featureSet.inAppPurchases = active("in_app_purchases");
+    featureSet.lowPremiumPointsDialog = active("low_premium_points_dialog");
+    featureSet.premiumPointsOnLevelComplete = active("premium_points_on_level_complete");
+    featureSet.premiumPointsOnMobDead = active("premium_points_on_mob_dead");
+    featureSet.shadowMobAir = active("shadow_mob_air");
+    featureSet.shadowMobGround = active("shadow_mob_ground");
+    featureSet.tapjoy = active("tapjoy");
+    featureSet.towerFireParticlesDirection = active("tower_fire_particles_direction");
 }
 
 void FeatureConfig::tellUnreadable(const std::string& feature, const std::string& attribute, const char* text,

@@ -43,6 +43,20 @@ void ResetFeatureFlags();
 // with the parameter sets, which read their numbers the same way).
 int ReadIntAttribute(const tinyxml2::XMLElement* element, const char* name);
 
+// The switches that game code asks during play ("is_active" of each feature), read
+// each time the configuration is parsed; false when the feature is absent.
+struct FeatureSet {
+    bool boostShopPremiumMode = false;         // "boost_shop_premium_mode"
+    bool inAppPurchases = false;               // "in_app_purchases"
+    bool lowPremiumPointsDialog = false;       // "low_premium_points_dialog"
+    bool premiumPointsOnLevelComplete = false; // "premium_points_on_level_complete"
+    bool premiumPointsOnMobDead = false;       // "premium_points_on_mob_dead"
+    bool shadowMobAir = false;                 // "shadow_mob_air"
+    bool shadowMobGround = false;              // "shadow_mob_ground"
+    bool tapjoy = false;                       // "tapjoy"
+    bool towerFireParticlesDirection = false;  // "tower_fire_particles_direction"
+};
+
 class FeatureConfig {
 public:
     // Loads "td/config.xml" on first use.
@@ -69,6 +83,9 @@ public:
     // Copies the start-up switches into the settings above, in a fixed order.
     void applyFlags();
 
+    // The switches of play, as of the last parse.
+    const FeatureSet& activeFeatures() const { return featureSet; }
+
 private:
     // One line for an attribute whose text cannot be read as its kind (once each).
     void tellUnreadable(const std::string& feature, const std::string& attribute, const char* text,
@@ -77,6 +94,7 @@ private:
     std::wstring why; // what kept the last parse from loading
     mutable std::set<std::string> told;
     bool loaded = false;
+    FeatureSet featureSet;
     std::unique_ptr<tinyxml2::XMLDocument> document;
     const tinyxml2::XMLElement* features = nullptr;
 };

@@ -206,9 +206,20 @@ tinyxml2::XMLElement* PlayerProgress::levelElement(int episode, int level)
     return created;
 }
 
+const tinyxml2::XMLElement* PlayerProgress::findLevelElement(int episode, int level)
+{
+    const tinyxml2::XMLElement* levels = section("levels", false);
+    for (const tinyxml2::XMLElement* e = levels ? levels->FirstChildElement("level") : nullptr; e;
+         e = e->NextSiblingElement("level"))
+        if (ReadIntAttribute(e, "n") == level && ReadIntAttribute(e, "episode") == episode)
+            return e;
+    return nullptr;
+}
+
 LevelResult PlayerProgress::getLevelResult(int episode, int level)
 {
-    const tinyxml2::XMLElement* e = levelElement(episode, level);
+    // A read leaves the save data as it is: a level never played reads all zeros.
+    const tinyxml2::XMLElement* e = findLevelElement(episode, level);
     LevelResult result;
     result.kills = ReadIntAttribute(e, "kills");
     result.combo = ReadIntAttribute(e, "combo");

@@ -127,5 +127,7 @@ private:
     // The child section of the profile; created (appended) when missing and `create`.
     tinyxml2::XMLElement* section(const char* name, bool create);
     tinyxml2::XMLElement* levelElement(int episode, int level);
+    // The level's element, or null when the profile has none.
+    const tinyxml2::XMLElement* findLevelElement(int episode, int level);
     tinyxml2::XMLElement* tutorialChild(const char* tag, const char* key, const char* value, bool& created);
 };

@@ -19,10 +19,10 @@
 
 namespace {
 
-// Whether launch effects turn with the tower: read once for the run.
+// Whether launch effects turn with the tower.
 bool FireParticlesFollowFacing()
 {
-    static const bool active = FeatureConfig::instance()->getBool("tower_fire_particles_direction", "is_active");
+    const bool active = FeatureConfig::instance()->activeFeatures().towerFireParticlesDirection;
     return active;
 }
 

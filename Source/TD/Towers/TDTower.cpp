@@ -696,7 +696,7 @@ void TDTower::upgrade(int levelId, float price)
             return;
         const int gems = static_cast<int>(std::ceil(price / 50.0f));
         if (wallet.mGems < gems) {
-            static const bool offerShop = FeatureConfig::instance()->getBool("low_premium_points_dialog", "is_active");
+            const bool offerShop = FeatureConfig::instance()->activeFeatures().lowPremiumPointsDialog;
             if (gInAppPurchases && offerShop)
                 map->openPaymentDialog(19, LocalStrings::Instance()->get(L"gemShopDialogTitle"),
                                        LocalStrings::Instance()->get(L"gemShopDialogText"));

@@ -68,8 +68,8 @@ float AnimationLength(const UnitPrototype& prototype, size_t count)
 // "shadow_mob_ground" is on, some flying kinds when "shadow_mob_air" is.
 const wchar_t* ShadowName(int id, bool air)
 {
-    static const bool ground = FeatureConfig::instance()->getBool("shadow_mob_ground", "is_active");
-    static const bool flying = FeatureConfig::instance()->getBool("shadow_mob_air", "is_active");
+    const bool ground = FeatureConfig::instance()->activeFeatures().shadowMobGround;
+    const bool flying = FeatureConfig::instance()->activeFeatures().shadowMobAir;
     constexpr const wchar_t* kDragon = L"td/data/ui_parts/shadows/dragon_shadow";
     constexpr const wchar_t* kWywern = L"td/data/ui_parts/shadows/wywern_shadow";
     if (!air)

@@ -172,7 +172,7 @@ void TDMap::buySpot(TDSpot* spot)
     if (mStats->mMoney < spot->mCostGold)
         return;
     if (mStats->mGems < spot->mCostReal) {
-        static const bool lowGemsDialog = FeatureConfig::instance()->getBool("low_premium_points_dialog", "is_active");
+        const bool lowGemsDialog = FeatureConfig::instance()->activeFeatures().lowPremiumPointsDialog;
         if (FeatureConfig::instance()->getBool("in_app_purchases", "is_active") && lowGemsDialog) {
             mHud->showModalDialog(-1, LocalStrings::Instance()->get(L"gemShopDialogTitle"),
                                   LocalStrings::Instance()->get(L"gemShopDialogText"));

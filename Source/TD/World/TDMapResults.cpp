@@ -85,8 +85,7 @@ std::wstring TDMap::levelNameText() const
 
 void TDMap::showVictory()
 {
-    // Read once per run, on the first victory.
-    static const bool dropsPay = FeatureConfig::instance()->getBool("premium_points_on_mob_dead", "is_active");
+    const bool dropsPay = FeatureConfig::instance()->activeFeatures().premiumPointsOnMobDead;
     mSpeed = 0.0f;
     updateSpeedButtons();
     mAfterShopAction = 2;

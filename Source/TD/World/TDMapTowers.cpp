@@ -33,11 +33,10 @@ std::wstring Text(const wchar_t* key)
     return LocalStrings::Instance()->get(key);
 }
 
-// Asked once per run: the answer is kept.
+// The purchase dialog for gems.
 bool LowGemsDialogActive()
 {
-    static const bool active = FeatureConfig::instance()->getBool("low_premium_points_dialog", "is_active");
-    return active;
+    return FeatureConfig::instance()->activeFeatures().lowPremiumPointsDialog;
 }
 
 // Whether `unit`, of kind `kind`, is of the `flag` kind, not held, and reaches the

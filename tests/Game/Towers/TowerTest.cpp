@@ -503,6 +503,29 @@ TEST(TowerUpgrade, PaysInGoldOrOffersCrystalsOrTheGemShop)
     gInAppPurchases = savedInApp;
 }
 
+// The gem shop follows the configuration as it stands: one process tries both settings.
+TEST(TowerUpgrade, GemShopOfferFollowsTheLowGemsSwitchOfTheCurrentConfiguration)
+{
+    const bool savedUpgrade = gPremiumPointsTowerUpgrade;
+    const bool savedInApp = gInAppPurchases;
+    gPremiumPointsTowerUpgrade = true;
+    gInAppPurchases = true;
+    for (auto [active, screen] : {std::pair{"false", 0}, std::pair{"true", 19}, std::pair{"false", 0}}) {
+        FeatureConfig::instance()->parse(std::string("<config><features><feature name='low_premium_points_dialog' "
+                                                     "is_active='") +
+                                         active + "'/></features></config>");
+        Level level;
+        TDTower* tower = level.tower(100);
+        level.map.mStats->mMoney = 100;
+        level.map.mStats->mGems = 0;
+        tower->upgrade(1, 120.0f);
+        EXPECT_EQ(tower->tierLevel, 0) << active;
+        EXPECT_EQ(level.map.mScreen, screen) << active;
+    }
+    gPremiumPointsTowerUpgrade = savedUpgrade;
+    gInAppPurchases = savedInApp;
+}
+
 TEST(TowerUpgrade, InfoLinesShowOnlyFinitePercentages)
 {
     LocalStrings* texts = LocalStrings::Instance();

@@ -1,5 +1,7 @@
 #pragma once
-#include "Core/App/Win32/CriticalSectionWin32.h"
+// Kept in the application namespace, as the rest of the program names it; it lives
+// with the task tree, whose lock it is, so the base module needs nothing above it.
+#include "Core/Base/Win32/CriticalSectionWin32.h"
 
 namespace app {
 

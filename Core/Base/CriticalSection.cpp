@@ -1,4 +1,4 @@
-#include "Core/App/CriticalSection.h"
+#include "Core/Base/CriticalSection.h"
 
 namespace app {
 

@@ -1,4 +1,4 @@
-#include "Core/App/Win32/CriticalSectionWin32.h"
+#include "Core/Base/Win32/CriticalSectionWin32.h"
 
 namespace app {
 
