@@ -20,6 +20,7 @@
 #include "Source/TD/World/TDMap.h"
 #include "Source/TD/World/TDPlayerStats.h"
 
+#include <algorithm>
 #include <tinyxml2.h>
 
 namespace {
@@ -139,7 +140,8 @@ void TDTutorial::fireEvent(const std::wstring& name)
     TDMap* map = Level();
     const int episode = map ? map->mEpisode : 0;
     const int level = map ? map->mLevel : 0;
-    bool cleared = false;
+    bool cleared = false, completed = false;
+    std::vector<const TDTutorialStep*> activatedNow;
     for (TDTutorialStep* step : steps) {
         const int state = storedState(step);
         if (state == TDTutorialStep::Done || !step->conditionHolds(episode, level))
@@ -148,22 +150,34 @@ void TDTutorial::fireEvent(const std::wstring& name)
             storeState(step, TDTutorialStep::Active);
             runCommands(step->commands);
             showOverlay(step);
+            activatedNow.push_back(step);
             cleared = false;
         } else if (state == TDTutorialStep::Active && name == step->complete) {
             storeState(step, TDTutorialStep::Done);
             runCommands(step->completion);
             clearOverlay();
-            cleared = true;
+            cleared = completed = true;
         }
     }
-    if (!cleared)
+    if (!completed)
         return;
-    // The last active step in file order, as showing each in turn would leave it.
+    // A step that holds the player to a spot keeps its hint: a step that began with
+    // this very event waits behind it, or the spot would stand restricted unexplained.
     TDTutorialStep* still = nullptr;
-    for (TDTutorialStep* step : steps)
-        if (storedState(step) == TDTutorialStep::Active && step->conditionHolds(episode, level))
-            still = step;
-    if (still)
+    for (TDTutorialStep* step : steps) {
+        if (storedState(step) != TDTutorialStep::Active || !step->conditionHolds(episode, level))
+            continue;
+        const bool holdsSpot = std::any_of(step->commands.begin(), step->commands.end(),
+                                           [](const TDTutorialCommand& c) { return c.name == L"spot" && c.value >= 0; });
+        const bool isNew = std::find(activatedNow.begin(), activatedNow.end(), step) != activatedNow.end();
+        if (holdsSpot && !isNew) {
+            showOverlay(step);
+            return;
+        }
+        // Otherwise the last active step in file order, as showing each in turn would leave it.
+        still = step;
+    }
+    if (cleared && still)
         showOverlay(still);
 }
 

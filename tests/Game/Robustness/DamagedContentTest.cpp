@@ -391,9 +391,9 @@ std::vector<Particular> ParticularCases()
         c = static_cast<char>(random());
     std::vector<Particular> cases = {
         // A refused archive is not mounted: the loose folder serves.
-        {"archive_garbage", [=] { return Files{{"data.dat", garbage}}; }, {}, "Archive 'data.dat' refused", Reach::Menu},
-        {"archive_huge_count", [=] { return Files{{"data.dat", HeaderBytes(0xFFFFFFF0u) + std::string(64, 'x')}}; }, {}, "Archive 'data.dat' refused", Reach::Menu},
-        {"archive_huge_name", [=] { return Files{{"data.dat", HeaderBytes(1) + U32Bytes(0x80000000u) + std::string(64, 'n')}}; }, {}, "Archive 'data.dat' refused", Reach::Menu},
+        {"archive_garbage", [=] { return Files{{"data.dat", garbage}}; }, {}, "data.dat' refused", Reach::Menu},
+        {"archive_huge_count", [=] { return Files{{"data.dat", HeaderBytes(0xFFFFFFF0u) + std::string(64, 'x')}}; }, {}, "data.dat' refused", Reach::Menu},
+        {"archive_huge_name", [=] { return Files{{"data.dat", HeaderBytes(1) + U32Bytes(0x80000000u) + std::string(64, 'n')}}; }, {}, "data.dat' refused", Reach::Menu},
         {"archive_offset_beyond", [=] { return Files{{"data.dat", HeaderBytes(1) + Entry("config.xml", 10, 100000)}}; }, {}, "lies beyond the end", Reach::Menu},
         {"archive_sizes_zero", [=] { return Files{{"data.dat", HeaderBytes(2) + Entry("config.xml", 0, two) + Entry("tutorial.x", 0, two)}}; }, {}, "is empty", Reach::Menu},
         {"archive_overlap", [=] { return Files{{"data.dat", HeaderBytes(2) + Entry("config.xml", 8, two) + Entry("tutorial.x", 8, two + 4) + std::string(12, 'o')}}; }, {}, "share bytes", Reach::Menu},

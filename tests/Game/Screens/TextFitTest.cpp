@@ -74,6 +74,12 @@ const std::map<std::wstring, const char*> kNoBox = {
     {L"towerUpgradeInfoDamage", "a floating label over the tower"},
     {L"towerUpgradeInfoRof", "a floating label over the tower"},
     {L"towerUpgradeInfoIncome", "a floating label over the tower"},
+    {L"notEnoughGold", "a floating label where the player clicked"},
+    {L"notEnoughGems", "a floating label where the player clicked"},
+    {L"tutorialGiftGold", "a floating label where the player acted"},
+    {L"tutorialGiftGems", "a floating label where the player acted"},
+    {L"tierStepFree", "a tier step's price in the tower menu: the demo's towers have no tier steps"},
+    {L"tierBudgetSpent", "a tier step's price in the tower menu: the demo's towers have no tier steps"},
 };
 
 GameSetup LongValues()
@@ -363,6 +369,16 @@ void Selects(GameHarness& h, textfit::Check& check)
         check.window("closed episode " + std::to_string(episode), *message);
         map->mHud->popWindow();
         h.Step(2);
+    }
+    // What a level that cannot be read says on the level select.
+    map->refuseLevel();
+    h.Step(2);
+    if (HUDWindow* message = map->mHud->topWindow()) {
+        check.window("refused level", *message);
+        map->mHud->popWindow();
+        h.Step(2);
+    } else {
+        ADD_FAILURE() << "a refused level shows no message";
     }
     for (int episode = 0; episode < Episodes(map); ++episode) {
         map->mEpisode = episode;
