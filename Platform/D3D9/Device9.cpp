@@ -264,6 +264,8 @@ HRESULT Device9::Init(const D3DPRESENT_PARAMETERS& params)
     ListenToDriver();
     QueryWindowFramebuffer();
     FindWhetherWindowKeepsPicture();
+    // The context laid the window's buffers out when it was first made current.
+    SDL_GL_GetDrawableSize(window_, &windowBufferWidth_, &windowBufferHeight_);
     const HRESULT hr = ApplyPresentParameters(params);
     if (FAILED(hr))
         return hr;
@@ -490,10 +492,32 @@ bool Device9::WindowCanHoldBackBuffer() const
     return !depthTested_ || !params_.EnableAutoDepthStencil || WindowHasDepthStencil();
 }
 
+void Device9::RelayWindowBuffers()
+{
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(window_, &w, &h);
+    if (w == windowBufferWidth_ && h == windowBufferHeight_)
+        return;
+    // The driver sizes the window's buffers again only after a swap: a copy to the screen
+    // alone leaves them at the old size, so that a frame drawn in them would be cut to it
+    // and its copy would reach beyond them. A swap now shows what the old buffer held, and
+    // the frame about to be drawn (the whole of it, after the reset a new size comes with)
+    // replaces it.
+    SwapWindow();
+}
+
+void Device9::SwapWindow()
+{
+    SDL_GL_SwapWindow(window_);
+    SDL_GL_GetDrawableSize(window_, &windowBufferWidth_, &windowBufferHeight_);
+}
+
 void Device9::OpenFrame()
 {
     frameOpen_ = true;
     presented_ = false;
+    if (copySubBuffer_ && windowKeepsPicture_)
+        RelayWindowBuffers();
     bool inWindow = WindowCanHoldBackBuffer();
     if (!inWindow && !backFramebuffer_ && !CreateOffscreenBackBuffer()) {
         SDL_LogError(SDL_LOG_CATEGORY_APPLICATION,
@@ -783,7 +807,7 @@ HRESULT Device9::Present(const RECT*, const RECT*, HWND, const void* dirtyRegion
     if (PresentsByCopy())
         CopyToScreen(static_cast<const RGNDATA*>(dirtyRegion));
     else
-        SDL_GL_SwapWindow(window_);
+        SwapWindow();
     LimitFramesInFlight();
     // The next frame may find the window of another size.
     frameOpen_ = false;

@@ -190,6 +190,11 @@ private:
     // For good, keeping the frame drawn so far: the window has no depth to test.
     void MoveBackBufferOffscreen();
     void OpenFrame();
+    // A window whose buffers the driver keeps at the size of their last swap (llvmpipe on
+    // X11, which then presents by copy) is swapped once, before a frame draws into it,
+    // when its size has changed since.
+    void RelayWindowBuffers();
+    void SwapWindow();
     bool TargetIsWindow() const { return inWindow_ && renderTarget_ && renderTarget_ == backBuffer_.get(); }
     // The target has no alpha (X8R8G8B8): draws leave its alpha alone and clears make it
     // opaque, so a window that shows it is never translucent.
@@ -245,6 +250,8 @@ private:
     GLint windowColourBits_ = 0, windowAlphaBits_ = 0, windowDepthBits_ = 0, windowStencilBits_ = 0;
     bool windowDoubleBuffered_ = false;
     bool windowKeepsPicture_ = false;
+    // The window's size when the driver last laid out its buffers (at a swap).
+    int windowBufferWidth_ = 0, windowBufferHeight_ = 0;
     // GLX's copy of a region of the back buffer to the screen, with its display and window.
     void (*copySubBuffer_)(void* display, unsigned long drawable, int x, int y, int width, int height) = nullptr;
     void* x11Display_ = nullptr;
