@@ -97,6 +97,13 @@ Game::~Game()
         sInstance = nullptr;
 }
 
+std::vector<base::SingletoneBase*> Game::GetDependencies()
+{
+    std::vector<base::SingletoneBase*> needs = GameApplication::GetDependencies();
+    needs.push_back(file::FileManager::Instance());
+    return needs;
+}
+
 std::string Game::besideProgram(const std::string& fileName) const
 {
     return ConvertToNarrow(exeFolder) + fileName;

@@ -23,6 +23,8 @@ public:
     Game();
     // Releases the side images, may open the publisher's page or document.
     ~Game() override;
+    // The destructor still asks the file manager for the publisher's files.
+    std::vector<base::SingletoneBase*> GetDependencies() override;
 
     GEResultEnum PreInit() override;
     GEResultEnum InitContent() override;
