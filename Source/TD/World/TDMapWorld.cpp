@@ -21,6 +21,7 @@
 #include "Source/TD/World/PrototypeStore.h"
 #include "Source/TD/World/TDLink.h"
 #include "Source/TD/World/TDPlayerStats.h"
+#include "Source/TD/World/TDSprite.h"
 #include "Source/TD/World/TDPoint.h"
 #include "Source/TD/World/TDWaves.h"
 #include "Source/TD/World/UnitPrototype.h"
@@ -221,6 +222,13 @@ void TDMap::forgetMob(TDMob* mob)
         mBullets->forget(mob);
     for (TDTower* tower : mTowers)
         tower->forget(mob);
+    // A sparkle that follows the unit stays where the unit was last drawn.
+    for (TDSprite* sprite : mFloatingSprites)
+        if (auto* animated = dynamic_cast<TDAnimatedSprite*>(sprite); animated && animated->mUnit == mob) {
+            animated->mX = mob->mDrawX;
+            animated->mY = mob->mDrawY;
+            animated->mUnit = nullptr;
+        }
 }
 
 void TDMap::spawnCarriedUnits(TDMob* unit)
